@@ -1,0 +1,576 @@
+#include "app/NewIniFile.h"
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kex {
+
+namespace {
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// Line breaks inside a value would split it into lines of their own; they are stored
+// as blanks.
+std::string SafeValue(std::string_view value)
+{
+    std::string v(value);
+    for (char& c : v)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return v;
+}
+
+void CheckName(std::string_view name, bool isSection)
+{
+    for (char c : name)
+        if (c == '\n' || c == '\r' || (isSection ? c == ']' : c == '='))
+            throw std::invalid_argument(std::string(isSection ? "Invalid section name: " : "Invalid key name: ")
+                                        + std::string(name));
+    if (!isSection && (Trim(name).empty() || name.front() == '[' || name.front() == ';' || name.front() == '#'))
+        throw std::invalid_argument("Invalid key name: " + std::string(name));
+}
+
+std::string Cut(std::string_view s, std::size_t n) { return std::string(s.substr(0, n)); }
+
+// Closes a descriptor on every path.
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+};
+
+bool ReadWholeFile(const std::string& name, std::string& out)
+{
+    Fd f(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
+    if (f.fd < 0)
+        return false;
+    out.clear();
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(f.fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            break;
+        out.append(buf, std::size_t(n));
+    }
+    return true;
+}
+
+bool WriteAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data.remove_prefix(std::size_t(n));
+    }
+    return true;
+}
+
+std::string DirectoryOf(const std::string& file)
+{
+    auto slash = file.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return file.substr(0, slash);
+}
+
+// Writes data to a new temporary file beside `target` and renames it over the target.
+// Answers false, leaving the target untouched, when anything fails.
+bool ReplaceFile(const std::string& target, std::string_view data)
+{
+    // A file or directory without any write permission bit is read-only, also for
+    // root, as the read-only attribute is on the platform this format comes from.
+    constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        if ((st.st_mode & kWriteBits) == 0 || ::access(target.c_str(), W_OK) != 0)
+            return false;
+        mode = st.st_mode & 07777;
+    }
+    struct stat dirSt {};
+    std::string dir = DirectoryOf(target);
+    if (::stat(dir.c_str(), &dirSt) != 0 || (dirSt.st_mode & kWriteBits) == 0)
+        return false;
+    static thread_local std::mt19937_64 rng{std::random_device{}()};
+    std::string tmp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%d.%08llx.tmp", int(::getpid()),
+                      static_cast<unsigned long long>(rng() & 0xffffffffu));
+        tmp = target + suffix;
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, data) && ::fchmod(fd, mode) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok && ::rename(tmp.c_str(), target.c_str()) == 0)
+        return true;
+    ::unlink(tmp.c_str());
+    return false;
+}
+
+// The advisory lock that serialises writers of one file across processes.
+class WriteLock {
+public:
+    explicit WriteLock(const std::string& file)
+    {
+        fd_ = ::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd_ < 0)
+            return;
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(fd_);
+                fd_ = -1;
+                return;
+            }
+        }
+    }
+    ~WriteLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_); // closing releases the lock
+    }
+    bool Held() const { return fd_ >= 0; }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace
+
+EIniWriteError::EIniWriteError(const std::string& fileName)
+    : std::runtime_error("Unable to write to " + fileName), fileName_(fileName)
+{
+}
+
+bool SameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
+    return true;
+}
+
+int ParseProfileInt(std::string_view text, int def)
+{
+    int base = 10;
+    std::string_view digits = text;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        digits = text.substr(2);
+    }
+    bool negative = false;
+    if (base == 10 && !digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
+        negative = digits[0] == '-';
+        digits.remove_prefix(1);
+    }
+    if (digits.empty())
+        return def;
+    long long value = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+    if (ec != std::errc() || end != digits.data() + digits.size())
+        return def;
+    if (negative)
+        value = -value;
+    if (base == 16 && value > INT_MAX && value <= 0xFFFFFFFFLL)
+        value -= 0x100000000LL; // "0xFFFFFFFF" is -1, as a 32-bit integer reads it
+    if (value < INT_MIN || value > INT_MAX)
+        return def;
+    return int(value);
+}
+
+// ---------------------------------------------------------------- IniDocument
+
+IniDocument IniDocument::Parse(std::string_view text)
+{
+    IniDocument doc;
+    while (!text.empty()) {
+        auto nl = text.find('\n');
+        Line line;
+        if (nl == std::string_view::npos) {
+            line.text = std::string(text);
+            text = {};
+        } else {
+            std::string_view body = text.substr(0, nl);
+            if (!body.empty() && body.back() == '\r') {
+                body.remove_suffix(1);
+                line.ending = "\r\n";
+            } else {
+                line.ending = "\n";
+            }
+            line.text = std::string(body);
+            text.remove_prefix(nl + 1);
+        }
+        doc.lines_.push_back(std::move(line));
+    }
+    return doc;
+}
+
+std::string IniDocument::Serialize() const
+{
+    std::string out;
+    std::size_t total = 0;
+    for (const Line& l : lines_)
+        total += l.text.size() + l.ending.size();
+    out.reserve(total);
+    for (const Line& l : lines_) {
+        out += l.text;
+        out += l.ending;
+    }
+    return out;
+}
+
+IniDocument::Parsed IniDocument::Classify(const std::string& text)
+{
+    Parsed p;
+    std::string_view t = Trim(text);
+    if (t.empty() || t.front() == ';' || t.front() == '#')
+        return p;
+    if (t.front() == '[') {
+        auto close = t.find(']');
+        if (close != std::string_view::npos) {
+            p.kind = Kind::Section;
+            p.name = Trim(t.substr(1, close - 1));
+        }
+        return p;
+    }
+    auto eq = t.find('=');
+    if (eq == std::string_view::npos)
+        return p;
+    p.kind = Kind::Key;
+    p.name = Trim(t.substr(0, eq));
+    p.value = Trim(t.substr(eq + 1));
+    return p;
+}
+
+std::size_t IniDocument::FindSection(std::string_view section) const
+{
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        Parsed p = Classify(lines_[i].text);
+        if (p.kind == Kind::Section && SameName(p.name, section))
+            return i;
+    }
+    return std::string::npos;
+}
+
+std::size_t IniDocument::SectionEnd(std::size_t h) const
+{
+    std::size_t i = h + 1;
+    while (i < lines_.size() && Classify(lines_[i].text).kind != Kind::Section)
+        ++i;
+    return i;
+}
+
+std::size_t IniDocument::FindKey(std::size_t header, std::string_view key) const
+{
+    std::size_t end = SectionEnd(header);
+    for (std::size_t i = header + 1; i < end; ++i) {
+        Parsed p = Classify(lines_[i].text);
+        if (p.kind == Kind::Key && SameName(p.name, key))
+            return i;
+    }
+    return std::string::npos;
+}
+
+std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const
+{
+    std::size_t h = FindSection(section);
+    if (h == std::string::npos)
+        return std::nullopt;
+    std::size_t k = FindKey(h, key);
+    if (k == std::string::npos)
+        return std::nullopt;
+    return std::string(Classify(lines_[k].text).value);
+}
+
+std::string IniDocument::ReadString(std::string_view section, std::string_view key, std::string_view def) const
+{
+    auto v = Get(section, key);
+    return Cut(v ? std::string_view(*v) : def, kMaxValueLength);
+}
+
+int IniDocument::ReadInteger(std::string_view section, std::string_view key, int def) const
+{
+    auto v = Get(section, key);
+    if (!v)
+        return def;
+    return ParseProfileInt(std::string_view(*v).substr(0, kMaxValueLength), def);
+}
+
+std::string IniDocument::NewLineEnding() const
+{
+    for (const Line& l : lines_)
+        if (!l.ending.empty())
+            return l.ending;
+    return "\n";
+}
+
+void IniDocument::InsertLine(std::size_t at, std::string text)
+{
+    std::string ending = NewLineEnding();
+    // The line before the new one may be the last line of a file without a final
+    // line break: give it one first.
+    if (at > 0 && lines_[at - 1].ending.empty())
+        lines_[at - 1].ending = ending;
+    if (at == lines_.size() && at > 0 && !lines_[at - 1].ending.empty()) {
+        lines_.insert(lines_.begin() + std::ptrdiff_t(at), Line{std::move(text), ending});
+        return;
+    }
+    lines_.insert(lines_.begin() + std::ptrdiff_t(at), Line{std::move(text), ending});
+}
+
+void IniDocument::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    CheckName(section, true);
+    CheckName(key, false);
+    std::string line = std::string(Trim(key)) + "=" + SafeValue(value);
+    std::size_t h = FindSection(section);
+    if (h == std::string::npos) {
+        // A new section goes at the end, after a blank line when the file has text.
+        if (!lines_.empty() && !Trim(lines_.back().text).empty())
+            InsertLine(lines_.size(), "");
+        InsertLine(lines_.size(), "[" + std::string(Trim(section)) + "]");
+        InsertLine(lines_.size(), std::move(line));
+        return;
+    }
+    std::size_t k = FindKey(h, key);
+    if (k != std::string::npos) {
+        // Keep the key as it was spelled and any indentation before it.
+        const std::string& old = lines_[k].text;
+        std::size_t eq = old.find('=');
+        std::string_view before = std::string_view(old).substr(0, eq);
+        while (!before.empty() && (before.back() == ' ' || before.back() == '\t'))
+            before.remove_suffix(1);
+        lines_[k].text = std::string(before) + "=" + SafeValue(value);
+        return;
+    }
+    // A new key goes after the last key line of the section (before trailing blank
+    // lines and comments), or right after the header.
+    std::size_t end = SectionEnd(h);
+    std::size_t at = h + 1;
+    for (std::size_t i = h + 1; i < end; ++i)
+        if (Classify(lines_[i].text).kind == Kind::Key)
+            at = i + 1;
+    InsertLine(at, std::move(line));
+}
+
+void IniDocument::WriteInteger(std::string_view section, std::string_view key, int value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+bool IniDocument::EraseKey(std::string_view section, std::string_view key)
+{
+    bool removed = false;
+    bool inSection = false;
+    for (std::size_t i = 0; i < lines_.size();) {
+        Parsed p = Classify(lines_[i].text);
+        if (p.kind == Kind::Section)
+            inSection = SameName(p.name, section);
+        else if (inSection && p.kind == Kind::Key && SameName(p.name, key)) {
+            if (i + 1 == lines_.size() && i > 0)
+                lines_[i - 1].ending = lines_[i].ending.empty() ? lines_[i - 1].ending : lines_[i].ending;
+            lines_.erase(lines_.begin() + std::ptrdiff_t(i));
+            removed = true;
+            continue;
+        }
+        ++i;
+    }
+    return removed;
+}
+
+bool IniDocument::EraseSection(std::string_view section)
+{
+    bool removed = false;
+    for (std::size_t h = FindSection(section); h != std::string::npos; h = FindSection(section)) {
+        std::size_t end = SectionEnd(h);
+        lines_.erase(lines_.begin() + std::ptrdiff_t(h), lines_.begin() + std::ptrdiff_t(end));
+        removed = true;
+    }
+    return removed;
+}
+
+bool IniDocument::HasSection(std::string_view section) const { return FindSection(section) != std::string::npos; }
+
+std::vector<std::string> IniDocument::SectionNames() const
+{
+    std::vector<std::string> names;
+    for (const Line& l : lines_) {
+        Parsed p = Classify(l.text);
+        if (p.kind != Kind::Section)
+            continue;
+        bool seen = false;
+        for (const auto& n : names)
+            seen = seen || SameName(n, p.name);
+        if (!seen)
+            names.emplace_back(p.name);
+    }
+    return names;
+}
+
+std::vector<std::pair<std::string, std::string>> IniDocument::ReadSection(std::string_view section) const
+{
+    std::vector<std::pair<std::string, std::string>> keys;
+    std::size_t h = FindSection(section);
+    if (h == std::string::npos)
+        return keys;
+    std::size_t end = SectionEnd(h);
+    for (std::size_t i = h + 1; i < end; ++i) {
+        Parsed p = Classify(lines_[i].text);
+        if (p.kind != Kind::Key)
+            continue;
+        bool seen = false;
+        for (const auto& kv : keys)
+            seen = seen || SameName(kv.first, p.name);
+        if (!seen)
+            keys.emplace_back(std::string(p.name), Cut(p.value, kMaxValueLength));
+    }
+    return keys;
+}
+
+// ---------------------------------------------------------------- TNewIniFile
+
+TNewIniFile::TNewIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+
+TNewIniFile::Stamp TNewIniFile::CurrentStamp() const
+{
+    Stamp s;
+    struct stat st {};
+    if (::stat(fileName_.c_str(), &st) != 0)
+        return s;
+    s.exists = true;
+    s.dev = st.st_dev;
+    s.ino = st.st_ino;
+    s.size = std::uint64_t(st.st_size);
+    s.mtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return s;
+}
+
+const IniDocument& TNewIniFile::Document() const
+{
+    Stamp now = CurrentStamp();
+    if (cachedStamp_ && *cachedStamp_ == now)
+        return cached_;
+    std::string text;
+    if (now.exists && ReadWholeFile(fileName_, text))
+        cached_ = IniDocument::Parse(text);
+    else
+        cached_ = IniDocument();
+    cachedStamp_ = now;
+    return cached_;
+}
+
+std::string TNewIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const
+{
+    return Document().ReadString(section, key, def);
+}
+
+int TNewIniFile::ReadInteger(std::string_view section, std::string_view key, int def) const
+{
+    return Document().ReadInteger(section, key, def);
+}
+
+bool TNewIniFile::ValueExists(std::string_view section, std::string_view key) const
+{
+    return Document().Get(section, key).has_value();
+}
+
+std::vector<std::pair<std::string, std::string>> TNewIniFile::ReadSection(std::string_view section) const
+{
+    return Document().ReadSection(section);
+}
+
+void TNewIniFile::Modify(const std::function<void(IniDocument&)>& change)
+{
+    WriteLock lock(fileName_);
+    if (!lock.Held())
+        throw EIniWriteError(fileName_);
+    std::string text;
+    bool exists = ::access(fileName_.c_str(), F_OK) == 0;
+    if (exists && !ReadWholeFile(fileName_, text))
+        throw EIniWriteError(fileName_);
+    IniDocument doc = IniDocument::Parse(text);
+    change(doc);
+    std::string out = doc.Serialize();
+    if (exists && out == text)
+        return; // nothing changed: leave the file (and its time stamp) alone
+    if (!ReplaceFile(fileName_, out))
+        throw EIniWriteError(fileName_);
+    cached_ = std::move(doc);
+    cachedStamp_ = CurrentStamp();
+}
+
+void TNewIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    Modify([&](IniDocument& d) { d.WriteString(section, key, value); });
+}
+
+void TNewIniFile::WriteInteger(std::string_view section, std::string_view key, int value)
+{
+    Modify([&](IniDocument& d) { d.WriteInteger(section, key, value); });
+}
+
+void TNewIniFile::EraseSection(std::string_view section)
+{
+    Modify([&](IniDocument& d) { d.EraseSection(section); });
+}
+
+void TNewIniFile::EraseKey(std::string_view section, std::string_view key)
+{
+    std::string s = Cut(section, kMaxEraseNameLength);
+    std::string k = Cut(key, kMaxEraseNameLength);
+    Modify([&](IniDocument& d) { d.EraseKey(s, k); });
+}
+
+void CopyFileBytes(const std::string& source, const std::string& destination)
+{
+    std::string data;
+    if (!ReadWholeFile(source, data))
+        throw std::runtime_error("Cannot open file " + source);
+    if (!ReplaceFile(destination, data))
+        throw EIniWriteError(destination);
+}
+
+} // namespace kex

@@ -1,0 +1,147 @@
+// The configuration store: a Windows-profile ("INI") file read and written with
+// profile semantics, and the file object TNewIniFile that every command opens,
+// uses and drops within one operation.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kex {
+
+// A value is cut to this many characters when it is read (a 1024-byte buffer).
+inline constexpr std::size_t kMaxValueLength = 1023;
+// EraseKey cuts section and key names to this many characters first.
+inline constexpr std::size_t kMaxEraseNameLength = 127;
+
+// Thrown when a write is refused; the text is "Unable to write to <file>".
+class EIniWriteError : public std::runtime_error {
+public:
+    explicit EIniWriteError(const std::string& fileName);
+    const std::string& FileName() const { return fileName_; }
+
+private:
+    std::string fileName_;
+};
+
+// ASCII case-insensitive comparison, as the profile functions compare names.
+bool SameName(std::string_view a, std::string_view b);
+
+// Integer rules of the profile: decimal, or "0x"/"0X" hexadecimal when the text is
+// longer than two characters; anything else (empty, trailing junk, out of the
+// 32-bit range) gives the default.
+int ParseProfileInt(std::string_view text, int def);
+
+// The parsed text of one profile file. Every line is kept as it was read, with its
+// own line ending, so that unknown sections, keys, comments and blank lines survive a
+// rewrite byte for byte. Lookups follow the profile functions: section and key names
+// match without regard to ASCII case, the first match wins, keys and values are taken
+// without surrounding blanks and tabs. Lines without "=" and comment lines (";" or
+// "#") are never keys; lines before the first section belong to no section.
+class IniDocument {
+public:
+    IniDocument() = default;
+    static IniDocument Parse(std::string_view text);
+    std::string Serialize() const;
+
+    // The stored value (whole, not cut), or nothing when the key is absent.
+    std::optional<std::string> Get(std::string_view section, std::string_view key) const;
+    // Profile read: the value cut to kMaxValueLength, or the default when absent.
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+    int ReadInteger(std::string_view section, std::string_view key, int def) const;
+
+    // Changes the first matching key of the first matching section; a new key goes
+    // after the last key of that section, a new section at the end of the text.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view key, int value);
+    // Removes every occurrence of the key in every section of that name, so that an
+    // erased key reads as absent afterwards. Answers whether anything was removed.
+    bool EraseKey(std::string_view section, std::string_view key);
+    // Removes every section of that name with all its lines.
+    bool EraseSection(std::string_view section);
+
+    bool HasSection(std::string_view section) const;
+    // Section names in file order (each name once, as first written).
+    std::vector<std::string> SectionNames() const;
+    // Keys of the first section of that name with their values, first occurrence of
+    // each key only, in file order.
+    std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) const;
+    bool Empty() const { return lines_.empty(); }
+
+private:
+    struct Line {
+        std::string text;   // without the line ending
+        std::string ending; // "\n", "\r\n" or "" for a last line without one
+    };
+    enum class Kind { Other, Section, Key };
+    struct Parsed {
+        Kind kind = Kind::Other;
+        std::string_view name;  // section or key name, trimmed
+        std::string_view value; // key value, trimmed
+    };
+    static Parsed Classify(const std::string& text);
+    // Index of the header line of the first section of that name, or npos.
+    std::size_t FindSection(std::string_view section) const;
+    // End (exclusive) of the section whose header is at index h.
+    std::size_t SectionEnd(std::size_t h) const;
+    std::size_t FindKey(std::size_t header, std::string_view key) const;
+    std::string NewLineEnding() const;
+    void InsertLine(std::size_t at, std::string text);
+
+    std::vector<Line> lines_;
+};
+
+// The INI file object. It remembers only the file name; every operation reaches the
+// file itself. Reads take the file as it is now (a parsed copy is reused only while
+// the file is unchanged on disk). Every write is done before the call returns: under
+// an advisory lock shared by all instances ("<file>.lock"), the current file is read,
+// changed, written to a temporary file in the same directory and renamed over it, so
+// that a crash never leaves a half-written file and writers of different keys never
+// lose each other's changes.
+class TNewIniFile {
+public:
+    explicit TNewIniFile(std::string fileName);
+
+    const std::string& FileName() const { return fileName_; }
+
+    std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+    int ReadInteger(std::string_view section, std::string_view key, int def) const;
+    bool ValueExists(std::string_view section, std::string_view key) const;
+    std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) const;
+
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view key, int value);
+    void EraseSection(std::string_view section);
+    // Section and key are cut to kMaxEraseNameLength characters first.
+    void EraseKey(std::string_view section, std::string_view key);
+
+    // Several changes as one locked, atomic rewrite. The function sees the file's
+    // current content and may throw to leave the file as it was.
+    void Modify(const std::function<void(IniDocument&)>& change);
+
+    // The file's current content (empty when the file is missing or unreadable).
+    const IniDocument& Document() const;
+
+private:
+    struct Stamp {
+        bool exists = false;
+        std::uint64_t dev = 0, ino = 0, size = 0;
+        std::int64_t mtimeNs = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    Stamp CurrentStamp() const;
+
+    std::string fileName_;
+    mutable std::optional<Stamp> cachedStamp_;
+    mutable IniDocument cached_;
+};
+
+// Byte copy of a whole file, replacing the destination ("Cannot open file %s" when
+// the source cannot be read, "Unable to write to %s" when the copy cannot be made).
+void CopyFileBytes(const std::string& source, const std::string& destination);
+
+} // namespace kex

@@ -1,0 +1,4 @@
+target_sources(kexcore PRIVATE
+  src/app/NewIniFile.cpp
+  src/app/Settings.cpp
+)

@@ -1,0 +1,54 @@
+// The Linux implementation of TPlatform. Its members are defined by service in
+// src/platform/*.cpp (LinuxPlatform.cpp, MessageBus.cpp, Icons.cpp, Processes.cpp,
+// Associations.cpp, Sound.cpp).
+#pragma once
+
+#include "platform/TPlatform.h"
+
+#include <memory>
+
+namespace kex {
+
+class DBusMessageBus;
+class SoundPlayer;
+
+class LinuxPlatform : public TPlatform {
+public:
+    LinuxPlatform();
+    ~LinuxPlatform() override;
+
+    std::string AppDir() override;
+    QSize ScreenSize() override;
+    int SystemMetric(TSystemMetric metric) override;
+    std::string NetworkUserName() override;
+    QDateTime Now() override;
+    QPoint CursorPos() override;
+
+    void BroadcastMessage(const std::string& name, int wParam) override;
+    void SetMessageHandler(std::function<void(const std::string& name, int wParam)> handler) override;
+
+    QImage ExtractIcon(const std::string& file, int index) override;
+    int IconCount(const std::string& file) override;
+
+    int FindExecutable(const std::string& file, std::string& program) override;
+    TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override;
+    TProcessState PollProcess(pid_t pid) override;
+    void ReapChildren() override;
+
+    void PlaySoundSync(const std::string& file) override;
+    void PlaySoundAsync(const std::string& file) override;
+    void Beep() override;
+
+    bool CdRomFound() override;
+
+private:
+    std::unique_ptr<DBusMessageBus> bus_;
+    std::unique_ptr<SoundPlayer> sound_;
+};
+
+// AppDir resolution, separated so that tests can give every input.
+// exeDir: the executable's directory; kexbarDir: $KEXBAR_DIR (may be empty);
+// configHome: $XDG_CONFIG_HOME, else $HOME/.config. The result ends in "/".
+std::string ResolveAppDir(const std::string& exeDir, const std::string& kexbarDir, const std::string& configHome);
+
+} // namespace kex

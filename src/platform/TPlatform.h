@@ -1,0 +1,88 @@
+// TPlatform: every operating-system service the bar calls. The Linux implementation
+// is LinuxPlatform; tests use FakePlatform (tests/fakes).
+#pragma once
+
+#include <QDateTime>
+#include <QImage>
+#include <QPoint>
+#include <QSize>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace kex {
+
+// GetSystemMetrics indices the geometry uses.
+enum class TSystemMetric { SM_CYMENU, SM_CYMENUSIZE };
+
+// FindExecutable results: above 32 success; these are the failures.
+inline constexpr int kFindFileNotFound = 2;
+inline constexpr int kFindNoAssociation = 31;
+inline constexpr int kFindOk = 42;
+
+enum class TProcessState { Running, Ended, Unknown };
+
+struct TStartResult {
+    pid_t pid = 0;      // 0 when nothing was started
+    std::string error;  // why nothing was started
+};
+
+class TPlatform {
+public:
+    virtual ~TPlatform() = default;
+
+    // ---- start-up and window
+    // The directory of the bar's data files, ending in "/": $KEXBAR_DIR, else the
+    // executable's directory when writable, else $XDG_CONFIG_HOME/kexbar/ (created).
+    virtual std::string AppDir() = 0;
+    virtual QSize ScreenSize() = 0;
+    // SM_CYMENU 19 and SM_CYMENUSIZE 18, so that the bar's geometry holds.
+    virtual int SystemMetric(TSystemMetric metric) = 0;
+    // The login name, else $USER, else empty.
+    virtual std::string NetworkUserName() = 0;
+    virtual QDateTime Now() = 0;
+    virtual QPoint CursorPos() = 0;
+
+    // ---- cross-instance messages ("UKexbar" + suffix, "UKXForm" + suffix)
+    // Posts to every running instance, the sender included; delivery is
+    // asynchronous (never inside this call).
+    virtual void BroadcastMessage(const std::string& name, int wParam) = 0;
+    // Receives every broadcast message; each instance acts on the names it uses.
+    virtual void SetMessageHandler(std::function<void(const std::string& name, int wParam)> handler) = 0;
+
+    // ---- icons
+    // Icon `index` of a file (.ico, Windows .exe/.dll, .png/.svg/.xpm/.bmp, .desktop,
+    // a theme icon name, a Linux program through its desktop entry); null when none.
+    virtual QImage ExtractIcon(const std::string& file, int index) = 0;
+    // How many icons the file holds (ExtractIcon with index -1); 0 when none.
+    virtual int IconCount(const std::string& file) = 0;
+
+    // ---- programs
+    // The program that opens `file`: the file itself when executable, else the
+    // desktop's default application for its content type. Answers kFindOk,
+    // kFindNoAssociation or kFindFileNotFound.
+    virtual int FindExecutable(const std::string& file, std::string& program) = 0;
+    // Starts argv[0] with argv in `workingDir` (the child's only; empty: inherit),
+    // never through a shell.
+    virtual TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) = 0;
+    // Whether a started process still runs; reaps it when it has ended.
+    virtual TProcessState PollProcess(pid_t pid) = 0;
+    // Reaps every ended child, watched or not, so no zombie remains.
+    virtual void ReapChildren() = 0;
+
+    // ---- sounds
+    // Plays a sound file and returns when it has ended; a missing file or no sound
+    // device plays nothing and returns at once.
+    virtual void PlaySoundSync(const std::string& file) = 0;
+    virtual void PlaySoundAsync(const std::string& file) = 0;
+    // The desktop's warning sound.
+    virtual void Beep() = 0;
+
+    // ---- drives
+    virtual bool CdRomFound() = 0;
+};
+
+} // namespace kex
