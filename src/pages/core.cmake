@@ -1,3 +1,4 @@
 target_sources(kexcore PRIVATE
   src/pages/ButtonRecord.cpp
+  src/pages/PageCommands.cpp
 )
