@@ -1,12 +1,18 @@
 #include "app/NewIniFile.h"
 
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <random>
+#include <set>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,7 +49,9 @@ void CheckName(std::string_view name, bool isSection)
         if (c == '\n' || c == '\r' || (isSection ? c == ']' : c == '='))
             throw std::invalid_argument(std::string(isSection ? "Invalid section name: " : "Invalid key name: ")
                                         + std::string(name));
-    if (!isSection && (Trim(name).empty() || name.front() == '[' || name.front() == ';' || name.front() == '#'))
+    // A key line must not read back as a section header or a comment.
+    std::string_view t = Trim(name);
+    if (!isSection && (t.empty() || t.front() == '[' || t.front() == ';' || t.front() == '#'))
         throw std::invalid_argument("Invalid key name: " + std::string(name));
 }
 
@@ -107,24 +115,100 @@ std::string DirectoryOf(const std::string& file)
     return file.substr(0, slash);
 }
 
+std::string BaseNameOf(const std::string& file)
+{
+    auto slash = file.rfind('/');
+    return slash == std::string::npos ? file : file.substr(slash + 1);
+}
+
+// The file a write replaces: the target of a symbolic link, so that a configuration
+// linked from elsewhere stays a link and the linked file gets the change.
+std::string RealTarget(const std::string& file)
+{
+    struct stat lst {};
+    if (::lstat(file.c_str(), &lst) != 0 || !S_ISLNK(lst.st_mode))
+        return file;
+    char* real = ::realpath(file.c_str(), nullptr);
+    if (!real)
+        return file; // a dangling link is replaced like a missing file
+    std::string r(real);
+    std::free(real);
+    return r;
+}
+
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// Whether a write may replace `target`. A file or directory without any write
+// permission bit is read-only, also for root, as the read-only attribute is on the
+// platform this format comes from.
+bool WriteAllowed(const std::string& target)
+{
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && ((st.st_mode & kWriteBits) == 0 || ::access(target.c_str(), W_OK) != 0))
+        return false;
+    std::string dir = DirectoryOf(target);
+    struct stat dirSt {};
+    return ::stat(dir.c_str(), &dirSt) == 0 && S_ISDIR(dirSt.st_mode) && (dirSt.st_mode & kWriteBits) != 0
+           && ::access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+// Temporary files are named "<file>.<pid>.<8 hex digits>.tmp". Answers the pid of
+// such a name of `base`, or 0.
+pid_t TempFileOwner(std::string_view name, std::string_view base)
+{
+    constexpr std::string_view kTail = ".tmp";
+    if (name.size() <= base.size() + 1 || name.substr(0, base.size()) != base || name[base.size()] != '.')
+        return 0;
+    name.remove_prefix(base.size() + 1);
+    if (name.size() < kTail.size() || name.substr(name.size() - kTail.size()) != kTail)
+        return 0;
+    name.remove_suffix(kTail.size());
+    auto dot = name.find('.');
+    if (dot == std::string_view::npos || name.size() - dot - 1 != 8)
+        return 0;
+    for (char c : name.substr(dot + 1))
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return 0;
+    long pid = 0;
+    auto [end, ec] = std::from_chars(name.data(), name.data() + dot, pid);
+    if (ec != std::errc() || end != name.data() + dot || pid <= 0)
+        return 0;
+    return pid_t(pid);
+}
+
+// A writer killed between writing its temporary file and renaming it leaves the
+// temporary file behind. Once per file and process, under the write lock, such files
+// of writers that no longer run are removed.
+void RemoveStaleTempFiles(const std::string& target)
+{
+    static std::mutex mutex;
+    static std::set<std::string> swept;
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        if (!swept.insert(target).second)
+            return;
+    }
+    DIR* dir = ::opendir(DirectoryOf(target).c_str());
+    if (!dir)
+        return;
+    std::string base = BaseNameOf(target);
+    std::string prefix = DirectoryOf(target) + "/";
+    while (dirent* e = ::readdir(dir)) {
+        pid_t pid = TempFileOwner(e->d_name, base);
+        if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH)
+            ::unlink((prefix + e->d_name).c_str());
+    }
+    ::closedir(dir);
+}
+
 // Writes data to a new temporary file beside `target` and renames it over the target.
 // Answers false, leaving the target untouched, when anything fails.
 bool ReplaceFile(const std::string& target, std::string_view data)
 {
-    // A file or directory without any write permission bit is read-only, also for
-    // root, as the read-only attribute is on the platform this format comes from.
-    constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
-    mode_t mode = 0644;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
-        if ((st.st_mode & kWriteBits) == 0 || ::access(target.c_str(), W_OK) != 0)
-            return false;
-        mode = st.st_mode & 07777;
-    }
-    struct stat dirSt {};
-    std::string dir = DirectoryOf(target);
-    if (::stat(dir.c_str(), &dirSt) != 0 || (dirSt.st_mode & kWriteBits) == 0)
+    if (!WriteAllowed(target))
         return false;
+    struct stat st {};
+    bool exists = ::stat(target.c_str(), &st) == 0;
     static thread_local std::mt19937_64 rng{std::random_device{}()};
     std::string tmp;
     int fd = -1;
@@ -133,13 +217,20 @@ bool ReplaceFile(const std::string& target, std::string_view data)
         std::snprintf(suffix, sizeof suffix, ".%d.%08llx.tmp", int(::getpid()),
                       static_cast<unsigned long long>(rng() & 0xffffffffu));
         tmp = target + suffix;
-        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        // A new file gets the usual permissions less the umask.
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
         if (fd < 0 && errno != EEXIST)
             return false;
     }
     if (fd < 0)
         return false;
-    bool ok = WriteAll(fd, data) && ::fchmod(fd, mode) == 0;
+    bool ok = WriteAll(fd, data);
+    // The replacement keeps the old file's owner (root editing a user's file must not
+    // take it from the user; for others this is a no-op or refused, which is fine) and
+    // its permissions.
+    if (ok && exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()))
+        (void)!::fchown(fd, st.st_uid, st.st_gid);
+    ok = ok && (!exists || ::fchmod(fd, st.st_mode & 07777) == 0);
     ok = (::close(fd) == 0) && ok;
     if (ok && ::rename(tmp.c_str(), target.c_str()) == 0)
         return true;
@@ -206,7 +297,8 @@ int ParseProfileInt(std::string_view text, int def)
         negative = digits[0] == '-';
         digits.remove_prefix(1);
     }
-    if (digits.empty())
+    // from_chars takes a minus sign of its own: "--5" or "0x-1" are no integers.
+    if (digits.empty() || digits[0] == '-' || digits[0] == '+')
         return def;
     long long value = 0;
     auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
@@ -285,8 +377,11 @@ IniDocument::Parsed IniDocument::Classify(const std::string& text)
     return p;
 }
 
+// Names given by callers are taken without surrounding blanks, as the names in the
+// file are, so that a name written with a blank finds its own line again.
 std::size_t IniDocument::FindSection(std::string_view section) const
 {
+    section = Trim(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         Parsed p = Classify(lines_[i].text);
         if (p.kind == Kind::Section && SameName(p.name, section))
@@ -305,6 +400,7 @@ std::size_t IniDocument::SectionEnd(std::size_t h) const
 
 std::size_t IniDocument::FindKey(std::size_t header, std::string_view key) const
 {
+    key = Trim(key);
     std::size_t end = SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
         Parsed p = Classify(lines_[i].text);
@@ -354,10 +450,6 @@ void IniDocument::InsertLine(std::size_t at, std::string text)
     // line break: give it one first.
     if (at > 0 && lines_[at - 1].ending.empty())
         lines_[at - 1].ending = ending;
-    if (at == lines_.size() && at > 0 && !lines_[at - 1].ending.empty()) {
-        lines_.insert(lines_.begin() + std::ptrdiff_t(at), Line{std::move(text), ending});
-        return;
-    }
     lines_.insert(lines_.begin() + std::ptrdiff_t(at), Line{std::move(text), ending});
 }
 
@@ -403,6 +495,8 @@ void IniDocument::WriteInteger(std::string_view section, std::string_view key, i
 
 bool IniDocument::EraseKey(std::string_view section, std::string_view key)
 {
+    section = Trim(section);
+    key = Trim(key);
     bool removed = false;
     bool inSection = false;
     for (std::size_t i = 0; i < lines_.size();) {
@@ -410,8 +504,6 @@ bool IniDocument::EraseKey(std::string_view section, std::string_view key)
         if (p.kind == Kind::Section)
             inSection = SameName(p.name, section);
         else if (inSection && p.kind == Kind::Key && SameName(p.name, key)) {
-            if (i + 1 == lines_.size() && i > 0)
-                lines_[i - 1].ending = lines_[i].ending.empty() ? lines_[i - 1].ending : lines_[i].ending;
             lines_.erase(lines_.begin() + std::ptrdiff_t(i));
             removed = true;
             continue;
@@ -524,19 +616,37 @@ std::vector<std::pair<std::string, std::string>> TNewIniFile::ReadSection(std::s
 
 void TNewIniFile::Modify(const std::function<void(IniDocument&)>& change)
 {
-    WriteLock lock(fileName_);
+    std::string target = RealTarget(fileName_);
+    // A read-only file or directory refuses every write that would change the file;
+    // one that changes nothing (erasing a key that is not there) passes, so that a
+    // read-only configuration can still be used. Checked before taking the lock, so
+    // that a refused write leaves no lock file behind (root could create one).
+    if (!WriteAllowed(target)) {
+        std::string text;
+        if (::access(target.c_str(), F_OK) == 0 && !ReadWholeFile(target, text))
+            throw EIniWriteError(fileName_);
+        IniDocument doc = IniDocument::Parse(text);
+        change(doc);
+        if (doc.Serialize() == text)
+            return;
+        throw EIniWriteError(fileName_);
+    }
+    WriteLock lock(target);
     if (!lock.Held())
         throw EIniWriteError(fileName_);
+    RemoveStaleTempFiles(target);
     std::string text;
-    bool exists = ::access(fileName_.c_str(), F_OK) == 0;
-    if (exists && !ReadWholeFile(fileName_, text))
+    bool exists = ::access(target.c_str(), F_OK) == 0;
+    if (exists && !ReadWholeFile(target, text))
         throw EIniWriteError(fileName_);
     IniDocument doc = IniDocument::Parse(text);
     change(doc);
     std::string out = doc.Serialize();
-    if (exists && out == text)
-        return; // nothing changed: leave the file (and its time stamp) alone
-    if (!ReplaceFile(fileName_, out))
+    // Nothing changed: leave the file and its time stamp alone, and do not create a
+    // missing file for an erase that found nothing.
+    if (out == text)
+        return;
+    if (!ReplaceFile(target, out))
         throw EIniWriteError(fileName_);
     cached_ = std::move(doc);
     cachedStamp_ = CurrentStamp();
@@ -569,7 +679,7 @@ void CopyFileBytes(const std::string& source, const std::string& destination)
     std::string data;
     if (!ReadWholeFile(source, data))
         throw std::runtime_error("Cannot open file " + source);
-    if (!ReplaceFile(destination, data))
+    if (!ReplaceFile(RealTarget(destination), data))
         throw EIniWriteError(destination);
 }
 

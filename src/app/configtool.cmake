@@ -1,0 +1,3 @@
+target_sources(kexcore PRIVATE
+  src/app/ConfigTool.cpp
+)
