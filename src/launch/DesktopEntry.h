@@ -1,0 +1,49 @@
+// The desktop's own launcher files (".desktop", freedesktop.org Desktop Entry format):
+// the keys of the group "[Desktop Entry]" that the bar uses, and the splitting of an
+// Exec line into the program and its arguments.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kex {
+
+// The values of one desktop entry. String values are unescaped (\s \n \t \r \\);
+// localized variants ("Name[de]") are ignored in favour of the plain key; a key given
+// twice takes its last value. Absent keys stay empty or false.
+struct DesktopEntry {
+    std::string type;      // "Application", "Link", "Directory", ...
+    std::string name;
+    std::string comment;
+    std::string exec;      // the Exec line as written (after unescaping); see SplitExec
+    std::string icon;      // an absolute path or an icon theme name
+    std::string path;      // working directory
+    std::string tryExec;
+    bool noDisplay = false;
+    bool hidden = false;   // "deleted": the entry must be treated as absent
+    std::vector<std::string> categories;
+
+    // The program and its arguments from Exec, field codes removed.
+    std::vector<std::string> Argv() const;
+};
+
+// Parses a desktop file's text. Nothing when the text has no "[Desktop Entry]" group.
+// Lines are separated by LF or CR LF; "#" starts a comment line; blanks around "="
+// are ignored; lines that are not "key=value" are skipped.
+std::optional<DesktopEntry> ParseDesktopEntry(std::string_view text);
+
+// Reads and parses a desktop file; nothing when it cannot be read, is larger than
+// 1 MiB, or has no "[Desktop Entry]" group.
+std::optional<DesktopEntry> ReadDesktopEntry(const std::string& path);
+
+// Splits an Exec value into argv by the quoting rules of desktop entries: arguments
+// are separated by blanks; an argument in double quotes keeps its blanks, and inside
+// it a backslash escapes '"', '`', '$' and '\'; outside quotes a backslash escapes the
+// next character. Field codes (%f %F %u %U %i %c %k and the deprecated %d %D %n %N %v
+// %m) are removed, an argument that consisted only of field codes is dropped, and "%%"
+// becomes "%". An unterminated quote ends at the end of the line.
+std::vector<std::string> SplitExec(std::string_view exec);
+
+} // namespace kex

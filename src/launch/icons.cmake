@@ -1,0 +1,4 @@
+target_sources(kexcore PRIVATE
+  src/launch/IconReaders.cpp
+  src/launch/DesktopEntry.cpp
+)
