@@ -1,0 +1,3 @@
+target_sources(kexplatform PRIVATE
+  src/platform/Icons.cpp
+)
