@@ -357,7 +357,12 @@ std::string IniDocument::Serialize() const
 IniDocument::Parsed IniDocument::Classify(const std::string& text)
 {
     Parsed p;
-    std::string_view t = Trim(text);
+    std::string_view t = text;
+    // The byte-order mark some editors put at the start of a file is no part of the
+    // first line's content (it stays in the file).
+    if (t.substr(0, 3) == "\xEF\xBB\xBF")
+        t.remove_prefix(3);
+    t = Trim(t);
     if (t.empty() || t.front() == ';' || t.front() == '#')
         return p;
     if (t.front() == '[') {

@@ -1,0 +1,510 @@
+// Profile semantics of the configuration store: reading, writing, erasing, the
+// integer rules, the file object and the settings catalogue.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+
+#include "IniTestUtil.h"
+#include "app/NewIniFile.h"
+#include "app/Settings.h"
+
+namespace kex {
+namespace {
+
+using testing::Exists;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+// ------------------------------------------------------------------ integers
+
+struct IntCase {
+    const char* text;
+    int expected; // with the default 777
+};
+
+TEST(IniDocument, IntegerRules)
+{
+    const IntCase cases[] = {
+        {"12", 12},
+        {"-50", -50},
+        {"+7", 7},
+        {"0", 0},
+        {"0x15", 21},
+        {"0X1f", 31},
+        {"0xFFFFFFFF", -1}, // a 32-bit integer written in hexadecimal
+        {"0x7fffffff", INT_MAX},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"0x", 777},
+        {"0X", 777},
+        {"12x", 777},
+        {"x12", 777},
+        {"", 777},
+        {" 12", 777}, // values are trimmed before, the parser itself takes no blanks
+        {"1 2", 777},
+        {"2147483648", 777},
+        {"-2147483649", 777},
+        {"0x100000000", 777},
+        {"99999999999999999999999", 777},
+        {"--5", 777},
+        {"-+5", 777},
+        {"0x-1", 777},
+        {"0x+1", 777},
+        {"-0x15", 777},
+        {"1.5", 777},
+        {"0x1G", 777},
+    };
+    for (const IntCase& c : cases)
+        EXPECT_EQ(ParseProfileInt(c.text, 777), c.expected) << '"' << c.text << '"';
+}
+
+// ------------------------------------------------------------------ reading
+
+// One file with every kind of line the reader must tell apart.
+const char* const kReadText = "orphan=before any section\n"
+                              "; comment=not a key\n"
+                              "[Location]\n"
+                              "ButtonCount=0x15\n"
+                              "Top = -50 \n"
+                              "  Left\t=\t12\t\n"
+                              "NoEquals line\n"
+                              ";Hidden=1\n"
+                              "  # Hash=2\n"
+                              "Empty=\n"
+                              "Blanks=   \n"
+                              "Quoted=\" spaced \"\n"
+                              "Dup=first\n"
+                              "dup=second\n"
+                              "[ location ]\n"
+                              "Extra=in the second section of the same name\n"
+                              "Dup=third\n"
+                              "[Other]  ; a comment after the header\n"
+                              "Value=a=b\n"
+                              "[Broken\n"
+                              "InBroken=still Other\n"
+                              "[]\n"
+                              "Nameless=x\n";
+
+struct ReadCase {
+    const char* section;
+    const char* key;
+    const char* expected; // with the default "<def>"
+};
+
+TEST(IniDocument, ReadsProfileSemantics)
+{
+    IniDocument doc = IniDocument::Parse(kReadText);
+    const ReadCase cases[] = {
+        {"Location", "ButtonCount", "0x15"},
+        {"LOCATION", "buttoncount", "0x15"}, // names without regard to case
+        {"Location", "Top", "-50"},          // blanks around key and value dropped
+        {"Location", "Left", "12"},          // tabs too
+        {" Location\t", " Left ", "12"},     // and around the names asked for
+        {"Location", "NoEquals line", "<def>"},
+        {"Location", "NoEquals", "<def>"},
+        {"Location", "Hidden", "<def>"},
+        {"Location", ";Hidden", "<def>"},
+        {"Location", "Hash", "<def>"},
+        {"Location", "# Hash", "<def>"},
+        {"Location", "Empty", ""},  // present and empty is not absent
+        {"Location", "Blanks", ""},
+        {"Location", "Quoted", "\" spaced \""}, // quotes kept verbatim
+        {"Location", "Dup", "first"},           // first key wins
+        {"Location", "Extra", "<def>"},         // first section wins
+        {"Other", "Value", "a=b"},              // only the first "=" splits
+        {"Other", "InBroken", "still Other"},   // "[Broken" is no header
+        {"", "orphan", "<def>"},                // lines before any section belong to none
+        {"", "Nameless", "x"},                  // "[]" is a section with an empty name
+        {"Location", "orphan", "<def>"},
+        {"Missing", "Top", "<def>"},
+        {"Location", "Missing", "<def>"},
+    };
+    for (const ReadCase& c : cases)
+        EXPECT_EQ(doc.ReadString(c.section, c.key, "<def>"), c.expected) << c.section << "/" << c.key;
+
+    EXPECT_EQ(doc.ReadInteger("Location", "ButtonCount", 0), 21);
+    EXPECT_EQ(doc.ReadInteger("Location", "Top", 0), -50);
+    EXPECT_EQ(doc.ReadInteger("Location", "Left", 0), 12);
+    EXPECT_EQ(doc.ReadInteger("Location", "Empty", 5), 5); // empty is no integer
+    EXPECT_EQ(doc.ReadInteger("Location", "Missing", 5), 5);
+    EXPECT_EQ(doc.ReadInteger("Location", "Quoted", 5), 5);
+
+    EXPECT_EQ(doc.SectionNames(), (std::vector<std::string>{"Location", "Other", ""}));
+    auto other = doc.ReadSection("other");
+    ASSERT_EQ(other.size(), 2u);
+    EXPECT_EQ(other[0], (std::pair<std::string, std::string>{"Value", "a=b"}));
+    auto loc = doc.ReadSection("Location");
+    std::vector<std::string> keys;
+    for (auto& kv : loc)
+        keys.push_back(kv.first);
+    EXPECT_EQ(keys, (std::vector<std::string>{"ButtonCount", "Top", "Left", "Empty", "Blanks", "Quoted", "Dup"}));
+    // Parsing and writing back without a change gives the same bytes.
+    EXPECT_EQ(doc.Serialize(), kReadText);
+}
+
+TEST(IniDocument, ByteOrderMarkDoesNotHideTheFirstSection)
+{
+    IniDocument doc = IniDocument::Parse("\xEF\xBB\xBF[Location]\r\nTop=7\r\n");
+    EXPECT_EQ(doc.ReadInteger("Location", "Top", -50), 7);
+    doc.WriteInteger("Location", "Top", 8);
+    EXPECT_EQ(doc.Serialize(), "\xEF\xBB\xBF[Location]\r\nTop=8\r\n");
+}
+
+TEST(IniDocument, LongValuesAreCutTo1023OnReading)
+{
+    IniDocument doc;
+    const std::string v1023(1023, 'a'), v1024(1024, 'b'), v5000 = std::string(4999, 'c') + "d";
+    doc.WriteString("S", "k1023", v1023);
+    doc.WriteString("S", "k1024", v1024);
+    doc.WriteString("S", "k5000", v5000);
+    doc.WriteString("S", "num", std::string(1023, '0') + "7"); // the cut leaves "000...0"
+    EXPECT_EQ(doc.ReadString("S", "k1023", ""), v1023);
+    EXPECT_EQ(doc.ReadString("S", "k1024", ""), v1024.substr(0, 1023));
+    EXPECT_EQ(doc.ReadString("S", "k5000", ""), v5000.substr(0, 1023));
+    EXPECT_EQ(doc.ReadInteger("S", "num", 9), 0);
+    EXPECT_EQ(doc.ReadSection("S")[2].second.size(), 1023u);
+    // A default is cut the same way, as it goes through the same buffer.
+    EXPECT_EQ(doc.ReadString("S", "none", v5000).size(), 1023u);
+    // The file keeps the whole value.
+    EXPECT_EQ(*doc.Get("S", "k5000"), v5000);
+}
+
+// ------------------------------------------------------------------ writing
+
+struct EditCase {
+    const char* name;
+    const char* before;
+    std::function<void(IniDocument&)> edit;
+    const char* after;
+};
+
+TEST(IniDocument, EditsKeepEverythingElseByteForByte)
+{
+    auto set = [](const char* s, const char* k, const char* v) {
+        return [=](IniDocument& d) { d.WriteString(s, k, v); };
+    };
+    const EditCase cases[] = {
+        {"new key after the last key, before blank lines and comments", "[A]\nk=1\n; note\n\n[B]\nx=1\n",
+         set("A", "n", "2"), "[A]\nk=1\nn=2\n; note\n\n[B]\nx=1\n"},
+        {"new key in a section without keys goes after the header", "[A]\n; only a comment\n[B]\n",
+         set("a", "n", "2"), "[A]\nn=2\n; only a comment\n[B]\n"},
+        {"changed key keeps its spelling and indentation", "[A]\n  KEY = old ; not a comment\nz=1\n",
+         set("a", "key", "new"), "[A]\n  KEY=new\nz=1\n"},
+        {"new section at the end after a blank line", "[A]\nk=1\n", set("B", "x", "y"), "[A]\nk=1\n\n[B]\nx=y\n"},
+        {"no second blank line before a new section", "[A]\nk=1\n\n", set("B", "x", "y"),
+         "[A]\nk=1\n\n[B]\nx=y\n"},
+        {"empty file", "", set("A", "k", "v"), "[A]\nk=v\n"},
+        {"only lines before any section", "; header\nloose=1\n", set("A", "loose", "2"),
+         "; header\nloose=1\n\n[A]\nloose=2\n"},
+        {"file without a final line break: new key", "[A]\nk=1", set("A", "n", "2"), "[A]\nk=1\nn=2\n"},
+        {"file without a final line break: changed key", "[A]\nk=1", set("A", "k", "9"), "[A]\nk=9"},
+        {"file without a final line break: new section", "[A]\nk=1", set("B", "x", "y"),
+         "[A]\nk=1\n\n[B]\nx=y\n"},
+        {"CRLF file keeps CRLF", "[A]\r\nk=1\r\n\r\n[C]\r\n", set("A", "n", "2"),
+         "[A]\r\nk=1\r\nn=2\r\n\r\n[C]\r\n"},
+        {"CRLF file gets a CRLF section", "[A]\r\nk=1\r\n", set("B", "x", "y"), "[A]\r\nk=1\r\n\r\n[B]\r\nx=y\r\n"},
+        {"mixed endings are each kept", "[A]\r\nk=1\nj=2\r\n", set("A", "k", "3"), "[A]\r\nk=3\nj=2\r\n"},
+        {"duplicate keys: the first changes", "[A]\nk=1\nK=2\n", set("A", "k", "9"), "[A]\nk=9\nK=2\n"},
+        {"duplicate sections: the first changes", "[A]\nk=1\n[B]\n[a]\nk=2\nn=0\n", set("A", "n", "5"),
+         "[A]\nk=1\nn=5\n[B]\n[a]\nk=2\nn=0\n"},
+        {"line breaks in a value become blanks", "", set("A", "k", "one\r\ntwo\nthree\r"),
+         "[A]\nk=one  two three \n"},
+        {"names are written without surrounding blanks", "", set(" A\t", " k ", " v "), "[A]\nk= v \n"},
+        {"a name with blanks finds its line again", "[A]\nk=1\n", set(" a ", "\tK ", "2"), "[A]\nk=2\n"},
+        {"a key line before any section is not the section's key", "k=1\n[A]\n", set("A", "k", "2"),
+         "k=1\n[A]\nk=2\n"},
+        {"a comment that looks like the key is not changed", "[A]\n;k=1\n", set("A", "k", "2"),
+         "[A]\nk=2\n;k=1\n"},
+        {"a line without = is not the key", "[A]\nk\n", set("A", "k", "2"), "[A]\nk=2\nk\n"},
+        {"unknown lines survive", "\xEF\xBB\xBF; bom and \t tabs\n[X]\n\t weird = line \t\n[A]\nk=1\n",
+         set("A", "k", "2"), "\xEF\xBB\xBF; bom and \t tabs\n[X]\n\t weird = line \t\n[A]\nk=2\n"},
+        {"erase key: every occurrence in every section of that name",
+         "[A]\nk=1\nK=2\nj=0\n[B]\nk=3\n[a]\nk=4\n",
+         [](IniDocument& d) { EXPECT_TRUE(d.EraseKey("a", "K")); }, "[A]\nj=0\n[B]\nk=3\n[a]\n"},
+        {"erase key: the last line of a file without a final line break", "[A]\nj=0\nk=1",
+         [](IniDocument& d) { EXPECT_TRUE(d.EraseKey("A", "k")); }, "[A]\nj=0\n"},
+        {"erase key: absent key changes nothing", "[A]\nj=0\n",
+         [](IniDocument& d) { EXPECT_FALSE(d.EraseKey("A", "k")); }, "[A]\nj=0\n"},
+        {"erase section: every section of that name, nothing before it", "x=0\n[A]\nk=1\n\n[B]\nj=2\n[a]\nk=3\n",
+         [](IniDocument& d) { EXPECT_TRUE(d.EraseSection("a")); }, "x=0\n[B]\nj=2\n"},
+        {"erase section: absent section", "[A]\n", [](IniDocument& d) { EXPECT_FALSE(d.EraseSection("B")); },
+         "[A]\n"},
+        {"integers are written in decimal", "", [](IniDocument& d) { d.WriteInteger("A", "n", -0x15); },
+         "[A]\nn=-21\n"},
+    };
+    for (const EditCase& c : cases) {
+        IniDocument doc = IniDocument::Parse(c.before);
+        c.edit(doc);
+        EXPECT_EQ(doc.Serialize(), c.after) << c.name;
+    }
+}
+
+TEST(IniDocument, WrittenValuesReadBack)
+{
+    IniDocument doc;
+    doc.WriteString("A", "k", "  padded  ");
+    doc.WriteString("A", "empty", "");
+    doc.WriteString("A", "eq", "x=y");
+    EXPECT_EQ(doc.ReadString("A", "k", "d"), "padded"); // blanks around a value are not kept
+    EXPECT_EQ(doc.ReadString("A", "empty", "d"), "");
+    EXPECT_EQ(doc.ReadString("A", "eq", "d"), "x=y");
+    doc.WriteString("A", "k", "v");
+    EXPECT_TRUE(doc.EraseKey("A", "k"));
+    EXPECT_EQ(doc.ReadString("A", "k", "gone"), "gone");
+}
+
+TEST(IniDocument, RefusesNamesThatWouldChangeTheFileStructure)
+{
+    const std::pair<const char*, const char*> bad[] = {
+        {"A", "k=x"}, {"A", ""},    {"A", "  "},     {"A", ";k"},       {"A", " #k"},     {"A", "[k"},
+        {"A]", "k"},  {"A\n", "k"}, {"A", "k\rx"},  {"A\r\n[B", "k"},
+    };
+    IniDocument doc = IniDocument::Parse("[A]\nk=1\n");
+    for (auto [section, key] : bad)
+        EXPECT_THROW(doc.WriteString(section, key, "v"), std::invalid_argument) << section << "/" << key;
+    EXPECT_EQ(doc.Serialize(), "[A]\nk=1\n");
+}
+
+// ------------------------------------------------------------------ the file object
+
+TEST(IniFile, MissingFileReadsDefaultsAndTheFirstWriteCreatesIt)
+{
+    TempDir dir;
+    const std::string name = dir.File("KX.INI");
+    TNewIniFile ini(name);
+    EXPECT_EQ(ini.ReadString("Location", "User", "UpdateMe"), "UpdateMe");
+    EXPECT_EQ(ini.ReadInteger("Location", "Top", -50), -50);
+    EXPECT_FALSE(ini.ValueExists("Location", "Top"));
+    // Erasing from a missing file has nothing to do and creates nothing.
+    TNewIniFile(name).EraseKey("Location", "Top");
+    TNewIniFile(name).EraseSection("Location");
+    EXPECT_FALSE(Exists(name));
+
+    TNewIniFile(name).WriteInteger("Location", "Top", 120);
+    EXPECT_EQ(ReadBytes(name), "[Location]\nTop=120\n");
+    EXPECT_EQ(ini.ReadInteger("Location", "Top", -50), 120); // the same object sees the file now
+    struct stat st {};
+    ASSERT_EQ(::stat(name.c_str(), &st), 0);
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+}
+
+TEST(IniFile, UnknownContentKeptByteForByteAcrossWrites)
+{
+    TempDir dir;
+    const std::string name = dir.File("KX.INI");
+    const std::string original = "; Kexbar settings\r\n"
+                                 "[Unknown]\r\n"
+                                 "Whatever = 1 ;  kept\r\n"
+                                 "\r\n"
+                                 "   \r\n"
+                                 "[Location]\r\n"
+                                 "Top=10\r\n"
+                                 "# remark\r\n"
+                                 "[Programs]\r\n"
+                                 "SpeedButton1=/usr/bin/xterm\r\n"
+                                 "[Plugin.Data]\r\n"
+                                 "blob=\"quoted ; value\"";
+    WriteBytes(name, original);
+    TNewIniFile(name).WriteInteger("Location", "Top", 20);
+    TNewIniFile(name).WriteString("Location", "Left", "5");
+    TNewIniFile(name).EraseKey("Programs", "SpeedButton1");
+    TNewIniFile(name).WriteString("Names", "SpeedButton1", "Terminal");
+    EXPECT_EQ(ReadBytes(name), "; Kexbar settings\r\n"
+                               "[Unknown]\r\n"
+                               "Whatever = 1 ;  kept\r\n"
+                               "\r\n"
+                               "   \r\n"
+                               "[Location]\r\n"
+                               "Top=20\r\n"
+                               "Left=5\r\n"
+                               "# remark\r\n"
+                               "[Programs]\r\n"
+                               "[Plugin.Data]\r\n"
+                               "blob=\"quoted ; value\"\r\n"
+                               "\r\n"
+                               "[Names]\r\n"
+                               "SpeedButton1=Terminal\r\n");
+    // Writing a value it already has leaves the file alone.
+    struct stat before {}, after {};
+    ASSERT_EQ(::stat(name.c_str(), &before), 0);
+    TNewIniFile(name).WriteString("location", "TOP", "20");
+    ASSERT_EQ(::stat(name.c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+}
+
+TEST(IniFile, EraseKeyCutsSectionAndKeyTo127Characters)
+{
+    TempDir dir;
+    const std::string name = dir.File("KX.INI");
+    const std::string s127(127, 's'), k127(127, 'k');
+    const std::string sLong = s127 + "-more", kLong = k127 + "-more";
+    {
+        IniDocument doc;
+        doc.WriteString(s127, k127, "short names");
+        doc.WriteString(s127, "other", "stays");
+        doc.WriteString(sLong, kLong, "long names");
+        WriteBytes(name, doc.Serialize());
+    }
+    TNewIniFile(name).EraseKey(sLong, kLong);
+    TNewIniFile ini(name);
+    EXPECT_FALSE(ini.ValueExists(s127, k127));      // what the cut names point at is gone
+    EXPECT_EQ(ini.ReadString(s127, "other", ""), "stays");
+    EXPECT_EQ(ini.ReadString(sLong, kLong, ""), "long names"); // the full names are never reached
+}
+
+TEST(IniFile, ReadsSeeChangesMadeBehindTheObjectsBack)
+{
+    TempDir dir;
+    const std::string name = dir.File("KX.INI");
+    WriteBytes(name, "[A]\nk=1\n");
+    TNewIniFile reader(name);
+    EXPECT_EQ(reader.ReadString("A", "k", ""), "1");
+    // Another writer replaces the file with one of the same size.
+    TNewIniFile(name).WriteString("A", "k", "2");
+    EXPECT_EQ(reader.ReadString("A", "k", ""), "2");
+    // An editor that rewrites the same inode with the same size: only the time differs.
+    struct stat st {};
+    ASSERT_EQ(::stat(name.c_str(), &st), 0);
+    {
+        std::FILE* f = std::fopen(name.c_str(), "r+");
+        ASSERT_NE(f, nullptr);
+        std::fputs("[A]\nk=3\n", f);
+        std::fclose(f);
+    }
+    struct timespec times[2] = {st.st_atim, st.st_mtim};
+    times[1].tv_nsec = (times[1].tv_nsec + 1) % 1000000000;
+    ASSERT_EQ(::utimensat(AT_FDCWD, name.c_str(), times, 0), 0);
+    EXPECT_EQ(reader.ReadString("A", "k", ""), "3");
+    // And a file that goes away reads as defaults again.
+    ASSERT_EQ(::unlink(name.c_str()), 0);
+    EXPECT_EQ(reader.ReadString("A", "k", "gone"), "gone");
+}
+
+TEST(IniFile, RewriteKeepsModeOwnerAndSymbolicLink)
+{
+    TempDir dir;
+    const std::string real = dir.File("real.ini"), link = dir.File("KX.INI");
+    WriteBytes(real, "[A]\nk=1\n");
+    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    ASSERT_EQ(::symlink("real.ini", link.c_str()), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(real.c_str(), 65534, 65534), 0);
+    }
+
+    TNewIniFile(link).WriteString("A", "k", "2");
+    struct stat lst {}, st {};
+    ASSERT_EQ(::lstat(link.c_str(), &lst), 0);
+    EXPECT_TRUE(S_ISLNK(lst.st_mode)) << "the link was replaced by a file";
+    ASSERT_EQ(::stat(real.c_str(), &st), 0);
+    EXPECT_EQ(ReadBytes(real), "[A]\nk=2\n");
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 65534u); // root editing a user's file leaves it the user's
+        EXPECT_EQ(st.st_gid, 65534u);
+    }
+}
+
+TEST(IniFile, TemporaryFilesOfDeadWritersAreRemoved)
+{
+    TempDir dir;
+    const std::string name = dir.File("KX.INI");
+    // A pid that runs no process: the highest possible one is almost never used.
+    pid_t dead = 4194303;
+    while (::kill(dead, 0) == 0 || errno != ESRCH)
+        --dead;
+    const std::string deadTemp = name + "." + std::to_string(dead) + ".0badf00d.tmp";
+    const std::string liveTemp = name + "." + std::to_string(::getpid()) + ".12345678.tmp";
+    const std::string notOurs = name + ".backup.tmp";
+    for (const std::string& f : {deadTemp, liveTemp, notOurs})
+        WriteBytes(f, "[A]\nk=torn");
+    TNewIniFile(name).WriteString("A", "k", "1");
+    EXPECT_FALSE(Exists(deadTemp));
+    EXPECT_TRUE(Exists(liveTemp)); // a writer that still runs may be about to rename it
+    EXPECT_TRUE(Exists(notOurs));
+    EXPECT_EQ(TNewIniFile(name).ReadString("A", "k", ""), "1");
+}
+
+// ------------------------------------------------------------------ the catalogue
+
+TEST(SettingsCatalogue, EveryFixedKeyWithItsTypeAndDefault)
+{
+    struct Expected {
+        const char* section;
+        const char* key;
+        SettingType type;
+        const char* def;
+    };
+    using T = SettingType;
+    const Expected expected[] = {
+        {"Location", "Top", T::Integer, "-50"},       {"Location", "Left", T::Integer, "0"},
+        {"Location", "OnTop", T::Flag, "No"},         {"Location", "StaySmall", T::Flag, "No"},
+        {"Location", "Shrink", T::Flag, "Yes"},       {"Location", "Hide", T::Flag, "No"},
+        {"Location", "IconState", T::Flag, "No"},     {"Location", "LockedGraph", T::Flag, "No"},
+        {"Location", "ShrinkX", T::Integer, "0"},     {"Location", "ShrinkY", T::Integer, "0"},
+        {"Location", "ButtonCount", T::Integer, "0"}, {"Location", "CheckExit", T::Flag, "No"},
+        {"Location", "ShowHint", T::Flag, "Yes"},     {"Location", "User", T::String, "UpdateMe"},
+        {"Location", "Run", T::Flag, ""},             {"Window", "State", T::String, "Norm"},
+        {"Gauge", "Type", T::String, "CHardDrive"},   {"Time", "12Hour", T::Flag, "Yes"},
+        {"Time", "Display", T::String, "Hour"},       {"Time", "Sound", T::Flag, "No"},
+        {"Time", "SoundFile", T::Path, ""},           {"Time", "Sound2", T::Flag, "No"},
+        {"Time", "SoundFile2", T::Path, ""},          {"Tabs", "SelectedColor", T::Colour, "12632256"},
+        {"Tabs", "UnselectedColor", T::Colour, "8421376"}, {"Pages", "Count", T::Integer, "10"},
+        {"Button", "Blank", T::Flag, ""},             {"MRU", "Count", T::Integer, "0"},
+    };
+    const auto& all = Catalogue();
+    ASSERT_EQ(all.size(), std::size(expected));
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const Setting& s = *all[i];
+        EXPECT_EQ(s.section, expected[i].section) << i;
+        EXPECT_EQ(s.key, expected[i].key) << i;
+        EXPECT_EQ(s.type, expected[i].type) << s.key;
+        EXPECT_EQ(s.def, expected[i].def) << s.key;
+        EXPECT_FALSE(s.meaning.empty()) << s.key;
+        if (s.type == T::Flag) {
+            EXPECT_TRUE(s.def.empty() || s.def == "Yes" || s.def == "No") << s.key;
+        }
+        if (s.type == T::Integer || s.type == T::Colour) {
+            EXPECT_EQ(std::to_string(s.DefaultInt()), s.def) << s.key;
+        }
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_FALSE(SameName(all[j]->section, s.section) && SameName(all[j]->key, s.key))
+                << "twice: " << s.section << "/" << s.key;
+    }
+    // Readers get these defaults from an empty file, and the file's value otherwise.
+    IniDocument empty;
+    EXPECT_EQ(ReadSettingInt(empty, settings::Top), -50);
+    EXPECT_EQ(ReadSettingInt(empty, settings::PageCount), 10);
+    EXPECT_EQ(ReadSettingInt(empty, settings::SelectedColor), 12632256);
+    EXPECT_EQ(ReadSetting(empty, settings::User), "UpdateMe");
+    EXPECT_EQ(ReadSetting(empty, settings::GaugeType, "DHardDrive"), "DHardDrive");
+    IniDocument doc = IniDocument::Parse("[location]\nbuttoncount=0x15\n[Pages]\nCount=\n");
+    EXPECT_EQ(ReadSettingInt(doc, settings::ButtonCount), 21);
+    EXPECT_EQ(ReadSettingInt(doc, settings::PageCount), 10);
+
+    EXPECT_EQ(PageTabKey(3), "PageTab3");
+    EXPECT_EQ(DefaultPageName(12), "Page12");
+    EXPECT_EQ(CustomColorKey(0), "ColorA");
+    EXPECT_EQ(CustomColorKey(15), "ColorP");
+    EXPECT_EQ(RecordSections.front(), "Programs");
+    EXPECT_EQ(RecordSections.back(), "SoundLaunch");
+}
+
+TEST(SettingsCatalogue, WriteSettingGoesToItsSectionAndKey)
+{
+    TempDir dir;
+    TNewIniFile ini(dir.File("KX.INI"));
+    WriteSetting(ini, settings::Top, 42);
+    WriteSetting(ini, settings::OnTop, "Yes");
+    EXPECT_EQ(ReadBytes(ini.FileName()), "[Location]\nTop=42\nOnTop=Yes\n");
+}
+
+} // namespace
+} // namespace kex
