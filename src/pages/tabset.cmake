@@ -1,0 +1,4 @@
+target_sources(kexui PRIVATE
+  src/pages/TabSet.cpp
+  src/pages/TabSet.h
+)
