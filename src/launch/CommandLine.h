@@ -1,0 +1,61 @@
+// Command lines of launched programs: quoting of paths, splitting a command line into
+// argv by shell word rules (without a shell), the parts of a stored program path,
+// the recent-list entry text and the shrink decision of a launch.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kex {
+
+// A path made safe for a command line. A path that holds nothing the splitter treats
+// specially (blank, tab, line break, ' " or \) comes back unchanged; any other path
+// comes back in single quotes (a ' inside written as '\''), so that
+// SplitCommandLine gives the path back exactly as one word. Empty stays empty.
+// Not idempotent: a quoted path passed again is quoted again (a real path may hold
+// quote characters).
+std::string ShortPathOf(std::string_view path);
+
+// The words of a command line, by shell word rules without a shell:
+// - blanks, tabs and line breaks separate words;
+// - '...' is taken literally;
+// - "..." is literal except for the escapes \" \\ \$ \` (a backslash before any other
+//   character stays a backslash); a backslash before a line break removes both;
+// - outside quotes a backslash takes the next character literally (a backslash at
+//   the very end stays a backslash; a backslash before a line break removes both);
+// - nothing is expanded: $HOME, ~, * and ? stay as written;
+// - "" or '' make an empty word;
+// - an unterminated quote takes the rest of the line into the word, as if the quote
+//   were closed at the end.
+std::vector<std::string> SplitCommandLine(std::string_view line);
+
+// The program of a stored program text: its first word as the splitter reads it
+// (quotes removed, a trailing blank ignored). Empty when the text holds no word.
+std::string ProgramOf(std::string_view programText);
+
+// Everything of the program up to and including its last "/"; empty when it has none.
+std::string DirectoryPart(std::string_view programText);
+// Everything of the program after its last "/".
+std::string FileNamePart(std::string_view programText);
+// The name without its extension: cut at the last "." of the file-name part. A name
+// without "." stays whole, and so does a name whose only "." leads it (".profile").
+// A directory in front of the name is kept.
+std::string NameWithoutExtension(std::string_view fileName);
+
+// The recent-list entry of a launch: the description, or when it is empty the
+// program's file name without extension, then "  |" and the button number.
+std::string RecentEntryText(std::string_view description, std::string_view programText, int buttonNumber);
+// The button number after the last "  |" of an entry text; 0 when there is none
+// (no "  |", no digits, other characters after the digits, or out of range).
+int NumberFromRecentEntry(std::string_view text);
+
+// Whether a launch shrinks the bar: the button's "Shrink" value decides when it is
+// "Yes" or "No"; any other value follows the global setting ("Yes" shrinks).
+bool ShouldShrink(std::string_view shrinkNow, std::string_view shrinkSetting);
+
+// The parameters for files chosen at a launch: " " + path for each file in order,
+// each path through ShortPathOf so that blanks survive the splitting.
+std::string FilesParameterList(const std::vector<std::string>& files);
+
+} // namespace kex

@@ -1,0 +1,3 @@
+target_sources(kexcore PRIVATE
+  src/launch/CommandLine.cpp
+)

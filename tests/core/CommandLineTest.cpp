@@ -1,0 +1,175 @@
+#include "launch/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace kex;
+using Words = std::vector<std::string>;
+
+namespace {
+
+struct SplitCase {
+    const char* line;
+    Words words;
+};
+
+class SplitCommandLineTest : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitCommandLineTest, GivesTheShellWords)
+{
+    EXPECT_EQ(SplitCommandLine(GetParam().line), GetParam().words) << "line: [" << GetParam().line << "]";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SplitCommandLineTest,
+    testing::Values(
+        SplitCase{"", {}},
+        SplitCase{"   \t ", {}},
+        SplitCase{"/usr/bin/gedit ", {"/usr/bin/gedit"}},
+        SplitCase{"  a\tb   c  ", {"a", "b", "c"}},
+        SplitCase{"a\nb\r\nc", {"a", "b", "c"}},
+        SplitCase{"'/home/u/My Files/x' y", {"/home/u/My Files/x", "y"}},
+        SplitCase{"\"a b\" c", {"a b", "c"}},
+        SplitCase{"a\\ b c", {"a b", "c"}},
+        SplitCase{"'it'\\''s'", {"it's"}},
+        SplitCase{"'a\\b'", {"a\\b"}},                       // backslash literal in '...'
+        SplitCase{"\"a\\\"b\\\\c\\$d\\`e\"", {"a\"b\\c$d`e"}}, // the four escapes in "..."
+        SplitCase{"\"a\\nb\"", {"a\\nb"}},                   // other backslashes stay in "..."
+        SplitCase{"\\$HOME ~ *.txt $HOME", {"$HOME", "~", "*.txt", "$HOME"}},
+        SplitCase{"\"$HOME\" '$(rm -rf /)' `id`", {"$HOME", "$(rm -rf /)", "`id`"}},
+        SplitCase{"a;b|c&d>e", {"a;b|c&d>e"}},
+        SplitCase{"\"\" '' x", {"", "", "x"}},
+        SplitCase{"pre'fix'\"mid\"post", {"prefixmidpost"}},
+        SplitCase{"a\\", {"a\\"}},           // a backslash at the very end stays
+        SplitCase{"a\\\nb", {"ab"}},         // backslash-newline joins
+        SplitCase{"'unterminated rest", {"unterminated rest"}},
+        SplitCase{"x \"open \\\" end", {"x", "open \" end"}},
+        SplitCase{"x '", {"x", ""}}));
+
+TEST(ShortPathOfTest, PlainPathsStayUnchanged)
+{
+    for (const char* path : {"/usr/bin/gedit", "/tmp/a$b~c*d", "", "relative/name.txt", "/x;y&z"})
+        EXPECT_EQ(ShortPathOf(path), path);
+}
+
+TEST(ShortPathOfTest, NastyPathsComeBackExactlyThroughTheSplitter)
+{
+    const std::vector<std::string> paths = {
+        "/home/u/My Documents/report.txt",
+        "/tmp/it's here",
+        "/tmp/\"quoted\"",
+        "/tmp/back\\slash",
+        "/tmp/tab\there",
+        "/tmp/line\nbreak",
+        "/tmp/trailing\\",
+        "'",
+        "''",
+        "/tmp/ leading and trailing ",
+        "/tmp/mix 'a' \"b\" \\c $d `e`",
+    };
+    for (const std::string& path : paths) {
+        const std::string quoted = ShortPathOf(path);
+        EXPECT_NE(quoted, path);
+        EXPECT_EQ(SplitCommandLine(quoted), Words{path}) << "quoted: " << quoted;
+        // And as a program followed by parameters, the way a launch joins them.
+        EXPECT_EQ(SplitCommandLine(quoted + " " + FilesParameterList({path, "/tmp/b"})),
+                  (Words{path, path, "/tmp/b"}));
+    }
+}
+
+TEST(FilesParameterListTest, EachFileBehindOneBlank)
+{
+    EXPECT_EQ(FilesParameterList({}), "");
+    EXPECT_EQ(FilesParameterList({"/tmp/A.TXT", "/tmp/B.TXT"}), " /tmp/A.TXT /tmp/B.TXT");
+    EXPECT_EQ(FilesParameterList({"/tmp/my file"}), " '/tmp/my file'");
+}
+
+TEST(PathPartsTest, DirectoryAndFileNameOfPlainAndQuotedPrograms)
+{
+    struct Case {
+        const char* program;
+        const char* directory;
+        const char* fileName;
+    };
+    const Case cases[] = {
+        {"/usr/bin/gedit ", "/usr/bin/", "gedit"},
+        {"/usr/bin/gedit", "/usr/bin/", "gedit"},
+        {"'/opt/My Apps/run.sh' ", "/opt/My Apps/", "run.sh"},
+        {"'/opt/a/b c/d'\"/e f\" ", "/opt/a/b c/d/", "e f"},
+        {"/opt/x\\ y/prog --flag", "/opt/x y/", "prog"},
+        {"gedit", "", "gedit"},
+        {"/prog", "/", "prog"},
+        {"", "", ""},
+        {"  ", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DirectoryPart(c.program), c.directory) << c.program;
+        EXPECT_EQ(FileNamePart(c.program), c.fileName) << c.program;
+    }
+}
+
+TEST(NameWithoutExtensionTest, CutsAtTheLastDotOfTheFileName)
+{
+    struct Case {
+        const char* in;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"NOTEPAD.EXE", "NOTEPAD"}, {"gedit", "gedit"},           {"archive.tar.gz", "archive.tar"},
+        {".profile", ".profile"},   {"/home/u/.bashrc", "/home/u/.bashrc"}, {"/opt/v1.2/tool", "/opt/v1.2/tool"},
+        {"name.", "name"},          {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NameWithoutExtension(c.in), c.out) << c.in;
+}
+
+TEST(RecentEntryTest, LabelIsTheDescriptionOrTheProgramName)
+{
+    EXPECT_EQ(RecentEntryText("", "/opt/windows/NOTEPAD.EXE ", 12), "NOTEPAD  |12");
+    EXPECT_EQ(RecentEntryText("", "/usr/bin/gedit ", 3), "gedit  |3");
+    EXPECT_EQ(RecentEntryText("", "'/opt/My Apps/run.sh' ", 7), "run  |7");
+    EXPECT_EQ(RecentEntryText("Text editor", "/usr/bin/gedit ", 210), "Text editor  |210");
+}
+
+TEST(RecentEntryTest, NumberFollowsTheLastBar)
+{
+    struct Case {
+        const char* text;
+        int number;
+    };
+    const Case cases[] = {
+        {"NOTEPAD  |12", 12},
+        {"a  |b  |5", 5},        // a description holding "  |"
+        {"gedit  |", 0},
+        {"gedit |12", 0},        // one blank is not the separator
+        {"gedit  |12x", 0},
+        {"gedit  |-3", 0},
+        {"gedit  |99999999999", 0},
+        {"", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NumberFromRecentEntry(c.text), c.number) << c.text;
+    for (int n : {1, 42, 210, 99999})
+        EXPECT_EQ(NumberFromRecentEntry(RecentEntryText("Some  |thing", "/bin/x", n)), n);
+}
+
+TEST(ShouldShrinkTest, DecisionTable)
+{
+    struct Row {
+        const char* shrinkNow;
+        const char* setting;
+        bool shrink;
+    };
+    const Row rows[] = {
+        {"Yes", "Yes", true}, {"Yes", "No", true},  {"Yes", "", true},
+        {"No", "Yes", false}, {"No", "No", false},  {"No", "", false},
+        {"", "Yes", true},    {"", "No", false},    {"", "", false},
+        {"yes", "Yes", true}, {"yes", "No", false}, {"Maybe", "x", false},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(ShouldShrink(r.shrinkNow, r.setting), r.shrink) << r.shrinkNow << " / " << r.setting;
+}
+
+} // namespace
