@@ -1,0 +1,153 @@
+// Sounds: nothing and at once for an empty name or a missing file; a real play into
+// an ALSA file device in a child process whose HOME holds the device's .asoundrc.
+#include "platform/LinuxPlatform.h"
+#include "platform/SoundPlayer.h"
+
+#include "SelfExec.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+using namespace kex;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (fs::temp_directory_path() / "kexsound-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+void Put16(std::string& s, std::uint16_t v)
+{
+    s += char(v & 0xff);
+    s += char(v >> 8);
+}
+void Put32(std::string& s, std::uint32_t v)
+{
+    Put16(s, std::uint16_t(v & 0xffff));
+    Put16(s, std::uint16_t(v >> 16));
+}
+
+// A mono 16-bit WAV of a 440 Hz tone; returns the number of sample bytes.
+std::uint32_t WriteWav(const fs::path& file, int rate, double seconds)
+{
+    const std::uint32_t samples = std::uint32_t(rate * seconds);
+    std::string data;
+    for (std::uint32_t i = 0; i < samples; ++i)
+        Put16(data, std::uint16_t(std::int16_t(8000 * std::sin(2 * M_PI * 440 * i / rate))));
+    std::string wav = "RIFF";
+    Put32(wav, std::uint32_t(36 + data.size()));
+    wav += "WAVEfmt ";
+    Put32(wav, 16);
+    Put16(wav, 1);             // PCM
+    Put16(wav, 1);             // mono
+    Put32(wav, std::uint32_t(rate));
+    Put32(wav, std::uint32_t(rate * 2)); // byte rate
+    Put16(wav, 2);             // block align
+    Put16(wav, 16);            // bits
+    wav += "data";
+    Put32(wav, std::uint32_t(data.size()));
+    std::ofstream(file, std::ios::binary) << wav << data;
+    return std::uint32_t(data.size());
+}
+
+bool CanberraHasAlsa()
+{
+    for (const char* dir : {"/usr/lib/x86_64-linux-gnu/libcanberra-0.30", "/usr/lib/aarch64-linux-gnu/libcanberra-0.30",
+                            "/usr/lib64/libcanberra-0.30", "/usr/lib/libcanberra-0.30"})
+        if (fs::exists(fs::path(dir) / "libcanberra-alsa.so"))
+            return true;
+    return false;
+}
+
+template <class F>
+std::chrono::steady_clock::duration Timed(F f)
+{
+    const auto t0 = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::steady_clock::now() - t0;
+}
+
+TEST(SoundTest, EmptyNameMissingAndBrokenFilesReturnAtOnce)
+{
+    TempDir tmp;
+    const fs::path broken = tmp.path() / "broken.wav";
+    std::ofstream(broken) << "RIFF this is no sound";
+    LinuxPlatform platform;
+    for (const std::string& file : {std::string(), (tmp.path() / "missing.wav").string(), broken.string(),
+                                    tmp.path().string()}) {
+        EXPECT_LT(Timed([&] { platform.PlaySoundSync(file); }), 1s) << file;
+        EXPECT_LT(Timed([&] { platform.PlaySoundAsync(file); }), 1s) << file;
+    }
+}
+
+TEST(SoundTest, WaitLimitIsTheDurationAndTwoSeconds)
+{
+    TempDir tmp;
+    WriteWav(tmp.path() / "half.wav", 8000, 0.5);
+    const fs::path other = tmp.path() / "sound.oga";
+    std::ofstream(other) << std::string(8000, 'x');
+    EXPECT_EQ(SoundPlayer::WaitLimit((tmp.path() / "half.wav").string()), 2500ms);
+    EXPECT_EQ(SoundPlayer::WaitLimit(other.string()), 4000ms);
+    EXPECT_EQ(SoundPlayer::WaitLimit((tmp.path() / "missing").string()), 2000ms);
+}
+
+// Runs in a child whose HOME routes ALSA's default device into a file.
+TEST(SoundTest, DISABLED_PlaysIntoAlsaFileInChild)
+{
+    if (!testing_child::InChild())
+        GTEST_SKIP() << "runs only in the child of SyncPlayWritesTheSamplesBeforeReturning";
+    const fs::path root = std::getenv("HOME");
+    const fs::path raw = root / "out.raw";
+    const auto wavBytes = std::uintmax_t(std::stoul(std::getenv("KEX_WAV_BYTES")));
+    LinuxPlatform platform;
+
+    const auto took = Timed([&] { platform.PlaySoundSync((root / "tone.wav").string()); });
+    ASSERT_TRUE(fs::exists(raw));
+    // Everything was played when the call returned.
+    EXPECT_GE(fs::file_size(raw), wavBytes);
+    EXPECT_LT(took, 3s);
+
+    // With a device, failures still return at once.
+    EXPECT_LT(Timed([&] { platform.PlaySoundSync((root / "missing.wav").string()); }), 1s);
+    EXPECT_LT(Timed([&] { platform.PlaySoundSync((root / ".asoundrc").string()); }), 1s);
+    // The warning sound without a sound theme: nothing, no hang.
+    EXPECT_LT(Timed([&] { platform.Beep(); }), 1s);
+}
+
+TEST(SoundTest, SyncPlayWritesTheSamplesBeforeReturning)
+{
+    if (!CanberraHasAlsa())
+        GTEST_SKIP() << "libcanberra has no ALSA backend here";
+    TempDir tmp;
+    const std::uint32_t bytes = WriteWav(tmp.path() / "tone.wav", 8000, 0.3);
+    std::ofstream(tmp.path() / ".asoundrc") << "pcm.!default { type file slave.pcm \"null\" file \""
+                                            << (tmp.path() / "out.raw").string() << "\" format \"raw\" }\n";
+    const testing_child::ChildResult child = testing_child::RunTestInChild(
+        "SoundTest.DISABLED_PlaysIntoAlsaFileInChild",
+        {{"HOME", tmp.path().string()}, {"CANBERRA_DRIVER", "alsa"}, {"KEX_WAV_BYTES", std::to_string(bytes)}});
+    EXPECT_TRUE(child.passed) << child.output;
+}
+
+} // namespace
