@@ -43,7 +43,8 @@ public:
 
 private:
     std::unique_ptr<DBusMessageBus> bus_;
-    std::unique_ptr<SoundPlayer> sound_;
+    // Created on first use by the sound services (Sound.cpp).
+    std::shared_ptr<SoundPlayer> sound_;
 };
 
 // AppDir resolution, separated so that tests can give every input.

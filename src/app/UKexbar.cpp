@@ -1,0 +1,709 @@
+#include "app/UKexbar.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/Dialogs.h"
+#include "app/Pictures.h"
+#include "app/Settings.h"
+#include "app/Startup.h"
+#include "pages/SpeedButton.h"
+#include "pages/TabSet.h"
+#include "platform/TPlatform.h"
+
+namespace kex {
+
+QColor ColorFromValue(int value)
+{
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+int ValueFromColor(const QColor& color) { return color.red() | (color.green() << 8) | (color.blue() << 16); }
+
+TForm1::TForm1(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args, QWidget* parent)
+    : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), args_(std::move(args))
+{
+    setObjectName("Form1");
+    BuildControls();
+    BuildMenus();
+    platform_.SetMessageHandler([this](const std::string& name, int wParam) {
+        Guarded([&] { AppMessage(name, wParam); });
+    });
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    platform_.SetMessageHandler(nullptr);
+    FormDestroy();
+}
+
+// ------------------------------------------------------------------ controls
+
+void TForm1::BuildControls()
+{
+    setWindowTitle("Start");
+    QFont font;
+    font.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
+    font.setPixelSize(11);
+    font.setBold(true);
+    setFont(font);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0x00, 0x80, 0x80)); // the classic desktop background
+    setPalette(pal);
+
+    Content = new QWidget(this);
+    Content->setObjectName("Content");
+
+    Notebook1 = new QStackedWidget(Content);
+    Notebook1->setObjectName("Notebook1");
+    Notebook1->setGeometry(44, 0, 577, 37);
+    auto* designPage = new QWidget;
+    designPage->setObjectName("Default");
+    Notebook1->addWidget(designPage);
+
+    Keys = new QLineEdit(Content);
+    Keys->setObjectName("Keys");
+    Keys->setGeometry(180, 6, 33, 20);
+    Keys->installEventFilter(this);
+    Keys->stackUnder(Notebook1);
+
+    Panel1 = new QFrame(Content);
+    Panel1->setObjectName("Panel1");
+    Panel1->setGeometry(0, 0, kPanelWidth, kPanelHeight);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setAutoFillBackground(true);
+    Gauge1 = new QWidget(Panel1);
+    Gauge1->setObjectName("Gauge1");
+    Gauge1->setGeometry(2, 1, 39, 15);
+    Gauge1->setAutoFillBackground(true);
+    QPalette gp = Gauge1->palette();
+    gp.setColor(QPalette::Window, QColor(0x80, 0, 0));   // maroon
+    gp.setColor(QPalette::WindowText, QColor(0, 0xFF, 0)); // lime
+    Gauge1->setPalette(gp);
+    Eyes = new QWidget(Panel1);
+    Eyes->setObjectName("Eyes");
+    Eyes->setGeometry(2, 1, 40, 16);
+    Eyes->hide();
+
+    HelpButton = new QToolButton(Content);
+    HelpButton->setObjectName("HelpButton");
+    HelpButton->setGeometry(0, 18, 23, 19);
+    HelpButton->setIcon(HelpGlyph());
+    HelpButton->setFocusPolicy(Qt::NoFocus);
+    connect(HelpButton, &QToolButton::clicked, this, [this] { Guarded([this] { HelpButtonClick(); }); });
+
+    RunButton = new QToolButton(Content);
+    RunButton->setObjectName("RunButton");
+    RunButton->setGeometry(22, 18, 23, 19);
+    RunButton->setIcon(RunGlyph());
+    RunButton->setFocusPolicy(Qt::NoFocus);
+
+    TabSet1 = new TTabSet(Content);
+    TabSet1->setObjectName("TabSet1");
+    TabSet1->setGeometry(46, 34, 575, 18);
+
+    PageName = new QLineEdit(Content);
+    PageName->setObjectName("PageName");
+    PageName->setGeometry(0, 36, 51, 19);
+    PageName->installEventFilter(this);
+    PageName->hide();
+
+    HorzScrollBar = new QScrollBar(Qt::Horizontal, this);
+    HorzScrollBar->setObjectName("HorzScrollBar");
+    HorzScrollBar->hide();
+    connect(HorzScrollBar, &QScrollBar::valueChanged, this, [this](int v) { Content->move(-v, 0); });
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { GasGage(); }); });
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName("Timer2");
+    Timer2->setInterval(100);
+    Timer3 = new QTimer(this);
+    Timer3->setObjectName("Timer3");
+    Timer3->setInterval(100);
+    connect(Timer3, &QTimer::timeout, this, [this] {
+        Timer3->stop();
+        Timer1->start();
+    });
+    Timer1->start();
+}
+
+void TForm1::ConnectHandler(QAction* action, std::function<void(QAction*)> handler)
+{
+    if (!handler)
+        return;
+    connect(action, &QAction::triggered, this, [this, action, handler] { Guarded([&] { handler(action); }); });
+}
+
+QAction* TForm1::AddItem(QMenu* menu, const QString& name, const QString& caption,
+                         std::function<void(QAction*)> handler)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    ConnectHandler(action, std::move(handler));
+    return action;
+}
+
+QMenu* TForm1::AddSubMenu(QMenu* menu, const QString& name, const QString& caption)
+{
+    QMenu* sub = menu->addMenu(caption);
+    sub->setObjectName(name + "Menu");
+    sub->menuAction()->setObjectName(name);
+    return sub;
+}
+
+QAction* TForm1::MenuItem(const QString& name) const
+{
+    for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5})
+        if (QAction* a = menu->findChild<QAction*>(name))
+            return a;
+    return nullptr;
+}
+
+void TForm1::BuildMenus()
+{
+    auto checkable = [](QAction* a, bool checked = false) {
+        a->setCheckable(true);
+        a->setChecked(checked);
+        return a;
+    };
+
+    // The button menu.
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    AddItem(PopupMenu1, "MoveButton1", "&Move Button");
+    AddItem(PopupMenu1, "CopyButton1", "&Copy Button");
+    AddItem(PopupMenu1, "RemoveButton1", "&Remove Button");
+    PopupMenu1->addSeparator();
+    QMenu* configure = AddSubMenu(PopupMenu1, "ConfigureButton1", "&Configure Button");
+    AddItem(configure, "ChangeIcon1", "Change &Icon");
+    AddItem(configure, "ChangeName1", "Change &Description");
+    AddItem(configure, "Parameter1", "Change &Parameter")->setEnabled(false);
+    checkable(AddItem(configure, "ShrinkOnLaunch2", "&Shrink on Launch"));
+    checkable(AddItem(configure, "SelectWorkingDirectory1", "Select &Working Directory"));
+    checkable(AddItem(configure, "SelectFiles1", "Select &Files on Launch"));
+    checkable(AddItem(configure, "SoundLaunch1", "Sound on &Launch"))->setEnabled(false);
+    checkable(AddItem(configure, "SoundSelect1", "Sound on &Keyboard Select"));
+    checkable(AddItem(PopupMenu1, "PasswordProtect1", "Password Protect"));
+
+    // The page menu.
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName("PopupMenu2");
+    AddItem(PopupMenu2, "RenamePage1", "&Rename Page");
+    AddItem(PopupMenu2, "DeletePage1", "&Delete Page");
+    AddItem(PopupMenu2, "MovePage1", "&Move Page");
+    AddItem(PopupMenu2, "AddPage1", "&Add Page");
+    PopupMenu2->addSeparator();
+    AddItem(PopupMenu2, "UnselectedColor1", "Change Color of &Unselected Tabs")->setEnabled(false);
+    AddItem(PopupMenu2, "SelectedColor1", "Change Color of &Selected Tab")->setEnabled(false);
+    AddItem(PopupMenu2, "TotalPages1", "Change &Total Page Count");
+    PopupMenu2->addSeparator()->setObjectName("PButtonBar");
+    AddItem(PopupMenu2, "PButton16", "Show 16 Buttons per Page");
+    AddItem(PopupMenu2, "PButton21", "Show 21 Buttons per Page");
+
+    // The gauge and setup menu.
+    PopupMenu3 = new QMenu(this);
+    PopupMenu3->setObjectName("PopupMenu3");
+    QMenu* graph = AddSubMenu(PopupMenu3, "GraphDisplayMenu1", "&Graph Display Menu");
+    for (char letter = 'C'; letter <= 'Z'; ++letter) {
+        QAction* drive = checkable(AddItem(graph, QString(QChar(letter)) + "HardDrive",
+                                           QString("Graph %1: HardDrive").arg(QChar(letter))));
+        drive->setData(int(letter)); // the tag: the letter's character code
+        drive->setVisible(false);
+    }
+    checkable(AddItem(graph, "SystemMemory1", "Graph System Memory"));
+    checkable(AddItem(graph, "UserResources1", "Graph User Resources"));
+    checkable(AddItem(graph, "GDIResources1", "Graph GDI Resources"));
+    checkable(AddItem(graph, "ProgTime1", "Show Program Timer"));
+    checkable(AddItem(graph, "ShowTime1", "Show Time"));
+    checkable(AddItem(graph, "Eyes1", "Show Eyes"));
+    QMenu* clock = AddSubMenu(PopupMenu3, "ClockOptions1", "&Clock Options Menu");
+    checkable(AddItem(clock, "Clock1", "12 Hour &Clock"), true);
+    checkable(AddItem(clock, "OnHalfHour1", "Show on the Hour && &Half Hour"));
+    checkable(AddItem(clock, "OnHour1", "Show &Only on the Hour"), true);
+    checkable(AddItem(clock, "TimeSound1", "Hour &Sound"), true);
+    checkable(AddItem(clock, "TimeSound2", "H&alf Hour Sound"));
+    QMenu* modify = AddSubMenu(PopupMenu3, "ModifyMenu1", "&Modify Kexbar Menu");
+    checkable(AddItem(modify, "StayonTop1", "Stay on &Top"));
+    checkable(AddItem(modify, "StaySmall", "Stay &Small"));
+    checkable(AddItem(modify, "ShrinkOnLaunch1", "Bar &Graph on Launch"), true);
+    checkable(AddItem(modify, "HideGraph1", ""));
+    checkable(AddItem(modify, "IconState1", ""));
+    checkable(AddItem(modify, "ShowHint1", "Show General &Hints"));
+    checkable(AddItem(modify, "ConfirmExit1", "Show Exit &Options"));
+    AddItem(modify, "Exit1", "&Exit", [this](QAction*) { Exit1Click(); });
+    checkable(AddItem(modify, "LockGraphLocation1", "Lock Graph &Location"));
+    checkable(AddItem(PopupMenu3, "LockoutModify1", "Lockout &Modify"))->setEnabled(false);
+
+    // The exit options.
+    PopupMenu4 = new QMenu(this);
+    PopupMenu4->setObjectName("PopupMenu4");
+    AddItem(PopupMenu4, "ExitKexbar1", "&Exit Kexbar");
+    PopupMenu4->addSeparator();
+    AddItem(PopupMenu4, "ExitWin1", "Exit &Windows");
+    AddItem(PopupMenu4, "RestartWin1", "&Restart Windows");
+
+    // The tray and run menu; the recent entries follow its separator.
+    PopupMenu5 = new QMenu(this);
+    PopupMenu5->setObjectName("PopupMenu5");
+    AddItem(PopupMenu5, "CDTray1", "Open/Close CD Tray");
+    AddItem(PopupMenu5, "ScreenSave1", "Activate Screen Saver");
+    PopupMenu5->addSeparator()->setObjectName("Pop5Bar");
+}
+
+// ------------------------------------------------------------------ start-up pass
+
+void TForm1::FormCreate()
+{
+    // 1.
+    StartTime = platform_.Now();
+    QSize screen = platform_.ScreenSize();
+    ScreenWidth = screen.width();
+    ScreenHeight = screen.height();
+    DefaultTop = DefaultTopFor(ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
+    // 2.
+    StartingUp = 1;
+    MoveIsMove = 0;
+    PasswordKey = "Main";
+    // 3.
+    AppDir = platform_.AppDir();
+    dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
+    // 4.
+    PIN();
+    // 5.
+    KeySelection = 0;
+    GasGage();
+    // 6.
+    LoadMsg = LoadMessageName(IniSuffix);
+    PageUpdateMsg = PageUpdateMessageName(IniSuffix);
+    // 7.
+    CaptionPrefix = "Zivar32 ";
+    for (const char* gone : {"UserResources1", "GDIResources1"})
+        if (QAction* a = MenuItem(gone))
+            delete a;
+    // 8.
+    MenuItem("HideGraph1")->setText("Tray &Icon on Launch");
+    MenuItem("IconState1")->setText("&Animate Tray Icon");
+    // 9.
+    if (!platform_.CdRomFound())
+        if (QAction* a = MenuItem("CDTray1"))
+            delete a;
+    // 10.
+    for (const char* name : {"Parameter1", "SoundLaunch1", "UnselectedColor1", "SelectedColor1", "LockoutModify1"})
+        MenuItem(name)->setEnabled(true);
+    // 11.
+    LaunchPermission = "No";
+    FormCaption();
+
+    // 12. Every global key through one file object.
+    TNewIniFile ini(IniFileName());
+    const IniDocument& doc = ini.Document();
+    using namespace settings;
+    int firstTop = ReadSettingInt(doc, Top);
+    UserValue = ReadSetting(doc, User);
+    TrayOnLaunch = ReadSetting(doc, Hide);
+    StaySmallSetting = ReadSetting(doc, StaySmall);
+    AnimateTray = ReadSetting(doc, IconState);
+    BarTop = ReadSettingInt(doc, Top, DefaultTop);
+    BarLeft = ReadSettingInt(doc, Left);
+    LockedLeft = ReadSettingInt(doc, ShrinkX);
+    LockedTop = ReadSettingInt(doc, ShrinkY);
+    int buttonCount = ReadSettingInt(doc, ButtonCount);
+    GraphLocked = ReadSetting(doc, LockedGraph);
+    OnTopState = ReadSetting(doc, OnTop);
+    ShrinkSetting = ReadSetting(doc, Shrink);
+    std::string checkExit = ReadSetting(doc, CheckExit);
+    std::string showHint = ReadSetting(doc, ShowHint);
+    WindowState = ReadSetting(doc, settings::WindowState);
+    GaugeType = ReadSetting(doc, settings::GaugeType, std::string(1, AppDir.empty() ? 'C' : AppDir[0]) + "HardDrive");
+    std::string twelveHour = ReadSetting(doc, TwelveHour);
+    std::string display = ReadSetting(doc, Display);
+    TimeSoundFile = ReadSetting(doc, SoundFile);
+    TimeSoundFile2 = ReadSetting(doc, SoundFile2);
+    std::string sound = ReadSetting(doc, Sound);
+    std::string sound2 = ReadSetting(doc, Sound2);
+    TabSelectedColor = ReadSettingInt(doc, SelectedColor);
+    TabUnselectedColor = ReadSettingInt(doc, UnselectedColor);
+    WriteSetting(ini, Run, "Yes");
+
+    // 13.
+    CheckPassword(UserValue);
+    GaugeType = NormaliseGaugeType(GaugeType);
+
+    // 14.
+    if (twelveHour == "No")
+        MenuItem("Clock1")->setChecked(false);
+    MenuItem("OnHour1")->setChecked(display == "Hour");
+    if (display == "HalfHour")
+        MenuItem("OnHalfHour1")->setChecked(true);
+    auto soundItem = [&](const char* name, const QString& caption, const std::string& flag, const std::string& file) {
+        QAction* a = MenuItem(name);
+        if (flag == "Yes") {
+            a->setChecked(true);
+            a->setText(caption + " = " + QString::fromStdString(file.substr(file.rfind('/') + 1)));
+        } else if (flag == "No") {
+            a->setChecked(false);
+        }
+    };
+    soundItem("TimeSound1", "Hour &Sound", sound, TimeSoundFile);
+    soundItem("TimeSound2", "H&alf Hour Sound", sound2, TimeSoundFile2);
+    if (showHint == "Yes") {
+        SetHints();
+        MenuItem("ShowHint1")->setChecked(true);
+    } else if (showHint == "No") {
+        MenuItem("ShowHint1")->setChecked(false);
+    }
+
+    // 15. What the screen allows.
+    ScreenButtons = ScreenButtonsFor(ScreenWidth);
+    if (ScreenButtons == 16)
+        for (const char* name : {"PButton16", "PButton21"})
+            if (QAction* a = MenuItem(name))
+                delete a;
+    ButtonsPerPage = buttonCount == 0 ? 16 : buttonCount;
+    if (ButtonsPerPage != 16 && ButtonsPerPage != 21)
+        ButtonsPerPage = 16; // a page holds 16 or 21 buttons; anything else is a damaged value
+
+    // 16. First start.
+    FirstStart = firstTop == -50;
+    if (FirstStart && buttonCount == 0)
+        ButtonsPerPage = ScreenButtons == 0 ? 16 : ScreenButtons; // a tiny screen still gets pages of 16
+
+    // 17.
+    if (QAction* gauge = MenuItem(QString::fromStdString(GaugeType)))
+        gauge->setChecked(true);
+
+    // 18.
+    MenuItem("ConfirmExit1")->setChecked(checkExit == "Yes");
+    TrayHint = "Kexbar32 " + IniSuffix + TrayHintTail;
+    MenuItem("HideGraph1")->setChecked(TrayOnLaunch == "Yes");
+    if (AnimateTray == "Yes")
+        MenuItem("IconState1")->setChecked(true);
+    else if (AnimateTray == "No")
+        MenuItem("IconState1")->setChecked(false);
+
+    // 19.
+    CreateButtons();
+    ApplyTabColors();
+
+    // 20. - 23. Geometry and shape.
+    SmallActive = "No";
+    ShrinkNow = ShrinkSetting;
+    if (GraphLocked == "Yes")
+        MenuItem("LockGraphLocation1")->setChecked(true);
+    MenuItem("ShrinkOnLaunch1")->setChecked(ShrinkSetting == "Yes");
+    std::string rememberedOnTop = OnTopState;
+    if (StaySmallSetting == "Yes") {
+        MenuItem("StaySmall")->setChecked(true);
+        if (TrayOnLaunch != "Yes")
+            OnTopState = "Yes";
+    } else {
+        MenuItem("StaySmall")->setChecked(false);
+    }
+    ApplyShape();
+    RequestedButtons = ButtonsPerPage;
+    if (WindowState == "Min")
+        setWindowState(windowState() | Qt::WindowMinimized);
+    else
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+
+    // 24.
+    setAcceptDrops(true);
+    move(BarLeft, BarTop);
+
+    // 25.
+    Load();
+
+    // 26.
+    if (StaySmallSetting == "Yes") {
+        if (rememberedOnTop == "No" && TrayOnLaunch != "Yes") {
+            OnTopState = "No";
+            MenuItem("StayonTop1")->setChecked(false);
+            FullHeight = FramedHeight;
+        }
+        ShrinkNow = "No";
+        SmallSize();
+    }
+    // 27.
+    SetScreenCursor(crDefault);
+    FormCaption();
+}
+
+void TForm1::PIN()
+{
+    std::vector<std::string> args = args_;
+    std::string user;
+    if (!args.empty() && (args[0] == "/n" || args[0] == "/N"))
+        user = NetUser();
+    TCommandLine cl = ParseCommandLine(args, user);
+    IniSuffix = cl.IniSuffix;
+    SyncMode = cl.SyncMode;
+}
+
+std::string TForm1::NetUser() { return platform_.NetworkUserName(); }
+
+std::string TForm1::IniFileName() const { return ConfigFileName(AppDir, IniSuffix); }
+
+void TForm1::SetHints()
+{
+    ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options\nKeyboard:[<-- = Scroll Left] [--> = Scroll Right]";
+    GaugeMouseHint = "Mouse: LEFT=Shrink  RIGHT=Setup";
+    GaugeHintSuffix = "\n" + GaugeMouseHint;
+    TrayHintTail = "  Mouse: LEFT=ButtonBar  RIGHT=Last Launched Menu";
+    HelpButton->setToolTip("Mouse: LEFT=Help\n"
+                           "F1 = Help  F2 = OnTop/Normal  F3 = Shrink/Enlarge Kexbar  F4 = Setup Options  F5 = Button "
+                           "Options\n"
+                           "F6 = Page Options  F7 = Last Launched Menu  F8 = Open/Close CD Tray  F9 = Activate Screen "
+                           "Saver");
+    TabSet1->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options\n"
+                        "[PageUp = Tab PageUp] [PageDown = Tab PageDown] [Home = First Page] [End = Last Page]");
+    RunButton->setToolTip("Mouse: LEFT=Run Any Application  RIGHT=Last Launched Menu");
+    Panel1->setToolTip(QString::fromStdString(GaugeMouseHint));
+}
+
+void TForm1::ApplyTabColors()
+{
+    TabSet1->SetSelectedColor(ColorFromValue(TabSelectedColor));
+    TabSet1->SetUnselectedColor(ColorFromValue(TabUnselectedColor));
+}
+
+void TForm1::ApplyShape()
+{
+    TBarGeometryInput in;
+    in.ButtonsPerPage = ButtonsPerPage;
+    in.ScreenButtons = ScreenButtons;
+    in.ScreenWidth = ScreenWidth;
+    in.ScreenHeight = ScreenHeight;
+    in.CyMenu = platform_.SystemMetric(TSystemMetric::SM_CYMENU);
+    in.CyMenuSize = platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE);
+    in.BarTop = BarTop;
+    in.OnTop = OnTopState == "Yes";
+    TBarGeometry g = ComputeGeometry(in);
+    PageWidth = g.PageWidth;
+    BareHeight = g.BareHeight;
+    FramedHeight = g.FramedHeight;
+    FramedWidth = g.FramedWidth;
+    BarTop = g.BarTop;
+    FullWidth = g.WindowWidth;
+    FullHeight = g.WindowHeight;
+    HorzScrollRange = g.HorzScrollRange;
+
+    bool onTop = in.OnTop;
+    MenuItem("StayonTop1")->setChecked(onTop);
+    Qt::WindowFlags flags = Qt::Window;
+    if (onTop)
+        flags |= Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    else
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    if (windowFlags() != flags) {
+        bool visible = isVisible();
+        setWindowFlags(flags);
+        if (visible)
+            show();
+    }
+    // The outer size includes the frame that the window manager draws around a framed
+    // bar (a caption of SM_CYMENU and a 3-pixel border).
+    int frameW = onTop ? 0 : 6;
+    int frameH = onTop ? 0 : in.CyMenu + 6;
+    int clientW = FullWidth - frameW;
+    int clientH = FullHeight - frameH;
+    Notebook1->resize(g.NotebookWidth, Notebook1->height());
+    TabSet1->resize(g.NotebookWidth - 2, TabSet1->height());
+    Content->setGeometry(0, 0, std::max(clientW, kPanelWidth + g.NotebookWidth), clientH);
+    if (HorzScrollRange > 0) {
+        HorzScrollBar->setGeometry(0, clientH - 16, clientW, 16);
+        HorzScrollBar->setRange(0, std::max(0, Content->width() - clientW));
+        HorzScrollBar->setPageStep(clientW);
+        HorzScrollBar->show();
+        HorzScrollBar->raise();
+    } else {
+        HorzScrollBar->setValue(0);
+        HorzScrollBar->hide();
+    }
+    setFixedSize(clientW, clientH);
+}
+
+// ------------------------------------------------------------------ caption, location
+
+void TForm1::FormCaption()
+{
+    QString date = QLocale::system().toString(platform_.Now().date(), QLocale::ShortFormat);
+    setWindowTitle(QString::fromStdString(
+        CaptionText(CaptionPrefix, IniSuffix, date.toStdString(), TabSet1->TabIndex() + 1, TabSet1->Count())));
+}
+
+void TForm1::SaveLocation()
+{
+    BarTop = y();
+    BarLeft = x();
+    bool minimised = windowState() & Qt::WindowMinimized;
+    TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
+        d.WriteInteger(settings::Top.section, settings::Top.key, BarTop);
+        d.WriteInteger(settings::Left.section, settings::Left.key, BarLeft);
+        d.WriteString(settings::WindowState.section, settings::WindowState.key, minimised ? "Min" : "Norm");
+    });
+}
+
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (StartingUp != 0 || SmallActive == "Yes" || destroyed_)
+        return;
+    if (x() == BarLeft && y() == BarTop)
+        return; // not a move: the bar stands where it was placed
+    Guarded([this] { SaveLocation(); });
+}
+
+void TForm1::AppMin() { WriteToIniS("Window", "State", "Min"); }
+void TForm1::AppNorm() { WriteToIniS("Window", "State", "Norm"); }
+
+void TForm1::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || StartingUp != 0 || destroyed_)
+        return;
+    auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    bool wasMin = change->oldState() & Qt::WindowMinimized;
+    bool isMin = windowState() & Qt::WindowMinimized;
+    if (isMin && !wasMin)
+        Guarded([this] { AppMin(); });
+    else if (wasMin && !isMin)
+        Guarded([this] { AppNorm(); });
+}
+
+// ------------------------------------------------------------------ one-shot INI access
+
+void TForm1::WriteToIniS(const std::string& section, const std::string& key, const std::string& value)
+{
+    TNewIniFile(IniFileName()).WriteString(section, key, value);
+}
+
+void TForm1::WriteToIniI(const std::string& section, const std::string& key, int value)
+{
+    TNewIniFile(IniFileName()).WriteInteger(section, key, value);
+}
+
+void TForm1::ReadFromIniS(const std::string& section, const std::string& key, std::string& value,
+                          const std::string& def)
+{
+    value = TNewIniFile(IniFileName()).ReadString(section, key, def);
+}
+
+// ------------------------------------------------------------------ close, help, messages
+
+bool TForm1::FormCloseQuery()
+{
+    bool active = QGuiApplication::applicationState() == Qt::ApplicationActive || isActiveWindow();
+    if (!active)
+        return true;
+    if (MenuItem("ConfirmExit1")->isChecked()) {
+        if (dialogs_.MessageDlg("Are you sure you want to exit?", TMsgDlgType::mtConfirmation, mbYes | mbNo, 0) !=
+            TModalResult::mrYes)
+            return false;
+        dialogs_.Popup(PopupMenu4, QPoint(x() + 250, y()));
+    }
+    return true;
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    bool close = true;
+    Guarded([&] { close = FormCloseQuery(); });
+    if (close)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::FormDestroy()
+{
+    if (destroyed_)
+        return;
+    Guarded([this] { ResolvePendingMoves(); });
+    destroyed_ = true;
+    SetScreenCursor(crDefault);
+}
+
+void TForm1::HelpButtonClick()
+{
+    dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
+    dialogs_.ShowHelp(0);
+}
+
+void TForm1::Exit1Click() { close(); }
+
+void TForm1::AppMessage(const std::string& name, int wParam)
+{
+    if (wParam != 1 || destroyed_)
+        return;
+    if (name == PageUpdateMsg)
+        PageUpdate();
+    else if (name == LoadMsg)
+        Load();
+}
+
+void TForm1::BroadcastLoad()
+{
+    if (SyncMode)
+        platform_.BroadcastMessage(LoadMsg, 1);
+}
+
+void TForm1::SetScreenCursor(int cursor)
+{
+    if (cursor == screenCursor_)
+        return;
+    if (screenCursor_ != crDefault)
+        QGuiApplication::restoreOverrideCursor();
+    screenCursor_ = cursor;
+    switch (cursor) {
+    case crHourGlass:
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        break;
+    case crDrag:
+        QGuiApplication::setOverrideCursor(DragCursor());
+        break;
+    case crMultiDrag:
+        QGuiApplication::setOverrideCursor(MultiDragCursor());
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::Guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
+    }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == PageName && event->type() == QEvent::KeyPress) {
+        int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_F1) {
+            Guarded([&] { PageNameKeyDown(key); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace kex

@@ -1,0 +1,150 @@
+// Button records of the main window: read, write and erase a record, and the move,
+// copy, remove and put-down commands of the button menu.
+#include <QAction>
+#include <QMenu>
+
+#include "app/Dialogs.h"
+#include "app/UKexbar.h"
+#include "launch/CommandLine.h"
+#include "pages/SpeedButton.h"
+#include "platform/TPlatform.h"
+
+namespace kex {
+
+void TForm1::ReadButtonInfo(int n)
+{
+    TNewIniFile ini(IniFileName());
+    IniDocument doc = ini.Document();
+    RecordStore store(doc, Passwords());
+    CurrentRecord = store.Read(n);
+    HeldPassword = store.HeldPassword;
+    // The probe of the page rebuild: a record with a program marks the run not blank.
+    if (!CurrentRecord.Program.empty() && ini.ReadString("Button", "Blank", "") != "No")
+        ini.WriteString("Button", "Blank", "No");
+}
+
+void TForm1::WriteButtonInfo(int n)
+{
+    TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
+        RecordStore store(d, Passwords());
+        store.HeldPassword = HeldPassword;
+        store.Write(n, CurrentRecord);
+    });
+    HeldPassword.clear();
+}
+
+void TForm1::EraseButtonInfo(int n)
+{
+    TNewIniFile(IniFileName()).Modify([&](IniDocument& d) { RecordStore(d, Passwords()).Erase(n); });
+}
+
+void TForm1::WriteMoveInfo()
+{
+    TNewIniFile(IniFileName()).Modify(
+        [&](IniDocument& d) { RecordStore(d).WriteMove(NumberFromName(CurrentButton), PendingRecord); });
+}
+
+void TForm1::MoveCompare() { PendingRecord = CurrentRecord; }
+
+void TForm1::MoveClear() { PendingRecord = ButtonRecord(); }
+
+void TForm1::MoveButton()
+{
+    // 1.
+    MoveSource = NumberFromName(CurrentButton);
+    ReadButtonInfo(MoveSource);
+    if (CurrentRecord.Program.empty() || !PendingRecord.Program.empty())
+        return;
+    // 2.
+    SetScreenCursor(crDrag);
+    GlyphFromIcon(FindButton(MoveSource), "", 0, "", "", "");
+    // 3. From here on the record lives only in memory until it is put down.
+    MoveCompare();
+    EraseButtonInfo(MoveSource);
+    // 4.
+    BroadcastLoad();
+    MoveIsMove = 1;
+}
+
+void TForm1::CopyButton()
+{
+    MoveSource = NumberFromName(CurrentButton);
+    ReadButtonInfo(MoveSource);
+    if (CurrentRecord.Program.empty() || !PendingRecord.Program.empty())
+        return;
+    SetScreenCursor(crDrag);
+    MoveCompare();
+    BroadcastLoad();
+}
+
+void TForm1::PutButton()
+{
+    // 1.
+    int n = NumberFromName(CurrentButton);
+    ReadButtonInfo(n);
+    // 2. Only onto an empty button, and only with a record pending.
+    if (!CurrentRecord.Program.empty() || PendingRecord.Program.empty())
+        return;
+    WriteMoveInfo();
+    const ButtonRecord& p = PendingRecord;
+    GlyphFromIcon(FindButton(n), p.Program, p.IconIndex, p.Description, p.IconFile, p.Parameters);
+    if (MoveIsMove == 1)
+        RecentReplace(RecentEntryText(p.Description, p.Program, MoveSource), RecentEntryText(p.Description, p.Program, n));
+    // 3.
+    MoveIsMove = 0;
+    MoveClear();
+    BroadcastLoad();
+    SetScreenCursor(crDefault);
+}
+
+void TForm1::RemoveButton()
+{
+    // 1.
+    int n = NumberFromName(CurrentButton);
+    ReadButtonInfo(n);
+    if (!PendingRecord.Program.empty())
+        return;
+    // 2.
+    GlyphFromIcon(FindButton(n), "", 0, "", "", "");
+    RecentReplace(RecentEntryText(CurrentRecord.Description, CurrentRecord.Program, n), "");
+    // 3.
+    MoveClear();
+    EraseButtonInfo(n);
+    BroadcastLoad();
+    SetScreenCursor(crDefault);
+}
+
+void TForm1::ResolvePendingMoves()
+{
+    // A moved record lives only in memory while it waits to be put down. Before a
+    // rebuild or the end of the program it goes back to where it came from, or, when
+    // that button was filled meanwhile, onto the first empty button; a copy is simply
+    // dropped (its source still holds it).
+    if (!PendingRecord.Program.empty()) {
+        if (MoveIsMove == 1) {
+            TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
+                RecordStore store(d);
+                int target = MoveSource;
+                if (target <= 0 || !store.Read(target).Program.empty()) {
+                    target = 0;
+                    for (int n = 1; n <= PageCount() * ButtonsPerPage && target == 0; ++n)
+                        if (store.Read(n).Program.empty())
+                            target = n;
+                }
+                if (target == 0) { // every button is taken: a new page at the end holds it
+                    target = PageCount() * ButtonsPerPage + 1;
+                    d.WriteInteger("Pages", "Count", PageCount() + 1);
+                }
+                store.WriteMove(target, PendingRecord);
+                d.WriteString("Button", "Blank", "No");
+            });
+        }
+        MoveIsMove = 0;
+        MoveClear();
+    }
+    ResolvePendingPageMove();
+    if (ScreenCursor() == crDrag || ScreenCursor() == crMultiDrag)
+        SetScreenCursor(crDefault);
+}
+
+} // namespace kex

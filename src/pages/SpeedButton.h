@@ -1,0 +1,37 @@
+// A page button: a flat 37 × 37 button with one glyph, a hint, a tag that carries the
+// button's shrink choice, and a "down" state of which each page shows at most one.
+#pragma once
+
+#include <QToolButton>
+
+namespace kex {
+
+class TSpeedButton : public QToolButton {
+    Q_OBJECT
+public:
+    explicit TSpeedButton(int number, QWidget* parent = nullptr);
+
+    int Number() const { return number_; }
+    // 0: "Shrink" is "No", 1: "Yes", 100: follow the bar's setting.
+    int Tag = 100;
+
+    bool Down() const { return down_; }
+    // Pressing one button of a page releases the others.
+    void SetDown(bool down);
+    void SetGlyph(const QImage& glyph);
+    bool HasGlyph() const { return hasGlyph_; }
+
+Q_SIGNALS:
+    void RightMouseDown(Qt::MouseButton button, int x, int y);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int number_;
+    bool down_ = false;
+    bool hasGlyph_ = false;
+};
+
+} // namespace kex

@@ -1,0 +1,138 @@
+#include "platform/LinuxPlatform.h"
+
+#include "platform/MessageBus.h"
+
+#include <QCursor>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kex {
+
+namespace {
+
+std::string WithSlash(std::string dir)
+{
+    if (dir.empty() || dir.back() != '/')
+        dir += '/';
+    return dir;
+}
+
+bool WritableDirectory(const std::string& dir)
+{
+    struct stat st {};
+    return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(dir.c_str(), W_OK) == 0;
+}
+
+bool MakeDirectories(const std::string& dir)
+{
+    std::string path;
+    for (std::size_t i = 0; i <= dir.size(); ++i) {
+        if (i == dir.size() || dir[i] == '/') {
+            if (!path.empty() && ::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST)
+                return false;
+        }
+        if (i < dir.size())
+            path += dir[i];
+    }
+    return WritableDirectory(dir);
+}
+
+std::string ExecutableDirectory()
+{
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return {};
+    std::string exe(buf, std::size_t(n));
+    return exe.substr(0, exe.rfind('/') + 1);
+}
+
+std::string Env(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v ? std::string(v) : std::string();
+}
+
+} // namespace
+
+std::string ResolveAppDir(const std::string& exeDir, const std::string& kexbarDir, const std::string& configHome)
+{
+    if (!kexbarDir.empty()) {
+        MakeDirectories(kexbarDir);
+        return WithSlash(kexbarDir);
+    }
+    if (!exeDir.empty() && WritableDirectory(exeDir))
+        return WithSlash(exeDir);
+    std::string dir = WithSlash(configHome) + "kexbar/";
+    MakeDirectories(dir);
+    return dir;
+}
+
+LinuxPlatform::LinuxPlatform() : bus_(std::make_unique<DBusMessageBus>()) {}
+
+LinuxPlatform::~LinuxPlatform() = default;
+
+std::string LinuxPlatform::AppDir()
+{
+    std::string configHome = Env("XDG_CONFIG_HOME");
+    if (configHome.empty())
+        configHome = Env("HOME") + "/.config";
+    return ResolveAppDir(ExecutableDirectory(), Env("KEXBAR_DIR"), configHome);
+}
+
+QSize LinuxPlatform::ScreenSize()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize(1024, 768);
+}
+
+int LinuxPlatform::SystemMetric(TSystemMetric metric)
+{
+    switch (metric) {
+    case TSystemMetric::SM_CYMENU:
+        return 19;
+    case TSystemMetric::SM_CYMENUSIZE:
+        return 18;
+    }
+    return 0;
+}
+
+std::string LinuxPlatform::NetworkUserName()
+{
+    if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_name && *pw->pw_name)
+        return pw->pw_name;
+    return Env("USER");
+}
+
+QDateTime LinuxPlatform::Now() { return QDateTime::currentDateTime(); }
+
+QPoint LinuxPlatform::CursorPos() { return QCursor::pos(); }
+
+void LinuxPlatform::BroadcastMessage(const std::string& name, int wParam) { bus_->Post(name, wParam); }
+
+void LinuxPlatform::SetMessageHandler(std::function<void(const std::string&, int)> handler)
+{
+    bus_->SetHandler(std::move(handler));
+}
+
+bool LinuxPlatform::CdRomFound()
+{
+    // The kernel lists optical drives here; "drive name:" is followed by their names.
+    QFile info("/proc/sys/dev/cdrom/info");
+    if (!info.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : info.readAll().split('\n'))
+        if (line.startsWith("drive name:"))
+            return !line.mid(11).trimmed().isEmpty();
+    return false;
+}
+
+} // namespace kex

@@ -1,0 +1,1 @@
+target_sources(kexui PRIVATE src/protect/Protection.cpp)

@@ -1,0 +1,1 @@
+target_sources(kexui PRIVATE src/status/SmallMode.cpp)

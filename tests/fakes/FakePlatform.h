@@ -1,0 +1,104 @@
+// A TPlatform for tests: a settable screen and clock, a process table, a record of
+// sounds played, and an in-process message bus.
+#pragma once
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <map>
+
+#include "platform/TPlatform.h"
+
+namespace kex {
+
+class FakePlatform : public TPlatform {
+public:
+    std::string appDir;
+    QSize screen{1024, 768};
+    std::string userName = "tester";
+    QDateTime now = QDateTime(QDate(2026, 12, 7), QTime(10, 30, 0));
+    QPoint cursor;
+    bool cdRom = false;
+
+    struct Started {
+        std::vector<std::string> argv;
+        std::string workingDir;
+        pid_t pid;
+    };
+    std::vector<Started> started;
+    std::map<pid_t, TProcessState> processes;
+    std::string startError; // when set, StartProcess fails with it
+    int reaps = 0;
+    std::vector<std::string> soundsSync, soundsAsync;
+    int beeps = 0;
+    std::vector<std::pair<std::string, int>> broadcasts;
+    std::map<std::string, int> findResults;          // file → FindExecutable result
+    std::map<std::string, std::string> findPrograms; // file → program
+    std::map<std::pair<std::string, int>, QImage> icons;
+    std::map<std::string, int> iconCounts;
+
+    std::string AppDir() override { return appDir; }
+    QSize ScreenSize() override { return screen; }
+    int SystemMetric(TSystemMetric m) override { return m == TSystemMetric::SM_CYMENU ? 19 : 18; }
+    std::string NetworkUserName() override { return userName; }
+    QDateTime Now() override { return now; }
+    QPoint CursorPos() override { return cursor; }
+
+    void BroadcastMessage(const std::string& name, int wParam) override
+    {
+        broadcasts.emplace_back(name, wParam);
+        QTimer::singleShot(0, [this, name, wParam] {
+            if (handler)
+                handler(name, wParam);
+        });
+    }
+    void SetMessageHandler(std::function<void(const std::string&, int)> h) override { handler = std::move(h); }
+
+    QImage ExtractIcon(const std::string& file, int index) override
+    {
+        auto it = icons.find({file, index});
+        return it == icons.end() ? QImage() : it->second;
+    }
+    int IconCount(const std::string& file) override
+    {
+        auto it = iconCounts.find(file);
+        return it == iconCounts.end() ? 0 : it->second;
+    }
+
+    int FindExecutable(const std::string& file, std::string& program) override
+    {
+        auto r = findResults.find(file);
+        int result = r == findResults.end() ? kFindOk : r->second;
+        auto p = findPrograms.find(file);
+        program = result > 32 ? (p == findPrograms.end() ? file : p->second) : std::string();
+        return result;
+    }
+    TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override
+    {
+        TStartResult r;
+        if (!startError.empty()) {
+            r.error = startError;
+            return r;
+        }
+        r.pid = nextPid++;
+        started.push_back({argv, workingDir, r.pid});
+        processes[r.pid] = TProcessState::Running;
+        return r;
+    }
+    TProcessState PollProcess(pid_t pid) override
+    {
+        auto it = processes.find(pid);
+        return it == processes.end() ? TProcessState::Unknown : it->second;
+    }
+    void ReapChildren() override { ++reaps; }
+
+    void PlaySoundSync(const std::string& file) override { soundsSync.push_back(file); }
+    void PlaySoundAsync(const std::string& file) override { soundsAsync.push_back(file); }
+    void Beep() override { ++beeps; }
+    bool CdRomFound() override { return cdRom; }
+
+    std::function<void(const std::string&, int)> handler;
+    pid_t nextPid = 1000;
+};
+
+} // namespace kex
