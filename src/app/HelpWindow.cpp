@@ -84,8 +84,12 @@ bool THelpWindow::Load()
     LoadedPath_.clear();
     Browser_->clearHistory();
 
+    if (Path_.isEmpty()) {
+        Browser_->setHtml(QStringLiteral("<p>No help file has been named.</p>"));
+        return false;
+    }
     QFile file(Path_);
-    if (Path_.isEmpty() || info.isDir() || !file.open(QIODevice::ReadOnly)) {
+    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
         Browser_->setHtml(QStringLiteral("<p>The help file %1 could not be opened.</p>").arg(Path_.toHtmlEscaped()));
         return false;
     }
@@ -137,9 +141,6 @@ void THelpWindow::ShowContext(int context)
         return;
     }
     Present();
-    QTextCursor cursor(Browser_->document());
-    cursor.setPosition(AnchorPosition(Browser_->document(), name));
-    Browser_->setTextCursor(cursor);
     Browser_->scrollToAnchor(name);
 }
 

@@ -282,22 +282,23 @@ void DrawRunGlyph(QPainter& p)
 
 void DrawArrow(QPainter& p)
 {
-    const QPolygonF arrow({QPointF(1.5, 1.5), QPointF(1.5, 17.5), QPointF(5.5, 13.5), QPointF(8.5, 19.5),
-                           QPointF(10.5, 18.5), QPointF(7.5, 12.5), QPointF(12.5, 12.5)});
+    // Aliased painting: integer coordinates are pixels, so the tip is pixel (1, 1).
+    const QPolygon arrow({QPoint(1, 1), QPoint(1, 17), QPoint(5, 13), QPoint(8, 19), QPoint(10, 18), QPoint(7, 12),
+                          QPoint(12, 12)});
     p.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     p.setBrush(Qt::white);
     p.drawPolygon(arrow);
 }
 
-void DrawPage(QPainter& p, QPointF at)
+void DrawPage(QPainter& p, QPoint at)
 {
-    const QRectF page(at, QSizeF(10, 12));
+    const QRect page(at, QSize(10, 12));
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(Qt::white);
     p.drawRect(page);
     p.setPen(QPen(QColor(0x60, 0x60, 0x60), 1));
     for (int i = 0; i < 3; ++i)
-        p.drawLine(page.topLeft() + QPointF(2, 3 + i * 3), page.topLeft() + QPointF(8 - (i == 2 ? 2 : 0), 3 + i * 3));
+        p.drawLine(page.topLeft() + QPoint(2, 3 + i * 3), page.topLeft() + QPoint(8 - (i == 2 ? 2 : 0), 3 + i * 3));
 }
 
 QCursor MakeCursor(const TDraw& draw)
@@ -351,9 +352,9 @@ QPixmap RunGlyph()
 QCursor MultiDragCursor()
 {
     return MakeCursor([](QPainter& p) {
-        DrawPage(p, QPointF(18.5, 12.5));
-        DrawPage(p, QPointF(15.5, 15.5));
-        DrawPage(p, QPointF(12.5, 18.5));
+        DrawPage(p, QPoint(18, 12));
+        DrawPage(p, QPoint(15, 15));
+        DrawPage(p, QPoint(12, 18));
         DrawArrow(p);
     });
 }
@@ -361,7 +362,7 @@ QCursor MultiDragCursor()
 QCursor DragCursor()
 {
     return MakeCursor([](QPainter& p) {
-        DrawPage(p, QPointF(12.5, 18.5));
+        DrawPage(p, QPoint(12, 18));
         DrawArrow(p);
     });
 }
