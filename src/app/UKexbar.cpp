@@ -1,6 +1,7 @@
 #include "app/UKexbar.h"
 
 #include <QAction>
+#include <QMoveEvent>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -109,10 +110,18 @@ void TForm1::BuildControls()
     RunButton->setGeometry(22, 18, 23, 19);
     RunButton->setIcon(RunGlyph());
     RunButton->setFocusPolicy(Qt::NoFocus);
+    RunButton->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RunButton, &QToolButton::clicked, this, [this] { Guarded([this] { RunButtonClick(); }); });
+    connect(RunButton, &QToolButton::customContextMenuRequested, this,
+            [this](const QPoint& pos) { Guarded([&] { dialogs_.Popup(PopupMenu5, RunButton->mapToGlobal(pos)); }); });
 
     TabSet1 = new TTabSet(Content);
     TabSet1->setObjectName("TabSet1");
     TabSet1->setGeometry(46, 34, 575, 18);
+    connect(TabSet1, &TTabSet::Click, this, [this] { Guarded([this] { TabSet1Click(); }); });
+    connect(TabSet1, &TTabSet::MouseDown, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+        Guarded([&] { TabSet1MouseDown(b, x, y); });
+    });
 
     PageName = new QLineEdit(Content);
     PageName->setObjectName("PageName");
@@ -128,10 +137,16 @@ void TForm1::BuildControls()
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { GasGage(); }); });
+    connect(Timer1, &QTimer::timeout, this, [this] {
+        Guarded([this] {
+            platform_.ReapChildren(); // programs that ended after their watch was over
+            GasGage();
+        });
+    });
     Timer2 = new QTimer(this);
     Timer2->setObjectName("Timer2");
     Timer2->setInterval(100);
+    connect(Timer2, &QTimer::timeout, this, [this] { Guarded([this] { AppActive32(); }); });
     Timer3 = new QTimer(this);
     Timer3->setObjectName("Timer3");
     Timer3->setInterval(100);
@@ -140,6 +155,11 @@ void TForm1::BuildControls()
         Timer1->start();
     });
     Timer1->start();
+
+    saveLocationTimer_ = new QTimer(this);
+    saveLocationTimer_->setSingleShot(true);
+    saveLocationTimer_->setInterval(0);
+    connect(saveLocationTimer_, &QTimer::timeout, this, [this] { Guarded([this] { LocationSettled(); }); });
 }
 
 void TForm1::ConnectHandler(QAction* action, std::function<void(QAction*)> handler)
@@ -185,9 +205,9 @@ void TForm1::BuildMenus()
     // The button menu.
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
-    AddItem(PopupMenu1, "MoveButton1", "&Move Button");
-    AddItem(PopupMenu1, "CopyButton1", "&Copy Button");
-    AddItem(PopupMenu1, "RemoveButton1", "&Remove Button");
+    AddItem(PopupMenu1, "MoveButton1", "&Move Button", [this](QAction*) { MoveButton(); });
+    AddItem(PopupMenu1, "CopyButton1", "&Copy Button", [this](QAction*) { CopyButton(); });
+    AddItem(PopupMenu1, "RemoveButton1", "&Remove Button", [this](QAction*) { RemoveButton(); });
     PopupMenu1->addSeparator();
     QMenu* configure = AddSubMenu(PopupMenu1, "ConfigureButton1", "&Configure Button");
     AddItem(configure, "ChangeIcon1", "Change &Icon");
@@ -203,17 +223,19 @@ void TForm1::BuildMenus()
     // The page menu.
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName("PopupMenu2");
-    AddItem(PopupMenu2, "RenamePage1", "&Rename Page");
-    AddItem(PopupMenu2, "DeletePage1", "&Delete Page");
-    AddItem(PopupMenu2, "MovePage1", "&Move Page");
-    AddItem(PopupMenu2, "AddPage1", "&Add Page");
+    AddItem(PopupMenu2, "RenamePage1", "&Rename Page", [this](QAction*) { TabName(); });
+    AddItem(PopupMenu2, "DeletePage1", "&Delete Page", [this](QAction* a) { DeletePage(a); });
+    AddItem(PopupMenu2, "MovePage1", "&Move Page", [this](QAction* a) { DeletePage(a); });
+    AddItem(PopupMenu2, "AddPage1", "&Add Page", [this](QAction*) { AddPage(); });
     PopupMenu2->addSeparator();
-    AddItem(PopupMenu2, "UnselectedColor1", "Change Color of &Unselected Tabs")->setEnabled(false);
-    AddItem(PopupMenu2, "SelectedColor1", "Change Color of &Selected Tab")->setEnabled(false);
-    AddItem(PopupMenu2, "TotalPages1", "Change &Total Page Count");
+    AddItem(PopupMenu2, "UnselectedColor1", "Change Color of &Unselected Tabs",
+            [this](QAction* a) { ChangeColor1Click(a); })->setEnabled(false);
+    AddItem(PopupMenu2, "SelectedColor1", "Change Color of &Selected Tab",
+            [this](QAction* a) { ChangeColor1Click(a); })->setEnabled(false);
+    AddItem(PopupMenu2, "TotalPages1", "Change &Total Page Count", [this](QAction* a) { TabCount(a); });
     PopupMenu2->addSeparator()->setObjectName("PButtonBar");
-    AddItem(PopupMenu2, "PButton16", "Show 16 Buttons per Page");
-    AddItem(PopupMenu2, "PButton21", "Show 21 Buttons per Page");
+    AddItem(PopupMenu2, "PButton16", "Show 16 Buttons per Page", [this](QAction* a) { PButton16Click(a); });
+    AddItem(PopupMenu2, "PButton21", "Show 21 Buttons per Page", [this](QAction* a) { PButton16Click(a); });
 
     // The gauge and setup menu.
     PopupMenu3 = new QMenu(this);
@@ -562,11 +584,19 @@ void TForm1::SaveLocation()
 void TForm1::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
+    // While a window is being mapped it may pass through positions of the window
+    // manager's making; the place is taken once the moves have settled.
+    if (StartingUp == 0 && SmallActive != "Yes" && !destroyed_)
+        saveLocationTimer_->start();
+}
+
+void TForm1::LocationSettled()
+{
     if (StartingUp != 0 || SmallActive == "Yes" || destroyed_)
         return;
     if (x() == BarLeft && y() == BarTop)
         return; // not a move: the bar stands where it was placed
-    Guarded([this] { SaveLocation(); });
+    SaveLocation();
 }
 
 void TForm1::AppMin() { WriteToIniS("Window", "State", "Min"); }

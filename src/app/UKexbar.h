@@ -21,6 +21,7 @@
 
 #include "app/NewIniFile.h"
 #include "pages/ButtonRecord.h"
+#include "pages/PageShift.h"
 
 class QAction;
 class QFrame;
@@ -195,7 +196,7 @@ public:
     // Page management
     std::string EditMode;
     std::string MovedPageName;
-    int MovedPageIndex = -1; // where a pending page move came from
+    PageMoveBuffer PageBuffer; // the page of a pending move (ListBox2 holds its fields)
     std::array<QColor, 16> CustomColors;
 
     // Launch state
@@ -244,13 +245,14 @@ private:
     void SetHints();
     void ClearPages();
     void ApplyTabColors();
-    void StepCaption();
+    void LocationSettled();
 
     TPlatform& platform_;
     TDialogs& dialogs_;
     std::vector<std::string> args_;
     int screenCursor_ = crDefault;
     bool destroyed_ = false;
+    QTimer* saveLocationTimer_ = nullptr;
     std::map<int, TSpeedButton*> buttons_;
     std::set<int> iconDefaults_; // buttons found without an icon while loading
 };

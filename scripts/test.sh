@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds from scratch with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs every test (no display, sound card or session
+# bus needed).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+rm -rf build/test
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEXBAR_SANITIZE=ON -DKEXBAR_BENCH=ON
+cmake --build build/test -j2
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=0
+unset DISPLAY WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+ctest --test-dir build/test --output-on-failure -j2

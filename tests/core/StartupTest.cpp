@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include "app/Startup.h"
+
+namespace kex {
+namespace {
+
+TEST(CommandLine, ArgumentsGiveSuffixAndSyncMode)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::string suffix;
+        bool sync;
+    } cases[] = {
+        {{}, "", false},
+        {{"desk"}, "desk", false},
+        {{"/m", "desk"}, "desk", true},
+        {{"/M", "desk"}, "desk", true},
+        {{"/m"}, "", true},
+        {{"/n"}, "tester", false},
+        {{"/N", "ignored"}, "tester", false},
+        {{"Desk", "other"}, "Desk", false},
+    };
+    for (const Case& c : cases) {
+        TCommandLine cl = ParseCommandLine(c.args, "tester");
+        EXPECT_EQ(cl.IniSuffix, c.suffix) << (c.args.empty() ? "(none)" : c.args[0]);
+        EXPECT_EQ(cl.SyncMode, c.sync) << (c.args.empty() ? "(none)" : c.args[0]);
+    }
+    // Without a user name "/n" falls back to the plain configuration.
+    EXPECT_EQ(ParseCommandLine({"/n"}, "").IniSuffix, "");
+}
+
+TEST(CommandLine, FileAndMessageNames)
+{
+    EXPECT_EQ(ConfigFileName("/opt/kx/", ""), "/opt/kx/KX.INI");
+    EXPECT_EQ(ConfigFileName("/opt/kx/", "desk"), "/opt/kx/KXdesk.INI");
+    EXPECT_EQ(ConfigFileName("/opt/kx/", "desk", ".BAK"), "/opt/kx/KXdesk.BAK");
+    EXPECT_EQ(LoadMessageName("desk"), "UKexbardesk");
+    EXPECT_EQ(PageUpdateMessageName("desk"), "UKXFormdesk");
+}
+
+TEST(Geometry, ScreenWidthDecidesButtonsPerPage)
+{
+    EXPECT_EQ(ScreenButtonsFor(600), 0);
+    EXPECT_EQ(ScreenButtonsFor(601), 16);
+    EXPECT_EQ(ScreenButtonsFor(700), 16);
+    EXPECT_EQ(ScreenButtonsFor(701), 21);
+    EXPECT_EQ(ScreenButtonsFor(1920), 21);
+}
+
+TEST(Geometry, FramedAndOnTopShapes)
+{
+    struct Case {
+        int buttons, screenButtons, screenWidth;
+        bool onTop;
+        int pageWidth, bareHeight, width, height, notebook, scroll;
+    } cases[] = {
+        // 16 buttons, framed: 576 wide pages, 44 + 583 wide, 19 + 54 + 6 high.
+        {16, 21, 1024, false, 576, 54, 627, 79, 583, 0},
+        {16, 21, 1024, true, 576, 54, 620, 54, 576, 0},
+        {21, 21, 1024, false, 756, 54, 807, 79, 763, 0},
+        {21, 21, 1024, true, 756, 54, 800, 54, 756, 0},
+        // Pages wider than the screen allows: taller, capped, with a scroll range.
+        {21, 16, 700, false, 756, 71, 700, 96, 763, 805},
+        {16, 0, 600, true, 576, 71, 600, 71, 576, 618},
+        // Within 10 pixels of the screen width the bar keeps its width.
+        {16, 16, 618, false, 576, 54, 627, 79, 583, 0},
+    };
+    for (const Case& c : cases) {
+        TBarGeometryInput in;
+        in.ButtonsPerPage = c.buttons;
+        in.ScreenButtons = c.screenButtons;
+        in.ScreenWidth = c.screenWidth;
+        in.ScreenHeight = 768;
+        in.BarTop = 100;
+        in.OnTop = c.onTop;
+        TBarGeometry g = ComputeGeometry(in);
+        SCOPED_TRACE(testing::Message() << c.buttons << " buttons, screen " << c.screenWidth << (c.onTop ? " on top" : " framed"));
+        EXPECT_EQ(g.PageWidth, c.pageWidth);
+        EXPECT_EQ(g.BareHeight, c.bareHeight);
+        EXPECT_EQ(g.WindowWidth, c.width);
+        EXPECT_EQ(g.WindowHeight, c.height);
+        EXPECT_EQ(g.NotebookWidth, c.notebook);
+        EXPECT_EQ(g.HorzScrollRange, c.scroll);
+        EXPECT_EQ(g.FramedHeight, 19 + g.BareHeight + 6);
+        EXPECT_EQ(g.FramedWidth, g.PageWidth + 7);
+    }
+}
+
+TEST(Geometry, TopCorrection)
+{
+    // Default top on a 768-pixel screen: 768 - 18 - 85 = 665.
+    TBarGeometryInput in;
+    in.ScreenHeight = 768;
+    in.ScreenButtons = 21;
+    in.ButtonsPerPage = 16;
+    struct Case {
+        int top, expected;
+    } cases[] = {{100, 100}, {717, 717}, {718, 675}, {760, 675}, {5000, 675}, {-50, -50}};
+    for (const Case& c : cases) {
+        in.BarTop = c.top;
+        EXPECT_EQ(ComputeGeometry(in).BarTop, c.expected) << c.top;
+    }
+    // Pages wider than the screen: a bar low on the screen moves above the scroll bar.
+    in.ScreenButtons = 16;
+    in.ButtonsPerPage = 21;
+    in.ScreenWidth = 700;
+    in.BarTop = 655;
+    EXPECT_EQ(ComputeGeometry(in).BarTop, 650);
+    in.BarTop = 654;
+    EXPECT_EQ(ComputeGeometry(in).BarTop, 654);
+}
+
+TEST(GaugeType, OlderNamesAreNormalised)
+{
+    EXPECT_EQ(NormaliseGaugeType("C:"), "CHardDrive");
+    EXPECT_EQ(NormaliseGaugeType("D:\\"), "DHardDrive");
+    EXPECT_EQ(NormaliseGaugeType("SysResource"), "SystemMemory1");
+    EXPECT_EQ(NormaliseGaugeType("UserResource"), "SystemMemory1");
+    EXPECT_EQ(NormaliseGaugeType("GDIResource"), "SystemMemory1");
+    EXPECT_EQ(NormaliseGaugeType("ShowTime1"), "ShowTime1");
+    EXPECT_EQ(NormaliseGaugeType(""), "");
+}
+
+TEST(Caption, PrefixSuffixDateAndPage)
+{
+    EXPECT_EQ(CaptionText("Zivar32 ", "", "07/12/2026", 1, 10), "Zivar32       07/12/2026      Page 1 of 10");
+    EXPECT_EQ(CaptionText("Zivar32 ", "desk", "07/12/2026", 3, 4), "Zivar32 desk      07/12/2026      Page 3 of 4");
+}
+
+} // namespace
+} // namespace kex

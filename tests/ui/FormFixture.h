@@ -1,0 +1,64 @@
+// A main window on a temporary AppDir with a fake platform and scripted dialogs.
+#pragma once
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <gtest/gtest.h>
+
+#include "app/NewIniFile.h"
+#include "app/UKexbar.h"
+#include "fakes/FakeDialogs.h"
+#include "fakes/FakePlatform.h"
+
+namespace kex {
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
+
+class FormTest : public testing::Test {
+protected:
+    QTemporaryDir dir;
+    FakePlatform platform;
+    FakeDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        platform.appDir = dir.path().toStdString() + "/";
+    }
+    void TearDown() override { form.reset(); }
+
+    std::string Ini(const std::string& suffix = "") const { return platform.appDir + "KX" + suffix + ".INI"; }
+    void WriteIni(const std::string& text, const std::string& suffix = "") const
+    {
+        std::ofstream(Ini(suffix), std::ios::binary) << text;
+    }
+    std::string IniText(const std::string& suffix = "") const
+    {
+        std::ifstream in(Ini(suffix), std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    std::string Value(const std::string& section, const std::string& key, const std::string& suffix = "") const
+    {
+        return TNewIniFile(Ini(suffix)).ReadString(section, key, "<absent>");
+    }
+    TForm1& Start(std::vector<std::string> args = {})
+    {
+        form = std::make_unique<TForm1>(platform, dialogs, std::move(args));
+        return *form;
+    }
+    static void Pump(int rounds = 5)
+    {
+        for (int i = 0; i < rounds; ++i)
+            QCoreApplication::processEvents();
+    }
+};
+
+} // namespace kex

@@ -1,0 +1,277 @@
+#include <QAction>
+#include <QMenu>
+#include <QStackedWidget>
+#include <sys/stat.h>
+
+#include "FormFixture.h"
+#include "pages/SpeedButton.h"
+#include "pages/TabSet.h"
+
+namespace kex {
+namespace {
+
+using StartupTest = FormTest;
+
+TEST_F(StartupTest, CommandLineGivesFileCaptionSyncModeAndMessages)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::string suffix;
+        bool sync;
+    } cases[] = {{{}, "", false}, {{"desk"}, "desk", false}, {{"/m", "desk"}, "desk", true}, {{"/n"}, "tester", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.empty() ? std::string("(none)") : c.args[0]);
+        TForm1& f = Start(c.args);
+        EXPECT_EQ(f.IniSuffix, c.suffix);
+        EXPECT_EQ(f.SyncMode, c.sync);
+        EXPECT_EQ(f.IniFileName(), platform.appDir + "KX" + c.suffix + ".INI");
+        EXPECT_EQ(f.LoadMsg, "UKexbar" + c.suffix);
+        EXPECT_EQ(f.PageUpdateMsg, "UKXForm" + c.suffix);
+        QString date = QLocale::system().toString(QDate(2026, 12, 7), QLocale::ShortFormat);
+        EXPECT_EQ(f.windowTitle(), QString::fromStdString("Zivar32 " + c.suffix + "      ") + date + "      Page 1 of 10");
+        // The start writes "Run" into its own file.
+        EXPECT_EQ(Value("Location", "Run", c.suffix), "Yes");
+        form.reset();
+    }
+}
+
+TEST_F(StartupTest, ScreenWidthDecidesButtonsAndPageCountItems)
+{
+    struct Case {
+        int width, screenButtons, buttons;
+        bool itemsKept;
+    } cases[] = {{600, 0, 16, true}, {700, 16, 16, false}, {701, 21, 16, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        platform.screen = QSize(c.width, 768);
+        WriteIni("[Location]\nTop=100\n");
+        TForm1& f = Start();
+        EXPECT_EQ(f.ScreenButtons, c.screenButtons);
+        EXPECT_EQ(f.ButtonsPerPage, c.buttons);
+        EXPECT_EQ(f.MenuItem("PButton16") != nullptr, c.itemsKept);
+        EXPECT_EQ(f.MenuItem("PButton21") != nullptr, c.itemsKept);
+        form.reset();
+    }
+}
+
+TEST_F(StartupTest, FirstStartIsDetectedAndTakesWhatTheScreenAllows)
+{
+    platform.screen = QSize(1280, 1024);
+    TForm1& first = Start();
+    EXPECT_TRUE(first.FirstStart);
+    EXPECT_EQ(first.ButtonsPerPage, 21);
+    form.reset();
+
+    WriteIni("[Location]\nTop=-50\nButtonCount=16\n");
+    EXPECT_TRUE(Start().FirstStart);
+    EXPECT_EQ(form->ButtonsPerPage, 16);
+    form.reset();
+
+    WriteIni("[Location]\nTop=200\nLeft=30\n");
+    TForm1& later = Start();
+    EXPECT_FALSE(later.FirstStart);
+    EXPECT_EQ(later.ButtonsPerPage, 16);
+    EXPECT_EQ(later.BarTop, 200);
+    EXPECT_EQ(later.BarLeft, 30);
+    EXPECT_EQ(later.pos(), QPoint(30, 200));
+}
+
+TEST_F(StartupTest, TopNearTheBottomMovesUp)
+{
+    platform.screen = QSize(1024, 768);
+    // Default top: 768 - 18 - 85 = 665.
+    struct Case {
+        int saved, expected;
+    } cases[] = {{717, 717}, {718, 675}, {740, 675}};
+    for (const Case& c : cases) {
+        WriteIni("[Location]\nTop=" + std::to_string(c.saved) + "\n");
+        EXPECT_EQ(Start().BarTop, c.expected) << c.saved;
+        form.reset();
+    }
+}
+
+TEST_F(StartupTest, FramedAndOnTopShapes)
+{
+    WriteIni("[Location]\nTop=100\n");
+    TForm1& framed = Start();
+    EXPECT_EQ(framed.FullWidth, 44 + 576 + 7);
+    EXPECT_EQ(framed.FullHeight, 19 + 54 + 6);
+    EXPECT_FALSE(framed.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(framed.MenuItem("StayonTop1")->isChecked());
+    // The window manager adds the caption and border around the client area.
+    EXPECT_EQ(framed.size(), QSize(44 + 576 + 1, 54));
+    form.reset();
+
+    WriteIni("[Location]\nTop=100\nOnTop=Yes\nButtonCount=21\n");
+    TForm1& onTop = Start();
+    EXPECT_EQ(onTop.FullWidth, 44 + 756);
+    EXPECT_EQ(onTop.FullHeight, 54);
+    EXPECT_TRUE(onTop.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(onTop.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(onTop.MenuItem("StayonTop1")->isChecked());
+    EXPECT_EQ(onTop.size(), QSize(800, 54));
+}
+
+TEST_F(StartupTest, MovesAreSavedOnlyAfterStartUp)
+{
+    WriteIni("[Location]\nTop=100\nLeft=10\n");
+    TForm1& f = Start();
+    // The start-up pass placed the window without writing its place.
+    EXPECT_EQ(IniText(), "[Location]\nTop=100\nLeft=10\nRun=Yes\n");
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    Pump();
+    EXPECT_EQ(Value("Location", "Top"), "100");
+    f.move(40, 120);
+    Pump();
+    EXPECT_EQ(Value("Location", "Top"), "120");
+    EXPECT_EQ(Value("Location", "Left"), "40");
+    EXPECT_EQ(Value("Window", "State"), "Norm");
+    EXPECT_EQ(f.BarTop, 120);
+    EXPECT_EQ(f.BarLeft, 40);
+}
+
+TEST_F(StartupTest, MenuMarksFollowTheSettings)
+{
+    WriteIni("[Location]\nTop=100\nShrink=No\nHide=Yes\nIconState=Yes\nCheckExit=Yes\nShowHint=No\nLockedGraph=Yes\n"
+             "[Time]\n12Hour=No\nDisplay=HalfHour\nSound=Yes\nSoundFile=/snd/bell.wav\nSound2=No\n"
+             "[Gauge]\nType=C:\n");
+    TForm1& f = Start();
+    EXPECT_FALSE(f.MenuItem("ShrinkOnLaunch1")->isChecked());
+    EXPECT_TRUE(f.MenuItem("HideGraph1")->isChecked());
+    EXPECT_EQ(f.MenuItem("HideGraph1")->text(), "Tray &Icon on Launch");
+    EXPECT_TRUE(f.MenuItem("IconState1")->isChecked());
+    EXPECT_EQ(f.MenuItem("IconState1")->text(), "&Animate Tray Icon");
+    EXPECT_TRUE(f.MenuItem("ConfirmExit1")->isChecked());
+    EXPECT_FALSE(f.MenuItem("ShowHint1")->isChecked());
+    EXPECT_TRUE(f.MenuItem("LockGraphLocation1")->isChecked());
+    EXPECT_FALSE(f.MenuItem("Clock1")->isChecked());
+    EXPECT_FALSE(f.MenuItem("OnHour1")->isChecked());
+    EXPECT_TRUE(f.MenuItem("OnHalfHour1")->isChecked());
+    EXPECT_TRUE(f.MenuItem("TimeSound1")->isChecked());
+    EXPECT_EQ(f.MenuItem("TimeSound1")->text(), "Hour &Sound = bell.wav");
+    EXPECT_FALSE(f.MenuItem("TimeSound2")->isChecked());
+    EXPECT_EQ(f.GaugeType, "CHardDrive");
+    EXPECT_TRUE(f.MenuItem("CHardDrive")->isChecked());
+    // Removed for good, and enabled at start.
+    EXPECT_EQ(f.MenuItem("UserResources1"), nullptr);
+    EXPECT_EQ(f.MenuItem("GDIResources1"), nullptr);
+    EXPECT_EQ(f.MenuItem("CDTray1"), nullptr) << "no CD-ROM drive on the fake machine";
+    for (const char* name : {"Parameter1", "SoundLaunch1", "UnselectedColor1", "SelectedColor1", "LockoutModify1"})
+        EXPECT_TRUE(f.MenuItem(name)->isEnabled()) << name;
+    EXPECT_EQ(f.TrayHint, "Kexbar32 ");
+}
+
+TEST_F(StartupTest, MenusCarryTheirItems)
+{
+    TForm1& f = Start();
+    auto captions = [](QMenu* menu) {
+        QStringList list;
+        for (QAction* a : menu->actions())
+            list << (a->isSeparator() ? QString("-") : a->text());
+        return list;
+    };
+    EXPECT_EQ(captions(f.PopupMenu2),
+              QStringList({"&Rename Page", "&Delete Page", "&Move Page", "&Add Page", "-",
+                           "Change Color of &Unselected Tabs", "Change Color of &Selected Tab",
+                           "Change &Total Page Count", "-", "Show 16 Buttons per Page", "Show 21 Buttons per Page"}));
+    EXPECT_EQ(captions(f.PopupMenu4), QStringList({"&Exit Kexbar", "-", "Exit &Windows", "&Restart Windows"}));
+    EXPECT_EQ(captions(f.PopupMenu5), QStringList({"Activate Screen Saver", "-"}));
+    EXPECT_EQ(captions(f.MenuItem("ClockOptions1")->menu()),
+              QStringList({"12 Hour &Clock", "Show on the Hour && &Half Hour", "Show &Only on the Hour", "Hour &Sound",
+                           "H&alf Hour Sound"}));
+    for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1", "PasswordProtect1", "ChangeIcon1",
+                             "ChangeName1", "Parameter1", "ShrinkOnLaunch2", "SelectWorkingDirectory1",
+                             "SelectFiles1", "SoundLaunch1", "SoundSelect1", "StayonTop1", "StaySmall",
+                             "ShrinkOnLaunch1", "ShowHint1", "ConfirmExit1", "Exit1", "LockGraphLocation1",
+                             "LockoutModify1", "SystemMemory1", "ProgTime1", "ShowTime1", "Eyes1", "ZHardDrive"})
+        EXPECT_NE(f.MenuItem(name), nullptr) << name;
+}
+
+TEST_F(StartupTest, CloseQuestionAnsweredNoKeepsTheBarAndWritesNothing)
+{
+    WriteIni("[Location]\nTop=100\nCheckExit=Yes\n");
+    TForm1& f = Start();
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    Pump();
+    const std::string before = IniText();
+    dialogs.answers = {TModalResult::mrNo};
+    EXPECT_FALSE(f.close());
+    EXPECT_TRUE(f.isVisible());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Are you sure you want to exit?");
+    EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtConfirmation);
+    EXPECT_EQ(dialogs.messages[0].buttons, unsigned(mbYes | mbNo));
+    EXPECT_TRUE(dialogs.popups.empty());
+    EXPECT_EQ(IniText(), before);
+
+    // Yes shows the exit options beside the bar, then the bar closes.
+    dialogs.answers = {TModalResult::mrYes};
+    EXPECT_TRUE(f.close());
+    ASSERT_EQ(dialogs.popups.size(), 1u);
+    EXPECT_EQ(dialogs.popups[0].menu, "PopupMenu4");
+    EXPECT_EQ(dialogs.popups[0].pos, QPoint(f.x() + 250, f.y()));
+}
+
+TEST_F(StartupTest, WithoutExitOptionsTheBarClosesAtOnce)
+{
+    WriteIni("[Location]\nTop=100\n");
+    TForm1& f = Start();
+    f.show();
+    EXPECT_TRUE(f.close());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(StartupTest, MinimisedStateComesBack)
+{
+    WriteIni("[Location]\nTop=100\n[Window]\nState=Min\n");
+    EXPECT_TRUE(Start().windowState() & Qt::WindowMinimized);
+    form.reset();
+    WriteIni("[Location]\nTop=100\n[Window]\nState=Norm\n");
+    EXPECT_FALSE(Start().windowState() & Qt::WindowMinimized);
+}
+
+TEST_F(StartupTest, HelpButtonOpensTheHelpContents)
+{
+    TForm1& f = Start();
+    f.HelpButtonClick();
+    EXPECT_EQ(dialogs.helpFile, platform.appDir + "Kexbar.HLP");
+    ASSERT_EQ(dialogs.helpShown.size(), 1u);
+    EXPECT_EQ(dialogs.helpShown[0], 0);
+}
+
+TEST_F(StartupTest, RefusedWriteIsShownAndTheBarGoesOn)
+{
+    WriteIni("[Location]\nTop=100\n");
+    TForm1& f = Start();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    Pump();
+    ASSERT_EQ(::chmod(Ini().c_str(), 0444), 0);
+    f.move(70, 140);
+    Pump();
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.back().text, "Unable to write to " + Ini());
+    EXPECT_EQ(dialogs.messages.back().type, TMsgDlgType::mtError);
+    EXPECT_EQ(Value("Location", "Top"), "100");
+    EXPECT_TRUE(f.isVisible());
+    ::chmod(Ini().c_str(), 0644);
+}
+
+TEST_F(StartupTest, ReloadMessageOfItsOwnSuffixOnly)
+{
+    WriteIni("[Location]\nTop=100\n[Programs]\nSpeedButton1=/bin/true\n");
+    TForm1& f = Start({"/m", "desk"});
+    EXPECT_EQ(f.IniSuffix, "desk");
+    // A message of another suffix is not ours; ours reloads the buttons.
+    WriteIni("[Location]\nTop=100\n[Programs]\nSpeedButton2=/bin/true\n", "desk");
+    f.AppMessage("UKexbarother", 1);
+    EXPECT_FALSE(f.FindButton(2)->HasGlyph());
+    f.AppMessage("UKexbardesk", 1);
+    EXPECT_TRUE(f.FindButton(2)->HasGlyph());
+}
+
+} // namespace
+} // namespace kex
