@@ -164,7 +164,7 @@ TEST(KexbarConfig, WrongUseShowsEveryCommand)
         if (text.find("usage: kexbar-config FILE COMMAND ARGS...") == std::string::npos)
             return std::string("no usage line");
         for (const ConfigCommand& c : commands)
-            if (text.find("  " + c.name + " " + c.usage + "\n") == std::string::npos)
+            if (text.find("  " + c.name + (c.usage.empty() ? "" : " ") + c.usage + "\n") == std::string::npos)
                 return "missing " + c.name;
         return std::string();
     };
