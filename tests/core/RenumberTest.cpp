@@ -32,6 +32,8 @@ struct SwitchCase {
     int storedCount = -1; // "Pages"/"Count" before, -1: the number of pages
 };
 
+void PrintTo(const SwitchCase& c, std::ostream* os) { *os << c.label; }
+
 std::vector<int> Run(int first, int count)
 {
     std::vector<int> v;
