@@ -1,5 +1,6 @@
 #include "app/NewIniFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -70,15 +71,26 @@ struct Fd {
     Fd& operator=(const Fd&) = delete;
 };
 
-bool ReadWholeFile(const std::string& name, std::string& out)
+// Reads the whole file; `st` gets the status of the file that was read.
+bool ReadWholeFile(const std::string& name, std::string& out, struct stat* st = nullptr)
 {
     Fd f(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
     if (f.fd < 0)
         return false;
+    struct stat own {};
+    if (!st)
+        st = &own;
+    if (::fstat(f.fd, st) != 0)
+        return false;
     out.clear();
-    char buf[65536];
+    // One read more than the size finds the end, also when the file has grown.
+    std::size_t size = S_ISREG(st->st_mode) ? std::size_t(st->st_size) : 0;
+    out.resize(size + 1);
+    std::size_t have = 0;
     for (;;) {
-        ssize_t n = ::read(f.fd, buf, sizeof buf);
+        if (have == out.size())
+            out.resize(out.size() * 2 + 65536);
+        ssize_t n = ::read(f.fd, out.data() + have, out.size() - have);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -86,8 +98,9 @@ bool ReadWholeFile(const std::string& name, std::string& out)
         }
         if (n == 0)
             break;
-        out.append(buf, std::size_t(n));
+        have += std::size_t(n);
     }
+    out.resize(have);
     return true;
 }
 
@@ -315,46 +328,62 @@ int ParseProfileInt(std::string_view text, int def)
 
 // ---------------------------------------------------------------- IniDocument
 
-IniDocument IniDocument::Parse(std::string_view text)
+IniDocument IniDocument::Parse(std::string_view text) { return Adopt(std::string(text)); }
+
+IniDocument IniDocument::Adopt(std::string text)
 {
     IniDocument doc;
-    while (!text.empty()) {
-        auto nl = text.find('\n');
+    doc.buffer_ = std::make_shared<const std::string>(std::move(text));
+    std::string_view rest = *doc.buffer_;
+    doc.lines_.reserve(std::size_t(std::count(rest.begin(), rest.end(), '\n')) + 1);
+    while (!rest.empty()) {
+        auto nl = rest.find('\n');
         Line line;
         if (nl == std::string_view::npos) {
-            line.text = std::string(text);
-            text = {};
+            line.text = rest;
+            rest = {};
         } else {
-            std::string_view body = text.substr(0, nl);
-            if (!body.empty() && body.back() == '\r') {
-                body.remove_suffix(1);
-                line.ending = "\r\n";
-            } else {
-                line.ending = "\n";
+            line.text = rest.substr(0, nl);
+            line.ending = Ending::LF;
+            if (!line.text.empty() && line.text.back() == '\r') {
+                line.text.remove_suffix(1);
+                line.ending = Ending::CRLF;
             }
-            line.text = std::string(body);
-            text.remove_prefix(nl + 1);
+            rest.remove_prefix(nl + 1);
         }
         doc.lines_.push_back(std::move(line));
     }
     return doc;
 }
 
+IniDocument::Line IniDocument::MakeLine(std::string text, Ending ending)
+{
+    Line l;
+    l.own = std::make_shared<const std::string>(std::move(text));
+    l.text = *l.own;
+    l.ending = ending;
+    return l;
+}
+
+namespace {
+std::string_view EndingText(std::uint8_t e) { return e == 2 ? "\r\n" : e == 1 ? "\n" : ""; }
+} // namespace
+
 std::string IniDocument::Serialize() const
 {
-    std::string out;
     std::size_t total = 0;
     for (const Line& l : lines_)
-        total += l.text.size() + l.ending.size();
+        total += l.text.size() + EndingText(std::uint8_t(l.ending)).size();
+    std::string out;
     out.reserve(total);
     for (const Line& l : lines_) {
         out += l.text;
-        out += l.ending;
+        out += EndingText(std::uint8_t(l.ending));
     }
     return out;
 }
 
-IniDocument::Parsed IniDocument::Classify(const std::string& text)
+IniDocument::Parsed IniDocument::Classify(std::string_view text)
 {
     Parsed p;
     std::string_view t = text;
@@ -440,22 +469,22 @@ int IniDocument::ReadInteger(std::string_view section, std::string_view key, int
     return ParseProfileInt(std::string_view(*v).substr(0, kMaxValueLength), def);
 }
 
-std::string IniDocument::NewLineEnding() const
+IniDocument::Ending IniDocument::NewLineEnding() const
 {
     for (const Line& l : lines_)
-        if (!l.ending.empty())
+        if (l.ending != Ending::None)
             return l.ending;
-    return "\n";
+    return Ending::LF;
 }
 
 void IniDocument::InsertLine(std::size_t at, std::string text)
 {
-    std::string ending = NewLineEnding();
+    Ending ending = NewLineEnding();
     // The line before the new one may be the last line of a file without a final
     // line break: give it one first.
-    if (at > 0 && lines_[at - 1].ending.empty())
+    if (at > 0 && lines_[at - 1].ending == Ending::None)
         lines_[at - 1].ending = ending;
-    lines_.insert(lines_.begin() + std::ptrdiff_t(at), Line{std::move(text), ending});
+    lines_.insert(lines_.begin() + std::ptrdiff_t(at), MakeLine(std::move(text), ending));
 }
 
 void IniDocument::WriteString(std::string_view section, std::string_view key, std::string_view value)
@@ -468,19 +497,19 @@ void IniDocument::WriteString(std::string_view section, std::string_view key, st
         // A new section goes at the end, after a blank line when the file has text.
         if (!lines_.empty() && !Trim(lines_.back().text).empty())
             InsertLine(lines_.size(), "");
-        InsertLine(lines_.size(), "[" + std::string(Trim(section)) + "]");
+        std::string header(1, '[');
+        header.append(Trim(section)).push_back(']');
+        InsertLine(lines_.size(), std::move(header));
         InsertLine(lines_.size(), std::move(line));
         return;
     }
     std::size_t k = FindKey(h, key);
     if (k != std::string::npos) {
         // Keep the key as it was spelled and any indentation before it.
-        const std::string& old = lines_[k].text;
-        std::size_t eq = old.find('=');
-        std::string_view before = std::string_view(old).substr(0, eq);
+        std::string_view before = lines_[k].text.substr(0, lines_[k].text.find('='));
         while (!before.empty() && (before.back() == ' ' || before.back() == '\t'))
             before.remove_suffix(1);
-        lines_[k].text = std::string(before) + "=" + SafeValue(value);
+        lines_[k] = MakeLine(std::string(before) + "=" + SafeValue(value), lines_[k].ending);
         return;
     }
     // A new key goes after the last key line of the section (before trailing blank
@@ -571,31 +600,44 @@ std::vector<std::pair<std::string, std::string>> IniDocument::ReadSection(std::s
 
 TNewIniFile::TNewIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
 
+namespace {
+void FillStamp(const struct stat& st, bool& exists, std::uint64_t& dev, std::uint64_t& ino, std::uint64_t& size,
+               std::int64_t& mtimeNs)
+{
+    exists = true;
+    dev = st.st_dev;
+    ino = st.st_ino;
+    size = std::uint64_t(st.st_size);
+    mtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+}
+} // namespace
+
 TNewIniFile::Stamp TNewIniFile::CurrentStamp() const
 {
     Stamp s;
     struct stat st {};
-    if (::stat(fileName_.c_str(), &st) != 0)
-        return s;
-    s.exists = true;
-    s.dev = st.st_dev;
-    s.ino = st.st_ino;
-    s.size = std::uint64_t(st.st_size);
-    s.mtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    if (::stat(fileName_.c_str(), &st) == 0)
+        FillStamp(st, s.exists, s.dev, s.ino, s.size, s.mtimeNs);
     return s;
 }
 
 const IniDocument& TNewIniFile::Document() const
 {
-    Stamp now = CurrentStamp();
-    if (cachedStamp_ && *cachedStamp_ == now)
+    if (cachedStamp_ && *cachedStamp_ == CurrentStamp())
         return cached_;
+    // The stamp is taken from the file that is read, so that it describes exactly
+    // the text that is kept.
     std::string text;
-    if (now.exists && ReadWholeFile(fileName_, text))
-        cached_ = IniDocument::Parse(text);
-    else
+    struct stat st {};
+    Stamp stamp;
+    if (ReadWholeFile(fileName_, text, &st)) {
+        FillStamp(st, stamp.exists, stamp.dev, stamp.ino, stamp.size, stamp.mtimeNs);
+        cached_ = IniDocument::Adopt(std::move(text));
+    } else {
+        stamp = CurrentStamp();
         cached_ = IniDocument();
-    cachedStamp_ = now;
+    }
+    cachedStamp_ = stamp;
     return cached_;
 }
 
@@ -621,37 +663,41 @@ std::vector<std::pair<std::string, std::string>> TNewIniFile::ReadSection(std::s
 
 void TNewIniFile::Modify(const std::function<void(IniDocument&)>& change)
 {
-    std::string target = RealTarget(fileName_);
+    const std::string target = RealTarget(fileName_);
+    // Applies the change to the file's current text; answers the new text, or
+    // nothing when the change leaves the text as it was.
+    IniDocument doc;
+    auto apply = [&]() -> std::optional<std::string> {
+        std::string text;
+        if (::access(target.c_str(), F_OK) == 0 && !ReadWholeFile(target, text))
+            throw EIniWriteError(fileName_);
+        doc = IniDocument::Adopt(std::move(text));
+        std::shared_ptr<const std::string> original = doc.buffer_;
+        change(doc);
+        std::string out = doc.Serialize();
+        if (out == *original)
+            return std::nullopt;
+        return out;
+    };
     // A read-only file or directory refuses every write that would change the file;
     // one that changes nothing (erasing a key that is not there) passes, so that a
     // read-only configuration can still be used. Checked before taking the lock, so
     // that a refused write leaves no lock file behind (root could create one).
     if (!WriteAllowed(target)) {
-        std::string text;
-        if (::access(target.c_str(), F_OK) == 0 && !ReadWholeFile(target, text))
+        if (apply())
             throw EIniWriteError(fileName_);
-        IniDocument doc = IniDocument::Parse(text);
-        change(doc);
-        if (doc.Serialize() == text)
-            return;
-        throw EIniWriteError(fileName_);
+        return;
     }
     WriteLock lock(target);
     if (!lock.Held())
         throw EIniWriteError(fileName_);
     RemoveStaleTempFiles(target);
-    std::string text;
-    bool exists = ::access(target.c_str(), F_OK) == 0;
-    if (exists && !ReadWholeFile(target, text))
-        throw EIniWriteError(fileName_);
-    IniDocument doc = IniDocument::Parse(text);
-    change(doc);
-    std::string out = doc.Serialize();
     // Nothing changed: leave the file and its time stamp alone, and do not create a
     // missing file for an erase that found nothing.
-    if (out == text)
+    std::optional<std::string> out = apply();
+    if (!out)
         return;
-    if (!ReplaceFile(target, out))
+    if (!ReplaceFile(target, *out))
         throw EIniWriteError(fileName_);
     cached_ = std::move(doc);
     cachedStamp_ = CurrentStamp();

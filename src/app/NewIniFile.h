@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -73,9 +74,18 @@ public:
     bool Empty() const { return lines_.empty(); }
 
 private:
+    friend class TNewIniFile;
+    // Takes the text over without copying it.
+    static IniDocument Adopt(std::string text);
+
+    enum class Ending : std::uint8_t { None, LF, CRLF };
+    // A line points into the text it was parsed from, or into a string of its own
+    // once it is made or changed here. Both are shared and never changed, so copies
+    // of a document may share them.
     struct Line {
-        std::string text;   // without the line ending
-        std::string ending; // "\n", "\r\n" or "" for a last line without one
+        std::string_view text; // without the line ending
+        Ending ending = Ending::None;
+        std::shared_ptr<const std::string> own;
     };
     enum class Kind { Other, Section, Key };
     struct Parsed {
@@ -83,15 +93,17 @@ private:
         std::string_view name;  // section or key name, trimmed
         std::string_view value; // key value, trimmed
     };
-    static Parsed Classify(const std::string& text);
+    static Parsed Classify(std::string_view text);
+    static Line MakeLine(std::string text, Ending ending);
     // Index of the header line of the first section of that name, or npos.
     std::size_t FindSection(std::string_view section) const;
     // End (exclusive) of the section whose header is at index h.
     std::size_t SectionEnd(std::size_t h) const;
     std::size_t FindKey(std::size_t header, std::string_view key) const;
-    std::string NewLineEnding() const;
+    Ending NewLineEnding() const;
     void InsertLine(std::size_t at, std::string text);
 
+    std::shared_ptr<const std::string> buffer_; // the parsed text
     std::vector<Line> lines_;
 };
 
