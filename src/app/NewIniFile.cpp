@@ -256,9 +256,16 @@ class WriteLock {
 public:
     explicit WriteLock(const std::string& file)
     {
-        fd_ = ::open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        // flock needs no write access: a lock file that another user made (root
+        // running the config tool) still serves.
+        fd_ = ::open((file + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
         if (fd_ < 0)
             return;
+        // Root gives a lock file it made to the owner of the configuration file.
+        struct stat fileSt {}, lockSt {};
+        if (::geteuid() == 0 && ::stat(file.c_str(), &fileSt) == 0 && ::fstat(fd_, &lockSt) == 0
+            && (lockSt.st_uid != fileSt.st_uid || lockSt.st_gid != fileSt.st_gid))
+            (void)!::fchown(fd_, fileSt.st_uid, fileSt.st_gid);
         while (::flock(fd_, LOCK_EX) != 0) {
             if (errno != EINTR) {
                 ::close(fd_);
