@@ -463,6 +463,11 @@ void TForm1::FormCreate()
     // 27.
     SetScreenCursor(crDefault);
     FormCaption();
+    // A first start stores the bar's place once it stands, so that the next start is
+    // not taken for a first one.
+    locationStored_ = !FirstStart;
+    if (FirstStart)
+        saveLocationTimer_->start();
 }
 
 void TForm1::PIN()
@@ -594,9 +599,11 @@ void TForm1::LocationSettled()
 {
     if (StartingUp != 0 || SmallActive == "Yes" || destroyed_)
         return;
-    if (x() == BarLeft && y() == BarTop)
-        return; // not a move: the bar stands where it was placed
+    // Not a move: the bar stands where it was placed (and its place is stored).
+    if (x() == BarLeft && y() == BarTop && locationStored_)
+        return;
     SaveLocation();
+    locationStored_ = true;
 }
 
 void TForm1::AppMin() { WriteToIniS("Window", "State", "Min"); }

@@ -253,6 +253,7 @@ private:
     int screenCursor_ = crDefault;
     bool destroyed_ = false;
     QTimer* saveLocationTimer_ = nullptr;
+    bool locationStored_ = true;
     std::map<int, TSpeedButton*> buttons_;
     std::set<int> iconDefaults_; // buttons found without an icon while loading
 };

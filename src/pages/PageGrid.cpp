@@ -1,6 +1,7 @@
 // Pages and buttons of the main window: creating them, loading every button's
 // picture and hint from its record.
 #include <QAction>
+#include <algorithm>
 #include <QPainter>
 #include <QStackedWidget>
 
@@ -96,6 +97,8 @@ void TForm1::Load()
     TNewIniFile ini(IniFileName());
     IniDocument doc = ini.Document();
     RecordStore store(doc);
+    store.BeginBatch(); // every record from one pass over the text
+    const std::vector<int> stored = store.StoredNumbers();
     const int pageCount = ReadSettingInt(doc, settings::PageCount);
     const int last = PageCount() * ButtonsPerPage;
     std::vector<int> toErase;
@@ -104,11 +107,8 @@ void TForm1::Load()
         ButtonRecord r = store.Read(n);
         TSpeedButton* button = FindButton(n);
         if (r.Program.empty()) {
-            for (std::string_view section : RecordSections)
-                if (doc.Get(section, ButtonKey(n))) {
-                    toErase.push_back(n);
-                    break;
-                }
+            if (std::binary_search(stored.begin(), stored.end(), n))
+                toErase.push_back(n);
             if (button && button->HasGlyph()) // a button that was loaded before is blanked
                 GlyphFromIcon(button, "", 0, "", "", "");
         } else if (button) {
@@ -119,6 +119,7 @@ void TForm1::Load()
             TabSet1->SetTabCaption(n - 1, QString::fromStdString(doc.ReadString(
                                               settings::TabsSection, PageTabKey(n), DefaultPageName(n))));
     }
+    store.DiscardBatch();
     // Records without a program lose their keys, and icons found missing are marked
     // "Default", in one rewrite.
     if (!toErase.empty() || !iconDefaults_.empty()) {
