@@ -71,16 +71,19 @@ struct Fd {
     Fd& operator=(const Fd&) = delete;
 };
 
-// Reads the whole file; `st` gets the status of the file that was read.
-bool ReadWholeFile(const std::string& name, std::string& out, struct stat* st = nullptr)
+// An open descriptor shared by copies, closed with the last of them.
+std::shared_ptr<const int> HoldOpen(int fd)
 {
-    Fd f(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
-    if (f.fd < 0)
-        return false;
-    struct stat own {};
-    if (!st)
-        st = &own;
-    if (::fstat(f.fd, st) != 0)
+    return std::shared_ptr<const int>(new int(fd), [](const int* p) {
+        ::close(*p);
+        delete p;
+    });
+}
+
+// Reads the whole open file; `st` gets its status.
+bool ReadAll(int fd, std::string& out, struct stat* st)
+{
+    if (::fstat(fd, st) != 0)
         return false;
     out.clear();
     // One read more than the size finds the end, also when the file has grown.
@@ -90,7 +93,7 @@ bool ReadWholeFile(const std::string& name, std::string& out, struct stat* st = 
     for (;;) {
         if (have == out.size())
             out.resize(out.size() * 2 + 65536);
-        ssize_t n = ::read(f.fd, out.data() + have, out.size() - have);
+        ssize_t n = ::read(fd, out.data() + have, out.size() - have);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -102,6 +105,13 @@ bool ReadWholeFile(const std::string& name, std::string& out, struct stat* st = 
     }
     out.resize(have);
     return true;
+}
+
+bool ReadWholeFile(const std::string& name, std::string& out)
+{
+    Fd f(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    return f.fd >= 0 && ReadAll(f.fd, out, &st);
 }
 
 bool WriteAll(int fd, std::string_view data)
@@ -637,12 +647,16 @@ const IniDocument& TNewIniFile::Document() const
     std::string text;
     struct stat st {};
     Stamp stamp;
-    if (ReadWholeFile(fileName_, text, &st)) {
+    int fd = ::open(fileName_.c_str(), O_RDONLY | O_CLOEXEC);
+    std::shared_ptr<const int> file = fd >= 0 ? HoldOpen(fd) : nullptr;
+    if (file && ReadAll(fd, text, &st)) {
         FillStamp(st, stamp.exists, stamp.dev, stamp.ino, stamp.size, stamp.mtimeNs);
         cached_ = IniDocument::Adopt(std::move(text));
+        cachedFile_ = std::move(file);
     } else {
         stamp = CurrentStamp();
         cached_ = IniDocument();
+        cachedFile_.reset();
     }
     cachedStamp_ = stamp;
     return cached_;
@@ -706,8 +720,21 @@ void TNewIniFile::Modify(const std::function<void(IniDocument&)>& change)
         return;
     if (!ReplaceFile(target, *out))
         throw EIniWriteError(fileName_);
-    cached_ = std::move(doc);
-    cachedStamp_ = CurrentStamp();
+    // Still under the lock, the file is the one just written.
+    cachedStamp_.reset();
+    cachedFile_.reset();
+    int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0) {
+        std::shared_ptr<const int> file = HoldOpen(fd);
+        if (::fstat(fd, &st) == 0) {
+            Stamp stamp;
+            FillStamp(st, stamp.exists, stamp.dev, stamp.ino, stamp.size, stamp.mtimeNs);
+            cached_ = std::move(doc);
+            cachedStamp_ = stamp;
+            cachedFile_ = std::move(file);
+        }
+    }
 }
 
 void TNewIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)

@@ -150,6 +150,9 @@ private:
     std::string fileName_;
     mutable std::optional<Stamp> cachedStamp_;
     mutable IniDocument cached_;
+    // The file the parsed copy was read from, kept open so that its inode number
+    // cannot pass to a newer file while the copy is kept.
+    mutable std::shared_ptr<const int> cachedFile_;
 };
 
 // Byte copy of a whole file, replacing the destination ("Cannot open file %s" when
