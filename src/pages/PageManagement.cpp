@@ -54,14 +54,16 @@ void TForm1::TabSet1MouseDown(Qt::MouseButton button, int x, int y)
         TabSet1->SetTabIndex(tab);
         TabSet1Click();
     }
-    // 3.
-    if (ScreenCursor() == crDefault) {
+    // 3. - 4. The cursor as it was at the press decides: the menu runs its command
+    // before it returns, and a move started from it must wait for the next press.
+    const int cursor = ScreenCursor();
+    if (cursor == crDefault) {
         const QPoint client(x + Panel1->width(), y);
         dialogs_.Popup(PopupMenu2, mapToGlobal(client));
-    }
-    // 4. A pending page move is dropped before this tab.
-    if (ScreenCursor() == crMultiDrag)
+    } else if (cursor == crMultiDrag) {
+        // A pending page move is dropped before this tab.
         AddPage();
+    }
 }
 
 void TForm1::TabName()
@@ -117,9 +119,11 @@ void TForm1::PageNameKeyDown(int key)
         // 3. A button's description or parameters.
         if ((mode == "Button" || mode == "Parameter") && !text.empty())
             ButtonTextEntered(mode, text);
-        // 4. The total page count, at least two.
+        // 4. The total page count, at least two. A page whose move is pending goes
+        // back to its place first, so that the count typed is the count the bar gets.
         if (mode == "Page" && !text.empty()) {
             CloseEditor();
+            ResolvePendingPageMove();
             WriteToIniI(std::string(settings::PageCount.section), std::string(settings::PageCount.key),
                         ParsePageCount(text));
             PageUpdate();
@@ -264,7 +268,8 @@ void TForm1::PageUpdate()
 
 void TForm1::GetCustomPalette()
 {
-    const IniDocument& doc = TNewIniFile(IniFileName()).Document();
+    const TNewIniFile ini(IniFileName()); // the document lives as long as its file object
+    const IniDocument& doc = ini.Document();
     for (int i = 0; i < 16; ++i) {
         std::string value = doc.ReadString(settings::ColorsSection, CustomColorKey(i), settings::ColorDefault);
         CustomColors[std::size_t(i)] = ColorFromValue(ParseProfileInt("0x" + value, 0xFFFFFF));

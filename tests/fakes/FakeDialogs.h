@@ -32,6 +32,7 @@ public:
     struct ColorAsk {
         QColor initial;
         int helpContext;
+        std::array<QColor, 16> custom; // the custom colours the dialog opened with
     };
     std::vector<ColorAsk> colorAsks;
     std::deque<std::optional<QColor>> colors;
@@ -78,7 +79,7 @@ public:
     }
     std::optional<QColor> ChooseColor(const QColor& initial, std::array<QColor, 16>& custom, int helpContext) override
     {
-        colorAsks.push_back({initial, helpContext});
+        colorAsks.push_back({initial, helpContext, custom});
         if (!customColorEdits.empty()) {
             custom = customColorEdits.front();
             customColorEdits.pop_front();
