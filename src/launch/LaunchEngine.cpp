@@ -92,6 +92,9 @@ void TForm1::ButtonClick(TSpeedButton* button)
             CurrentButtonNumber = n;
             LaunchSource = kLaunchFromButton;
             Launch(programs + " ", parameters, working);
+        } else {
+            // No launch: the button's shrink value must not carry over to a later one.
+            ShrinkNow = "No";
         }
     }
     // 14. A pending move or copy is put down on this button.

@@ -1,0 +1,648 @@
+// The launch engine in the window: clicks on page buttons, browsing for the program of
+// an empty button, files chosen at a launch, the launched-program watch and the Run
+// button; first against the fake platform, then with real processes.
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "FormFixture.h"
+#include "launch/CommandLine.h"
+#include "pages/ButtonRecord.h"
+#include "pages/SpeedButton.h"
+#include "pages/TabSet.h"
+#include "platform/LinuxPlatform.h"
+
+namespace kex {
+namespace {
+
+namespace fs = std::filesystem;
+using Argv = std::vector<std::string>;
+
+// The fake platform, also telling the order of sounds and starts and letting a test
+// look at the window while a start is under way.
+class ProbePlatform : public FakePlatform {
+public:
+    std::vector<std::string> order; // "sound <file>" and "start <argv[0]>"
+    std::function<void()> duringStart;
+
+    TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override
+    {
+        order.push_back("start " + (argv.empty() ? std::string() : argv.front()));
+        if (duringStart)
+            duringStart();
+        return FakePlatform::StartProcess(argv, workingDir);
+    }
+    void PlaySoundSync(const std::string& file) override
+    {
+        order.push_back("sound " + file);
+        FakePlatform::PlaySoundSync(file);
+    }
+};
+
+class LaunchTest : public FormTest {
+protected:
+    // The window gets this probe; it hides the fixture's plain fake.
+    ProbePlatform platform;
+    std::string root; // programs, documents and folders of the tests
+
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        platform.appDir = FormTest::platform.appDir;
+        root = platform.appDir + "files/";
+        fs::create_directories(root);
+    }
+
+    // The bar on a configuration that holds `ini` after a stored place (so no first
+    // start), shown.
+    TForm1& StartBar(const std::string& ini = "", std::vector<std::string> args = {}, const std::string& suffix = "")
+    {
+        WriteIni("[Location]\nTop=100\n" + ini, suffix);
+        form = std::make_unique<TForm1>(platform, dialogs, std::move(args));
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        return *form;
+    }
+
+    // A program path under root; its folder exists, and it has an icon so that no
+    // icon question comes up.
+    std::string Program(const std::string& relative)
+    {
+        std::string path = root + relative;
+        fs::create_directories(fs::path(path).parent_path());
+        QImage icon(16, 16, QImage::Format_ARGB32);
+        icon.fill(Qt::blue);
+        platform.icons[{path, 0}] = icon;
+        return path;
+    }
+    std::string Folder(const std::string& relative)
+    {
+        fs::create_directories(root + relative);
+        return root + relative;
+    }
+
+    void Click(int n)
+    {
+        TSpeedButton* button = form->FindButton(n);
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    std::string Record(const std::string& section, int n) const { return Value(section, ButtonKey(n)); }
+    std::vector<Argv> StartedArgv() const
+    {
+        std::vector<Argv> r;
+        for (const auto& s : platform.started)
+            r.push_back(s.argv);
+        return r;
+    }
+};
+
+// ---- the click gates
+
+TEST_F(LaunchTest, ClicksLaunchNothingWhileAPageIsRenamedOrAMoveIsPending)
+{
+    struct Case {
+        const char* state;
+        std::function<void(TForm1&)> enter, leave;
+        bool launches;
+    } cases[] = {
+        {"nothing pending", [](TForm1&) {}, [](TForm1&) {}, true},
+        {"selected tab red", [](TForm1& f) { f.TabSet1->SetSelectedColor(ColorFromValue(255)); },
+         [](TForm1& f) { f.TabSet1->SetSelectedColor(ColorFromValue(f.TabSelectedColor)); }, false},
+        {"page name edited", [](TForm1& f) { f.TabName(); }, [](TForm1& f) { f.CloseEditor(); }, false},
+        {"drag cursor", [](TForm1& f) { f.SetScreenCursor(crDrag); },
+         [](TForm1& f) { f.SetScreenCursor(crDefault); }, false},
+    };
+    const std::string prog = Program("apps/editor");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state);
+        platform.started.clear();
+        TForm1& f = StartBar("[Programs]\nSpeedButton1=" + prog + "\n");
+        c.enter(f);
+        Click(1);
+        Click(2); // an empty button browses only when clicks act
+        EXPECT_EQ(platform.started.size(), c.launches ? 1u : 0u);
+        EXPECT_EQ(dialogs.openDialogs.size(), c.launches ? 1u : 0u);
+        dialogs.openDialogs.clear();
+        c.leave(f);
+        Click(1);
+        EXPECT_EQ(platform.started.size(), c.launches ? 2u : 1u);
+        EXPECT_TRUE(dialogs.messages.empty());
+        form.reset();
+    }
+}
+
+TEST_F(LaunchTest, ClickOnTheTargetOfAMovePutsTheButtonDownWithoutStartingIt)
+{
+    const std::string prog = Program("apps/editor");
+    const std::string other = Program("apps/other");
+    TForm1& f = StartBar("[Programs]\nSpeedButton1=" + prog + "\nSpeedButton3=" + other +
+                         "\n[Names]\nSpeedButton1=Editor\n");
+    dialogs.popupChoices = {"MoveButton1"};
+    f.SetButtonParams(0, 0, f.FindButton(1));
+    ASSERT_EQ(f.ScreenCursor(), crDrag);
+    Click(3); // an occupied button: neither started nor a target
+    EXPECT_EQ(f.ScreenCursor(), crDrag);
+    EXPECT_EQ(Record("Programs", 3), other);
+    Click(2);
+    EXPECT_TRUE(platform.started.empty());
+    EXPECT_TRUE(dialogs.openDialogs.empty());
+    EXPECT_EQ(f.ScreenCursor(), crDefault);
+    EXPECT_EQ(Record("Programs", 2), prog);
+    EXPECT_EQ(Record("Names", 2), "Editor");
+    EXPECT_EQ(Record("Programs", 1), "<absent>");
+    Click(2);
+    EXPECT_EQ(StartedArgv(), (std::vector<Argv>{{prog}}));
+}
+
+// ---- empty buttons
+
+TEST_F(LaunchTest, FirstClickOnAnEmptyButtonBrowsesAndStoresSecondClickStarts)
+{
+    const std::string editor = Program("apps/editor");
+    const std::string report = root + "docs/report.txt";
+    const std::string spaced = root + "my docs/a b.txt";
+    struct Case {
+        const char* what;
+        std::string chosen;
+        std::string associated; // empty: the chosen file is its own program
+        std::string programs, parameters;
+        Argv started;
+    } cases[] = {
+        {"program", editor, "", editor, "<absent>", {editor}},
+        {"document", report, editor, editor, report, {editor, report}},
+        {"document with blanks", spaced, editor, editor, "'" + spaced + "'", {editor, spaced}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform.started.clear();
+        platform.findPrograms.clear();
+        dialogs.openDialogs.clear();
+        if (!c.associated.empty())
+            platform.findPrograms[c.chosen] = c.associated;
+        // A stale parameter of an earlier record must not survive a program.
+        TForm1& f = StartBar("[Parameters]\nSpeedButton3=-stale\n");
+        dialogs.files = {{c.chosen}};
+        Click(3);
+        ASSERT_EQ(dialogs.openDialogs.size(), 1u);
+        const TOpenDialogOptions& o = dialogs.openDialogs[0];
+        EXPECT_EQ(o.title, "Select Program to Run");
+        EXPECT_EQ(o.helpContext, 29);
+        EXPECT_EQ(o.filter.rfind("Programs|", 0), 0u) << o.filter;
+        EXPECT_EQ(o.initialDir, QDir::homePath().toStdString());
+        EXPECT_FALSE(o.multiSelect);
+        EXPECT_EQ(Record("Programs", 3), c.programs);
+        EXPECT_EQ(Record("Parameters", 3), c.parameters);
+        EXPECT_TRUE(platform.started.empty());
+        EXPECT_TRUE(f.FindButton(3)->HasGlyph());
+        EXPECT_EQ(f.ShrinkNow, "No");
+        Click(3);
+        EXPECT_EQ(dialogs.openDialogs.size(), 1u);
+        EXPECT_EQ(StartedArgv(), (std::vector<Argv>{c.started}));
+        EXPECT_TRUE(dialogs.messages.empty());
+        form.reset();
+    }
+}
+
+TEST_F(LaunchTest, EmptyButtonStaysEmptyWithoutAnAssociationOrWhenBrowsingIsCancelled)
+{
+    const std::string doc = root + "docs/strange.xyz";
+    platform.findResults[doc] = kFindNoAssociation;
+    TForm1& f = StartBar();
+    const std::string before = IniText();
+    dialogs.files = {{doc}}; // the second browse is cancelled
+    Click(5);
+    Click(5);
+    EXPECT_EQ(dialogs.openDialogs.size(), 2u);
+    EXPECT_EQ(IniText(), before);
+    EXPECT_FALSE(f.FindButton(5)->HasGlyph());
+    EXPECT_TRUE(platform.started.empty());
+}
+
+TEST_F(LaunchTest, ABrowsedButtonIsAnnouncedToTheOtherInstancesInSyncMode)
+{
+    const std::string editor = Program("apps/editor");
+    StartBar("", {"/m", "desk"}, "desk");
+    dialogs.files = {{editor}};
+    Click(1);
+    EXPECT_EQ(Record("Programs", 1), "<absent>"); // another configuration
+    EXPECT_EQ(Value("Programs", "SpeedButton1", "desk"), editor);
+    EXPECT_EQ(platform.broadcasts, (std::vector<std::pair<std::string, int>>{{"UKexbardesk", 1}}));
+    Pump(); // the message is delivered (and the bar reloads) before the fake goes
+    EXPECT_TRUE(form->FindButton(1)->HasGlyph());
+}
+
+TEST_F(LaunchTest, LockedBarEmptyButtonOnlyTakesTheFocusBack)
+{
+    const std::string prog = Program("apps/editor");
+    TForm1& f = StartBar("[Programs]\nSpeedButton1=" + prog + "\n");
+    auto* elsewhere = new QLineEdit(&f);
+    elsewhere->show();
+    elsewhere->setFocus();
+    f.LockMarker = ""; // locked
+    Click(4);
+    EXPECT_TRUE(dialogs.openDialogs.empty());
+    EXPECT_EQ(f.focusWidget(), f.Keys);
+    EXPECT_TRUE(platform.started.empty());
+    EXPECT_EQ(Record("Programs", 4), "<absent>");
+    // A configured button still starts.
+    Click(1);
+    EXPECT_EQ(platform.started.size(), 1u);
+    f.LockMarker = "NilK305";
+    Click(4);
+    EXPECT_EQ(dialogs.openDialogs.size(), 1u);
+}
+
+// ---- configured buttons
+
+TEST_F(LaunchTest, FilesChosenAtTheLaunchBecomeItsParametersAfterTheSound)
+{
+    const std::string prog = Program("apps/viewer");
+    const std::string inbox = Folder("in box");
+    const std::string ini = "[Programs]\nSpeedButton1=" + prog + "\n[Parameters]\nSpeedButton1=-x\n[Select]\nSpeedButton1=" +
+                            ShortPathOf(inbox) + "\n[SoundLaunch]\nSpeedButton1=/snd/go.wav\n[Shrink]\nSpeedButton1=Yes\n";
+    TForm1& f = StartBar(ini);
+
+    // Cancelled: nothing starts, nothing sounds.
+    Click(1);
+    ASSERT_EQ(dialogs.openDialogs.size(), 1u);
+    const TOpenDialogOptions& o = dialogs.openDialogs[0];
+    EXPECT_EQ(o.title, "Select File(s)");
+    EXPECT_EQ(o.filter, "All Files|*.*");
+    EXPECT_EQ(o.helpContext, 24);
+    EXPECT_TRUE(o.multiSelect);
+    EXPECT_EQ(o.initialDir, inbox);
+    EXPECT_EQ(dialogs.helpFile, platform.appDir + "Kexbar.HLP");
+    EXPECT_TRUE(platform.order.empty());
+    EXPECT_FALSE(f.Timer2->isActive());
+    EXPECT_EQ(f.ShrinkNow, "No"); // the dropped launch leaves nothing for the next one
+
+    // Two files, in the dialog's order, each one word.
+    dialogs.files = {{inbox + "/A.TXT", inbox + "/B.TXT"}};
+    Click(1);
+    EXPECT_EQ(StartedArgv(), (std::vector<Argv>{{prog, inbox + "/A.TXT", inbox + "/B.TXT"}}));
+    EXPECT_EQ(platform.order, (std::vector<std::string>{"sound /snd/go.wav", "start " + prog}));
+    EXPECT_EQ(Record("Parameters", 1), "-x");
+}
+
+TEST_F(LaunchTest, ParametersAndLongCommandLinesReachTheProgramWhole)
+{
+    const std::string prog = Program("my apps/tool");
+    const std::string longWord(1000, 'x'); // stored values hold up to 1023 bytes
+    struct Case {
+        std::string parameters;
+        Argv argv;
+    } cases[] = {
+        {"", {prog}},
+        {"-a 'two words' \"$HOME\"", {prog, "-a", "two words", "$HOME"}},
+        {"--long=" + longWord, {prog, "--long=" + longWord}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.parameters.substr(0, 40));
+        platform.started.clear();
+        StartBar("[Programs]\nSpeedButton2=" + ShortPathOf(prog) + "\n[Parameters]\nSpeedButton2=" + c.parameters + "\n");
+        Click(2);
+        EXPECT_EQ(StartedArgv(), (std::vector<Argv>{c.argv}));
+        // Empty parameters written back leave no key behind.
+        EXPECT_EQ(Record("Parameters", 2), c.parameters.empty() ? "<absent>" : c.parameters);
+        form.reset();
+    }
+}
+
+TEST_F(LaunchTest, WorkingDirectoryIsTheButtonsElseTheProgramsAndOnlyAnExistingOne)
+{
+    const std::string prog = Program("apps/tool");
+    const std::string work = Folder("work dir");
+    const std::string lost = root + "nowhere/tool";
+    struct Case {
+        std::string program, working, expected;
+    } cases[] = {
+        {prog, "", root + "apps/"},
+        {prog, ShortPathOf(work), work},
+        {prog, root + "gone", ""},
+        {lost, "", ""},
+    };
+    const std::string cwd = fs::current_path().string();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program + " / " + c.working);
+        platform.started.clear();
+        StartBar("[Programs]\nSpeedButton1=" + c.program + "\n[Working]\nSpeedButton1=" + c.working +
+                 "\n[Icons]\nSpeedButton1=Default\n");
+        Click(1);
+        ASSERT_EQ(platform.started.size(), 1u);
+        EXPECT_EQ(platform.started[0].workingDir, c.expected);
+        EXPECT_EQ(fs::current_path().string(), cwd); // the bar's own stays
+        form.reset();
+    }
+}
+
+TEST_F(LaunchTest, ButtonShrinkValueDecidesTheLaunchAndIsResetAfterIt)
+{
+    const std::string prog = Program("apps/tool");
+    struct Case {
+        std::optional<std::string> button;
+        std::string setting, shrinkNow;
+    } cases[] = {
+        {"Yes", "No", "Yes"}, {"No", "Yes", "No"}, {std::nullopt, "Yes", "Yes"},
+        {std::nullopt, "No", "No"}, {"", "Yes", ""}, {"maybe", "Yes", "maybe"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button.value_or("(none)") + " / " + c.setting);
+        std::string ini = "Shrink=" + c.setting + "\nHide=Yes\n[Programs]\nSpeedButton1=" + prog + "\n";
+        if (c.button)
+            ini += "[Shrink]\nSpeedButton1=" + *c.button + "\n";
+        TForm1& f = StartBar(ini);
+        std::string during;
+        bool visibleDuring = true;
+        platform.duringStart = [&] {
+            during = f.ShrinkNow;
+            visibleDuring = f.isVisible();
+        };
+        const QDateTime launchTime(QDate(2026, 12, 7), QTime(11, 15, 0));
+        platform.now = launchTime;
+        Click(1);
+        EXPECT_EQ(during, c.shrinkNow);
+        // "Tray Icon on Launch" hides the bar unless the launch shrinks it.
+        EXPECT_EQ(visibleDuring, c.shrinkNow == "Yes");
+        EXPECT_EQ(f.ShrinkNow, "No");
+        EXPECT_EQ(f.LaunchPermission, "No");
+        EXPECT_EQ(f.StartTime, launchTime);
+        platform.duringStart = nullptr;
+        form.reset();
+    }
+}
+
+// ---- the launched-program watch
+
+TEST_F(LaunchTest, WatchWaitsForTheProgramAndClearsTheRecordWhenItEnds)
+{
+    const std::string prog = Program("apps/tool");
+    struct Case {
+        bool staySmall, visibleAfterEnd;
+    } cases[] = {{false, true}, {true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.staySmall);
+        platform.started.clear();
+        TForm1& f = StartBar("Hide=Yes\nShrink=No\n[Programs]\nSpeedButton1=" + prog + "\n");
+        f.MenuItem("StaySmall")->setChecked(c.staySmall);
+        EXPECT_FALSE(f.Timer2->isActive());
+        Click(1);
+        ASSERT_EQ(platform.started.size(), 1u);
+        const pid_t pid = platform.started[0].pid;
+        EXPECT_TRUE(f.Timer2->isActive());
+        EXPECT_EQ(f.Timer2->interval(), 100);
+        EXPECT_EQ(f.LaunchedPid, pid);
+        EXPECT_FALSE(f.isVisible());
+
+        // Running: the ticks reap but change nothing.
+        const int reaps = platform.reaps;
+        QTest::qWait(350);
+        EXPECT_GT(platform.reaps, reaps);
+        EXPECT_EQ(f.LaunchedPid, pid);
+        EXPECT_FALSE(f.isVisible());
+
+        // Ended while the recent list is about to replay a click: the watch stands aside.
+        platform.processes[pid] = TProcessState::Ended;
+        f.LaunchSource = 4;
+        f.AppActive32();
+        EXPECT_EQ(f.LaunchedPid, pid);
+
+        f.LaunchSource = 5;
+        const QDateTime endTime(QDate(2026, 12, 7), QTime(12, 0, 0));
+        platform.now = endTime;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return f.LaunchedPid == 0; }, 2000));
+        EXPECT_EQ(f.StartTime, endTime);
+        EXPECT_EQ(f.isVisible(), c.visibleAfterEnd);
+        EXPECT_TRUE(f.Timer2->isActive()); // until the bar is back at full size
+        // Later ticks find nothing to do.
+        platform.now = endTime.addSecs(60);
+        f.AppActive32();
+        EXPECT_EQ(f.StartTime, endTime);
+        form.reset();
+    }
+}
+
+TEST_F(LaunchTest, ProgramThatCannotStartBringsTheBarBackAndSaysWhy)
+{
+    const std::string prog = Program("apps/broken");
+    TForm1& f = StartBar("Hide=Yes\nShrink=No\n[Programs]\nSpeedButton1=" + prog + "\n");
+    platform.startError = "Permission denied";
+    const QDateTime t(QDate(2026, 12, 7), QTime(13, 0, 0));
+    platform.now = t;
+    Click(1);
+    EXPECT_EQ(dialogs.notices, (std::vector<std::string>{"Unable to start " + prog + ": Permission denied"}));
+    EXPECT_TRUE(dialogs.messages.empty()); // nothing waits for the user
+    EXPECT_FALSE(f.Timer2->isActive());
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.LaunchedPid, 0);
+    EXPECT_EQ(f.StartTime, t);
+    EXPECT_EQ(f.ShrinkNow, "No");
+}
+
+// ---- the Run button
+
+TEST_F(LaunchTest, RunButtonIsRefusedWhileModifyIsLockedOut)
+{
+    TForm1& f = StartBar();
+    f.MenuItem("LockoutModify1")->setChecked(true);
+    dialogs.files = {{Program("apps/tool")}};
+    QTest::mouseClick(f.RunButton, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "The Run function has been turned off");
+    EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtInformation);
+    EXPECT_EQ(dialogs.messages[0].buttons, unsigned(mbOK));
+    EXPECT_TRUE(dialogs.openDialogs.empty());
+    EXPECT_TRUE(platform.started.empty());
+}
+
+TEST_F(LaunchTest, RunButtonStartsTheChosenProgramOnceAndStoresNothing)
+{
+    const std::string prog = Program("my tools/run me");
+    TForm1& f = StartBar("[Programs]\nSpeedButton1=" + Program("apps/tool") + "\n");
+    const std::string before = IniText();
+
+    // Cancelled, or while a move is pending: nothing.
+    QTest::mouseClick(f.RunButton, Qt::LeftButton);
+    f.SetScreenCursor(crDrag);
+    dialogs.files = {{prog}};
+    f.RunButtonClick();
+    f.SetScreenCursor(crDefault);
+    EXPECT_EQ(dialogs.openDialogs.size(), 1u);
+    EXPECT_TRUE(platform.started.empty());
+
+    // A Run launch belongs to no button: a button's password mark does not hold it.
+    f.MenuItem("PasswordProtect1")->setChecked(true);
+    QTest::mouseClick(f.RunButton, Qt::LeftButton);
+    ASSERT_EQ(dialogs.openDialogs.size(), 2u);
+    const TOpenDialogOptions& o = dialogs.openDialogs[1];
+    EXPECT_EQ(o.title, "Select Program to Run");
+    EXPECT_EQ(o.helpContext, 29);
+    EXPECT_EQ(o.filter.rfind("Programs|", 0), 0u);
+    ASSERT_EQ(platform.started.size(), 1u);
+    EXPECT_EQ(platform.started[0].argv, Argv{prog});
+    EXPECT_EQ(platform.started[0].workingDir, root + "my tools/");
+    EXPECT_TRUE(f.Timer2->isActive());
+    EXPECT_EQ(f.LaunchedPid, platform.started[0].pid);
+    EXPECT_EQ(IniText(), before);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// ---- real processes
+
+// A window on the Linux platform with its data in a temporary folder.
+class RealLaunchTest : public testing::Test {
+protected:
+    QTemporaryDir tmp;
+    std::string base; // ends in "/"
+    std::optional<std::string> savedDir;
+    std::unique_ptr<LinuxPlatform> platform;
+    FakeDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(tmp.isValid());
+        base = tmp.path().toStdString() + "/";
+        fs::create_directories(base + "app");
+        if (const char* d = std::getenv("KEXBAR_DIR"))
+            savedDir = d;
+        ::setenv("KEXBAR_DIR", (base + "app").c_str(), 1);
+        platform = std::make_unique<LinuxPlatform>();
+    }
+    void TearDown() override
+    {
+        form.reset();
+        platform.reset();
+        if (savedDir)
+            ::setenv("KEXBAR_DIR", savedDir->c_str(), 1);
+        else
+            ::unsetenv("KEXBAR_DIR");
+    }
+
+    TForm1& StartBar(const std::string& ini)
+    {
+        std::ofstream(base + "app/KX.INI") << "[Location]\nTop=100\n" << ini;
+        form = std::make_unique<TForm1>(*platform, dialogs, std::vector<std::string>{});
+        EXPECT_EQ(form->AppDir, base + "app/");
+        return *form;
+    }
+
+    // A script that writes its argv (NUL-separated) and its working directory into
+    // `out`, the argv file last.
+    std::string Script(const std::string& relative, const std::string& out)
+    {
+        const std::string path = base + relative;
+        fs::create_directories(fs::path(path).parent_path());
+        fs::create_directories(out);
+        std::ofstream(path) << "#!/bin/sh\n"
+                            << "d='" << out << "'\n"
+                            << "printf '%s\\0' \"$0\" \"$@\" > \"$d/argv.part\"\n"
+                            << "pwd -P > \"$d/cwd\"\n"
+                            << "mv \"$d/argv.part\" \"$d/argv\"\n";
+        ::chmod(path.c_str(), 0755);
+        return path;
+    }
+    static std::string ReadAll(const std::string& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    static Argv SplitNul(const std::string& text)
+    {
+        Argv r;
+        std::string::size_type start = 0, end;
+        while ((end = text.find('\0', start)) != std::string::npos) {
+            r.push_back(text.substr(start, end - start));
+            start = end + 1;
+        }
+        return r;
+    }
+    static std::string Canonical(const std::string& dir) { return QDir(QString::fromStdString(dir)).canonicalPath().toStdString(); }
+    static std::string Cwd() { return fs::current_path().string(); }
+};
+
+TEST_F(RealLaunchTest, ButtonStartsItsScriptInItsWorkingDirectoryAndTheWatchSeesTheEnd)
+{
+    const std::string out = base + "out";
+    const std::string script = Script("my progs/show args.sh", out);
+    const std::string work = base + "work dir";
+    fs::create_directories(work);
+    TForm1& f = StartBar("[Programs]\nSpeedButton1=" + ShortPathOf(script) + "\n[Parameters]\nSpeedButton1=one 'two words'\n" +
+                         "[Working]\nSpeedButton1=" + ShortPathOf(work) + "\n[Icons]\nSpeedButton1=Default\n");
+    const std::string cwd = Cwd();
+    f.ButtonClick(f.FindButton(1));
+    EXPECT_TRUE(dialogs.notices.empty()) << dialogs.notices.front();
+    const pid_t pid = f.LaunchedPid;
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(f.Timer2->isActive());
+    EXPECT_EQ(Cwd(), cwd);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(out + "/argv"); }, 5000));
+    EXPECT_EQ(SplitNul(ReadAll(out + "/argv")), (Argv{script, "one", "two words"}));
+    EXPECT_EQ(ReadAll(out + "/cwd"), Canonical(work) + "\n");
+
+    // The watch sees the end, clears the record, and nothing is left to reap.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.LaunchedPid == 0; }, 5000));
+    int status = 0;
+    errno = 0;
+    EXPECT_EQ(::waitpid(pid, &status, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+    EXPECT_EQ(Cwd(), cwd);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(RealLaunchTest, RunButtonStartsTheProgramInItsOwnDirectory)
+{
+    const std::string out = base + "out";
+    const std::string script = Script("run dir/it's here.sh", out);
+    TForm1& f = StartBar("");
+    dialogs.files = {{script}};
+    f.RunButtonClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(out + "/argv"); }, 5000));
+    EXPECT_EQ(SplitNul(ReadAll(out + "/argv")), Argv{script});
+    EXPECT_EQ(ReadAll(out + "/cwd"), Canonical(base + "run dir") + "\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return f.LaunchedPid == 0; }, 5000));
+}
+
+TEST_F(RealLaunchTest, ProgramThatCannotStartIsReportedWithoutWaiting)
+{
+    const std::string plain = base + "bin/not executable";
+    fs::create_directories(base + "bin");
+    std::ofstream(plain) << "#!/bin/sh\nexit 0\n";
+    ::chmod(plain.c_str(), 0644);
+    struct Case {
+        std::string program, reason;
+    } cases[] = {
+        {base + "nowhere/prog", "No such file or directory"},
+        {plain, "Permission denied"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        dialogs.notices.clear();
+        TForm1& f = StartBar("[Programs]\nSpeedButton1=" + ShortPathOf(c.program) + "\n[Icons]\nSpeedButton1=Default\n");
+        f.ButtonClick(f.FindButton(1));
+        ASSERT_EQ(dialogs.notices.size(), 1u);
+        const std::string& notice = dialogs.notices[0];
+        EXPECT_EQ(notice.rfind("Unable to start " + c.program + ": ", 0), 0u) << notice;
+        EXPECT_NE(notice.find(c.reason), std::string::npos) << notice;
+        EXPECT_FALSE(f.Timer2->isActive());
+        EXPECT_EQ(f.LaunchedPid, 0);
+        EXPECT_TRUE(dialogs.messages.empty());
+        form.reset();
+    }
+}
+
+} // namespace
+} // namespace kex
