@@ -50,10 +50,12 @@ void TForm1::MoveClear() { PendingRecord = ButtonRecord(); }
 
 void TForm1::MoveButton()
 {
-    // 1.
+    // 1. A pending record keeps its source: a refused command must not take it.
+    if (!PendingRecord.Program.empty())
+        return;
     MoveSource = NumberFromName(CurrentButton);
     ReadButtonInfo(MoveSource);
-    if (CurrentRecord.Program.empty() || !PendingRecord.Program.empty())
+    if (CurrentRecord.Program.empty())
         return;
     // 2.
     SetScreenCursor(crDrag);
@@ -68,9 +70,11 @@ void TForm1::MoveButton()
 
 void TForm1::CopyButton()
 {
+    if (!PendingRecord.Program.empty())
+        return;
     MoveSource = NumberFromName(CurrentButton);
     ReadButtonInfo(MoveSource);
-    if (CurrentRecord.Program.empty() || !PendingRecord.Program.empty())
+    if (CurrentRecord.Program.empty())
         return;
     SetScreenCursor(crDrag);
     MoveCompare();

@@ -91,6 +91,11 @@ void TForm1::Load()
     ListBox3.clear();
     StartingUp = 0;
     Loading = "Yes";
+    // A reload (the reload message, also the sender's own) gives back the cursor it
+    // found: a pending move or copy keeps its drag cursor, an idle bar the default
+    // one. Within the start-up pass and a rebuild that is the hourglass, which their
+    // end takes away.
+    const int cursorBefore = ScreenCursor();
     SetScreenCursor(crHourGlass);
     ListBox3.emplace_back(); // "SpeedButton0": no button bears it, no password
     // 2. One open of the file for every record.
@@ -138,6 +143,7 @@ void TForm1::Load()
         ListBox3.emplace_back();
     // 4.
     Loading = "No";
+    SetScreenCursor(cursorBefore);
 }
 
 void TForm1::GlyphFromIcon(TSpeedButton* button, const std::string& program, int iconIndex,

@@ -1,0 +1,363 @@
+// The page grid on the real window: numbering and geometry of the buttons across
+// pages, the tab strip, and loading every button's record, picture, hint and tag.
+#include <QAction>
+#include <QIcon>
+#include <QStackedWidget>
+
+#include "FormFixture.h"
+#include "app/Pictures.h"
+#include "pages/ButtonRecord.h"
+#include "pages/SpeedButton.h"
+#include "pages/TabSet.h"
+
+namespace kex {
+namespace {
+
+const char* const kRecordSections[] = {"Programs", "Parameters",  "Icons",  "IconSelection", "Names",
+                                       "Shrink",   "Select",      "Working", "SoundSelect",  "SoundLaunch"};
+
+// An INI text of a head and the given records, written as the bar writes records.
+std::string WithRecords(const std::string& head, const std::vector<std::pair<int, ButtonRecord>>& records)
+{
+    IniDocument doc = IniDocument::Parse(head);
+    RecordStore store(doc);
+    for (const auto& [n, r] : records)
+        store.Write(n, r);
+    return doc.Serialize();
+}
+
+ButtonRecord Program(const std::string& program)
+{
+    ButtonRecord r;
+    r.Program = program;
+    return r;
+}
+
+QImage Solid(int size, QRgb colour)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(colour);
+    return image;
+}
+
+// The glyph a button shows, as an image of its glyph size.
+QImage Glyph(const TSpeedButton* button)
+{
+    return button->icon().pixmap(button->iconSize()).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+using PageGridTest = FormTest;
+
+TEST_F(PageGridTest, ButtonsAreNumberedThroughThePagesInRows)
+{
+    struct Case {
+        int perPage, pages;
+        int firstOfPage2, lastOfPage2, lastLeft;
+    } cases[] = {{16, 10, 17, 32, 540}, {21, 10, 22, 42, 720}, {16, 3, 17, 32, 540}, {21, 1, 0, 0, 720}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.pages << " pages of " << c.perPage);
+        WriteIni("[Location]\nTop=100\nButtonCount=" + std::to_string(c.perPage) + "\n[Pages]\nCount="
+                 + std::to_string(c.pages) + "\n");
+        TForm1& f = Start();
+        ASSERT_EQ(f.ButtonsPerPage, c.perPage);
+        ASSERT_EQ(f.Notebook1->count(), c.pages);
+
+        const int total = c.pages * c.perPage;
+        EXPECT_EQ(int(f.findChildren<TSpeedButton*>().size()), total);
+        for (int n = 1; n <= total; ++n) {
+            TSpeedButton* b = f.FindButton(n);
+            ASSERT_NE(b, nullptr) << n;
+            const int page = (n - 1) / c.perPage, slot = (n - 1) % c.perPage;
+            EXPECT_EQ(b->objectName(), QString("SpeedButton%1").arg(n));
+            EXPECT_EQ(b->Number(), n);
+            ASSERT_NE(b->parentWidget(), nullptr);
+            EXPECT_EQ(b->parentWidget()->objectName(), QString("Page%1").arg(page)) << n;
+            EXPECT_EQ(b->parentWidget(), f.Notebook1->widget(page)) << n;
+            EXPECT_EQ(b->geometry(), QRect(36 * slot, 0, 37, 37)) << n;
+        }
+        EXPECT_EQ(f.FindButton(total + 1), nullptr);
+        EXPECT_EQ(f.findChild<TSpeedButton*>(QString("SpeedButton%1").arg(total + 1)), nullptr);
+        EXPECT_EQ(f.FindButton(total)->x(), c.lastLeft);
+        if (c.firstOfPage2 > 0) {
+            EXPECT_EQ(f.FindButton(c.firstOfPage2)->parentWidget()->objectName(), "Page1");
+            EXPECT_EQ(f.FindButton(c.firstOfPage2)->x(), 0);
+            EXPECT_EQ(f.FindButton(c.lastOfPage2)->parentWidget()->objectName(), "Page1");
+            EXPECT_EQ(f.FindButton(c.lastOfPage2)->x(), c.lastLeft);
+            EXPECT_EQ(f.FindButton(c.firstOfPage2 - 1)->parentWidget()->objectName(), "Page0");
+        }
+        // The design-time page is gone; the tab strip shows exactly the pages.
+        for (int i = 0; i < f.Notebook1->count(); ++i)
+            EXPECT_EQ(f.Notebook1->widget(i)->objectName(), QString("Page%1").arg(i));
+        EXPECT_EQ(f.TabSet1->Count(), c.pages);
+        EXPECT_EQ(f.TabSet1->TabIndex(), 0);
+        EXPECT_EQ(f.Notebook1->currentIndex(), 0);
+        form.reset();
+    }
+}
+
+TEST_F(PageGridTest, TabsShowTheStoredPageNamesOrPageAndNumber)
+{
+    WriteIni("[Location]\nTop=100\n[Pages]\nCount=4\n[Tabs]\nPageTab1=Tools\nPageTab3=Games & Fun\n"
+             "PageTab5=Beyond the pages\npagetab4=Office\n");
+    TForm1& f = Start();
+    EXPECT_EQ(f.TabSet1->Tabs(), QStringList({"Tools", "Page2", "Games & Fun", "Office"}));
+    EXPECT_EQ(f.Notebook1->count(), 4);
+    EXPECT_EQ(f.Notebook1->widget(3)->objectName(), "Page3");
+}
+
+TEST_F(PageGridTest, RecordWithoutProgramLosesItsKeysAtLoad)
+{
+    // Button 5 has every key but a program, button 6 an empty program; button 7 is a
+    // real record; 161 lies beyond the last button and is never read.
+    std::string text = "; kept comment\n[Location]\nTop=100\n[Other]\nSpeedButton5=not a record\n";
+    for (const char* section : kRecordSections) {
+        text += std::string("[") + section + "]\n";
+        if (std::string(section) != "Programs")
+            text += "SpeedButton5=v5\n";
+        text += std::string("SpeedButton6=") + (std::string(section) == "Names" ? "Six" : "") + "\n";
+        text += std::string("SpeedButton7=") + (std::string(section) == "IconSelection" ? "1" : "v7") + "\n";
+        text += "SpeedButton161=v161\n";
+    }
+    WriteIni(text);
+    TForm1& f = Start();
+    for (const char* section : kRecordSections) {
+        SCOPED_TRACE(section);
+        EXPECT_EQ(Value(section, "SpeedButton5"), "<absent>");
+        EXPECT_EQ(Value(section, "SpeedButton6"), "<absent>");
+        EXPECT_NE(Value(section, "SpeedButton7"), "<absent>");
+        EXPECT_EQ(Value(section, "SpeedButton161"), "v161");
+    }
+    EXPECT_EQ(Value("Other", "SpeedButton5"), "not a record");
+    EXPECT_EQ(IniText().rfind("; kept comment\n", 0), 0u);
+    EXPECT_FALSE(f.FindButton(5)->HasGlyph());
+    EXPECT_FALSE(f.FindButton(6)->HasGlyph());
+    EXPECT_TRUE(f.FindButton(7)->HasGlyph());
+}
+
+TEST_F(PageGridTest, HintsOfLoadedButtons)
+{
+    struct Case {
+        std::string program, parameters, description, hint;
+    } cases[] = {
+        {"/usr/bin/gimp", "", "", "gimp"},
+        {"/opt/tools/run.sh", "--fast x.txt", "", "run --fast x.txt"},
+        {"/opt/tools/run.sh", "--fast", "Runs fast", "Runs fast"},
+        {"/opt/tools/edit.bin", "", "Editor~for text~files", "Editor\nfor text\nfiles"},
+        {"/opt/tools/edit.bin", "", "1~2~3~4~5~6~7~8~9~10", "1\n2\n3\n4\n5\n6\n7\n8~9~10"},
+        {"'/opt/my apps/Tool Box.sh'", "", "", "Tool Box"},
+        {"/usr/local/bin/make-it", "", "", "make-it"},
+    };
+    std::vector<std::pair<int, ButtonRecord>> records;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        ButtonRecord r = Program(cases[i].program);
+        r.Parameters = cases[i].parameters;
+        r.Description = cases[i].description;
+        records.emplace_back(int(i) + 1, r);
+    }
+    WriteIni(WithRecords("[Location]\nTop=100\nShowHint=Yes\n", records));
+    TForm1& f = Start();
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(f.FindButton(int(i) + 1)->toolTip().toStdString(), cases[i].hint) << cases[i].program;
+    // An empty button keeps the hint given at creation (the general hints are on).
+    EXPECT_EQ(f.FindButton(20)->toolTip().toStdString(), f.ButtonHintText);
+    EXPECT_NE(f.ButtonHintText, "");
+}
+
+TEST_F(PageGridTest, EmptyButtonsHaveNoHintWhenGeneralHintsAreOff)
+{
+    WriteIni("[Location]\nTop=100\nShowHint=No\n");
+    TForm1& f = Start();
+    EXPECT_EQ(f.FindButton(1)->toolTip(), "");
+    EXPECT_EQ(f.FindButton(160)->toolTip(), "");
+}
+
+TEST_F(PageGridTest, TagFollowsTheShrinkChoice)
+{
+    struct Case {
+        std::string shrink;
+        int tag;
+    } cases[] = {{"No", 0}, {"Yes", 1}, {"", 100}, {"yes", 100}, {"Maybe", 100}};
+    std::vector<std::pair<int, ButtonRecord>> records;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        ButtonRecord r = Program("/bin/prog" + std::to_string(i));
+        r.Shrink = cases[i].shrink;
+        records.emplace_back(int(i) + 1, r);
+    }
+    WriteIni(WithRecords("[Location]\nTop=100\n", records));
+    TForm1& f = Start();
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(f.FindButton(int(i) + 1)->Tag, cases[i].tag) << "Shrink=" << cases[i].shrink;
+}
+
+TEST_F(PageGridTest, IconFromIconFileThenProgramThenBuiltIn)
+{
+    const QRgb red = 0xFFFF0000, blue = 0xFF0000FF, green = 0xFF00FF00;
+    platform.icons[{"/icons/a.ico", 2}] = Solid(32, red);
+    platform.icons[{"/icons/a.ico", 0}] = Solid(32, green); // not the chosen index
+    platform.icons[{"/bin/two", 0}] = Solid(32, blue);
+    platform.icons[{"/my icons/b.ico", 0}] = Solid(32, green);
+    platform.icons[{"/icons/small.png", 0}] = Solid(16, red);
+    platform.icons[{"/bin/four", 0}] = Solid(32, blue); // "Default" is no icon file: the program's icon
+
+    auto rec = [](const std::string& program, const std::string& icon, int index) {
+        ButtonRecord r = Program(program);
+        r.IconFile = icon;
+        r.IconIndex = index;
+        return r;
+    };
+    WriteIni(WithRecords("[Location]\nTop=100\n", {{1, rec("/bin/one", "/icons/a.ico", 2)},
+                                                   {2, rec("/bin/two", "/icons/none.ico", 0)},
+                                                   {3, rec("/bin/three", "", 0)},
+                                                   {4, rec("/bin/four", "Default", 0)},
+                                                   {5, rec("/bin/five", "'/my icons/b.ico'", 0)},
+                                                   {6, rec("/bin/six", "/icons/small.png", 0)},
+                                                   {7, rec("/bin/seven", "/icons/none.ico", 3)}}));
+    const std::string before = IniText();
+    TForm1& f = Start();
+    // Loading never asks for an icon.
+    EXPECT_TRUE(dialogs.openDialogs.empty());
+
+    const QImage builtin = BuiltinIcon("ICON_2").convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(builtin.isNull());
+    struct Expect {
+        int n;
+        QSize glyphSize;
+        std::optional<QRgb> colour; // none: the built-in icon
+        std::string icons;           // "Icons" afterwards
+    } expects[] = {{1, {32, 33}, red, "/icons/a.ico"},       {2, {32, 33}, blue, "/icons/none.ico"},
+                   {3, {32, 33}, std::nullopt, "Default"},   {4, {32, 33}, blue, "Default"},
+                   {5, {32, 33}, green, "'/my icons/b.ico'"}, {6, {16, 17}, red, "/icons/small.png"},
+                   {7, {32, 33}, std::nullopt, "Default"}};
+    for (const Expect& e : expects) {
+        SCOPED_TRACE(e.n);
+        TSpeedButton* b = f.FindButton(e.n);
+        ASSERT_TRUE(b->HasGlyph());
+        EXPECT_EQ(b->iconSize(), e.glyphSize);
+        const QImage glyph = Glyph(b);
+        ASSERT_EQ(glyph.size(), e.glyphSize);
+        if (e.colour) {
+            EXPECT_EQ(glyph.pixel(e.glyphSize.width() / 2, e.glyphSize.width() / 2), *e.colour);
+        } else {
+            int differing = 0;
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < 32; ++x)
+                    differing += qAlpha(builtin.pixel(x, y)) == 255 && glyph.pixel(x, y) != builtin.pixel(x, y);
+            EXPECT_EQ(differing, 0);
+        }
+        // The glyph's extra bottom row is the button face.
+        EXPECT_EQ(QColor(glyph.pixel(0, e.glyphSize.height() - 1)), f.palette().color(QPalette::Button));
+        EXPECT_EQ(Value("Icons", ButtonKey(e.n)), e.icons);
+    }
+    // Only the records found without an icon changed in the file.
+    form.reset();
+    IniDocument was = IniDocument::Parse(before), now = IniDocument::Parse(IniText());
+    for (int n = 1; n <= 7; ++n) {
+        for (const char* section : kRecordSections) {
+            if (std::string(section) != "Icons" || (n != 3 && n != 7)) {
+                EXPECT_EQ(now.Get(section, ButtonKey(n)), was.Get(section, ButtonKey(n))) << section << n;
+            }
+        }
+    }
+}
+
+TEST_F(PageGridTest, ButtonWithoutIconOutsideLoadingAsksForOne)
+{
+    // Button 3 had its program's icon when it was loaded; the put below finds none any
+    // more (the program's icon is gone), so the icon is asked for.
+    struct Case {
+        std::string name;
+        std::vector<std::string> chosen; // empty: cancelled
+        std::string stored;              // "Icons" of the target afterwards
+        std::optional<QRgb> colour;      // none: the built-in icon
+    } cases[] = {
+        {"chosen", {"/icons/pick.ico"}, "/icons/pick.ico", 0xFF00FF00},
+        {"chosen with a blank", {"/my icons/pick.ico"}, "'/my icons/pick.ico'", 0xFF0000FF},
+        {"cancelled", {}, "Default", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform.icons.clear();
+        platform.icons[{"/opt/app/tool.bin", 0}] = Solid(32, 0xFFFF0000);
+        platform.icons[{"/icons/pick.ico", 0}] = Solid(32, 0xFF00FF00);
+        platform.icons[{"/my icons/pick.ico", 0}] = Solid(32, 0xFF0000FF);
+        dialogs.openDialogs.clear();
+        WriteIni(WithRecords("[Location]\nTop=100\n", {{3, Program("/opt/app/tool.bin")}}));
+        TForm1& f = Start();
+        ASSERT_TRUE(f.FindButton(3)->HasGlyph());
+        ASSERT_EQ(Value("Icons", "SpeedButton3"), "<absent>");
+        ASSERT_TRUE(dialogs.openDialogs.empty());
+
+        platform.icons.erase({"/opt/app/tool.bin", 0});
+        if (!c.chosen.empty())
+            dialogs.files.push_back(c.chosen);
+        f.CurrentButton = "SpeedButton3";
+        f.MoveButton();
+        f.CurrentButton = "SpeedButton40";
+        f.PutButton();
+
+        ASSERT_EQ(dialogs.openDialogs.size(), 1u);
+        EXPECT_EQ(dialogs.openDialogs[0].title, "tool has no Icon. Select a seperate Icon OR Cancel for default");
+        EXPECT_FALSE(dialogs.openDialogs[0].multiSelect);
+        EXPECT_EQ(Value("Programs", "SpeedButton40"), "/opt/app/tool.bin");
+        EXPECT_EQ(Value("Icons", "SpeedButton40"), c.stored);
+        EXPECT_EQ(Value("IconSelection", "SpeedButton40"), "<absent>");
+        TSpeedButton* b = f.FindButton(40);
+        ASSERT_TRUE(b->HasGlyph());
+        if (c.colour) {
+            EXPECT_EQ(Glyph(b).pixel(16, 16), *c.colour);
+        } else {
+            EXPECT_EQ(Glyph(b).pixel(16, 16), BuiltinIcon("ICON_2").convertToFormat(QImage::Format_ARGB32).pixel(16, 16));
+        }
+        // A reload finds the stored icon and asks nothing.
+        f.Load();
+        EXPECT_EQ(dialogs.openDialogs.size(), 1u);
+        EXPECT_EQ(Value("Icons", "SpeedButton40"), c.stored);
+        form.reset();
+    }
+}
+
+TEST_F(PageGridTest, ReloadPicksUpAnotherInstancesChanges)
+{
+    platform.icons[{"/bin/one", 0}] = Solid(32, 0xFFFF0000);
+    platform.icons[{"/bin/two", 0}] = Solid(32, 0xFF00FF00);
+    ButtonRecord one = Program("/bin/one");
+    one.Description = "First";
+    WriteIni(WithRecords("[Location]\nTop=100\n[Tabs]\nPageTab2=Before\n", {{1, one}, {2, Program("/bin/two")}}),
+             "desk");
+    TForm1& f = Start({"/m", "desk"});
+    ASSERT_TRUE(f.SyncMode);
+    ASSERT_EQ(f.FindButton(1)->toolTip().toStdString(), "First");
+    ASSERT_TRUE(f.FindButton(2)->HasGlyph());
+
+    // Another instance of "desk" removes button 2, renames button 1 and page 2, adds
+    // button 150, then tells every instance.
+    TNewIniFile(Ini("desk")).Modify([](IniDocument& d) {
+        RecordStore store(d);
+        store.Erase(2);
+        d.WriteString("Names", "SpeedButton1", "Renamed~twice");
+        d.WriteString("Programs", "SpeedButton150", "/bin/two");
+        d.WriteString("Shrink", "SpeedButton150", "No");
+        d.WriteString("Tabs", "PageTab2", "After");
+    });
+    platform.BroadcastMessage("UKexbarother", 1); // not ours
+    Pump();
+    EXPECT_EQ(f.FindButton(1)->toolTip().toStdString(), "First");
+    platform.BroadcastMessage("UKexbardesk", 0); // not a reload
+    Pump();
+    EXPECT_EQ(f.FindButton(1)->toolTip().toStdString(), "First");
+
+    platform.BroadcastMessage("UKexbardesk", 1);
+    Pump();
+    EXPECT_EQ(f.FindButton(1)->toolTip(), "Renamed\ntwice");
+    EXPECT_FALSE(f.FindButton(2)->HasGlyph());
+    EXPECT_EQ(f.FindButton(2)->toolTip(), "Mouse: Left=Load/Launch  Right=Options");
+    EXPECT_TRUE(f.FindButton(150)->HasGlyph());
+    EXPECT_EQ(f.FindButton(150)->Tag, 0);
+    EXPECT_EQ(f.TabSet1->Tabs().value(1), "After");
+    // The reload is over: the bar is not left showing the hourglass.
+    EXPECT_EQ(f.ScreenCursor(), crDefault);
+    EXPECT_EQ(f.Loading, "No");
+}
+
+} // namespace
+} // namespace kex
