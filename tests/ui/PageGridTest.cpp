@@ -4,10 +4,14 @@
 #include <QIcon>
 #include <QStackedWidget>
 
+#include <cstdio>
+#include <map>
+
 #include "FormFixture.h"
 #include "app/Pictures.h"
 #include "pages/ButtonRecord.h"
 #include "pages/SpeedButton.h"
+#include "app/Settings.h"
 #include "pages/TabSet.h"
 
 namespace kex {
@@ -357,6 +361,201 @@ TEST_F(PageGridTest, ReloadPicksUpAnotherInstancesChanges)
     // The reload is over: the bar is not left showing the hourglass.
     EXPECT_EQ(f.ScreenCursor(), crDefault);
     EXPECT_EQ(f.Loading, "No");
+}
+
+// ---- switching between 16 and 21 buttons per page
+
+class ButtonsPerPageTest : public FormTest {
+protected:
+    // Chooses an item of the page menu with a right press on the first tab.
+    void PageMenu(TForm1& f, const std::string& item)
+    {
+        dialogs.popupChoices = {item};
+        const QRect tab = f.TabSet1->ItemRect(0);
+        ASSERT_FALSE(tab.isEmpty());
+        QTest::mousePress(f.TabSet1, Qt::RightButton, {}, tab.center());
+        ASSERT_EQ(dialogs.popups.size(), 1u);
+        EXPECT_EQ(dialogs.popups[0].menu, "PopupMenu2");
+    }
+    std::string Bak() const
+    {
+        std::ifstream in(platform.appDir + "KX.BAK", std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return in ? ss.str() : "<absent>";
+    }
+    void ExpectTheQuestion()
+    {
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "This may take several minutes or much longer!    Proceed?");
+        EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtWarning);
+        EXPECT_EQ(dialogs.messages[0].buttons, unsigned(mbYes | mbNo | mbHelp));
+        EXPECT_EQ(dialogs.messages[0].helpContext, 39);
+    }
+};
+
+// A bar whose records tell where they were first stored: button n runs /bin/p<n>
+// and is described as "N<n>".
+std::string NumberedBar(int perPage, const std::vector<std::string>& tabs, const std::vector<int>& buttons)
+{
+    std::string head = "[Location]\nTop=100\nButtonCount=" + std::to_string(perPage) + "\n[Tabs]\n";
+    for (std::size_t p = 0; p < tabs.size(); ++p)
+        head += PageTabKey(int(p) + 1) + "=" + tabs[p] + "\n";
+    head += "[MRU]\nCount=1\nItem0=N3  |3\n";
+    std::vector<std::pair<int, ButtonRecord>> records;
+    for (int n : buttons) {
+        ButtonRecord r = Program("/bin/p" + std::to_string(n));
+        r.Description = "N" + std::to_string(n);
+        r.IconIndex = n % 2;
+        records.emplace_back(n, r);
+    }
+    return WithRecords(head, records);
+}
+
+std::vector<int> Range(int first, int last)
+{
+    std::vector<int> v;
+    for (int n = first; n <= last; ++n)
+        v.push_back(n);
+    return v;
+}
+
+TEST_F(ButtonsPerPageTest, DeclinedSwitchChangesNothing)
+{
+    for (TModalResult answer : {TModalResult::mrNo, TModalResult::mrNone, TModalResult::mrCancel}) {
+        dialogs.messages.clear();
+        dialogs.popups.clear();
+        WriteIni(NumberedBar(16, {"Tools", "Tools"}, Range(1, 19)));
+        TForm1& f = Start();
+        const std::string before = IniText();
+        TSpeedButton* first = f.FindButton(1);
+        dialogs.answers = {answer};
+        PageMenu(f, "PButton21");
+        ExpectTheQuestion();
+        EXPECT_EQ(IniText(), before);
+        EXPECT_EQ(Bak(), "<absent>");
+        EXPECT_EQ(f.ButtonsPerPage, 16);
+        EXPECT_EQ(f.RequestedButtons, 16);
+        EXPECT_EQ(f.FindButton(1), first) << "not rebuilt";
+        EXPECT_EQ(f.PageCount(), 10);
+        EXPECT_EQ(f.ScreenCursor(), crDefault);
+        form.reset();
+    }
+}
+
+TEST_F(ButtonsPerPageTest, ChoosingTheCurrentCountAsksNothing)
+{
+    WriteIni(NumberedBar(16, {}, {1}));
+    TForm1& f = Start();
+    const std::string before = IniText();
+    PageMenu(f, "PButton16");
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(IniText(), before);
+    EXPECT_EQ(Bak(), "<absent>");
+}
+
+TEST_F(ButtonsPerPageTest, SwitchRenumbersAndRebuildsTheBar)
+{
+    struct Case {
+        std::string name;
+        int from, to;
+        std::vector<std::string> tabs;
+        std::vector<int> buttons;
+        std::map<int, int> moved; // old number → new number where it changes
+        QStringList captions;     // the tabs afterwards
+    } cases[] = {
+        {"16 to 21, one group on two pages", 16, 21, {"Tools", "Tools"}, Range(1, 19), {}, {"Tools"}},
+        {"16 to 21, two groups", 16, 21, {"Tools", "Games"}, Range(1, 19), {{17, 22}, {18, 23}, {19, 24}},
+         {"Tools", "Games"}},
+        {"21 to 16, one full page", 21, 16, {"Tools"}, Range(1, 21), {}, {"Tools", "Tools"}},
+        {"16 to 21, used pages apart", 16, 21, {"A", "B", "C"}, {1, 2, 33, 34}, {{33, 22}, {34, 23}}, {"A", "C"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialogs.messages.clear();
+        dialogs.popups.clear();
+        std::remove((platform.appDir + "KX.BAK").c_str());
+        WriteIni(NumberedBar(c.from, c.tabs, c.buttons));
+        TForm1& f = Start();
+        // The backup is the file as the rebuild found it: the records at their old
+        // numbers, the new count already written.
+        std::string expectedBak;
+        {
+            const std::string copy = platform.appDir + "expected.INI";
+            std::ofstream(copy, std::ios::binary) << IniText();
+            TNewIniFile(copy).WriteInteger("Location", "ButtonCount", c.to);
+            std::ifstream in(copy, std::ios::binary);
+            std::stringstream ss;
+            ss << in.rdbuf();
+            expectedBak = ss.str();
+            std::remove(copy.c_str());
+        }
+        dialogs.answers = {TModalResult::mrYes};
+        PageMenu(f, c.to == 21 ? "PButton21" : "PButton16");
+        ExpectTheQuestion();
+
+        EXPECT_EQ(Bak(), expectedBak);
+        EXPECT_EQ(Value("Location", "ButtonCount"), std::to_string(c.to));
+        EXPECT_EQ(Value("Pages", "Count"), std::to_string(c.captions.size()));
+        EXPECT_EQ(Value("MRU", "Count"), "<absent>");
+        EXPECT_EQ(Value("MRU", "Item0"), "<absent>");
+        const IniDocument doc = IniDocument::Parse(IniText());
+        EXPECT_EQ(doc.ReadSection("Programs").size(), c.buttons.size());
+        for (int old : c.buttons) {
+            const int now = c.moved.count(old) ? c.moved.at(old) : old;
+            SCOPED_TRACE(testing::Message() << old << " -> " << now);
+            EXPECT_EQ(Value("Programs", ButtonKey(now)), "/bin/p" + std::to_string(old));
+            EXPECT_EQ(Value("Names", ButtonKey(now)), "N" + std::to_string(old));
+            EXPECT_EQ(Value("IconSelection", ButtonKey(now)), old % 2 ? "1" : "<absent>");
+            if (now != old) {
+                EXPECT_EQ(Value("Programs", ButtonKey(old)), "<absent>");
+                EXPECT_EQ(Value("Names", ButtonKey(old)), "<absent>");
+            }
+            ASSERT_NE(f.FindButton(now), nullptr);
+            EXPECT_TRUE(f.FindButton(now)->HasGlyph());
+            EXPECT_EQ(f.FindButton(now)->toolTip().toStdString(), "N" + std::to_string(old));
+        }
+        // The window stands rebuilt with the new row length.
+        EXPECT_EQ(f.ButtonsPerPage, c.to);
+        EXPECT_EQ(f.RequestedButtons, c.to);
+        EXPECT_EQ(f.PageCount(), int(c.captions.size()));
+        EXPECT_EQ(f.TabSet1->Tabs(), c.captions);
+        const int total = int(c.captions.size()) * c.to;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the old pages
+        EXPECT_EQ(int(f.findChildren<TSpeedButton*>().size()), total);
+        EXPECT_NE(f.FindButton(total), nullptr);
+        EXPECT_EQ(f.FindButton(total + 1), nullptr);
+        EXPECT_EQ(f.FindButton(c.to + 1) ? f.FindButton(c.to + 1)->x() : 0, 0);
+        EXPECT_EQ(f.FindButton(c.to)->x(), 36 * (c.to - 1));
+        EXPECT_EQ(f.ScreenCursor(), crDefault);
+        // A new start finds the same bar.
+        form.reset();
+        TForm1& again = Start();
+        EXPECT_EQ(again.ButtonsPerPage, c.to);
+        EXPECT_EQ(again.TabSet1->Tabs(), c.captions);
+        form.reset();
+    }
+}
+
+TEST_F(ButtonsPerPageTest, RebuildWithoutConfigurationFileStopsWithAnError)
+{
+    WriteIni(NumberedBar(16, {"Tools"}, {1, 2}));
+    TForm1& f = Start();
+    TSpeedButton* first = f.FindButton(1);
+    ASSERT_EQ(std::remove(Ini().c_str()), 0);
+    // Another instance asks for a rebuild.
+    platform.BroadcastMessage("UKXForm", 1);
+    Pump();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Cannot open file " + Ini());
+    EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtError);
+    EXPECT_EQ(Bak(), "<absent>");
+    EXPECT_EQ(IniText(), "") << "no file is made up";
+    // The bar stands as it was.
+    EXPECT_EQ(f.FindButton(1), first);
+    EXPECT_TRUE(first->HasGlyph());
+    EXPECT_EQ(f.PageCount(), 10);
+    EXPECT_EQ(f.TabSet1->Tabs().value(0), "Tools");
 }
 
 } // namespace
