@@ -4,8 +4,10 @@
 #include <QMenu>
 
 #include "app/Dialogs.h"
+#include "app/Settings.h"
 #include "app/UKexbar.h"
 #include "launch/CommandLine.h"
+#include "pages/Grid.h"
 #include "pages/SpeedButton.h"
 #include "platform/TPlatform.h"
 
@@ -128,17 +130,21 @@ void TForm1::ResolvePendingMoves()
         if (MoveIsMove == 1) {
             TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
                 RecordStore store(d);
+                // The pages the file gives the bar from now on (another instance may
+                // have changed their count before this rebuild).
+                const int pages = ReadSettingInt(d, settings::PageCount);
                 int target = MoveSource;
-                if (target <= 0 || !store.Read(target).Program.empty()) {
-                    target = 0;
-                    for (int n = 1; n <= PageCount() * ButtonsPerPage && target == 0; ++n)
-                        if (store.Read(n).Program.empty())
-                            target = n;
+                if (target <= 0 || target > pages * ButtonsPerPage || !store.Read(target).Program.empty()) {
+                    // The first empty button; when every button is taken, the first
+                    // free number after them, and the bar grows to show its page.
+                    target = 1;
+                    while (!store.Read(target).Program.empty())
+                        ++target;
+                    if (target > pages * ButtonsPerPage)
+                        d.WriteInteger(settings::PageCount.section, settings::PageCount.key,
+                                       PageOfButton(target, ButtonsPerPage) + 1);
                 }
-                if (target == 0) { // every button is taken: a new page at the end holds it
-                    target = PageCount() * ButtonsPerPage + 1;
-                    d.WriteInteger("Pages", "Count", PageCount() + 1);
-                }
+                store.Erase(target); // keys left without a program are not mixed in
                 store.WriteMove(target, PendingRecord);
                 d.WriteString("Button", "Blank", "No");
             });

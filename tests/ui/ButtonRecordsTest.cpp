@@ -393,20 +393,52 @@ TEST_F(ButtonRecordsTest, PendingMoveIsNeverLost)
 
 TEST_F(ButtonRecordsTest, PendingMoveOnAFullBarGetsAPageOfItsOwn)
 {
-    std::string text = "[Location]\nTop=100\n[Pages]\nCount=1\n[Programs]\n";
-    for (int n = 1; n <= 16; ++n)
-        text += ButtonKey(n) + "=/bin/one\n";
-    text += "[Names]\nSpeedButton3=Three\n";
-    TForm1& f = StartBar(text);
-    Menu(f, 3, "MoveButton1");
-    TNewIniFile(Ini()).WriteString("Programs", "SpeedButton3", "/bin/other");
-    form.reset();
-    EXPECT_EQ(Value("Programs", "SpeedButton17"), "/bin/one");
-    EXPECT_EQ(Value("Names", "SpeedButton17"), "Three");
-    EXPECT_EQ(Value("Pages", "Count"), "2");
-    TForm1& again = Start();
-    EXPECT_EQ(again.PageCount(), 2);
-    EXPECT_EQ(again.FindButton(17)->toolTip(), "Three");
+    // The first page is full; the source is filled by another instance meanwhile,
+    // which in the second case also cuts the bar to one page before the rebuild. In
+    // the third a record left beyond the last page (by a lowered page count) keeps its
+    // number.
+    struct Case {
+        std::string name;
+        int pages;
+        bool cutToOnePage, hiddenRecord;
+        int home;
+    } cases[] = {{"one full page, then the end", 1, false, false, 17},
+                 {"page count cut elsewhere", 2, true, false, 17},
+                 {"a record beyond the last page", 1, false, true, 18}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text = "[Location]\nTop=100\n[Pages]\nCount=" + std::to_string(c.pages) + "\n[Programs]\n";
+        for (int n = 1; n <= 16; ++n)
+            text += ButtonKey(n) + "=/bin/one\n";
+        if (c.hiddenRecord)
+            text += "SpeedButton17=/bin/hidden\n";
+        text += "[Names]\nSpeedButton3=Three\n";
+        if (c.hiddenRecord)
+            text += "SpeedButton17=Hidden\n";
+        TForm1& f = StartBar(text);
+        Menu(f, 3, "MoveButton1");
+        TNewIniFile(Ini()).WriteString("Programs", "SpeedButton3", "/bin/other");
+        if (c.cutToOnePage) {
+            TNewIniFile(Ini()).WriteInteger("Pages", "Count", 1);
+            platform.BroadcastMessage("UKXForm", 1);
+            Pump();
+        } else {
+            form.reset();
+        }
+        EXPECT_EQ(Value("Programs", ButtonKey(c.home)), "/bin/one");
+        EXPECT_EQ(Value("Names", ButtonKey(c.home)), "Three");
+        EXPECT_EQ(Value("Pages", "Count"), "2");
+        if (c.hiddenRecord) {
+            EXPECT_EQ(Value("Programs", "SpeedButton17"), "/bin/hidden");
+            EXPECT_EQ(Value("Names", "SpeedButton17"), "Hidden");
+        }
+        form.reset();
+        TForm1& again = Start();
+        EXPECT_EQ(again.PageCount(), 2);
+        ASSERT_NE(again.FindButton(c.home), nullptr);
+        EXPECT_EQ(again.FindButton(c.home)->toolTip(), "Three");
+        form.reset();
+    }
 }
 
 } // namespace
