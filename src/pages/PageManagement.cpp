@@ -237,9 +237,9 @@ void TForm1::PButton16Click(QAction* sender)
         RequestedButtons = ButtonsPerPage;
         return;
     }
-    // 3.
+    // 3. The new count is written by the renumbering, after the backup, so that the
+    // backup holds the bar exactly as it was.
     SetScreenCursor(crHourGlass);
-    WriteToIniI("Location", "ButtonCount", RequestedButtons);
     KeySelection = 1;
     PageUpdate();
 }

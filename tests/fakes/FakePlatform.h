@@ -47,7 +47,7 @@ public:
     void BroadcastMessage(const std::string& name, int wParam) override
     {
         broadcasts.emplace_back(name, wParam);
-        QTimer::singleShot(0, [this, name, wParam] {
+        QTimer::singleShot(0, &context, [this, name, wParam] {
             if (handler)
                 handler(name, wParam);
         });
@@ -98,6 +98,7 @@ public:
     bool CdRomFound() override { return cdRom; }
 
     std::function<void(const std::string&, int)> handler;
+    QObject context; // pending deliveries die with the fake
     pid_t nextPid = 1000;
 };
 
