@@ -19,8 +19,10 @@ std::string HintFromDescription(std::string_view description)
 std::string ButtonHint(std::string_view program, std::string_view description, std::string_view parameters)
 {
     std::string name = program.empty() ? std::string() : NameWithoutExtension(FileNamePart(program));
-    if (!parameters.empty() && parameters > std::string_view(" "))
-        name += " " + std::string(parameters);
+    if (!parameters.empty() && parameters > std::string_view(" ")) {
+        name += ' ';
+        name.append(parameters);
+    }
     if (name.empty())
         return std::string(kBlankButtonHint);
     if (!description.empty())

@@ -127,7 +127,9 @@ std::string FindOnPath(const std::string& name)
         std::string dir = path.substr(start, colon - start);
         if (dir.empty())
             dir = ".";
-        const std::string candidate = dir + "/" + name;
+        std::string candidate = dir;
+        candidate += '/';
+        candidate += name;
         if (IsExecutableFile(candidate))
             return candidate;
         start = colon + 1;
