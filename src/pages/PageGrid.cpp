@@ -65,7 +65,7 @@ void TForm1::CreateButtons()
     for (int i = 0; i < pages; ++i) {
         auto* page = new QWidget;
         page->setObjectName(QString("Page%1").arg(i));
-        Notebook1->addWidget(page);
+        page->setAutoFillBackground(true); // the selection edit lies behind the pages
         tabs << QString::fromStdString(DefaultPageName(i + 1));
         for (int n = FirstButtonOfPage(i, ButtonsPerPage); n <= (i + 1) * ButtonsPerPage; ++n) {
             auto* button = new TSpeedButton(n, page);
@@ -77,6 +77,8 @@ void TForm1::CreateButtons()
             });
             buttons_[n] = button;
         }
+        // Added with its buttons, so that they show also on a bar that is already shown.
+        Notebook1->addWidget(page);
     }
     TabSet1->SetTabs(tabs);
     if (pages > 0) {

@@ -477,6 +477,7 @@ TEST_F(ButtonsPerPageTest, SwitchRenumbersAndRebuildsTheBar)
         std::remove((platform.appDir + "KX.BAK").c_str());
         WriteIni(NumberedBar(c.from, c.tabs, c.buttons));
         TForm1& f = Start();
+        f.show(); // the rebuild happens on a bar the user sees
         // The backup is the file exactly as it was before the switch.
         const std::string expectedBak = IniText();
         dialogs.answers = {TModalResult::mrYes};
@@ -517,6 +518,9 @@ TEST_F(ButtonsPerPageTest, SwitchRenumbersAndRebuildsTheBar)
         EXPECT_EQ(f.FindButton(c.to + 1) ? f.FindButton(c.to + 1)->x() : 0, 0);
         EXPECT_EQ(f.FindButton(c.to)->x(), 36 * (c.to - 1));
         EXPECT_EQ(f.ScreenCursor(), crDefault);
+        // The shown page's buttons are on screen, not only in the widget tree.
+        for (int n = 1; n <= c.to; ++n)
+            EXPECT_TRUE(f.FindButton(n)->isVisible()) << n;
         // A new start finds the same bar.
         form.reset();
         TForm1& again = Start();
