@@ -16,7 +16,7 @@ using kex::THelpWindow;
 
 namespace {
 
-const QString kHelpFile = QStringLiteral(KEX_TEST_DATA "/../../data/Kexbar.HLP");
+const QString kHelpFile = QStringLiteral(KEX_SOURCE_DIR "/data/Kexbar.HLP");
 
 // The text of the paragraph shown at the top of the help text.
 std::string TopLine(const THelpWindow& help)
