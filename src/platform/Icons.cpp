@@ -124,10 +124,7 @@ std::string FindOnPath(const std::string& name)
         std::size_t colon = path.find(':', start);
         if (colon == std::string::npos)
             colon = path.size();
-        std::string dir = path.substr(start, colon - start);
-        if (dir.empty())
-            dir = ".";
-        std::string candidate = dir;
+        std::string candidate = colon > start ? path.substr(start, colon - start) : std::string(".");
         candidate += '/';
         candidate += name;
         if (IsExecutableFile(candidate))

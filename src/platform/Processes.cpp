@@ -196,7 +196,7 @@ TStartResult LinuxPlatform::StartProcess(const std::vector<std::string>& argv, c
     }
 
     if (rc != 0) {
-        result.error = "Cannot start " + argv[0] + ": " + std::strerror(rc);
+        result.error = std::strerror(rc); // the caller names the program
         return result;
     }
     Children().Started(pid);
