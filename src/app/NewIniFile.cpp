@@ -24,25 +24,6 @@ namespace {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
-// Line breaks inside a value would split it into lines of their own; they are stored
-// as blanks.
-std::string SafeValue(std::string_view value)
-{
-    std::string v(value);
-    for (char& c : v)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    return v;
-}
 
 void CheckName(std::string_view name, bool isSection)
 {
@@ -51,7 +32,7 @@ void CheckName(std::string_view name, bool isSection)
             throw std::invalid_argument(std::string(isSection ? "Invalid section name: " : "Invalid key name: ")
                                         + std::string(name));
     // A key line must not read back as a section header or a comment.
-    std::string_view t = Trim(name);
+    std::string_view t = TrimBlanks(name);
     if (!isSection && (t.empty() || t.front() == '[' || t.front() == ';' || t.front() == '#'))
         throw std::invalid_argument("Invalid key name: " + std::string(name));
 }
@@ -304,6 +285,24 @@ EIniWriteError::EIniWriteError(const std::string& fileName)
 {
 }
 
+std::string_view TrimBlanks(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string StoredValue(std::string_view value)
+{
+    std::string v(value);
+    for (char& c : v)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return v;
+}
+
 bool SameName(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
@@ -408,14 +407,14 @@ IniDocument::Parsed IniDocument::Classify(std::string_view text)
     // first line's content (it stays in the file).
     if (t.substr(0, 3) == "\xEF\xBB\xBF")
         t.remove_prefix(3);
-    t = Trim(t);
+    t = TrimBlanks(t);
     if (t.empty() || t.front() == ';' || t.front() == '#')
         return p;
     if (t.front() == '[') {
         auto close = t.find(']');
         if (close != std::string_view::npos) {
             p.kind = Kind::Section;
-            p.name = Trim(t.substr(1, close - 1));
+            p.name = TrimBlanks(t.substr(1, close - 1));
         }
         return p;
     }
@@ -423,8 +422,8 @@ IniDocument::Parsed IniDocument::Classify(std::string_view text)
     if (eq == std::string_view::npos)
         return p;
     p.kind = Kind::Key;
-    p.name = Trim(t.substr(0, eq));
-    p.value = Trim(t.substr(eq + 1));
+    p.name = TrimBlanks(t.substr(0, eq));
+    p.value = TrimBlanks(t.substr(eq + 1));
     return p;
 }
 
@@ -432,7 +431,7 @@ IniDocument::Parsed IniDocument::Classify(std::string_view text)
 // file are, so that a name written with a blank finds its own line again.
 std::size_t IniDocument::FindSection(std::string_view section) const
 {
-    section = Trim(section);
+    section = TrimBlanks(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         Parsed p = Classify(lines_[i].text);
         if (p.kind == Kind::Section && SameName(p.name, section))
@@ -451,7 +450,7 @@ std::size_t IniDocument::SectionEnd(std::size_t h) const
 
 std::size_t IniDocument::FindKey(std::size_t header, std::string_view key) const
 {
-    key = Trim(key);
+    key = TrimBlanks(key);
     std::size_t end = SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
         Parsed p = Classify(lines_[i].text);
@@ -508,14 +507,14 @@ void IniDocument::WriteString(std::string_view section, std::string_view key, st
 {
     CheckName(section, true);
     CheckName(key, false);
-    std::string line = std::string(Trim(key)) + "=" + SafeValue(value);
+    std::string line = std::string(TrimBlanks(key)) + "=" + StoredValue(value);
     std::size_t h = FindSection(section);
     if (h == std::string::npos) {
         // A new section goes at the end, after a blank line when the file has text.
-        if (!lines_.empty() && !Trim(lines_.back().text).empty())
+        if (!lines_.empty() && !TrimBlanks(lines_.back().text).empty())
             InsertLine(lines_.size(), "");
         std::string header(1, '[');
-        header.append(Trim(section)).push_back(']');
+        header.append(TrimBlanks(section)).push_back(']');
         InsertLine(lines_.size(), std::move(header));
         InsertLine(lines_.size(), std::move(line));
         return;
@@ -526,7 +525,7 @@ void IniDocument::WriteString(std::string_view section, std::string_view key, st
         std::string_view before = lines_[k].text.substr(0, lines_[k].text.find('='));
         while (!before.empty() && (before.back() == ' ' || before.back() == '\t'))
             before.remove_suffix(1);
-        lines_[k] = MakeLine(std::string(before) + "=" + SafeValue(value), lines_[k].ending);
+        lines_[k] = MakeLine(std::string(before) + "=" + StoredValue(value), lines_[k].ending);
         return;
     }
     // A new key goes after the last key line of the section (before trailing blank
@@ -546,8 +545,8 @@ void IniDocument::WriteInteger(std::string_view section, std::string_view key, i
 
 bool IniDocument::EraseKey(std::string_view section, std::string_view key)
 {
-    section = Trim(section);
-    key = Trim(key);
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
     bool removed = false;
     bool inSection = false;
     for (std::size_t i = 0; i < lines_.size();) {

@@ -29,6 +29,12 @@ private:
     std::string fileName_;
 };
 
+// Blanks and tabs around a name or value are not part of it.
+std::string_view TrimBlanks(std::string_view s);
+// The form a value takes in the file: line breaks inside it become blanks (they would
+// split it into lines of their own).
+std::string StoredValue(std::string_view value);
+
 // ASCII case-insensitive comparison, as the profile functions compare names.
 bool SameName(std::string_view a, std::string_view b);
 

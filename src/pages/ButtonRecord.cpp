@@ -18,24 +18,11 @@ constexpr int kIconField = 3;
 
 using Fields = std::array<std::optional<std::string>, 10>; // nullopt: the key is absent
 
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // What a written value reads back as: line breaks become blanks (the store cannot
 // hold them) and surrounding blanks are not part of a value.
 std::string Normalize(std::string_view value)
 {
-    std::string v(value);
-    for (char& c : v)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    return std::string(Trim(v));
+    return std::string(TrimBlanks(StoredValue(value)));
 }
 
 std::string Cut(const std::string& s) { return s.substr(0, kMaxValueLength); }
@@ -52,14 +39,14 @@ struct LineKind {
 LineKind ClassifyLine(std::string_view text)
 {
     LineKind k;
-    std::string_view t = Trim(text);
+    std::string_view t = TrimBlanks(text);
     if (t.empty() || t.front() == ';' || t.front() == '#')
         return k;
     if (t.front() == '[') {
         auto close = t.find(']');
         if (close != std::string_view::npos) {
             k.kind = LineKind::Section;
-            k.name = Trim(t.substr(1, close - 1));
+            k.name = TrimBlanks(t.substr(1, close - 1));
         }
         return k;
     }
@@ -67,8 +54,8 @@ LineKind ClassifyLine(std::string_view text)
     if (eq == std::string_view::npos)
         return k;
     k.kind = LineKind::Key;
-    k.name = Trim(t.substr(0, eq));
-    k.value = Trim(t.substr(eq + 1));
+    k.name = TrimBlanks(t.substr(0, eq));
+    k.value = TrimBlanks(t.substr(eq + 1));
     return k;
 }
 
@@ -493,7 +480,7 @@ void RecordStore::Flush()
                 continue;
             if (!out.empty() && out.back() != '\n')
                 out += ending;
-            if (!out.empty() && !Trim(lastText).empty())
+            if (!out.empty() && !TrimBlanks(lastText).empty())
                 out += ending;
             out += '[';
             out += RecordSections[s];
