@@ -399,9 +399,10 @@ std::string IniDocument::Serialize() const
     return out;
 }
 
-IniDocument::Parsed IniDocument::Classify(std::string_view text)
+ProfileLine ClassifyProfileLine(std::string_view text)
 {
-    Parsed p;
+    using Kind = ProfileLine::Kind;
+    ProfileLine p;
     std::string_view t = text;
     // The byte-order mark some editors put at the start of a file is no part of the
     // first line's content (it stays in the file).
@@ -433,7 +434,7 @@ std::size_t IniDocument::FindSection(std::string_view section) const
 {
     section = TrimBlanks(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        Parsed p = Classify(lines_[i].text);
+        ProfileLine p = ClassifyProfileLine(lines_[i].text);
         if (p.kind == Kind::Section && SameName(p.name, section))
             return i;
     }
@@ -443,7 +444,7 @@ std::size_t IniDocument::FindSection(std::string_view section) const
 std::size_t IniDocument::SectionEnd(std::size_t h) const
 {
     std::size_t i = h + 1;
-    while (i < lines_.size() && Classify(lines_[i].text).kind != Kind::Section)
+    while (i < lines_.size() && ClassifyProfileLine(lines_[i].text).kind != Kind::Section)
         ++i;
     return i;
 }
@@ -453,7 +454,7 @@ std::size_t IniDocument::FindKey(std::size_t header, std::string_view key) const
     key = TrimBlanks(key);
     std::size_t end = SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
-        Parsed p = Classify(lines_[i].text);
+        ProfileLine p = ClassifyProfileLine(lines_[i].text);
         if (p.kind == Kind::Key && SameName(p.name, key))
             return i;
     }
@@ -468,7 +469,7 @@ std::optional<std::string> IniDocument::Get(std::string_view section, std::strin
     std::size_t k = FindKey(h, key);
     if (k == std::string::npos)
         return std::nullopt;
-    return std::string(Classify(lines_[k].text).value);
+    return std::string(ClassifyProfileLine(lines_[k].text).value);
 }
 
 std::string IniDocument::ReadString(std::string_view section, std::string_view key, std::string_view def) const
@@ -533,7 +534,7 @@ void IniDocument::WriteString(std::string_view section, std::string_view key, st
     std::size_t end = SectionEnd(h);
     std::size_t at = h + 1;
     for (std::size_t i = h + 1; i < end; ++i)
-        if (Classify(lines_[i].text).kind == Kind::Key)
+        if (ClassifyProfileLine(lines_[i].text).kind == Kind::Key)
             at = i + 1;
     InsertLine(at, std::move(line));
 }
@@ -550,7 +551,7 @@ bool IniDocument::EraseKey(std::string_view section, std::string_view key)
     bool removed = false;
     bool inSection = false;
     for (std::size_t i = 0; i < lines_.size();) {
-        Parsed p = Classify(lines_[i].text);
+        ProfileLine p = ClassifyProfileLine(lines_[i].text);
         if (p.kind == Kind::Section)
             inSection = SameName(p.name, section);
         else if (inSection && p.kind == Kind::Key && SameName(p.name, key)) {
@@ -580,7 +581,7 @@ std::vector<std::string> IniDocument::SectionNames() const
 {
     std::vector<std::string> names;
     for (const Line& l : lines_) {
-        Parsed p = Classify(l.text);
+        ProfileLine p = ClassifyProfileLine(l.text);
         if (p.kind != Kind::Section)
             continue;
         bool seen = false;
@@ -600,7 +601,7 @@ std::vector<std::pair<std::string, std::string>> IniDocument::ReadSection(std::s
         return keys;
     std::size_t end = SectionEnd(h);
     for (std::size_t i = h + 1; i < end; ++i) {
-        Parsed p = Classify(lines_[i].text);
+        ProfileLine p = ClassifyProfileLine(lines_[i].text);
         if (p.kind != Kind::Key)
             continue;
         bool seen = false;

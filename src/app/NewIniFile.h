@@ -43,6 +43,18 @@ bool SameName(std::string_view a, std::string_view b);
 // 32-bit range) gives the default.
 int ParseProfileInt(std::string_view text, int def);
 
+// One line of a profile file as the store reads it: blank and comment lines (";",
+// "#") are nothing, "[name]" is a section header, a line with "=" is a key; names and
+// values are taken without surrounding blanks and tabs; a UTF-8 byte-order mark at the
+// start is no part of the line.
+struct ProfileLine {
+    enum class Kind { Other, Section, Key };
+    Kind kind = Kind::Other;
+    std::string_view name;
+    std::string_view value;
+};
+ProfileLine ClassifyProfileLine(std::string_view text);
+
 // The parsed text of one profile file. Every line is kept as it was read, with its
 // own line ending, so that unknown sections, keys, comments and blank lines survive a
 // rewrite byte for byte. Lookups follow the profile functions: section and key names
@@ -93,13 +105,7 @@ private:
         Ending ending = Ending::None;
         std::shared_ptr<const std::string> own;
     };
-    enum class Kind { Other, Section, Key };
-    struct Parsed {
-        Kind kind = Kind::Other;
-        std::string_view name;  // section or key name, trimmed
-        std::string_view value; // key value, trimmed
-    };
-    static Parsed Classify(std::string_view text);
+    using Kind = ProfileLine::Kind;
     static Line MakeLine(std::string text, Ending ending);
     // Index of the header line of the first section of that name, or npos.
     std::size_t FindSection(std::string_view section) const;

@@ -27,37 +27,6 @@ std::string Normalize(std::string_view value)
 
 std::string Cut(const std::string& s) { return s.substr(0, kMaxValueLength); }
 
-// One line of the document, classified as the configuration store classifies it:
-// blank and comment lines (";", "#") are nothing, "[name]" is a section header, a line
-// with "=" is a key, with name and value taken without surrounding blanks.
-struct LineKind {
-    enum Kind { Other, Section, Key } kind = Other;
-    std::string_view name;
-    std::string_view value;
-};
-
-LineKind ClassifyLine(std::string_view text)
-{
-    LineKind k;
-    std::string_view t = TrimBlanks(text);
-    if (t.empty() || t.front() == ';' || t.front() == '#')
-        return k;
-    if (t.front() == '[') {
-        auto close = t.find(']');
-        if (close != std::string_view::npos) {
-            k.kind = LineKind::Section;
-            k.name = TrimBlanks(t.substr(1, close - 1));
-        }
-        return k;
-    }
-    auto eq = t.find('=');
-    if (eq == std::string_view::npos)
-        return k;
-    k.kind = LineKind::Key;
-    k.name = TrimBlanks(t.substr(0, eq));
-    k.value = TrimBlanks(t.substr(eq + 1));
-    return k;
-}
 
 int RecordSectionIndex(std::string_view name)
 {
@@ -116,15 +85,15 @@ std::unordered_map<int, Fields> LoadRecords(const IniDocument& doc)
     std::array<bool, RecordSections.size()> seen{};
     int current = -1;
     for (const TextLine& line : SplitLines(text)) {
-        LineKind k = ClassifyLine(line.text);
-        if (k.kind == LineKind::Section) {
+        ProfileLine k = ClassifyProfileLine(line.text);
+        if (k.kind == ProfileLine::Kind::Section) {
             int idx = RecordSectionIndex(k.name);
             current = -1;
             if (idx >= 0 && !seen[std::size_t(idx)]) {
                 seen[std::size_t(idx)] = true;
                 current = idx;
             }
-        } else if (k.kind == LineKind::Key && current >= 0) {
+        } else if (k.kind == ProfileLine::Kind::Key && current >= 0) {
             int n = KeyNumber(k.name);
             if (n < 0)
                 continue;
@@ -438,13 +407,13 @@ void RecordStore::Flush()
         int current = -1;
         bool first = false;
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            LineKind k = ClassifyLine(lines[i].text);
-            if (k.kind == LineKind::Section) {
+            ProfileLine k = ClassifyProfileLine(lines[i].text);
+            if (k.kind == ProfileLine::Kind::Section) {
                 current = RecordSectionIndex(k.name);
                 first = current >= 0 && insertAfter[std::size_t(current)] < 0;
                 if (first)
                     insertAfter[std::size_t(current)] = std::ptrdiff_t(i);
-            } else if (k.kind == LineKind::Key && current >= 0) {
+            } else if (k.kind == ProfileLine::Kind::Key && current >= 0) {
                 int n = KeyNumber(k.name);
                 if (n >= 0 && b->dirty.count(n))
                     keep[i] = false;

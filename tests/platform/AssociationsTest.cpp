@@ -1,5 +1,6 @@
 // The program that opens a file, in a private desktop world: an application set as
 // default in mimeapps.list, one known only from mimeinfo.cache, no system entries.
+#include "platform/TempDir.h"
 #include "platform/LinuxPlatform.h"
 
 #include "SelfExec.h"
@@ -16,23 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kexassoc-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 void Write(const fs::path& file, const std::string& text, int mode = 0644)
 {

@@ -1,5 +1,6 @@
 // Real processes: argv and working directory arrive as given, the end of a process is
 // seen, every started process is reaped, and failed starts are reported.
+#include "platform/TempDir.h"
 #include "platform/LinuxPlatform.h"
 
 #include <gtest/gtest.h>
@@ -22,23 +23,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kexproc-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 std::string ReadAll(const fs::path& file)
 {

@@ -1,5 +1,6 @@
 // Sounds: nothing and at once for an empty name or a missing file; a real play into
 // an ALSA file device in a child process whose HOME holds the device's .asoundrc.
+#include "platform/TempDir.h"
 #include "platform/LinuxPlatform.h"
 #include "platform/SoundPlayer.h"
 
@@ -20,23 +21,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "kexsound-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 void Put16(std::string& s, std::uint16_t v)
 {
