@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ConfigTool.h"
+#include "core/config/ConfigTool.h"
 
 int main(int argc, char** argv)
 {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Dialogs.h"
-#include "app/Pictures.h"
-#include "app/UKexbar.h"
+#include "ui/dialogs/Dialogs.h"
+#include "ui/widgets/Pictures.h"
+#include "ui/window/MainWindow.h"
 #include "platform/LinuxPlatform.h"
 
 namespace {
@@ -47,7 +47,7 @@ int main(int argc, char** argv)
     kex::TQtDialogs dialogs;
     errorReporter = &dialogs;
     std::vector<std::string> args(argv + 1, argv + argc);
-    kex::TForm1 form(platform, dialogs, args);
+    kex::MainWindow form(platform, dialogs, args);
     dialogs.SetOwner(&form);
     if (!form.StartsHidden())
         form.show();

@@ -7,7 +7,7 @@
 #include <sys/wait.h>
 
 #include "IniTestUtil.h"
-#include "app/ConfigTool.h"
+#include "core/config/ConfigTool.h"
 
 extern char** environ;
 

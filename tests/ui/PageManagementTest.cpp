@@ -10,9 +10,9 @@
 #include <map>
 
 #include "FormFixture.h"
-#include "app/Settings.h"
-#include "pages/SpeedButton.h"
-#include "pages/TabSet.h"
+#include "core/config/Settings.h"
+#include "ui/widgets/SpeedButton.h"
+#include "ui/widgets/TabSet.h"
 
 namespace kex {
 namespace {
@@ -62,14 +62,14 @@ int CountColour(const QImage& image, const QRect& rect, const QColor& colour)
 
 class PageTest : public FormTest {
 protected:
-    TForm1& Open(const TBar& bar, std::vector<std::string> args = {}, const std::string& suffix = "")
+    MainWindow& Open(const TBar& bar, std::vector<std::string> args = {}, const std::string& suffix = "")
     {
         WriteIni(bar.Text(), suffix);
         return Shown(std::move(args));
     }
-    TForm1& Shown(std::vector<std::string> args = {})
+    MainWindow& Shown(std::vector<std::string> args = {})
     {
-        TForm1& f = Start(std::move(args));
+        MainWindow& f = Start(std::move(args));
         f.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&f));
         return f;
@@ -147,7 +147,7 @@ TEST_F(PageTest, SelectingATabShowsItsPageReleasesTheButtonAndParksTheKeyboardSe
         TBar bar;
         bar.pages = 10;
         bar.perPage = c.perPage;
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         ASSERT_EQ(f.ButtonsPerPage, c.perPage);
         if (c.from != 0)
             LeftPress(c.from);
@@ -172,7 +172,7 @@ TEST_F(PageTest, PageMenuOpensOnlyOnAnUnlockedRightPressOnATabWithTheEditorHidde
 {
     TBar bar;
     bar.pages = 3;
-    TForm1& f = Open(bar);
+    MainWindow& f = Open(bar);
     ASSERT_EQ(f.TabSet1->Count(), 3);
     const QRect last = f.TabSet1->ItemRect(2);
     ASSERT_LT(last.right() + 20, f.TabSet1->width()) << "room beside the tabs";
@@ -238,7 +238,7 @@ TEST_F(PageTest, RenamingStoresANonEmptyNameAndShowsItAtOnceWhileTheRedHighlight
         TBar bar;
         bar.names = {{1, "Alpha"}, {2, "Beta"}};
         bar.buttons = {17};
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         TSpeedButton* button = f.FindButton(17);
 
         Menu(c.tab, "RenamePage1");
@@ -269,7 +269,7 @@ TEST_F(PageTest, F1ShowsTheHelpContentsEndsTheModeAndALaterEnterOnlyCloses)
 {
     TBar bar;
     bar.names = {{2, "Beta"}};
-    TForm1& f = Open(bar);
+    MainWindow& f = Open(bar);
     Menu(1, "RenamePage1");
     Retype("Tools");
     Key(Qt::Key_F1);
@@ -296,7 +296,7 @@ TEST_F(PageTest, TypedPageCountIsAtLeastTwoAndAtMostAThousandAndRebuildsTheBar)
         TBar bar;
         bar.pages = 3;
         bar.buttons = {1, 33};
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         Menu(0, "TotalPages1");
         ASSERT_TRUE(f.PageName->isVisible());
         EXPECT_EQ(f.EditMode, "Page");
@@ -322,7 +322,7 @@ TEST_F(PageTest, InSyncModeEnterBroadcastsTheReloadAndEscapeDoesNot)
 {
     TBar bar;
     bar.names = {{1, "Alpha"}};
-    TForm1& f = Open(bar, {"/m", "desk"}, "desk");
+    MainWindow& f = Open(bar, {"/m", "desk"}, "desk");
     ASSERT_TRUE(f.SyncMode);
     Menu(0, "RenamePage1");
     Key(Qt::Key_Escape);
@@ -345,7 +345,7 @@ TEST_F(PageTest, DeletingOrMovingAsksFirstAndNoChangesNothing)
     TBar bar;
     bar.names = {{1, "Alpha"}, {2, "Beta"}};
     bar.buttons = {1, 17, 33};
-    TForm1& f = Open(bar);
+    MainWindow& f = Open(bar);
     const std::string before = IniText();
     struct Case {
         std::string item;
@@ -407,7 +407,7 @@ TEST_F(PageTest, DeletingAndAddingShiftPagesWithTheirNamesAndButtons)
         bar.pages = c.pages;
         bar.names = c.names;
         bar.buttons = c.buttons;
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         dialogs.answers.push_back(TModalResult::mrYes);
         Menu(c.tab, c.item);
 
@@ -434,7 +434,7 @@ TEST_F(PageTest, AMovedPageIsInsertedBeforeTheTabRightPressedNext)
     TBar bar;
     bar.names = {{1, "Alpha"}, {2, "Beta"}, {3, "Gamma"}};
     bar.buttons = {1, 5, 16, 17, 33};
-    TForm1& f = Open(bar);
+    MainWindow& f = Open(bar);
     dialogs.answers.push_back(TModalResult::mrYes);
     Menu(0, "MovePage1");
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -476,7 +476,7 @@ TEST_F(PageTest, TheOnlyPageCanNeitherBeDeletedNorMoved)
     bar.pages = 1;
     bar.names = {{1, "Alone"}};
     bar.buttons = {1};
-    TForm1& f = Open(bar);
+    MainWindow& f = Open(bar);
     const std::string before = IniText();
     for (const char* item : {"DeletePage1", "MovePage1"}) {
         SCOPED_TRACE(item);
@@ -514,7 +514,7 @@ TEST_F(PageTest, APendingMoveGoesBackToItsPlaceOnARebuildOrTheEndOfTheProgram)
         TBar bar;
         bar.names = {{1, "Alpha"}, {2, "Beta"}, {3, "Gamma"}};
         bar.buttons = {1, 5, 16, 17, 33};
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         dialogs.answers.push_back(TModalResult::mrYes);
         Menu(0, "MovePage1");
         ASSERT_EQ(f.ScreenCursor(), crMultiDrag);
@@ -580,7 +580,7 @@ TEST_F(PageTest, TabColoursComeFromTheColourDialogWithTheStoredPalette)
         SCOPED_TRACE(c.what);
         TBar bar;
         bar.extra = "\n[Colors]\nColorA=ff0000\nColorC=00FF00\n";
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         const std::string before = IniText();
         const QColor selectedBefore = f.TabSet1->SelectedColor();
         const QColor unselectedBefore = f.TabSet1->UnselectedColor();
@@ -621,7 +621,7 @@ TEST_F(PageTest, TabColoursComeFromTheColourDialogWithTheStoredPalette)
                 EXPECT_EQ(Value("Colors", key), value) << key;
             // A later start paints with the stored colour and reopens the same palette.
             form.reset();
-            TForm1& again = Shown();
+            MainWindow& again = Shown();
             EXPECT_EQ(selected ? again.TabSet1->SelectedColor() : again.TabSet1->UnselectedColor(), chosen);
             Menu(0, c.item);
             ASSERT_EQ(dialogs.colorAsks.size(), 2u);

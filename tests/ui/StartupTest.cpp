@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 
 #include "FormFixture.h"
-#include "pages/SpeedButton.h"
-#include "pages/TabSet.h"
+#include "ui/widgets/SpeedButton.h"
+#include "ui/widgets/TabSet.h"
 
 namespace kex {
 namespace {
@@ -21,7 +21,7 @@ TEST_F(StartupTest, CommandLineGivesFileCaptionSyncModeAndMessages)
     } cases[] = {{{}, "", false}, {{"desk"}, "desk", false}, {{"/m", "desk"}, "desk", true}, {{"/n"}, "tester", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.empty() ? std::string("(none)") : c.args[0]);
-        TForm1& f = Start(c.args);
+        MainWindow& f = Start(c.args);
         EXPECT_EQ(f.IniSuffix, c.suffix);
         EXPECT_EQ(f.SyncMode, c.sync);
         EXPECT_EQ(f.IniFileName(), platform.appDir + "KX" + c.suffix + ".INI");
@@ -45,7 +45,7 @@ TEST_F(StartupTest, ScreenWidthDecidesButtonsAndPageCountItems)
         SCOPED_TRACE(c.width);
         platform.screen = QSize(c.width, 768);
         WriteIni("[Location]\nTop=100\n");
-        TForm1& f = Start();
+        MainWindow& f = Start();
         EXPECT_EQ(f.ScreenButtons, c.screenButtons);
         EXPECT_EQ(f.ButtonsPerPage, c.buttons);
         EXPECT_EQ(f.MenuItem("PButton16") != nullptr, c.itemsKept);
@@ -57,7 +57,7 @@ TEST_F(StartupTest, ScreenWidthDecidesButtonsAndPageCountItems)
 TEST_F(StartupTest, FirstStartIsDetectedAndTakesWhatTheScreenAllows)
 {
     platform.screen = QSize(1280, 1024);
-    TForm1& first = Start();
+    MainWindow& first = Start();
     EXPECT_TRUE(first.FirstStart);
     EXPECT_EQ(first.ButtonsPerPage, 21);
     form.reset();
@@ -68,7 +68,7 @@ TEST_F(StartupTest, FirstStartIsDetectedAndTakesWhatTheScreenAllows)
     form.reset();
 
     WriteIni("[Location]\nTop=200\nLeft=30\n");
-    TForm1& later = Start();
+    MainWindow& later = Start();
     EXPECT_FALSE(later.FirstStart);
     EXPECT_EQ(later.ButtonsPerPage, 16);
     EXPECT_EQ(later.BarTop, 200);
@@ -93,7 +93,7 @@ TEST_F(StartupTest, TopNearTheBottomMovesUp)
 TEST_F(StartupTest, FramedAndOnTopShapes)
 {
     WriteIni("[Location]\nTop=100\n");
-    TForm1& framed = Start();
+    MainWindow& framed = Start();
     EXPECT_EQ(framed.FullWidth, 44 + 576 + 7);
     EXPECT_EQ(framed.FullHeight, 19 + 54 + 6);
     EXPECT_FALSE(framed.windowFlags() & Qt::FramelessWindowHint);
@@ -103,7 +103,7 @@ TEST_F(StartupTest, FramedAndOnTopShapes)
     form.reset();
 
     WriteIni("[Location]\nTop=100\nOnTop=Yes\nButtonCount=21\n");
-    TForm1& onTop = Start();
+    MainWindow& onTop = Start();
     EXPECT_EQ(onTop.FullWidth, 44 + 756);
     EXPECT_EQ(onTop.FullHeight, 54);
     EXPECT_TRUE(onTop.windowFlags() & Qt::FramelessWindowHint);
@@ -115,7 +115,7 @@ TEST_F(StartupTest, FramedAndOnTopShapes)
 TEST_F(StartupTest, MovesAreSavedOnlyAfterStartUp)
 {
     WriteIni("[Location]\nTop=100\nLeft=10\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     // The start-up pass placed the window without writing its place.
     EXPECT_EQ(IniText(), "[Location]\nTop=100\nLeft=10\nRun=Yes\n");
     f.show();
@@ -136,7 +136,7 @@ TEST_F(StartupTest, MenuMarksFollowTheSettings)
     WriteIni("[Location]\nTop=100\nShrink=No\nHide=Yes\nIconState=Yes\nCheckExit=Yes\nShowHint=No\nLockedGraph=Yes\n"
              "[Time]\n12Hour=No\nDisplay=HalfHour\nSound=Yes\nSoundFile=/snd/bell.wav\nSound2=No\n"
              "[Gauge]\nType=C:\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     EXPECT_FALSE(f.MenuItem("ShrinkOnLaunch1")->isChecked());
     EXPECT_TRUE(f.MenuItem("HideGraph1")->isChecked());
     EXPECT_EQ(f.MenuItem("HideGraph1")->text(), "Tray &Icon on Launch");
@@ -164,7 +164,7 @@ TEST_F(StartupTest, MenuMarksFollowTheSettings)
 
 TEST_F(StartupTest, MenusCarryTheirItems)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     auto captions = [](QMenu* menu) {
         QStringList list;
         for (QAction* a : menu->actions())
@@ -191,7 +191,7 @@ TEST_F(StartupTest, MenusCarryTheirItems)
 TEST_F(StartupTest, CloseQuestionAnsweredNoKeepsTheBarAndWritesNothing)
 {
     WriteIni("[Location]\nTop=100\nCheckExit=Yes\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.show();
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
@@ -218,7 +218,7 @@ TEST_F(StartupTest, CloseQuestionAnsweredNoKeepsTheBarAndWritesNothing)
 TEST_F(StartupTest, WithoutExitOptionsTheBarClosesAtOnce)
 {
     WriteIni("[Location]\nTop=100\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.show();
     EXPECT_TRUE(f.close());
     EXPECT_TRUE(dialogs.messages.empty());
@@ -235,7 +235,7 @@ TEST_F(StartupTest, MinimisedStateComesBack)
 
 TEST_F(StartupTest, HelpButtonOpensTheHelpContents)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.HelpButtonClick();
     EXPECT_EQ(dialogs.helpFile, platform.appDir + "Kexbar.HLP");
     ASSERT_EQ(dialogs.helpShown.size(), 1u);
@@ -245,7 +245,7 @@ TEST_F(StartupTest, HelpButtonOpensTheHelpContents)
 TEST_F(StartupTest, RefusedWriteIsShownAndTheBarGoesOn)
 {
     WriteIni("[Location]\nTop=100\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     Pump();
@@ -263,7 +263,7 @@ TEST_F(StartupTest, RefusedWriteIsShownAndTheBarGoesOn)
 TEST_F(StartupTest, ReloadMessageOfItsOwnSuffixOnly)
 {
     WriteIni("[Location]\nTop=100\n[Programs]\nSpeedButton1=/bin/true\n");
-    TForm1& f = Start({"/m", "desk"});
+    MainWindow& f = Start({"/m", "desk"});
     EXPECT_EQ(f.IniSuffix, "desk");
     // A message of another suffix is not ours; ours reloads the buttons.
     WriteIni("[Location]\nTop=100\n[Programs]\nSpeedButton2=/bin/true\n", "desk");

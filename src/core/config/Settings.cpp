@@ -1,0 +1,31 @@
+#include "core/config/Settings.h"
+
+namespace kex {
+
+const std::vector<const Setting*>& Catalogue()
+{
+    using namespace settings;
+    static const std::vector<const Setting*> all = {
+        &Top,        &Left,      &OnTop,      &StaySmall, &Shrink,       &Hide,          &IconState,
+        &LockedGraph, &ShrinkX,  &ShrinkY,    &ButtonCount, &CheckExit,  &ShowHint,      &User,
+        &Run,        &WindowState, &GaugeType, &TwelveHour, &Display,    &Sound,         &SoundFile,
+        &Sound2,     &SoundFile2, &SelectedColor, &UnselectedColor, &PageCount, &Blank,  &MruCount,
+    };
+    return all;
+}
+
+std::string PageTabKey(int page) { return std::string(settings::PageTabPrefix) + std::to_string(page); }
+std::string DefaultPageName(int page) { return "Page" + std::to_string(page); }
+std::string CustomColorKey(int i) { return std::string(settings::ColorPrefix) + char('A' + i); }
+
+std::string ReadSetting(const IniDocument& doc, const Setting& s) { return doc.ReadString(s.section, s.key, s.def); }
+std::string ReadSetting(const IniDocument& doc, const Setting& s, std::string_view def)
+{
+    return doc.ReadString(s.section, s.key, def);
+}
+int ReadSettingInt(const IniDocument& doc, const Setting& s) { return doc.ReadInteger(s.section, s.key, s.DefaultInt()); }
+int ReadSettingInt(const IniDocument& doc, const Setting& s, int def) { return doc.ReadInteger(s.section, s.key, def); }
+void WriteSetting(TNewIniFile& ini, const Setting& s, std::string_view value) { ini.WriteString(s.section, s.key, value); }
+void WriteSetting(TNewIniFile& ini, const Setting& s, int value) { ini.WriteInteger(s.section, s.key, value); }
+
+} // namespace kex

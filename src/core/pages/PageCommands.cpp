@@ -1,0 +1,388 @@
+#include "core/pages/PageCommands.h"
+
+#include <algorithm>
+#include <ostream>
+#include <stdexcept>
+
+#include "core/config/ConfigTool.h"
+#include "core/config/Settings.h"
+#include "core/pages/PageShift.h"
+#include "core/pages/Renumber.h"
+
+namespace kex {
+
+namespace {
+
+PasswordStoreOpener& Opener()
+{
+    static PasswordStoreOpener opener;
+    return opener;
+}
+
+// A command that cannot be done as asked; thrown inside Modify so that the file is
+// left exactly as it was.
+struct Refusal : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct Shape {
+    int buttonsPerPage = 16;
+    int pages = 10;
+};
+
+Shape ReadShape(const IniDocument& doc)
+{
+    Shape s;
+    const int b = ReadSettingInt(doc, settings::ButtonCount);
+    s.buttonsPerPage = b > 0 ? b : 16;
+    s.pages = ReadSettingInt(doc, settings::PageCount);
+    return s;
+}
+
+int NumberArg(const std::string& text, const char* what)
+{
+    int n = 0;
+    bool ok = !text.empty() && text.size() <= 9;
+    for (char c : text) {
+        ok = ok && c >= '0' && c <= '9';
+        if (ok)
+            n = n * 10 + (c - '0');
+    }
+    if (!ok || n < 1)
+        throw std::invalid_argument(std::string("Not a ") + what + ": " + text);
+    return n;
+}
+
+void RequirePage(int p, int pages, int extra = 0)
+{
+    if (p < 1 || p > pages + extra)
+        throw Refusal("There is no page " + std::to_string(p) + " (the bar has " + std::to_string(pages)
+                      + " pages)");
+}
+
+void RequireButton(int n, const Shape& s)
+{
+    if (n > s.pages * s.buttonsPerPage)
+        throw Refusal("There is no button " + std::to_string(n) + " (the bar has "
+                      + std::to_string(std::max(0, s.pages * s.buttonsPerPage)) + " buttons)");
+}
+
+// The password store of this file, wrapped so that its changes are handed on only
+// after the configuration was written.
+struct Passwords {
+    std::unique_ptr<PasswordCarrier> store;
+    PasswordBuffer buffer;
+    explicit Passwords(const std::string& iniFile)
+        : store(Opener() ? Opener()(iniFile) : nullptr), buffer(store.get())
+    {
+    }
+    PasswordCarrier* Carrier() { return store ? &buffer : nullptr; }
+    void Commit() { buffer.Commit(); }
+};
+
+// Runs one changing command: an optional backup, then the change as one Modify.
+// A refusal leaves the file alone and answers kConfigUsage.
+int Change(TNewIniFile& ini, std::ostream& err, bool backup, const std::function<void(IniDocument&)>& change,
+           const std::function<void(const IniDocument&)>& check)
+{
+    try {
+        check(ini.Document()); // refuse before a backup is made
+        if (backup)
+            CopyFileBytes(ini.FileName(), BackupFileName(ini.FileName()));
+        ini.Modify([&](IniDocument& d) {
+            check(d); // the file may have changed since
+            change(d);
+        });
+    } catch (const Refusal& r) {
+        err << r.what() << "\n";
+        return kConfigUsage;
+    }
+    return kConfigOk;
+}
+
+std::string Shown(std::string v)
+{
+    for (char& c : v)
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    return v;
+}
+
+// The recently-launched label of a record: its description, else the file name of
+// its program without the extension.
+std::string RecentLabel(const ButtonRecord& r)
+{
+    if (!r.Description.empty())
+        return r.Description;
+    std::string p = r.Program;
+    if (p.size() >= 2 && p.front() == '"' && p.back() == '"')
+        p = p.substr(1, p.size() - 2);
+    auto slash = p.rfind('/');
+    if (slash != std::string::npos)
+        p = p.substr(slash + 1);
+    auto dot = p.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        p = p.substr(0, dot);
+    return p;
+}
+
+// The button number an entry of the recent list ends with ("label  |12"), or 0.
+int RecentNumber(const std::string& entry)
+{
+    auto bar = entry.rfind("  |");
+    if (bar == std::string::npos)
+        return 0;
+    const std::string digits = entry.substr(bar + 3);
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    return std::stoi(digits);
+}
+
+// Gives the recent-list entry of button `from` the number `to` (0: drops it), as the
+// list does when a button is moved or removed.
+void RenumberRecent(IniDocument& doc, int from, int to, const std::string& label)
+{
+    const std::string_view section = settings::MruSection;
+    const int count = doc.ReadInteger(section, settings::MruCount.key, 0);
+    std::vector<std::string> entries;
+    bool changed = false;
+    for (int k = 1; k <= count; ++k) {
+        std::string e = doc.ReadString(section, std::to_string(k), "");
+        if (e.empty())
+            continue;
+        if (RecentNumber(e) == from) {
+            changed = true;
+            if (to == 0)
+                continue;
+            e = label + "  |" + std::to_string(to);
+        }
+        entries.push_back(e);
+    }
+    if (!changed)
+        return;
+    doc.EraseSection(section);
+    doc.WriteInteger(section, settings::MruCount.key, int(entries.size()));
+    for (std::size_t k = 0; k < entries.size(); ++k)
+        doc.WriteString(section, std::to_string(k + 1), entries[k]);
+}
+
+int Show(TNewIniFile& ini, std::ostream& out)
+{
+    IniDocument doc = ini.Document();
+    const Shape s = ReadShape(doc);
+    RecordStore store(doc);
+    store.BeginBatch();
+    TabNames names(doc);
+    const std::vector<int> numbers = store.StoredNumbers();
+    out << "buttons-per-page\t" << s.buttonsPerPage << "\n"
+        << "pages\t" << s.pages << "\n";
+    auto next = numbers.begin();
+    for (int p = 1; p <= s.pages; ++p) {
+        out << "page\t" << p << "\t" << Shown(names.Caption(p)) << "\n";
+        const long long first = (long long)(p - 1) * s.buttonsPerPage + 1;
+        const long long last = (long long)p * s.buttonsPerPage;
+        next = std::lower_bound(next, numbers.end(), first);
+        for (; next != numbers.end() && *next <= last; ++next) {
+            ButtonRecord r = store.Read(*next);
+            if (r.Empty())
+                continue;
+            out << "button\t" << *next << "\t" << Shown(r.Program) << "\t" << Shown(r.Parameters) << "\t"
+                << Shown(r.Description) << "\t" << Shown(r.IconFile) << "\t" << r.IconIndex << "\n";
+        }
+    }
+    return kConfigOk;
+}
+
+} // namespace
+
+void SetConfigPasswordStore(PasswordStoreOpener opener) { Opener() = std::move(opener); }
+
+std::vector<ConfigCommand> PageCommands()
+{
+    using Args = const std::vector<std::string>&;
+    std::vector<ConfigCommand> c;
+
+    c.push_back({"show", "", 0, 0, [](TNewIniFile& ini, Args, std::ostream& out, std::ostream&) {
+                     return Show(ini, out);
+                 }});
+
+    c.push_back({"buttons-per-page", "16|21", 1, 1,
+                 [](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
+                     if (a[0] != "16" && a[0] != "21")
+                         throw std::invalid_argument("Buttons per page are 16 or 21, not " + a[0]);
+                     const int wanted = a[0] == "16" ? 16 : 21;
+                     if (ReadShape(ini.Document()).buttonsPerPage == wanted) {
+                         out << "buttons-per-page\t" << wanted << "\n";
+                         return kConfigOk;
+                     }
+                     Passwords pw(ini.FileName());
+                     int pages = 0;
+                     int rc = Change(
+                         ini, err, true,
+                         [&](IniDocument& d) {
+                             const Shape s = ReadShape(d);
+                             pages = s.pages;
+                             if (s.buttonsPerPage != wanted)
+                                 pages = ChangeButtonsPerPage(d, pw.Carrier(), s.buttonsPerPage, wanted, s.pages);
+                         },
+                         [](const IniDocument&) {});
+                     if (rc == kConfigOk) {
+                         pw.Commit();
+                         out << "buttons-per-page\t" << wanted << "\npages\t" << pages << "\n";
+                     }
+                     return rc;
+                 }});
+
+    c.push_back({"add-page", "N [NAME]", 1, 2, [](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
+                     const int n = NumberArg(a[0], "page number");
+                     Passwords pw(ini.FileName());
+                     int pages = 0;
+                     auto check = [&](const IniDocument& d) { RequirePage(n, ReadShape(d).pages, 1); };
+                     int rc = Change(ini, err, true,
+                                     [&](IniDocument& d) {
+                                         const Shape s = ReadShape(d);
+                                         RecordStore store(d, pw.Carrier());
+                                         InsertPageRecords(store, n - 1, s.pages, s.buttonsPerPage,
+                                                           a.size() > 1 ? a[1] : NewPageName(n - 1));
+                                         d.EraseSection(settings::MruSection);
+                                         pages = s.pages + 1;
+                                     },
+                                     check);
+                     if (rc == kConfigOk) {
+                         pw.Commit();
+                         out << "pages\t" << pages << "\n";
+                     }
+                     return rc;
+                 }});
+
+    c.push_back({"delete-page", "N", 1, 1, [](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
+                     const int n = NumberArg(a[0], "page number");
+                     Passwords pw(ini.FileName());
+                     int pages = 0;
+                     auto check = [&](const IniDocument& d) {
+                         const Shape s = ReadShape(d);
+                         if (!CanDeletePage(s.pages))
+                             throw Refusal("Cannot delete the only page");
+                         RequirePage(n, s.pages);
+                     };
+                     int rc = Change(ini, err, true,
+                                     [&](IniDocument& d) {
+                                         const Shape s = ReadShape(d);
+                                         RecordStore store(d, pw.Carrier());
+                                         DeletePageRecords(store, n - 1, s.pages, s.buttonsPerPage, false);
+                                         d.EraseSection(settings::MruSection);
+                                         pages = s.pages - 1;
+                                     },
+                                     check);
+                     if (rc == kConfigOk) {
+                         pw.Commit();
+                         out << "pages\t" << pages << "\n";
+                     }
+                     return rc;
+                 }});
+
+    c.push_back({"move-page", "FROM TO", 2, 2, [](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
+                     const int from = NumberArg(a[0], "page number");
+                     const int to = NumberArg(a[1], "page number");
+                     Passwords pw(ini.FileName());
+                     auto check = [&](const IniDocument& d) {
+                         const Shape s = ReadShape(d);
+                         if (!CanDeletePage(s.pages))
+                             throw Refusal("Cannot move the only page");
+                         RequirePage(from, s.pages);
+                         // Counted among the pages that remain, one more to append.
+                         RequirePage(to, s.pages - 1, 1);
+                     };
+                     int rc = Change(ini, err, true,
+                                     [&](IniDocument& d) {
+                                         const Shape s = ReadShape(d);
+                                         RecordStore store(d, pw.Carrier());
+                                         RecordBatch batch(store);
+                                         PageMoveBuffer buffer =
+                                             DeletePageRecords(store, from - 1, s.pages, s.buttonsPerPage, true);
+                                         InsertPageRecords(store, to - 1, s.pages - 1, s.buttonsPerPage, buffer.Name,
+                                                           &buffer);
+                                         batch.Commit();
+                                         d.EraseSection(settings::MruSection);
+                                     },
+                                     check);
+                     if (rc == kConfigOk) {
+                         pw.Commit();
+                         out << "page\t" << to << "\n";
+                     }
+                     return rc;
+                 }});
+
+    c.push_back({"rename-page", "N NAME", 2, 2, [](TNewIniFile& ini, Args a, std::ostream&, std::ostream& err) {
+                     const int n = NumberArg(a[0], "page number");
+                     auto check = [&](const IniDocument& d) {
+                         RequirePage(n, ReadShape(d).pages);
+                         if (a[1].find_first_not_of(" \t\r\n") == std::string::npos)
+                             throw Refusal("The page name must not be empty");
+                     };
+                     return Change(ini, err, false, [&](IniDocument& d) { RenamePage(d, n, a[1]); }, check);
+                 }});
+
+    c.push_back({"page-count", "N", 1, 1, [](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
+                     const int n = ParsePageCount(a[0]);
+                     int rc = Change(
+                         ini, err, true,
+                         [&](IniDocument& d) {
+                             d.WriteInteger(settings::PageCount.section, settings::PageCount.key, n);
+                             d.EraseSection(settings::MruSection);
+                         },
+                         [](const IniDocument&) {});
+                     if (rc == kConfigOk)
+                         out << "pages\t" << n << "\n";
+                     return rc;
+                 }});
+
+    auto putCommand = [](bool move) {
+        return [move](TNewIniFile& ini, Args a, std::ostream&, std::ostream& err) {
+            const int from = NumberArg(a[0], "button number");
+            const int to = NumberArg(a[1], "button number");
+            Passwords pw(ini.FileName());
+            auto check = [&](const IniDocument& d) {
+                const Shape s = ReadShape(d);
+                RequireButton(from, s);
+                RequireButton(to, s);
+            };
+            int rc = Change(ini, err, false,
+                            [&](IniDocument& d) {
+                                RecordStore store(d, pw.Carrier());
+                                const ButtonRecord source = store.Read(from);
+                                PutResult r = move ? MoveButtonRecord(store, from, to) : CopyButtonRecord(store, from, to);
+                                if (r == PutResult::SourceEmpty)
+                                    throw Refusal("Button " + std::to_string(from) + " is empty");
+                                if (r == PutResult::TargetTaken)
+                                    throw Refusal("Button " + std::to_string(to) + " is not empty");
+                                if (move)
+                                    RenumberRecent(d, from, to, RecentLabel(source));
+                            },
+                            check);
+            if (rc == kConfigOk)
+                pw.Commit();
+            return rc;
+        };
+    };
+    c.push_back({"move-button", "FROM TO", 2, 2, putCommand(true)});
+    c.push_back({"copy-button", "FROM TO", 2, 2, putCommand(false)});
+
+    c.push_back({"remove-button", "N", 1, 1, [](TNewIniFile& ini, Args a, std::ostream&, std::ostream& err) {
+                     const int n = NumberArg(a[0], "button number");
+                     Passwords pw(ini.FileName());
+                     int rc = Change(ini, err, false,
+                                     [&](IniDocument& d) {
+                                         RecordStore store(d, pw.Carrier());
+                                         RemoveButtonRecord(store, n);
+                                         RenumberRecent(d, n, 0, "");
+                                     },
+                                     [&](const IniDocument& d) { RequireButton(n, ReadShape(d)); });
+                     if (rc == kConfigOk)
+                         pw.Commit();
+                     return rc;
+                 }});
+    return c;
+}
+
+} // namespace kex

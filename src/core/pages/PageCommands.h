@@ -1,0 +1,47 @@
+// kexbar-config's page and button commands (PageCommands() in app/ConfigTool.h).
+//
+// Every changing command is one TNewIniFile::Modify (one locked, atomic rewrite);
+// a refused command changes nothing, writes its reason to err and answers
+// kConfigUsage. Buttons per page come from "Location"/"ButtonCount" (0 or less: 16),
+// the page count from "Pages"/"Count" (default 10). Commands that renumber buttons
+// (buttons-per-page, add-page, delete-page, move-page, page-count) first copy the
+// file to its ".BAK" backup and erase the section "MRU", as the bar's page rebuild
+// does.
+//
+//   show                    the bar as it is stored, one line each, fields separated
+//                           by a tab (tabs and line breaks inside values show as a
+//                           blank):
+//                             buttons-per-page <B>
+//                             pages <P>
+//                             page <p> <caption>                       (p = 1..P)
+//                             button <n> <program> <parameters> <description> <icon file> <icon index>
+//                           the buttons with a program follow the line of their page.
+//   buttons-per-page 16|21  renumbers every record for the new count.
+//   add-page N [NAME]       inserts a page before page N (N = P + 1 appends), named
+//                           NAME, default "Page " + N.
+//   delete-page N           deletes page N with its buttons (never the only page).
+//   move-page FROM TO       takes page FROM out, then inserts it before page TO
+//                           counted among the remaining pages (TO = P appends); its
+//                           buttons keep their slots and lose their passwords.
+//   rename-page N NAME      names page N (an empty name is refused).
+//   page-count N            stores the typed page count: its leading digits, at
+//                           least 2.
+//   move-button FROM TO     moves a button onto an empty one (passwords stay behind).
+//   copy-button FROM TO     copies a button onto an empty one.
+//   remove-button N         erases a button.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/pages/ButtonRecord.h"
+
+namespace kex {
+
+// Opens the password store that belongs to a configuration file, so that passwords
+// move with the records; without one (the default) passwords are left as they are.
+using PasswordStoreOpener = std::function<std::unique_ptr<PasswordCarrier>(const std::string& iniFile)>;
+void SetConfigPasswordStore(PasswordStoreOpener opener);
+
+} // namespace kex

@@ -1,0 +1,62 @@
+// The button menu: the right-click route to it and its preparation.
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+
+#include "ui/dialogs/Dialogs.h"
+#include "ui/window/MainWindow.h"
+#include "core/launch/CommandLine.h"
+#include "ui/widgets/SpeedButton.h"
+
+namespace kex {
+
+void MainWindow::SpeedRightMouseDown(TSpeedButton* button, Qt::MouseButton mouse, int x, int y)
+{
+    if (mouse != Qt::RightButton || PageName->isVisible())
+        return;
+    // The screen point of (X, Y) on the button.
+    QPoint screen = button->mapToGlobal(QPoint(x, y));
+    SetButtonParams(screen.x(), screen.y(), button);
+}
+
+void MainWindow::SetButtonParams(int x, int y, TSpeedButton* button)
+{
+    // 1. A pending move or copy is put down here instead.
+    CurrentButton = button->objectName().toStdString();
+    if (ScreenCursor() != crDefault) {
+        PutButton();
+        return;
+    }
+    // 2.
+    MoveSource = button->Number();
+    ReadButtonInfo(MoveSource);
+    EnteredPassword.clear();
+    CheckPassword(CurrentButton);
+    // 3. Check marks and captions from the record.
+    const ButtonRecord& r = CurrentRecord;
+    MenuItem("SelectFiles1")->setChecked(!r.Select.empty());
+    MenuItem("SelectWorkingDirectory1")->setChecked(!r.Working.empty());
+    auto soundItem = [this](const char* name, const QString& caption, const std::string& file) {
+        QAction* a = MenuItem(name);
+        a->setChecked(!file.empty());
+        a->setText(file.empty() ? caption : caption + " = " + QString::fromStdString(FileNamePart(file)));
+    };
+    soundItem("SoundSelect1", "Sound on &Keyboard Select", r.SoundSelect);
+    soundItem("SoundLaunch1", "Sound on &Launch", r.SoundLaunch);
+    MenuItem("ShrinkOnLaunch2")->setChecked(r.Shrink == "Yes" || (r.Shrink.empty() && ShrinkSetting == "Yes"));
+    // 4.
+    if (!r.Program.empty() && !ModifyLocked()) {
+        const bool protectedButton = MenuItem("PasswordProtect1")->isChecked();
+        const char* guarded[] = {"MoveButton1", "CopyButton1", "RemoveButton1", "ConfigureButton1"};
+        for (const char* name : guarded)
+            MenuItem(name)->setEnabled(!protectedButton);
+        dialogs_.Popup(PopupMenu1, QPoint(x, y));
+        for (const char* name : guarded)
+            MenuItem(name)->setEnabled(true);
+    }
+    // 5.
+    if (r.Program.empty())
+        dialogs_.MessageDlg("Options can only be set on loaded buttons", TMsgDlgType::mtError, mbOK | mbHelp, 26);
+}
+
+} // namespace kex

@@ -1,0 +1,746 @@
+#include "ui/window/MainWindow.h"
+
+#include <QAction>
+#include <QMoveEvent>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include "ui/dialogs/Dialogs.h"
+#include "ui/widgets/Pictures.h"
+#include "core/config/Settings.h"
+#include "core/window/Startup.h"
+#include "ui/widgets/SpeedButton.h"
+#include "ui/widgets/TabSet.h"
+#include "platform/TPlatform.h"
+
+namespace kex {
+
+QColor ColorFromValue(int value)
+{
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+int ValueFromColor(const QColor& color) { return color.red() | (color.green() << 8) | (color.blue() << 16); }
+
+MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args, QWidget* parent)
+    : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), args_(std::move(args))
+{
+    setObjectName("Form1");
+    BuildControls();
+    BuildMenus();
+    platform_.SetMessageHandler([this](const std::string& name, int wParam) {
+        Guarded([&] { AppMessage(name, wParam); });
+    });
+    FormCreate();
+}
+
+MainWindow::~MainWindow()
+{
+    platform_.SetMessageHandler(nullptr);
+    FormDestroy();
+}
+
+// ------------------------------------------------------------------ controls
+
+void MainWindow::BuildControls()
+{
+    setWindowTitle("Start");
+    QFont font;
+    font.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
+    font.setPixelSize(11);
+    font.setBold(true);
+    setFont(font);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0x00, 0x80, 0x80)); // the classic desktop background
+    setPalette(pal);
+
+    Content = new QWidget(this);
+    Content->setObjectName("Content");
+
+    Notebook1 = new QStackedWidget(Content);
+    Notebook1->setObjectName("Notebook1");
+    Notebook1->setGeometry(44, 0, 577, 37);
+    auto* designPage = new QWidget;
+    designPage->setObjectName("Default");
+    Notebook1->addWidget(designPage);
+
+    Keys = new QLineEdit(Content);
+    Keys->setObjectName("Keys");
+    Keys->setGeometry(180, 6, 33, 20);
+    Keys->installEventFilter(this);
+    Keys->stackUnder(Notebook1);
+
+    Panel1 = new QFrame(Content);
+    Panel1->setObjectName("Panel1");
+    Panel1->setGeometry(0, 0, kPanelWidth, kPanelHeight);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setAutoFillBackground(true);
+    Gauge1 = new QWidget(Panel1);
+    Gauge1->setObjectName("Gauge1");
+    Gauge1->setGeometry(2, 1, 39, 15);
+    Gauge1->setAutoFillBackground(true);
+    QPalette gp = Gauge1->palette();
+    gp.setColor(QPalette::Window, QColor(0x80, 0, 0));   // maroon
+    gp.setColor(QPalette::WindowText, QColor(0, 0xFF, 0)); // lime
+    Gauge1->setPalette(gp);
+    Eyes = new QWidget(Panel1);
+    Eyes->setObjectName("Eyes");
+    Eyes->setGeometry(2, 1, 40, 16);
+    Eyes->hide();
+
+    HelpButton = new QToolButton(Content);
+    HelpButton->setObjectName("HelpButton");
+    HelpButton->setGeometry(0, 18, 23, 19);
+    HelpButton->setIcon(HelpGlyph());
+    HelpButton->setFocusPolicy(Qt::NoFocus);
+    connect(HelpButton, &QToolButton::clicked, this, [this] { Guarded([this] { HelpButtonClick(); }); });
+
+    RunButton = new QToolButton(Content);
+    RunButton->setObjectName("RunButton");
+    RunButton->setGeometry(22, 18, 23, 19);
+    RunButton->setIcon(RunGlyph());
+    RunButton->setFocusPolicy(Qt::NoFocus);
+    RunButton->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RunButton, &QToolButton::clicked, this, [this] { Guarded([this] { RunButtonClick(); }); });
+    connect(RunButton, &QToolButton::customContextMenuRequested, this,
+            [this](const QPoint& pos) { Guarded([&] { dialogs_.Popup(PopupMenu5, RunButton->mapToGlobal(pos)); }); });
+
+    TabSet1 = new TTabSet(Content);
+    TabSet1->setObjectName("TabSet1");
+    TabSet1->setGeometry(46, 34, 575, 18);
+    connect(TabSet1, &TTabSet::Click, this, [this] { Guarded([this] { TabSet1Click(); }); });
+    connect(TabSet1, &TTabSet::MouseDown, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+        Guarded([&] { TabSet1MouseDown(b, x, y); });
+    });
+
+    PageName = new QLineEdit(Content);
+    PageName->setObjectName("PageName");
+    PageName->setGeometry(0, 36, 51, 19);
+    PageName->installEventFilter(this);
+    PageName->hide();
+
+    HorzScrollBar = new QScrollBar(Qt::Horizontal, this);
+    HorzScrollBar->setObjectName("HorzScrollBar");
+    HorzScrollBar->hide();
+    connect(HorzScrollBar, &QScrollBar::valueChanged, this, [this](int v) { Content->move(-v, 0); });
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] {
+        Guarded([this] {
+            platform_.ReapChildren(); // programs that ended after their watch was over
+            GasGage();
+        });
+    });
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName("Timer2");
+    Timer2->setInterval(100);
+    connect(Timer2, &QTimer::timeout, this, [this] { Guarded([this] { AppActive32(); }); });
+    Timer3 = new QTimer(this);
+    Timer3->setObjectName("Timer3");
+    Timer3->setInterval(100);
+    connect(Timer3, &QTimer::timeout, this, [this] {
+        Timer3->stop();
+        Timer1->start();
+    });
+    Timer1->start();
+
+    saveLocationTimer_ = new QTimer(this);
+    saveLocationTimer_->setSingleShot(true);
+    saveLocationTimer_->setInterval(0);
+    connect(saveLocationTimer_, &QTimer::timeout, this, [this] { Guarded([this] { LocationSettled(); }); });
+}
+
+void MainWindow::ConnectHandler(QAction* action, std::function<void(QAction*)> handler)
+{
+    if (!handler)
+        return;
+    connect(action, &QAction::triggered, this, [this, action, handler] { Guarded([&] { handler(action); }); });
+}
+
+QAction* MainWindow::AddItem(QMenu* menu, const QString& name, const QString& caption,
+                         std::function<void(QAction*)> handler)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    ConnectHandler(action, std::move(handler));
+    return action;
+}
+
+QMenu* MainWindow::AddSubMenu(QMenu* menu, const QString& name, const QString& caption)
+{
+    QMenu* sub = menu->addMenu(caption);
+    sub->setObjectName(name + "Menu");
+    sub->menuAction()->setObjectName(name);
+    return sub;
+}
+
+QAction* MainWindow::MenuItem(const QString& name) const
+{
+    for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5})
+        if (QAction* a = menu->findChild<QAction*>(name))
+            return a;
+    return nullptr;
+}
+
+void MainWindow::BuildMenus()
+{
+    auto checkable = [](QAction* a, bool checked = false) {
+        a->setCheckable(true);
+        a->setChecked(checked);
+        return a;
+    };
+
+    // The button menu.
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    AddItem(PopupMenu1, "MoveButton1", "&Move Button", [this](QAction*) { MoveButton(); });
+    AddItem(PopupMenu1, "CopyButton1", "&Copy Button", [this](QAction*) { CopyButton(); });
+    AddItem(PopupMenu1, "RemoveButton1", "&Remove Button", [this](QAction*) { RemoveButton(); });
+    PopupMenu1->addSeparator();
+    QMenu* configure = AddSubMenu(PopupMenu1, "ConfigureButton1", "&Configure Button");
+    AddItem(configure, "ChangeIcon1", "Change &Icon");
+    AddItem(configure, "ChangeName1", "Change &Description");
+    AddItem(configure, "Parameter1", "Change &Parameter")->setEnabled(false);
+    checkable(AddItem(configure, "ShrinkOnLaunch2", "&Shrink on Launch"));
+    checkable(AddItem(configure, "SelectWorkingDirectory1", "Select &Working Directory"));
+    checkable(AddItem(configure, "SelectFiles1", "Select &Files on Launch"));
+    checkable(AddItem(configure, "SoundLaunch1", "Sound on &Launch"))->setEnabled(false);
+    checkable(AddItem(configure, "SoundSelect1", "Sound on &Keyboard Select"));
+    checkable(AddItem(PopupMenu1, "PasswordProtect1", "Password Protect"));
+
+    // The page menu.
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName("PopupMenu2");
+    AddItem(PopupMenu2, "RenamePage1", "&Rename Page", [this](QAction*) { TabName(); });
+    AddItem(PopupMenu2, "DeletePage1", "&Delete Page", [this](QAction* a) { DeletePage(a); });
+    AddItem(PopupMenu2, "MovePage1", "&Move Page", [this](QAction* a) { DeletePage(a); });
+    AddItem(PopupMenu2, "AddPage1", "&Add Page", [this](QAction*) { AddPage(); });
+    PopupMenu2->addSeparator();
+    AddItem(PopupMenu2, "UnselectedColor1", "Change Color of &Unselected Tabs",
+            [this](QAction* a) { ChangeColor1Click(a); })->setEnabled(false);
+    AddItem(PopupMenu2, "SelectedColor1", "Change Color of &Selected Tab",
+            [this](QAction* a) { ChangeColor1Click(a); })->setEnabled(false);
+    AddItem(PopupMenu2, "TotalPages1", "Change &Total Page Count", [this](QAction* a) { TabCount(a); });
+    PopupMenu2->addSeparator()->setObjectName("PButtonBar");
+    AddItem(PopupMenu2, "PButton16", "Show 16 Buttons per Page", [this](QAction* a) { PButton16Click(a); });
+    AddItem(PopupMenu2, "PButton21", "Show 21 Buttons per Page", [this](QAction* a) { PButton16Click(a); });
+
+    // The gauge and setup menu.
+    PopupMenu3 = new QMenu(this);
+    PopupMenu3->setObjectName("PopupMenu3");
+    QMenu* graph = AddSubMenu(PopupMenu3, "GraphDisplayMenu1", "&Graph Display Menu");
+    for (char letter = 'C'; letter <= 'Z'; ++letter) {
+        QAction* drive = checkable(AddItem(graph, QString(QChar(letter)) + "HardDrive",
+                                           QString("Graph %1: HardDrive").arg(QChar(letter))));
+        drive->setData(int(letter)); // the tag: the letter's character code
+        drive->setVisible(false);
+    }
+    checkable(AddItem(graph, "SystemMemory1", "Graph System Memory"));
+    checkable(AddItem(graph, "UserResources1", "Graph User Resources"));
+    checkable(AddItem(graph, "GDIResources1", "Graph GDI Resources"));
+    checkable(AddItem(graph, "ProgTime1", "Show Program Timer"));
+    checkable(AddItem(graph, "ShowTime1", "Show Time"));
+    checkable(AddItem(graph, "Eyes1", "Show Eyes"));
+    QMenu* clock = AddSubMenu(PopupMenu3, "ClockOptions1", "&Clock Options Menu");
+    checkable(AddItem(clock, "Clock1", "12 Hour &Clock"), true);
+    checkable(AddItem(clock, "OnHalfHour1", "Show on the Hour && &Half Hour"));
+    checkable(AddItem(clock, "OnHour1", "Show &Only on the Hour"), true);
+    checkable(AddItem(clock, "TimeSound1", "Hour &Sound"), true);
+    checkable(AddItem(clock, "TimeSound2", "H&alf Hour Sound"));
+    QMenu* modify = AddSubMenu(PopupMenu3, "ModifyMenu1", "&Modify Kexbar Menu");
+    checkable(AddItem(modify, "StayonTop1", "Stay on &Top"));
+    checkable(AddItem(modify, "StaySmall", "Stay &Small"));
+    checkable(AddItem(modify, "ShrinkOnLaunch1", "Bar &Graph on Launch"), true);
+    checkable(AddItem(modify, "HideGraph1", ""));
+    checkable(AddItem(modify, "IconState1", ""));
+    checkable(AddItem(modify, "ShowHint1", "Show General &Hints"));
+    checkable(AddItem(modify, "ConfirmExit1", "Show Exit &Options"));
+    AddItem(modify, "Exit1", "&Exit", [this](QAction*) { Exit1Click(); });
+    checkable(AddItem(modify, "LockGraphLocation1", "Lock Graph &Location"));
+    checkable(AddItem(PopupMenu3, "LockoutModify1", "Lockout &Modify"))->setEnabled(false);
+
+    // The exit options.
+    PopupMenu4 = new QMenu(this);
+    PopupMenu4->setObjectName("PopupMenu4");
+    AddItem(PopupMenu4, "ExitKexbar1", "&Exit Kexbar");
+    PopupMenu4->addSeparator();
+    AddItem(PopupMenu4, "ExitWin1", "Exit &Windows");
+    AddItem(PopupMenu4, "RestartWin1", "&Restart Windows");
+
+    // The tray and run menu; the recent entries follow its separator.
+    PopupMenu5 = new QMenu(this);
+    PopupMenu5->setObjectName("PopupMenu5");
+    AddItem(PopupMenu5, "CDTray1", "Open/Close CD Tray");
+    AddItem(PopupMenu5, "ScreenSave1", "Activate Screen Saver");
+    PopupMenu5->addSeparator()->setObjectName("Pop5Bar");
+}
+
+// ------------------------------------------------------------------ start-up pass
+
+void MainWindow::FormCreate()
+{
+    // 1.
+    StartTime = platform_.Now();
+    QSize screen = platform_.ScreenSize();
+    ScreenWidth = screen.width();
+    ScreenHeight = screen.height();
+    DefaultTop = DefaultTopFor(ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
+    // 2.
+    StartingUp = 1;
+    MoveIsMove = 0;
+    PasswordKey = "Main";
+    // 3.
+    AppDir = platform_.AppDir();
+    dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
+    // 4.
+    PIN();
+    // 5.
+    KeySelection = 0;
+    GasGage();
+    // 6.
+    LoadMsg = LoadMessageName(IniSuffix);
+    PageUpdateMsg = PageUpdateMessageName(IniSuffix);
+    // 7.
+    CaptionPrefix = "Zivar32 ";
+    for (const char* gone : {"UserResources1", "GDIResources1"})
+        if (QAction* a = MenuItem(gone))
+            delete a;
+    // 8.
+    MenuItem("HideGraph1")->setText("Tray &Icon on Launch");
+    MenuItem("IconState1")->setText("&Animate Tray Icon");
+    // 9.
+    if (!platform_.CdRomFound())
+        if (QAction* a = MenuItem("CDTray1"))
+            delete a;
+    // 10.
+    for (const char* name : {"Parameter1", "SoundLaunch1", "UnselectedColor1", "SelectedColor1", "LockoutModify1"})
+        MenuItem(name)->setEnabled(true);
+    // 11.
+    LaunchPermission = "No";
+    FormCaption();
+
+    // 12. Every global key through one file object.
+    TNewIniFile ini(IniFileName());
+    const IniDocument& doc = ini.Document();
+    using namespace settings;
+    int firstTop = ReadSettingInt(doc, Top);
+    UserValue = ReadSetting(doc, User);
+    TrayOnLaunch = ReadSetting(doc, Hide);
+    StaySmallSetting = ReadSetting(doc, StaySmall);
+    AnimateTray = ReadSetting(doc, IconState);
+    BarTop = ReadSettingInt(doc, Top, DefaultTop);
+    BarLeft = ReadSettingInt(doc, Left);
+    LockedLeft = ReadSettingInt(doc, ShrinkX);
+    LockedTop = ReadSettingInt(doc, ShrinkY);
+    int buttonCount = ReadSettingInt(doc, ButtonCount);
+    GraphLocked = ReadSetting(doc, LockedGraph);
+    OnTopState = ReadSetting(doc, OnTop);
+    ShrinkSetting = ReadSetting(doc, Shrink);
+    std::string checkExit = ReadSetting(doc, CheckExit);
+    std::string showHint = ReadSetting(doc, ShowHint);
+    WindowState = ReadSetting(doc, settings::WindowState);
+    GaugeType = ReadSetting(doc, settings::GaugeType, std::string(1, AppDir.empty() ? 'C' : AppDir[0]) + "HardDrive");
+    std::string twelveHour = ReadSetting(doc, TwelveHour);
+    std::string display = ReadSetting(doc, Display);
+    TimeSoundFile = ReadSetting(doc, SoundFile);
+    TimeSoundFile2 = ReadSetting(doc, SoundFile2);
+    std::string sound = ReadSetting(doc, Sound);
+    std::string sound2 = ReadSetting(doc, Sound2);
+    TabSelectedColor = ReadSettingInt(doc, SelectedColor);
+    TabUnselectedColor = ReadSettingInt(doc, UnselectedColor);
+    WriteSetting(ini, Run, "Yes");
+
+    // 13.
+    CheckPassword(UserValue);
+    GaugeType = NormaliseGaugeType(GaugeType);
+
+    // 14.
+    if (twelveHour == "No")
+        MenuItem("Clock1")->setChecked(false);
+    MenuItem("OnHour1")->setChecked(display == "Hour");
+    if (display == "HalfHour")
+        MenuItem("OnHalfHour1")->setChecked(true);
+    auto soundItem = [&](const char* name, const QString& caption, const std::string& flag, const std::string& file) {
+        QAction* a = MenuItem(name);
+        if (flag == "Yes") {
+            a->setChecked(true);
+            a->setText(caption + " = " + QString::fromStdString(file.substr(file.rfind('/') + 1)));
+        } else if (flag == "No") {
+            a->setChecked(false);
+        }
+    };
+    soundItem("TimeSound1", "Hour &Sound", sound, TimeSoundFile);
+    soundItem("TimeSound2", "H&alf Hour Sound", sound2, TimeSoundFile2);
+    if (showHint == "Yes") {
+        SetHints();
+        MenuItem("ShowHint1")->setChecked(true);
+    } else if (showHint == "No") {
+        MenuItem("ShowHint1")->setChecked(false);
+    }
+
+    // 15. What the screen allows.
+    ScreenButtons = ScreenButtonsFor(ScreenWidth);
+    if (ScreenButtons == 16)
+        for (const char* name : {"PButton16", "PButton21"})
+            if (QAction* a = MenuItem(name))
+                delete a;
+    ButtonsPerPage = buttonCount == 0 ? 16 : buttonCount;
+    if (ButtonsPerPage != 16 && ButtonsPerPage != 21)
+        ButtonsPerPage = 16; // a page holds 16 or 21 buttons; anything else is a damaged value
+
+    // 16. First start.
+    FirstStart = firstTop == -50;
+    if (FirstStart && buttonCount == 0)
+        ButtonsPerPage = ScreenButtons == 0 ? 16 : ScreenButtons; // a tiny screen still gets pages of 16
+
+    // 17.
+    if (QAction* gauge = MenuItem(QString::fromStdString(GaugeType)))
+        gauge->setChecked(true);
+
+    // 18.
+    MenuItem("ConfirmExit1")->setChecked(checkExit == "Yes");
+    TrayHint = "Kexbar32 " + IniSuffix + TrayHintTail;
+    MenuItem("HideGraph1")->setChecked(TrayOnLaunch == "Yes");
+    if (AnimateTray == "Yes")
+        MenuItem("IconState1")->setChecked(true);
+    else if (AnimateTray == "No")
+        MenuItem("IconState1")->setChecked(false);
+
+    // 19.
+    CreateButtons();
+    ApplyTabColors();
+
+    // 20. - 23. Geometry and shape.
+    SmallActive = "No";
+    ShrinkNow = ShrinkSetting;
+    if (GraphLocked == "Yes")
+        MenuItem("LockGraphLocation1")->setChecked(true);
+    MenuItem("ShrinkOnLaunch1")->setChecked(ShrinkSetting == "Yes");
+    std::string rememberedOnTop = OnTopState;
+    if (StaySmallSetting == "Yes") {
+        MenuItem("StaySmall")->setChecked(true);
+        if (TrayOnLaunch != "Yes")
+            OnTopState = "Yes";
+    } else {
+        MenuItem("StaySmall")->setChecked(false);
+    }
+    ApplyShape();
+    RequestedButtons = ButtonsPerPage;
+    if (WindowState == "Min")
+        setWindowState(windowState() | Qt::WindowMinimized);
+    else
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+
+    // 24.
+    setAcceptDrops(true);
+    move(BarLeft, BarTop);
+
+    // 25.
+    Load();
+
+    // 26.
+    if (StaySmallSetting == "Yes") {
+        if (rememberedOnTop == "No" && TrayOnLaunch != "Yes") {
+            OnTopState = "No";
+            MenuItem("StayonTop1")->setChecked(false);
+            FullHeight = FramedHeight;
+        }
+        ShrinkNow = "No";
+        SmallSize();
+    }
+    // 27.
+    SetScreenCursor(crDefault);
+    FormCaption();
+    // A first start stores the bar's place once it stands, so that the next start is
+    // not taken for a first one.
+    locationStored_ = !FirstStart;
+    if (FirstStart)
+        saveLocationTimer_->start();
+}
+
+void MainWindow::PIN()
+{
+    std::vector<std::string> args = args_;
+    std::string user;
+    if (!args.empty() && (args[0] == "/n" || args[0] == "/N"))
+        user = NetUser();
+    TCommandLine cl = ParseCommandLine(args, user);
+    IniSuffix = cl.IniSuffix;
+    SyncMode = cl.SyncMode;
+}
+
+std::string MainWindow::NetUser() { return platform_.NetworkUserName(); }
+
+std::string MainWindow::IniFileName() const { return ConfigFileName(AppDir, IniSuffix); }
+
+void MainWindow::SetHints()
+{
+    ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options\nKeyboard:[<-- = Scroll Left] [--> = Scroll Right]";
+    GaugeMouseHint = "Mouse: LEFT=Shrink  RIGHT=Setup";
+    GaugeHintSuffix = "\n" + GaugeMouseHint;
+    TrayHintTail = "  Mouse: LEFT=ButtonBar  RIGHT=Last Launched Menu";
+    HelpButton->setToolTip("Mouse: LEFT=Help\n"
+                           "F1 = Help  F2 = OnTop/Normal  F3 = Shrink/Enlarge Kexbar  F4 = Setup Options  F5 = Button "
+                           "Options\n"
+                           "F6 = Page Options  F7 = Last Launched Menu  F8 = Open/Close CD Tray  F9 = Activate Screen "
+                           "Saver");
+    TabSet1->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options\n"
+                        "[PageUp = Tab PageUp] [PageDown = Tab PageDown] [Home = First Page] [End = Last Page]");
+    RunButton->setToolTip("Mouse: LEFT=Run Any Application  RIGHT=Last Launched Menu");
+    Panel1->setToolTip(QString::fromStdString(GaugeMouseHint));
+}
+
+void MainWindow::ApplyTabColors()
+{
+    TabSet1->SetSelectedColor(ColorFromValue(TabSelectedColor));
+    TabSet1->SetUnselectedColor(ColorFromValue(TabUnselectedColor));
+}
+
+void MainWindow::ApplyShape()
+{
+    TBarGeometryInput in;
+    in.ButtonsPerPage = ButtonsPerPage;
+    in.ScreenButtons = ScreenButtons;
+    in.ScreenWidth = ScreenWidth;
+    in.ScreenHeight = ScreenHeight;
+    in.CyMenu = platform_.SystemMetric(TSystemMetric::SM_CYMENU);
+    in.CyMenuSize = platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE);
+    in.BarTop = BarTop;
+    in.OnTop = OnTopState == "Yes";
+    TBarGeometry g = ComputeGeometry(in);
+    PageWidth = g.PageWidth;
+    BareHeight = g.BareHeight;
+    FramedHeight = g.FramedHeight;
+    FramedWidth = g.FramedWidth;
+    BarTop = g.BarTop;
+    FullWidth = g.WindowWidth;
+    FullHeight = g.WindowHeight;
+    HorzScrollRange = g.HorzScrollRange;
+
+    bool onTop = in.OnTop;
+    MenuItem("StayonTop1")->setChecked(onTop);
+    Qt::WindowFlags flags = Qt::Window;
+    if (onTop)
+        flags |= Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+    else
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    if (windowFlags() != flags) {
+        bool visible = isVisible();
+        setWindowFlags(flags);
+        if (visible)
+            show();
+    }
+    // The outer size includes the frame that the window manager draws around a framed
+    // bar (a caption of SM_CYMENU and a 3-pixel border).
+    int frameW = onTop ? 0 : 6;
+    int frameH = onTop ? 0 : in.CyMenu + 6;
+    int clientW = FullWidth - frameW;
+    int clientH = FullHeight - frameH;
+    Notebook1->resize(g.NotebookWidth, Notebook1->height());
+    TabSet1->resize(g.NotebookWidth - 2, TabSet1->height());
+    Content->setGeometry(0, 0, std::max(clientW, kPanelWidth + g.NotebookWidth), clientH);
+    if (HorzScrollRange > 0) {
+        HorzScrollBar->setGeometry(0, clientH - 16, clientW, 16);
+        HorzScrollBar->setRange(0, std::max(0, Content->width() - clientW));
+        HorzScrollBar->setPageStep(clientW);
+        HorzScrollBar->show();
+        HorzScrollBar->raise();
+    } else {
+        HorzScrollBar->setValue(0);
+        HorzScrollBar->hide();
+    }
+    setFixedSize(clientW, clientH);
+}
+
+// ------------------------------------------------------------------ caption, location
+
+void MainWindow::FormCaption()
+{
+    QString date = QLocale::system().toString(platform_.Now().date(), QLocale::ShortFormat);
+    setWindowTitle(QString::fromStdString(
+        CaptionText(CaptionPrefix, IniSuffix, date.toStdString(), TabSet1->TabIndex() + 1, TabSet1->Count())));
+}
+
+void MainWindow::SaveLocation()
+{
+    BarTop = y();
+    BarLeft = x();
+    bool minimised = windowState() & Qt::WindowMinimized;
+    TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
+        d.WriteInteger(settings::Top.section, settings::Top.key, BarTop);
+        d.WriteInteger(settings::Left.section, settings::Left.key, BarLeft);
+        d.WriteString(settings::WindowState.section, settings::WindowState.key, minimised ? "Min" : "Norm");
+    });
+}
+
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // While a window is being mapped it may pass through positions of the window
+    // manager's making; the place is taken once the moves have settled.
+    if (StartingUp == 0 && SmallActive != "Yes" && !destroyed_)
+        saveLocationTimer_->start();
+}
+
+void MainWindow::LocationSettled()
+{
+    if (StartingUp != 0 || SmallActive == "Yes" || destroyed_)
+        return;
+    // Not a move: the bar stands where it was placed (and its place is stored).
+    if (x() == BarLeft && y() == BarTop && locationStored_)
+        return;
+    SaveLocation();
+    locationStored_ = true;
+}
+
+void MainWindow::AppMin() { WriteToIniS("Window", "State", "Min"); }
+void MainWindow::AppNorm() { WriteToIniS("Window", "State", "Norm"); }
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || StartingUp != 0 || destroyed_)
+        return;
+    auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    bool wasMin = change->oldState() & Qt::WindowMinimized;
+    bool isMin = windowState() & Qt::WindowMinimized;
+    if (isMin && !wasMin)
+        Guarded([this] { AppMin(); });
+    else if (wasMin && !isMin)
+        Guarded([this] { AppNorm(); });
+}
+
+// ------------------------------------------------------------------ one-shot INI access
+
+void MainWindow::WriteToIniS(const std::string& section, const std::string& key, const std::string& value)
+{
+    TNewIniFile(IniFileName()).WriteString(section, key, value);
+}
+
+void MainWindow::WriteToIniI(const std::string& section, const std::string& key, int value)
+{
+    TNewIniFile(IniFileName()).WriteInteger(section, key, value);
+}
+
+void MainWindow::ReadFromIniS(const std::string& section, const std::string& key, std::string& value,
+                          const std::string& def)
+{
+    value = TNewIniFile(IniFileName()).ReadString(section, key, def);
+}
+
+// ------------------------------------------------------------------ close, help, messages
+
+bool MainWindow::FormCloseQuery()
+{
+    bool active = QGuiApplication::applicationState() == Qt::ApplicationActive || isActiveWindow();
+    if (!active)
+        return true;
+    if (MenuItem("ConfirmExit1")->isChecked()) {
+        if (dialogs_.MessageDlg("Are you sure you want to exit?", TMsgDlgType::mtConfirmation, mbYes | mbNo, 0) !=
+            TModalResult::mrYes)
+            return false;
+        dialogs_.Popup(PopupMenu4, QPoint(x() + 250, y()));
+    }
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    bool close = true;
+    Guarded([&] { close = FormCloseQuery(); });
+    if (close)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void MainWindow::FormDestroy()
+{
+    if (destroyed_)
+        return;
+    Guarded([this] { ResolvePendingMoves(); });
+    destroyed_ = true;
+    SetScreenCursor(crDefault);
+}
+
+void MainWindow::HelpButtonClick()
+{
+    dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
+    dialogs_.ShowHelp(0);
+}
+
+void MainWindow::Exit1Click() { close(); }
+
+void MainWindow::AppMessage(const std::string& name, int wParam)
+{
+    if (wParam != 1 || destroyed_)
+        return;
+    if (name == PageUpdateMsg)
+        PageUpdate();
+    else if (name == LoadMsg)
+        Load();
+}
+
+void MainWindow::BroadcastLoad()
+{
+    if (SyncMode)
+        platform_.BroadcastMessage(LoadMsg, 1);
+}
+
+void MainWindow::SetScreenCursor(int cursor)
+{
+    if (cursor == screenCursor_)
+        return;
+    if (screenCursor_ != crDefault)
+        QGuiApplication::restoreOverrideCursor();
+    screenCursor_ = cursor;
+    switch (cursor) {
+    case crHourGlass:
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        break;
+    case crDrag:
+        QGuiApplication::setOverrideCursor(DragCursor());
+        break;
+    case crMultiDrag:
+        QGuiApplication::setOverrideCursor(MultiDragCursor());
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::Guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == PageName && event->type() == QEvent::KeyPress) {
+        int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_F1) {
+            Guarded([&] { PageNameKeyDown(key); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace kex

@@ -1,0 +1,261 @@
+// MainWindow: the bar's main window, its start-up pass, its state and its handlers.
+// Members are grouped by subsystem; each group's handlers are defined in that
+// subsystem's folder.
+#pragma once
+
+#include <QDateTime>
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+#include "core/config/NewIniFile.h"
+#include "core/pages/ButtonRecord.h"
+#include "core/pages/PageShift.h"
+
+class QAction;
+class QFrame;
+class QLineEdit;
+class QMenu;
+class QScrollBar;
+class QStackedWidget;
+class QTimer;
+class QToolButton;
+
+namespace kex {
+
+class TDialogs;
+class TPlatform;
+class TSpeedButton;
+class TTabSet;
+
+// The screen cursor, which the bar also uses as state.
+enum TCursorCode : int { crDefault = 0, crHourGlass = -11, crDrag = -12, crMultiDrag = -16 };
+
+// A Windows colour value 0x00BBGGRR and its QColor.
+QColor ColorFromValue(int value);
+int ValueFromColor(const QColor& color);
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    // args: the command-line arguments after the program name. Runs the start-up pass.
+    MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // ---- app/: start-up and main window lifecycle (UKexbar.cpp)
+    void FormCreate();
+    // A bar that starts small in the tray is not shown when the message loop starts.
+    bool StartsHidden() const { return StaySmallSetting == "Yes" && TrayOnLaunch == "Yes"; }
+    void PIN();
+    std::string NetUser();
+    void FormCaption();
+    void SaveLocation();
+    void AppMin();
+    void AppNorm();
+    bool FormCloseQuery();
+    void FormDestroy();
+    void HelpButtonClick();
+    void Exit1Click();
+    void AppMessage(const std::string& name, int wParam);
+    void ApplyShape();
+    void WriteToIniS(const std::string& section, const std::string& key, const std::string& value);
+    void WriteToIniI(const std::string& section, const std::string& key, int value);
+    void ReadFromIniS(const std::string& section, const std::string& key, std::string& value, const std::string& def);
+    std::string IniFileName() const;
+    void SetScreenCursor(int cursor);
+    int ScreenCursor() const { return screenCursor_; }
+    // Runs a handler; an error that escapes it is shown in an error box and the bar
+    // goes on.
+    void Guarded(const std::function<void()>& handler);
+    QAction* MenuItem(const QString& name) const;
+
+    // ---- pages/: grid, records, page management
+    void CreateButtons();
+    void Load();
+    void GlyphFromIcon(TSpeedButton* button, const std::string& program, int iconIndex,
+                       const std::string& description, const std::string& iconFile, const std::string& parameters);
+    // The icon picker: the chosen index of a file with several icons (0 when none).
+    int PickIcon(const std::string& iconFile);
+    TSpeedButton* FindButton(int n) const;
+    TSpeedButton* FindButton(const std::string& name) const;
+    int PageCount() const;
+    void ReadButtonInfo(int n);
+    void WriteButtonInfo(int n);
+    void EraseButtonInfo(int n);
+    void WriteMoveInfo();
+    void MoveCompare();
+    void MoveClear();
+    void MoveButton();
+    void CopyButton();
+    void RemoveButton();
+    void PutButton();
+    void SpeedRightMouseDown(TSpeedButton* button, Qt::MouseButton mouse, int x, int y);
+    void SetButtonParams(int x, int y, TSpeedButton* button);
+    void PButton16Click(QAction* sender);
+    void PageUpdate();
+    void ResolvePendingMoves();
+    void ResolvePendingPageMove();
+    void TabSet1Click();
+    void TabSet1MouseDown(Qt::MouseButton button, int x, int y);
+    void TabName();
+    void TabCount(QAction* sender);
+    void DeletePage(QAction* sender);
+    void AddPage();
+    void ChangeColor1Click(QAction* sender);
+    void GetCustomPalette();
+    void SaveCustomPalette();
+    void PageNameKeyDown(int key);
+    void CloseEditor();
+    void BroadcastLoad();
+
+    // ---- launch/: launch engine
+    void ButtonClick(TSpeedButton* button);
+    void Launch(const std::string& programText, const std::string& parameters, const std::string& workingDirectory);
+    void RunButtonClick();
+    void AppActive32();
+    void FileCopy(const std::string& source, const std::string& destination);
+    // Browses for the program of an empty button and stores it; answers the program.
+    std::string BrowseForProgram(const std::string& key, std::string& parameters);
+
+    // ---- later subsystems (small mode, tray, recent list, passwords)
+    void SmallSize();
+    void TrayActivate(bool active);
+    void OpenPasswordPrompt(TSpeedButton* button);
+    void PasswordEntered(const std::string& text);
+    void RestoreCaptionAfterPrompt();
+    void ButtonTextEntered(const std::string& mode, const std::string& text);
+    void RecentAdd(const std::string& entry);
+    // The recent list's entry renaming (an empty new text removes the entry).
+    void RecentReplace(const std::string& oldText, const std::string& newText);
+    // Where button passwords travel with records; none until passwords are kept.
+    PasswordCarrier* Passwords() { return nullptr; }
+    void GasGage();
+    void CheckPassword(const std::string& name);
+    bool ModifyLocked() const { return LockMarker != "NilK305"; }
+
+    // ---- main window state
+    std::string AppDir;
+    std::string IniSuffix;
+    bool SyncMode = false;
+    int StartingUp = 1;
+    std::string Loading = "No";
+    std::string CaptionPrefix = "Zivar32 ";
+    std::string LoadMsg, PageUpdateMsg; // registered message names
+    int ButtonsPerPage = 16;
+    int ScreenButtons = 0;
+    int RequestedButtons = 16;
+    int ScreenWidth = 0;
+    int ScreenHeight = 0;
+    int PageWidth = 0, FramedWidth = 0, BareHeight = 0, FramedHeight = 0;
+    int DefaultTop = 0;
+    int BarTop = 0, BarLeft = 0;
+    int FullWidth = 0, FullHeight = 0;
+    int HorzScrollRange = 0;
+    std::string OnTopState = "No";
+    std::string SmallActive = "No";
+    std::string ShrinkSetting = "Yes", ShrinkNow = "Yes";
+    std::string TrayOnLaunch = "No";
+    std::string AnimateTray = "No";
+    std::string GraphLocked = "No";
+    std::string GaugeType;
+    std::string WindowState = "Norm";
+    std::string StaySmallSetting = "No";
+    std::string UserValue;
+    int LockedLeft = 0, LockedTop = 0;
+    QDateTime StartTime;
+    std::string CurrentButton;
+    int TabSelectedColor = 12632256, TabUnselectedColor = 8421376;
+    bool FirstStart = false;
+    int KeySelection = 0; // the keyboard selection's button number
+    std::string TrayHint;
+    std::string ButtonHintText, GaugeMouseHint, GaugeHintSuffix, TrayHintTail;
+    std::string TimeSoundFile, TimeSoundFile2;
+    std::string PasswordKey = "Main";
+    std::string EnteredPassword;
+    std::string LockMarker = "NilK305";
+    std::string LaunchPermission = "No";
+
+    // Button records
+    ButtonRecord CurrentRecord;
+    ButtonRecord PendingRecord;
+    int MoveSource = 0;
+    int MoveIsMove = 0;
+    std::string HeldPassword;
+
+    // Page management
+    std::string EditMode;
+    std::string MovedPageName;
+    PageMoveBuffer PageBuffer; // the page of a pending move (ListBox2 holds its fields)
+    std::array<QColor, 16> CustomColors;
+
+    // Launch state
+    int CurrentButtonNumber = 0;
+    int LaunchSource = 0;
+    pid_t LaunchedPid = 0;
+
+    // ---- controls
+    QWidget* Content = nullptr; // everything but the horizontal scroll bar
+    QFrame* Panel1 = nullptr;
+    QWidget* Gauge1 = nullptr;
+    QWidget* Eyes = nullptr;
+    QToolButton* HelpButton = nullptr;
+    QToolButton* RunButton = nullptr;
+    QStackedWidget* Notebook1 = nullptr;
+    TTabSet* TabSet1 = nullptr;
+    QLineEdit* Keys = nullptr;
+    QLineEdit* PageName = nullptr;
+    QScrollBar* HorzScrollBar = nullptr;
+    std::vector<std::string> ListBox1, ListBox2, ListBox3, Memo1;
+    QMenu* PopupMenu1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;
+    QMenu* PopupMenu3 = nullptr;
+    QMenu* PopupMenu4 = nullptr;
+    QMenu* PopupMenu5 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QTimer* Timer3 = nullptr;
+
+    TPlatform& Platform() { return platform_; }
+    TDialogs& Dialogs() { return dialogs_; }
+
+protected:
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
+                     std::function<void(QAction*)> handler = nullptr);
+    QMenu* AddSubMenu(QMenu* menu, const QString& name, const QString& caption);
+    void ConnectHandler(QAction* action, std::function<void(QAction*)> handler);
+    void SetHints();
+    void ClearPages();
+    void ApplyTabColors();
+    void LocationSettled();
+
+    TPlatform& platform_;
+    TDialogs& dialogs_;
+    std::vector<std::string> args_;
+    int screenCursor_ = crDefault;
+    bool destroyed_ = false;
+    QTimer* saveLocationTimer_ = nullptr;
+    bool locationStored_ = true;
+    std::map<int, TSpeedButton*> buttons_;
+    std::set<int> iconDefaults_; // buttons found without an icon while loading
+};
+
+} // namespace kex
