@@ -100,9 +100,20 @@ int ReadSettingInt(const IniDocument& doc, const Setting& s, int def);
 void WriteSetting(TNewIniFile& ini, const Setting& s, std::string_view value);
 void WriteSetting(TNewIniFile& ini, const Setting& s, int value);
 
-// The ten sections of a button record, in record order.
+// The ten sections of a button record (key "SpeedButton" + n in each), in record
+// order.
+namespace settings {
+inline constexpr std::string_view ProgramsSection = "Programs";
+inline constexpr std::string_view ParametersSection = "Parameters";
+inline constexpr std::string_view IconsSection = "Icons"; // a path, or "Default" for the built-in icon
+inline constexpr std::string_view IconSelectionSection = "IconSelection";
+inline constexpr std::string_view NamesSection = "Names";
+inline constexpr std::string_view ShrinkSection = "Shrink"; // "Yes", "No", or the global setting
+inline constexpr std::string_view IconDefault = "Default";
+} // namespace settings
 inline constexpr std::array<std::string_view, 10> RecordSections = {
-    "Programs", "Parameters", "Icons", "IconSelection", "Names",
-    "Shrink",   "Select",     "Working", "SoundSelect", "SoundLaunch"};
+    settings::ProgramsSection, settings::ParametersSection, settings::IconsSection,
+    settings::IconSelectionSection, settings::NamesSection, settings::ShrinkSection, "Select", "Working", "SoundSelect",
+    "SoundLaunch"};
 
 } // namespace kex

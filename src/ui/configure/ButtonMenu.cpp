@@ -43,7 +43,7 @@ void MainWindow::SetButtonParams(int x, int y, TSpeedButton* button)
     };
     soundItem("SoundSelect1", "Sound on &Keyboard Select", r.SoundSelect);
     soundItem("SoundLaunch1", "Sound on &Launch", r.SoundLaunch);
-    MenuItem("ShrinkOnLaunch2")->setChecked(r.Shrink == "Yes" || (r.Shrink.empty() && ShrinkSetting == "Yes"));
+    MenuItem("ShrinkOnLaunch2")->setChecked(r.Shrink == "Yes" || (r.Shrink.empty() && settings_.shrinkOnLaunch));
     // 4.
     if (!r.Program.empty() && !ModifyLocked()) {
         const bool protectedButton = MenuItem("PasswordProtect1")->isChecked();

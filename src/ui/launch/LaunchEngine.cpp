@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 
 #include "ui/dialogs/Dialogs.h"
-#include "core/config/Settings.h"
 #include "ui/window/MainWindow.h"
 #include "core/launch/CommandLine.h"
 #include "ui/widgets/SpeedButton.h"
@@ -40,43 +39,32 @@ void MainWindow::ButtonClick(TSpeedButton* button)
     // 2. Not while a page name is edited (red tab) or a move or copy is pending.
     if (TabSet1->SelectedColor() == ColorFromValue(TabSelectedColor) && ScreenCursor() == crDefault) {
         // 3.
-        const int n = NumberFromName(key);
-        const IniDocument doc = TNewIniFile(IniFileName()).Document();
-        const std::string programs = doc.ReadString("Programs", key, "");
-        std::string parameters = doc.ReadString("Parameters", key, "");
-        const std::string icons = doc.ReadString("Icons", key, "");
-        const int iconSelection = doc.ReadInteger("IconSelection", key, 0);
-        const std::string names = doc.ReadString("Names", key, "");
-        ShrinkNow = doc.ReadString("Shrink", key, ShrinkSetting);
-        const std::string select = doc.ReadString("Select", key, "");
-        const std::string working = doc.ReadString("Working", key, "");
-        const std::string soundLaunch = doc.ReadString("SoundLaunch", key, "");
-        // 4.
+        const int n = button->Number();
+        const ClickedButton clicked = store_->Clicked(n, settings_.shrinkOnLaunch);
+        const ButtonRecord& record = clicked.record;
+        const std::string& programs = record.Program;
+        std::string parameters = record.Parameters;
+        ShrinkNow = clicked.shrink;
         std::string program = programs;
-        // 5. An empty button is filled by browsing.
+        // An empty button is filled by browsing.
         if (programs.empty() && !ModifyLocked())
-            program = BrowseForProgram(key, parameters);
+            program = BrowseForProgram(n, parameters);
         const std::string programText = program + " ";
         // 6. - 7.
         if (!program.empty()) {
-            TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
-                if (parameters.empty())
-                    d.EraseKey("Parameters", key);
-                else
-                    d.WriteString("Parameters", key, parameters);
-            });
-            GlyphFromIcon(button, program, iconSelection, names, icons, parameters);
+            store_->SaveParameters(n, parameters);
+            GlyphFromIcon(button, program, record.IconIndex, record.Description, record.IconFile, parameters);
         }
         // 8.
         Keys->setFocus();
         // 9. - 10. Files chosen for this launch only.
         bool dropped = false;
-        if (!select.empty()) {
+        if (!record.Select.empty()) {
             dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
             TOpenDialogOptions options;
             options.title = "Select File(s)";
             options.filter = "All Files|*.*";
-            options.initialDir = ProgramOf(select);
+            options.initialDir = ProgramOf(record.Select);
             options.helpContext = 24;
             options.multiSelect = true;
             std::vector<std::string> files = dialogs_.OpenFiles(options);
@@ -87,11 +75,11 @@ void MainWindow::ButtonClick(TSpeedButton* button)
         }
         // 11. - 13. An empty button is configured by its first click, not started.
         if (!programs.empty() && !dropped) {
-            if (!soundLaunch.empty())
-                platform_.PlaySoundSync(soundLaunch);
+            if (!record.SoundLaunch.empty())
+                platform_.PlaySoundSync(record.SoundLaunch);
             CurrentButtonNumber = n;
             LaunchSource = kLaunchFromButton;
-            Launch(programs + " ", parameters, working);
+            Launch(programs + " ", parameters, record.Working, record.Description);
         } else {
             // No launch: the button's shrink value must not carry over to a later one.
             ShrinkNow = "No";
@@ -104,7 +92,7 @@ void MainWindow::ButtonClick(TSpeedButton* button)
     }
 }
 
-std::string MainWindow::BrowseForProgram(const std::string& key, std::string& parameters)
+std::string MainWindow::BrowseForProgram(int n, std::string& parameters)
 {
     // 1. Browsing starts in the user's home folder.
     TOpenDialogOptions options;
@@ -126,16 +114,16 @@ std::string MainWindow::BrowseForProgram(const std::string& key, std::string& pa
         parameters.clear();
     // 4. - 5.
     if (!program.empty())
-        WriteToIniS("Programs", key, program);
+        store_->SaveProgram(n, program);
     BroadcastLoad();
     return program;
 }
 
 void MainWindow::Launch(const std::string& programText, const std::string& parameters,
-                    const std::string& workingDirectory)
+                        const std::string& workingDirectory, const std::string& description)
 {
     // 1.
-    const bool shrink = ShouldShrink(ShrinkNow, ShrinkSetting);
+    const bool shrink = ShouldShrink(ShrinkNow, settings_.shrinkOnLaunch ? "Yes" : "No");
     // 2. No length limit: the arguments are handed over as they are.
     const std::string commandLine = programText + parameters;
     // 3. The working directory applies to the started program only; one that does not
@@ -154,9 +142,9 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
         if (!MenuItem("PasswordProtect1")->isChecked())
             LaunchPermission = "Yes";
         if (LaunchPermission == "No") {
-            if (SmallActive == "Yes")
+            if (SmallActive)
                 SmallSize();
-            if (TrayOnLaunch == "Yes")
+            if (settings_.trayOnLaunch)
                 show();
             PasswordKey = ButtonKey(CurrentButtonNumber);
             OpenPasswordPrompt(FindButton(CurrentButtonNumber));
@@ -164,7 +152,7 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
     }
     // 8.
     if (LaunchPermission == "Yes") {
-        if (shrink && SmallActive == "No")
+        if (shrink && !SmallActive)
             SmallSize();
         Timer2->start();
         const bool toTray = MenuItem("HideGraph1")->isChecked() && ShrinkNow != "Yes";
@@ -172,10 +160,8 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
             hide();
             TrayActivate(true);
         }
-        if (LaunchSource != kLaunchFromRunButton) {
-            std::string label = TNewIniFile(IniFileName()).ReadString("Names", ButtonKey(CurrentButtonNumber), "");
-            RecentAdd(RecentEntryText(label, programText, CurrentButtonNumber));
-        }
+        if (LaunchSource != kLaunchFromRunButton)
+            RecentAdd(RecentEntryText(description, programText, CurrentButtonNumber));
         std::vector<std::string> argv = SplitCommandLine(commandLine);
         TStartResult started;
         if (argv.empty())
@@ -187,7 +173,7 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
             // Nothing runs that the bar could wait for: it comes back at once, and the
             // user learns why without being held up.
             Timer2->stop();
-            if (SmallActive == "Yes")
+            if (SmallActive)
                 SmallSize();
             if (toTray) {
                 TrayActivate(false);
@@ -213,11 +199,11 @@ void MainWindow::AppActive32()
         return;
     // 3. The watched program has ended.
     const bool staySmall = MenuItem("StaySmall")->isChecked();
-    if (SmallActive == "No" && !staySmall) {
+    if (!SmallActive && !staySmall) {
         show();
         TrayActivate(false);
     }
-    if (SmallActive == "Yes" && !staySmall)
+    if (SmallActive && !staySmall)
         SmallSize();
     // 4.
     LaunchedPid = 0;
@@ -242,7 +228,7 @@ void MainWindow::RunButtonClick()
     // 3. A one-off launch: nothing is stored.
     if (chosen) {
         LaunchSource = kLaunchFromRunButton;
-        Launch(ShortPathOf(*chosen), "", "");
+        Launch(ShortPathOf(*chosen), "", "", "");
     }
 }
 

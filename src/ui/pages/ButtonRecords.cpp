@@ -4,7 +4,6 @@
 #include <QMenu>
 
 #include "ui/dialogs/Dialogs.h"
-#include "core/config/Settings.h"
 #include "ui/window/MainWindow.h"
 #include "core/launch/CommandLine.h"
 #include "core/pages/Grid.h"
@@ -13,38 +12,11 @@
 
 namespace kex {
 
-void MainWindow::ReadButtonInfo(int n)
-{
-    TNewIniFile ini(IniFileName());
-    IniDocument doc = ini.Document();
-    RecordStore store(doc, Passwords());
-    CurrentRecord = store.Read(n);
-    HeldPassword = store.HeldPassword;
-    // The probe of the page rebuild: a record with a program marks the run not blank.
-    if (!CurrentRecord.Program.empty() && ini.ReadString("Button", "Blank", "") != "No")
-        ini.WriteString("Button", "Blank", "No");
-}
+void MainWindow::ReadButtonInfo(int n) { CurrentRecord = store_->Record(n); }
 
-void MainWindow::WriteButtonInfo(int n)
-{
-    TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
-        RecordStore store(d, Passwords());
-        store.HeldPassword = HeldPassword;
-        store.Write(n, CurrentRecord);
-    });
-    HeldPassword.clear();
-}
+void MainWindow::EraseButtonInfo(int n) { store_->EraseRecord(n); }
 
-void MainWindow::EraseButtonInfo(int n)
-{
-    TNewIniFile(IniFileName()).Modify([&](IniDocument& d) { RecordStore(d, Passwords()).Erase(n); });
-}
-
-void MainWindow::WriteMoveInfo()
-{
-    TNewIniFile(IniFileName()).Modify(
-        [&](IniDocument& d) { RecordStore(d).WriteMove(NumberFromName(CurrentButton), PendingRecord); });
-}
+void MainWindow::WriteMoveInfo() { store_->PutRecord(NumberFromName(CurrentButton), PendingRecord); }
 
 void MainWindow::MoveCompare() { PendingRecord = CurrentRecord; }
 
@@ -127,28 +99,8 @@ void MainWindow::ResolvePendingMoves()
     // that button was filled meanwhile, onto the first empty button; a copy is simply
     // dropped (its source still holds it).
     if (!PendingRecord.Program.empty()) {
-        if (MoveIsMove == 1) {
-            TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
-                RecordStore store(d);
-                // The pages the file gives the bar from now on (another instance may
-                // have changed their count before this rebuild).
-                const int pages = ReadSettingInt(d, settings::PageCount);
-                int target = MoveSource;
-                if (target <= 0 || target > pages * ButtonsPerPage || !store.Read(target).Program.empty()) {
-                    // The first empty button; when every button is taken, the first
-                    // free number after them, and the bar grows to show its page.
-                    target = 1;
-                    while (!store.Read(target).Program.empty())
-                        ++target;
-                    if (target > pages * ButtonsPerPage)
-                        d.WriteInteger(settings::PageCount.section, settings::PageCount.key,
-                                       PageOfButton(target, ButtonsPerPage) + 1);
-                }
-                store.Erase(target); // keys left without a program are not mixed in
-                store.WriteMove(target, PendingRecord);
-                d.WriteString("Button", "Blank", "No");
-            });
-        }
+        if (MoveIsMove == 1)
+            store_->ReturnRecord(MoveSource, PendingRecord, ButtonsPerPage);
         MoveIsMove = 0;
         MoveClear();
     }

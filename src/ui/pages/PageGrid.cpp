@@ -1,7 +1,6 @@
 // Pages and buttons of the main window: creating them, loading every button's
 // picture and hint from its record.
 #include <QAction>
-#include <algorithm>
 #include <QPainter>
 #include <QStackedWidget>
 
@@ -54,8 +53,7 @@ void MainWindow::ClearPages()
 void MainWindow::CreateButtons()
 {
     // 1. The page count; the old pages go (at start the design-time page).
-    int pages = TNewIniFile(IniFileName()).ReadInteger(settings::PageCount.section, settings::PageCount.key,
-                                                        settings::PageCount.DefaultInt());
+    int pages = store_->PageCount();
     if (pages < 0)
         pages = 0;
     ClearPages();
@@ -100,45 +98,26 @@ void MainWindow::Load()
     const int cursorBefore = ScreenCursor();
     SetScreenCursor(crHourGlass);
     ListBox3.emplace_back(); // "SpeedButton0": no button bears it, no password
-    // 2. One open of the file for every record.
-    TNewIniFile ini(IniFileName());
-    IniDocument doc = ini.Document();
-    RecordStore store(doc);
-    store.BeginBatch(); // every record from one pass over the text
-    const std::vector<int> stored = store.StoredNumbers();
-    const int pageCount = ReadSettingInt(doc, settings::PageCount);
+    // Every record and tab caption from one read of the file.
     const int last = PageCount() * ButtonsPerPage;
-    std::vector<int> toErase;
+    const BarContents contents = store_->Contents(last);
     for (int n = 1; n <= last; ++n) {
         ListBox3.emplace_back();
-        ButtonRecord r = store.Read(n);
+        const ButtonRecord& r = contents.records[std::size_t(n - 1)];
         TSpeedButton* button = FindButton(n);
         if (r.Program.empty()) {
-            if (std::binary_search(stored.begin(), stored.end(), n))
-                toErase.push_back(n);
             if (button && button->HasGlyph()) // a button that was loaded before is blanked
                 GlyphFromIcon(button, "", 0, "", "", "");
         } else if (button) {
             button->Tag = r.Shrink == "Yes" ? 1 : r.Shrink == "No" ? 0 : 100;
             GlyphFromIcon(button, r.Program, r.IconIndex, r.Description, r.IconFile, r.Parameters);
         }
-        if (n <= pageCount && n - 1 < TabSet1->Count())
-            TabSet1->SetTabCaption(n - 1, QString::fromStdString(doc.ReadString(
-                                              settings::TabsSection, PageTabKey(n), DefaultPageName(n))));
     }
-    store.DiscardBatch();
+    for (std::size_t p = 0; p < contents.captions.size() && int(p) < TabSet1->Count(); ++p)
+        TabSet1->SetTabCaption(int(p), QString::fromStdString(contents.captions[p]));
     // Records without a program lose their keys, and icons found missing are marked
     // "Default", in one rewrite.
-    if (!toErase.empty() || !iconDefaults_.empty()) {
-        std::vector<int> defaults(iconDefaults_.begin(), iconDefaults_.end());
-        ini.Modify([&](IniDocument& d) {
-            RecordStore s(d);
-            for (int n : toErase)
-                s.Erase(n);
-            for (int n : defaults)
-                d.WriteString("Icons", ButtonKey(n), "Default");
-        });
-    }
+    store_->Tidy(contents.strays, std::vector<int>(iconDefaults_.begin(), iconDefaults_.end()));
     iconDefaults_.clear();
     // 3. The protected-button table covers twice the buttons.
     while (int(ListBox3.size()) <= TabSet1->Count() * ButtonsPerPage * 2)
@@ -164,8 +143,8 @@ void MainWindow::GlyphFromIcon(TSpeedButton* button, const std::string& program,
         icon = platform_.ExtractIcon(ProgramOf(program), 0);
     // 3.
     if (icon.isNull() && !program.empty()) {
-        const std::string key = ButtonKey(button->Number());
-        std::string stored = TNewIniFile(IniFileName()).ReadString("Icons", key, "");
+        const int n = button->Number();
+        const std::string& stored = iconFile; // as the record holds it
         std::string file = iconFile;
         int index = iconIndex;
         if (stored.empty() && Loading == "No") {
@@ -177,9 +156,7 @@ void MainWindow::GlyphFromIcon(TSpeedButton* button, const std::string& program,
             index = 0;
             if (!file.empty() && platform_.IconCount(ProgramOf(file)) > 1)
                 index = PickIcon(file);
-            WriteToIniS("Icons", key, file);
-            if (index > 0)
-                WriteToIniI("IconSelection", key, index);
+            store_->SaveIcon(n, file, index);
         }
         if (!file.empty() && file != "Default")
             icon = platform_.ExtractIcon(ProgramOf(file), index);
@@ -187,9 +164,9 @@ void MainWindow::GlyphFromIcon(TSpeedButton* button, const std::string& program,
             icon = BuiltinIcon("ICON_2");
             if (stored != "Default") {
                 if (Loading == "Yes")
-                    iconDefaults_.insert(button->Number());
+                    iconDefaults_.insert(n);
                 else
-                    WriteToIniS("Icons", key, "Default");
+                    store_->MarkIconDefault(n);
             }
         }
     }

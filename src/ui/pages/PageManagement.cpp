@@ -6,7 +6,6 @@
 #include <QStackedWidget>
 
 #include "ui/dialogs/Dialogs.h"
-#include "core/config/Settings.h"
 #include "ui/window/MainWindow.h"
 #include "core/pages/PageShift.h"
 #include "core/pages/Renumber.h"
@@ -110,7 +109,7 @@ void MainWindow::PageNameKeyDown(int key)
         // 1. A new name for the selected page.
         if (mode == "Tab" && !text.empty()) {
             const int p = TabSet1->TabIndex() + 1;
-            WriteToIniS(std::string(settings::TabsSection), PageTabKey(p), text);
+            store_->SavePageName(p, text);
             TabSet1->SetTabCaption(p - 1, QString::fromStdString(text));
         }
         // 2. The password prompt.
@@ -124,8 +123,7 @@ void MainWindow::PageNameKeyDown(int key)
         if (mode == "Page" && !text.empty()) {
             CloseEditor();
             ResolvePendingPageMove();
-            WriteToIniI(std::string(settings::PageCount.section), std::string(settings::PageCount.key),
-                        ParsePageCount(text));
+            store_->SavePageCount(ParsePageCount(text));
             PageUpdate();
         }
         BroadcastLoad();
@@ -156,10 +154,7 @@ void MainWindow::AddPage()
     // 3.
     SetScreenCursor(crHourGlass);
     // 4. - 7. The pages from the selected one on move one place right, as one rewrite.
-    TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
-        RecordStore store(d, Passwords());
-        InsertPageRecords(store, s, c, ButtonsPerPage, name, completing ? &PageBuffer : nullptr);
-    });
+    store_->InsertPage(s, c, ButtonsPerPage, name, completing ? &PageBuffer : nullptr);
     // 8. The page is in the file now: nothing is pending any more.
     PageBuffer.Clear();
     ListBox2.clear();
@@ -192,11 +187,7 @@ void MainWindow::DeletePage(QAction* sender)
         return;
     // 3. - 6.
     SetScreenCursor(crHourGlass);
-    PageMoveBuffer taken;
-    TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
-        RecordStore store(d, Passwords());
-        taken = DeletePageRecords(store, s, c, ButtonsPerPage, move);
-    });
+    const PageMoveBuffer taken = store_->DeletePage(s, c, ButtonsPerPage, move);
     // 7.
     PageUpdate();
     // 8. The move waits for the tab before which the page goes.
@@ -214,10 +205,7 @@ void MainWindow::ResolvePendingPageMove()
     // of the program would lose it.
     if (!PageBuffer.Pending())
         return;
-    TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
-        RecordStore store(d, Passwords());
-        RestorePage(store, PageBuffer, ReadSettingInt(d, settings::PageCount), ButtonsPerPage);
-    });
+    store_->RestorePage(PageBuffer, ButtonsPerPage);
     PageBuffer.Clear();
     ListBox2.clear();
     MovedPageName.clear();
@@ -248,17 +236,8 @@ void MainWindow::PageUpdate()
 {
     // A move that waits to be put down is settled first: the rebuild ends it.
     ResolvePendingMoves();
-    // 1. The backup; without a configuration file nothing is renumbered.
-    const std::string ini = IniFileName();
-    FileCopy(ini, BackupFileName(ini));
-    // 2. - 4. Renumbering and the recent entries' button numbers, as one rewrite.
-    const int tabs = TabSet1->Count();
-    TNewIniFile(ini).Modify([&](IniDocument& d) {
-        if (ButtonsPerPage != RequestedButtons)
-            ChangeButtonsPerPage(d, Passwords(), ButtonsPerPage, RequestedButtons, tabs);
-        else
-            d.EraseSection(settings::MruSection);
-    });
+    // The backup, then the renumbering (or the recent list cleared) as one rewrite.
+    store_->Rebuild(ButtonsPerPage, RequestedButtons, TabSet1->Count());
     ClearPages();
     // 5. The whole start-up pass again, against the file as it is now.
     FormCreate();
@@ -268,23 +247,9 @@ void MainWindow::PageUpdate()
 
 void MainWindow::GetCustomPalette()
 {
-    const TNewIniFile ini(IniFileName()); // the document lives as long as its file object
-    const IniDocument& doc = ini.Document();
-    for (int i = 0; i < 16; ++i) {
-        std::string value = doc.ReadString(settings::ColorsSection, CustomColorKey(i), settings::ColorDefault);
-        CustomColors[std::size_t(i)] = ColorFromValue(ParseProfileInt("0x" + value, 0xFFFFFF));
-    }
-}
-
-void MainWindow::SaveCustomPalette()
-{
-    TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
-        for (int i = 0; i < 16; ++i) {
-            char value[16];
-            std::snprintf(value, sizeof value, "%06x", unsigned(ValueFromColor(CustomColors[std::size_t(i)])));
-            d.WriteString(settings::ColorsSection, CustomColorKey(i), value);
-        }
-    });
+    const std::array<int, 16> colours = store_->CustomColors();
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        CustomColors[i] = ColorFromValue(colours[i]);
 }
 
 void MainWindow::ChangeColor1Click(QAction* sender)
@@ -302,14 +267,14 @@ void MainWindow::ChangeColor1Click(QAction* sender)
     if (selected) {
         TabSelectedColor = value;
         TabSet1->SetSelectedColor(*chosen);
-        WriteToIniI("Tabs", "SelectedColor", value);
     } else {
         TabUnselectedColor = value;
         TabSet1->SetUnselectedColor(*chosen);
-        WriteToIniI("Tabs", "UnselectedColor", value);
     }
-    // 4.
-    SaveCustomPalette();
+    std::array<int, 16> custom{};
+    for (std::size_t i = 0; i < custom.size(); ++i)
+        custom[i] = ValueFromColor(CustomColors[i]);
+    store_->SaveTabColor(selected, value, custom);
 }
 
 } // namespace kex

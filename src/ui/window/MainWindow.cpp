@@ -16,7 +16,6 @@
 
 #include "ui/dialogs/Dialogs.h"
 #include "ui/widgets/Pictures.h"
-#include "core/config/Settings.h"
 #include "core/window/Startup.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
@@ -291,176 +290,58 @@ void MainWindow::BuildMenus()
 
 void MainWindow::FormCreate()
 {
-    // 1.
+    // The machine and the command line.
     StartTime = platform_.Now();
     QSize screen = platform_.ScreenSize();
     ScreenWidth = screen.width();
     ScreenHeight = screen.height();
+    ScreenButtons = ScreenButtonsFor(ScreenWidth);
     DefaultTop = DefaultTopFor(ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
-    // 2.
     StartingUp = 1;
     MoveIsMove = 0;
     PasswordKey = "Main";
-    // 3.
     AppDir = platform_.AppDir();
     dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
-    // 4.
     PIN();
-    // 5.
     KeySelection = 0;
     GasGage();
-    // 6.
     LoadMsg = LoadMessageName(IniSuffix);
     PageUpdateMsg = PageUpdateMessageName(IniSuffix);
-    // 7.
     CaptionPrefix = "Zivar32 ";
-    for (const char* gone : {"UserResources1", "GDIResources1"})
-        if (QAction* a = MenuItem(gone))
-            delete a;
-    // 8.
-    MenuItem("HideGraph1")->setText("Tray &Icon on Launch");
-    MenuItem("IconState1")->setText("&Animate Tray Icon");
-    // 9.
-    if (!platform_.CdRomFound())
-        if (QAction* a = MenuItem("CDTray1"))
-            delete a;
-    // 10.
-    for (const char* name : {"Parameter1", "SoundLaunch1", "UnselectedColor1", "SelectedColor1", "LockoutModify1"})
-        MenuItem(name)->setEnabled(true);
-    // 11.
+    PrepareMenus();
     LaunchPermission = "No";
     FormCaption();
 
-    // 12. Every global key through one file object.
-    TNewIniFile ini(IniFileName());
-    const IniDocument& doc = ini.Document();
-    using namespace settings;
-    int firstTop = ReadSettingInt(doc, Top);
-    UserValue = ReadSetting(doc, User);
-    TrayOnLaunch = ReadSetting(doc, Hide);
-    StaySmallSetting = ReadSetting(doc, StaySmall);
-    AnimateTray = ReadSetting(doc, IconState);
-    BarTop = ReadSettingInt(doc, Top, DefaultTop);
-    BarLeft = ReadSettingInt(doc, Left);
-    LockedLeft = ReadSettingInt(doc, ShrinkX);
-    LockedTop = ReadSettingInt(doc, ShrinkY);
-    int buttonCount = ReadSettingInt(doc, ButtonCount);
-    GraphLocked = ReadSetting(doc, LockedGraph);
-    OnTopState = ReadSetting(doc, OnTop);
-    ShrinkSetting = ReadSetting(doc, Shrink);
-    std::string checkExit = ReadSetting(doc, CheckExit);
-    std::string showHint = ReadSetting(doc, ShowHint);
-    WindowState = ReadSetting(doc, settings::WindowState);
-    GaugeType = ReadSetting(doc, settings::GaugeType, std::string(1, AppDir.empty() ? 'C' : AppDir[0]) + "HardDrive");
-    std::string twelveHour = ReadSetting(doc, TwelveHour);
-    std::string display = ReadSetting(doc, Display);
-    TimeSoundFile = ReadSetting(doc, SoundFile);
-    TimeSoundFile2 = ReadSetting(doc, SoundFile2);
-    std::string sound = ReadSetting(doc, Sound);
-    std::string sound2 = ReadSetting(doc, Sound2);
-    TabSelectedColor = ReadSettingInt(doc, SelectedColor);
-    TabUnselectedColor = ReadSettingInt(doc, UnselectedColor);
-    WriteSetting(ini, Run, "Yes");
+    // Every start-up setting from one read of the file.
+    store_ = std::make_unique<BarStore>(IniFileName(), Passwords());
+    settings_ = store_->Start(Machine());
+    CheckPassword(settings_.user);
+    GaugeType = settings_.gaugeType;
+    ButtonsPerPage = settings_.buttonsPerPage;
+    FirstStart = settings_.firstStart;
+    BarTop = settings_.barTop;
+    BarLeft = settings_.barLeft;
+    TabSelectedColor = settings_.selectedTabColor;
+    TabUnselectedColor = settings_.unselectedTabColor;
+    ApplyClockSettings();
+    ApplyMenuSettings();
 
-    // 13.
-    CheckPassword(UserValue);
-    GaugeType = NormaliseGaugeType(GaugeType);
-
-    // 14.
-    if (twelveHour == "No")
-        MenuItem("Clock1")->setChecked(false);
-    MenuItem("OnHour1")->setChecked(display == "Hour");
-    if (display == "HalfHour")
-        MenuItem("OnHalfHour1")->setChecked(true);
-    auto soundItem = [&](const char* name, const QString& caption, const std::string& flag, const std::string& file) {
-        QAction* a = MenuItem(name);
-        if (flag == "Yes") {
-            a->setChecked(true);
-            a->setText(caption + " = " + QString::fromStdString(file.substr(file.rfind('/') + 1)));
-        } else if (flag == "No") {
-            a->setChecked(false);
-        }
-    };
-    soundItem("TimeSound1", "Hour &Sound", sound, TimeSoundFile);
-    soundItem("TimeSound2", "H&alf Hour Sound", sound2, TimeSoundFile2);
-    if (showHint == "Yes") {
-        SetHints();
-        MenuItem("ShowHint1")->setChecked(true);
-    } else if (showHint == "No") {
-        MenuItem("ShowHint1")->setChecked(false);
-    }
-
-    // 15. What the screen allows.
-    ScreenButtons = ScreenButtonsFor(ScreenWidth);
-    if (ScreenButtons == 16)
-        for (const char* name : {"PButton16", "PButton21"})
-            if (QAction* a = MenuItem(name))
-                delete a;
-    ButtonsPerPage = buttonCount == 0 ? 16 : buttonCount;
-    if (ButtonsPerPage != 16 && ButtonsPerPage != 21)
-        ButtonsPerPage = 16; // a page holds 16 or 21 buttons; anything else is a damaged value
-
-    // 16. First start.
-    FirstStart = firstTop == -50;
-    if (FirstStart && buttonCount == 0)
-        ButtonsPerPage = ScreenButtons == 0 ? 16 : ScreenButtons; // a tiny screen still gets pages of 16
-
-    // 17.
-    if (QAction* gauge = MenuItem(QString::fromStdString(GaugeType)))
-        gauge->setChecked(true);
-
-    // 18.
-    MenuItem("ConfirmExit1")->setChecked(checkExit == "Yes");
-    TrayHint = "Kexbar32 " + IniSuffix + TrayHintTail;
-    MenuItem("HideGraph1")->setChecked(TrayOnLaunch == "Yes");
-    if (AnimateTray == "Yes")
-        MenuItem("IconState1")->setChecked(true);
-    else if (AnimateTray == "No")
-        MenuItem("IconState1")->setChecked(false);
-
-    // 19.
     CreateButtons();
     ApplyTabColors();
-
-    // 20. - 23. Geometry and shape.
-    SmallActive = "No";
-    ShrinkNow = ShrinkSetting;
-    if (GraphLocked == "Yes")
-        MenuItem("LockGraphLocation1")->setChecked(true);
-    MenuItem("ShrinkOnLaunch1")->setChecked(ShrinkSetting == "Yes");
-    std::string rememberedOnTop = OnTopState;
-    if (StaySmallSetting == "Yes") {
-        MenuItem("StaySmall")->setChecked(true);
-        if (TrayOnLaunch != "Yes")
-            OnTopState = "Yes";
-    } else {
-        MenuItem("StaySmall")->setChecked(false);
-    }
-    ApplyShape();
-    RequestedButtons = ButtonsPerPage;
-    if (WindowState == "Min")
-        setWindowState(windowState() | Qt::WindowMinimized);
-    else
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-
-    // 24.
-    setAcceptDrops(true);
-    move(BarLeft, BarTop);
-
-    // 25.
+    ApplyPlace();
     Load();
 
-    // 26.
-    if (StaySmallSetting == "Yes") {
-        if (rememberedOnTop == "No" && TrayOnLaunch != "Yes") {
-            OnTopState = "No";
+    // A bar that stays small starts small; on top only when it does not start in the
+    // tray or was on top before.
+    if (settings_.staySmall) {
+        if (!rememberedOnTop_ && !settings_.trayOnLaunch) {
+            settings_.onTop = false;
             MenuItem("StayonTop1")->setChecked(false);
             FullHeight = FramedHeight;
         }
         ShrinkNow = "No";
         SmallSize();
     }
-    // 27.
     SetScreenCursor(crDefault);
     FormCaption();
     // A first start stores the bar's place once it stands, so that the next start is
@@ -468,6 +349,92 @@ void MainWindow::FormCreate()
     locationStored_ = !FirstStart;
     if (FirstStart)
         saveLocationTimer_->start();
+}
+
+StartupMachine MainWindow::Machine() const
+{
+    StartupMachine machine;
+    machine.defaultTop = DefaultTop;
+    machine.screenButtons = ScreenButtons;
+    machine.appDrive = AppDir.empty() ? 'C' : AppDir[0];
+    return machine;
+}
+
+void MainWindow::PrepareMenus()
+{
+    // Items this system does not offer, captions of its own, and the items enabled
+    // once the bar stands.
+    for (const char* gone : {"UserResources1", "GDIResources1"})
+        if (QAction* a = MenuItem(gone))
+            delete a;
+    MenuItem("HideGraph1")->setText("Tray &Icon on Launch");
+    MenuItem("IconState1")->setText("&Animate Tray Icon");
+    if (!platform_.CdRomFound())
+        if (QAction* a = MenuItem("CDTray1"))
+            delete a;
+    for (const char* name : {"Parameter1", "SoundLaunch1", "UnselectedColor1", "SelectedColor1", "LockoutModify1"})
+        MenuItem(name)->setEnabled(true);
+    // A screen that allows only 16 buttons offers no switch.
+    if (ScreenButtons == 16)
+        for (const char* name : {"PButton16", "PButton21"})
+            if (QAction* a = MenuItem(name))
+                delete a;
+}
+
+void MainWindow::ApplyClockSettings()
+{
+    if (!settings_.twelveHour)
+        MenuItem("Clock1")->setChecked(false);
+    MenuItem("OnHour1")->setChecked(settings_.display == ClockDisplay::Hour);
+    if (settings_.display == ClockDisplay::HalfHour)
+        MenuItem("OnHalfHour1")->setChecked(true);
+    auto soundItem = [&](const char* name, const QString& caption, std::optional<bool> on, const std::string& file) {
+        QAction* a = MenuItem(name);
+        if (on == true) {
+            a->setChecked(true);
+            a->setText(caption + " = " + QString::fromStdString(file.substr(file.rfind('/') + 1)));
+        } else if (on == false) {
+            a->setChecked(false);
+        }
+    };
+    soundItem("TimeSound1", "Hour &Sound", settings_.hourSound, settings_.hourSoundFile);
+    soundItem("TimeSound2", "H&alf Hour Sound", settings_.halfHourSound, settings_.halfHourSoundFile);
+}
+
+void MainWindow::ApplyMenuSettings()
+{
+    if (settings_.showHints == true)
+        SetHints();
+    if (settings_.showHints)
+        MenuItem("ShowHint1")->setChecked(*settings_.showHints);
+    if (QAction* gauge = MenuItem(QString::fromStdString(GaugeType)))
+        gauge->setChecked(true);
+    MenuItem("ConfirmExit1")->setChecked(settings_.checkExit);
+    TrayHint = "Kexbar32 " + IniSuffix + TrayHintTail;
+    MenuItem("HideGraph1")->setChecked(settings_.trayOnLaunch);
+    MenuItem("IconState1")->setChecked(settings_.animateTray);
+    if (settings_.graphLocked)
+        MenuItem("LockGraphLocation1")->setChecked(true);
+    MenuItem("ShrinkOnLaunch1")->setChecked(settings_.shrinkOnLaunch);
+    MenuItem("StaySmall")->setChecked(settings_.staySmall);
+}
+
+void MainWindow::ApplyPlace()
+{
+    // The shape, on top and framed, then the place and the window state.
+    SmallActive = false;
+    ShrinkNow = settings_.shrinkOnLaunch ? "Yes" : "No";
+    rememberedOnTop_ = settings_.onTop;
+    if (settings_.staySmall && !settings_.trayOnLaunch)
+        settings_.onTop = true;
+    ApplyShape();
+    RequestedButtons = ButtonsPerPage;
+    if (settings_.minimised)
+        setWindowState(windowState() | Qt::WindowMinimized);
+    else
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    setAcceptDrops(true);
+    move(BarLeft, BarTop);
 }
 
 void MainWindow::PIN()
@@ -518,7 +485,7 @@ void MainWindow::ApplyShape()
     in.CyMenu = platform_.SystemMetric(TSystemMetric::SM_CYMENU);
     in.CyMenuSize = platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE);
     in.BarTop = BarTop;
-    in.OnTop = OnTopState == "Yes";
+    in.OnTop = settings_.onTop;
     TBarGeometry g = ComputeGeometry(in);
     PageWidth = g.PageWidth;
     BareHeight = g.BareHeight;
@@ -579,11 +546,7 @@ void MainWindow::SaveLocation()
     BarTop = y();
     BarLeft = x();
     bool minimised = windowState() & Qt::WindowMinimized;
-    TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
-        d.WriteInteger(settings::Top.section, settings::Top.key, BarTop);
-        d.WriteInteger(settings::Left.section, settings::Left.key, BarLeft);
-        d.WriteString(settings::WindowState.section, settings::WindowState.key, minimised ? "Min" : "Norm");
-    });
+    store_->SaveLocation(BarTop, BarLeft, minimised);
 }
 
 void MainWindow::moveEvent(QMoveEvent* event)
@@ -591,13 +554,13 @@ void MainWindow::moveEvent(QMoveEvent* event)
     QWidget::moveEvent(event);
     // While a window is being mapped it may pass through positions of the window
     // manager's making; the place is taken once the moves have settled.
-    if (StartingUp == 0 && SmallActive != "Yes" && !destroyed_)
+    if (StartingUp == 0 && !SmallActive && !destroyed_)
         saveLocationTimer_->start();
 }
 
 void MainWindow::LocationSettled()
 {
-    if (StartingUp != 0 || SmallActive == "Yes" || destroyed_)
+    if (StartingUp != 0 || SmallActive || destroyed_)
         return;
     // Not a move: the bar stands where it was placed (and its place is stored).
     if (x() == BarLeft && y() == BarTop && locationStored_)
@@ -606,8 +569,8 @@ void MainWindow::LocationSettled()
     locationStored_ = true;
 }
 
-void MainWindow::AppMin() { WriteToIniS("Window", "State", "Min"); }
-void MainWindow::AppNorm() { WriteToIniS("Window", "State", "Norm"); }
+void MainWindow::AppMin() { store_->SaveWindowState(true); }
+void MainWindow::AppNorm() { store_->SaveWindowState(false); }
 
 void MainWindow::changeEvent(QEvent* event)
 {
@@ -621,24 +584,6 @@ void MainWindow::changeEvent(QEvent* event)
         Guarded([this] { AppMin(); });
     else if (wasMin && !isMin)
         Guarded([this] { AppNorm(); });
-}
-
-// ------------------------------------------------------------------ one-shot INI access
-
-void MainWindow::WriteToIniS(const std::string& section, const std::string& key, const std::string& value)
-{
-    TNewIniFile(IniFileName()).WriteString(section, key, value);
-}
-
-void MainWindow::WriteToIniI(const std::string& section, const std::string& key, int value)
-{
-    TNewIniFile(IniFileName()).WriteInteger(section, key, value);
-}
-
-void MainWindow::ReadFromIniS(const std::string& section, const std::string& key, std::string& value,
-                          const std::string& def)
-{
-    value = TNewIniFile(IniFileName()).ReadString(section, key, def);
 }
 
 // ------------------------------------------------------------------ close, help, messages

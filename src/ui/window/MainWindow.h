@@ -19,6 +19,7 @@
 
 #include <sys/types.h>
 
+#include "core/bar/BarStore.h"
 #include "core/config/NewIniFile.h"
 #include "core/pages/ButtonRecord.h"
 #include "core/pages/PageShift.h"
@@ -56,7 +57,7 @@ public:
     // ---- app/: start-up and main window lifecycle (UKexbar.cpp)
     void FormCreate();
     // A bar that starts small in the tray is not shown when the message loop starts.
-    bool StartsHidden() const { return StaySmallSetting == "Yes" && TrayOnLaunch == "Yes"; }
+    bool StartsHidden() const { return settings_.staySmall && settings_.trayOnLaunch; }
     void PIN();
     std::string NetUser();
     void FormCaption();
@@ -69,9 +70,6 @@ public:
     void Exit1Click();
     void AppMessage(const std::string& name, int wParam);
     void ApplyShape();
-    void WriteToIniS(const std::string& section, const std::string& key, const std::string& value);
-    void WriteToIniI(const std::string& section, const std::string& key, int value);
-    void ReadFromIniS(const std::string& section, const std::string& key, std::string& value, const std::string& def);
     std::string IniFileName() const;
     void SetScreenCursor(int cursor);
     int ScreenCursor() const { return screenCursor_; }
@@ -91,7 +89,6 @@ public:
     TSpeedButton* FindButton(const std::string& name) const;
     int PageCount() const;
     void ReadButtonInfo(int n);
-    void WriteButtonInfo(int n);
     void EraseButtonInfo(int n);
     void WriteMoveInfo();
     void MoveCompare();
@@ -114,19 +111,20 @@ public:
     void AddPage();
     void ChangeColor1Click(QAction* sender);
     void GetCustomPalette();
-    void SaveCustomPalette();
     void PageNameKeyDown(int key);
     void CloseEditor();
     void BroadcastLoad();
 
     // ---- launch/: launch engine
     void ButtonClick(TSpeedButton* button);
-    void Launch(const std::string& programText, const std::string& parameters, const std::string& workingDirectory);
+    // description: the button's, for the recent list (empty for the Run button).
+    void Launch(const std::string& programText, const std::string& parameters, const std::string& workingDirectory,
+                const std::string& description);
     void RunButtonClick();
     void AppActive32();
     void FileCopy(const std::string& source, const std::string& destination);
     // Browses for the program of an empty button and stores it; answers the program.
-    std::string BrowseForProgram(const std::string& key, std::string& parameters);
+    std::string BrowseForProgram(int n, std::string& parameters);
 
     // ---- later subsystems (small mode, tray, recent list, passwords)
     void SmallSize();
@@ -162,17 +160,9 @@ public:
     int BarTop = 0, BarLeft = 0;
     int FullWidth = 0, FullHeight = 0;
     int HorzScrollRange = 0;
-    std::string OnTopState = "No";
-    std::string SmallActive = "No";
-    std::string ShrinkSetting = "Yes", ShrinkNow = "Yes";
-    std::string TrayOnLaunch = "No";
-    std::string AnimateTray = "No";
-    std::string GraphLocked = "No";
+    bool SmallActive = false;
+    std::string ShrinkNow = "Yes";
     std::string GaugeType;
-    std::string WindowState = "Norm";
-    std::string StaySmallSetting = "No";
-    std::string UserValue;
-    int LockedLeft = 0, LockedTop = 0;
     QDateTime StartTime;
     std::string CurrentButton;
     int TabSelectedColor = 12632256, TabUnselectedColor = 8421376;
@@ -180,7 +170,6 @@ public:
     int KeySelection = 0; // the keyboard selection's button number
     std::string TrayHint;
     std::string ButtonHintText, GaugeMouseHint, GaugeHintSuffix, TrayHintTail;
-    std::string TimeSoundFile, TimeSoundFile2;
     std::string PasswordKey = "Main";
     std::string EnteredPassword;
     std::string LockMarker = "NilK305";
@@ -191,7 +180,6 @@ public:
     ButtonRecord PendingRecord;
     int MoveSource = 0;
     int MoveIsMove = 0;
-    std::string HeldPassword;
 
     // Page management
     std::string EditMode;
@@ -242,6 +230,12 @@ private:
                      std::function<void(QAction*)> handler = nullptr);
     QMenu* AddSubMenu(QMenu* menu, const QString& name, const QString& caption);
     void ConnectHandler(QAction* action, std::function<void(QAction*)> handler);
+    // The start-up pass in parts, each applying what the start-up settings say.
+    StartupMachine Machine() const;
+    void PrepareMenus();
+    void ApplyMenuSettings();
+    void ApplyClockSettings();
+    void ApplyPlace();
     void SetHints();
     void ClearPages();
     void ApplyTabColors();
@@ -249,6 +243,9 @@ private:
 
     TPlatform& platform_;
     TDialogs& dialogs_;
+    std::unique_ptr<BarStore> store_;
+    StartupSettings settings_; // as read at the start, changed by the menus since
+    bool rememberedOnTop_ = false; // the stored on-top state before stay-small put the bar on top
     std::vector<std::string> args_;
     int screenCursor_ = crDefault;
     bool destroyed_ = false;
