@@ -21,6 +21,8 @@
 #include "pages/SpeedButton.h"
 #include "pages/TabSet.h"
 #include "platform/TPlatform.h"
+#include "ui/widgets/EnhancedGauge.h"
+#include "ui/widgets/Eyes.h"
 
 namespace kex {
 
@@ -85,18 +87,26 @@ void TForm1::BuildControls()
     Panel1->setGeometry(0, 0, kPanelWidth, kPanelHeight);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel1->setAutoFillBackground(true);
-    Gauge1 = new QWidget(Panel1);
+    Gauge1 = new TEnhancedGauge(Panel1);
     Gauge1->setObjectName("Gauge1");
     Gauge1->setGeometry(2, 1, 39, 15);
-    Gauge1->setAutoFillBackground(true);
-    QPalette gp = Gauge1->palette();
-    gp.setColor(QPalette::Window, QColor(0x80, 0, 0));   // maroon
-    gp.setColor(QPalette::WindowText, QColor(0, 0xFF, 0)); // lime
-    Gauge1->setPalette(gp);
-    Eyes = new QWidget(Panel1);
+    Gauge1->SetBorderStyle(TBorderStyle::bsNone);
+    Gauge1->SetForeColor(QColor(0, 0xFF, 0)); // lime
+    Gauge1->SetBackColor(QColor(0x80, 0, 0)); // maroon
+    Gauge1->SetAlignment(TAlignment::taCenter);
+    QFont gaugeFont;
+    gaugeFont.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
+    gaugeFont.setPixelSize(12);
+    Gauge1->setFont(gaugeFont);
+    Eyes = new TEyes(Panel1, [this] { return platform_.CursorPos(); });
     Eyes->setObjectName("Eyes");
     Eyes->setGeometry(2, 1, 40, 16);
+    Eyes->SetActive(false);
+    Eyes->SetPupilColor(Qt::blue);
     Eyes->hide();
+    for (TGraphicControl* control : std::initializer_list<TGraphicControl*>{Gauge1, Eyes})
+        connect(control, &TGraphicControl::PopupRequested, this,
+                [this](QMenu* menu, const QPoint& pos) { Guarded([&] { dialogs_.Popup(menu, pos); }); });
 
     HelpButton = new QToolButton(Content);
     HelpButton->setObjectName("HelpButton");
@@ -252,7 +262,10 @@ void TForm1::BuildMenus()
     checkable(AddItem(graph, "GDIResources1", "Graph GDI Resources"));
     checkable(AddItem(graph, "ProgTime1", "Show Program Timer"));
     checkable(AddItem(graph, "ShowTime1", "Show Time"));
-    checkable(AddItem(graph, "Eyes1", "Show Eyes"));
+    checkable(AddItem(graph, "Eyes1", "Show Eyes", [this](QAction*) { Eyes1Click(); }));
+    // A source shows in the menu once the bar can display it.
+    for (const char* name : {"SystemMemory1", "ProgTime1", "ShowTime1"})
+        graph->findChild<QAction*>(name)->setVisible(false);
     QMenu* clock = AddSubMenu(PopupMenu3, "ClockOptions1", "&Clock Options Menu");
     checkable(AddItem(clock, "Clock1", "12 Hour &Clock"), true);
     checkable(AddItem(clock, "OnHalfHour1", "Show on the Hour && &Half Hour"));
@@ -270,6 +283,8 @@ void TForm1::BuildMenus()
     AddItem(modify, "Exit1", "&Exit", [this](QAction*) { Exit1Click(); });
     checkable(AddItem(modify, "LockGraphLocation1", "Lock Graph &Location"));
     checkable(AddItem(PopupMenu3, "LockoutModify1", "Lockout &Modify"))->setEnabled(false);
+    Gauge1->SetPopupMenu(PopupMenu3);
+    Eyes->SetPopupMenu(PopupMenu3);
 
     // The exit options.
     PopupMenu4 = new QMenu(this);
@@ -408,6 +423,8 @@ void TForm1::FormCreate()
     // 17.
     if (QAction* gauge = MenuItem(QString::fromStdString(GaugeType)))
         gauge->setChecked(true);
+    if (MenuItem("Eyes1")->isChecked())
+        ShowEyes();
 
     // 18.
     MenuItem("ConfirmExit1")->setChecked(checkExit == "Yes");

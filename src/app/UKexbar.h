@@ -35,6 +35,8 @@ class QToolButton;
 namespace kex {
 
 class TDialogs;
+class TEnhancedGauge;
+class TEyes;
 class TPlatform;
 class TSpeedButton;
 class TTabSet;
@@ -141,6 +143,11 @@ public:
     // Where button passwords travel with records; none until passwords are kept.
     PasswordCarrier* Passwords() { return nullptr; }
     void GasGage();
+    // The gauge panel's sources (status/GaugeSources.cpp): "Show Eyes", and the
+    // clearing of every source's check mark that each source item begins with.
+    void Eyes1Click();
+    void UnCheck();
+    void ShowEyes();
     void CheckPassword(const std::string& name);
     bool ModifyLocked() const { return LockMarker != "NilK305"; }
 
@@ -207,8 +214,8 @@ public:
     // ---- controls
     QWidget* Content = nullptr; // everything but the horizontal scroll bar
     QFrame* Panel1 = nullptr;
-    QWidget* Gauge1 = nullptr;
-    QWidget* Eyes = nullptr;
+    TEnhancedGauge* Gauge1 = nullptr;
+    TEyes* Eyes = nullptr;
     QToolButton* HelpButton = nullptr;
     QToolButton* RunButton = nullptr;
     QStackedWidget* Notebook1 = nullptr;

@@ -1,1 +1,2 @@
 target_sources(kexui PRIVATE src/status/SmallMode.cpp)
+target_sources(kexui PRIVATE src/status/GaugeSources.cpp)
