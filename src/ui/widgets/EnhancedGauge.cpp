@@ -3,12 +3,49 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <QtMath>
+
+#include <cmath>
 
 namespace kex {
 
 namespace {
 
 QPoint ToQPoint(TPoint p) { return QPoint(p.X, p.Y); }
+
+// The sector of the ellipse just drawn in bounds, filled and outlined in the pen's
+// colour: the same ellipse again, clipped to the wedge between the two radii, so that
+// its curved edge covers exactly the ellipse's pixels (Qt's own pie follows a slightly
+// different curve and leaves specks of the first fill at the rim).
+void DrawSector(QPainter& p, const QRect& bounds, const TArc& arc)
+{
+    const QPointF centre = QRectF(bounds).center();
+    const double rx = bounds.width() / 2.0, ry = bounds.height() / 2.0;
+    // The point at a direction on the ellipse grown by `scale` and `pad` pixels.
+    auto along = [&](double degrees, double scale, double pad) {
+        const double t = qDegreesToRadians(degrees);
+        return centre + QPointF((scale * rx + pad) * std::cos(t), -(scale * ry + pad) * std::sin(t));
+    };
+    const double start = arc.start16 / 16.0, span = arc.span16 / 16.0;
+    p.save();
+    p.setBrush(p.pen().color());
+    if (span < 360) {
+        // A fan reaching well beyond the rim, in steps of at most 10 degrees.
+        QPainterPath wedge(centre);
+        const int steps = int(std::ceil(span / 10));
+        for (int i = 0; i <= steps; ++i)
+            wedge.lineTo(along(start + span * i / steps, 2, 2));
+        wedge.closeSubpath();
+        p.setClipPath(wedge);
+    }
+    p.drawEllipse(bounds);
+    p.restore();
+    if (span < 360) {
+        p.drawLine(centre, along(start, 1, 0));
+        p.drawLine(centre, along(start + span, 1, 0));
+    }
+}
 
 } // namespace
 
@@ -92,11 +129,8 @@ QImage TEnhancedGauge::Frame() const
             const QRect bounds = OutlineBounds(l.ellipse);
             if (kind_ == TGaugeKind::gkPie) {
                 p.drawEllipse(bounds);
-                if (l.sector) {
-                    const TArc arc = SectorArc(l.ellipse, l.radial1, l.radial2);
-                    p.setBrush(foreColor_);
-                    p.drawPie(bounds, arc.start16, arc.span16);
-                }
+                if (l.sector)
+                    DrawSector(p, bounds, SectorArc(l.ellipse, l.radial1, l.radial2));
             } else {
                 const TArc arc = SectorArc(l.ellipse, l.radial1, l.radial2);
                 p.drawPie(bounds, arc.start16, arc.span16);
