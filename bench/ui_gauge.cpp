@@ -13,6 +13,17 @@ namespace {
 
 using namespace kex;
 
+// The widgets need an application; it draws offscreen unless a platform is chosen.
+void EnsureApplication()
+{
+    static int argc = 1;
+    static char name[] = "bench_ui_gauge";
+    static char* argv[] = {name, nullptr};
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static QApplication app(argc, argv);
+}
+
 void Configure(TEnhancedGauge& g, TGaugeKind kind)
 {
     g.resize(39, 15);
@@ -30,6 +41,7 @@ void Configure(TEnhancedGauge& g, TGaugeKind kind)
 
 void BM_GaugeFrame(benchmark::State& state)
 {
+    EnsureApplication();
     TEnhancedGauge g;
     Configure(g, TGaugeKind(state.range(0)));
     for (auto _ : state)
@@ -39,6 +51,7 @@ BENCHMARK(BM_GaugeFrame)->DenseRange(0, 4)->ArgName("kind")->Unit(benchmark::kMi
 
 void BM_GaugeRepaint(benchmark::State& state)
 {
+    EnsureApplication();
     TEnhancedGauge g;
     Configure(g, TGaugeKind::gkHorizontalBar);
     g.show();
@@ -54,15 +67,4 @@ BENCHMARK(BM_GaugeRepaint)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+BENCHMARK_MAIN();

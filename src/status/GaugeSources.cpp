@@ -35,9 +35,10 @@ void TForm1::Eyes1Click()
     UnCheck();
     MenuItem("Eyes1")->setChecked(true);
     GaugeType = "Eyes1";
+    // The eyes show what the menu says even when the choice cannot be stored.
+    ShowEyes();
     TNewIniFile ini(IniFileName());
     WriteSetting(ini, settings::GaugeType, GaugeType);
-    ShowEyes();
 }
 
 } // namespace kex

@@ -32,19 +32,14 @@ void TEyes::SetActive(bool active)
     Invalidate();
 }
 
-void TEyes::SetEyeColor(const QColor& color)
-{
-    if (color == eyeColor_)
-        return;
-    eyeColor_ = color;
-    Invalidate();
-}
+void TEyes::SetEyeColor(const QColor& color) { ChangeColor(eyeColor_, color); }
+void TEyes::SetPupilColor(const QColor& color) { ChangeColor(pupilColor_, color); }
 
-void TEyes::SetPupilColor(const QColor& color)
+void TEyes::ChangeColor(QColor& field, const QColor& color)
 {
-    if (color == pupilColor_)
+    if (color == field)
         return;
-    pupilColor_ = color;
+    field = color;
     Invalidate();
 }
 

@@ -45,6 +45,7 @@ protected:
 private:
     // Forgets the pupils and the pointer, so that the next tick draws them anew.
     void Invalidate();
+    void ChangeColor(QColor& field, const QColor& color);
     // The pupil ellipse's bounds around its centre.
     TRect PupilBounds(const QPoint& centre) const;
 
