@@ -70,14 +70,6 @@ TEST(GaugeRange, SettersClampRepaintOnlyOnPercentChangesAndRejectReversedRanges)
     }
 }
 
-TEST(GaugeRange, LengthsArePercentagesOfThemselvesWithoutFloatingPointLoss)
-{
-    EXPECT_EQ(ScaleToLength(100, 29), 29); // 100 x 0.29 in floating point is 28.999...
-    EXPECT_EQ(ScaleToLength(50, 58), 29);
-    EXPECT_EQ(ScaleToLength(99, 45), 44);
-    EXPECT_EQ(ScaleToLength(40, 100), 40);
-}
-
 TEST(GaugeLayout, BarsPieAndNeedleFollowTheDrawingRules)
 {
     using K = TGaugeKind;
@@ -93,6 +85,8 @@ TEST(GaugeLayout, BarsPieAndNeedleFollowTheDrawingRules)
     EXPECT_EQ(hb.R, (TRect{1, 1, 99, 99}));
     EXPECT_EQ(hb.fill, (TRect{1, 1, 44, 99}));
     EXPECT_EQ(GaugeLayout(K::gkHorizontalBar, B::bsSingle, 100, 100, 100).fill, (TRect{1, 1, 99, 99}));
+    // 100 x 0.29 in floating point is 28.999...: the length is computed exactly.
+    EXPECT_EQ(GaugeLayout(K::gkHorizontalBar, B::bsNone, 99, 10, 29).fill, (TRect{0, 0, 29, 11}));
     // A full vertical bar leaves its top row.
     EXPECT_EQ(GaugeLayout(K::gkVerticalBar, B::bsNone, 39, 15, 100).fill, (TRect{0, 1, 40, 16}));
     EXPECT_EQ(GaugeLayout(K::gkVerticalBar, B::bsSingle, 100, 100, 45).fill, (TRect{1, 55, 99, 99}));
@@ -169,8 +163,6 @@ TEST(Eyes, GeometryOfTheBarsEyesAndSmallSizes)
     EXPECT_EQ(g.CentreY, 8);
     EXPECT_EQ(g.Rx, 7.5);
     EXPECT_EQ(g.Ry, 6);
-    EXPECT_EQ(EyesGeometry(100, 100).PupilRadius, 10);
-    EXPECT_EQ(EyesGeometry(100, 100).Margin, 11);
     EXPECT_EQ(EyesGeometry(10, 40).PupilRadius, 1);
     EXPECT_EQ(EyesGeometry(40, 10).PupilRadius, 1);
     EXPECT_EQ(EyesHeightFor(40, 60), 40);
