@@ -101,7 +101,8 @@ void TEyes::paintEvent(QPaintEvent*)
     p.setPen(QPen(eyeColor_, 1));
     p.setBrush(eyeColor_);
     for (const TRect& e : geometry_.Eye)
-        p.drawEllipse(OutlineBounds(e));
+        if (!e.Empty()) // a control two pixels wide has no room for its left eye
+            p.drawEllipse(OutlineBounds(e));
     if (!pupils_)
         return;
     p.setPen(QPen(pupilColor_, 1));
