@@ -3,6 +3,7 @@
 #include "app/HelpWindow.h"
 
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
@@ -115,17 +116,41 @@ void TQtDialogs::Notify(const std::string& text)
     box->show();
 }
 
+void TQtDialogs::AddHelpButton(QDialog& dialog, int helpContext)
+{
+    if (helpContext == 0)
+        return;
+    auto* box = dialog.findChild<QDialogButtonBox*>();
+    if (!box)
+        return;
+    // Help shows the topic and leaves the dialog open.
+    box->addButton(QDialogButtonBox::Help);
+    QObject::connect(box, &QDialogButtonBox::helpRequested, &dialog, [this, helpContext] { ShowHelp(helpContext); });
+}
+
 std::vector<std::string> TQtDialogs::OpenFiles(const TOpenDialogOptions& options)
 {
     QFileDialog dialog(owner_, QString::fromStdString(options.title), QString::fromStdString(options.initialDir),
                        QtFileFilter(options.filter));
+    // Qt's own dialog, whose buttons take the Help button.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(options.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // "Programs" shows executable files: Linux programs have no extension to match.
+    // "Programs" shows executable files (Linux programs have no extension to match),
+    // "All Files" every file.
     if (options.filter.rfind("Programs|", 0) == 0) {
-        dialog.setNameFilters(QStringList() << "Programs (*)" << "All Files (*)");
-        dialog.setFilter(QDir::AllDirs | QDir::Executable | QDir::Files | QDir::NoDotAndDotDot);
+        const QString programs = "Programs (*)";
+        dialog.setNameFilters(QStringList() << programs << "All Files (*)");
+        auto apply = [&dialog, programs](const QString& nameFilter) {
+            QDir::Filters shown = QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot;
+            if (nameFilter == programs)
+                shown |= QDir::Executable;
+            dialog.setFilter(shown);
+        };
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, apply);
+        apply(programs);
     }
+    AddHelpButton(dialog, options.helpContext);
     std::vector<std::string> files;
     if (dialog.exec() == QDialog::Accepted)
         for (const QString& f : dialog.selectedFiles())
@@ -133,21 +158,27 @@ std::vector<std::string> TQtDialogs::OpenFiles(const TOpenDialogOptions& options
     return files;
 }
 
-std::optional<std::string> TQtDialogs::SelectDirectory(const std::string& title, const std::string& initialDir, int)
+std::optional<std::string> TQtDialogs::SelectDirectory(const std::string& title, const std::string& initialDir,
+                                                       int helpContext)
 {
-    QString dir = QFileDialog::getExistingDirectory(owner_, QString::fromStdString(title),
-                                                    QString::fromStdString(initialDir));
-    if (dir.isEmpty())
+    QFileDialog dialog(owner_, QString::fromStdString(title), QString::fromStdString(initialDir));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setFileMode(QFileDialog::Directory);
+    AddHelpButton(dialog, helpContext);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dir.toStdString();
+    return dialog.selectedFiles().front().toStdString();
 }
 
-std::optional<QColor> TQtDialogs::ChooseColor(const QColor& initial, std::array<QColor, 16>& customColors, int)
+std::optional<QColor> TQtDialogs::ChooseColor(const QColor& initial, std::array<QColor, 16>& customColors,
+                                              int helpContext)
 {
     for (int i = 0; i < 16; ++i)
         QColorDialog::setCustomColor(i, customColors[std::size_t(i)]);
     QColorDialog dialog(initial, owner_);
     dialog.setOption(QColorDialog::DontUseNativeDialog);
+    AddHelpButton(dialog, helpContext);
     bool accepted = dialog.exec() == QDialog::Accepted;
     for (int i = 0; i < 16; ++i)
         customColors[std::size_t(i)] = QColorDialog::customColor(i);
