@@ -5,6 +5,9 @@
 #include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QSortFilterProxyModel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -41,6 +44,36 @@ QString QtFileFilter(const std::string& filter)
     }
     return out.join(";;");
 }
+
+namespace {
+
+// The browse dialog's view of its folder: while "Programs" is chosen only folders and
+// executable files, with "All Files" everything. (QDir::Executable would hold for
+// every name filter of the dialog, and its model hides files whose details it has
+// not read yet.)
+class TProgramsOnly : public QSortFilterProxyModel {
+public:
+    void SetActive(bool active)
+    {
+        active_ = active;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (!active_ || !files)
+            return true;
+        const QFileInfo info(files->filePath(files->index(row, 0, parent)));
+        return info.isDir() || info.isExecutable();
+    }
+
+private:
+    bool active_ = true;
+};
+
+} // namespace
 
 TQtDialogs::TQtDialogs(QWidget* owner) : owner_(owner) {}
 
@@ -141,14 +174,10 @@ std::vector<std::string> TQtDialogs::OpenFiles(const TOpenDialogOptions& options
     if (options.filter.rfind("Programs|", 0) == 0) {
         const QString programs = "Programs (*)";
         dialog.setNameFilters(QStringList() << programs << "All Files (*)");
-        auto apply = [&dialog, programs](const QString& nameFilter) {
-            QDir::Filters shown = QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot;
-            if (nameFilter == programs)
-                shown |= QDir::Executable;
-            dialog.setFilter(shown);
-        };
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, apply);
-        apply(programs);
+        auto* view = new TProgramsOnly;
+        dialog.setProxyModel(view); // the dialog takes it over
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [view, programs](const QString& nameFilter) { view->SetActive(nameFilter == programs); });
     }
     AddHelpButton(dialog, options.helpContext);
     std::vector<std::string> files;
