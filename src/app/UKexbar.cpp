@@ -389,7 +389,7 @@ void TForm1::FormCreate()
     std::string sound2 = ReadSetting(doc, Sound2);
     TabSelectedColor = ReadSettingInt(doc, SelectedColor);
     TabUnselectedColor = ReadSettingInt(doc, UnselectedColor);
-    StartupWrite([&] { WriteSetting(ini, Run, "Yes"); });
+    WriteReportedOnce([&] { WriteSetting(ini, Run, "Yes"); });
     if (rebuilding_) {
         // A rebuild keeps the bar where it stands (another bar on this file may have
         // stored its own place meanwhile).
@@ -440,7 +440,7 @@ void TForm1::FormCreate()
     if (FirstStart && buttonCount == 0) {
         ButtonsPerPage = ScreenButtons == 0 ? 16 : ScreenButtons; // a tiny screen still gets pages of 16
         // Stored, so that the next start shows the buttons where this one put them.
-        StartupWrite([&] { WriteSetting(ini, ButtonCount, ButtonsPerPage); });
+        WriteReportedOnce([&] { WriteSetting(ini, ButtonCount, ButtonsPerPage); });
     }
 
     // 17.
@@ -642,8 +642,10 @@ void TForm1::LocationSettled()
     // Not a move: the bar stands where it was placed (and its place is stored).
     if (x() == BarLeft && y() == BarTop && locationStored_)
         return;
-    SaveLocation();
-    locationStored_ = true;
+    WriteReportedOnce([this] {
+        SaveLocation();
+        locationStored_ = true;
+    });
 }
 
 void TForm1::AppMin() { WriteToIniS("Window", "State", "Min"); }
@@ -772,14 +774,14 @@ void TForm1::Guarded(const std::function<void()>& handler)
     }
 }
 
-void TForm1::StartupWrite(const std::function<void()>& write)
+void TForm1::WriteReportedOnce(const std::function<void()>& write)
 {
     try {
         write();
     } catch (const std::exception& e) {
-        if (startupError_ == e.what())
+        if (writeError_ == e.what())
             return;
-        startupError_ = e.what();
+        writeError_ = e.what();
         dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
     }
 }

@@ -88,10 +88,10 @@ public:
     // Runs a handler; an error that escapes it is shown in an error box and the bar
     // goes on.
     void Guarded(const std::function<void()>& handler);
-    // A write the start-up pass or a load makes on its own: when it fails (a read-only
-    // configuration, an AppDir that cannot be written) the error is shown once and
-    // the bar goes on, read-only.
-    void StartupWrite(const std::function<void()>& write);
+    // A write the bar makes on its own (the start-up pass, a load, storing its place):
+    // when it fails (a read-only configuration, an AppDir that cannot be written) the
+    // error is shown once, not at every try, and the bar goes on, read-only.
+    void WriteReportedOnce(const std::function<void()>& write);
     QAction* MenuItem(const QString& name) const;
 
     // ---- pages/: grid, records, page management
@@ -289,7 +289,7 @@ private:
     bool locationStored_ = true;
     bool rebuilding_ = false; // the start-up pass runs again on a bar that stands
     PageLayout loadedLayout_;  // the layout of the file the bar shows
-    std::string startupError_; // the last start-up write error shown
+    std::string writeError_; // the last error of the bar's own writes shown
     std::map<int, TSpeedButton*> buttons_;
     std::set<int> iconDefaults_;
     std::vector<QAction*> unbuilt_; // menu items without a handler yet // buttons found without an icon while loading

@@ -131,7 +131,7 @@ void TForm1::Load()
     // "Default", in one rewrite.
     if (!toErase.empty() || !iconDefaults_.empty()) {
         std::vector<int> defaults(iconDefaults_.begin(), iconDefaults_.end());
-        StartupWrite([&] {
+        WriteReportedOnce([&] {
             ini.Modify([&](IniDocument& d) {
                 RecordStore s(d);
                 for (int n : toErase)
@@ -196,7 +196,7 @@ void TForm1::GlyphFromIcon(TSpeedButton* button, const std::string& program, int
             }
         }
         if (storeIcon)
-            Guarded([&] {
+            WriteReportedOnce([&] {
                 TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
                     d.WriteString("Icons", key, *storeIcon);
                     if (index > 0)

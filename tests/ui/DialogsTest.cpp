@@ -41,25 +41,20 @@ void WhileOpen(const std::function<void(QDialog&)>& inside)
 TEST(DialogsTest, FileDirectoryAndColourDialogsHaveAHelpButtonForTheirTopic)
 {
     RecordingDialogs dialogs;
+    auto openFiles = [&](const std::string& filter, int context) {
+        TOpenDialogOptions o;
+        o.filter = filter;
+        o.helpContext = context;
+        o.multiSelect = true;
+        dialogs.OpenFiles(o);
+    };
     struct Case {
         const char* what;
         int context;
         std::function<void()> open;
     } cases[] = {
-        {"open file", 24,
-         [&] {
-             TOpenDialogOptions o;
-             o.filter = "All Files|*.*";
-             o.helpContext = 24;
-             dialogs.OpenFiles(o);
-         }},
-        {"browse for a program", 29,
-         [&] {
-             TOpenDialogOptions o;
-             o.filter = "Programs|*.EXE|All Files|*.*";
-             o.helpContext = 29;
-             dialogs.OpenFile(o);
-         }},
+        {"open files", 24, [&] { openFiles("All Files|*.*", 24); }},
+        {"browse for a program", 29, [&] { openFiles("Programs|*.EXE|All Files|*.*", 29); }},
         {"directory", 28, [&] { dialogs.SelectDirectory("Select Working Directory", "/", 28); }},
         {"colour", 32,
          [&] {

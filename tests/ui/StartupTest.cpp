@@ -318,6 +318,9 @@ TEST_F(StartupTest, ReadOnlyConfigurationStartsABarThatWorksReadOnly)
         const std::string before = IniText();
         TForm1* f = nullptr;
         ASSERT_NO_THROW(f = &Start());
+        f->show();
+        f->move(50, 60); // the bar's own attempts to store its place
+        Pump();
         // The error is shown once, and the bar is there.
         ASSERT_EQ(dialogs.messages.size(), 1u);
         EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + Ini());
