@@ -1,8 +1,6 @@
 #include "app/UKexbar.h"
 
 #include <QAction>
-
-#include <algorithm>
 #include <QMoveEvent>
 #include <QCloseEvent>
 #include <QFrame>
@@ -15,6 +13,8 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
+
+#include <algorithm>
 
 #include "app/Dialogs.h"
 #include "app/Pictures.h"

@@ -802,6 +802,9 @@ TEST_F(PageTest, SynchronisedBarsFollowAPageChangeAtOnceAndARebuildKeepsTheBarIn
     f.AppMessage(f.LoadMsg, 1);
     EXPECT_EQ(f.TabSet1->Tabs(), QStringList({"Main", "Other", "Scripts"}));
     EXPECT_EQ(f.pos(), QPoint(300, 200));
+    // A tab colour kept beside the page names is no change of the pages.
+    dialogs.colors.push_back(QColor(10, 20, 30));
+    f.ChangeColor1Click(f.MenuItem("SelectedColor1"));
     dialogs.messages.clear();
     // A page command of this bar finds it current and tells the others.
     platform.broadcasts.clear();
