@@ -14,10 +14,13 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
+
 #include "app/Dialogs.h"
 #include "app/Pictures.h"
 #include "app/Settings.h"
 #include "app/Startup.h"
+#include "launch/CommandLine.h"
 #include "pages/SpeedButton.h"
 #include "pages/TabSet.h"
 #include "platform/TPlatform.h"
@@ -32,6 +35,8 @@ QColor ColorFromValue(int value)
 }
 
 int ValueFromColor(const QColor& color) { return color.red() | (color.green() << 8) | (color.blue() << 16); }
+
+QString MenuCaption(const std::string& text) { return QString::fromStdString(text).replace('&', "&&"); }
 
 TForm1::TForm1(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args, QWidget* parent)
     : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), args_(std::move(args))
@@ -123,7 +128,12 @@ void TForm1::BuildControls()
     RunButton->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(RunButton, &QToolButton::clicked, this, [this] { Guarded([this] { RunButtonClick(); }); });
     connect(RunButton, &QToolButton::customContextMenuRequested, this,
-            [this](const QPoint& pos) { Guarded([&] { dialogs_.Popup(PopupMenu5, RunButton->mapToGlobal(pos)); }); });
+            [this](const QPoint& pos) {
+                Guarded([&] {
+                    if (HasVisibleItems(PopupMenu5))
+                        dialogs_.Popup(PopupMenu5, RunButton->mapToGlobal(pos));
+                });
+            });
 
     TabSet1 = new TTabSet(Content);
     TabSet1->setObjectName("TabSet1");
@@ -184,6 +194,8 @@ QAction* TForm1::AddItem(QMenu* menu, const QString& name, const QString& captio
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
+    if (!handler)
+        unbuilt_.push_back(action);
     ConnectHandler(action, std::move(handler));
     return action;
 }
@@ -300,6 +312,22 @@ void TForm1::BuildMenus()
     AddItem(PopupMenu5, "CDTray1", "Open/Close CD Tray");
     AddItem(PopupMenu5, "ScreenSave1", "Activate Screen Saver");
     PopupMenu5->addSeparator()->setObjectName("Pop5Bar");
+
+    // An item whose subsystem is not built yet has nothing behind it: it is hidden, so
+    // that it promises nothing (a ticked "Password Protect" would stop every button
+    // without a word). Each subsystem shows its own items when it arrives.
+    for (QAction* item : unbuilt_)
+        item->setVisible(false);
+    for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5})
+        for (QMenu* sub : menu->findChildren<QMenu*>())
+            if (!HasVisibleItems(sub))
+                sub->menuAction()->setVisible(false);
+}
+
+bool HasVisibleItems(const QMenu* menu)
+{
+    const QList<QAction*> items = menu->actions();
+    return std::any_of(items.begin(), items.end(), [](QAction* a) { return a->isVisible() && !a->isSeparator(); });
 }
 
 // ------------------------------------------------------------------ start-up pass
@@ -318,7 +346,7 @@ void TForm1::FormCreate()
     PasswordKey = "Main";
     // 3.
     AppDir = platform_.AppDir();
-    dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
+    dialogs_.SetHelpFile(HelpFileName());
     // 4.
     PIN();
     // 5.
@@ -366,7 +394,8 @@ void TForm1::FormCreate()
     std::string checkExit = ReadSetting(doc, CheckExit);
     std::string showHint = ReadSetting(doc, ShowHint);
     WindowState = ReadSetting(doc, settings::WindowState);
-    GaugeType = ReadSetting(doc, settings::GaugeType, std::string(1, AppDir.empty() ? 'C' : AppDir[0]) + "HardDrive");
+    // Drive C stands for the root of this platform's file system.
+    GaugeType = ReadSetting(doc, settings::GaugeType, "CHardDrive");
     std::string twelveHour = ReadSetting(doc, TwelveHour);
     std::string display = ReadSetting(doc, Display);
     TimeSoundFile = ReadSetting(doc, SoundFile);
@@ -375,7 +404,13 @@ void TForm1::FormCreate()
     std::string sound2 = ReadSetting(doc, Sound2);
     TabSelectedColor = ReadSettingInt(doc, SelectedColor);
     TabUnselectedColor = ReadSettingInt(doc, UnselectedColor);
-    WriteSetting(ini, Run, "Yes");
+    WriteReportedOnce([&] { WriteSetting(ini, Run, "Yes"); });
+    if (rebuilding_) {
+        // A rebuild keeps the bar where it stands (another bar on this file may have
+        // stored its own place meanwhile).
+        BarTop = y();
+        BarLeft = x();
+    }
 
     // 13.
     CheckPassword(UserValue);
@@ -391,7 +426,7 @@ void TForm1::FormCreate()
         QAction* a = MenuItem(name);
         if (flag == "Yes") {
             a->setChecked(true);
-            a->setText(caption + " = " + QString::fromStdString(file.substr(file.rfind('/') + 1)));
+            a->setText(caption + " = " + MenuCaption(PathFileName(file)));
         } else if (flag == "No") {
             a->setChecked(false);
         }
@@ -417,8 +452,11 @@ void TForm1::FormCreate()
 
     // 16. First start.
     FirstStart = firstTop == -50;
-    if (FirstStart && buttonCount == 0)
+    if (FirstStart && buttonCount == 0) {
         ButtonsPerPage = ScreenButtons == 0 ? 16 : ScreenButtons; // a tiny screen still gets pages of 16
+        // Stored, so that the next start shows the buttons where this one put them.
+        WriteReportedOnce([&] { WriteSetting(ini, ButtonCount, ButtonsPerPage); });
+    }
 
     // 17.
     if (QAction* gauge = MenuItem(QString::fromStdString(GaugeType)))
@@ -502,21 +540,23 @@ std::string TForm1::NetUser() { return platform_.NetworkUserName(); }
 
 std::string TForm1::IniFileName() const { return ConfigFileName(AppDir, IniSuffix); }
 
+std::string TForm1::HelpFileName()
+{
+    return FindHelpFile({AppDir, platform_.ProgramDirectory(), platform_.DataDirectory()});
+}
+
 void TForm1::SetHints()
 {
-    ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options\nKeyboard:[<-- = Scroll Left] [--> = Scroll Right]";
-    GaugeMouseHint = "Mouse: LEFT=Shrink  RIGHT=Setup";
-    GaugeHintSuffix = "\n" + GaugeMouseHint;
-    TrayHintTail = "  Mouse: LEFT=ButtonBar  RIGHT=Last Launched Menu";
-    HelpButton->setToolTip("Mouse: LEFT=Help\n"
-                           "F1 = Help  F2 = OnTop/Normal  F3 = Shrink/Enlarge Kexbar  F4 = Setup Options  F5 = Button "
-                           "Options\n"
-                           "F6 = Page Options  F7 = Last Launched Menu  F8 = Open/Close CD Tray  F9 = Activate Screen "
-                           "Saver");
-    TabSet1->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options\n"
-                        "[PageUp = Tab PageUp] [PageDown = Tab PageDown] [Home = First Page] [End = Last Page]");
-    RunButton->setToolTip("Mouse: LEFT=Run Any Application  RIGHT=Last Launched Menu");
-    Panel1->setToolTip(QString::fromStdString(GaugeMouseHint));
+    // Hints name only what the bar does now: the keyboard, the gauge's mouse actions,
+    // the tray and the recent list come with their subsystems, and their hints with them.
+    ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options";
+    GaugeMouseHint.clear();
+    GaugeHintSuffix.clear();
+    TrayHintTail.clear();
+    HelpButton->setToolTip("Mouse: LEFT=Help");
+    TabSet1->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
+    RunButton->setToolTip("Mouse: LEFT=Run Any Application");
+    Panel1->setToolTip(QString());
 }
 
 void TForm1::ApplyTabColors()
@@ -619,8 +659,10 @@ void TForm1::LocationSettled()
     // Not a move: the bar stands where it was placed (and its place is stored).
     if (x() == BarLeft && y() == BarTop && locationStored_)
         return;
-    SaveLocation();
-    locationStored_ = true;
+    WriteReportedOnce([this] {
+        SaveLocation();
+        locationStored_ = true;
+    });
 }
 
 void TForm1::AppMin() { WriteToIniS("Window", "State", "Min"); }
@@ -669,7 +711,8 @@ bool TForm1::FormCloseQuery()
         if (dialogs_.MessageDlg("Are you sure you want to exit?", TMsgDlgType::mtConfirmation, mbYes | mbNo, 0) !=
             TModalResult::mrYes)
             return false;
-        dialogs_.Popup(PopupMenu4, QPoint(x() + 250, y()));
+        if (HasVisibleItems(PopupMenu4))
+            dialogs_.Popup(PopupMenu4, QPoint(x() + 250, y()));
     }
     return true;
 }
@@ -695,7 +738,7 @@ void TForm1::FormDestroy()
 
 void TForm1::HelpButtonClick()
 {
-    dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
+    dialogs_.SetHelpFile(HelpFileName());
     dialogs_.ShowHelp(0);
 }
 
@@ -708,7 +751,7 @@ void TForm1::AppMessage(const std::string& name, int wParam)
     if (name == PageUpdateMsg)
         PageUpdate();
     else if (name == LoadMsg)
-        Load();
+        Reload();
 }
 
 void TForm1::BroadcastLoad()
@@ -744,6 +787,18 @@ void TForm1::Guarded(const std::function<void()>& handler)
     try {
         handler();
     } catch (const std::exception& e) {
+        dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
+    }
+}
+
+void TForm1::WriteReportedOnce(const std::function<void()>& write)
+{
+    try {
+        write();
+    } catch (const std::exception& e) {
+        if (writeError_ == e.what())
+            return;
+        writeError_ = e.what();
         dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
     }
 }

@@ -20,6 +20,7 @@
 #include <sys/types.h>
 
 #include "app/NewIniFile.h"
+#include "app/Settings.h"
 #include "pages/ButtonRecord.h"
 #include "pages/PageShift.h"
 
@@ -48,6 +49,12 @@ enum TCursorCode : int { crDefault = 0, crHourGlass = -11, crDrag = -12, crMulti
 QColor ColorFromValue(int value);
 int ValueFromColor(const QColor& color);
 
+// A file name or description as a menu caption: "&" shows as itself, not as the
+// mark of an accelerator.
+QString MenuCaption(const std::string& text);
+// Whether a menu offers anything: an item or a sub-menu that is shown.
+bool HasVisibleItems(const QMenu* menu);
+
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
@@ -57,8 +64,9 @@ public:
 
     // ---- app/: start-up and main window lifecycle (UKexbar.cpp)
     void FormCreate();
-    // A bar that starts small in the tray is not shown when the message loop starts.
-    bool StartsHidden() const { return StaySmallSetting == "Yes" && TrayOnLaunch == "Yes"; }
+    // A bar that starts small in the tray is not shown when the message loop starts;
+    // only with a tray icon showing to bring it back.
+    bool StartsHidden() const { return StaySmallSetting == "Yes" && TrayOnLaunch == "Yes" && TrayIconShowing(); }
     void PIN();
     std::string NetUser();
     void FormCaption();
@@ -75,11 +83,17 @@ public:
     void WriteToIniI(const std::string& section, const std::string& key, int value);
     void ReadFromIniS(const std::string& section, const std::string& key, std::string& value, const std::string& def);
     std::string IniFileName() const;
+    // The help file: in AppDir, else beside the program, else in the data directory.
+    std::string HelpFileName();
     void SetScreenCursor(int cursor);
     int ScreenCursor() const { return screenCursor_; }
     // Runs a handler; an error that escapes it is shown in an error box and the bar
     // goes on.
     void Guarded(const std::function<void()>& handler);
+    // A write the bar makes on its own (the start-up pass, a load, storing its place):
+    // when it fails (a read-only configuration, an AppDir that cannot be written) the
+    // error is shown once, not at every try, and the bar goes on, read-only.
+    void WriteReportedOnce(const std::function<void()>& write);
     QAction* MenuItem(const QString& name) const;
 
     // ---- pages/: grid, records, page management
@@ -105,7 +119,11 @@ public:
     void SpeedRightMouseDown(TSpeedButton* button, Qt::MouseButton mouse, int x, int y);
     void SetButtonParams(int x, int y, TSpeedButton* button);
     void PButton16Click(QAction* sender);
-    void PageUpdate();
+    // The rebuild; backupMade when the command that changed the pages already made the
+    // backup before its change.
+    void PageUpdate(bool backupMade = false);
+    // Copies the file to its ".BAK", before the change that leads to a rebuild.
+    void BackupBeforeRebuild();
     void ResolvePendingMoves();
     void ResolvePendingPageMove();
     void TabSet1Click();
@@ -120,6 +138,18 @@ public:
     void PageNameKeyDown(int key);
     void CloseEditor();
     void BroadcastLoad();
+    // Page and button commands act on the configuration as it is now: when another
+    // bar or kexbar-config changed the pages or buttons since this bar loaded them,
+    // the bar reloads first, tells the user, and the command is not carried out
+    // (answers false).
+    bool EnsureCurrent();
+    // Brings the bar in line with the file: a rebuild when its pages changed, else a
+    // load of the buttons and page names.
+    void Reload();
+    // The start-up pass again on the standing bar, after pending moves are settled.
+    void Rebuild();
+    // The layout of the file as this bar now shows it (after its own changes).
+    void NoteLayout();
 
     // ---- launch/: launch engine
     void ButtonClick(TSpeedButton* button);
@@ -133,6 +163,9 @@ public:
     // ---- later subsystems (small mode, tray, recent list, passwords)
     void SmallSize();
     void TrayActivate(bool active);
+    // Whether a working tray icon stands in for the bar: the bar never hides itself
+    // without one (a desktop without a tray keeps the bar in sight).
+    bool TrayIconShowing() const;
     void OpenPasswordPrompt(TSpeedButton* button);
     void PasswordEntered(const std::string& text);
     void RestoreCaptionAfterPrompt();
@@ -261,8 +294,12 @@ private:
     bool destroyed_ = false;
     QTimer* saveLocationTimer_ = nullptr;
     bool locationStored_ = true;
+    bool rebuilding_ = false; // the start-up pass runs again on a bar that stands
+    PageLayout loadedLayout_;  // the layout of the file the bar shows
+    std::string writeError_; // the last error of the bar's own writes shown
     std::map<int, TSpeedButton*> buttons_;
-    std::set<int> iconDefaults_; // buttons found without an icon while loading
+    std::set<int> iconDefaults_;
+    std::vector<QAction*> unbuilt_; // menu items without a handler yet // buttons found without an icon while loading
 };
 
 } // namespace kex

@@ -37,13 +37,16 @@ void TForm1::ButtonClick(TSpeedButton* button)
     button->SetDown(false);
     if (!button->Down())
         FormCaption();
-    // 2. Not while a page name is edited (red tab) or a move or copy is pending.
-    if (TabSet1->SelectedColor() == ColorFromValue(TabSelectedColor) && ScreenCursor() == crDefault) {
+    // 2. Not while a page name is edited (red tab) or a move or copy is pending; a
+    // button of pages changed meanwhile neither starts nor is filled.
+    if (TabSet1->SelectedColor() == ColorFromValue(TabSelectedColor) && ScreenCursor() == crDefault &&
+        EnsureCurrent()) {
         // 3.
         const int n = NumberFromName(key);
         const IniDocument doc = TNewIniFile(IniFileName()).Document();
         const std::string programs = doc.ReadString("Programs", key, "");
-        std::string parameters = doc.ReadString("Parameters", key, "");
+        // Whole: a value longer than a profile read gives is neither cut nor written back.
+        std::string parameters = doc.Get("Parameters", key).value_or("");
         const std::string icons = doc.ReadString("Icons", key, "");
         const int iconSelection = doc.ReadInteger("IconSelection", key, 0);
         const std::string names = doc.ReadString("Names", key, "");
@@ -57,14 +60,16 @@ void TForm1::ButtonClick(TSpeedButton* button)
         if (programs.empty() && !ModifyLocked())
             program = BrowseForProgram(key, parameters);
         const std::string programText = program + " ";
-        // 6. - 7.
+        // 6. - 7. Only what browsing chose is written: a stored value the user did not
+        // change stays as it is.
         if (!program.empty()) {
-            TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
-                if (parameters.empty())
-                    d.EraseKey("Parameters", key);
-                else
-                    d.WriteString("Parameters", key, parameters);
-            });
+            if (programs.empty())
+                TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
+                    if (parameters.empty())
+                        d.EraseKey("Parameters", key);
+                    else
+                        d.WriteString("Parameters", key, parameters);
+                });
             GlyphFromIcon(button, program, iconSelection, names, icons, parameters);
         }
         // 8.
@@ -72,7 +77,7 @@ void TForm1::ButtonClick(TSpeedButton* button)
         // 9. - 10. Files chosen for this launch only.
         bool dropped = false;
         if (!select.empty()) {
-            dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
+            dialogs_.SetHelpFile(HelpFileName());
             TOpenDialogOptions options;
             options.title = "Select File(s)";
             options.filter = "All Files|*.*";
@@ -115,18 +120,18 @@ std::string TForm1::BrowseForProgram(const std::string& key, std::string& parame
     std::optional<std::string> chosen = dialogs_.OpenFile(options);
     if (!chosen)
         return {};
-    // 2. The program that opens the chosen file (the file itself for a program).
-    std::string program;
-    if (platform_.FindExecutable(*chosen, program) <= 32)
-        program.clear();
-    // 3. Both in command-line form; a program stores no parameters.
-    program = ShortPathOf(program);
+    // 2. - 3. The command that opens the chosen file (the file itself for a program),
+    // with what its desktop entry needs, both in command-line form; a program stores
+    // no parameters.
+    const std::vector<std::string> opener = platform_.OpenCommand(*chosen);
+    std::string program = JoinCommandLine(opener);
     parameters = ShortPathOf(*chosen);
-    if (program == parameters)
+    if (opener.size() == 1 && program == parameters)
         parameters.clear();
     // 4. - 5.
     if (!program.empty())
         WriteToIniS("Programs", key, program);
+    NoteLayout();
     BroadcastLoad();
     return program;
 }
@@ -167,10 +172,13 @@ void TForm1::Launch(const std::string& programText, const std::string& parameter
         if (shrink && SmallActive == "No")
             SmallSize();
         Timer2->start();
-        const bool toTray = MenuItem("HideGraph1")->isChecked() && ShrinkNow != "Yes";
+        bool toTray = MenuItem("HideGraph1")->isChecked() && ShrinkNow != "Yes";
         if (toTray) {
-            hide();
+            // Hidden only behind a tray icon that brings it back.
             TrayActivate(true);
+            toTray = TrayIconShowing();
+            if (toTray)
+                hide();
         }
         if (LaunchSource != kLaunchFromRunButton) {
             std::string label = TNewIniFile(IniFileName()).ReadString("Names", ButtonKey(CurrentButtonNumber), "");

@@ -53,7 +53,7 @@ void TForm1::MoveClear() { PendingRecord = ButtonRecord(); }
 void TForm1::MoveButton()
 {
     // 1. A pending record keeps its source: a refused command must not take it.
-    if (!PendingRecord.Program.empty())
+    if (!PendingRecord.Program.empty() || !EnsureCurrent())
         return;
     MoveSource = NumberFromName(CurrentButton);
     ReadButtonInfo(MoveSource);
@@ -65,6 +65,7 @@ void TForm1::MoveButton()
     // 3. From here on the record lives only in memory until it is put down.
     MoveCompare();
     EraseButtonInfo(MoveSource);
+    NoteLayout();
     // 4.
     BroadcastLoad();
     MoveIsMove = 1;
@@ -72,7 +73,7 @@ void TForm1::MoveButton()
 
 void TForm1::CopyButton()
 {
-    if (!PendingRecord.Program.empty())
+    if (!PendingRecord.Program.empty() || !EnsureCurrent())
         return;
     MoveSource = NumberFromName(CurrentButton);
     ReadButtonInfo(MoveSource);
@@ -85,13 +86,17 @@ void TForm1::CopyButton()
 
 void TForm1::PutButton()
 {
-    // 1.
+    // 1. The button pointed at must be the button the file has at that place (a stale
+    // bar reloads and the record stays pending).
+    if (!EnsureCurrent())
+        return;
     int n = NumberFromName(CurrentButton);
     ReadButtonInfo(n);
     // 2. Only onto an empty button, and only with a record pending.
     if (!CurrentRecord.Program.empty() || PendingRecord.Program.empty())
         return;
     WriteMoveInfo();
+    NoteLayout();
     const ButtonRecord& p = PendingRecord;
     GlyphFromIcon(FindButton(n), p.Program, p.IconIndex, p.Description, p.IconFile, p.Parameters);
     if (MoveIsMove == 1)
@@ -106,6 +111,8 @@ void TForm1::PutButton()
 void TForm1::RemoveButton()
 {
     // 1.
+    if (!EnsureCurrent())
+        return;
     int n = NumberFromName(CurrentButton);
     ReadButtonInfo(n);
     if (!PendingRecord.Program.empty())
@@ -116,6 +123,7 @@ void TForm1::RemoveButton()
     // 3.
     MoveClear();
     EraseButtonInfo(n);
+    NoteLayout();
     BroadcastLoad();
     SetScreenCursor(crDefault);
 }

@@ -131,12 +131,14 @@ void TForm1::Load()
     // "Default", in one rewrite.
     if (!toErase.empty() || !iconDefaults_.empty()) {
         std::vector<int> defaults(iconDefaults_.begin(), iconDefaults_.end());
-        ini.Modify([&](IniDocument& d) {
-            RecordStore s(d);
-            for (int n : toErase)
-                s.Erase(n);
-            for (int n : defaults)
-                d.WriteString("Icons", ButtonKey(n), "Default");
+        WriteReportedOnce([&] {
+            ini.Modify([&](IniDocument& d) {
+                RecordStore s(d);
+                for (int n : toErase)
+                    s.Erase(n);
+                for (int n : defaults)
+                    d.WriteString("Icons", ButtonKey(n), "Default");
+            });
         });
     }
     iconDefaults_.clear();
@@ -145,6 +147,7 @@ void TForm1::Load()
         ListBox3.emplace_back();
     // 4.
     Loading = "No";
+    NoteLayout();
     SetScreenCursor(cursorBefore);
 }
 
@@ -162,12 +165,14 @@ void TForm1::GlyphFromIcon(TSpeedButton* button, const std::string& program, int
                                                                : platform_.ExtractIcon(ProgramOf(iconFile), iconIndex);
     if (icon.isNull() && !program.empty())
         icon = platform_.ExtractIcon(ProgramOf(program), 0);
-    // 3.
+    // 3. What is learnt about the icon is stored in one write; a refused write (a
+    // read-only configuration) is shown and the button still gets its picture.
     if (icon.isNull() && !program.empty()) {
         const std::string key = ButtonKey(button->Number());
         std::string stored = TNewIniFile(IniFileName()).ReadString("Icons", key, "");
         std::string file = iconFile;
         int index = iconIndex;
+        std::optional<std::string> storeIcon;
         if (stored.empty() && Loading == "No") {
             TOpenDialogOptions options;
             options.title = name + " has no Icon. Select a seperate Icon OR Cancel for default";
@@ -177,9 +182,7 @@ void TForm1::GlyphFromIcon(TSpeedButton* button, const std::string& program, int
             index = 0;
             if (!file.empty() && platform_.IconCount(ProgramOf(file)) > 1)
                 index = PickIcon(file);
-            WriteToIniS("Icons", key, file);
-            if (index > 0)
-                WriteToIniI("IconSelection", key, index);
+            storeIcon = file;
         }
         if (!file.empty() && file != "Default")
             icon = platform_.ExtractIcon(ProgramOf(file), index);
@@ -189,9 +192,17 @@ void TForm1::GlyphFromIcon(TSpeedButton* button, const std::string& program, int
                 if (Loading == "Yes")
                     iconDefaults_.insert(button->Number());
                 else
-                    WriteToIniS("Icons", key, "Default");
+                    storeIcon = "Default";
             }
         }
+        if (storeIcon)
+            WriteReportedOnce([&] {
+                TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
+                    d.WriteString("Icons", key, *storeIcon);
+                    if (index > 0)
+                        d.WriteInteger("IconSelection", key, index);
+                });
+            });
     }
     // 4.
     button->SetGlyph(icon.isNull() ? QImage() : MakeGlyph(icon, palette().color(QPalette::Button)));

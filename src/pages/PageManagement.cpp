@@ -57,6 +57,8 @@ void TForm1::TabSet1MouseDown(Qt::MouseButton button, int x, int y)
     // 3. - 4. The cursor as it was at the press decides: the menu runs its command
     // before it returns, and a move started from it must wait for the next press.
     const int cursor = ScreenCursor();
+    if (!EnsureCurrent())
+        return;
     if (cursor == crDefault) {
         const QPoint client(x + Panel1->width(), y);
         dialogs_.Popup(PopupMenu2, mapToGlobal(client));
@@ -107,11 +109,17 @@ void TForm1::PageNameKeyDown(int key)
     const std::string text = PageName->text().toStdString();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         const std::string mode = EditMode;
+        // A page name or count typed for pages that changed meanwhile is not taken.
+        if ((mode == "Tab" || mode == "Page") && !EnsureCurrent()) {
+            CloseEditor();
+            return;
+        }
         // 1. A new name for the selected page.
         if (mode == "Tab" && !text.empty()) {
             const int p = TabSet1->TabIndex() + 1;
             WriteToIniS(std::string(settings::TabsSection), PageTabKey(p), text);
             TabSet1->SetTabCaption(p - 1, QString::fromStdString(text));
+            NoteLayout();
         }
         // 2. The password prompt.
         if (mode == "Lockout")
@@ -124,9 +132,10 @@ void TForm1::PageNameKeyDown(int key)
         if (mode == "Page" && !text.empty()) {
             CloseEditor();
             ResolvePendingPageMove();
+            BackupBeforeRebuild();
             WriteToIniI(std::string(settings::PageCount.section), std::string(settings::PageCount.key),
                         ParsePageCount(text));
-            PageUpdate();
+            PageUpdate(true);
         }
         BroadcastLoad();
         CloseEditor();
@@ -136,7 +145,7 @@ void TForm1::PageNameKeyDown(int key)
         CloseEditor();
     } else if (key == Qt::Key_F1) {
         EditMode.clear();
-        dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
+        dialogs_.SetHelpFile(HelpFileName());
         dialogs_.ShowHelp(0);
         Keys->setFocus();
     }
@@ -148,13 +157,14 @@ void TForm1::AddPage()
 {
     const int s = TabSet1->TabIndex();
     const int c = PageCount();
-    if (s < 0)
+    if (s < 0 || !EnsureCurrent())
         return;
     // 1. - 2. A pending move is completed here with its name and buttons.
     const bool completing = ScreenCursor() == crMultiDrag && PageBuffer.Pending();
     const std::string name = completing ? MovedPageName : NewPageName(s);
     // 3.
     SetScreenCursor(crHourGlass);
+    BackupBeforeRebuild();
     // 4. - 7. The pages from the selected one on move one place right, as one rewrite.
     TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
         RecordStore store(d, Passwords());
@@ -164,11 +174,12 @@ void TForm1::AddPage()
     PageBuffer.Clear();
     ListBox2.clear();
     MovedPageName.clear();
-    PageUpdate();
+    PageUpdate(true);
     if (s < TabSet1->Count()) {
         TabSet1->SetTabIndex(s);
         TabSet1Click();
     }
+    BroadcastLoad();
 }
 
 void TForm1::DeletePage(QAction* sender)
@@ -190,15 +201,19 @@ void TForm1::DeletePage(QAction* sender)
     if (dialogs_.MessageDlg("Are you sure you want to " + verb + " the \"" + pageName + "\" Page?",
                             TMsgDlgType::mtWarning, mbYes | mbNo, 0) != TModalResult::mrYes)
         return;
+    // The page asked about must still be the page at that place.
+    if (!EnsureCurrent())
+        return;
     // 3. - 6.
     SetScreenCursor(crHourGlass);
+    BackupBeforeRebuild();
     PageMoveBuffer taken;
     TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
         RecordStore store(d, Passwords());
         taken = DeletePageRecords(store, s, c, ButtonsPerPage, move);
     });
     // 7.
-    PageUpdate();
+    PageUpdate(true);
     // 8. The move waits for the tab before which the page goes.
     if (move) {
         PageBuffer = taken;
@@ -206,6 +221,7 @@ void TForm1::DeletePage(QAction* sender)
         MovedPageName = taken.Name;
         SetScreenCursor(crMultiDrag);
     }
+    BroadcastLoad();
 }
 
 void TForm1::ResolvePendingPageMove()
@@ -233,7 +249,8 @@ void TForm1::PButton16Click(QAction* sender)
         return;
     // 2.
     if (dialogs_.MessageDlg("This may take several minutes or much longer!    Proceed?", TMsgDlgType::mtWarning,
-                            mbYes | mbNo | mbHelp, 39) != TModalResult::mrYes) {
+                            mbYes | mbNo | mbHelp, 39) != TModalResult::mrYes ||
+        !EnsureCurrent()) {
         RequestedButtons = ButtonsPerPage;
         return;
     }
@@ -242,26 +259,69 @@ void TForm1::PButton16Click(QAction* sender)
     SetScreenCursor(crHourGlass);
     KeySelection = 1;
     PageUpdate();
+    BroadcastLoad();
 }
 
-void TForm1::PageUpdate()
+void TForm1::BackupBeforeRebuild()
+{
+    const std::string ini = IniFileName();
+    FileCopy(ini, BackupFileName(ini));
+}
+
+void TForm1::PageUpdate(bool backupMade)
 {
     // A move that waits to be put down is settled first: the rebuild ends it.
     ResolvePendingMoves();
-    // 1. The backup; without a configuration file nothing is renumbered.
-    const std::string ini = IniFileName();
-    FileCopy(ini, BackupFileName(ini));
+    // 1. The backup, unless the command that changed the pages made it before its
+    // change; without a configuration file nothing is renumbered.
+    if (!backupMade)
+        BackupBeforeRebuild();
     // 2. - 4. Renumbering and the recent entries' button numbers, as one rewrite.
     const int tabs = TabSet1->Count();
-    TNewIniFile(ini).Modify([&](IniDocument& d) {
+    TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
         if (ButtonsPerPage != RequestedButtons)
             ChangeButtonsPerPage(d, Passwords(), ButtonsPerPage, RequestedButtons, tabs);
         else
             d.EraseSection(settings::MruSection);
     });
-    ClearPages();
     // 5. The whole start-up pass again, against the file as it is now.
-    FormCreate();
+    Rebuild();
+}
+
+void TForm1::Rebuild()
+{
+    ResolvePendingMoves();
+    ClearPages();
+    rebuilding_ = true;
+    try {
+        FormCreate();
+    } catch (...) {
+        rebuilding_ = false;
+        throw;
+    }
+    rebuilding_ = false;
+}
+
+void TForm1::NoteLayout() { loadedLayout_ = PageLayoutOf(TNewIniFile(IniFileName()).Document()); }
+
+void TForm1::Reload()
+{
+    const PageLayout now = PageLayoutOf(TNewIniFile(IniFileName()).Document());
+    if (now.SamePages(loadedLayout_))
+        Load();
+    else
+        Rebuild();
+}
+
+bool TForm1::EnsureCurrent()
+{
+    if (PageLayoutOf(TNewIniFile(IniFileName()).Document()) == loadedLayout_)
+        return true;
+    Reload();
+    dialogs_.MessageDlg("The pages or buttons were changed by another bar or program. The bar has been reloaded: "
+                        "nothing was changed, please choose again.",
+                        TMsgDlgType::mtInformation, mbOK, 0);
+    return false;
 }
 
 // ------------------------------------------------------------------ tab colours

@@ -6,4 +6,6 @@ namespace kex {
 
 void TForm1::TrayActivate(bool) {}
 
+bool TForm1::TrayIconShowing() const { return false; }
+
 } // namespace kex
