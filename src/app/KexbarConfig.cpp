@@ -1,15 +1,71 @@
 // kexbar-config FILE COMMAND ARGS...: the configuration file from the command line,
-// with the bar's own rules and lock.
+// with the bar's own rules and lock. A command that changes the pages or buttons tells
+// the bars running on that file to reload at once, over the bars' own D-Bus message.
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/config/ConfigTool.h"
+#include "core/config/Settings.h"
+#include "core/window/Startup.h"
+#include "platform/MessageBus.h"
+
+namespace {
+
+// The layout of the file as it is; an unreadable file has the empty layout.
+kex::PageLayout LayoutOf(const std::string& file)
+{
+    try {
+        return kex::PageLayoutOf(kex::TNewIniFile(file).Document());
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+// The suffix of a bar's configuration file "KX<suffix>.INI"; nothing for another name.
+std::optional<std::string> BarSuffixOf(const std::string& file)
+{
+    const std::string name = file.substr(file.rfind('/') + 1);
+    const std::string prefix = "KX", extension = ".INI";
+    if (name.size() < prefix.size() + extension.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - extension.size(), extension.size(), extension) != 0)
+        return std::nullopt;
+    return name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
+}
+
+// Sends the reload message to every bar on the session bus; nothing without a bus.
+void TellBarsToReload(int argc, char** argv, const std::string& suffix)
+{
+    QCoreApplication app(argc, argv);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    using kex::DBusMessageBus;
+    QDBusMessage signal = QDBusMessage::createSignal(DBusMessageBus::kPath, DBusMessageBus::kInterface,
+                                                     DBusMessageBus::kSignal);
+    signal << QString::fromStdString(kex::LoadMessageName(suffix)) << 1;
+    bus.send(signal);
+    // A call answered by the bus comes back only after the signal before it has left.
+    bus.call(QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                            "GetId"));
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv, argv + argc);
+    const std::string file = args.size() >= 3 ? args[1] : std::string();
+    const kex::PageLayout before = file.empty() ? kex::PageLayout() : LayoutOf(file);
     int rc = kex::RunConfigTool(args, std::cout, std::cerr);
     std::cout.flush();
+    if (rc == kex::kConfigOk && !file.empty())
+        if (auto suffix = BarSuffixOf(file); suffix && !(LayoutOf(file) == before))
+            TellBarsToReload(argc, argv, *suffix);
     return rc;
 }

@@ -47,11 +47,20 @@ int main(int argc, char** argv)
     kex::TQtDialogs dialogs;
     errorReporter = &dialogs;
     std::vector<std::string> args(argv + 1, argv + argc);
-    kex::MainWindow form(platform, dialogs, args);
-    dialogs.SetOwner(&form);
-    if (!form.StartsHidden())
-        form.show();
-    int result = app.exec();
+    int result = EXIT_FAILURE;
+    try {
+        kex::MainWindow form(platform, dialogs, args);
+        dialogs.SetOwner(&form);
+        if (!form.StartsHidden())
+            form.show();
+        result = app.exec();
+        dialogs.SetOwner(nullptr);
+    } catch (const std::exception& e) {
+        // The start-up pass goes on past the errors it expects; anything else is shown
+        // and ends the program in order.
+        dialogs.SetOwner(nullptr);
+        dialogs.MessageDlg(e.what(), kex::TMsgDlgType::mtError, kex::mbOK, 0);
+    }
     errorReporter = nullptr;
     return result;
 }

@@ -2,6 +2,9 @@
 // desktop's default application for the file's content type (GIO).
 #include "platform/LinuxPlatform.h"
 
+#include "core/launch/DesktopEntry.h"
+
+#include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
 
 #include <filesystem>
@@ -40,6 +43,43 @@ std::string ContentTypeOf(const std::string& file, bool directory)
     return result;
 }
 
+// The absolute path of a program found through PATH; empty when not found.
+std::string InPath(const std::string& program)
+{
+    std::string path;
+    if (gchar* found = g_find_program_in_path(program.c_str())) {
+        path = AbsolutePath(found);
+        g_free(found);
+    }
+    return path;
+}
+
+// The default application's command for a content type (see OpenCommand); empty when
+// there is none or its program is not found.
+std::vector<std::string> DefaultCommandFor(const std::string& type)
+{
+    GAppInfo* app = g_app_info_get_default_for_type(type.c_str(), FALSE);
+    if (!app)
+        return {};
+    std::optional<DesktopEntry> entry;
+    if (G_IS_DESKTOP_APP_INFO(app))
+        if (const char* file = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(app)))
+            entry = ReadDesktopEntry(file);
+    g_object_unref(app);
+    if (!entry)
+        return {};
+    std::vector<std::string> argv = entry->OpenerArgv();
+    if (argv.empty() || (argv[0] = InPath(argv[0])).empty())
+        return {};
+    if (entry->terminal) {
+        const char* terminal = std::getenv("TERMINAL");
+        argv = InTerminal(argv, terminal ? terminal : "", [](const std::string& name) { return !InPath(name).empty(); });
+        if (const std::string emulator = InPath(argv[0]); !emulator.empty())
+            argv[0] = emulator;
+    }
+    return argv;
+}
+
 // The absolute path of the default application's program for a content type; empty
 // when there is none or its program is not found.
 std::string DefaultProgramFor(const std::string& type)
@@ -48,12 +88,8 @@ std::string DefaultProgramFor(const std::string& type)
     if (!app)
         return {};
     std::string program;
-    if (const char* exe = g_app_info_get_executable(app); exe && *exe) {
-        if (gchar* found = g_find_program_in_path(exe)) {
-            program = AbsolutePath(found);
-            g_free(found);
-        }
-    }
+    if (const char* exe = g_app_info_get_executable(app); exe && *exe)
+        program = InPath(exe);
     g_object_unref(app);
     return program;
 }
@@ -78,6 +114,17 @@ int LinuxPlatform::FindExecutable(const std::string& file, std::string& program)
         return kFindNoAssociation;
     program = DefaultProgramFor(type);
     return program.empty() ? kFindNoAssociation : kFindOk;
+}
+
+std::vector<std::string> LinuxPlatform::OpenCommand(const std::string& file)
+{
+    struct stat st {};
+    if (file.empty() || ::stat(file.c_str(), &st) != 0)
+        return {};
+    if (S_ISREG(st.st_mode) && ::access(file.c_str(), X_OK) == 0)
+        return {AbsolutePath(file)};
+    const std::string type = ContentTypeOf(file, S_ISDIR(st.st_mode));
+    return type.empty() ? std::vector<std::string>() : DefaultCommandFor(type);
 }
 
 } // namespace kex

@@ -88,6 +88,10 @@ std::string LinuxPlatform::AppDir()
     return ResolveAppDir(ExecutableDirectory(), Env("KEXBAR_DIR"), configHome);
 }
 
+std::string LinuxPlatform::ProgramDirectory() { return ExecutableDirectory(); }
+
+std::string LinuxPlatform::DataDirectory() { return WithSlash(KEXBAR_DATADIR); }
+
 QSize LinuxPlatform::ScreenSize()
 {
     QScreen* screen = QGuiApplication::primaryScreen();

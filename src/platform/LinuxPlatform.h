@@ -18,6 +18,8 @@ public:
     ~LinuxPlatform() override;
 
     std::string AppDir() override;
+    std::string ProgramDirectory() override;
+    std::string DataDirectory() override;
     QSize ScreenSize() override;
     int SystemMetric(TSystemMetric metric) override;
     std::string NetworkUserName() override;
@@ -31,6 +33,7 @@ public:
     int IconCount(const std::string& file) override;
 
     int FindExecutable(const std::string& file, std::string& program) override;
+    std::vector<std::string> OpenCommand(const std::string& file) override;
     TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override;
     TProcessState PollProcess(pid_t pid) override;
     void ReapChildren() override;

@@ -38,6 +38,10 @@ public:
     // The directory of the bar's data files, ending in "/": $KEXBAR_DIR, else the
     // executable's directory when writable, else $XDG_CONFIG_HOME/kexbar/ (created).
     virtual std::string AppDir() = 0;
+    // The directory of the running program and the installed data directory, each
+    // ending in "/" (empty when unknown): where the help file is looked for after AppDir.
+    virtual std::string ProgramDirectory() = 0;
+    virtual std::string DataDirectory() = 0;
     virtual QSize ScreenSize() = 0;
     // SM_CYMENU 19 and SM_CYMENUSIZE 18, so that the bar's geometry holds.
     virtual int SystemMetric(TSystemMetric metric) = 0;
@@ -65,6 +69,11 @@ public:
     // desktop's default application for its content type. Answers kFindOk,
     // kFindNoAssociation or kFindFileNotFound.
     virtual int FindExecutable(const std::string& file, std::string& program) = 0;
+    // The command that opens `file` when the file's path is added at its end: the
+    // file itself when executable; else the default application's Exec arguments
+    // without field codes, its program resolved through PATH, inside a terminal
+    // emulator when its desktop entry asks for one. Empty when nothing opens it.
+    virtual std::vector<std::string> OpenCommand(const std::string& file) = 0;
     // Starts argv[0] with argv in `workingDir` (the child's only; empty: inherit),
     // never through a shell.
     virtual TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) = 0;

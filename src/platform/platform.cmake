@@ -10,3 +10,6 @@ target_sources(kexplatform PRIVATE
   src/platform/SoundPlayer.h
   src/platform/Sound.cpp
 )
+# The installed data directory, where the help file is looked for last.
+include(GNUInstallDirs)
+target_compile_definitions(kexplatform PRIVATE KEXBAR_DATADIR="${CMAKE_INSTALL_FULL_DATADIR}/kexbar")

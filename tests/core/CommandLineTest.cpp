@@ -172,4 +172,26 @@ TEST(ShouldShrinkTest, DecisionTable)
         EXPECT_EQ(ShouldShrink(r.shrinkNow, r.setting), r.shrink) << r.shrinkNow << " / " << r.setting;
 }
 
+TEST(JoinCommandLineTest, TheSplitterGivesEveryWordBackExactly)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {"/usr/bin/flatpak", "run", "--file-forwarding", "org.x", "@@"},
+        {"/opt/my apps/term", "-e", "it's", "", "\"quoted\"", "back\\slash", "tab\there"},
+        {},
+    };
+    for (const auto& words : cases) {
+        const std::string line = JoinCommandLine(words);
+        EXPECT_EQ(SplitCommandLine(line), words) << line;
+    }
+    EXPECT_EQ(JoinCommandLine({"/usr/bin/xterm", "-e", "/usr/bin/vim"}), "/usr/bin/xterm -e /usr/bin/vim");
+}
+
+TEST(PathFileNameTest, TheNameAfterTheLastSlashAsStored)
+{
+    EXPECT_EQ(PathFileName("/snd/my chimes & bells.wav"), "my chimes & bells.wav");
+    EXPECT_EQ(PathFileName("'/snd/odd'name.wav"), "odd'name.wav");
+    EXPECT_EQ(PathFileName("bell.wav"), "bell.wav");
+    EXPECT_EQ(PathFileName("/snd/"), "");
+}
+
 } // namespace

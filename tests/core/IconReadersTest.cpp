@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <unistd.h>
@@ -462,6 +463,55 @@ TEST(DesktopEntrySplitExec, QuotesEscapesAndFieldCodes)
     };
     for (const Case& c : cases)
         EXPECT_EQ(SplitExec(c.exec), c.argv) << c.exec;
+}
+
+TEST(DesktopEntryOpener, KeepsTheEntrysArgumentsAndOpensTheFileForwardingList)
+{
+    struct Case {
+        std::string exec;
+        std::vector<std::string> argv;
+    } cases[] = {
+        {"vim %F", {"vim"}},
+        {"/usr/bin/flatpak run --branch=stable --command=gimp --file-forwarding org.gimp.GIMP @@ %U @@",
+         {"/usr/bin/flatpak", "run", "--branch=stable", "--command=gimp", "--file-forwarding", "org.gimp.GIMP", "@@"}},
+        {"flatpak run --file-forwarding org.x @@u %U @@", {"flatpak", "run", "--file-forwarding", "org.x", "@@u"}},
+        // A list that still holds something, or no list at all, stays as written.
+        {"tool @@ fixed @@", {"tool", "@@", "fixed", "@@"}},
+        {"tool @@", {"tool", "@@"}},
+        {"env A=1 \"my prog\" --new-window %u", {"env", "A=1", "my prog", "--new-window"}},
+    };
+    for (const Case& c : cases) {
+        const auto e = ParseDesktopEntry("[Desktop Entry]\nExec=" + c.exec + "\nTerminal=true\n");
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->OpenerArgv(), c.argv) << c.exec;
+        EXPECT_TRUE(e->terminal);
+    }
+    EXPECT_FALSE(ParseDesktopEntry("[Desktop Entry]\nExec=x\n")->terminal);
+}
+
+TEST(DesktopEntryOpener, TerminalProgramsRunInTheUsersTerminalEmulator)
+{
+    const std::vector<std::string> vim = {"/usr/bin/vim", "-R"};
+    struct Case {
+        const char* what;
+        std::string terminalEnv;
+        std::vector<std::string> installed;
+        std::vector<std::string> command;
+    } cases[] = {
+        {"$TERMINAL first", "/opt/term/myterm", {"x-terminal-emulator", "xterm"}, {"/opt/term/myterm", "-e", "/usr/bin/vim", "-R"}},
+        {"$TERMINAL a known one", "kitty", {"xterm"}, {"kitty", "/usr/bin/vim", "-R"}},
+        {"the desktop's choice", "", {"xterm", "x-terminal-emulator"}, {"x-terminal-emulator", "-e", "/usr/bin/vim", "-R"}},
+        {"gnome-terminal", "", {"gnome-terminal", "xterm"}, {"gnome-terminal", "--", "/usr/bin/vim", "-R"}},
+        {"xfce4-terminal", "", {"xfce4-terminal"}, {"xfce4-terminal", "-x", "/usr/bin/vim", "-R"}},
+        {"xterm last", "", {"xterm"}, {"xterm", "-e", "/usr/bin/vim", "-R"}},
+        {"none installed", "", {}, vim},
+    };
+    for (const Case& c : cases) {
+        auto installed = [&](const std::string& name) {
+            return std::find(c.installed.begin(), c.installed.end(), name) != c.installed.end();
+        };
+        EXPECT_EQ(InTerminal(vim, c.terminalEnv, installed), c.command) << c.what;
+    }
 }
 
 } // namespace

@@ -17,7 +17,6 @@ TEST(StartupSettings, AnEmptyFileIsAFirstStartWithTheDefaults)
     StartupMachine machine;
     machine.defaultTop = 600;
     machine.screenButtons = 21;
-    machine.appDrive = 'D';
     const StartupSettings s = Read("", machine);
     EXPECT_TRUE(s.firstStart);
     EXPECT_EQ(s.barTop, 600);
@@ -26,7 +25,7 @@ TEST(StartupSettings, AnEmptyFileIsAFirstStartWithTheDefaults)
     EXPECT_FALSE(s.onTop);
     EXPECT_FALSE(s.minimised);
     EXPECT_EQ(s.showHints, true);
-    EXPECT_EQ(s.gaugeType, "DHardDrive");
+    EXPECT_EQ(s.gaugeType, "CHardDrive"); // drive C stands for the root
     EXPECT_TRUE(s.twelveHour);
     EXPECT_EQ(s.display, ClockDisplay::Hour);
     EXPECT_EQ(s.hourSound, false);

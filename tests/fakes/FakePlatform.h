@@ -14,6 +14,7 @@ namespace kex {
 class FakePlatform : public TPlatform {
 public:
     std::string appDir;
+    std::string programDir, dataDir;
     QSize screen{1024, 768};
     std::string userName = "tester";
     QDateTime now = QDateTime(QDate(2026, 12, 7), QTime(10, 30, 0));
@@ -38,6 +39,8 @@ public:
     std::map<std::string, int> iconCounts;
 
     std::string AppDir() override { return appDir; }
+    std::string ProgramDirectory() override { return programDir; }
+    std::string DataDirectory() override { return dataDir; }
     QSize ScreenSize() override { return screen; }
     int SystemMetric(TSystemMetric m) override { return m == TSystemMetric::SM_CYMENU ? 19 : 18; }
     std::string NetworkUserName() override { return userName; }
@@ -72,6 +75,16 @@ public:
         auto p = findPrograms.find(file);
         program = result > 32 ? (p == findPrograms.end() ? file : p->second) : std::string();
         return result;
+    }
+    std::map<std::string, std::vector<std::string>> openCommands; // file → OpenCommand, else FindExecutable's
+    std::vector<std::string> OpenCommand(const std::string& file) override
+    {
+        if (auto it = openCommands.find(file); it != openCommands.end())
+            return it->second;
+        std::string program;
+        if (FindExecutable(file, program) <= 32)
+            return {};
+        return {program};
     }
     TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override
     {

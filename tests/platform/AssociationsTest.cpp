@@ -77,6 +77,26 @@ TEST(AssociationsTest, DISABLED_DefaultApplicationsInChild)
     // An executable stays its own program, even with an association for its type.
     EXPECT_EQ(platform.FindExecutable((root / "docs" / "run.txt").string(), program), kFindOk);
     EXPECT_EQ(program, (root / "docs" / "run.txt").string());
+
+    // The command that opens a document keeps what its desktop entry needs.
+    using Argv = std::vector<std::string>;
+    const std::string bin = (root / "bin").string() + "/";
+    struct Case {
+        const char* what;
+        std::string file;
+        Argv command;
+    } cases[] = {
+        {"plain application", "notes.txt", {bin + "kexview"}},
+        {"wrapper with its arguments, the file-forwarding list left open", "page.html",
+         {bin + "kexflat", "run", "--branch=stable", "--file-forwarding", "org.kex.Flat", "@@u"}},
+        {"terminal program in $TERMINAL", "table.csv", {bin + "kexterm", "-e", bin + "kexvim", "-R"}},
+        {"executable", "run.txt", {(root / "docs" / "run.txt").string()}},
+        {"no application", "data.bin", {}},
+        {"program not on PATH", "paper.pdf", {}},
+        {"missing file", "gone.txt", {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform.OpenCommand((root / "docs" / c.file).string()), c.command) << c.what;
 }
 
 TEST(AssociationsTest, DefaultApplicationOfAContentType)
@@ -99,7 +119,18 @@ TEST(AssociationsTest, DefaultApplicationOfAContentType)
           "[Desktop Entry]\nType=Application\nName=Gone\nExec=kexbar-no-such-reader %f\nMimeType=application/pdf;\n");
     Write(data / "applications" / "mimeinfo.cache",
           "[MIME Cache]\ntext/plain=kexview.desktop;\nimage/png=kexpaint.desktop;\napplication/pdf=kexgone.desktop;\n");
-    Write(config / "mimeapps.list", "[Default Applications]\ntext/plain=kexview.desktop;\n");
+    Write(root / "bin" / "kexflat", "#!/bin/sh\n", 0755);
+    Write(root / "bin" / "kexvim", "#!/bin/sh\n", 0755);
+    Write(root / "bin" / "kexterm", "#!/bin/sh\n", 0755);
+    Write(data / "applications" / "kexflat.desktop",
+          "[Desktop Entry]\nType=Application\nName=Kex Flat\n"
+          "Exec=kexflat run --branch=stable --file-forwarding org.kex.Flat @@u %U @@\nMimeType=text/html;\n");
+    Write(data / "applications" / "kexvim.desktop",
+          "[Desktop Entry]\nType=Application\nName=Kex Vim\nExec=kexvim -R %F\nTerminal=true\nMimeType=text/csv;\n");
+    Write(config / "mimeapps.list", "[Default Applications]\ntext/plain=kexview.desktop;\n"
+                                    "text/html=kexflat.desktop;\ntext/csv=kexvim.desktop;\n");
+    Write(root / "docs" / "page.html", "<html><body>page</body></html>\n");
+    Write(root / "docs" / "table.csv", "a,b\n1,2\n");
 
     Write(root / "docs" / "notes.txt", "Some notes.\n");
     Write(root / "docs" / "README", "Plain words in a file without an extension.\n");
@@ -116,6 +147,7 @@ TEST(AssociationsTest, DefaultApplicationOfAContentType)
          {"XDG_DATA_DIRS", sysData.string()},
          {"XDG_CONFIG_DIRS", (root / "sysconfig").string()},
          {"XDG_CURRENT_DESKTOP", ""},
+         {"TERMINAL", "kexterm"},
          {"PATH", (root / "bin").string() + ":" + Env("PATH")}});
     EXPECT_TRUE(child.passed) << child.output;
 }

@@ -2,6 +2,9 @@
 #include <QMenu>
 #include <QStackedWidget>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
 
 #include "FormFixture.h"
 #include "ui/widgets/SpeedButton.h"
@@ -60,6 +63,12 @@ TEST_F(StartupTest, FirstStartIsDetectedAndTakesWhatTheScreenAllows)
     MainWindow& first = Start();
     EXPECT_TRUE(first.FirstStart);
     EXPECT_EQ(first.ButtonsPerPage, 21);
+    // Stored, so that the next start keeps every button where this one showed it.
+    EXPECT_EQ(Value("Location", "ButtonCount"), "21");
+    Pump(); // the place is stored once the bar stands
+    form.reset();
+    EXPECT_FALSE(Start().FirstStart);
+    EXPECT_EQ(form->ButtonsPerPage, 21);
     form.reset();
 
     WriteIni("[Location]\nTop=-50\nButtonCount=16\n");
@@ -157,8 +166,11 @@ TEST_F(StartupTest, MenuMarksFollowTheSettings)
     EXPECT_EQ(f.MenuItem("UserResources1"), nullptr);
     EXPECT_EQ(f.MenuItem("GDIResources1"), nullptr);
     EXPECT_EQ(f.MenuItem("CDTray1"), nullptr) << "no CD-ROM drive on the fake machine";
-    for (const char* name : {"Parameter1", "SoundLaunch1", "UnselectedColor1", "SelectedColor1", "LockoutModify1"})
+    for (const char* name : {"UnselectedColor1", "SelectedColor1"})
         EXPECT_TRUE(f.MenuItem(name)->isEnabled()) << name;
+    // Items whose subsystem is not built yet stay out of sight, enabled or not.
+    for (const char* name : {"Parameter1", "SoundLaunch1", "LockoutModify1"})
+        EXPECT_FALSE(f.MenuItem(name)->isVisible()) << name;
     EXPECT_EQ(f.TrayHint, "Kexbar32 ");
 }
 
@@ -207,12 +219,11 @@ TEST_F(StartupTest, CloseQuestionAnsweredNoKeepsTheBarAndWritesNothing)
     EXPECT_TRUE(dialogs.popups.empty());
     EXPECT_EQ(IniText(), before);
 
-    // Yes shows the exit options beside the bar, then the bar closes.
+    // Yes closes the bar; the exit options beside it come with their subsystem (until
+    // then the menu offers nothing and is not shown).
     dialogs.answers = {TModalResult::mrYes};
     EXPECT_TRUE(f.close());
-    ASSERT_EQ(dialogs.popups.size(), 1u);
-    EXPECT_EQ(dialogs.popups[0].menu, "PopupMenu4");
-    EXPECT_EQ(dialogs.popups[0].pos, QPoint(f.x() + 250, f.y()));
+    EXPECT_TRUE(dialogs.popups.empty());
 }
 
 TEST_F(StartupTest, WithoutExitOptionsTheBarClosesAtOnce)
@@ -271,6 +282,143 @@ TEST_F(StartupTest, ReloadMessageOfItsOwnSuffixOnly)
     EXPECT_FALSE(f.FindButton(2)->HasGlyph());
     f.AppMessage("UKexbardesk", 1);
     EXPECT_TRUE(f.FindButton(2)->HasGlyph());
+}
+
+TEST_F(StartupTest, DefaultGaugeIsDriveCWhateverTheAppDir)
+{
+    // AppDir here starts with "/": the default gauge is still the root drive "C".
+    WriteIni("[Location]\nTop=100\n");
+    MainWindow& f = Start();
+    EXPECT_EQ(f.GaugeType, "CHardDrive");
+    EXPECT_TRUE(f.MenuItem("CHardDrive")->isChecked());
+}
+
+TEST_F(StartupTest, ReadOnlyConfigurationStartsABarThatWorksReadOnly)
+{
+    struct Case {
+        const char* what;
+        std::string ini; // "" leaves no file; the directory is read-only then
+    } cases[] = {
+        {"read-only file without Run=Yes", "[Location]\nTop=100\n[Programs]\nSpeedButton1=/bin/true\n"},
+        {"read-only file with an empty record to tidy",
+         "[Location]\nTop=100\nRun=Yes\n[Programs]\nSpeedButton1=/bin/true\nSpeedButton2=\n"},
+        {"AppDir that cannot be written, first start", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialogs.messages.clear();
+        platform.started.clear();
+        if (!c.ini.empty()) {
+            WriteIni(c.ini);
+            ASSERT_EQ(::chmod(Ini().c_str(), 0444), 0);
+        } else {
+            ::unlink(Ini().c_str());
+            ASSERT_EQ(::chmod(platform.appDir.c_str(), 0555), 0);
+        }
+        const std::string before = IniText();
+        MainWindow* f = nullptr;
+        ASSERT_NO_THROW(f = &Start());
+        f->show();
+        f->move(50, 60); // the bar's own attempts to store its place
+        Pump();
+        // The error is shown once, and the bar is there.
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + Ini());
+        EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtError);
+        EXPECT_GE(f->PageCount(), 1);
+        if (!c.ini.empty()) {
+            // Launching works; a change is refused with the store's message and loses nothing.
+            QTest::mouseClick(f->FindButton(1), Qt::LeftButton);
+            ASSERT_EQ(platform.started.size(), 1u);
+            EXPECT_EQ(platform.started[0].argv, std::vector<std::string>{"/bin/true"});
+            f->CurrentButton = "SpeedButton1";
+            f->Guarded([&] { f->RemoveButton(); });
+            EXPECT_EQ(dialogs.messages.back().text, "Unable to write to " + Ini());
+        }
+        EXPECT_EQ(IniText(), before);
+        form.reset();
+        ::chmod(platform.appDir.c_str(), 0755);
+        ::chmod(Ini().c_str(), 0644);
+    }
+}
+
+TEST_F(StartupTest, ItemsAndHintsOfSubsystemsNotBuiltPromiseNothing)
+{
+    WriteIni("[Location]\nTop=100\nShowHint=Yes\n[Programs]\nSpeedButton1=/bin/true\n");
+    MainWindow& f = Start();
+    // Nothing without a handler can be reached: "Password Protect" can no longer be
+    // ticked, the Configure sub-menu and the exit options are out of sight.
+    for (const char* name : {"PasswordProtect1", "ConfigureButton1", "ShrinkOnLaunch2", "ConfirmExit1", "ShrinkOnLaunch1",
+                             "ExitKexbar1", "ScreenSave1"})
+        EXPECT_FALSE(f.MenuItem(name)->isVisible()) << name;
+    for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1", "DeletePage1", "AddPage1", "Exit1"})
+        EXPECT_TRUE(f.MenuItem(name)->isVisible()) << name;
+    // The button menu offers what works, and a launch is not held by a hidden mark.
+    dialogs.popupChoices = {""};
+    f.SetButtonParams(0, 0, f.FindButton(1));
+    ASSERT_EQ(dialogs.popups.size(), 1u);
+    for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1"})
+        EXPECT_TRUE(f.MenuItem(name)->isEnabled()) << name;
+    // The Run button's right press has no menu to show.
+    Q_EMIT f.RunButton->customContextMenuRequested(QPoint(1, 1));
+    EXPECT_EQ(dialogs.popups.size(), 1u);
+    // Hints name only what the bar does.
+    EXPECT_TRUE(f.Panel1->toolTip().isEmpty());
+    for (QWidget* w : std::initializer_list<QWidget*>{f.HelpButton, f.RunButton, f.TabSet1}) {
+        EXPECT_FALSE(w->toolTip().isEmpty()) << w->objectName().toStdString();
+        for (const char* promise : {"Shrink", "Setup", "F2", "Last Launched", "PageUp"})
+            EXPECT_FALSE(w->toolTip().contains(promise)) << w->objectName().toStdString() << " " << promise;
+    }
+    EXPECT_FALSE(QString::fromStdString(f.ButtonHintText).contains("Keyboard"));
+}
+
+TEST_F(StartupTest, BarWithoutATrayIconNeverHides)
+{
+    WriteIni("[Location]\nTop=100\nHide=Yes\nStaySmall=Yes\n");
+    MainWindow& f = Start();
+    EXPECT_FALSE(f.StartsHidden());
+}
+
+TEST_F(StartupTest, HelpFileIsFoundInAppDirThenBesideTheProgramThenInTheDataDirectory)
+{
+    QTemporaryDir programDir, dataDir;
+    platform.programDir = programDir.path().toStdString() + "/";
+    platform.dataDir = dataDir.path().toStdString() + "/";
+    auto put = [](const std::string& dir) { std::ofstream(dir + "Kexbar.HLP") << "<html></html>"; };
+    struct Case {
+        const char* what;
+        std::vector<std::string> holding;
+        std::string expected;
+    } cases[] = {
+        {"nowhere: AppDir's name", {}, platform.appDir},
+        {"installed only", {platform.dataDir}, platform.dataDir},
+        {"beside the program and installed", {platform.programDir, platform.dataDir}, platform.programDir},
+        {"everywhere", {platform.appDir, platform.programDir, platform.dataDir}, platform.appDir},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const std::string& dir : {platform.appDir, platform.programDir, platform.dataDir})
+            ::unlink((dir + "Kexbar.HLP").c_str());
+        for (const std::string& dir : c.holding)
+            put(dir);
+        MainWindow& f = Start();
+        f.HelpButtonClick();
+        EXPECT_EQ(dialogs.helpFile, c.expected + "Kexbar.HLP");
+        form.reset();
+    }
+}
+
+TEST_F(StartupTest, SoundCaptionsShowTheFileNameAsStoredWithItsAmpersand)
+{
+    WriteIni("[Location]\nTop=100\n[Time]\nSound=Yes\nSoundFile=/snd/my chimes & bells.wav\nSound2=Yes\n"
+             "SoundFile2='/snd/odd'name.wav\n[Programs]\nSpeedButton1=/bin/true\n[SoundSelect]\n"
+             "SpeedButton1=/snd/rock & roll.wav\n");
+    MainWindow& f = Start();
+    EXPECT_EQ(f.MenuItem("TimeSound1")->text(), "Hour &Sound = my chimes && bells.wav");
+    EXPECT_EQ(f.MenuItem("TimeSound2")->text(), "H&alf Hour Sound = odd'name.wav");
+    dialogs.popupChoices = {""};
+    f.SetButtonParams(0, 0, f.FindButton(1));
+    EXPECT_EQ(f.MenuItem("SoundSelect1")->text(), "Sound on &Keyboard Select = rock && roll.wav");
 }
 
 } // namespace

@@ -16,11 +16,18 @@ BarStore::BarStore(std::string fileName, PasswordCarrier* passwords)
 
 // ------------------------------------------------------------------ settings
 
-StartupSettings BarStore::Start(const StartupMachine& machine)
+StartupSettings BarStore::ReadStartup(const StartupMachine& machine) const
 {
-    StartupSettings s = ReadStartupSettings(ini_.Document(), machine);
-    WriteSetting(ini_, settings::Run, "Yes");
-    return s;
+    return ReadStartupSettings(ini_.Document(), machine);
+}
+
+void BarStore::NoteStart(const StartupSettings& started)
+{
+    ini_.Modify([&](IniDocument& d) {
+        d.WriteString(settings::Run.section, settings::Run.key, "Yes");
+        if (started.firstStart && ReadSettingInt(d, settings::ButtonCount) == 0)
+            d.WriteInteger(settings::ButtonCount.section, settings::ButtonCount.key, started.buttonsPerPage);
+    });
 }
 
 int BarStore::PageCount() const { return ReadSettingInt(ini_.Document(), settings::PageCount); }
@@ -33,6 +40,8 @@ void BarStore::SaveLocation(int top, int left, bool minimised)
         d.WriteString(settings::WindowState.section, settings::WindowState.key, minimised ? "Min" : "Norm");
     });
 }
+
+void BarStore::SaveGaugeType(const std::string& gaugeType) { WriteSetting(ini_, settings::GaugeType, gaugeType); }
 
 void BarStore::SaveWindowState(bool minimised) { WriteSetting(ini_, settings::WindowState, minimised ? "Min" : "Norm"); }
 
@@ -72,6 +81,7 @@ ClickedButton BarStore::Clicked(int n, bool shrinkOnLaunch) const
 {
     IniDocument doc = ini_.Document();
     ClickedButton clicked{RecordStore(doc).Read(n), ""};
+    clicked.record.Parameters = doc.Get(settings::ParametersSection, ButtonKey(n)).value_or("");
     clicked.shrink = doc.Get(settings::ShrinkSection, ButtonKey(n)).value_or(shrinkOnLaunch ? "Yes" : "No");
     return clicked;
 }
@@ -132,8 +142,6 @@ void BarStore::SaveIcon(int n, const std::string& iconFile, int iconIndex)
             d.WriteInteger(settings::IconSelectionSection, ButtonKey(n), iconIndex);
     });
 }
-
-void BarStore::MarkIconDefault(int n) { ini_.WriteString(settings::IconsSection, ButtonKey(n), settings::IconDefault); }
 
 void BarStore::EraseRecord(int n)
 {
@@ -204,10 +212,12 @@ void BarStore::RestorePage(const PageMoveBuffer& buffer, int buttonsPerPage)
     });
 }
 
-void BarStore::Rebuild(int oldButtonsPerPage, int newButtonsPerPage, int tabs)
+void BarStore::Backup() { CopyFileBytes(ini_.FileName(), BackupFileName(ini_.FileName())); }
+
+PageLayout BarStore::Layout() const { return PageLayoutOf(ini_.Document()); }
+
+void BarStore::Renumber(int oldButtonsPerPage, int newButtonsPerPage, int tabs)
 {
-    // Without a configuration file nothing is renumbered.
-    CopyFileBytes(ini_.FileName(), BackupFileName(ini_.FileName()));
     ini_.Modify([&](IniDocument& d) {
         if (oldButtonsPerPage != newButtonsPerPage)
             ChangeButtonsPerPage(d, passwords_, oldButtonsPerPage, newButtonsPerPage, tabs);

@@ -9,13 +9,16 @@
 #include <vector>
 
 #include "core/config/NewIniFile.h"
+#include "core/config/Settings.h"
 #include "core/pages/ButtonRecord.h"
 #include "core/pages/PageShift.h"
 #include "core/window/StartupSettings.h"
 
 namespace kex {
 
-// A clicked button's record and the shrink value its launch goes by: the stored
+// A clicked button's record (its parameters whole, as long as they are stored, so
+// that they are neither cut nor written back cut) and the shrink value its launch
+// goes by: the stored
 // "Shrink" value as it is (even an empty one), or, when the key is absent, the global
 // setting as "Yes" or "No".
 struct ClickedButton {
@@ -38,11 +41,15 @@ public:
     const std::string& FileName() const { return ini_.FileName(); }
 
     // ---- settings
-    // The start-up settings; the start is noted in the file ("Run" = "Yes").
-    StartupSettings Start(const StartupMachine& machine);
+    StartupSettings ReadStartup(const StartupMachine& machine) const;
+    // Notes the start in the file ("Run" = "Yes") and, on a first start without a
+    // stored count, the buttons per page it chose, so that the next start shows the
+    // buttons where this one put them.
+    void NoteStart(const StartupSettings& started);
     int PageCount() const;
     void SaveLocation(int top, int left, bool minimised);
     void SaveWindowState(bool minimised);
+    void SaveGaugeType(const std::string& gaugeType);
     // The colour dialog's sixteen custom colours (colour values 0x00BBGGRR).
     std::array<int, 16> CustomColors() const;
     // A tab colour chosen in the colour dialog, with the dialog's custom colours.
@@ -61,7 +68,6 @@ public:
     void SaveParameters(int n, const std::string& parameters);
     // The icon chosen for a button without one; an index of 0 is not stored.
     void SaveIcon(int n, const std::string& iconFile, int iconIndex);
-    void MarkIconDefault(int n);
     void EraseRecord(int n);
     // Puts a moved or copied record onto button n (no password).
     void PutRecord(int n, const ButtonRecord& record);
@@ -79,10 +85,13 @@ public:
     PageMoveBuffer DeletePage(int s, int c, int buttonsPerPage, bool forMove);
     // Puts a page taken for a move back where it was.
     void RestorePage(const PageMoveBuffer& buffer, int buttonsPerPage);
-    // The page rebuild: the ".BAK" backup, then the records renumbered for a new count
-    // of buttons per page (or, with the count unchanged, the recent list cleared), as
-    // one rewrite.
-    void Rebuild(int oldButtonsPerPage, int newButtonsPerPage, int tabs);
+    // The ".BAK" copy of the file, made before a change that leads to a rebuild.
+    void Backup();
+    // The page rebuild's change: the records renumbered for a new count of buttons
+    // per page (or, with the count unchanged, the recent list cleared), as one rewrite.
+    void Renumber(int oldButtonsPerPage, int newButtonsPerPage, int tabs);
+    // What the file makes of the bar's pages and buttons now.
+    PageLayout Layout() const;
 
 private:
     TNewIniFile ini_;

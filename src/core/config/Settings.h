@@ -95,6 +95,23 @@ std::string CustomColorKey(int i);
 // whose default depends on the machine, such as "Top" or "Type").
 std::string ReadSetting(const IniDocument& doc, const Setting& s);
 std::string ReadSetting(const IniDocument& doc, const Setting& s, std::string_view def);
+// What a configuration makes of the bar's pages and buttons: the stored page count
+// and buttons per page as written, and a text that differs whenever they, a page name
+// or a button's program differ. A bar shows the file as it is while its layout is the
+// one it loaded.
+struct PageLayout {
+    std::string pageCount, buttonCount;
+    std::string contents;
+    bool operator==(const PageLayout&) const = default;
+    // Whether the pages themselves differ (their count or their size), not only what
+    // they hold.
+    bool SamePages(const PageLayout& other) const
+    {
+        return pageCount == other.pageCount && buttonCount == other.buttonCount;
+    }
+};
+PageLayout PageLayoutOf(const IniDocument& doc);
+
 int ReadSettingInt(const IniDocument& doc, const Setting& s);
 int ReadSettingInt(const IniDocument& doc, const Setting& s, int def);
 void WriteSetting(TNewIniFile& ini, const Setting& s, std::string_view value);

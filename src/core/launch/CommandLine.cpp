@@ -186,4 +186,21 @@ std::string FilesParameterList(const std::vector<std::string>& files)
     return list;
 }
 
+std::string PathFileName(std::string_view path)
+{
+    const std::size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string JoinCommandLine(const std::vector<std::string>& words)
+{
+    std::string line;
+    for (const std::string& w : words) {
+        if (!line.empty())
+            line += ' ';
+        line += w.empty() ? std::string("''") : ShortPathOf(w);
+    }
+    return line;
+}
+
 } // namespace kex

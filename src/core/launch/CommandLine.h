@@ -17,6 +17,10 @@ namespace kex {
 // quote characters).
 std::string ShortPathOf(std::string_view path);
 
+// A command line whose words SplitCommandLine gives back exactly: each word through
+// ShortPathOf (an empty word as ''), joined by blanks.
+std::string JoinCommandLine(const std::vector<std::string>& words);
+
 // The words of a command line, by shell word rules without a shell:
 // - blanks, tabs and line breaks separate words;
 // - '...' is taken literally;
@@ -38,6 +42,8 @@ std::string ProgramOf(std::string_view programText);
 std::string DirectoryPart(std::string_view programText);
 // Everything of the program after its last "/".
 std::string FileNamePart(std::string_view programText);
+// Everything of a path as stored (not a command line) after its last "/".
+std::string PathFileName(std::string_view path);
 // The name without its extension: cut at the last "." of the file-name part. A name
 // without "." stays whole, and so does a name whose only "." leads it (".profile").
 // A directory in front of the name is kept.

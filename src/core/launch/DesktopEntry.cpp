@@ -125,6 +125,8 @@ std::optional<DesktopEntry> ParseDesktopEntry(std::string_view text)
             entry.noDisplay = Boolean(value);
         else if (key == "Hidden")
             entry.hidden = Boolean(value);
+        else if (key == "Terminal")
+            entry.terminal = Boolean(value);
         else if (key == "Categories")
             entry.categories = SplitList(value);
         // Every other key, localized ones ("Name[de]") included, is not used here.
@@ -221,6 +223,49 @@ std::vector<std::string> SplitExec(std::string_view exec)
 std::vector<std::string> DesktopEntry::Argv() const
 {
     return SplitExec(exec);
+}
+
+std::vector<std::string> DesktopEntry::OpenerArgv() const
+{
+    std::vector<std::string> argv = Argv();
+    const std::size_t n = argv.size();
+    if (n >= 2 && argv[n - 1] == "@@" && (argv[n - 2] == "@@" || argv[n - 2] == "@@u"))
+        argv.pop_back();
+    return argv;
+}
+
+std::vector<std::string> InTerminal(const std::vector<std::string>& argv, const std::string& terminalEnv,
+                                    const std::function<bool(const std::string&)>& installed)
+{
+    struct Emulator {
+        const char* name;
+        const char* option; // "" when the program follows without one
+    };
+    static constexpr Emulator kKnown[] = {
+        {"x-terminal-emulator", "-e"}, {"gnome-terminal", "--"}, {"konsole", "-e"}, {"xfce4-terminal", "-x"},
+        {"mate-terminal", "-x"},       {"alacritty", "-e"},      {"kitty", ""},     {"xterm", "-e"},
+    };
+    auto optionOf = [](const std::string& program) -> std::string {
+        const std::string name = program.substr(program.rfind('/') + 1);
+        for (const Emulator& e : kKnown)
+            if (name == e.name)
+                return e.option;
+        return "-e";
+    };
+    std::string terminal = terminalEnv;
+    if (terminal.empty())
+        for (const Emulator& e : kKnown)
+            if (installed(e.name)) {
+                terminal = e.name;
+                break;
+            }
+    if (terminal.empty() || argv.empty())
+        return argv;
+    std::vector<std::string> command = {terminal};
+    if (const std::string option = optionOf(terminal); !option.empty())
+        command.push_back(option);
+    command.insert(command.end(), argv.begin(), argv.end());
+    return command;
 }
 
 } // namespace kex

@@ -3,6 +3,7 @@
 // Exec line into the program and its arguments.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,11 +24,25 @@ struct DesktopEntry {
     std::string tryExec;
     bool noDisplay = false;
     bool hidden = false;   // "deleted": the entry must be treated as absent
+    bool terminal = false; // the program runs in a terminal
     std::vector<std::string> categories;
 
     // The program and its arguments from Exec, field codes removed.
     std::vector<std::string> Argv() const;
+    // The command that opens a document when the document's path is added at its
+    // end: Argv(), and when the file list of a file-forwarding wrapper ("@@ %F @@",
+    // as Flatpak writes it) became empty, without its closing "@@", so that the
+    // document added falls inside the list.
+    std::vector<std::string> OpenerArgv() const;
 };
+
+// The command that runs argv inside a terminal emulator: $TERMINAL (given as
+// `terminalEnv`) when set, else the first of x-terminal-emulator and the known
+// emulators that `installed` finds, each with the option that runs a program
+// ("--" for gnome-terminal, "-x" for xfce4-terminal and mate-terminal, none for
+// kitty, "-e" for the others). argv unchanged when no emulator is found.
+std::vector<std::string> InTerminal(const std::vector<std::string>& argv, const std::string& terminalEnv,
+                                    const std::function<bool(const std::string&)>& installed);
 
 // Parses a desktop file's text. Nothing when the text has no "[Desktop Entry]" group.
 // Lines are separated by LF or CR LF; "#" starts a comment line; blanks around "="

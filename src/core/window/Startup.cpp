@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace kex {
 
 namespace {
@@ -92,6 +95,20 @@ std::string CaptionText(const std::string& prefix, const std::string& suffix, co
 {
     return prefix + suffix + "      " + date + "      " + "Page " + std::to_string(page) + " of " +
            std::to_string(pages);
+}
+
+std::string FindHelpFile(const std::vector<std::string>& directories)
+{
+    constexpr const char* kHelpName = "Kexbar.HLP";
+    for (const std::string& dir : directories) {
+        if (dir.empty())
+            continue;
+        const std::string path = dir + kHelpName;
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), R_OK) == 0)
+            return path;
+    }
+    return (directories.empty() ? std::string() : directories.front()) + kHelpName;
 }
 
 } // namespace kex

@@ -20,6 +20,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::s
 // "KX" + suffix + extension in AppDir.
 std::string ConfigFileName(const std::string& appDir, const std::string& suffix, const std::string& extension = ".INI");
 
+// The help file "Kexbar.HLP" in the first directory (each ending in "/") that holds
+// it as a readable file; the first directory's when none does.
+std::string FindHelpFile(const std::vector<std::string>& directories);
+
 // The registered names of the two cross-instance messages.
 std::string LoadMessageName(const std::string& suffix);       // "UKexbar" + suffix
 std::string PageUpdateMessageName(const std::string& suffix); // "UKXForm" + suffix

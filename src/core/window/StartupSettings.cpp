@@ -56,7 +56,7 @@ StartupSettings ReadStartupSettings(const IniDocument& doc, const StartupMachine
     s.checkExit = IsYes(doc, CheckExit);
     s.showHints = YesNo(ReadSetting(doc, ShowHint));
 
-    s.gaugeType = NormaliseGaugeType(ReadSetting(doc, GaugeType, std::string(1, machine.appDrive) + "HardDrive"));
+    s.gaugeType = NormaliseGaugeType(ReadSetting(doc, GaugeType));
     s.graphLocked = IsYes(doc, LockedGraph);
     s.lockedLeft = ReadSettingInt(doc, ShrinkX);
     s.lockedTop = ReadSettingInt(doc, ShrinkY);

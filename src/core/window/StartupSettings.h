@@ -15,7 +15,6 @@ namespace kex {
 struct StartupMachine {
     int defaultTop = 0;      // the top of a bar that has no stored place
     int screenButtons = 16;  // 0, 16 or 21: what the screen width allows
-    char appDrive = 'C';     // the first letter of AppDir, for the default gauge
 };
 
 // When the clock shows the time and chimes.

@@ -27,7 +27,9 @@ void MainWindow::SetButtonParams(int x, int y, TSpeedButton* button)
         PutButton();
         return;
     }
-    // 2.
+    // 2. The menu is for the button the file has at that place.
+    if (!EnsureCurrent())
+        return;
     MoveSource = button->Number();
     ReadButtonInfo(MoveSource);
     EnteredPassword.clear();
@@ -39,7 +41,7 @@ void MainWindow::SetButtonParams(int x, int y, TSpeedButton* button)
     auto soundItem = [this](const char* name, const QString& caption, const std::string& file) {
         QAction* a = MenuItem(name);
         a->setChecked(!file.empty());
-        a->setText(file.empty() ? caption : caption + " = " + QString::fromStdString(FileNamePart(file)));
+        a->setText(file.empty() ? caption : caption + " = " + MenuCaption(PathFileName(file)));
     };
     soundItem("SoundSelect1", "Sound on &Keyboard Select", r.SoundSelect);
     soundItem("SoundLaunch1", "Sound on &Launch", r.SoundLaunch);

@@ -3,7 +3,11 @@
 #include "ui/help/HelpWindow.h"
 
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QSortFilterProxyModel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -40,6 +44,36 @@ QString QtFileFilter(const std::string& filter)
     }
     return out.join(";;");
 }
+
+namespace {
+
+// The browse dialog's view of its folder: while "Programs" is chosen only folders and
+// executable files, with "All Files" everything. (QDir::Executable would hold for
+// every name filter of the dialog, and its model hides files whose details it has
+// not read yet.)
+class TProgramsOnly : public QSortFilterProxyModel {
+public:
+    void SetActive(bool active)
+    {
+        active_ = active;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+        if (!active_ || !files)
+            return true;
+        const QFileInfo info(files->filePath(files->index(row, 0, parent)));
+        return info.isDir() || info.isExecutable();
+    }
+
+private:
+    bool active_ = true;
+};
+
+} // namespace
 
 TQtDialogs::TQtDialogs(QWidget* owner) : owner_(owner) {}
 
@@ -115,17 +149,37 @@ void TQtDialogs::Notify(const std::string& text)
     box->show();
 }
 
+void TQtDialogs::AddHelpButton(QDialog& dialog, int helpContext)
+{
+    if (helpContext == 0)
+        return;
+    auto* box = dialog.findChild<QDialogButtonBox*>();
+    if (!box)
+        return;
+    // Help shows the topic and leaves the dialog open.
+    box->addButton(QDialogButtonBox::Help);
+    QObject::connect(box, &QDialogButtonBox::helpRequested, &dialog, [this, helpContext] { ShowHelp(helpContext); });
+}
+
 std::vector<std::string> TQtDialogs::OpenFiles(const TOpenDialogOptions& options)
 {
     QFileDialog dialog(owner_, QString::fromStdString(options.title), QString::fromStdString(options.initialDir),
                        QtFileFilter(options.filter));
+    // Qt's own dialog, whose buttons take the Help button.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(options.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // "Programs" shows executable files: Linux programs have no extension to match.
+    // "Programs" shows executable files (Linux programs have no extension to match),
+    // "All Files" every file.
     if (options.filter.rfind("Programs|", 0) == 0) {
-        dialog.setNameFilters(QStringList() << "Programs (*)" << "All Files (*)");
-        dialog.setFilter(QDir::AllDirs | QDir::Executable | QDir::Files | QDir::NoDotAndDotDot);
+        const QString programs = "Programs (*)";
+        dialog.setNameFilters(QStringList() << programs << "All Files (*)");
+        auto* view = new TProgramsOnly;
+        dialog.setProxyModel(view); // the dialog takes it over
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [view, programs](const QString& nameFilter) { view->SetActive(nameFilter == programs); });
     }
+    AddHelpButton(dialog, options.helpContext);
     std::vector<std::string> files;
     if (dialog.exec() == QDialog::Accepted)
         for (const QString& f : dialog.selectedFiles())
@@ -133,21 +187,27 @@ std::vector<std::string> TQtDialogs::OpenFiles(const TOpenDialogOptions& options
     return files;
 }
 
-std::optional<std::string> TQtDialogs::SelectDirectory(const std::string& title, const std::string& initialDir, int)
+std::optional<std::string> TQtDialogs::SelectDirectory(const std::string& title, const std::string& initialDir,
+                                                       int helpContext)
 {
-    QString dir = QFileDialog::getExistingDirectory(owner_, QString::fromStdString(title),
-                                                    QString::fromStdString(initialDir));
-    if (dir.isEmpty())
+    QFileDialog dialog(owner_, QString::fromStdString(title), QString::fromStdString(initialDir));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setFileMode(QFileDialog::Directory);
+    AddHelpButton(dialog, helpContext);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dir.toStdString();
+    return dialog.selectedFiles().front().toStdString();
 }
 
-std::optional<QColor> TQtDialogs::ChooseColor(const QColor& initial, std::array<QColor, 16>& customColors, int)
+std::optional<QColor> TQtDialogs::ChooseColor(const QColor& initial, std::array<QColor, 16>& customColors,
+                                              int helpContext)
 {
     for (int i = 0; i < 16; ++i)
         QColorDialog::setCustomColor(i, customColors[std::size_t(i)]);
     QColorDialog dialog(initial, owner_);
     dialog.setOption(QColorDialog::DontUseNativeDialog);
+    AddHelpButton(dialog, helpContext);
     bool accepted = dialog.exec() == QDialog::Accepted;
     for (int i = 0; i < 16; ++i)
         customColors[std::size_t(i)] = QColorDialog::customColor(i);

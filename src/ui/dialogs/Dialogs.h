@@ -14,6 +14,7 @@
 #include <vector>
 
 class QAction;
+class QDialog;
 class QMenu;
 class QWidget;
 
@@ -93,6 +94,9 @@ public:
     void ShowHelp(int context) override;
 
 private:
+    // A Help button that shows the context's topic, in a dialog with a button box.
+    void AddHelpButton(QDialog& dialog, int helpContext);
+
     QWidget* owner_;
     std::string helpFile_;
     std::unique_ptr<THelpWindow> help_;

@@ -36,8 +36,10 @@ void MainWindow::ButtonClick(TSpeedButton* button)
     button->SetDown(false);
     if (!button->Down())
         FormCaption();
-    // 2. Not while a page name is edited (red tab) or a move or copy is pending.
-    if (TabSet1->SelectedColor() == ColorFromValue(TabSelectedColor) && ScreenCursor() == crDefault) {
+    // 2. Not while a page name is edited (red tab) or a move or copy is pending; a
+    // button of pages changed meanwhile neither starts nor is filled.
+    if (TabSet1->SelectedColor() == ColorFromValue(TabSelectedColor) && ScreenCursor() == crDefault &&
+        EnsureCurrent()) {
         // 3.
         const int n = button->Number();
         const ClickedButton clicked = store_->Clicked(n, settings_.shrinkOnLaunch);
@@ -50,9 +52,11 @@ void MainWindow::ButtonClick(TSpeedButton* button)
         if (programs.empty() && !ModifyLocked())
             program = BrowseForProgram(n, parameters);
         const std::string programText = program + " ";
-        // 6. - 7.
+        // 6. - 7. Only what browsing chose is written: a stored value the user did not
+        // change stays as it is.
         if (!program.empty()) {
-            store_->SaveParameters(n, parameters);
+            if (programs.empty())
+                store_->SaveParameters(n, parameters);
             GlyphFromIcon(button, program, record.IconIndex, record.Description, record.IconFile, parameters);
         }
         // 8.
@@ -60,7 +64,7 @@ void MainWindow::ButtonClick(TSpeedButton* button)
         // 9. - 10. Files chosen for this launch only.
         bool dropped = false;
         if (!record.Select.empty()) {
-            dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
+            dialogs_.SetHelpFile(HelpFileName());
             TOpenDialogOptions options;
             options.title = "Select File(s)";
             options.filter = "All Files|*.*";
@@ -103,18 +107,18 @@ std::string MainWindow::BrowseForProgram(int n, std::string& parameters)
     std::optional<std::string> chosen = dialogs_.OpenFile(options);
     if (!chosen)
         return {};
-    // 2. The program that opens the chosen file (the file itself for a program).
-    std::string program;
-    if (platform_.FindExecutable(*chosen, program) <= 32)
-        program.clear();
-    // 3. Both in command-line form; a program stores no parameters.
-    program = ShortPathOf(program);
+    // 2. - 3. The command that opens the chosen file (the file itself for a program),
+    // with what its desktop entry needs, both in command-line form; a program stores
+    // no parameters.
+    const std::vector<std::string> opener = platform_.OpenCommand(*chosen);
+    std::string program = JoinCommandLine(opener);
     parameters = ShortPathOf(*chosen);
-    if (program == parameters)
+    if (opener.size() == 1 && program == parameters)
         parameters.clear();
     // 4. - 5.
     if (!program.empty())
         store_->SaveProgram(n, program);
+    NoteLayout();
     BroadcastLoad();
     return program;
 }
@@ -155,10 +159,13 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
         if (shrink && !SmallActive)
             SmallSize();
         Timer2->start();
-        const bool toTray = MenuItem("HideGraph1")->isChecked() && ShrinkNow != "Yes";
+        bool toTray = MenuItem("HideGraph1")->isChecked() && ShrinkNow != "Yes";
         if (toTray) {
-            hide();
+            // Hidden only behind a tray icon that brings it back.
             TrayActivate(true);
+            toTray = TrayIconShowing();
+            if (toTray)
+                hide();
         }
         if (LaunchSource != kLaunchFromRunButton)
             RecentAdd(RecentEntryText(description, programText, CurrentButtonNumber));

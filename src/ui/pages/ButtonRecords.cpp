@@ -25,7 +25,7 @@ void MainWindow::MoveClear() { PendingRecord = ButtonRecord(); }
 void MainWindow::MoveButton()
 {
     // 1. A pending record keeps its source: a refused command must not take it.
-    if (!PendingRecord.Program.empty())
+    if (!PendingRecord.Program.empty() || !EnsureCurrent())
         return;
     MoveSource = NumberFromName(CurrentButton);
     ReadButtonInfo(MoveSource);
@@ -37,6 +37,7 @@ void MainWindow::MoveButton()
     // 3. From here on the record lives only in memory until it is put down.
     MoveCompare();
     EraseButtonInfo(MoveSource);
+    NoteLayout();
     // 4.
     BroadcastLoad();
     MoveIsMove = 1;
@@ -44,7 +45,7 @@ void MainWindow::MoveButton()
 
 void MainWindow::CopyButton()
 {
-    if (!PendingRecord.Program.empty())
+    if (!PendingRecord.Program.empty() || !EnsureCurrent())
         return;
     MoveSource = NumberFromName(CurrentButton);
     ReadButtonInfo(MoveSource);
@@ -57,13 +58,17 @@ void MainWindow::CopyButton()
 
 void MainWindow::PutButton()
 {
-    // 1.
+    // 1. The button pointed at must be the button the file has at that place (a stale
+    // bar reloads and the record stays pending).
+    if (!EnsureCurrent())
+        return;
     int n = NumberFromName(CurrentButton);
     ReadButtonInfo(n);
     // 2. Only onto an empty button, and only with a record pending.
     if (!CurrentRecord.Program.empty() || PendingRecord.Program.empty())
         return;
     WriteMoveInfo();
+    NoteLayout();
     const ButtonRecord& p = PendingRecord;
     GlyphFromIcon(FindButton(n), p.Program, p.IconIndex, p.Description, p.IconFile, p.Parameters);
     if (MoveIsMove == 1)
@@ -78,6 +83,8 @@ void MainWindow::PutButton()
 void MainWindow::RemoveButton()
 {
     // 1.
+    if (!EnsureCurrent())
+        return;
     int n = NumberFromName(CurrentButton);
     ReadButtonInfo(n);
     if (!PendingRecord.Program.empty())
@@ -88,6 +95,7 @@ void MainWindow::RemoveButton()
     // 3.
     MoveClear();
     EraseButtonInfo(n);
+    NoteLayout();
     BroadcastLoad();
     SetScreenCursor(crDefault);
 }

@@ -117,13 +117,15 @@ void MainWindow::Load()
         TabSet1->SetTabCaption(int(p), QString::fromStdString(contents.captions[p]));
     // Records without a program lose their keys, and icons found missing are marked
     // "Default", in one rewrite.
-    store_->Tidy(contents.strays, std::vector<int>(iconDefaults_.begin(), iconDefaults_.end()));
+    WriteReportedOnce(
+        [&] { store_->Tidy(contents.strays, std::vector<int>(iconDefaults_.begin(), iconDefaults_.end())); });
     iconDefaults_.clear();
     // 3. The protected-button table covers twice the buttons.
     while (int(ListBox3.size()) <= TabSet1->Count() * ButtonsPerPage * 2)
         ListBox3.emplace_back();
     // 4.
     Loading = "No";
+    NoteLayout();
     SetScreenCursor(cursorBefore);
 }
 
@@ -141,12 +143,14 @@ void MainWindow::GlyphFromIcon(TSpeedButton* button, const std::string& program,
                                                                : platform_.ExtractIcon(ProgramOf(iconFile), iconIndex);
     if (icon.isNull() && !program.empty())
         icon = platform_.ExtractIcon(ProgramOf(program), 0);
-    // 3.
+    // 3. What is learnt about the icon is stored in one write; a refused write (a
+    // read-only configuration) is shown and the button still gets its picture.
     if (icon.isNull() && !program.empty()) {
         const int n = button->Number();
         const std::string& stored = iconFile; // as the record holds it
         std::string file = iconFile;
         int index = iconIndex;
+        std::optional<std::string> storeIcon;
         if (stored.empty() && Loading == "No") {
             TOpenDialogOptions options;
             options.title = name + " has no Icon. Select a seperate Icon OR Cancel for default";
@@ -156,7 +160,7 @@ void MainWindow::GlyphFromIcon(TSpeedButton* button, const std::string& program,
             index = 0;
             if (!file.empty() && platform_.IconCount(ProgramOf(file)) > 1)
                 index = PickIcon(file);
-            store_->SaveIcon(n, file, index);
+            storeIcon = file;
         }
         if (!file.empty() && file != "Default")
             icon = platform_.ExtractIcon(ProgramOf(file), index);
@@ -166,9 +170,11 @@ void MainWindow::GlyphFromIcon(TSpeedButton* button, const std::string& program,
                 if (Loading == "Yes")
                     iconDefaults_.insert(n);
                 else
-                    store_->MarkIconDefault(n);
+                    storeIcon = std::string(settings::IconDefault);
             }
         }
+        if (storeIcon)
+            WriteReportedOnce([&] { store_->SaveIcon(n, *storeIcon, index); });
     }
     // 4.
     button->SetGlyph(icon.isNull() ? QImage() : MakeGlyph(icon, palette().color(QPalette::Button)));

@@ -56,6 +56,8 @@ void MainWindow::TabSet1MouseDown(Qt::MouseButton button, int x, int y)
     // 3. - 4. The cursor as it was at the press decides: the menu runs its command
     // before it returns, and a move started from it must wait for the next press.
     const int cursor = ScreenCursor();
+    if (!EnsureCurrent())
+        return;
     if (cursor == crDefault) {
         const QPoint client(x + Panel1->width(), y);
         dialogs_.Popup(PopupMenu2, mapToGlobal(client));
@@ -106,11 +108,17 @@ void MainWindow::PageNameKeyDown(int key)
     const std::string text = PageName->text().toStdString();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         const std::string mode = EditMode;
+        // A page name or count typed for pages that changed meanwhile is not taken.
+        if ((mode == "Tab" || mode == "Page") && !EnsureCurrent()) {
+            CloseEditor();
+            return;
+        }
         // 1. A new name for the selected page.
         if (mode == "Tab" && !text.empty()) {
             const int p = TabSet1->TabIndex() + 1;
             store_->SavePageName(p, text);
             TabSet1->SetTabCaption(p - 1, QString::fromStdString(text));
+            NoteLayout();
         }
         // 2. The password prompt.
         if (mode == "Lockout")
@@ -123,8 +131,9 @@ void MainWindow::PageNameKeyDown(int key)
         if (mode == "Page" && !text.empty()) {
             CloseEditor();
             ResolvePendingPageMove();
+            store_->Backup();
             store_->SavePageCount(ParsePageCount(text));
-            PageUpdate();
+            PageUpdate(true);
         }
         BroadcastLoad();
         CloseEditor();
@@ -134,7 +143,7 @@ void MainWindow::PageNameKeyDown(int key)
         CloseEditor();
     } else if (key == Qt::Key_F1) {
         EditMode.clear();
-        dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
+        dialogs_.SetHelpFile(HelpFileName());
         dialogs_.ShowHelp(0);
         Keys->setFocus();
     }
@@ -146,24 +155,26 @@ void MainWindow::AddPage()
 {
     const int s = TabSet1->TabIndex();
     const int c = PageCount();
-    if (s < 0)
+    if (s < 0 || !EnsureCurrent())
         return;
     // 1. - 2. A pending move is completed here with its name and buttons.
     const bool completing = ScreenCursor() == crMultiDrag && PageBuffer.Pending();
     const std::string name = completing ? MovedPageName : NewPageName(s);
     // 3.
     SetScreenCursor(crHourGlass);
+    store_->Backup();
     // 4. - 7. The pages from the selected one on move one place right, as one rewrite.
     store_->InsertPage(s, c, ButtonsPerPage, name, completing ? &PageBuffer : nullptr);
     // 8. The page is in the file now: nothing is pending any more.
     PageBuffer.Clear();
     ListBox2.clear();
     MovedPageName.clear();
-    PageUpdate();
+    PageUpdate(true);
     if (s < TabSet1->Count()) {
         TabSet1->SetTabIndex(s);
         TabSet1Click();
     }
+    BroadcastLoad();
 }
 
 void MainWindow::DeletePage(QAction* sender)
@@ -185,11 +196,15 @@ void MainWindow::DeletePage(QAction* sender)
     if (dialogs_.MessageDlg("Are you sure you want to " + verb + " the \"" + pageName + "\" Page?",
                             TMsgDlgType::mtWarning, mbYes | mbNo, 0) != TModalResult::mrYes)
         return;
+    // The page asked about must still be the page at that place.
+    if (!EnsureCurrent())
+        return;
     // 3. - 6.
     SetScreenCursor(crHourGlass);
+    store_->Backup();
     const PageMoveBuffer taken = store_->DeletePage(s, c, ButtonsPerPage, move);
     // 7.
-    PageUpdate();
+    PageUpdate(true);
     // 8. The move waits for the tab before which the page goes.
     if (move) {
         PageBuffer = taken;
@@ -197,6 +212,7 @@ void MainWindow::DeletePage(QAction* sender)
         MovedPageName = taken.Name;
         SetScreenCursor(crMultiDrag);
     }
+    BroadcastLoad();
 }
 
 void MainWindow::ResolvePendingPageMove()
@@ -221,7 +237,8 @@ void MainWindow::PButton16Click(QAction* sender)
         return;
     // 2.
     if (dialogs_.MessageDlg("This may take several minutes or much longer!    Proceed?", TMsgDlgType::mtWarning,
-                            mbYes | mbNo | mbHelp, 39) != TModalResult::mrYes) {
+                            mbYes | mbNo | mbHelp, 39) != TModalResult::mrYes ||
+        !EnsureCurrent()) {
         RequestedButtons = ButtonsPerPage;
         return;
     }
@@ -230,17 +247,56 @@ void MainWindow::PButton16Click(QAction* sender)
     SetScreenCursor(crHourGlass);
     KeySelection = 1;
     PageUpdate();
+    BroadcastLoad();
 }
 
-void MainWindow::PageUpdate()
+void MainWindow::PageUpdate(bool backupMade)
 {
     // A move that waits to be put down is settled first: the rebuild ends it.
     ResolvePendingMoves();
-    // The backup, then the renumbering (or the recent list cleared) as one rewrite.
-    store_->Rebuild(ButtonsPerPage, RequestedButtons, TabSet1->Count());
-    ClearPages();
+    // The backup, unless the command that changed the pages made it before its
+    // change; then the renumbering (or the recent list cleared) as one rewrite.
+    if (!backupMade)
+        store_->Backup();
+    store_->Renumber(ButtonsPerPage, RequestedButtons, TabSet1->Count());
     // 5. The whole start-up pass again, against the file as it is now.
-    FormCreate();
+    Rebuild();
+}
+
+void MainWindow::Rebuild()
+{
+    ResolvePendingMoves();
+    ClearPages();
+    rebuilding_ = true;
+    try {
+        FormCreate();
+    } catch (...) {
+        rebuilding_ = false;
+        throw;
+    }
+    rebuilding_ = false;
+}
+
+void MainWindow::NoteLayout() { loadedLayout_ = store_->Layout(); }
+
+void MainWindow::Reload()
+{
+    const PageLayout now = store_->Layout();
+    if (now.SamePages(loadedLayout_))
+        Load();
+    else
+        Rebuild();
+}
+
+bool MainWindow::EnsureCurrent()
+{
+    if (store_->Layout() == loadedLayout_)
+        return true;
+    Reload();
+    dialogs_.MessageDlg("The pages or buttons were changed by another bar or program. The bar has been reloaded: "
+                        "nothing was changed, please choose again.",
+                        TMsgDlgType::mtInformation, mbOK, 0);
+    return false;
 }
 
 // ------------------------------------------------------------------ tab colours

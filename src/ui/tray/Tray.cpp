@@ -6,4 +6,6 @@ namespace kex {
 
 void MainWindow::TrayActivate(bool) {}
 
+bool MainWindow::TrayIconShowing() const { return false; }
+
 } // namespace kex

@@ -14,12 +14,17 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
+
+#include "core/launch/CommandLine.h"
+#include "core/window/Startup.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/widgets/Pictures.h"
-#include "core/window/Startup.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
 #include "platform/TPlatform.h"
+#include "ui/widgets/EnhancedGauge.h"
+#include "ui/widgets/Eyes.h"
 
 namespace kex {
 
@@ -29,6 +34,8 @@ QColor ColorFromValue(int value)
 }
 
 int ValueFromColor(const QColor& color) { return color.red() | (color.green() << 8) | (color.blue() << 16); }
+
+QString MenuCaption(const std::string& text) { return QString::fromStdString(text).replace('&', "&&"); }
 
 MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args, QWidget* parent)
     : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), args_(std::move(args))
@@ -84,18 +91,26 @@ void MainWindow::BuildControls()
     Panel1->setGeometry(0, 0, kPanelWidth, kPanelHeight);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel1->setAutoFillBackground(true);
-    Gauge1 = new QWidget(Panel1);
+    Gauge1 = new TEnhancedGauge(Panel1);
     Gauge1->setObjectName("Gauge1");
     Gauge1->setGeometry(2, 1, 39, 15);
-    Gauge1->setAutoFillBackground(true);
-    QPalette gp = Gauge1->palette();
-    gp.setColor(QPalette::Window, QColor(0x80, 0, 0));   // maroon
-    gp.setColor(QPalette::WindowText, QColor(0, 0xFF, 0)); // lime
-    Gauge1->setPalette(gp);
-    Eyes = new QWidget(Panel1);
+    Gauge1->SetBorderStyle(TBorderStyle::bsNone);
+    Gauge1->SetForeColor(QColor(0, 0xFF, 0)); // lime
+    Gauge1->SetBackColor(QColor(0x80, 0, 0)); // maroon
+    Gauge1->SetAlignment(TAlignment::taCenter);
+    QFont gaugeFont;
+    gaugeFont.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
+    gaugeFont.setPixelSize(12);
+    Gauge1->setFont(gaugeFont);
+    Eyes = new TEyes(Panel1, [this] { return platform_.CursorPos(); });
     Eyes->setObjectName("Eyes");
     Eyes->setGeometry(2, 1, 40, 16);
+    Eyes->SetActive(false);
+    Eyes->SetPupilColor(Qt::blue);
     Eyes->hide();
+    for (TGraphicControl* control : std::initializer_list<TGraphicControl*>{Gauge1, Eyes})
+        connect(control, &TGraphicControl::PopupRequested, this,
+                [this](QMenu* menu, const QPoint& pos) { Guarded([&] { dialogs_.Popup(menu, pos); }); });
 
     HelpButton = new QToolButton(Content);
     HelpButton->setObjectName("HelpButton");
@@ -112,7 +127,12 @@ void MainWindow::BuildControls()
     RunButton->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(RunButton, &QToolButton::clicked, this, [this] { Guarded([this] { RunButtonClick(); }); });
     connect(RunButton, &QToolButton::customContextMenuRequested, this,
-            [this](const QPoint& pos) { Guarded([&] { dialogs_.Popup(PopupMenu5, RunButton->mapToGlobal(pos)); }); });
+            [this](const QPoint& pos) {
+                Guarded([&] {
+                    if (HasVisibleItems(PopupMenu5))
+                        dialogs_.Popup(PopupMenu5, RunButton->mapToGlobal(pos));
+                });
+            });
 
     TabSet1 = new TTabSet(Content);
     TabSet1->setObjectName("TabSet1");
@@ -173,6 +193,8 @@ QAction* MainWindow::AddItem(QMenu* menu, const QString& name, const QString& ca
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
+    if (!handler)
+        unbuilt_.push_back(action);
     ConnectHandler(action, std::move(handler));
     return action;
 }
@@ -251,7 +273,10 @@ void MainWindow::BuildMenus()
     checkable(AddItem(graph, "GDIResources1", "Graph GDI Resources"));
     checkable(AddItem(graph, "ProgTime1", "Show Program Timer"));
     checkable(AddItem(graph, "ShowTime1", "Show Time"));
-    checkable(AddItem(graph, "Eyes1", "Show Eyes"));
+    checkable(AddItem(graph, "Eyes1", "Show Eyes", [this](QAction*) { Eyes1Click(); }));
+    // A source shows in the menu once the bar can display it.
+    for (const char* name : {"SystemMemory1", "ProgTime1", "ShowTime1"})
+        graph->findChild<QAction*>(name)->setVisible(false);
     QMenu* clock = AddSubMenu(PopupMenu3, "ClockOptions1", "&Clock Options Menu");
     checkable(AddItem(clock, "Clock1", "12 Hour &Clock"), true);
     checkable(AddItem(clock, "OnHalfHour1", "Show on the Hour && &Half Hour"));
@@ -269,6 +294,8 @@ void MainWindow::BuildMenus()
     AddItem(modify, "Exit1", "&Exit", [this](QAction*) { Exit1Click(); });
     checkable(AddItem(modify, "LockGraphLocation1", "Lock Graph &Location"));
     checkable(AddItem(PopupMenu3, "LockoutModify1", "Lockout &Modify"))->setEnabled(false);
+    Gauge1->SetPopupMenu(PopupMenu3);
+    Eyes->SetPopupMenu(PopupMenu3);
 
     // The exit options.
     PopupMenu4 = new QMenu(this);
@@ -284,6 +311,22 @@ void MainWindow::BuildMenus()
     AddItem(PopupMenu5, "CDTray1", "Open/Close CD Tray");
     AddItem(PopupMenu5, "ScreenSave1", "Activate Screen Saver");
     PopupMenu5->addSeparator()->setObjectName("Pop5Bar");
+
+    // An item whose subsystem is not built yet has nothing behind it: it is hidden, so
+    // that it promises nothing (a ticked "Password Protect" would stop every button
+    // without a word). Each subsystem shows its own items when it arrives.
+    for (QAction* item : unbuilt_)
+        item->setVisible(false);
+    for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5})
+        for (QMenu* sub : menu->findChildren<QMenu*>())
+            if (!HasVisibleItems(sub))
+                sub->menuAction()->setVisible(false);
+}
+
+bool HasVisibleItems(const QMenu* menu)
+{
+    const QList<QAction*> items = menu->actions();
+    return std::any_of(items.begin(), items.end(), [](QAction* a) { return a->isVisible() && !a->isSeparator(); });
 }
 
 // ------------------------------------------------------------------ start-up pass
@@ -301,7 +344,7 @@ void MainWindow::FormCreate()
     MoveIsMove = 0;
     PasswordKey = "Main";
     AppDir = platform_.AppDir();
-    dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
+    dialogs_.SetHelpFile(HelpFileName());
     PIN();
     KeySelection = 0;
     GasGage();
@@ -312,15 +355,23 @@ void MainWindow::FormCreate()
     LaunchPermission = "No";
     FormCaption();
 
-    // Every start-up setting from one read of the file.
+    // Every start-up setting from one read of the file; the start is noted in it (a
+    // file that cannot be written leaves the bar read-only).
     store_ = std::make_unique<BarStore>(IniFileName(), Passwords());
-    settings_ = store_->Start(Machine());
+    settings_ = store_->ReadStartup(Machine());
+    WriteReportedOnce([&] { store_->NoteStart(settings_); });
     CheckPassword(settings_.user);
     GaugeType = settings_.gaugeType;
     ButtonsPerPage = settings_.buttonsPerPage;
     FirstStart = settings_.firstStart;
     BarTop = settings_.barTop;
     BarLeft = settings_.barLeft;
+    if (rebuilding_) {
+        // A rebuild keeps the bar where it stands (another bar on this file may have
+        // stored its own place meanwhile).
+        BarTop = y();
+        BarLeft = x();
+    }
     TabSelectedColor = settings_.selectedTabColor;
     TabUnselectedColor = settings_.unselectedTabColor;
     ApplyClockSettings();
@@ -356,7 +407,6 @@ StartupMachine MainWindow::Machine() const
     StartupMachine machine;
     machine.defaultTop = DefaultTop;
     machine.screenButtons = ScreenButtons;
-    machine.appDrive = AppDir.empty() ? 'C' : AppDir[0];
     return machine;
 }
 
@@ -392,7 +442,7 @@ void MainWindow::ApplyClockSettings()
         QAction* a = MenuItem(name);
         if (on == true) {
             a->setChecked(true);
-            a->setText(caption + " = " + QString::fromStdString(file.substr(file.rfind('/') + 1)));
+            a->setText(caption + " = " + MenuCaption(PathFileName(file)));
         } else if (on == false) {
             a->setChecked(false);
         }
@@ -409,6 +459,8 @@ void MainWindow::ApplyMenuSettings()
         MenuItem("ShowHint1")->setChecked(*settings_.showHints);
     if (QAction* gauge = MenuItem(QString::fromStdString(GaugeType)))
         gauge->setChecked(true);
+    if (MenuItem("Eyes1")->isChecked())
+        ShowEyes();
     MenuItem("ConfirmExit1")->setChecked(settings_.checkExit);
     TrayHint = "Kexbar32 " + IniSuffix + TrayHintTail;
     MenuItem("HideGraph1")->setChecked(settings_.trayOnLaunch);
@@ -452,21 +504,23 @@ std::string MainWindow::NetUser() { return platform_.NetworkUserName(); }
 
 std::string MainWindow::IniFileName() const { return ConfigFileName(AppDir, IniSuffix); }
 
+std::string MainWindow::HelpFileName()
+{
+    return FindHelpFile({AppDir, platform_.ProgramDirectory(), platform_.DataDirectory()});
+}
+
 void MainWindow::SetHints()
 {
-    ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options\nKeyboard:[<-- = Scroll Left] [--> = Scroll Right]";
-    GaugeMouseHint = "Mouse: LEFT=Shrink  RIGHT=Setup";
-    GaugeHintSuffix = "\n" + GaugeMouseHint;
-    TrayHintTail = "  Mouse: LEFT=ButtonBar  RIGHT=Last Launched Menu";
-    HelpButton->setToolTip("Mouse: LEFT=Help\n"
-                           "F1 = Help  F2 = OnTop/Normal  F3 = Shrink/Enlarge Kexbar  F4 = Setup Options  F5 = Button "
-                           "Options\n"
-                           "F6 = Page Options  F7 = Last Launched Menu  F8 = Open/Close CD Tray  F9 = Activate Screen "
-                           "Saver");
-    TabSet1->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options\n"
-                        "[PageUp = Tab PageUp] [PageDown = Tab PageDown] [Home = First Page] [End = Last Page]");
-    RunButton->setToolTip("Mouse: LEFT=Run Any Application  RIGHT=Last Launched Menu");
-    Panel1->setToolTip(QString::fromStdString(GaugeMouseHint));
+    // Hints name only what the bar does now: the keyboard, the gauge's mouse actions,
+    // the tray and the recent list come with their subsystems, and their hints with them.
+    ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options";
+    GaugeMouseHint.clear();
+    GaugeHintSuffix.clear();
+    TrayHintTail.clear();
+    HelpButton->setToolTip("Mouse: LEFT=Help");
+    TabSet1->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
+    RunButton->setToolTip("Mouse: LEFT=Run Any Application");
+    Panel1->setToolTip(QString());
 }
 
 void MainWindow::ApplyTabColors()
@@ -565,8 +619,10 @@ void MainWindow::LocationSettled()
     // Not a move: the bar stands where it was placed (and its place is stored).
     if (x() == BarLeft && y() == BarTop && locationStored_)
         return;
-    SaveLocation();
-    locationStored_ = true;
+    WriteReportedOnce([this] {
+        SaveLocation();
+        locationStored_ = true;
+    });
 }
 
 void MainWindow::AppMin() { store_->SaveWindowState(true); }
@@ -597,7 +653,8 @@ bool MainWindow::FormCloseQuery()
         if (dialogs_.MessageDlg("Are you sure you want to exit?", TMsgDlgType::mtConfirmation, mbYes | mbNo, 0) !=
             TModalResult::mrYes)
             return false;
-        dialogs_.Popup(PopupMenu4, QPoint(x() + 250, y()));
+        if (HasVisibleItems(PopupMenu4))
+            dialogs_.Popup(PopupMenu4, QPoint(x() + 250, y()));
     }
     return true;
 }
@@ -623,7 +680,7 @@ void MainWindow::FormDestroy()
 
 void MainWindow::HelpButtonClick()
 {
-    dialogs_.SetHelpFile(AppDir + "Kexbar.HLP");
+    dialogs_.SetHelpFile(HelpFileName());
     dialogs_.ShowHelp(0);
 }
 
@@ -636,7 +693,7 @@ void MainWindow::AppMessage(const std::string& name, int wParam)
     if (name == PageUpdateMsg)
         PageUpdate();
     else if (name == LoadMsg)
-        Load();
+        Reload();
 }
 
 void MainWindow::BroadcastLoad()
@@ -672,6 +729,18 @@ void MainWindow::Guarded(const std::function<void()>& handler)
     try {
         handler();
     } catch (const std::exception& e) {
+        dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
+    }
+}
+
+void MainWindow::WriteReportedOnce(const std::function<void()>& write)
+{
+    try {
+        write();
+    } catch (const std::exception& e) {
+        if (writeError_ == e.what())
+            return;
+        writeError_ = e.what();
         dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
     }
 }

@@ -21,6 +21,7 @@
 
 #include "core/bar/BarStore.h"
 #include "core/config/NewIniFile.h"
+#include "core/config/Settings.h"
 #include "core/pages/ButtonRecord.h"
 #include "core/pages/PageShift.h"
 
@@ -36,6 +37,8 @@ class QToolButton;
 namespace kex {
 
 class TDialogs;
+class TEnhancedGauge;
+class TEyes;
 class TPlatform;
 class TSpeedButton;
 class TTabSet;
@@ -47,6 +50,12 @@ enum TCursorCode : int { crDefault = 0, crHourGlass = -11, crDrag = -12, crMulti
 QColor ColorFromValue(int value);
 int ValueFromColor(const QColor& color);
 
+// A file name or description as a menu caption: "&" shows as itself, not as the
+// mark of an accelerator.
+QString MenuCaption(const std::string& text);
+// Whether a menu offers anything: an item or a sub-menu that is shown.
+bool HasVisibleItems(const QMenu* menu);
+
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -56,8 +65,9 @@ public:
 
     // ---- app/: start-up and main window lifecycle (UKexbar.cpp)
     void FormCreate();
-    // A bar that starts small in the tray is not shown when the message loop starts.
-    bool StartsHidden() const { return settings_.staySmall && settings_.trayOnLaunch; }
+    // A bar that starts small in the tray is not shown when the message loop starts;
+    // only with a tray icon showing to bring it back.
+    bool StartsHidden() const { return settings_.staySmall && settings_.trayOnLaunch && TrayIconShowing(); }
     void PIN();
     std::string NetUser();
     void FormCaption();
@@ -71,11 +81,17 @@ public:
     void AppMessage(const std::string& name, int wParam);
     void ApplyShape();
     std::string IniFileName() const;
+    // The help file: in AppDir, else beside the program, else in the data directory.
+    std::string HelpFileName();
     void SetScreenCursor(int cursor);
     int ScreenCursor() const { return screenCursor_; }
     // Runs a handler; an error that escapes it is shown in an error box and the bar
     // goes on.
     void Guarded(const std::function<void()>& handler);
+    // A write the bar makes on its own (the start-up pass, a load, storing its place):
+    // when it fails (a read-only configuration, an AppDir that cannot be written) the
+    // error is shown once, not at every try, and the bar goes on, read-only.
+    void WriteReportedOnce(const std::function<void()>& write);
     QAction* MenuItem(const QString& name) const;
 
     // ---- pages/: grid, records, page management
@@ -100,7 +116,9 @@ public:
     void SpeedRightMouseDown(TSpeedButton* button, Qt::MouseButton mouse, int x, int y);
     void SetButtonParams(int x, int y, TSpeedButton* button);
     void PButton16Click(QAction* sender);
-    void PageUpdate();
+    // The rebuild; backupMade when the command that changed the pages already made the
+    // backup before its change.
+    void PageUpdate(bool backupMade = false);
     void ResolvePendingMoves();
     void ResolvePendingPageMove();
     void TabSet1Click();
@@ -114,6 +132,18 @@ public:
     void PageNameKeyDown(int key);
     void CloseEditor();
     void BroadcastLoad();
+    // Page and button commands act on the configuration as it is now: when another
+    // bar or kexbar-config changed the pages or buttons since this bar loaded them,
+    // the bar reloads first, tells the user, and the command is not carried out
+    // (answers false).
+    bool EnsureCurrent();
+    // Brings the bar in line with the file: a rebuild when its pages changed, else a
+    // load of the buttons and page names.
+    void Reload();
+    // The start-up pass again on the standing bar, after pending moves are settled.
+    void Rebuild();
+    // The layout of the file as this bar now shows it (after its own changes).
+    void NoteLayout();
 
     // ---- launch/: launch engine
     void ButtonClick(TSpeedButton* button);
@@ -129,6 +159,9 @@ public:
     // ---- later subsystems (small mode, tray, recent list, passwords)
     void SmallSize();
     void TrayActivate(bool active);
+    // Whether a working tray icon stands in for the bar: the bar never hides itself
+    // without one (a desktop without a tray keeps the bar in sight).
+    bool TrayIconShowing() const;
     void OpenPasswordPrompt(TSpeedButton* button);
     void PasswordEntered(const std::string& text);
     void RestoreCaptionAfterPrompt();
@@ -139,6 +172,11 @@ public:
     // Where button passwords travel with records; none until passwords are kept.
     PasswordCarrier* Passwords() { return nullptr; }
     void GasGage();
+    // The gauge panel's sources (status/GaugeSources.cpp): "Show Eyes", and the
+    // clearing of every source's check mark that each source item begins with.
+    void Eyes1Click();
+    void UnCheck();
+    void ShowEyes();
     void CheckPassword(const std::string& name);
     bool ModifyLocked() const { return LockMarker != "NilK305"; }
 
@@ -195,8 +233,8 @@ public:
     // ---- controls
     QWidget* Content = nullptr; // everything but the horizontal scroll bar
     QFrame* Panel1 = nullptr;
-    QWidget* Gauge1 = nullptr;
-    QWidget* Eyes = nullptr;
+    TEnhancedGauge* Gauge1 = nullptr;
+    TEyes* Eyes = nullptr;
     QToolButton* HelpButton = nullptr;
     QToolButton* RunButton = nullptr;
     QStackedWidget* Notebook1 = nullptr;
@@ -251,8 +289,12 @@ private:
     bool destroyed_ = false;
     QTimer* saveLocationTimer_ = nullptr;
     bool locationStored_ = true;
+    bool rebuilding_ = false; // the start-up pass runs again on a bar that stands
+    PageLayout loadedLayout_;  // the layout of the file the bar shows
+    std::string writeError_; // the last error of the bar's own writes shown
     std::map<int, TSpeedButton*> buttons_;
     std::set<int> iconDefaults_; // buttons found without an icon while loading
+    std::vector<QAction*> unbuilt_; // menu items without a handler yet
 };
 
 } // namespace kex

@@ -1,0 +1,175 @@
+// The enhanced gauge's arithmetic. Lengths and percentages are computed in 64-bit
+// integers: the range may span the whole 32-bit scale, and a percentage of a length
+// in floating point loses a pixel now and then (100 x 0.29 gives 28.999...).
+#include "core/status/GaugeArithmetic.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace kex {
+
+int GaugePercent(int minValue, int maxValue, int progress)
+{
+    const std::int64_t span = std::int64_t(maxValue) - minValue;
+    if (span == 0)
+        return 0;
+    return int((std::int64_t(progress) - minValue) * 100 / span);
+}
+
+int ScaleToLength(int length, int percent) { return int(std::int64_t(length) * percent / 100); }
+
+namespace {
+
+[[noreturn]] void RangeError(std::int64_t low, std::int64_t high)
+{
+    throw EInvalidOperation("Value must be between " + std::to_string(low) + " and " + std::to_string(high));
+}
+
+} // namespace
+
+bool TGaugeRange::SetMinValue(int value)
+{
+    if (value == min_)
+        return false;
+    if (value > max_)
+        RangeError(-2147483647, std::int64_t(max_) - 1);
+    min_ = value;
+    if (progress_ < value)
+        progress_ = value;
+    return true;
+}
+
+bool TGaugeRange::SetMaxValue(int value)
+{
+    if (value == max_)
+        return false;
+    if (value < min_)
+        RangeError(std::int64_t(min_) + 1, 2147483647);
+    max_ = value;
+    if (progress_ > value)
+        progress_ = value;
+    return true;
+}
+
+bool TGaugeRange::SetProgress(int value)
+{
+    const int before = Percent();
+    if (value < min_)
+        value = min_;
+    if (value > max_)
+        value = max_;
+    if (value == progress_)
+        return false;
+    progress_ = value;
+    return Percent() != before;
+}
+
+TGaugeLayout GaugeLayout(TGaugeKind kind, TBorderStyle border, int width, int height, int percent)
+{
+    TGaugeLayout l;
+    const int inset = border == TBorderStyle::bsSingle ? 1 : 0;
+    l.R = {inset, inset, width - inset, height - inset};
+    l.background = l.R;
+    const TRect& R = l.R;
+    const double pi = std::numbers::pi;
+    switch (kind) {
+    case TGaugeKind::gkText:
+        break;
+    case TGaugeKind::gkHorizontalBar:
+    case TGaugeKind::gkVerticalBar: {
+        // The lengths serve as the right and bottom coordinates of the fill, so with
+        // a single border the bar ends one pixel short of a full-length offset.
+        const int W = R.Right - R.Left + 1;
+        const int H = R.Bottom - R.Top + 1;
+        if (kind == TGaugeKind::gkHorizontalBar) {
+            int F = std::min(ScaleToLength(W, percent), W);
+            if (F > 0)
+                l.fill = {R.Left, R.Top, F, H};
+        } else {
+            int F = ScaleToLength(H, percent);
+            if (F >= H)
+                F = H - 1; // a full bar leaves its top row empty
+            if (F > 0)
+                l.fill = {R.Left, H - F, W, H};
+        }
+        break;
+    }
+    case TGaugeKind::gkPie:
+    case TGaugeKind::gkNeedle: {
+        const int W = R.Right - R.Left + inset;
+        const int H = R.Bottom - R.Top + inset;
+        if (kind == TGaugeKind::gkPie) {
+            l.ellipse = {R.Left, R.Top, W, H};
+            if (percent > 0) {
+                // From twelve o'clock clockwise: the sector runs counter-clockwise from
+                // the value's radial to the upright one.
+                l.sector = true;
+                const int MX = W / 2, MY = H / 2;
+                const double A = (percent * 0.02 + 0.5) * pi;
+                l.radial1 = {int(std::lround(MX * (1 - std::cos(A)))), int(std::lround(MY * (1 - std::sin(A))))};
+                l.radial2 = {MX, 0};
+            }
+        } else {
+            // The upper half of an ellipse twice the height: a semicircular dial.
+            const int X = R.Left, Y = R.Top;
+            l.ellipse = {X, Y, W, 2 * H - 1};
+            l.radial1 = {X + W, R.Bottom - 1};
+            l.radial2 = {X, R.Bottom - 1};
+            l.baseFrom = {X, R.Bottom};
+            l.baseTo = {X + W, R.Bottom};
+            if (percent > 0) {
+                l.needle = true;
+                const int MX = width / 2;
+                const double A = percent * 0.01 * pi;
+                l.needleFrom = {MX, R.Bottom - 1};
+                l.needleTo = {int(std::lround(MX * (1 - std::cos(A)))), int(std::lround((R.Bottom - 1) * (1 - std::sin(A))))};
+            }
+        }
+        break;
+    }
+    }
+    return l;
+}
+
+TArc SectorArc(const TRect& e, TPoint radial1, TPoint radial2)
+{
+    // The ellipse covers the pixels Left..Right-1 and Top..Bottom-1.
+    const double cx = (e.Left + e.Right - 1) / 2.0, cy = (e.Top + e.Bottom - 1) / 2.0;
+    const double rx = (e.Right - e.Left - 1) / 2.0, ry = (e.Bottom - e.Top - 1) / 2.0;
+    // A direction's angle on the ellipse (x = rx cos t, y = -ry sin t); the screen's
+    // y grows downward.
+    auto angle16 = [&](TPoint p) {
+        const double t = std::atan2(-(p.Y - cy) * rx, (p.X - cx) * ry);
+        return int(std::lround(t * 180.0 / std::numbers::pi * 16));
+    };
+    const int full = 360 * 16;
+    const int start = (angle16(radial1) + full) % full;
+    int span = (angle16(radial2) - start) % full;
+    if (span <= 0)
+        span += full;
+    return {start, span};
+}
+
+std::string GaugeText(int percent, const std::string& progressText, TAlignment alignment)
+{
+    const std::string p = std::to_string(percent) + "%";
+    if (progressText.empty())
+        return p;
+    if (alignment == TAlignment::taLeftJustify)
+        return p + " : " + progressText;
+    return progressText + " : " + p;
+}
+
+TPoint GaugeTextOrigin(const TRect& R, int controlWidth, int textWidth, int textHeight,
+                       const std::string& progressText, TAlignment alignment)
+{
+    int x = (R.Right - R.Left + 1 - textWidth) / 2;
+    if (!progressText.empty() && alignment == TAlignment::taLeftJustify)
+        x = R.Left + 2;
+    else if (!progressText.empty() && alignment == TAlignment::taRightJustify)
+        x = controlWidth - (textWidth + 2);
+    return {x, (R.Bottom - R.Top + 1 - textHeight) / 2};
+}
+
+} // namespace kex

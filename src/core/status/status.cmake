@@ -1,0 +1,4 @@
+target_sources(kexcore PRIVATE
+  src/core/status/GaugeArithmetic.cpp
+  src/core/status/EyesArithmetic.cpp
+)

@@ -1,0 +1,114 @@
+// The eyes: geometry from the core, the pointer poll, painting.
+#include "ui/widgets/Eyes.h"
+
+#include <QCursor>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTimer>
+
+namespace kex {
+
+TEyes::TEyes(QWidget* parent, TPointerSource pointer)
+    : TGraphicControl(parent), pointer_(pointer ? std::move(pointer) : TPointerSource([] { return QCursor::pos(); }))
+{
+    timer_ = new QTimer(this);
+    timer_->setInterval(100);
+    connect(timer_, &QTimer::timeout, this, &TEyes::Track);
+    timer_->start();
+    resize(100, 100);
+    Invalidate();
+}
+
+bool TEyes::Active() const { return timer_->isActive(); }
+
+void TEyes::SetActive(bool active)
+{
+    if (active == Active())
+        return;
+    if (active)
+        timer_->start();
+    else
+        timer_->stop();
+    Invalidate();
+}
+
+void TEyes::SetEyeColor(const QColor& color) { ChangeColor(eyeColor_, color); }
+void TEyes::SetPupilColor(const QColor& color) { ChangeColor(pupilColor_, color); }
+
+void TEyes::ChangeColor(QColor& field, const QColor& color)
+{
+    if (color == field)
+        return;
+    field = color;
+    Invalidate();
+}
+
+void TEyes::Invalidate()
+{
+    lastPointer_.reset();
+    lastOrigin_.reset();
+    pupils_.reset();
+    geometry_ = EyesGeometry(width(), height());
+    update();
+}
+
+void TEyes::resizeEvent(QResizeEvent* event)
+{
+    TGraphicControl::resizeEvent(event);
+    const int h = EyesHeightFor(width(), height());
+    if (h != height()) {
+        resize(width(), h); // the eyes are never taller than wide
+        return;
+    }
+    Invalidate();
+}
+
+TRect TEyes::PupilBounds(const QPoint& centre) const
+{
+    const int r = geometry_.PupilRadius;
+    return {centre.x() - r, centre.y() - r, centre.x() + r, centre.y() + r};
+}
+
+void TEyes::Track()
+{
+    // The window may have moved under a still pointer: the pupils are placed anew
+    // when either changed.
+    const QPoint pointer = pointer_();
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    if (pointer == lastPointer_ && origin == lastOrigin_)
+        return;
+    lastPointer_ = pointer;
+    lastOrigin_ = origin;
+    std::array<QPoint, 2> moved;
+    for (int eye = 0; eye < 2; ++eye) {
+        const TPoint p = PupilPosition(geometry_, eye, {origin.x(), origin.y()}, {pointer.x(), pointer.y()});
+        moved[eye] = QPoint(p.X, p.Y) - origin;
+    }
+    if (pupils_ == moved)
+        return;
+    // Only the pupils' old and new places are painted again.
+    for (int eye = 0; eye < 2; ++eye) {
+        if (pupils_)
+            update(ToQRect(PupilBounds((*pupils_)[eye])));
+        update(ToQRect(PupilBounds(moved[eye])));
+    }
+    pupils_ = moved;
+}
+
+void TEyes::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(QPen(eyeColor_, 1));
+    p.setBrush(eyeColor_);
+    for (const TRect& e : geometry_.Eye)
+        if (!e.Empty()) // a control two pixels wide has no room for its left eye
+            p.drawEllipse(OutlineBounds(e));
+    if (!pupils_)
+        return;
+    p.setPen(QPen(pupilColor_, 1));
+    p.setBrush(pupilColor_);
+    for (const QPoint& c : *pupils_)
+        p.drawEllipse(OutlineBounds(PupilBounds(c)));
+}
+
+} // namespace kex
