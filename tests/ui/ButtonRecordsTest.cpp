@@ -224,7 +224,7 @@ TEST_F(ButtonRecordsTest, MoveCopyAndRemoveRefuseWhileARecordIsPending)
     // Nothing in the window reaches these while armed (a press is a put), but the
     // handlers refuse on their own as well.
     for (auto command : {&MainWindow::MoveButton, &MainWindow::CopyButton, &MainWindow::RemoveButton}) {
-        f.CurrentButton = "SpeedButton3";
+        f.CurrentButton = 3;
         (f.*command)();
         EXPECT_EQ(IniText(), armed);
         EXPECT_TRUE(f.FindButton(3)->HasGlyph());

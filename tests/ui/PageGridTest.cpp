@@ -294,9 +294,9 @@ TEST_F(PageGridTest, ButtonWithoutIconOutsideLoadingAsksForOne)
         platform.icons.erase({"/opt/app/tool.bin", 0});
         if (!c.chosen.empty())
             dialogs.files.push_back(c.chosen);
-        f.CurrentButton = "SpeedButton3";
+        f.CurrentButton = 3;
         f.MoveButton();
-        f.CurrentButton = "SpeedButton40";
+        f.CurrentButton = 40;
         f.PutButton();
 
         ASSERT_EQ(dialogs.openDialogs.size(), 1u);

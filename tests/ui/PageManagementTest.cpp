@@ -690,11 +690,11 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
          }},
         {"remove chosen from a menu opened before the change", [this](MainWindow& f) {
              Tool({Ini(), "add-page", "1", "New"});
-             f.CurrentButton = ButtonKey(17);
+             f.CurrentButton = 17;
              f.RemoveButton();
          }},
         {"put of a copy", [this](MainWindow& f) {
-             f.CurrentButton = ButtonKey(1);
+             f.CurrentButton = 1;
              f.CopyButton();
              Tool({Ini(), "add-page", "1", "New"});
              QTest::mouseClick(f.FindButton(2), Qt::LeftButton);

@@ -331,7 +331,7 @@ TEST_F(StartupTest, ReadOnlyConfigurationStartsABarThatWorksReadOnly)
             QTest::mouseClick(f->FindButton(1), Qt::LeftButton);
             ASSERT_EQ(platform.started.size(), 1u);
             EXPECT_EQ(platform.started[0].argv, std::vector<std::string>{"/bin/true"});
-            f->CurrentButton = "SpeedButton1";
+            f->CurrentButton = 1;
             f->Guarded([&] { f->RemoveButton(); });
             EXPECT_EQ(dialogs.messages.back().text, "Unable to write to " + Ini());
         }

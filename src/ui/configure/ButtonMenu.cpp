@@ -21,20 +21,20 @@ void MainWindow::SpeedRightMouseDown(TSpeedButton* button, Qt::MouseButton mouse
 
 void MainWindow::SetButtonParams(int x, int y, TSpeedButton* button)
 {
-    // 1. A pending move or copy is put down here instead.
-    CurrentButton = button->objectName().toStdString();
+    // A pending move or copy is put down here instead.
+    CurrentButton = button->Number();
     if (ScreenCursor() != crDefault) {
         PutButton();
         return;
     }
-    // 2. The menu is for the button the file has at that place.
+    // The menu is for the button the file has at that place.
     if (!EnsureCurrent())
         return;
     MoveSource = button->Number();
     ReadButtonInfo(MoveSource);
     EnteredPassword.clear();
-    CheckPassword(CurrentButton);
-    // 3. Check marks and captions from the record.
+    CheckPassword(ButtonKey(CurrentButton));
+    // Check marks and captions from the record.
     const ButtonRecord& r = CurrentRecord;
     MenuItem("SelectFiles1")->setChecked(!r.Select.empty());
     MenuItem("SelectWorkingDirectory1")->setChecked(!r.Working.empty());
@@ -46,7 +46,8 @@ void MainWindow::SetButtonParams(int x, int y, TSpeedButton* button)
     soundItem("SoundSelect1", "Sound on &Keyboard Select", r.SoundSelect);
     soundItem("SoundLaunch1", "Sound on &Launch", r.SoundLaunch);
     MenuItem("ShrinkOnLaunch2")->setChecked(r.Shrink == "Yes" || (r.Shrink.empty() && settings_.shrinkOnLaunch));
-    // 4.
+    // The menu only on a loaded button while modifying is not locked out; a protected button offers no move,
+    // copy, remove or configure.
     if (!r.Program.empty() && !ModifyLocked()) {
         const bool protectedButton = MenuItem("PasswordProtect1")->isChecked();
         const char* guarded[] = {"MoveButton1", "CopyButton1", "RemoveButton1", "ConfigureButton1"};
@@ -56,7 +57,7 @@ void MainWindow::SetButtonParams(int x, int y, TSpeedButton* button)
         for (const char* name : guarded)
             MenuItem(name)->setEnabled(true);
     }
-    // 5.
+    // An empty button has no options.
     if (r.Program.empty())
         dialogs_.MessageDlg("Options can only be set on loaded buttons", TMsgDlgType::mtError, mbOK | mbHelp, 26);
 }

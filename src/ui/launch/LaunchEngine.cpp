@@ -31,16 +31,15 @@ bool IsDirectory(const std::string& path)
 
 void MainWindow::ButtonClick(TSpeedButton* button)
 {
-    // 1.
-    const std::string key = button->objectName().toStdString();
+    // The click lets the button up again; the caption shows the page.
     button->SetDown(false);
     if (!button->Down())
         FormCaption();
-    // 2. Not while a page name is edited (red tab) or a move or copy is pending; a
+    // Not while a page name is edited (red tab) or a move or copy is pending; a
     // button of pages changed meanwhile neither starts nor is filled.
     if (TabSet1->SelectedColor() == ColorFromValue(TabSelectedColor) && ScreenCursor() == crDefault &&
         EnsureCurrent()) {
-        // 3.
+        // The button's record, read once.
         const int n = button->Number();
         const ClickedButton clicked = store_->Clicked(n, settings_.shrinkOnLaunch);
         const ButtonRecord& record = clicked.record;
@@ -52,16 +51,16 @@ void MainWindow::ButtonClick(TSpeedButton* button)
         if (programs.empty() && !ModifyLocked())
             program = BrowseForProgram(n, parameters);
         const std::string programText = program + " ";
-        // 6. - 7. Only what browsing chose is written: a stored value the user did not
+        // Only what browsing chose is written: a stored value the user did not
         // change stays as it is.
         if (!program.empty()) {
             if (programs.empty())
                 store_->SaveParameters(n, parameters);
             GlyphFromIcon(button, program, record.IconIndex, record.Description, record.IconFile, parameters);
         }
-        // 8.
+        // The keyboard selection keeps the focus.
         Keys->setFocus();
-        // 9. - 10. Files chosen for this launch only.
+        // Files chosen for this launch only.
         bool dropped = false;
         if (!record.Select.empty()) {
             dialogs_.SetHelpFile(HelpFileName());
@@ -77,7 +76,7 @@ void MainWindow::ButtonClick(TSpeedButton* button)
             else
                 parameters = FilesParameterList(files);
         }
-        // 11. - 13. An empty button is configured by its first click, not started.
+        // An empty button is configured by its first click, not started.
         if (!programs.empty() && !dropped) {
             if (!record.SoundLaunch.empty())
                 platform_.PlaySoundSync(record.SoundLaunch);
@@ -89,16 +88,16 @@ void MainWindow::ButtonClick(TSpeedButton* button)
             ShrinkNow = "No";
         }
     }
-    // 14. A pending move or copy is put down on this button.
+    // A pending move or copy is put down on this button.
     if (ScreenCursor() == crDrag) {
-        CurrentButton = key;
+        CurrentButton = button->Number();
         PutButton();
     }
 }
 
 std::string MainWindow::BrowseForProgram(int n, std::string& parameters)
 {
-    // 1. Browsing starts in the user's home folder.
+    // Browsing starts in the user's home folder.
     TOpenDialogOptions options;
     options.title = "Select Program to Run";
     options.filter = kProgramsFilter;
@@ -107,7 +106,7 @@ std::string MainWindow::BrowseForProgram(int n, std::string& parameters)
     std::optional<std::string> chosen = dialogs_.OpenFile(options);
     if (!chosen)
         return {};
-    // 2. - 3. The command that opens the chosen file (the file itself for a program),
+    // The command that opens the chosen file (the file itself for a program),
     // with what its desktop entry needs, both in command-line form; a program stores
     // no parameters.
     const std::vector<std::string> opener = platform_.OpenCommand(*chosen);
@@ -115,7 +114,7 @@ std::string MainWindow::BrowseForProgram(int n, std::string& parameters)
     parameters = ShortPathOf(*chosen);
     if (opener.size() == 1 && program == parameters)
         parameters.clear();
-    // 4. - 5.
+    // The program is stored; the other bars of this file reload.
     if (!program.empty())
         store_->SaveProgram(n, program);
     NoteLayout();
@@ -126,16 +125,16 @@ std::string MainWindow::BrowseForProgram(int n, std::string& parameters)
 void MainWindow::Launch(const std::string& programText, const std::string& parameters,
                         const std::string& workingDirectory, const std::string& description)
 {
-    // 1.
+    // Whether the launch shrinks the bar.
     const bool shrink = ShouldShrink(ShrinkNow, settings_.shrinkOnLaunch ? "Yes" : "No");
-    // 2. No length limit: the arguments are handed over as they are.
+    // No length limit: the arguments are handed over as they are.
     const std::string commandLine = programText + parameters;
-    // 3. The working directory applies to the started program only; one that does not
+    // The working directory applies to the started program only; one that does not
     // exist leaves the program in the launcher's own.
     std::string directory = workingDirectory.empty() ? DirectoryPart(programText) : ProgramOf(workingDirectory);
     if (!IsDirectory(directory))
         directory.clear();
-    // 4. - 7. The password gate (a Run-button launch belongs to no button: only the
+    // The password gate (a Run-button launch belongs to no button: only the
     // lockout governs it).
     EnteredPassword.clear();
     if (LaunchSource == kLaunchFromRunButton) {
@@ -154,7 +153,7 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
             OpenPasswordPrompt(FindButton(CurrentButtonNumber));
         }
     }
-    // 8.
+    // The launch: the bar shrinks or hides behind its tray icon, the watch starts, then the program.
     if (LaunchPermission == "Yes") {
         if (shrink && !SmallActive)
             SmallSize();
@@ -189,7 +188,7 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
             dialogs_.Notify("Unable to start " + (argv.empty() ? commandLine : argv.front()) + ": " + started.error);
         }
     }
-    // 9. - 10.
+    // The program timer counts from now; the button's shrink value and the permission end with the launch.
     StartTime = platform_.Now();
     ShrinkNow = "No";
     LaunchPermission = "No";
@@ -198,13 +197,13 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
 void MainWindow::AppActive32()
 {
     platform_.ReapChildren();
-    // 1.
+    // A launch without a watch is not waited for.
     if (LaunchSource == 4)
         return;
-    // 2.
+    // Nothing to do while the watched program runs.
     if (LaunchedPid == 0 || platform_.PollProcess(LaunchedPid) == TProcessState::Running)
         return;
-    // 3. The watched program has ended.
+    // The watched program has ended.
     const bool staySmall = MenuItem("StaySmall")->isChecked();
     if (!SmallActive && !staySmall) {
         show();
@@ -212,19 +211,19 @@ void MainWindow::AppActive32()
     }
     if (SmallActive && !staySmall)
         SmallSize();
-    // 4.
+    // The watch is over; the program timer counts from now.
     LaunchedPid = 0;
     StartTime = platform_.Now();
 }
 
 void MainWindow::RunButtonClick()
 {
-    // 1.
+    // The lockout turns the Run button off.
     if (MenuItem("LockoutModify1")->isChecked()) {
         dialogs_.MessageDlg("The Run function has been turned off", TMsgDlgType::mtInformation, mbOK, 0);
         return;
     }
-    // 2.
+    // Not while a move or copy is pending.
     if (ScreenCursor() != crDefault)
         return;
     TOpenDialogOptions options;
@@ -232,16 +231,11 @@ void MainWindow::RunButtonClick()
     options.filter = kProgramsFilter;
     options.helpContext = 29;
     std::optional<std::string> chosen = dialogs_.OpenFile(options);
-    // 3. A one-off launch: nothing is stored.
+    // A one-off launch: nothing is stored.
     if (chosen) {
         LaunchSource = kLaunchFromRunButton;
         Launch(ShortPathOf(*chosen), "", "", "");
     }
-}
-
-void MainWindow::FileCopy(const std::string& source, const std::string& destination)
-{
-    CopyFileBytes(source, destination);
 }
 
 } // namespace kex

@@ -16,7 +16,7 @@ void MainWindow::ReadButtonInfo(int n) { CurrentRecord = store_->Record(n); }
 
 void MainWindow::EraseButtonInfo(int n) { store_->EraseRecord(n); }
 
-void MainWindow::WriteMoveInfo() { store_->PutRecord(NumberFromName(CurrentButton), PendingRecord); }
+void MainWindow::WriteMoveInfo() { store_->PutRecord(CurrentButton, PendingRecord); }
 
 void MainWindow::MoveCompare() { PendingRecord = CurrentRecord; }
 
@@ -24,21 +24,21 @@ void MainWindow::MoveClear() { PendingRecord = ButtonRecord(); }
 
 void MainWindow::MoveButton()
 {
-    // 1. A pending record keeps its source: a refused command must not take it.
+    // A pending record keeps its source: a refused command must not take it.
     if (!PendingRecord.Program.empty() || !EnsureCurrent())
         return;
-    MoveSource = NumberFromName(CurrentButton);
+    MoveSource = CurrentButton;
     ReadButtonInfo(MoveSource);
     if (CurrentRecord.Program.empty())
         return;
-    // 2.
+    // The button shows empty under the drag cursor.
     SetScreenCursor(crDrag);
     GlyphFromIcon(FindButton(MoveSource), "", 0, "", "", "");
-    // 3. From here on the record lives only in memory until it is put down.
+    // From here on the record lives only in memory until it is put down.
     MoveCompare();
     EraseButtonInfo(MoveSource);
     NoteLayout();
-    // 4.
+    // The other bars of this file reload.
     BroadcastLoad();
     MoveIsMove = 1;
 }
@@ -47,7 +47,7 @@ void MainWindow::CopyButton()
 {
     if (!PendingRecord.Program.empty() || !EnsureCurrent())
         return;
-    MoveSource = NumberFromName(CurrentButton);
+    MoveSource = CurrentButton;
     ReadButtonInfo(MoveSource);
     if (CurrentRecord.Program.empty())
         return;
@@ -58,13 +58,13 @@ void MainWindow::CopyButton()
 
 void MainWindow::PutButton()
 {
-    // 1. The button pointed at must be the button the file has at that place (a stale
+    // The button pointed at must be the button the file has at that place (a stale
     // bar reloads and the record stays pending).
     if (!EnsureCurrent())
         return;
-    int n = NumberFromName(CurrentButton);
+    int n = CurrentButton;
     ReadButtonInfo(n);
-    // 2. Only onto an empty button, and only with a record pending.
+    // Only onto an empty button, and only with a record pending.
     if (!CurrentRecord.Program.empty() || PendingRecord.Program.empty())
         return;
     WriteMoveInfo();
@@ -73,7 +73,7 @@ void MainWindow::PutButton()
     GlyphFromIcon(FindButton(n), p.Program, p.IconIndex, p.Description, p.IconFile, p.Parameters);
     if (MoveIsMove == 1)
         RecentReplace(RecentEntryText(p.Description, p.Program, MoveSource), RecentEntryText(p.Description, p.Program, n));
-    // 3.
+    // Nothing is pending any more.
     MoveIsMove = 0;
     MoveClear();
     BroadcastLoad();
@@ -82,17 +82,17 @@ void MainWindow::PutButton()
 
 void MainWindow::RemoveButton()
 {
-    // 1.
+    // The button pointed at must be the button the file has at that place.
     if (!EnsureCurrent())
         return;
-    int n = NumberFromName(CurrentButton);
+    int n = CurrentButton;
     ReadButtonInfo(n);
     if (!PendingRecord.Program.empty())
         return;
-    // 2.
+    // The button shows empty and leaves the recent list.
     GlyphFromIcon(FindButton(n), "", 0, "", "", "");
     RecentReplace(RecentEntryText(CurrentRecord.Description, CurrentRecord.Program, n), "");
-    // 3.
+    // Nothing is pending any more; the record goes from the file.
     MoveClear();
     EraseButtonInfo(n);
     NoteLayout();

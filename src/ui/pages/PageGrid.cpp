@@ -36,7 +36,6 @@ TSpeedButton* MainWindow::FindButton(int n) const
     return it == buttons_.end() ? nullptr : it->second;
 }
 
-TSpeedButton* MainWindow::FindButton(const std::string& name) const { return FindButton(NumberFromName(name)); }
 
 void MainWindow::ClearPages()
 {
@@ -52,12 +51,12 @@ void MainWindow::ClearPages()
 
 void MainWindow::CreateButtons()
 {
-    // 1. The page count; the old pages go (at start the design-time page).
+    // The page count; the old pages go (at start the design-time page).
     int pages = store_->PageCount();
     if (pages < 0)
         pages = 0;
     ClearPages();
-    // 2. Pages "Page" + i, each with its tab and its row of buttons.
+    // Pages "Page" + i, each with its tab and its row of buttons.
     QStringList tabs;
     const QString hint = QString::fromStdString(ButtonHintText);
     for (int i = 0; i < pages; ++i) {
@@ -87,8 +86,7 @@ void MainWindow::CreateButtons()
 
 void MainWindow::Load()
 {
-    // 1.
-    ListBox3.clear();
+    // The bar is loading under the hourglass.
     StartingUp = 0;
     Loading = "Yes";
     // A reload (the reload message, also the sender's own) gives back the cursor it
@@ -97,12 +95,10 @@ void MainWindow::Load()
     // end takes away.
     const int cursorBefore = ScreenCursor();
     SetScreenCursor(crHourGlass);
-    ListBox3.emplace_back(); // "SpeedButton0": no button bears it, no password
     // Every record and tab caption from one read of the file.
     const int last = PageCount() * ButtonsPerPage;
     const BarContents contents = store_->Contents(last);
     for (int n = 1; n <= last; ++n) {
-        ListBox3.emplace_back();
         const ButtonRecord& r = contents.records[std::size_t(n - 1)];
         TSpeedButton* button = FindButton(n);
         if (r.Program.empty()) {
@@ -120,10 +116,7 @@ void MainWindow::Load()
     WriteReportedOnce(
         [&] { store_->Tidy(contents.strays, std::vector<int>(iconDefaults_.begin(), iconDefaults_.end())); });
     iconDefaults_.clear();
-    // 3. The protected-button table covers twice the buttons.
-    while (int(ListBox3.size()) <= TabSet1->Count() * ButtonsPerPage * 2)
-        ListBox3.emplace_back();
-    // 4.
+    // Loading is over.
     Loading = "No";
     NoteLayout();
     SetScreenCursor(cursorBefore);
@@ -135,15 +128,15 @@ void MainWindow::GlyphFromIcon(TSpeedButton* button, const std::string& program,
 {
     if (!button)
         return;
-    // 1.
+    // The name shown when the program has no icon.
     std::string name = program.empty() ? std::string() : NameWithoutExtension(FileNamePart(program));
-    // 2.
+    // The icon: the chosen icon file, else the program's own.
     // "Default" names the built-in icon, which comes last.
     QImage icon = (iconFile.empty() || iconFile == "Default") ? QImage()
                                                                : platform_.ExtractIcon(ProgramOf(iconFile), iconIndex);
     if (icon.isNull() && !program.empty())
         icon = platform_.ExtractIcon(ProgramOf(program), 0);
-    // 3. What is learnt about the icon is stored in one write; a refused write (a
+    // What is learnt about the icon is stored in one write; a refused write (a
     // read-only configuration) is shown and the button still gets its picture.
     if (icon.isNull() && !program.empty()) {
         const int n = button->Number();
@@ -176,9 +169,9 @@ void MainWindow::GlyphFromIcon(TSpeedButton* button, const std::string& program,
         if (storeIcon)
             WriteReportedOnce([&] { store_->SaveIcon(n, *storeIcon, index); });
     }
-    // 4.
+    // The picture on the button's face.
     button->SetGlyph(icon.isNull() ? QImage() : MakeGlyph(icon, palette().color(QPalette::Button)));
-    // 5.
+    // The hint: the description, else the program's name.
     button->setToolTip(QString::fromStdString(ButtonHint(program, description, parameters)));
 }
 

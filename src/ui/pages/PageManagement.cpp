@@ -21,31 +21,31 @@ const QColor kRenameTabColor(255, 0, 0); // colour value 255 while a page name i
 
 void MainWindow::TabSet1Click()
 {
-    // 1. - 2.
+    // The caption names the selected page, and the notebook shows it.
     FormCaption();
     const int p = TabSet1->TabIndex() + 1;
     if (p >= 1 && p <= Notebook1->count())
         Notebook1->setCurrentIndex(p - 1);
-    // 3.
+    // The keyboard selection's button of the old page lets up.
     const int total = PageCount() * ButtonsPerPage;
     if (KeySelection >= 1 && KeySelection <= total)
         if (TSpeedButton* b = FindButton(KeySelection))
             b->SetDown(false);
-    // 4. Parked just before the page's first button; on the first page, at the last
+    // Parked just before the page's first button; on the first page, at the last
     // button of the last page.
     KeySelection = (p - 1) * ButtonsPerPage;
     if (KeySelection == 0)
         KeySelection = total;
-    // 5.
+    // The caption again, now that the selection moved.
     FormCaption();
 }
 
 void MainWindow::TabSet1MouseDown(Qt::MouseButton button, int x, int y)
 {
-    // 1.
+    // Only a right click, and not while a name is typed or modifying is locked out.
     if (button != Qt::RightButton || PageName->isVisible() || ModifyLocked())
         return;
-    // 2. A click where no tab lies selects nothing and opens nothing.
+    // A click where no tab lies selects nothing and opens nothing.
     const int tab = TabSet1->ItemAtPos(QPoint(x, y));
     if (tab < 0)
         return;
@@ -53,7 +53,7 @@ void MainWindow::TabSet1MouseDown(Qt::MouseButton button, int x, int y)
         TabSet1->SetTabIndex(tab);
         TabSet1Click();
     }
-    // 3. - 4. The cursor as it was at the press decides: the menu runs its command
+    // The cursor as it was at the press decides: the menu runs its command
     // before it returns, and a move started from it must wait for the next press.
     const int cursor = ScreenCursor();
     if (!EnsureCurrent())
@@ -113,20 +113,20 @@ void MainWindow::PageNameKeyDown(int key)
             CloseEditor();
             return;
         }
-        // 1. A new name for the selected page.
+        // A new name for the selected page.
         if (mode == "Tab" && !text.empty()) {
             const int p = TabSet1->TabIndex() + 1;
             store_->SavePageName(p, text);
             TabSet1->SetTabCaption(p - 1, QString::fromStdString(text));
             NoteLayout();
         }
-        // 2. The password prompt.
+        // The password prompt.
         if (mode == "Lockout")
             PasswordEntered(text);
-        // 3. A button's description or parameters.
+        // A button's description or parameters.
         if ((mode == "Button" || mode == "Parameter") && !text.empty())
             ButtonTextEntered(mode, text);
-        // 4. The total page count, at least two. A page whose move is pending goes
+        // The total page count, at least two. A page whose move is pending goes
         // back to its place first, so that the count typed is the count the bar gets.
         if (mode == "Page" && !text.empty()) {
             CloseEditor();
@@ -157,15 +157,15 @@ void MainWindow::AddPage()
     const int c = PageCount();
     if (s < 0 || !EnsureCurrent())
         return;
-    // 1. - 2. A pending move is completed here with its name and buttons.
+    // A pending move is completed here with its name and buttons.
     const bool completing = ScreenCursor() == crMultiDrag && PageBuffer.Pending();
     const std::string name = completing ? MovedPageName : NewPageName(s);
-    // 3.
+    // The hourglass while the pages change.
     SetScreenCursor(crHourGlass);
     store_->Backup();
-    // 4. - 7. The pages from the selected one on move one place right, as one rewrite.
+    // The pages from the selected one on move one place right, as one rewrite.
     store_->InsertPage(s, c, ButtonsPerPage, name, completing ? &PageBuffer : nullptr);
-    // 8. The page is in the file now: nothing is pending any more.
+    // The page is in the file now: nothing is pending any more.
     PageBuffer.Clear();
     ListBox2.clear();
     MovedPageName.clear();
@@ -183,7 +183,7 @@ void MainWindow::DeletePage(QAction* sender)
     const int c = PageCount();
     if (s < 0)
         return;
-    // 1.
+    // Deleting or moving: never the only page.
     const bool move = sender == MenuItem("MovePage1");
     const std::string verb = move ? "Move" : "Delete";
     if (!CanDeletePage(c)) {
@@ -191,7 +191,7 @@ void MainWindow::DeletePage(QAction* sender)
                             TMsgDlgType::mtWarning, mbOK, 0);
         return;
     }
-    // 2.
+    // The user confirms the page by its name.
     const std::string pageName = TabSet1->Tabs().value(s).toStdString();
     if (dialogs_.MessageDlg("Are you sure you want to " + verb + " the \"" + pageName + "\" Page?",
                             TMsgDlgType::mtWarning, mbYes | mbNo, 0) != TModalResult::mrYes)
@@ -199,13 +199,13 @@ void MainWindow::DeletePage(QAction* sender)
     // The page asked about must still be the page at that place.
     if (!EnsureCurrent())
         return;
-    // 3. - 6.
+    // The page goes from the file as one rewrite, under the hourglass, after the backup.
     SetScreenCursor(crHourGlass);
     store_->Backup();
     const PageMoveBuffer taken = store_->DeletePage(s, c, ButtonsPerPage, move);
-    // 7.
+    // The bar is rebuilt on the changed file.
     PageUpdate(true);
-    // 8. The move waits for the tab before which the page goes.
+    // The move waits for the tab before which the page goes.
     if (move) {
         PageBuffer = taken;
         ListBox2 = taken.Fields;
@@ -231,18 +231,18 @@ void MainWindow::ResolvePendingPageMove()
 
 void MainWindow::PButton16Click(QAction* sender)
 {
-    // 1.
+    // The count asked for; nothing to do when it is the count the bar has.
     RequestedButtons = sender == MenuItem("PButton21") ? 21 : 16;
     if (RequestedButtons == ButtonsPerPage)
         return;
-    // 2.
+    // The switch may take long: the user confirms it.
     if (dialogs_.MessageDlg("This may take several minutes or much longer!    Proceed?", TMsgDlgType::mtWarning,
                             mbYes | mbNo | mbHelp, 39) != TModalResult::mrYes ||
         !EnsureCurrent()) {
         RequestedButtons = ButtonsPerPage;
         return;
     }
-    // 3. The new count is written by the renumbering, after the backup, so that the
+    // The new count is written by the renumbering, after the backup, so that the
     // backup holds the bar exactly as it was.
     SetScreenCursor(crHourGlass);
     KeySelection = 1;
@@ -259,7 +259,7 @@ void MainWindow::PageUpdate(bool backupMade)
     if (!backupMade)
         store_->Backup();
     store_->Renumber(ButtonsPerPage, RequestedButtons, TabSet1->Count());
-    // 5. The whole start-up pass again, against the file as it is now.
+    // The whole start-up pass again, against the file as it is now.
     Rebuild();
 }
 
@@ -310,15 +310,15 @@ void MainWindow::GetCustomPalette()
 
 void MainWindow::ChangeColor1Click(QAction* sender)
 {
-    // 1.
+    // The dialog's custom colours from the file.
     GetCustomPalette();
-    // 2.
+    // The dialog, on the colour of the tab chosen.
     const bool selected = sender == MenuItem("SelectedColor1");
     const int current = selected ? TabSelectedColor : TabUnselectedColor;
     std::optional<QColor> chosen = dialogs_.ChooseColor(ColorFromValue(current), CustomColors, 32);
     if (!chosen)
         return;
-    // 3.
+    // The tab shows the colour; the colour and the custom colours are stored as one rewrite.
     const int value = ValueFromColor(*chosen);
     if (selected) {
         TabSelectedColor = value;

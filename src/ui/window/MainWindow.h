@@ -102,7 +102,6 @@ public:
     // The icon picker: the chosen index of a file with several icons (0 when none).
     int PickIcon(const std::string& iconFile);
     TSpeedButton* FindButton(int n) const;
-    TSpeedButton* FindButton(const std::string& name) const;
     int PageCount() const;
     void ReadButtonInfo(int n);
     void EraseButtonInfo(int n);
@@ -152,7 +151,6 @@ public:
                 const std::string& description);
     void RunButtonClick();
     void AppActive32();
-    void FileCopy(const std::string& source, const std::string& destination);
     // Browses for the program of an empty button and stores it; answers the program.
     std::string BrowseForProgram(int n, std::string& parameters);
 
@@ -202,7 +200,7 @@ public:
     std::string ShrinkNow = "Yes";
     std::string GaugeType;
     QDateTime StartTime;
-    std::string CurrentButton;
+    int CurrentButton = 0; // the button a menu or a put-down is for
     int TabSelectedColor = 12632256, TabUnselectedColor = 8421376;
     bool FirstStart = false;
     int KeySelection = 0; // the keyboard selection's button number
@@ -242,7 +240,7 @@ public:
     QLineEdit* Keys = nullptr;
     QLineEdit* PageName = nullptr;
     QScrollBar* HorzScrollBar = nullptr;
-    std::vector<std::string> ListBox1, ListBox2, ListBox3, Memo1;
+    std::vector<std::string> ListBox2; // the fields of a page whose move is pending
     QMenu* PopupMenu1 = nullptr;
     QMenu* PopupMenu2 = nullptr;
     QMenu* PopupMenu3 = nullptr;
