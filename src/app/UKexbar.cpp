@@ -17,6 +17,7 @@
 #include "app/Dialogs.h"
 #include "app/Pictures.h"
 #include "app/Settings.h"
+#include "pages/PageShift.h"
 #include "app/Startup.h"
 #include "pages/SpeedButton.h"
 #include "pages/TabSet.h"
@@ -344,7 +345,10 @@ void TForm1::FormCreate()
     BarLeft = ReadSettingInt(doc, Left);
     LockedLeft = ReadSettingInt(doc, ShrinkX);
     LockedTop = ReadSettingInt(doc, ShrinkY);
-    int buttonCount = ReadSettingInt(doc, ButtonCount);
+    std::string notice;
+    int buttonCount = ReadButtonsPerPage(doc, IniFileName(), &notice);
+    if (!notice.empty())
+        dialogs_.Notify(notice);
     GraphLocked = ReadSetting(doc, LockedGraph);
     OnTopState = ReadSetting(doc, OnTop);
     ShrinkSetting = ReadSetting(doc, Shrink);

@@ -390,21 +390,28 @@ TEST(IniFile, ReadsSeeChangesMadeBehindTheObjectsBack)
 TEST(IniFile, RewriteKeepsModeOwnerAndSymbolicLink)
 {
     TempDir dir;
-    const std::string real = dir.File("real.ini"), link = dir.File("KX.INI");
+    const std::string real = dir.File("real.ini"), link = dir.File("KX.INI"), plain = dir.File("KXplain.INI");
     WriteBytes(real, "[A]\nk=1\n");
+    WriteBytes(plain, "[A]\nk=1\n");
     ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    ASSERT_EQ(::chmod(plain.c_str(), 0640), 0);
     ASSERT_EQ(::symlink("real.ini", link.c_str()), 0);
     const bool root = ::geteuid() == 0;
     if (root) {
-        ASSERT_EQ(::chown(real.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(::chown(plain.c_str(), 65534, 65534), 0);
     }
 
+    // A link of the caller's own to a file of the caller's own is written through.
     TNewIniFile(link).WriteString("A", "k", "2");
     struct stat lst {}, st {};
     ASSERT_EQ(::lstat(link.c_str(), &lst), 0);
     EXPECT_TRUE(S_ISLNK(lst.st_mode)) << "the link was replaced by a file";
     ASSERT_EQ(::stat(real.c_str(), &st), 0);
     EXPECT_EQ(ReadBytes(real), "[A]\nk=2\n");
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    TNewIniFile(plain).WriteString("A", "k", "2");
+    ASSERT_EQ(::stat(plain.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     if (root) {
         EXPECT_EQ(st.st_uid, 65534u); // root editing a user's file leaves it the user's
