@@ -29,13 +29,14 @@ char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// A name as the file's lines give it: a byte-order mark before it and blanks around
+// A name as the file's lines give it: byte-order marks before it and blanks around
 // it are no part of it, so that a name given with either finds its own line again.
 std::string_view NameOf(std::string_view name)
 {
-    if (name.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        name.remove_prefix(kByteOrderMark.size());
-    return TrimBlanks(name);
+    name = TrimBlanks(name);
+    while (name.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        name = TrimBlanks(name.substr(kByteOrderMark.size()));
+    return name;
 }
 
 
@@ -321,6 +322,8 @@ public:
             if (fd_ < 0 && errno == EACCES)
                 fd_ = ::open(name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         }
+        if (fd_ < 0 && errno == ELOOP)
+            throw EIniFileError(shownName, name + " is not a regular file");
         if (fd_ < 0)
             throw EIniWriteError(shownName);
         struct stat lockSt {};
