@@ -347,8 +347,7 @@ void TForm1::FormCreate()
     LockedTop = ReadSettingInt(doc, ShrinkY);
     std::string notice;
     int buttonCount = ReadButtonsPerPage(doc, IniFileName(), &notice);
-    if (!notice.empty())
-        dialogs_.Notify(notice);
+    NotifyOnce(notice);
     GraphLocked = ReadSetting(doc, LockedGraph);
     OnTopState = ReadSetting(doc, OnTop);
     ShrinkSetting = ReadSetting(doc, Shrink);
@@ -483,6 +482,12 @@ void TForm1::PIN()
     TCommandLine cl = ParseCommandLine(args, user);
     IniSuffix = cl.IniSuffix;
     SyncMode = cl.SyncMode;
+}
+
+void TForm1::NotifyOnce(const std::string& text)
+{
+    if (!text.empty() && notified_.insert(text).second)
+        dialogs_.Notify(text);
 }
 
 std::string TForm1::NetUser() { return platform_.NetworkUserName(); }

@@ -246,6 +246,8 @@ private:
     void ClearPages();
     void ApplyTabColors();
     void LocationSettled();
+    // A notice about the configuration, shown once per text however often it is read.
+    void NotifyOnce(const std::string& text);
 
     TPlatform& platform_;
     TDialogs& dialogs_;
@@ -256,6 +258,7 @@ private:
     bool locationStored_ = true;
     std::map<int, TSpeedButton*> buttons_;
     std::set<int> iconDefaults_; // buttons found without an icon while loading
+    std::set<std::string> notified_;
 };
 
 } // namespace kex

@@ -2,7 +2,6 @@
 // picture and hint from its record.
 #include <QAction>
 #include <algorithm>
-#include <set>
 #include <QPainter>
 #include <QStackedWidget>
 
@@ -59,9 +58,7 @@ void TForm1::CreateButtons()
     // A stored count out of range is bounded and reported once, not at every rebuild.
     std::string notice;
     const int pages = ReadPageCount(TNewIniFile(IniFileName()).Document(), IniFileName(), &notice);
-    static std::set<std::string> reported;
-    if (!notice.empty() && reported.insert(notice).second)
-        dialogs_.Notify(notice);
+    NotifyOnce(notice);
     ClearPages();
     // 2. Pages "Page" + i, each with its tab and its row of buttons.
     QStringList tabs;
