@@ -169,6 +169,22 @@ TEST_F(PageGridTest, RecordWithoutProgramLosesItsKeysAtLoad)
     EXPECT_TRUE(f.FindButton(7)->HasGlyph());
 }
 
+// The button paints its glyph itself (not through its icon, whose pixmap-cache entries
+// piled up at every rebuild): a shown glyph is in the middle of the painted button,
+// shifted when the button is down.
+TEST(SpeedButtonPaint, GlyphIsPaintedInTheMiddle)
+{
+    TSpeedButton button(1);
+    button.SetGlyph(Solid(32, qRgb(255, 0, 0)));
+    QImage shot = button.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(18, 18), QColor(255, 0, 0));
+    EXPECT_NE(shot.pixelColor(0, 0), QColor(255, 0, 0)); // the frame stays the style's
+    button.SetDown(true);
+    EXPECT_EQ(button.grab().toImage().pixelColor(18, 18), QColor(255, 0, 0));
+    button.SetGlyph(QImage());
+    EXPECT_NE(button.grab().toImage().pixelColor(18, 18), QColor(255, 0, 0));
+}
+
 TEST_F(PageGridTest, HintsOfLoadedButtons)
 {
     struct Case {
