@@ -19,6 +19,7 @@
 #include "app/Dialogs.h"
 #include "app/Pictures.h"
 #include "app/Settings.h"
+#include "pages/PageShift.h"
 #include "app/Startup.h"
 #include "launch/CommandLine.h"
 #include "pages/SpeedButton.h"
@@ -387,7 +388,9 @@ void TForm1::FormCreate()
     BarLeft = ReadSettingInt(doc, Left);
     LockedLeft = ReadSettingInt(doc, ShrinkX);
     LockedTop = ReadSettingInt(doc, ShrinkY);
-    int buttonCount = ReadSettingInt(doc, ButtonCount);
+    std::string notice;
+    int buttonCount = ReadButtonsPerPage(doc, IniFileName(), &notice);
+    NotifyOnce(notice);
     GraphLocked = ReadSetting(doc, LockedGraph);
     OnTopState = ReadSetting(doc, OnTop);
     ShrinkSetting = ReadSetting(doc, Shrink);
@@ -534,6 +537,12 @@ void TForm1::PIN()
     TCommandLine cl = ParseCommandLine(args, user);
     IniSuffix = cl.IniSuffix;
     SyncMode = cl.SyncMode;
+}
+
+void TForm1::NotifyOnce(const std::string& text)
+{
+    if (!text.empty() && notified_.insert(text).second)
+        dialogs_.Notify(text);
 }
 
 std::string TForm1::NetUser() { return platform_.NetworkUserName(); }

@@ -286,6 +286,8 @@ private:
     void ClearPages();
     void ApplyTabColors();
     void LocationSettled();
+    // A notice about the configuration, shown once per text however often it is read.
+    void NotifyOnce(const std::string& text);
 
     TPlatform& platform_;
     TDialogs& dialogs_;
@@ -298,8 +300,9 @@ private:
     PageLayout loadedLayout_;  // the layout of the file the bar shows
     std::string writeError_; // the last error of the bar's own writes shown
     std::map<int, TSpeedButton*> buttons_;
-    std::set<int> iconDefaults_;
-    std::vector<QAction*> unbuilt_; // menu items without a handler yet // buttons found without an icon while loading
+    std::set<int> iconDefaults_; // buttons found without an icon while loading
+    std::vector<QAction*> unbuilt_; // menu items without a handler yet
+    std::set<std::string> notified_;
 };
 
 } // namespace kex

@@ -5,6 +5,7 @@
 
 #include "app/Dialogs.h"
 #include "app/Settings.h"
+#include "pages/PageShift.h"
 #include "app/UKexbar.h"
 #include "launch/CommandLine.h"
 #include "pages/Grid.h"
@@ -140,7 +141,7 @@ void TForm1::ResolvePendingMoves()
                 RecordStore store(d);
                 // The pages the file gives the bar from now on (another instance may
                 // have changed their count before this rebuild).
-                const int pages = ReadSettingInt(d, settings::PageCount);
+                const int pages = ReadPageCount(d, IniFileName());
                 int target = MoveSource;
                 if (target <= 0 || target > pages * ButtonsPerPage || !store.Read(target).Program.empty()) {
                     // The first empty button; when every button is taken, the first

@@ -8,6 +8,7 @@
 #include "app/Dialogs.h"
 #include "app/Pictures.h"
 #include "app/Settings.h"
+#include "pages/PageShift.h"
 #include "app/UKexbar.h"
 #include "launch/CommandLine.h"
 #include "pages/Grid.h"
@@ -54,10 +55,10 @@ void TForm1::ClearPages()
 void TForm1::CreateButtons()
 {
     // 1. The page count; the old pages go (at start the design-time page).
-    int pages = TNewIniFile(IniFileName()).ReadInteger(settings::PageCount.section, settings::PageCount.key,
-                                                        settings::PageCount.DefaultInt());
-    if (pages < 0)
-        pages = 0;
+    // A stored count out of range is bounded and reported once, not at every rebuild.
+    std::string notice;
+    const int pages = ReadPageCount(TNewIniFile(IniFileName()).Document(), IniFileName(), &notice);
+    NotifyOnce(notice);
     ClearPages();
     // 2. Pages "Page" + i, each with its tab and its row of buttons.
     QStringList tabs;
@@ -106,7 +107,7 @@ void TForm1::Load()
     RecordStore store(doc);
     store.BeginBatch(); // every record from one pass over the text
     const std::vector<int> stored = store.StoredNumbers();
-    const int pageCount = ReadSettingInt(doc, settings::PageCount);
+    const int pageCount = ReadPageCount(doc, IniFileName());
     const int last = PageCount() * ButtonsPerPage;
     std::vector<int> toErase;
     for (int n = 1; n <= last; ++n) {

@@ -232,7 +232,7 @@ void TForm1::ResolvePendingPageMove()
         return;
     TNewIniFile(IniFileName()).Modify([&](IniDocument& d) {
         RecordStore store(d, Passwords());
-        RestorePage(store, PageBuffer, ReadSettingInt(d, settings::PageCount), ButtonsPerPage);
+        RestorePage(store, PageBuffer, ReadPageCount(d, IniFileName()), ButtonsPerPage);
     });
     PageBuffer.Clear();
     ListBox2.clear();
