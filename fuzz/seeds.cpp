@@ -55,16 +55,8 @@ int main(int argc, char** argv)
     SaveText(dir / "desktop" / "link.desktop", "# comment\r\n[Desktop Entry]\r\nType=Link\r\nIcon=/usr/share/pixmaps/x.png\r\n");
 
     using namespace kex::testlinks;
-    LinkParts local;
-    local.idList = IdList({RootItem(), VolumeItem("C:\\"), FileItem("PROGRA~1", u"Program Files", 9, true)});
-    local.linkInfo = LocalLinkInfo("C:\\UNI\\", "A.EXE", u"C:\\Uni\\", u"a.exe");
-    local.unicode = true;
-    local.name = u"Description";
-    local.workingDir = u"C:\\Uni";
-    local.arguments = u"--flag";
-    local.iconLocation = u"C:\\Uni\\a.ico";
-    local.extra = {EnvironmentBlock(0xA0000001, "%X%\\a.exe", u"%X%\\a.exe"),
-                   EnvironmentBlock(0xA0000007, "%X%\\a.ico", u"")};
+    LinkParts local = EveryPartLink();
+    local.extra.push_back(EnvironmentBlock(0xA0000007, "%X%\\a.ico", u""));
     Save(dir / "lnk" / "local.lnk", BuildLink(local));
     LinkParts share;
     share.linkInfo = NetworkLinkInfo("\\\\server\\share", "Z:", "dir\\file.txt", true);

@@ -314,4 +314,22 @@ inline Bytes BuildLink(const LinkParts& p)
     return b;
 }
 
+// A link with every structure: ID list, Unicode link info, all five strings and an
+// environment block.
+inline LinkParts EveryPartLink()
+{
+    LinkParts p;
+    p.idList = IdList({RootItem(), VolumeItem("C:\\"), FileItem("PROGRA~1", u"Program Files", 9, true)});
+    p.linkInfo = LocalLinkInfo("C:\\UNI\\", "A.EXE", u"C:\\Uni\\", u"a.exe");
+    p.unicode = true;
+    p.name = u"Description";
+    p.relativePath = u".\\a.exe";
+    p.workingDir = u"C:\\Uni";
+    p.arguments = u"--flag";
+    p.iconLocation = u"C:\\Uni\\a.ico";
+    p.moreFlags = 0x200;
+    p.extra = {EnvironmentBlock(0xA0000001, "%X%\\a.exe", u"%X%\\a.exe")};
+    return p;
+}
+
 } // namespace kex::testlinks

@@ -181,28 +181,11 @@ TEST(ShellLink, ReadsTheDocumentedSample)
     EXPECT_EQ(*link, expected);
 }
 
-// Every structure at once, for the truncation and corruption tests.
-LinkParts FullLink()
-{
-    LinkParts p;
-    p.idList = IdList({RootItem(), VolumeItem("C:\\"), FileItem("PROGRA~1", u"Program Files", 9, true)});
-    p.linkInfo = LocalLinkInfo("C:\\UNI\\", "A.EXE", u"C:\\Uni\\", u"a.exe");
-    p.unicode = true;
-    p.name = u"Description";
-    p.relativePath = u".\\a.exe";
-    p.workingDir = u"C:\\Uni";
-    p.arguments = u"--flag";
-    p.iconLocation = u"C:\\Uni\\a.ico";
-    p.moreFlags = 0x200;
-    p.extra = {EnvironmentBlock(0xA0000001, "%X%\\a.exe", u"%X%\\a.exe")};
-    return p;
-}
-
 TEST(ShellLink, EveryCutShortFileIsRefused)
 {
-    const Bytes full = BuildLink(FullLink());
+    const Bytes full = BuildLink(EveryPartLink());
     ASSERT_TRUE(ParseShellLink(full));
-    LinkParts noExtra = FullLink();
+    LinkParts noExtra = EveryPartLink();
     noExtra.extra.clear();
     noExtra.terminalBlock = false;
     const std::size_t extraStart = BuildLink(noExtra).size();
@@ -226,7 +209,7 @@ TEST(ShellLink, MalformedStructuresAreRefused)
         std::size_t at;
         std::vector<std::uint8_t> bytes;
     };
-    const Bytes full = BuildLink(FullLink());
+    const Bytes full = BuildLink(EveryPartLink());
     const std::size_t idList = 0x4C, linkInfo = idList + 2 + (full[idList] | (full[idList + 1] << 8));
     const std::vector<Damage> damages = {
         {"header size", 0, {0x4D}},
@@ -310,7 +293,7 @@ TEST(ShellLink, AnUnreadableFileLeavesNothingOfTheLastShortcut)
 {
     TempDir dir;
     const std::string good = dir.File("good.lnk"), bad = dir.File("bad.lnk"), fifo = dir.File("fifo.lnk");
-    LinkParts p = FullLink();
+    LinkParts p = EveryPartLink();
     testing::WriteBytes(good, Text(BuildLink(p)));
     Bytes cut = BuildLink(p);
     cut.resize(cut.size() / 2);
