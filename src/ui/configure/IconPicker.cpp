@@ -31,38 +31,38 @@ bool NeedsIconPicker(TPlatform& platform, const std::string& iconFile)
 }
 
 TForm2::TForm2(TPlatform& platform, TDialogs& dialogs, QWidget* parent)
-    : QDialog(parent), platform_(platform), dialogs_(dialogs), Panel1(new QLabel(this)),
-      SpeedButton1(new QToolButton(this)), SpeedButton2(new QToolButton(this)), SpinButton1(new TSpinButton(this))
+    : QDialog(parent), platform_(platform), dialogs_(dialogs), caption_(new QLabel(this)),
+      chooseButton_(new QToolButton(this)), helpButton_(new QToolButton(this)), spin_(new TSpinButton(this))
 {
     setObjectName("Form2");
     setWindowTitle("Select");
     setFixedSize(113, 58);
     setModal(true);
 
-    SpeedButton1->setObjectName("SpeedButton1");
-    SpeedButton1->setToolTip("Press to choose this Icon");
-    SpeedButton1->setAutoRaise(false);
-    SpeedButton1->setIconSize(QSize(32, 33));
-    SpeedButton1->setGeometry(4, 2, 38, 38);
+    chooseButton_->setObjectName("SpeedButton1");
+    chooseButton_->setToolTip("Press to choose this Icon");
+    chooseButton_->setAutoRaise(false);
+    chooseButton_->setIconSize(QSize(32, 33));
+    chooseButton_->setGeometry(4, 2, 38, 38);
 
-    SpinButton1->setObjectName("SpinButton1");
-    SpinButton1->setGeometry(48, 7, 20, 25);
+    spin_->setObjectName("SpinButton1");
+    spin_->setGeometry(48, 7, 20, 25);
 
-    SpeedButton2->setObjectName("SpeedButton2");
-    SpeedButton2->setText("?");
-    SpeedButton2->setToolTip("Help");
-    SpeedButton2->setGeometry(76, 7, 25, 25);
+    helpButton_->setObjectName("SpeedButton2");
+    helpButton_->setText("?");
+    helpButton_->setToolTip("Help");
+    helpButton_->setGeometry(76, 7, 25, 25);
 
-    Panel1->setObjectName("Panel1");
-    Panel1->setAlignment(Qt::AlignCenter);
-    Panel1->setFrameShape(QFrame::Panel);
-    Panel1->setFrameShadow(QFrame::Raised);
-    Panel1->setGeometry(2, 41, 109, 16);
+    caption_->setObjectName("Panel1");
+    caption_->setAlignment(Qt::AlignCenter);
+    caption_->setFrameShape(QFrame::Panel);
+    caption_->setFrameShadow(QFrame::Raised);
+    caption_->setGeometry(2, 41, 109, 16);
 
-    connect(SpinButton1, &TSpinButton::OnUpClick, this, &TForm2::SpinButton1UpClick);
-    connect(SpinButton1, &TSpinButton::OnDownClick, this, &TForm2::SpinButton1DownClick);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TForm2::SpeedButton1Click);
-    connect(SpeedButton2, &QToolButton::clicked, this, &TForm2::SpeedButton2Click);
+    connect(spin_, &TSpinButton::OnUpClick, this, &TForm2::StepUp);
+    connect(spin_, &TSpinButton::OnDownClick, this, &TForm2::StepDown);
+    connect(chooseButton_, &QToolButton::clicked, this, &TForm2::Choose);
+    connect(helpButton_, &QToolButton::clicked, this, &TForm2::Help);
 }
 
 std::optional<int> TForm2::Execute(const std::string& iconFile, TIconSelectionWriter writeSelection)
@@ -86,13 +86,13 @@ void TForm2::FormActivate(const std::string& iconFile)
 void TForm2::IconShow()
 {
     count_ = platform_.IconCount(iconFile_);
-    Panel1->setText(QString("Icon %1 of %2").arg(index_ + 1).arg(count_));
+    caption_->setText(QString("Icon %1 of %2").arg(index_ + 1).arg(count_));
     const QImage icon = platform_.ExtractIcon(iconFile_, index_);
-    SpeedButton1->setIcon(icon.isNull() ? QIcon()
+    chooseButton_->setIcon(icon.isNull() ? QIcon()
                                         : QIcon(QPixmap::fromImage(IconGlyph(icon, palette().color(QPalette::Button)))));
 }
 
-void TForm2::SpinButton1UpClick()
+void TForm2::StepUp()
 {
     if (index_ + 1 < count_) {
         ++index_;
@@ -100,7 +100,7 @@ void TForm2::SpinButton1UpClick()
     }
 }
 
-void TForm2::SpinButton1DownClick()
+void TForm2::StepDown()
 {
     if (index_ > 0) {
         --index_;
@@ -108,7 +108,7 @@ void TForm2::SpinButton1DownClick()
     }
 }
 
-void TForm2::SpeedButton1Click()
+void TForm2::Choose()
 {
     chosen_ = index_;
     if (index_ > 0 && writeSelection_)
@@ -116,7 +116,7 @@ void TForm2::SpeedButton1Click()
     accept();
 }
 
-void TForm2::SpeedButton2Click()
+void TForm2::Help()
 {
     dialogs_.SetHelpFile(appDir_ + "Kexbar.HLP");
     dialogs_.ShowHelp(kHelpContext);

@@ -41,21 +41,22 @@ public:
     int Index() const { return index_; }
     int Count() const { return count_; }
 
-    // The picker's own handlers, as its buttons call them.
+    // Activation (the index restarts at 0), the display of the current icon, and the
+    // handlers of the spin button, the choose button and the "?" button.
     void FormActivate(const std::string& iconFile);
     void IconShow();
-    void SpinButton1UpClick();
-    void SpinButton1DownClick();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
+    void StepUp();
+    void StepDown();
+    void Choose();
+    void Help();
 
 private:
     TPlatform& platform_;
     TDialogs& dialogs_;
-    QLabel* Panel1;
-    QToolButton* SpeedButton1;
-    QToolButton* SpeedButton2;
-    TSpinButton* SpinButton1;
+    QLabel* caption_;
+    QToolButton* chooseButton_;
+    QToolButton* helpButton_;
+    TSpinButton* spin_;
 
     std::string appDir_;
     std::string iconFile_;
