@@ -221,6 +221,8 @@ TEST(ShellLink, MalformedStructuresAreRefused)
         {"local base path outside the link info", linkInfo + 0x10, {0xFF, 0xFF, 0, 0}},
         {"common path suffix inside the header", linkInfo + 0x18, {0x04}},
         {"volume ID larger than the link info", linkInfo + 0x24, {0xFF, 0xFF}},
+        {"a Unicode suffix with no terminator before the link info ends", linkInfo + 0x20,
+         {std::uint8_t(full[linkInfo] - 1), full[linkInfo + 1]}},
         {"an extra block of size 5", full.size() - 4 - 0x314, {5, 0, 0, 0}},
         {"an environment block of the wrong size", full.size() - 4 - 0x314, {0x10, 0, 0, 0}},
     };
@@ -231,17 +233,6 @@ TEST(ShellLink, MalformedStructuresAreRefused)
         EXPECT_FALSE(ParseShellLink(bad, &why)) << d.label;
         EXPECT_FALSE(why.empty()) << d.label;
     }
-}
-
-TEST(ShellLink, LocalBasePathWithoutTerminatorIsRefused)
-{
-    Bytes info = LocalLinkInfo("C:\\abc", "");
-    info.pop_back(); // the suffix's terminator
-    info.pop_back(); // the base path's terminator, so it runs to the end
-    info[0] = std::uint8_t(info.size());
-    LinkParts p;
-    p.linkInfo = info;
-    EXPECT_FALSE(ParseShellLink(BuildLink(p)));
 }
 
 // ---- desktop entries
