@@ -1,0 +1,4 @@
+target_sources(kexui PRIVATE
+  src/ui/configure/IconPicker.h
+  src/ui/configure/IconPicker.cpp
+)
