@@ -1,5 +1,6 @@
-// Writes seed corpora for the fuzz targets: <dir>/ico, <dir>/pe, <dir>/desktop.
+// Writes seed corpora for the fuzz targets: <dir>/ico, <dir>/pe, <dir>/desktop, <dir>/lnk.
 #include "core/IconFileBuilder.h"
+#include "core/ShellLinkBuilder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -24,7 +25,7 @@ void SaveText(const std::filesystem::path& path, const std::string& text)
 int main(int argc, char** argv)
 {
     const std::filesystem::path dir = argc > 1 ? argv[1] : "corpus";
-    for (const char* sub : {"ico", "pe", "desktop"})
+    for (const char* sub : {"ico", "pe", "desktop", "lnk"})
         std::filesystem::create_directories(dir / sub);
 
     const std::vector<std::uint32_t> palette = {0xFF000000, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
@@ -52,5 +53,18 @@ int main(int argc, char** argv)
              "Path=/tmp\nNoDisplay=false\nHidden=false\nTryExec=ed\nCategories=Utility;TextEditor;\n"
              "[Desktop Action New]\nExec=ed --new\n");
     SaveText(dir / "desktop" / "link.desktop", "# comment\r\n[Desktop Entry]\r\nType=Link\r\nIcon=/usr/share/pixmaps/x.png\r\n");
+
+    using namespace kex::testlinks;
+    LinkParts local = EveryPartLink();
+    local.extra.push_back(EnvironmentBlock(0xA0000007, "%X%\\a.ico", u""));
+    Save(dir / "lnk" / "local.lnk", BuildLink(local));
+    LinkParts share;
+    share.linkInfo = NetworkLinkInfo("\\\\server\\share", "Z:", "dir\\file.txt", true);
+    share.name = u"Caf\u00E9";
+    Save(dir / "lnk" / "share.lnk", BuildLink(share));
+    LinkParts items;
+    items.idList = IdList({NetworkItem("\\\\srv\\pub"), FileItem("A.TXT", u"a.txt", 3),
+                           FileItem("Wide", std::nullopt, 0, false, true)});
+    Save(dir / "lnk" / "items.lnk", BuildLink(items));
     return 0;
 }

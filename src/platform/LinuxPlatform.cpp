@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,11 +64,21 @@ std::string Env(const char* name)
 
 } // namespace
 
-std::string ResolveAppDir(const std::string& exeDir, const std::string& kexbarDir, const std::string& configHome)
+std::string ResolveAppDir(const std::string& exeDir, const std::string& kexbarDir, const std::string& configHome,
+                          std::string* notice)
 {
     if (!kexbarDir.empty()) {
-        MakeDirectories(kexbarDir);
-        return WithSlash(kexbarDir);
+        // Made when its parent exists; a whole missing tree is more likely a typing
+        // error than a wish, and a bar that saved nowhere would lose every change.
+        const int made = ::mkdir(kexbarDir.c_str(), 0755) == 0 ? 0 : errno;
+        if (WritableDirectory(kexbarDir))
+            return WithSlash(kexbarDir);
+        const std::string fallback = ResolveAppDir(exeDir, {}, configHome);
+        if (notice)
+            *notice = "KEXBAR_DIR " + kexbarDir + " cannot be used ("
+                      + (made && made != EEXIST ? std::strerror(made) : "not a writable directory")
+                      + "); the bar keeps its files in " + fallback;
+        return fallback;
     }
     if (!exeDir.empty() && WritableDirectory(exeDir))
         return WithSlash(exeDir);
@@ -85,7 +96,11 @@ std::string LinuxPlatform::AppDir()
     std::string configHome = Env("XDG_CONFIG_HOME");
     if (configHome.empty())
         configHome = Env("HOME") + "/.config";
-    return ResolveAppDir(ExecutableDirectory(), Env("KEXBAR_DIR"), configHome);
+    std::string notice;
+    std::string dir = ResolveAppDir(ExecutableDirectory(), Env("KEXBAR_DIR"), configHome, &notice);
+    if (!notice.empty())
+        qWarning("%s", notice.c_str());
+    return dir;
 }
 
 std::string LinuxPlatform::ProgramDirectory() { return ExecutableDirectory(); }

@@ -53,6 +53,9 @@ private:
 // AppDir resolution, separated so that tests can give every input.
 // exeDir: the executable's directory; kexbarDir: $KEXBAR_DIR (may be empty);
 // configHome: $XDG_CONFIG_HOME, else $HOME/.config. The result ends in "/".
-std::string ResolveAppDir(const std::string& exeDir, const std::string& kexbarDir, const std::string& configHome);
+// A missing kexbarDir is made when its parent exists; when it is no writable
+// directory after that, the default is used and `notice` says so.
+std::string ResolveAppDir(const std::string& exeDir, const std::string& kexbarDir, const std::string& configHome,
+                          std::string* notice = nullptr);
 
 } // namespace kex

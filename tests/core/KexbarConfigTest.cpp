@@ -1,15 +1,11 @@
 // The kexbar-config program, run as a user runs it.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include "IniTestUtil.h"
+#include "ToolRun.h"
 #include "core/config/ConfigTool.h"
-
-extern char** environ;
 
 namespace kex {
 namespace {
@@ -18,41 +14,6 @@ using testing::Exists;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
-
-struct ToolRun {
-    int rc = -1;
-    std::string out, err;
-};
-
-// Runs the real program with the arguments, its output caught in files of `dir`.
-ToolRun RunTool(const TempDir& dir, const std::vector<std::string>& args)
-{
-    const std::string outFile = dir.File(".out"), errFile = dir.File(".err");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> all = {KEXBAR_CONFIG_EXE};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ToolRun r;
-    pid_t pid = -1;
-    int e = ::posix_spawn(&pid, KEXBAR_CONFIG_EXE, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (e != 0)
-        return r;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = ReadBytes(outFile);
-    r.err = ReadBytes(errFile);
-    ::unlink(outFile.c_str());
-    ::unlink(errFile.c_str());
-    return r;
-}
 
 struct Step {
     std::vector<std::string> args; // after FILE

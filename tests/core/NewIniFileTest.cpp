@@ -155,6 +155,50 @@ TEST(IniDocument, ByteOrderMarkDoesNotHideTheFirstSection)
     EXPECT_EQ(doc.Serialize(), "\xEF\xBB\xBF[Location]\r\nTop=8\r\n");
 }
 
+// A name given with a byte-order mark before it is the name without it, so that it
+// finds its own line again instead of adding another at every write.
+TEST(IniDocument, NamesWithAByteOrderMarkFindTheirLine)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    IniDocument doc = IniDocument::Parse("[S]\n");
+    for (int i = 0; i < 3; ++i)
+        doc.WriteString(bom + "S", bom + "K", "v" + std::to_string(i));
+    EXPECT_EQ(doc.Serialize(), "[S]\nK=v2\n");
+    EXPECT_EQ(doc.ReadString(bom + "S", bom + "K", ""), "v2");
+    EXPECT_EQ(doc.ReadString("S", "K", ""), "v2");
+    EXPECT_TRUE(doc.EraseKey("S", bom + "K"));
+    EXPECT_FALSE(doc.Get("S", "K"));
+    EXPECT_THROW(doc.WriteString("S", bom, "v"), std::invalid_argument);
+}
+
+// Files written with a lone CR at the end of each line: read as lines, changed in
+// place with their own line ends, never given a second copy of a section.
+TEST(IniDocument, LoneCarriageReturnsEndLines)
+{
+    struct Case {
+        const char* text;
+        const char* section;
+        const char* key;
+        const char* value;
+        const char* after;
+    };
+    const std::vector<Case> cases = {
+        {"[A]\rk=1\r", "A", "k", "2", "[A]\rk=2\r"},
+        {"[A]\rk=1\r", "A", "new", "3", "[A]\rk=1\rnew=3\r"},
+        {"[A]\rk=1\r[B]\rj=2", "B", "j", "5", "[A]\rk=1\r[B]\rj=5"},
+        {"[A]\rk=1\r\n[B]\rj=2\n", "B", "x", "6", "[A]\rk=1\r\n[B]\rj=2\nx=6\r"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        IniDocument doc = IniDocument::Parse(c.text);
+        EXPECT_EQ(doc.Serialize(), c.text);
+        EXPECT_EQ(doc.SectionNames().size(), std::string(c.text).find("[B]") == std::string::npos ? 1u : 2u);
+        doc.WriteString(c.section, c.key, c.value);
+        EXPECT_EQ(doc.Serialize(), c.after);
+        EXPECT_EQ(IniDocument::Parse(c.after).ReadString(c.section, c.key, ""), c.value);
+    }
+}
+
 TEST(IniDocument, LongValuesAreCutTo1023OnReading)
 {
     IniDocument doc;
@@ -390,21 +434,28 @@ TEST(IniFile, ReadsSeeChangesMadeBehindTheObjectsBack)
 TEST(IniFile, RewriteKeepsModeOwnerAndSymbolicLink)
 {
     TempDir dir;
-    const std::string real = dir.File("real.ini"), link = dir.File("KX.INI");
+    const std::string real = dir.File("real.ini"), link = dir.File("KX.INI"), plain = dir.File("KXplain.INI");
     WriteBytes(real, "[A]\nk=1\n");
+    WriteBytes(plain, "[A]\nk=1\n");
     ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    ASSERT_EQ(::chmod(plain.c_str(), 0640), 0);
     ASSERT_EQ(::symlink("real.ini", link.c_str()), 0);
     const bool root = ::geteuid() == 0;
     if (root) {
-        ASSERT_EQ(::chown(real.c_str(), 65534, 65534), 0);
+        ASSERT_EQ(::chown(plain.c_str(), 65534, 65534), 0);
     }
 
+    // A link of the caller's own to a file of the caller's own is written through.
     TNewIniFile(link).WriteString("A", "k", "2");
     struct stat lst {}, st {};
     ASSERT_EQ(::lstat(link.c_str(), &lst), 0);
     EXPECT_TRUE(S_ISLNK(lst.st_mode)) << "the link was replaced by a file";
     ASSERT_EQ(::stat(real.c_str(), &st), 0);
     EXPECT_EQ(ReadBytes(real), "[A]\nk=2\n");
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    TNewIniFile(plain).WriteString("A", "k", "2");
+    ASSERT_EQ(::stat(plain.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     if (root) {
         EXPECT_EQ(st.st_uid, 65534u); // root editing a user's file leaves it the user's

@@ -178,7 +178,7 @@ TEST_F(PageCommandsTest, PageCommandsShiftPagesAndNames)
     EXPECT_EQ(doc.ReadString("Tabs", "PageTab1", ""), "Office");
     EXPECT_EQ(doc.ReadString("Tabs", "PageTab4", "<none>"), "<none>");
 
-    Result r = Command(file, "page-count", {"1x"});
+    Result r = Command(file, "page-count", {"2"});
     EXPECT_EQ(r.out, "pages\t2\n");
     EXPECT_EQ(Command(file, "delete-page", {"2"}).rc, kConfigOk);
     r = Command(file, "delete-page", {"1"});

@@ -9,7 +9,7 @@ namespace {
 
 StartupSettings Read(const std::string& text, StartupMachine machine = {})
 {
-    return ReadStartupSettings(IniDocument::Parse(text), machine);
+    return ReadStartupSettings(IniDocument::Parse(text), machine, "KX.INI");
 }
 
 TEST(StartupSettings, AnEmptyFileIsAFirstStartWithTheDefaults)
@@ -55,6 +55,9 @@ TEST(StartupSettings, ButtonsPerPageFromTheStoredCountTheScreenAndAFirstStart)
         machine.screenButtons = c.screenButtons;
         EXPECT_EQ(Read(std::string("[Location]\n") + c.location, machine).buttonsPerPage, c.expected);
     }
+    // A damaged count is reported, naming the file; a sound one is not.
+    EXPECT_NE(Read("[Location]\nButtonCount=17\n").notice.find("KX.INI"), std::string::npos);
+    EXPECT_EQ(Read("[Location]\nButtonCount=21\n").notice, "");
 }
 
 TEST(StartupSettings, FlagsAreOnOnlyForYesAndThreeStateFlagsKeepOtherValuesApart)

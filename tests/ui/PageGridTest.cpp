@@ -109,6 +109,37 @@ TEST_F(PageGridTest, TabsShowTheStoredPageNamesOrPageAndNumber)
     EXPECT_EQ(f.Notebook1->widget(3)->objectName(), "Page3");
 }
 
+// Counts in the file size the bar: out of range they are bounded at load and reported
+// once (not at every rebuild).
+TEST_F(PageGridTest, StoredCountsOutOfRangeAreBoundedAndReportedOnce)
+{
+    struct Case {
+        const char* ini;
+        int pages, perPage;
+    };
+    const std::vector<Case> cases = {
+        {"[Location]\nTop=100\n[Pages]\nCount=-9\n", 1, 16},
+        {"[Location]\nTop=100\nButtonCount=21\n[Pages]\nCount=0\n", 1, 21},
+        {"[Location]\nTop=100\nButtonCount=99999\n[Pages]\nCount=2\n", 2, 16},
+        {"[Location]\nTop=100\n[Pages]\nCount=1001\n", 1000, 16},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        dialogs.notices.clear();
+        WriteIni(c.ini);
+        MainWindow& f = Start();
+        EXPECT_EQ(f.Notebook1->count(), c.pages);
+        EXPECT_EQ(f.ButtonsPerPage, c.perPage);
+        ASSERT_EQ(dialogs.notices.size(), 1u);
+        EXPECT_NE(dialogs.notices[0].find("is out of range"), std::string::npos) << dialogs.notices[0];
+        if (c.pages <= 2) {
+            f.FormCreate(); // a rebuild reads the file again
+            EXPECT_EQ(dialogs.notices.size(), 1u);
+        }
+        form.reset();
+    }
+}
+
 TEST_F(PageGridTest, RecordWithoutProgramLosesItsKeysAtLoad)
 {
     // Button 5 has every key but a program, button 6 an empty program; button 7 is a
@@ -136,6 +167,22 @@ TEST_F(PageGridTest, RecordWithoutProgramLosesItsKeysAtLoad)
     EXPECT_FALSE(f.FindButton(5)->HasGlyph());
     EXPECT_FALSE(f.FindButton(6)->HasGlyph());
     EXPECT_TRUE(f.FindButton(7)->HasGlyph());
+}
+
+// The button paints its glyph itself (not through its icon, whose pixmap-cache entries
+// piled up at every rebuild): a shown glyph is in the middle of the painted button,
+// shifted when the button is down.
+TEST(SpeedButtonPaint, GlyphIsPaintedInTheMiddle)
+{
+    TSpeedButton button(1);
+    button.SetGlyph(Solid(32, qRgb(255, 0, 0)));
+    QImage shot = button.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(18, 18), QColor(255, 0, 0));
+    EXPECT_NE(shot.pixelColor(0, 0), QColor(255, 0, 0)); // the frame stays the style's
+    button.SetDown(true);
+    EXPECT_EQ(button.grab().toImage().pixelColor(18, 18), QColor(255, 0, 0));
+    button.SetGlyph(QImage());
+    EXPECT_NE(button.grab().toImage().pixelColor(18, 18), QColor(255, 0, 0));
 }
 
 TEST_F(PageGridTest, HintsOfLoadedButtons)

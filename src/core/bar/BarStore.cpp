@@ -18,7 +18,7 @@ BarStore::BarStore(std::string fileName, PasswordCarrier* passwords)
 
 StartupSettings BarStore::ReadStartup(const StartupMachine& machine) const
 {
-    return ReadStartupSettings(ini_.Document(), machine);
+    return ReadStartupSettings(ini_.Document(), machine, FileName());
 }
 
 void BarStore::NoteStart(const StartupSettings& started)
@@ -30,7 +30,7 @@ void BarStore::NoteStart(const StartupSettings& started)
     });
 }
 
-int BarStore::PageCount() const { return ReadSettingInt(ini_.Document(), settings::PageCount); }
+int BarStore::PageCount(std::string* notice) const { return ReadPageCount(ini_.Document(), FileName(), notice); }
 
 void BarStore::SaveLocation(int top, int left, bool minimised)
 {
@@ -92,7 +92,7 @@ BarContents BarStore::Contents(int last) const
     RecordStore store(doc);
     store.BeginBatch(); // every record from one pass over the text
     const std::vector<int> stored = store.StoredNumbers();
-    const int pages = ReadSettingInt(doc, settings::PageCount);
+    const int pages = ReadPageCount(doc, FileName());
     BarContents contents;
     contents.records.reserve(std::size_t(std::max(0, last)));
     for (int n = 1; n <= last; ++n) {
@@ -159,7 +159,7 @@ void BarStore::ReturnRecord(int source, const ButtonRecord& record, int buttonsP
         RecordStore store(d);
         // The pages the file gives the bar from now on (another instance may have
         // changed their count meanwhile).
-        const int pages = ReadSettingInt(d, settings::PageCount);
+        const int pages = ReadPageCount(d, FileName());
         int target = source;
         if (target <= 0 || target > pages * buttonsPerPage || !store.Read(target).Empty()) {
             // The first empty button; when every button is taken, the first free
@@ -208,7 +208,7 @@ void BarStore::RestorePage(const PageMoveBuffer& buffer, int buttonsPerPage)
 {
     ini_.Modify([&](IniDocument& d) {
         RecordStore store(d, passwords_);
-        kex::RestorePage(store, buffer, ReadSettingInt(d, settings::PageCount), buttonsPerPage);
+        kex::RestorePage(store, buffer, ReadPageCount(d, FileName()), buttonsPerPage);
     });
 }
 

@@ -46,7 +46,8 @@ public:
     // stored count, the buttons per page it chose, so that the next start shows the
     // buttons where this one put them.
     void NoteStart(const StartupSettings& started);
-    int PageCount() const;
+    // The page count, bounded; a stored count out of range is reported in `notice`.
+    int PageCount(std::string* notice = nullptr) const;
     void SaveLocation(int top, int left, bool minimised);
     void SaveWindowState(bool minimised);
     void SaveGaugeType(const std::string& gaugeType);

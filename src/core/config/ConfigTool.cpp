@@ -34,6 +34,8 @@ void PrintUsage(std::ostream& os, const std::vector<ConfigCommand>& commands)
        << "commands:\n";
     for (const ConfigCommand& c : commands)
         os << "  " << c.name << (c.usage.empty() ? "" : " ") << c.usage << "\n";
+    for (const ToolCommand& c : ShortcutCommands())
+        os << "or: " << kToolName << " " << c.name << " " << c.usage << "\n";
 }
 
 } // namespace
@@ -75,6 +77,15 @@ int RunConfigTool(const std::vector<std::string>& argv, std::ostream& out, std::
     if (argv.size() >= 2 && (argv[1] == "--help" || argv[1] == "-h")) {
         PrintUsage(out, commands);
         return kConfigOk;
+    }
+    for (const ToolCommand& c : ShortcutCommands()) {
+        if (argv.size() >= 2 && argv[1] == c.name) {
+            const std::vector<std::string> args(argv.begin() + 2, argv.end());
+            if (args.size() >= c.minArgs && args.size() <= c.maxArgs)
+                return c.run(args, out, err);
+            err << kToolName << ": " << c.name << " takes " << c.usage << "\n";
+            return kConfigUsage;
+        }
     }
     if (argv.size() < 3) {
         PrintUsage(err, commands);

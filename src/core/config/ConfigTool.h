@@ -26,6 +26,18 @@ struct ConfigCommand {
         run;
 };
 
+// A command that works on no configuration file: "kexbar-config NAME ARGS...".
+struct ToolCommand {
+    std::string name;
+    std::string usage;
+    std::size_t minArgs = 0;
+    std::size_t maxArgs = 0;
+    std::function<int(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)> run;
+};
+
+// read-link (core/launch/LinkCommand.cpp).
+std::vector<ToolCommand> ShortcutCommands();
+
 // get, get-int, set, erase-key, erase-section.
 std::vector<ConfigCommand> IniCommands();
 // Page and button commands (show, buttons-per-page, pages and buttons).

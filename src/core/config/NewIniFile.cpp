@@ -1,6 +1,8 @@
 #include "core/config/NewIniFile.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -11,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <thread>
 #include <random>
 #include <set>
 #include <signal.h>
@@ -24,6 +27,18 @@ namespace {
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A name as the file's lines give it: byte-order marks before it and blanks around
+// it are no part of it, so that a name given with either finds its own line again.
+std::string_view NameOf(std::string_view name)
+{
+    name = TrimBlanks(name);
+    while (name.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        name = TrimBlanks(name.substr(kByteOrderMark.size()));
+    return name;
+}
+
 
 void CheckName(std::string_view name, bool isSection)
 {
@@ -32,7 +47,7 @@ void CheckName(std::string_view name, bool isSection)
             throw std::invalid_argument(std::string(isSection ? "Invalid section name: " : "Invalid key name: ")
                                         + std::string(name));
     // A key line must not read back as a section header or a comment.
-    std::string_view t = TrimBlanks(name);
+    std::string_view t = NameOf(name);
     if (!isSection && (t.empty() || t.front() == '[' || t.front() == ';' || t.front() == '#'))
         throw std::invalid_argument("Invalid key name: " + std::string(name));
 }
@@ -88,11 +103,34 @@ bool ReadAll(int fd, std::string& out, struct stat* st)
     return true;
 }
 
-bool ReadWholeFile(const std::string& name, std::string& out)
+// Opens a configuration file for reading without following a symbolic link in its last
+// component and without blocking (a FIFO would wait for a writer forever). Answers the
+// descriptor, or -1 with errno set when the file cannot be opened (ENOENT when it is
+// missing). Anything but a regular file of sane size is refused with EIniFileError.
+int OpenRegularFile(const std::string& path, const std::string& shownName, struct stat* st)
 {
-    Fd f(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st {};
-    return f.fd >= 0 && ReadAll(f.fd, out, &st);
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            throw EIniFileError(shownName, shownName + " is a symbolic link that may not be followed");
+        return -1;
+    }
+    if (::fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
+        ::close(fd);
+        throw EIniFileError(shownName, shownName + " is not a regular file");
+    }
+    if (st->st_size > kMaxFileSize) {
+        ::close(fd);
+        throw EIniFileError(shownName, shownName + " is too large for a configuration file");
+    }
+    return fd;
+}
+
+// The whole text of a file; false when it is missing or unreadable.
+bool ReadWholeFile(const std::string& path, const std::string& shownName, std::string& out, struct stat* st)
+{
+    Fd f(OpenRegularFile(path, shownName, st));
+    return f.fd >= 0 && ReadAll(f.fd, out, st);
 }
 
 bool WriteAll(int fd, std::string_view data)
@@ -125,16 +163,25 @@ std::string BaseNameOf(const std::string& file)
     return slash == std::string::npos ? file : file.substr(slash + 1);
 }
 
-// The file a write replaces: the target of a symbolic link, so that a configuration
-// linked from elsewhere stays a link and the linked file gets the change.
+// The file that reads and writes reach. A configuration that is a symbolic link is
+// followed only when the caller owns both the link and the file it names: then the
+// configuration stays a link and the linked file gets the change. Any other link (one
+// planted by the owner of a directory that root works in) is refused, so that no file
+// outside the directory can be read, disclosed or replaced through it. A dangling link
+// of the caller's own is replaced like a missing file.
 std::string RealTarget(const std::string& file)
 {
     struct stat lst {};
     if (::lstat(file.c_str(), &lst) != 0 || !S_ISLNK(lst.st_mode))
         return file;
+    const uid_t me = ::geteuid();
+    struct stat st {};
+    const bool exists = ::stat(file.c_str(), &st) == 0;
+    if (lst.st_uid != me || (exists && st.st_uid != me))
+        throw EIniFileError(file, file + " is a symbolic link that may not be followed");
     char* real = ::realpath(file.c_str(), nullptr);
     if (!real)
-        return file; // a dangling link is replaced like a missing file
+        return file;
     std::string r(real);
     std::free(real);
     return r;
@@ -147,8 +194,10 @@ constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 // platform this format comes from.
 bool WriteAllowed(const std::string& target)
 {
+    // A link in the target's place is replaced, never written through.
     struct stat st {};
-    if (::stat(target.c_str(), &st) == 0 && ((st.st_mode & kWriteBits) == 0 || ::access(target.c_str(), W_OK) != 0))
+    if (::lstat(target.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)
+        && ((st.st_mode & kWriteBits) == 0 || ::access(target.c_str(), W_OK) != 0))
         return false;
     std::string dir = DirectoryOf(target);
     struct stat dirSt {};
@@ -205,14 +254,22 @@ void RemoveStaleTempFiles(const std::string& target)
     ::closedir(dir);
 }
 
-// Writes data to a new temporary file beside `target` and renames it over the target.
+// Writes data to a new temporary file beside `target` and renames it over the target
+// (a symbolic link in its place is replaced, never followed). The new file takes the
+// mode and owner of `like` when given, else those of the regular file it replaces.
 // Answers false, leaving the target untouched, when anything fails.
-bool ReplaceFile(const std::string& target, std::string_view data)
+bool ReplaceFile(const std::string& target, std::string_view data, const struct stat* like = nullptr)
 {
     if (!WriteAllowed(target))
         return false;
     struct stat st {};
-    bool exists = ::stat(target.c_str(), &st) == 0;
+    bool exists = false;
+    if (like) {
+        st = *like;
+        exists = true;
+    } else {
+        exists = ::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
     static thread_local std::mt19937_64 rng{std::random_device{}()};
     std::string tmp;
     int fd = -1;
@@ -222,7 +279,7 @@ bool ReplaceFile(const std::string& target, std::string_view data)
                       static_cast<unsigned long long>(rng() & 0xffffffffu));
         tmp = target + suffix;
         // A new file gets the usual permissions less the umask.
-        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, exists ? 0600 : 0666);
         if (fd < 0 && errno != EEXIST)
             return false;
     }
@@ -234,7 +291,7 @@ bool ReplaceFile(const std::string& target, std::string_view data)
     // its permissions.
     if (ok && exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()))
         (void)!::fchown(fd, st.st_uid, st.st_gid);
-    ok = ok && (!exists || ::fchmod(fd, st.st_mode & 07777) == 0);
+    ok = ok && (!exists || ::fchmod(fd, st.st_mode & 0777) == 0);
     ok = (::close(fd) == 0) && ok;
     if (ok && ::rename(tmp.c_str(), target.c_str()) == 0)
         return true;
@@ -242,39 +299,71 @@ bool ReplaceFile(const std::string& target, std::string_view data)
     return false;
 }
 
-// The advisory lock that serialises writers of one file across processes.
+std::atomic<int> gLockWaitMs{5000};
+
+// The advisory lock that serialises writers of one file across processes, held on
+// "<file>.lock". The lock file is never followed through a symbolic link and never
+// anything but a regular file; a new one takes the configuration's mode and owner, so
+// that only those who may write the configuration can hold its lock. The wait for the
+// lock is bounded: a lock held longer refuses the write.
 class WriteLock {
 public:
-    explicit WriteLock(const std::string& file)
+    // `config`: the configuration's status when it exists, else nullptr.
+    WriteLock(const std::string& file, const std::string& shownName, const struct stat* config)
     {
-        // flock needs no write access: a lock file that another user made (root
-        // running the config tool) still serves.
-        fd_ = ::open((file + ".lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+        const std::string name = file + ".lock";
+        const mode_t mode = config ? (config->st_mode & 0666) : 0666;
+        fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+        const bool created = fd_ >= 0;
+        if (!created && errno == EEXIST) {
+            // flock needs no write access: a lock file that another user made (root
+            // running the config tool) still serves.
+            fd_ = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (fd_ < 0 && errno == EACCES)
+                fd_ = ::open(name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        }
+        if (fd_ < 0 && errno == ELOOP)
+            throw EIniFileError(shownName, name + " is not a regular file");
         if (fd_ < 0)
-            return;
-        // Root gives a lock file it made to the owner of the configuration file.
-        struct stat fileSt {}, lockSt {};
-        if (::geteuid() == 0 && ::stat(file.c_str(), &fileSt) == 0 && ::fstat(fd_, &lockSt) == 0
-            && (lockSt.st_uid != fileSt.st_uid || lockSt.st_gid != fileSt.st_gid))
-            (void)!::fchown(fd_, fileSt.st_uid, fileSt.st_gid);
-        while (::flock(fd_, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                ::close(fd_);
-                fd_ = -1;
-                return;
+            throw EIniWriteError(shownName);
+        struct stat lockSt {};
+        if (::fstat(fd_, &lockSt) != 0 || !S_ISREG(lockSt.st_mode)) {
+            Release();
+            throw EIniFileError(shownName, name + " is not a regular file");
+        }
+        if (config) {
+            // Root gives a lock file it made to the owner of the configuration file.
+            if (created && ::geteuid() == 0 && (lockSt.st_uid != config->st_uid || lockSt.st_gid != config->st_gid))
+                (void)!::fchown(fd_, config->st_uid, config->st_gid);
+            // A lock file of an older version (or made before a chmod of the
+            // configuration) is brought to the configuration's mode; one with other
+            // links is no file of this directory alone and is left alone.
+            if ((created || ((lockSt.st_uid == ::geteuid() || ::geteuid() == 0) && lockSt.st_nlink == 1))
+                && (lockSt.st_mode & 0777) != mode)
+                (void)!::fchmod(fd_, mode);
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(gLockWaitMs.load());
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+                Release();
+                throw EIniWriteError(shownName, shownName + " is locked by another program");
             }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
-    ~WriteLock()
-    {
-        if (fd_ >= 0)
-            ::close(fd_); // closing releases the lock
-    }
-    bool Held() const { return fd_ >= 0; }
+    ~WriteLock() { Release(); }
     WriteLock(const WriteLock&) = delete;
     WriteLock& operator=(const WriteLock&) = delete;
 
 private:
+    void Release()
+    {
+        if (fd_ >= 0)
+            ::close(fd_); // closing releases the lock
+        fd_ = -1;
+    }
     int fd_ = -1;
 };
 
@@ -284,6 +373,13 @@ EIniWriteError::EIniWriteError(const std::string& fileName)
     : std::runtime_error("Unable to write to " + fileName), fileName_(fileName)
 {
 }
+
+EIniWriteError::EIniWriteError(const std::string& fileName, const std::string& message)
+    : std::runtime_error(message), fileName_(fileName)
+{
+}
+
+void SetLockWait(std::chrono::milliseconds wait) { gLockWaitMs = int(wait.count()); }
 
 std::string_view TrimBlanks(std::string_view s)
 {
@@ -350,23 +446,12 @@ IniDocument IniDocument::Adopt(std::string text)
 {
     IniDocument doc;
     doc.buffer_ = std::make_shared<const std::string>(std::move(text));
-    std::string_view rest = *doc.buffer_;
-    doc.lines_.reserve(std::size_t(std::count(rest.begin(), rest.end(), '\n')) + 1);
-    while (!rest.empty()) {
-        auto nl = rest.find('\n');
+    const std::vector<TextLine> lines = SplitTextLines(*doc.buffer_);
+    doc.lines_.reserve(lines.size());
+    for (const TextLine& l : lines) {
         Line line;
-        if (nl == std::string_view::npos) {
-            line.text = rest;
-            rest = {};
-        } else {
-            line.text = rest.substr(0, nl);
-            line.ending = Ending::LF;
-            if (!line.text.empty() && line.text.back() == '\r') {
-                line.text.remove_suffix(1);
-                line.ending = Ending::CRLF;
-            }
-            rest.remove_prefix(nl + 1);
-        }
+        line.text = l.text;
+        line.ending = l.ending == "\n" ? Ending::LF : l.ending == "\r\n" ? Ending::CRLF : l.ending == "\r" ? Ending::CR : Ending::None;
         doc.lines_.push_back(std::move(line));
     }
     return doc;
@@ -382,7 +467,7 @@ IniDocument::Line IniDocument::MakeLine(std::string text, Ending ending)
 }
 
 namespace {
-std::string_view EndingText(std::uint8_t e) { return e == 2 ? "\r\n" : e == 1 ? "\n" : ""; }
+std::string_view EndingText(std::uint8_t e) { return e == 3 ? "\r" : e == 2 ? "\r\n" : e == 1 ? "\n" : ""; }
 } // namespace
 
 std::string IniDocument::Serialize() const
@@ -399,6 +484,22 @@ std::string IniDocument::Serialize() const
     return out;
 }
 
+std::vector<TextLine> SplitTextLines(std::string_view all)
+{
+    std::vector<TextLine> lines;
+    while (!all.empty()) {
+        const auto brk = all.find_first_of("\r\n");
+        if (brk == std::string_view::npos) {
+            lines.push_back({all, {}});
+            break;
+        }
+        const std::size_t len = (all[brk] == '\r' && brk + 1 < all.size() && all[brk + 1] == '\n') ? 2 : 1;
+        lines.push_back({all.substr(0, brk), all.substr(brk, len)});
+        all.remove_prefix(brk + len);
+    }
+    return lines;
+}
+
 ProfileLine ClassifyProfileLine(std::string_view text)
 {
     using Kind = ProfileLine::Kind;
@@ -406,9 +507,7 @@ ProfileLine ClassifyProfileLine(std::string_view text)
     std::string_view t = text;
     // The byte-order mark some editors put at the start of a file is no part of the
     // first line's content (it stays in the file).
-    if (t.substr(0, 3) == "\xEF\xBB\xBF")
-        t.remove_prefix(3);
-    t = TrimBlanks(t);
+    t = NameOf(t);
     if (t.empty() || t.front() == ';' || t.front() == '#')
         return p;
     if (t.front() == '[') {
@@ -432,7 +531,7 @@ ProfileLine ClassifyProfileLine(std::string_view text)
 // file are, so that a name written with a blank finds its own line again.
 std::size_t IniDocument::FindSection(std::string_view section) const
 {
-    section = TrimBlanks(section);
+    section = NameOf(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         ProfileLine p = ClassifyProfileLine(lines_[i].text);
         if (p.kind == Kind::Section && SameName(p.name, section))
@@ -451,7 +550,7 @@ std::size_t IniDocument::SectionEnd(std::size_t h) const
 
 std::size_t IniDocument::FindKey(std::size_t header, std::string_view key) const
 {
-    key = TrimBlanks(key);
+    key = NameOf(key);
     std::size_t end = SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
         ProfileLine p = ClassifyProfileLine(lines_[i].text);
@@ -508,14 +607,14 @@ void IniDocument::WriteString(std::string_view section, std::string_view key, st
 {
     CheckName(section, true);
     CheckName(key, false);
-    std::string line = std::string(TrimBlanks(key)) + "=" + StoredValue(value);
+    std::string line = std::string(NameOf(key)) + "=" + StoredValue(value);
     std::size_t h = FindSection(section);
     if (h == std::string::npos) {
         // A new section goes at the end, after a blank line when the file has text.
         if (!lines_.empty() && !TrimBlanks(lines_.back().text).empty())
             InsertLine(lines_.size(), "");
         std::string header(1, '[');
-        header.append(TrimBlanks(section)).push_back(']');
+        header.append(NameOf(section)).push_back(']');
         InsertLine(lines_.size(), std::move(header));
         InsertLine(lines_.size(), std::move(line));
         return;
@@ -546,8 +645,8 @@ void IniDocument::WriteInteger(std::string_view section, std::string_view key, i
 
 bool IniDocument::EraseKey(std::string_view section, std::string_view key)
 {
-    section = TrimBlanks(section);
-    key = TrimBlanks(key);
+    section = NameOf(section);
+    key = NameOf(key);
     bool removed = false;
     bool inSection = false;
     for (std::size_t i = 0; i < lines_.size();) {
@@ -647,7 +746,7 @@ const IniDocument& TNewIniFile::Document() const
     std::string text;
     struct stat st {};
     Stamp stamp;
-    int fd = ::open(fileName_.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenRegularFile(RealTarget(fileName_), fileName_, &st);
     std::shared_ptr<const int> file = fd >= 0 ? HoldOpen(fd) : nullptr;
     if (file && ReadAll(fd, text, &st)) {
         FillStamp(st, stamp.exists, stamp.dev, stamp.ino, stamp.size, stamp.mtimeNs);
@@ -682,24 +781,35 @@ std::vector<std::pair<std::string, std::string>> TNewIniFile::ReadSection(std::s
     return Document().ReadSection(section);
 }
 
-void TNewIniFile::Modify(const std::function<void(IniDocument&)>& change)
+void TNewIniFile::Modify(const std::function<void(IniDocument&)>& change, const std::string& backupFile)
 {
     const std::string target = RealTarget(fileName_);
     // Applies the change to the file's current text; answers the new text, or
-    // nothing when the change leaves the text as it was.
+    // nothing when the change leaves the text as it was. `st` gets the file's status
+    // (zero when it is missing).
     IniDocument doc;
+    std::shared_ptr<const std::string> original;
+    struct stat st {};
     auto apply = [&]() -> std::optional<std::string> {
         std::string text;
-        if (::access(target.c_str(), F_OK) == 0 && !ReadWholeFile(target, text))
-            throw EIniWriteError(fileName_);
+        st = {};
+        if (!ReadWholeFile(target, fileName_, text, &st)) {
+            if (errno != ENOENT)
+                throw EIniWriteError(fileName_);
+            st = {};
+        }
         doc = IniDocument::Adopt(std::move(text));
-        std::shared_ptr<const std::string> original = doc.buffer_;
+        original = doc.buffer_;
         change(doc);
         std::string out = doc.Serialize();
         if (out == *original)
             return std::nullopt;
         return out;
     };
+    // A FIFO or device in the file's place is refused before anything is locked.
+    struct stat lst {};
+    if (::lstat(target.c_str(), &lst) == 0 && !S_ISREG(lst.st_mode))
+        throw EIniFileError(fileName_, fileName_ + " is not a regular file");
     // A read-only file or directory refuses every write that would change the file;
     // one that changes nothing (erasing a key that is not there) passes, so that a
     // read-only configuration can still be used. Checked before taking the lock, so
@@ -709,22 +819,27 @@ void TNewIniFile::Modify(const std::function<void(IniDocument&)>& change)
             throw EIniWriteError(fileName_);
         return;
     }
-    WriteLock lock(target);
-    if (!lock.Held())
-        throw EIniWriteError(fileName_);
+    WriteLock lock(target, fileName_, lst.st_nlink ? &lst : nullptr);
     RemoveStaleTempFiles(target);
     // Nothing changed: leave the file and its time stamp alone, and do not create a
     // missing file for an erase that found nothing.
     std::optional<std::string> out = apply();
     if (!out)
         return;
+    // The backup holds the text the change was made on, with the file's own mode
+    // and owner; it is made only once the change is sure to be written (a missing
+    // file has nothing to keep).
+    if (!backupFile.empty() && st.st_nlink != 0) {
+        RemoveStaleTempFiles(backupFile);
+        if (!ReplaceFile(backupFile, *original, &st))
+            throw EIniWriteError(backupFile);
+    }
     if (!ReplaceFile(target, *out))
         throw EIniWriteError(fileName_);
     // Still under the lock, the file is the one just written.
     cachedStamp_.reset();
     cachedFile_.reset();
-    int fd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
+    int fd = ::open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd >= 0) {
         std::shared_ptr<const int> file = HoldOpen(fd);
         if (::fstat(fd, &st) == 0) {
@@ -762,9 +877,11 @@ void TNewIniFile::EraseKey(std::string_view section, std::string_view key)
 void CopyFileBytes(const std::string& source, const std::string& destination)
 {
     std::string data;
-    if (!ReadWholeFile(source, data))
+    struct stat st {};
+    if (!ReadWholeFile(RealTarget(source), source, data, &st))
         throw std::runtime_error("Cannot open file " + source);
-    if (!ReplaceFile(RealTarget(destination), data))
+    RemoveStaleTempFiles(destination);
+    if (!ReplaceFile(destination, data, &st))
         throw EIniWriteError(destination);
 }
 

@@ -3,6 +3,7 @@
 // uses and drops within one operation.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -23,11 +24,28 @@ inline constexpr std::size_t kMaxEraseNameLength = 127;
 class EIniWriteError : public std::runtime_error {
 public:
     explicit EIniWriteError(const std::string& fileName);
+    // A refusal with a reason of its own ("<file> is locked by another program").
+    EIniWriteError(const std::string& fileName, const std::string& message);
     const std::string& FileName() const { return fileName_; }
 
 private:
     std::string fileName_;
 };
+
+// A file that cannot be used as a configuration at all, for reading or writing: not a
+// regular file (a FIFO, a device, a directory), too large, or a symbolic link that the
+// caller may not follow. The text names the file and the reason.
+class EIniFileError : public EIniWriteError {
+public:
+    using EIniWriteError::EIniWriteError;
+};
+
+// A configuration file larger than this is refused (a profile file is a few KiB).
+inline constexpr long long kMaxFileSize = 64ll * 1024 * 1024;
+
+// How long a write waits for another program's lock before it is refused with
+// "<file> is locked by another program" (5 seconds unless set).
+void SetLockWait(std::chrono::milliseconds wait);
 
 // Blanks and tabs around a name or value are not part of it.
 std::string_view TrimBlanks(std::string_view s);
@@ -43,10 +61,18 @@ bool SameName(std::string_view a, std::string_view b);
 // 32-bit range) gives the default.
 int ParseProfileInt(std::string_view text, int def);
 
+// A text split into lines, each with its line ending: LF, CR LF, or a lone CR (files
+// written with old Macintosh line ends); the last line may have none.
+struct TextLine {
+    std::string_view text;
+    std::string_view ending;
+};
+std::vector<TextLine> SplitTextLines(std::string_view all);
+
 // One line of a profile file as the store reads it: blank and comment lines (";",
 // "#") are nothing, "[name]" is a section header, a line with "=" is a key; names and
 // values are taken without surrounding blanks and tabs; a UTF-8 byte-order mark at the
-// start is no part of the line.
+// start is no part of the line (nor of a name given by a caller).
 struct ProfileLine {
     enum class Kind { Other, Section, Key };
     Kind kind = Kind::Other;
@@ -96,7 +122,7 @@ private:
     // Takes the text over without copying it.
     static IniDocument Adopt(std::string text);
 
-    enum class Ending : std::uint8_t { None, LF, CRLF };
+    enum class Ending : std::uint8_t { None, LF, CRLF, CR };
     // A line points into the text it was parsed from, or into a string of its own
     // once it is made or changed here. Both are shared and never changed, so copies
     // of a document may share them.
@@ -144,10 +170,14 @@ public:
     void EraseKey(std::string_view section, std::string_view key);
 
     // Several changes as one locked, atomic rewrite. The function sees the file's
-    // current content and may throw to leave the file as it was.
-    void Modify(const std::function<void(IniDocument&)>& change);
+    // current content and may throw to leave the file as it was. With a backup file,
+    // the text the change was made on is first copied there (with the file's mode and
+    // owner), under the same lock and only when the change is written; a refused
+    // change leaves the backup as it was.
+    void Modify(const std::function<void(IniDocument&)>& change, const std::string& backupFile = {});
 
     // The file's current content (empty when the file is missing or unreadable).
+    // Throws EIniFileError for a file that is no configuration at all.
     const IniDocument& Document() const;
 
 private:
@@ -167,8 +197,10 @@ private:
     mutable std::shared_ptr<const int> cachedFile_;
 };
 
-// Byte copy of a whole file, replacing the destination ("Cannot open file %s" when
-// the source cannot be read, "Unable to write to %s" when the copy cannot be made).
+// Byte copy of a whole file, replacing the destination by a temporary file and rename
+// (a link in its place is replaced, not followed); the copy takes the source's mode
+// and owner ("Cannot open file %s" when the source cannot be read, "Unable to write
+// to %s" when the copy cannot be made).
 void CopyFileBytes(const std::string& source, const std::string& destination);
 
 } // namespace kex

@@ -54,28 +54,6 @@ int KeyNumber(std::string_view key)
     return n;
 }
 
-// A document's text split into lines, each with its line ending.
-struct TextLine {
-    std::string_view text;
-    std::string_view ending;
-};
-
-std::vector<TextLine> SplitLines(std::string_view all)
-{
-    std::vector<TextLine> lines;
-    while (!all.empty()) {
-        auto nl = all.find('\n');
-        if (nl == std::string_view::npos) {
-            lines.push_back({all, {}});
-            break;
-        }
-        std::size_t bodyEnd = (nl > 0 && all[nl - 1] == '\r') ? nl - 1 : nl;
-        lines.push_back({all.substr(0, bodyEnd), all.substr(bodyEnd, nl + 1 - bodyEnd)});
-        all.remove_prefix(nl + 1);
-    }
-    return lines;
-}
-
 // Every record of the document as the profile reads it: the first section of each
 // name, the first key of each number in it.
 std::unordered_map<int, Fields> LoadRecords(const IniDocument& doc)
@@ -84,7 +62,7 @@ std::unordered_map<int, Fields> LoadRecords(const IniDocument& doc)
     const std::string text = doc.Serialize();
     std::array<bool, RecordSections.size()> seen{};
     int current = -1;
-    for (const TextLine& line : SplitLines(text)) {
+    for (const TextLine& line : SplitTextLines(text)) {
         ProfileLine k = ClassifyProfileLine(line.text);
         if (k.kind == ProfileLine::Kind::Section) {
             int idx = RecordSectionIndex(k.name);
@@ -371,7 +349,7 @@ void RecordStore::Flush()
     std::unique_ptr<Batch> b = std::move(batch_);
     if (!b->dirty.empty()) {
         const std::string text = doc_.Serialize();
-        const std::vector<TextLine> lines = SplitLines(text);
+        const std::vector<TextLine> lines = SplitTextLines(text);
         std::string_view ending = "\n";
         for (const TextLine& l : lines)
             if (!l.ending.empty()) {

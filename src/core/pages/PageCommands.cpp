@@ -1,6 +1,7 @@
 #include "core/pages/PageCommands.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <ostream>
 #include <stdexcept>
 
@@ -33,10 +34,21 @@ struct Shape {
 Shape ReadShape(const IniDocument& doc)
 {
     Shape s;
-    const int b = ReadSettingInt(doc, settings::ButtonCount);
+    const int b = ReadButtonsPerPage(doc, {});
     s.buttonsPerPage = b > 0 ? b : 16;
-    s.pages = ReadSettingInt(doc, settings::PageCount);
+    s.pages = ReadPageCount(doc, {});
     return s;
+}
+
+// Stored counts out of range are bounded when read; each command says so once.
+void ReportBoundedCounts(const TNewIniFile& ini, std::ostream& err)
+{
+    std::string notice;
+    for (auto read : {ReadButtonsPerPage, ReadPageCount}) {
+        read(ini.Document(), ini.FileName(), &notice);
+        if (!notice.empty())
+            err << notice << "\n";
+    }
 }
 
 int NumberArg(const std::string& text, const char* what)
@@ -50,6 +62,16 @@ int NumberArg(const std::string& text, const char* what)
     }
     if (!ok || n < 1)
         throw std::invalid_argument(std::string("Not a ") + what + ": " + text);
+    return n;
+}
+
+// A page count given on the command line: a whole number of 2 to kMaxPageCount (the
+// window's typed count is more forgiving; a tool that guessed would hide typing errors).
+int PageCountArg(const std::string& text)
+{
+    const int n = NumberArg(text, "page count");
+    if (n < 2 || n > kMaxPageCount)
+        throw std::invalid_argument("A page count is 2 to " + std::to_string(kMaxPageCount) + ", not " + text);
     return n;
 }
 
@@ -86,13 +108,17 @@ int Change(TNewIniFile& ini, std::ostream& err, bool backup, const std::function
            const std::function<void(const IniDocument&)>& check)
 {
     try {
-        check(ini.Document()); // refuse before a backup is made
-        if (backup)
-            CopyFileBytes(ini.FileName(), BackupFileName(ini.FileName()));
-        ini.Modify([&](IniDocument& d) {
-            check(d); // the file may have changed since
-            change(d);
-        });
+        // Without a configuration file nothing is renumbered (and none is made).
+        if (backup && !std::filesystem::exists(ini.FileName()))
+            throw std::runtime_error("Cannot open file " + ini.FileName());
+        check(ini.Document()); // refuse before the file is locked
+        // The backup is made under the same lock, only when the change is written.
+        ini.Modify(
+            [&](IniDocument& d) {
+                check(d); // the file may have changed since
+                change(d);
+            },
+            backup ? BackupFileName(ini.FileName()) : std::string());
     } catch (const Refusal& r) {
         err << r.what() << "\n";
         return kConfigUsage;
@@ -143,7 +169,8 @@ int RecentNumber(const std::string& entry)
 void RenumberRecent(IniDocument& doc, int from, int to, const std::string& label)
 {
     const std::string_view section = settings::MruSection;
-    const int count = doc.ReadInteger(section, settings::MruCount.key, 0);
+    // The list saves at most 30 entries; a larger stored count sizes no work.
+    const int count = std::min(doc.ReadInteger(section, settings::MruCount.key, 0), 30);
     std::vector<std::string> entries;
     bool changed = false;
     for (int k = 1; k <= count; ++k) {
@@ -237,7 +264,12 @@ std::vector<ConfigCommand> PageCommands()
                      const int n = NumberArg(a[0], "page number");
                      Passwords pw(ini.FileName());
                      int pages = 0;
-                     auto check = [&](const IniDocument& d) { RequirePage(n, ReadShape(d).pages, 1); };
+                     auto check = [&](const IniDocument& d) {
+                         const int pages = ReadShape(d).pages;
+                         if (pages >= kMaxPageCount)
+                             throw Refusal("The bar has " + std::to_string(pages) + " pages, as many as it can have");
+                         RequirePage(n, pages, 1);
+                     };
                      int rc = Change(ini, err, true,
                                      [&](IniDocument& d) {
                                          const Shape s = ReadShape(d);
@@ -324,7 +356,7 @@ std::vector<ConfigCommand> PageCommands()
                  }});
 
     c.push_back({"page-count", "N", 1, 1, [](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
-                     const int n = ParsePageCount(a[0]);
+                     const int n = PageCountArg(a[0]);
                      int rc = Change(
                          ini, err, true,
                          [&](IniDocument& d) {
@@ -382,6 +414,11 @@ std::vector<ConfigCommand> PageCommands()
                          pw.Commit();
                      return rc;
                  }});
+    for (ConfigCommand& command : c)
+        command.run = [run = std::move(command.run)](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
+            ReportBoundedCounts(ini, err);
+            return run(ini, a, out, err);
+        };
     return c;
 }
 

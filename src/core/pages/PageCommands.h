@@ -2,11 +2,12 @@
 //
 // Every changing command is one TNewIniFile::Modify (one locked, atomic rewrite);
 // a refused command changes nothing, writes its reason to err and answers
-// kConfigUsage. Buttons per page come from "Location"/"ButtonCount" (0 or less: 16),
-// the page count from "Pages"/"Count" (default 10). Commands that renumber buttons
-// (buttons-per-page, add-page, delete-page, move-page, page-count) first copy the
-// file to its ".BAK" backup and erase the section "MRU", as the bar's page rebuild
-// does.
+// kConfigUsage. Buttons per page come from "Location"/"ButtonCount" (16 unless 21),
+// the page count from "Pages"/"Count" (default 10, bounded to 1..1000); a stored count
+// out of range is reported on err once per command. Commands that renumber buttons
+// (buttons-per-page, add-page, delete-page, move-page, page-count) copy the file to
+// its ".BAK" backup in the same locked rewrite (only when the change is written) and
+// erase the section "MRU", as the bar's page rebuild does.
 //
 //   show                    the bar as it is stored, one line each, fields separated
 //                           by a tab (tabs and line breaks inside values show as a
@@ -24,8 +25,7 @@
 //                           counted among the remaining pages (TO = P appends); its
 //                           buttons keep their slots and lose their passwords.
 //   rename-page N NAME      names page N (an empty name is refused).
-//   page-count N            stores the typed page count: its leading digits, at
-//                           least 2.
+//   page-count N            stores the page count N, a whole number of 2 to 1000.
 //   move-button FROM TO     moves a button onto an empty one (passwords stay behind).
 //   copy-button FROM TO     copies a button onto an empty one.
 //   remove-button N         erases a button.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <stdexcept>
 
 #include "core/config/Settings.h"
@@ -142,6 +143,33 @@ int RestorePage(RecordStore& store, const PageMoveBuffer& buffer, int c, int but
 }
 
 std::string NewPageName(int s) { return "Page " + std::to_string(s + 1); }
+
+namespace {
+int BoundedSetting(const IniDocument& doc, const Setting& setting, const std::string& fileName, std::string* notice,
+                   const std::function<int(int)>& bound, const std::string& what)
+{
+    const int stored = ReadSettingInt(doc, setting);
+    const int value = bound(stored);
+    if (notice)
+        *notice = value == stored ? std::string()
+                                  : fileName + ": " + std::string(setting.section) + "/" + std::string(setting.key)
+                                        + "=" + doc.ReadString(setting.section, setting.key, "")
+                                        + " is out of range; " + std::to_string(value) + " " + what + " used.";
+    return value;
+}
+} // namespace
+
+int ReadPageCount(const IniDocument& doc, const std::string& fileName, std::string* notice)
+{
+    return BoundedSetting(doc, settings::PageCount, fileName, notice,
+                          [](int n) { return std::clamp(n, 1, kMaxPageCount); }, "pages are");
+}
+
+int ReadButtonsPerPage(const IniDocument& doc, const std::string& fileName, std::string* notice)
+{
+    return BoundedSetting(doc, settings::ButtonCount, fileName, notice,
+                          [](int b) { return b == 0 || b == 21 ? b : 16; }, "buttons per page are");
+}
 
 int ParsePageCount(std::string_view text)
 {

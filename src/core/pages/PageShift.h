@@ -68,6 +68,13 @@ int RestorePage(RecordStore& store, const PageMoveBuffer& buffer, int c, int but
 // The name AddPage gives a new page at tab index s: "Page " + (s + 1).
 std::string NewPageName(int s);
 
+// The counts stored in a file size the bar's memory and work, so they are bounded
+// where they are read: the page count to 1..kMaxPageCount (default 10), buttons per
+// page to 16 or 21 (0, "not chosen yet", stays 0; any other value gives 16). A stored
+// value out of range gives `notice` the text that reports it; else it is left empty.
+int ReadPageCount(const IniDocument& doc, const std::string& fileName, std::string* notice = nullptr);
+int ReadButtonsPerPage(const IniDocument& doc, const std::string& fileName, std::string* notice = nullptr);
+
 // The page count typed by the user: its leading whole number (digits up to the first
 // other character; none gives 0), at least 2, at most kMaxPageCount.
 int ParsePageCount(std::string_view text);

@@ -1,6 +1,7 @@
 #include "core/window/StartupSettings.h"
 
 #include "core/config/Settings.h"
+#include "core/pages/PageShift.h"
 #include "core/window/Startup.h"
 
 namespace kex {
@@ -20,6 +21,7 @@ std::optional<bool> YesNo(const std::string& value)
 
 bool IsYes(const IniDocument& doc, const Setting& s) { return ReadSetting(doc, s) == "Yes"; }
 
+// stored: as ReadButtonsPerPage bounds it (0, 16 or 21).
 int ButtonsPerPageFor(int stored, bool firstStart, int screenButtons)
 {
     if (firstStart && stored == 0)
@@ -38,7 +40,8 @@ ClockDisplay DisplayOf(const std::string& value)
 
 } // namespace
 
-StartupSettings ReadStartupSettings(const IniDocument& doc, const StartupMachine& machine)
+StartupSettings ReadStartupSettings(const IniDocument& doc, const StartupMachine& machine,
+                                    const std::string& fileName)
 {
     using namespace settings;
     StartupSettings s;
@@ -47,7 +50,8 @@ StartupSettings ReadStartupSettings(const IniDocument& doc, const StartupMachine
     s.barLeft = ReadSettingInt(doc, Left);
     s.minimised = ReadSetting(doc, WindowState) == "Min";
 
-    s.buttonsPerPage = ButtonsPerPageFor(ReadSettingInt(doc, ButtonCount), s.firstStart, machine.screenButtons);
+    s.buttonsPerPage =
+        ButtonsPerPageFor(ReadButtonsPerPage(doc, fileName, &s.notice), s.firstStart, machine.screenButtons);
     s.onTop = IsYes(doc, OnTop);
     s.staySmall = IsYes(doc, StaySmall);
     s.shrinkOnLaunch = IsYes(doc, Shrink);

@@ -55,12 +55,18 @@ struct StartupSettings {
 
     // The password record that governs the modify lockout.
     std::string user;
+
+    // The text that reports a stored buttons-per-page value out of range (empty when
+    // there is none).
+    std::string notice;
 };
 
-// Reads every start-up setting from one document, with the catalogue's defaults and
-// the machine's. Buttons per page: a stored 16 or 21 stays; 0 (none) gives 16, or on
-// a first start what the screen allows (16 on a screen too small for either); any
-// other value is a damaged one and gives 16.
-StartupSettings ReadStartupSettings(const IniDocument& doc, const StartupMachine& machine);
+// Reads every start-up setting from one document (of the file fileName, as the notice
+// names it), with the catalogue's defaults and the machine's. Buttons per page: a
+// stored 16 or 21 stays; 0 (none) gives 16, or on a first start what the screen
+// allows (16 on a screen too small for either); any other value is a damaged one,
+// gives 16 and is reported in `notice`.
+StartupSettings ReadStartupSettings(const IniDocument& doc, const StartupMachine& machine,
+                                    const std::string& fileName);
 
 } // namespace kex

@@ -51,10 +51,11 @@ void MainWindow::ClearPages()
 
 void MainWindow::CreateButtons()
 {
-    // The page count; the old pages go (at start the design-time page).
-    int pages = store_->PageCount();
-    if (pages < 0)
-        pages = 0;
+    // The page count, bounded (a stored count out of range is reported once, not at
+    // every rebuild); the old pages go (at start the design-time page).
+    std::string notice;
+    const int pages = store_->PageCount(&notice);
+    NotifyOnce(notice);
     ClearPages();
     // Pages "Page" + i, each with its tab and its row of buttons.
     QStringList tabs;

@@ -34,7 +34,8 @@ void TSpeedButton::SetDown(bool down)
 void TSpeedButton::SetGlyph(const QImage& glyph)
 {
     hasGlyph_ = !glyph.isNull();
-    setIcon(hasGlyph_ ? QIcon(QPixmap::fromImage(glyph)) : QIcon());
+    glyph_ = hasGlyph_ ? QPixmap::fromImage(glyph) : QPixmap();
+    setIcon(hasGlyph_ ? QIcon(glyph_) : QIcon()); // what the button shows, for those who ask
     if (hasGlyph_)
         setIconSize(glyph.size());
 }
@@ -56,7 +57,17 @@ void TSpeedButton::paintEvent(QPaintEvent*)
     initStyleOption(&opt);
     if (down_)
         opt.state |= QStyle::State_Sunken | QStyle::State_On;
+    opt.icon = QIcon();
     style()->drawComplexControl(QStyle::CC_ToolButton, &opt, &p, this);
+    if (glyph_.isNull())
+        return;
+    // The glyph in the middle, shifted as the style shifts a pressed button's content.
+    QRect at(QPoint(), glyph_.size());
+    at.moveCenter(rect().center());
+    if (opt.state & (QStyle::State_Sunken | QStyle::State_On))
+        at.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &opt, this),
+                     style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &opt, this));
+    p.drawPixmap(at, glyph_);
 }
 
 } // namespace kex

@@ -2,6 +2,7 @@
 // button's shrink choice, and a "down" state of which each page shows at most one.
 #pragma once
 
+#include <QPixmap>
 #include <QToolButton>
 
 namespace kex {
@@ -32,6 +33,10 @@ private:
     int number_;
     bool down_ = false;
     bool hasGlyph_ = false;
+    // Painted by the button itself: a glyph drawn through its QIcon would leave new
+    // entries in Qt's pixmap cache at every rebuild of the bar (each rebuild makes new
+    // icons), and the cache's bookkeeping grows without bound.
+    QPixmap glyph_;
 };
 
 } // namespace kex

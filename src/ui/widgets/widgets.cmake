@@ -11,4 +11,6 @@ target_sources(kexui PRIVATE
   src/ui/widgets/EnhancedGauge.cpp
   src/ui/widgets/Eyes.h
   src/ui/widgets/Eyes.cpp
+  src/ui/widgets/SpinButton.h
+  src/ui/widgets/SpinButton.cpp
 )

@@ -359,6 +359,7 @@ void MainWindow::FormCreate()
     // file that cannot be written leaves the bar read-only).
     store_ = std::make_unique<BarStore>(IniFileName(), Passwords());
     settings_ = store_->ReadStartup(Machine());
+    NotifyOnce(settings_.notice);
     WriteReportedOnce([&] { store_->NoteStart(settings_); });
     CheckPassword(settings_.user);
     GaugeType = settings_.gaugeType;
@@ -498,6 +499,12 @@ void MainWindow::PIN()
     TCommandLine cl = ParseCommandLine(args, user);
     IniSuffix = cl.IniSuffix;
     SyncMode = cl.SyncMode;
+}
+
+void MainWindow::NotifyOnce(const std::string& text)
+{
+    if (!text.empty() && notified_.insert(text).second)
+        dialogs_.Notify(text);
 }
 
 std::string MainWindow::NetUser() { return platform_.NetworkUserName(); }

@@ -276,6 +276,8 @@ private:
     void ClearPages();
     void ApplyTabColors();
     void LocationSettled();
+    // A notice about the configuration, shown once per text however often it is read.
+    void NotifyOnce(const std::string& text);
 
     TPlatform& platform_;
     TDialogs& dialogs_;
@@ -293,6 +295,7 @@ private:
     std::map<int, TSpeedButton*> buttons_;
     std::set<int> iconDefaults_; // buttons found without an icon while loading
     std::vector<QAction*> unbuilt_; // menu items without a handler yet
+    std::set<std::string> notified_;
 };
 
 } // namespace kex

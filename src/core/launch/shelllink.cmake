@@ -1,0 +1,4 @@
+target_sources(kexcore PRIVATE
+  src/core/launch/ShellLink.cpp
+  src/core/launch/LinkCommand.cpp
+)

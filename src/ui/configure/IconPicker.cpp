@@ -1,0 +1,125 @@
+// The icon picker window and its rules: no wrap-around, and a choice of the first icon
+// stores nothing.
+#include "ui/configure/IconPicker.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QToolButton>
+
+#include "ui/dialogs/Dialogs.h"
+#include "platform/TPlatform.h"
+#include "ui/widgets/SpinButton.h"
+
+namespace kex {
+
+namespace {
+constexpr int kHelpContext = 14;
+} // namespace
+
+QImage IconGlyph(const QImage& icon, const QColor& face)
+{
+    QImage glyph(icon.width(), icon.height() + 1, QImage::Format_ARGB32_Premultiplied);
+    glyph.fill(face);
+    QPainter p(&glyph);
+    p.drawImage(0, 0, icon);
+    return glyph;
+}
+
+bool NeedsIconPicker(TPlatform& platform, const std::string& iconFile)
+{
+    return platform.IconCount(iconFile) > 1;
+}
+
+TForm2::TForm2(TPlatform& platform, TDialogs& dialogs, QWidget* parent)
+    : QDialog(parent), platform_(platform), dialogs_(dialogs), caption_(new QLabel(this)),
+      chooseButton_(new QToolButton(this)), helpButton_(new QToolButton(this)), spin_(new TSpinButton(this))
+{
+    setObjectName("Form2");
+    setWindowTitle("Select");
+    setFixedSize(113, 58);
+    setModal(true);
+
+    chooseButton_->setObjectName("SpeedButton1");
+    chooseButton_->setToolTip("Press to choose this Icon");
+    chooseButton_->setAutoRaise(false);
+    chooseButton_->setIconSize(QSize(32, 33));
+    chooseButton_->setGeometry(4, 2, 38, 38);
+
+    spin_->setObjectName("SpinButton1");
+    spin_->setGeometry(48, 7, 20, 25);
+
+    helpButton_->setObjectName("SpeedButton2");
+    helpButton_->setText("?");
+    helpButton_->setToolTip("Help");
+    helpButton_->setGeometry(76, 7, 25, 25);
+
+    caption_->setObjectName("Panel1");
+    caption_->setAlignment(Qt::AlignCenter);
+    caption_->setFrameShape(QFrame::Panel);
+    caption_->setFrameShadow(QFrame::Raised);
+    caption_->setGeometry(2, 41, 109, 16);
+
+    connect(spin_, &TSpinButton::OnUpClick, this, &TForm2::StepUp);
+    connect(spin_, &TSpinButton::OnDownClick, this, &TForm2::StepDown);
+    connect(chooseButton_, &QToolButton::clicked, this, &TForm2::Choose);
+    connect(helpButton_, &QToolButton::clicked, this, &TForm2::Help);
+}
+
+std::optional<int> TForm2::Execute(const std::string& iconFile, TIconSelectionWriter writeSelection)
+{
+    writeSelection_ = std::move(writeSelection);
+    FormActivate(iconFile);
+    exec();
+    writeSelection_ = nullptr;
+    return chosen_;
+}
+
+void TForm2::FormActivate(const std::string& iconFile)
+{
+    appDir_ = platform_.AppDir();
+    iconFile_ = iconFile;
+    index_ = 0;
+    chosen_.reset();
+    IconShow();
+}
+
+void TForm2::IconShow()
+{
+    count_ = platform_.IconCount(iconFile_);
+    caption_->setText(QString("Icon %1 of %2").arg(index_ + 1).arg(count_));
+    const QImage icon = platform_.ExtractIcon(iconFile_, index_);
+    chooseButton_->setIcon(icon.isNull() ? QIcon()
+                                        : QIcon(QPixmap::fromImage(IconGlyph(icon, palette().color(QPalette::Button)))));
+}
+
+void TForm2::StepUp()
+{
+    if (index_ + 1 < count_) {
+        ++index_;
+        IconShow();
+    }
+}
+
+void TForm2::StepDown()
+{
+    if (index_ > 0) {
+        --index_;
+        IconShow();
+    }
+}
+
+void TForm2::Choose()
+{
+    chosen_ = index_;
+    if (index_ > 0 && writeSelection_)
+        writeSelection_(index_);
+    accept();
+}
+
+void TForm2::Help()
+{
+    dialogs_.SetHelpFile(appDir_ + "Kexbar.HLP");
+    dialogs_.ShowHelp(kHelpContext);
+}
+
+} // namespace kex

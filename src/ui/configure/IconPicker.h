@@ -1,0 +1,69 @@
+// TForm2, the icon picker: shows the icons of a file one at a time ("Icon i of n"),
+// stepped with a spin button, and lets the user choose one for the current button.
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QLabel;
+class QToolButton;
+
+namespace kex {
+
+class TDialogs;
+class TPlatform;
+class TSpinButton;
+
+// A glyph for an icon: the icon at the top-left of a picture one pixel taller, filled
+// with the button face colour.
+QImage IconGlyph(const QImage& icon, const QColor& face);
+
+// Whether choosing an icon from this file needs the picker: it holds more than one.
+bool NeedsIconPicker(TPlatform& platform, const std::string& iconFile);
+
+class TForm2 : public QDialog {
+    Q_OBJECT
+public:
+    // Writes "IconSelection" of the current button; called only for an index above 0
+    // (index 0 leaves the key erased, which reads as 0).
+    using TIconSelectionWriter = std::function<void(int index)>;
+
+    TForm2(TPlatform& platform, TDialogs& dialogs, QWidget* parent = nullptr);
+
+    // Shows the picker modally on the icons of iconFile, starting at the first. Answers
+    // the chosen index; nothing when the window was closed without a choice.
+    std::optional<int> Execute(const std::string& iconFile, TIconSelectionWriter writeSelection);
+
+    int Index() const { return index_; }
+    int Count() const { return count_; }
+
+    // Activation (the index restarts at 0), the display of the current icon, and the
+    // handlers of the spin button, the choose button and the "?" button.
+    void FormActivate(const std::string& iconFile);
+    void IconShow();
+    void StepUp();
+    void StepDown();
+    void Choose();
+    void Help();
+
+private:
+    TPlatform& platform_;
+    TDialogs& dialogs_;
+    QLabel* caption_;
+    QToolButton* chooseButton_;
+    QToolButton* helpButton_;
+    TSpinButton* spin_;
+
+    std::string appDir_;
+    std::string iconFile_;
+    int index_ = 0;
+    int count_ = 0;
+    std::optional<int> chosen_;
+    TIconSelectionWriter writeSelection_;
+};
+
+} // namespace kex
