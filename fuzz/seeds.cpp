@@ -1,4 +1,5 @@
-// Writes seed corpora for the fuzz targets: <dir>/ico, <dir>/pe, <dir>/desktop.
+// Writes seed corpora for the fuzz targets: <dir>/ico, <dir>/pe, <dir>/desktop,
+// <dir>/password.
 #include "core/IconFileBuilder.h"
 
 #include <filesystem>
@@ -19,12 +20,25 @@ void SaveText(const std::filesystem::path& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// A password file record: flag 0, then complemented length and bytes of name and
+// password.
+std::string PasswordRecordBytes(const std::string& name, const std::string& password)
+{
+    std::string out(1, '\0');
+    for (const std::string* s : {&name, &password}) {
+        out += char(~static_cast<unsigned char>(s->size()));
+        for (char c : *s)
+            out += char(~static_cast<unsigned char>(c));
+    }
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::filesystem::path dir = argc > 1 ? argv[1] : "corpus";
-    for (const char* sub : {"ico", "pe", "desktop"})
+    for (const char* sub : {"ico", "pe", "desktop", "password"})
         std::filesystem::create_directories(dir / sub);
 
     const std::vector<std::uint32_t> palette = {0xFF000000, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
@@ -52,5 +66,14 @@ int main(int argc, char** argv)
              "Path=/tmp\nNoDisplay=false\nHidden=false\nTryExec=ed\nCategories=Utility;TextEditor;\n"
              "[Desktop Action New]\nExec=ed --new\n");
     SaveText(dir / "desktop" / "link.desktop", "# comment\r\n[Desktop Entry]\r\nType=Link\r\nIcon=/usr/share/pixmaps/x.png\r\n");
+    const std::string records = PasswordRecordBytes("Main", "NilK305") + PasswordRecordBytes("SpeedButton20", "pw")
+                                + PasswordRecordBytes("SpeedButton3", "");
+    SaveText(dir / "password" / "records.dat", records);
+    SaveText(dir / "password" / "cut.dat", records.substr(0, records.size() - 3));
+    std::string legacy(257, '\0');
+    legacy[0] = 3;
+    for (int i = 1; i <= 3; ++i)
+        legacy[std::size_t(i)] = char("abc"[i - 1] + i);
+    SaveText(dir / "password" / "legacy.dat", legacy);
     return 0;
 }
