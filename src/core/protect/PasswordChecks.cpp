@@ -50,10 +50,15 @@ void PasswordChecks::WriteUser()
 
 StartupResult PasswordChecks::Start(const std::optional<std::string>& user)
 {
+    StartupResult result;
+    try {
+        store_.Settle(); // a page operation cut short by a crash
+    } catch (const EIniWriteError& e) {
+        result.error = e.what(); // it still reads as finished
+    }
     const PasswordStore::Contents contents = store_.Read();
     const std::optional<std::string> master = MasterOf(contents.records);
     lock_ = master ? LockState::Locked : LockState::Unlocked;
-    StartupResult result;
     result.lock = lock_;
     const bool current = user && *user == suffix_ + ":1";
     // A file that cannot be read cannot be converted or completed without losing
