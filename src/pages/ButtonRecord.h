@@ -55,7 +55,8 @@ public:
 //   ini.Modify([&](IniDocument& d) { ...records changed through it...; t.Prepare(d); });
 //   t.Commit();                 // only once Modify has written the file
 // Prepare is the last step inside Modify, under the configuration's lock; a carrier
-// may record there what Commit is to finish. Without Commit nothing takes effect.
+// may record there what Commit is to finish (and what is to be finished after a
+// crash, once the configuration was written). If Modify throws, nothing takes effect.
 class PasswordTransaction : public PasswordCarrier {
 public:
     virtual void Prepare(IniDocument& doc) = 0;

@@ -103,6 +103,12 @@ TEST(PasswordChecks, TwoButtonsWithTheSamePasswordStayIndependent)
     bar.checks.LockoutModify();
     EXPECT_EQ(bar.checks.Enter("same").verdict, Verdict::Locked);
     EXPECT_EQ(bar.Stored(7), "same");
+    // Unlocked with the right password, the next lockout sets a new one.
+    bar.checks.LockoutModify();
+    EXPECT_EQ(bar.checks.Enter("same").verdict, Verdict::Unlocked);
+    bar.checks.LockoutModify();
+    EXPECT_EQ(bar.checks.Enter("new").verdict, Verdict::Locked);
+    EXPECT_EQ(bar.store.Find("Main"), "new");
 }
 
 // --------------------------------------------------------- passwords and records

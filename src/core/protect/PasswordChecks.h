@@ -22,7 +22,7 @@ enum class LockState { Unlocked, Locked };
 class PasswordKey {
 public:
     static PasswordKey Main() { return PasswordKey(0); }
-    static PasswordKey Button(int n) { return PasswordKey(n); }
+    static PasswordKey Button(int n) { return PasswordKey(n); } // n >= 1
     bool IsMain() const { return button_ == 0; }
     int ButtonNumber() const { return button_; }
     // "Main", or the button's record key "SpeedButton" + n.
@@ -60,7 +60,7 @@ struct CheckResult {
 
 // What the start-up check did to the files.
 enum class StartupAction {
-    None,      // both files already current
+    None,      // nothing written: "User" said current, or the file cannot be read
     Created,   // no password file: one made with no master password
     Converted, // an older-format file rewritten in the current format
     Completed, // a current file without master record got one, or "User" was written
