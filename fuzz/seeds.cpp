@@ -1,4 +1,5 @@
-// Writes seed corpora for the fuzz targets: <dir>/ico, <dir>/pe, <dir>/desktop, <dir>/lnk.
+// Writes seed corpora for the fuzz targets: <dir>/ico, <dir>/pe, <dir>/desktop, <dir>/lnk,
+// <dir>/password.
 #include "core/IconFileBuilder.h"
 #include "core/ShellLinkBuilder.h"
 
@@ -20,12 +21,25 @@ void SaveText(const std::filesystem::path& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
+// A password file record: flag 0, then complemented length and bytes of name and
+// password.
+std::string PasswordRecordBytes(const std::string& name, const std::string& password)
+{
+    std::string out(1, '\0');
+    for (const std::string* s : {&name, &password}) {
+        out += char(~static_cast<unsigned char>(s->size()));
+        for (char c : *s)
+            out += char(~static_cast<unsigned char>(c));
+    }
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::filesystem::path dir = argc > 1 ? argv[1] : "corpus";
-    for (const char* sub : {"ico", "pe", "desktop", "lnk"})
+    for (const char* sub : {"ico", "pe", "desktop", "lnk", "password"})
         std::filesystem::create_directories(dir / sub);
 
     const std::vector<std::uint32_t> palette = {0xFF000000, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
@@ -66,5 +80,15 @@ int main(int argc, char** argv)
     items.idList = IdList({NetworkItem("\\\\srv\\pub"), FileItem("A.TXT", u"a.txt", 3),
                            FileItem("Wide", std::nullopt, 0, false, true)});
     Save(dir / "lnk" / "items.lnk", BuildLink(items));
+
+    const std::string records = PasswordRecordBytes("Main", "NilK305") + PasswordRecordBytes("SpeedButton20", "pw")
+                                + PasswordRecordBytes("SpeedButton3", "");
+    SaveText(dir / "password" / "records.dat", records);
+    SaveText(dir / "password" / "cut.dat", records.substr(0, records.size() - 3));
+    std::string legacy(257, '\0');
+    legacy[0] = 3;
+    for (int i = 1; i <= 3; ++i)
+        legacy[std::size_t(i)] = char("abc"[i - 1] + i);
+    SaveText(dir / "password" / "legacy.dat", legacy);
     return 0;
 }

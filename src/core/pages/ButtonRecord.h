@@ -51,20 +51,33 @@ public:
     virtual void ErasePassword(int n) = 0;
 };
 
+// A carrier whose changes take effect together with one configuration rewrite:
+//   ini.Modify([&](IniDocument& d) { ...records changed through it...; t.Prepare(d); });
+//   t.Commit();                 // only once Modify has written the file
+// Prepare is the last step inside Modify, under the configuration's lock; a carrier
+// may record there what Commit is to finish (and what is to be finished after a
+// crash, once the configuration was written). If Modify throws, nothing takes effect.
+class PasswordTransaction : public PasswordCarrier {
+public:
+    virtual void Prepare(IniDocument& doc) = 0;
+    virtual void Commit() = 0;
+};
+
 // A carrier that collects the changes of one operation and hands them to the real
 // store only when Commit is called, so that a configuration write that fails (and
 // leaves the file as it was) leaves the passwords as they were too:
 //   PasswordBuffer buffer(store);
 //   ini.Modify([&](IniDocument& d) { DeletePageRecords(..., &buffer ...); });
 //   buffer.Commit();
-class PasswordBuffer : public PasswordCarrier {
+class PasswordBuffer : public PasswordTransaction {
 public:
     explicit PasswordBuffer(PasswordCarrier* target) : target_(target) {}
     std::string PasswordOf(int n) override;
     void StorePassword(int n, const std::string& password) override;
     void ErasePassword(int n) override;
+    void Prepare(IniDocument&) override {}
     // Passes every changed button's final password on (empty: ErasePassword).
-    void Commit();
+    void Commit() override;
     void Discard() { changes_.clear(); }
 
 private:

@@ -7,6 +7,7 @@
 
 #include "core/config/ConfigTool.h"
 #include "core/config/Settings.h"
+#include "core/protect/PasswordStore.h"
 #include "core/pages/PageShift.h"
 #include "core/pages/Renumber.h"
 
@@ -89,17 +90,22 @@ void RequireButton(int n, const Shape& s)
                       + std::to_string(std::max(0, s.pages * s.buttonsPerPage)) + " buttons)");
 }
 
-// The password store of this file, wrapped so that its changes are handed on only
-// after the configuration was written.
+// The passwords of this file: its password file, moved in one commit with the
+// configuration (a store set with SetConfigPasswordStore instead gets the changes
+// after the configuration was written). Prepare is the last step of the change.
 struct Passwords {
     std::unique_ptr<PasswordCarrier> store;
-    PasswordBuffer buffer;
-    explicit Passwords(const std::string& iniFile)
-        : store(Opener() ? Opener()(iniFile) : nullptr), buffer(store.get())
+    std::unique_ptr<PasswordTransaction> transaction;
+    explicit Passwords(const std::string& iniFile) : store(Opener() ? Opener()(iniFile) : nullptr)
     {
+        if (store)
+            transaction = std::make_unique<PasswordBuffer>(store.get());
+        else
+            transaction = std::make_unique<PasswordFileTransaction>(PasswordStore::ForConfiguration(iniFile));
     }
-    PasswordCarrier* Carrier() { return store ? &buffer : nullptr; }
-    void Commit() { buffer.Commit(); }
+    PasswordCarrier* Carrier() { return transaction.get(); }
+    void Prepare(IniDocument& d) { transaction->Prepare(d); }
+    void Commit() { transaction->Commit(); }
 };
 
 // Runs one changing command: an optional backup, then the change as one Modify.
@@ -251,6 +257,7 @@ std::vector<ConfigCommand> PageCommands()
                              pages = s.pages;
                              if (s.buttonsPerPage != wanted)
                                  pages = ChangeButtonsPerPage(d, pw.Carrier(), s.buttonsPerPage, wanted, s.pages);
+                             pw.Prepare(d);
                          },
                          [](const IniDocument&) {});
                      if (rc == kConfigOk) {
@@ -278,6 +285,7 @@ std::vector<ConfigCommand> PageCommands()
                                                            a.size() > 1 ? a[1] : NewPageName(n - 1));
                                          d.EraseSection(settings::MruSection);
                                          pages = s.pages + 1;
+                                         pw.Prepare(d);
                                      },
                                      check);
                      if (rc == kConfigOk) {
@@ -304,6 +312,7 @@ std::vector<ConfigCommand> PageCommands()
                                          DeletePageRecords(store, n - 1, s.pages, s.buttonsPerPage, false);
                                          d.EraseSection(settings::MruSection);
                                          pages = s.pages - 1;
+                                         pw.Prepare(d);
                                      },
                                      check);
                      if (rc == kConfigOk) {
@@ -336,6 +345,7 @@ std::vector<ConfigCommand> PageCommands()
                                                            &buffer);
                                          batch.Commit();
                                          d.EraseSection(settings::MruSection);
+                                         pw.Prepare(d);
                                      },
                                      check);
                      if (rc == kConfigOk) {
@@ -390,6 +400,7 @@ std::vector<ConfigCommand> PageCommands()
                                     throw Refusal("Button " + std::to_string(to) + " is not empty");
                                 if (move)
                                     RenumberRecent(d, from, to, RecentLabel(source));
+                                pw.Prepare(d);
                             },
                             check);
             if (rc == kConfigOk)
@@ -408,6 +419,7 @@ std::vector<ConfigCommand> PageCommands()
                                          RecordStore store(d, pw.Carrier());
                                          RemoveButtonRecord(store, n);
                                          RenumberRecent(d, n, 0, "");
+                                         pw.Prepare(d);
                                      },
                                      [&](const IniDocument& d) { RequireButton(n, ReadShape(d)); });
                      if (rc == kConfigOk)

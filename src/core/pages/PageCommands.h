@@ -39,8 +39,11 @@
 
 namespace kex {
 
-// Opens the password store that belongs to a configuration file, so that passwords
-// move with the records; without one (the default) passwords are left as they are.
+// Button passwords move with their records in the configuration's password file
+// (its name with ".DAT" for ".INI"), committed with the configuration; a command that
+// would move records while that file exists but cannot be read is refused. An opener
+// set here hands out another store instead, which gets the changes once the
+// configuration is written (nullptr: the password file again).
 using PasswordStoreOpener = std::function<std::unique_ptr<PasswordCarrier>(const std::string& iniFile)>;
 void SetConfigPasswordStore(PasswordStoreOpener opener);
 

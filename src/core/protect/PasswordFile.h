@@ -1,0 +1,63 @@
+// The password file's byte format: a sequence of records (a flag byte, then the
+// name and the password, each as a length byte and characters, every length and
+// character byte complemented), and the older single-block format that held only
+// the master password. Complementing hides nothing from a reader of the file: the
+// file locks the bar against changes, it is not encryption.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kex {
+
+// Names and passwords are cut to this many bytes when written.
+inline constexpr std::size_t kMaxPasswordLength = 255;
+// The older format: one block of exactly this many bytes.
+inline constexpr std::size_t kLegacyFileSize = 257;
+
+// The record name of the master password.
+inline constexpr std::string_view kMasterRecordName = "Main";
+
+struct PasswordRecord {
+    std::string Name;
+    std::string Password;
+    bool operator==(const PasswordRecord&) const = default;
+};
+using PasswordRecords = std::vector<PasswordRecord>;
+
+struct DecodedPasswords {
+    PasswordRecords Records;
+    // The bytes ended inside a record: that record is left out, as if the file ended
+    // before it.
+    bool Truncated = false;
+};
+
+// The file's bytes for these records (flag 0; names and passwords cut to 255 bytes).
+std::string EncodePasswordRecords(const PasswordRecords& records);
+// Every whole record of the bytes, in file order.
+DecodedPasswords DecodePasswordRecords(std::string_view bytes);
+
+// Whether the bytes are an older-format file: exactly 257 bytes that do not read as
+// whole records. A current-format file of that size reads as records and is never
+// taken for one.
+bool IsLegacyPasswordFile(std::string_view bytes);
+// The master password of an older-format block: its length byte and characters,
+// character i (from 1) stored as its code plus i, modulo 256.
+std::string DecodeLegacyPassword(std::string_view bytes);
+// The block for a master password (what the older program wrote), for tests and
+// seed files.
+std::string EncodeLegacyPassword(std::string_view password);
+
+// The password of the first record whose name equals `name` exactly, or nothing.
+std::optional<std::string> FindPassword(const PasswordRecords& records, std::string_view name);
+// A rewrite for one name: every record of another name keeps its place, those of
+// that name go, and the new record (cut to 255 bytes) comes last.
+void SetPassword(PasswordRecords& records, std::string_view name, std::string_view password);
+// What the file keeps of a typed password: its first 255 bytes. Typed passwords are
+// cut the same way before they are compared, so a long password still matches.
+std::string StoredForm(std::string_view password);
+
+} // namespace kex

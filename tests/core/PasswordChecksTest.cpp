@@ -1,0 +1,214 @@
+// The password checks of buttons and the passwords that travel with their records.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <sstream>
+
+#include "IniTestUtil.h"
+#include "PageTestUtil.h"
+#include "core/config/ConfigTool.h"
+#include "core/protect/PasswordChecks.h"
+#include "core/pages/PageShift.h"
+
+using namespace kex;
+using kex::testing::Exists;
+using kex::testing::MakeRecord;
+using kex::testing::ReadBytes;
+using kex::testing::RecordIds;
+using kex::testing::TempDir;
+using kex::testing::WriteBytes;
+
+namespace {
+
+struct Bar {
+    TempDir dir;
+    std::string ini = dir.File("KX.INI");
+    PasswordStore store{dir.Path() + "/", ""};
+    PasswordChecks checks{store, ""};
+    Bar()
+    {
+        WriteBytes(ini, "[Location]\n");
+        checks.Start(std::nullopt);
+    }
+    std::string Stored(int n) const { return store.Find(ButtonKey(n)).value_or("<none>"); }
+    // Protects button n from its menu with `password`.
+    CheckResult Protect(int n, const std::string& password)
+    {
+        checks.MenuOpened(n);
+        EXPECT_EQ(checks.PasswordProtect(n).verdict, Verdict::AskPassword);
+        return checks.Enter(password);
+    }
+};
+
+TEST(PasswordChecks, LaunchAsksOnceAndThePermissionServesOneLaunch)
+{
+    Bar bar;
+    EXPECT_EQ(bar.checks.LaunchGate(5).verdict, Verdict::Launch); // never protected
+    EXPECT_EQ(bar.Protect(5, "five"), (CheckResult{Verdict::Protected, 0, 5}));
+    EXPECT_EQ(bar.Protect(6, std::string(300, 's')).verdict, Verdict::Protected);
+    EXPECT_EQ(bar.Stored(5), "five");
+
+    EXPECT_EQ(bar.checks.LaunchGate(5).verdict, Verdict::AskPassword);
+    EXPECT_EQ(bar.checks.Key(), PasswordKey::Button(5));
+    EXPECT_EQ(bar.checks.Enter("Five"), (CheckResult{Verdict::IncorrectPassword, kIncorrectButtonHelp, 5}));
+    EXPECT_EQ(bar.checks.Enter("five"), (CheckResult{Verdict::Launch, 0, 5}));
+    // The click again passes once; the permission is not another button's either.
+    EXPECT_EQ(bar.checks.LaunchGate(5).verdict, Verdict::Launch);
+    EXPECT_EQ(bar.checks.LaunchGate(5).verdict, Verdict::AskPassword);
+    EXPECT_EQ(bar.checks.Enter("five").verdict, Verdict::Launch);
+    EXPECT_EQ(bar.checks.LaunchGate(6).verdict, Verdict::AskPassword);
+    // A password longer than the file keeps still opens its button.
+    EXPECT_EQ(bar.checks.Enter(std::string(300, 's')).verdict, Verdict::Launch);
+
+    // A button whose record holds an empty password is not protected.
+    bar.store.Write(ButtonKey(7), "");
+    EXPECT_FALSE(bar.checks.MenuOpened(7));
+    EXPECT_EQ(bar.checks.LaunchGate(7).verdict, Verdict::Launch);
+}
+
+TEST(PasswordChecks, EmptyPromptAndEscapeChangeNothing)
+{
+    Bar bar;
+    bar.Protect(3, "three");
+    const std::string before = ReadBytes(bar.store.FileName());
+    bar.checks.LockoutModify();
+    EXPECT_EQ(bar.checks.Enter(""), CheckResult{});
+    EXPECT_FALSE(bar.checks.Locked());
+    // "Password Protect", then Escape: the mark is flipped but nothing stored, and
+    // the next menu sets it afresh from the file.
+    EXPECT_TRUE(bar.checks.MenuOpened(3));
+    bar.checks.PasswordProtect(3);
+    EXPECT_FALSE(bar.checks.ProtectMark());
+    EXPECT_EQ(bar.checks.Enter(""), CheckResult{});
+    EXPECT_EQ(ReadBytes(bar.store.FileName()), before);
+    EXPECT_TRUE(bar.checks.MenuOpened(3));
+}
+
+TEST(PasswordChecks, TwoButtonsWithTheSamePasswordStayIndependent)
+{
+    Bar bar;
+    bar.Protect(3, "same");
+    bar.Protect(7, "same");
+    // Unprotecting 3 with a wrong password keeps it; with the right one frees it.
+    EXPECT_EQ(bar.Protect(3, "other").verdict, Verdict::IncorrectPassword);
+    EXPECT_TRUE(bar.checks.ProtectMark());
+    EXPECT_EQ(bar.Protect(3, "same"), (CheckResult{Verdict::Unprotected, 0, 3}));
+    EXPECT_EQ(bar.Stored(3), "");
+    EXPECT_EQ(bar.Stored(7), "same");
+    EXPECT_EQ(bar.checks.LaunchGate(3).verdict, Verdict::Launch);
+    EXPECT_EQ(bar.checks.LaunchGate(7).verdict, Verdict::AskPassword);
+    // The lock is another record: setting it leaves the buttons alone.
+    bar.checks.LockoutModify();
+    EXPECT_EQ(bar.checks.Enter("same").verdict, Verdict::Locked);
+    EXPECT_EQ(bar.Stored(7), "same");
+    // Unlocked with the right password, the next lockout sets a new one.
+    bar.checks.LockoutModify();
+    EXPECT_EQ(bar.checks.Enter("same").verdict, Verdict::Unlocked);
+    bar.checks.LockoutModify();
+    EXPECT_EQ(bar.checks.Enter("new").verdict, Verdict::Locked);
+    EXPECT_EQ(bar.store.Find("Main"), "new");
+}
+
+// --------------------------------------------------------- passwords and records
+
+// Three pages of 16 with buttons 4, 20 and 36; 20 and 36 protected.
+struct PagedBar : Bar {
+    PagedBar()
+    {
+        TNewIniFile(ini).Modify([](IniDocument& d) {
+            d.WriteString("Location", "ButtonCount", "16");
+            d.WriteString("Pages", "Count", "3");
+            RecordStore s(d);
+            for (int n : {4, 20, 36})
+                s.Write(n, MakeRecord(n));
+        });
+        store.Write(ButtonKey(20), "pw20");
+        store.Write(ButtonKey(36), "pw36");
+    }
+    int Run(const std::vector<std::string>& args)
+    {
+        std::vector<std::string> argv = {"kexbar-config", ini};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::ostringstream out, err;
+        return RunConfigTool(argv, out, err);
+    }
+    std::map<int, int> Records()
+    {
+        IniDocument d = TNewIniFile(ini).Document();
+        return RecordIds(d);
+    }
+};
+
+TEST(PasswordCarrier, DeletingPageOneMovesPasswordsWithTheirRecords)
+{
+    PagedBar bar;
+    ASSERT_EQ(bar.Run({"delete-page", "1"}), kConfigOk);
+    EXPECT_EQ(bar.Records(), (std::map<int, int>{{4, 20}, {20, 36}}));
+    EXPECT_EQ(bar.Stored(4), "pw20");
+    EXPECT_EQ(bar.Stored(20), "pw36");
+    for (int n = 33; n <= 48; ++n)
+        EXPECT_EQ(bar.store.Find(ButtonKey(n)).value_or(""), "") << n;
+    EXPECT_FALSE(Exists(bar.store.PendingFileName()));
+}
+
+TEST(PasswordCarrier, AMovedButtonArrivesUnprotected)
+{
+    PagedBar bar;
+    ASSERT_EQ(bar.Run({"move-button", "20", "5"}), kConfigOk);
+    EXPECT_EQ(bar.Records(), (std::map<int, int>{{4, 4}, {5, 20}, {36, 36}}));
+    EXPECT_EQ(bar.Stored(5), "<none>");
+    EXPECT_EQ(bar.Stored(20), ""); // erased at the source
+    EXPECT_EQ(bar.Stored(36), "pw36");
+}
+
+TEST(PasswordCarrier, ACommandIsRefusedWhenThePasswordFileCannotBeRead)
+{
+    PagedBar bar;
+    const std::string before = ReadBytes(bar.ini);
+    ::unlink(bar.store.FileName().c_str());
+    ASSERT_EQ(::mkfifo(bar.store.FileName().c_str(), 0600), 0);
+    EXPECT_EQ(bar.Run({"delete-page", "1"}), kConfigRefused);
+    EXPECT_EQ(ReadBytes(bar.ini), before);
+    // A command that moves no password does not need the file.
+    EXPECT_EQ(bar.Run({"rename-page", "1", "Tools"}), kConfigOk);
+    ::unlink(bar.store.FileName().c_str());
+}
+
+// A crash of the writer between the two files: before the configuration is written
+// nothing has changed, after it the passwords follow their records.
+TEST(PasswordCarrier, ACrashAroundTheConfigurationCommitNeverMisplacesAPassword)
+{
+    for (bool afterConfiguration : {false, true}) {
+        SCOPED_TRACE(afterConfiguration ? "killed after the configuration" : "killed before it");
+        PagedBar bar;
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            PasswordFileTransaction passwords(bar.store);
+            TNewIniFile(bar.ini).Modify([&](IniDocument& d) {
+                RecordStore s(d, &passwords);
+                DeletePageRecords(s, 0, 3, 16, false);
+                passwords.Prepare(d);
+                if (!afterConfiguration)
+                    ::_exit(0);
+            });
+            ::_exit(0); // before Commit
+        }
+        ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+        ASSERT_TRUE(Exists(bar.store.PendingFileName()));
+        // Every reader sees the passwords that belong to the records it sees.
+        const std::map<int, int> records = bar.Records();
+        for (const auto& [n, id] : records)
+            EXPECT_EQ(bar.Stored(n), id == 4 ? "<none>" : "pw" + std::to_string(id)) << n;
+        EXPECT_EQ(records.count(4) ? records.at(4) : 0, afterConfiguration ? 20 : 4);
+        // The next writer settles the pending change, then makes its own.
+        bar.store.Write("Main", "NilK305");
+        EXPECT_FALSE(Exists(bar.store.PendingFileName()));
+        EXPECT_EQ(bar.Stored(afterConfiguration ? 4 : 20), "pw20");
+        EXPECT_EQ(bar.Stored(afterConfiguration ? 20 : 36), "pw36");
+    }
+}
+
+} // namespace
