@@ -132,6 +132,37 @@ int Change(TNewIniFile& ini, std::ostream& err, bool backup, const std::function
     return kConfigOk;
 }
 
+// A changing command on the skeleton every one shares: the file opened once by the
+// tool, `check` refuses before the lock is taken and again under it, `change` makes
+// the change with the passwords carried along and answers what the tool prints, and
+// the configuration and the password file are committed once.
+struct PageChange {
+    bool backup = false;
+    std::function<void(const IniDocument&)> check = [](const IniDocument&) {};
+    std::function<std::string(IniDocument&, PasswordCarrier*)> change;
+};
+
+int RunChange(TNewIniFile& ini, std::ostream& out, std::ostream& err, const PageChange& command)
+{
+    Passwords pw(ini.FileName());
+    std::string answer;
+    const int rc = Change(
+        ini, err, command.backup,
+        [&](IniDocument& d) {
+            answer = command.change(d, pw.Carrier());
+            pw.Prepare(d);
+        },
+        command.check);
+    if (rc == kConfigOk) {
+        pw.Commit();
+        out << answer;
+    }
+    return rc;
+}
+
+// The answer of a command that changes the page count.
+std::string PagesAnswer(int pages) { return "pages\t" + std::to_string(pages) + "\n"; }
+
 std::string Shown(std::string v)
 {
     for (char& c : v)
@@ -234,6 +265,12 @@ std::vector<ConfigCommand> PageCommands()
 {
     using Args = const std::vector<std::string>&;
     std::vector<ConfigCommand> c;
+    // A changing command: its arguments checked and turned into a PageChange.
+    auto changing = [](std::function<PageChange(Args)> make) {
+        return [make = std::move(make)](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
+            return RunChange(ini, out, err, make(a));
+        };
+    };
 
     c.push_back({"show", "", 0, 0, [](TNewIniFile& ini, Args, std::ostream& out, std::ostream&) {
                      return Show(ini, out);
@@ -248,85 +285,65 @@ std::vector<ConfigCommand> PageCommands()
                          out << "buttons-per-page\t" << wanted << "\n";
                          return kConfigOk;
                      }
-                     Passwords pw(ini.FileName());
-                     int pages = 0;
-                     int rc = Change(
-                         ini, err, true,
-                         [&](IniDocument& d) {
-                             const Shape s = ReadShape(d);
-                             pages = s.pages;
-                             if (s.buttonsPerPage != wanted)
-                                 pages = ChangeButtonsPerPage(d, pw.Carrier(), s.buttonsPerPage, wanted, s.pages);
-                             pw.Prepare(d);
-                         },
-                         [](const IniDocument&) {});
-                     if (rc == kConfigOk) {
-                         pw.Commit();
-                         out << "buttons-per-page\t" << wanted << "\npages\t" << pages << "\n";
-                     }
-                     return rc;
+                     PageChange change;
+                     change.backup = true;
+                     change.change = [wanted](IniDocument& d, PasswordCarrier* passwords) {
+                         const Shape s = ReadShape(d);
+                         int pages = s.pages;
+                         if (s.buttonsPerPage != wanted)
+                             pages = ChangeButtonsPerPage(d, passwords, s.buttonsPerPage, wanted, s.pages);
+                         return "buttons-per-page\t" + std::to_string(wanted) + "\n" + PagesAnswer(pages);
+                     };
+                     return RunChange(ini, out, err, change);
                  }});
 
-    c.push_back({"add-page", "N [NAME]", 1, 2, [](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
+    c.push_back({"add-page", "N [NAME]", 1, 2, changing([](Args a) {
                      const int n = NumberArg(a[0], "page number");
-                     Passwords pw(ini.FileName());
-                     int pages = 0;
-                     auto check = [&](const IniDocument& d) {
+                     const std::string name = a.size() > 1 ? a[1] : NewPageName(n - 1);
+                     PageChange change;
+                     change.backup = true;
+                     change.check = [n](const IniDocument& d) {
                          const int pages = ReadShape(d).pages;
                          if (pages >= kMaxPageCount)
                              throw Refusal("The bar has " + std::to_string(pages) + " pages, as many as it can have");
                          RequirePage(n, pages, 1);
                      };
-                     int rc = Change(ini, err, true,
-                                     [&](IniDocument& d) {
-                                         const Shape s = ReadShape(d);
-                                         RecordStore store(d, pw.Carrier());
-                                         InsertPageRecords(store, n - 1, s.pages, s.buttonsPerPage,
-                                                           a.size() > 1 ? a[1] : NewPageName(n - 1));
-                                         d.EraseSection(settings::MruSection);
-                                         pages = s.pages + 1;
-                                         pw.Prepare(d);
-                                     },
-                                     check);
-                     if (rc == kConfigOk) {
-                         pw.Commit();
-                         out << "pages\t" << pages << "\n";
-                     }
-                     return rc;
-                 }});
+                     change.change = [n, name](IniDocument& d, PasswordCarrier* passwords) {
+                         const Shape s = ReadShape(d);
+                         RecordStore store(d, passwords);
+                         InsertPageRecords(store, n - 1, s.pages, s.buttonsPerPage, name);
+                         d.EraseSection(settings::MruSection);
+                         return PagesAnswer(s.pages + 1);
+                     };
+                     return change;
+                 })});
 
-    c.push_back({"delete-page", "N", 1, 1, [](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
+    c.push_back({"delete-page", "N", 1, 1, changing([](Args a) {
                      const int n = NumberArg(a[0], "page number");
-                     Passwords pw(ini.FileName());
-                     int pages = 0;
-                     auto check = [&](const IniDocument& d) {
+                     PageChange change;
+                     change.backup = true;
+                     change.check = [n](const IniDocument& d) {
                          const Shape s = ReadShape(d);
                          if (!CanDeletePage(s.pages))
                              throw Refusal("Cannot delete the only page");
                          RequirePage(n, s.pages);
                      };
-                     int rc = Change(ini, err, true,
-                                     [&](IniDocument& d) {
-                                         const Shape s = ReadShape(d);
-                                         RecordStore store(d, pw.Carrier());
-                                         DeletePageRecords(store, n - 1, s.pages, s.buttonsPerPage, false);
-                                         d.EraseSection(settings::MruSection);
-                                         pages = s.pages - 1;
-                                         pw.Prepare(d);
-                                     },
-                                     check);
-                     if (rc == kConfigOk) {
-                         pw.Commit();
-                         out << "pages\t" << pages << "\n";
-                     }
-                     return rc;
-                 }});
+                     change.change = [n](IniDocument& d, PasswordCarrier* passwords) {
+                         const Shape s = ReadShape(d);
+                         RecordStore store(d, passwords);
+                         DeletePageRecords(store, n - 1, s.pages, s.buttonsPerPage, false);
+                         d.EraseSection(settings::MruSection);
+                         return PagesAnswer(s.pages - 1);
+                     };
+                     return change;
+                 })});
 
-    c.push_back({"move-page", "FROM TO", 2, 2, [](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
+    c.push_back({"move-page", "FROM TO", 2, 2, changing([](Args a) {
                      const int from = NumberArg(a[0], "page number");
                      const int to = NumberArg(a[1], "page number");
-                     Passwords pw(ini.FileName());
-                     auto check = [&](const IniDocument& d) {
+                     PageChange change;
+                     change.backup = true;
+                     change.check = [from, to](const IniDocument& d) {
                          const Shape s = ReadShape(d);
                          if (!CanDeletePage(s.pages))
                              throw Refusal("Cannot move the only page");
@@ -334,98 +351,87 @@ std::vector<ConfigCommand> PageCommands()
                          // Counted among the pages that remain, one more to append.
                          RequirePage(to, s.pages - 1, 1);
                      };
-                     int rc = Change(ini, err, true,
-                                     [&](IniDocument& d) {
-                                         const Shape s = ReadShape(d);
-                                         RecordStore store(d, pw.Carrier());
-                                         RecordBatch batch(store);
-                                         PageMoveBuffer buffer =
-                                             DeletePageRecords(store, from - 1, s.pages, s.buttonsPerPage, true);
-                                         InsertPageRecords(store, to - 1, s.pages - 1, s.buttonsPerPage, buffer.Name,
-                                                           &buffer);
-                                         batch.Commit();
-                                         d.EraseSection(settings::MruSection);
-                                         pw.Prepare(d);
-                                     },
-                                     check);
-                     if (rc == kConfigOk) {
-                         pw.Commit();
-                         out << "page\t" << to << "\n";
-                     }
-                     return rc;
-                 }});
+                     change.change = [from, to](IniDocument& d, PasswordCarrier* passwords) {
+                         const Shape s = ReadShape(d);
+                         RecordStore store(d, passwords);
+                         RecordBatch batch(store);
+                         PageMoveBuffer buffer = DeletePageRecords(store, from - 1, s.pages, s.buttonsPerPage, true);
+                         InsertPageRecords(store, to - 1, s.pages - 1, s.buttonsPerPage, buffer.Name, &buffer);
+                         batch.Commit();
+                         d.EraseSection(settings::MruSection);
+                         return "page\t" + std::to_string(to) + "\n";
+                     };
+                     return change;
+                 })});
 
-    c.push_back({"rename-page", "N NAME", 2, 2, [](TNewIniFile& ini, Args a, std::ostream&, std::ostream& err) {
+    c.push_back({"rename-page", "N NAME", 2, 2, changing([](Args a) {
                      const int n = NumberArg(a[0], "page number");
-                     auto check = [&](const IniDocument& d) {
+                     const std::string name = a[1];
+                     PageChange change;
+                     change.check = [n, name](const IniDocument& d) {
                          RequirePage(n, ReadShape(d).pages);
-                         if (a[1].find_first_not_of(" \t\r\n") == std::string::npos)
+                         if (name.find_first_not_of(" \t\r\n") == std::string::npos)
                              throw Refusal("The page name must not be empty");
                      };
-                     return Change(ini, err, false, [&](IniDocument& d) { RenamePage(d, n, a[1]); }, check);
-                 }});
+                     change.change = [n, name](IniDocument& d, PasswordCarrier*) {
+                         RenamePage(d, n, name);
+                         return std::string();
+                     };
+                     return change;
+                 })});
 
-    c.push_back({"page-count", "N", 1, 1, [](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
+    c.push_back({"page-count", "N", 1, 1, changing([](Args a) {
                      const int n = PageCountArg(a[0]);
-                     int rc = Change(
-                         ini, err, true,
-                         [&](IniDocument& d) {
-                             d.WriteInteger(settings::PageCount.section, settings::PageCount.key, n);
-                             d.EraseSection(settings::MruSection);
-                         },
-                         [](const IniDocument&) {});
-                     if (rc == kConfigOk)
-                         out << "pages\t" << n << "\n";
-                     return rc;
-                 }});
+                     PageChange change;
+                     change.backup = true;
+                     change.change = [n](IniDocument& d, PasswordCarrier*) {
+                         d.WriteInteger(settings::PageCount.section, settings::PageCount.key, n);
+                         d.EraseSection(settings::MruSection);
+                         return PagesAnswer(n);
+                     };
+                     return change;
+                 })});
 
-    auto putCommand = [](bool move) {
-        return [move](TNewIniFile& ini, Args a, std::ostream&, std::ostream& err) {
+    auto put = [](bool move) {
+        return [move](Args a) {
             const int from = NumberArg(a[0], "button number");
             const int to = NumberArg(a[1], "button number");
-            Passwords pw(ini.FileName());
-            auto check = [&](const IniDocument& d) {
+            PageChange change;
+            change.check = [from, to](const IniDocument& d) {
                 const Shape s = ReadShape(d);
                 RequireButton(from, s);
                 RequireButton(to, s);
             };
-            int rc = Change(ini, err, false,
-                            [&](IniDocument& d) {
-                                RecordStore store(d, pw.Carrier());
-                                const ButtonRecord source = store.Read(from);
-                                PutResult r = move ? MoveButtonRecord(store, from, to) : CopyButtonRecord(store, from, to);
-                                if (r == PutResult::SourceEmpty)
-                                    throw Refusal("Button " + std::to_string(from) + " is empty");
-                                if (r == PutResult::TargetTaken)
-                                    throw Refusal("Button " + std::to_string(to) + " is not empty");
-                                if (move)
-                                    RenumberRecent(d, from, to, RecentLabel(source));
-                                pw.Prepare(d);
-                            },
-                            check);
-            if (rc == kConfigOk)
-                pw.Commit();
-            return rc;
+            change.change = [move, from, to](IniDocument& d, PasswordCarrier* passwords) {
+                RecordStore store(d, passwords);
+                const ButtonRecord source = store.Read(from);
+                PutResult r = move ? MoveButtonRecord(store, from, to) : CopyButtonRecord(store, from, to);
+                if (r == PutResult::SourceEmpty)
+                    throw Refusal("Button " + std::to_string(from) + " is empty");
+                if (r == PutResult::TargetTaken)
+                    throw Refusal("Button " + std::to_string(to) + " is not empty");
+                if (move)
+                    RenumberRecent(d, from, to, RecentLabel(source));
+                return std::string();
+            };
+            return change;
         };
     };
-    c.push_back({"move-button", "FROM TO", 2, 2, putCommand(true)});
-    c.push_back({"copy-button", "FROM TO", 2, 2, putCommand(false)});
+    c.push_back({"move-button", "FROM TO", 2, 2, changing(put(true))});
+    c.push_back({"copy-button", "FROM TO", 2, 2, changing(put(false))});
 
-    c.push_back({"remove-button", "N", 1, 1, [](TNewIniFile& ini, Args a, std::ostream&, std::ostream& err) {
+    c.push_back({"remove-button", "N", 1, 1, changing([](Args a) {
                      const int n = NumberArg(a[0], "button number");
-                     Passwords pw(ini.FileName());
-                     int rc = Change(ini, err, false,
-                                     [&](IniDocument& d) {
-                                         RecordStore store(d, pw.Carrier());
-                                         RemoveButtonRecord(store, n);
-                                         RenumberRecent(d, n, 0, "");
-                                         pw.Prepare(d);
-                                     },
-                                     [&](const IniDocument& d) { RequireButton(n, ReadShape(d)); });
-                     if (rc == kConfigOk)
-                         pw.Commit();
-                     return rc;
-                 }});
+                     PageChange change;
+                     change.check = [n](const IniDocument& d) { RequireButton(n, ReadShape(d)); };
+                     change.change = [n](IniDocument& d, PasswordCarrier* passwords) {
+                         RecordStore store(d, passwords);
+                         RemoveButtonRecord(store, n);
+                         RenumberRecent(d, n, 0, "");
+                         return std::string();
+                     };
+                     return change;
+                 })});
     for (ConfigCommand& command : c)
         command.run = [run = std::move(command.run)](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
             ReportBoundedCounts(ini, err);
