@@ -36,23 +36,7 @@ int RecordSectionIndex(std::string_view name)
     return -1;
 }
 
-// The button number of a record key exactly as ButtonKey spells it (letter case
-// aside, as names compare), or -1: "SpeedButton007" is another key, never read.
-int KeyNumber(std::string_view key)
-{
-    if (key.size() <= kKeyPrefix.size() || !SameName(key.substr(0, kKeyPrefix.size()), kKeyPrefix))
-        return -1;
-    std::string_view digits = key.substr(kKeyPrefix.size());
-    if (digits.size() > 9 || (digits.size() > 1 && digits[0] == '0'))
-        return -1;
-    int n = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return -1;
-        n = n * 10 + (c - '0');
-    }
-    return n;
-}
+int KeyNumber(std::string_view key) { return NumberedKey(key, kKeyPrefix); }
 
 // Every record of the document as the profile reads it: the first section of each
 // name, the first key of each number in it.
@@ -131,21 +115,23 @@ void ButtonRecord::SetField(int k, const std::string& value)
 
 std::string ButtonKey(int n) { return std::string(kKeyPrefix) + std::to_string(n); }
 
-int NumberFromName(std::string_view name)
+int NumberedKey(std::string_view key, std::string_view prefix)
 {
-    if (name.size() <= kKeyPrefix.size() || name.substr(0, kKeyPrefix.size()) != kKeyPrefix)
-        return 0;
-    std::string_view digits = name.substr(kKeyPrefix.size());
-    if (digits.size() > 9)
-        return 0;
+    if (key.size() <= prefix.size() || !SameName(key.substr(0, prefix.size()), prefix))
+        return -1;
+    std::string_view digits = key.substr(prefix.size());
+    if (digits.size() > 9 || (digits.size() > 1 && digits[0] == '0'))
+        return -1;
     int n = 0;
     for (char c : digits) {
         if (c < '0' || c > '9')
-            return 0;
+            return -1;
         n = n * 10 + (c - '0');
     }
     return n;
 }
+
+int NumberFromName(std::string_view name) { return std::max(0, NumberedKey(name, kKeyPrefix)); }
 
 // ---------------------------------------------------------------- PasswordBuffer
 

@@ -36,7 +36,12 @@ struct ButtonRecord {
 
 // "SpeedButton" + n, the component name and record key of button n.
 std::string ButtonKey(int n);
-// The number after the 11 characters "SpeedButton" (0 when there is none).
+// The one parser of numbered keys: the number of prefix + n exactly as the keys spell
+// it (letter case aside, as names compare; no leading zero), or -1 for any other
+// text: "SpeedButton007" is another key, never read.
+int NumberedKey(std::string_view key, std::string_view prefix);
+// The button number of a component name or record key "SpeedButton" + n (0 when it
+// is none).
 int NumberFromName(std::string_view name);
 
 // Where button passwords travel with records when records change numbers. The

@@ -10,22 +10,7 @@ namespace kex {
 namespace {
 
 // "PageTab" + a number spelled as PageTabKey spells it (letter case aside), or -1.
-int PageTabNumber(std::string_view key)
-{
-    constexpr std::string_view prefix = settings::PageTabPrefix;
-    if (key.size() <= prefix.size() || !SameName(key.substr(0, prefix.size()), prefix))
-        return -1;
-    std::string_view digits = key.substr(prefix.size());
-    if (digits.size() > 9 || (digits.size() > 1 && digits[0] == '0'))
-        return -1;
-    int n = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return -1;
-        n = n * 10 + (c - '0');
-    }
-    return n;
-}
+int PageTabNumber(std::string_view key) { return NumberedKey(key, settings::PageTabPrefix); }
 
 std::string StoredForm(const std::string& name)
 {

@@ -22,20 +22,28 @@ void MainWindow::MoveCompare() { PendingRecord = CurrentRecord; }
 
 void MainWindow::MoveClear() { PendingRecord = ButtonRecord(); }
 
-void MainWindow::MoveButton()
+bool MainWindow::TakeButton()
 {
     // A pending record keeps its source: a refused command must not take it.
     if (!PendingRecord.Program.empty() || !EnsureCurrent())
-        return;
+        return false;
     MoveSource = CurrentButton;
     ReadButtonInfo(MoveSource);
     if (CurrentRecord.Program.empty())
-        return;
-    // The button shows empty under the drag cursor.
+        return false;
+    // From here on the record waits in memory under the drag cursor until it is put
+    // down.
     SetScreenCursor(crDrag);
-    GlyphFromIcon(FindButton(MoveSource), "", 0, "", "", "");
-    // From here on the record lives only in memory until it is put down.
     MoveCompare();
+    return true;
+}
+
+void MainWindow::MoveButton()
+{
+    if (!TakeButton())
+        return;
+    // The button shows empty; the record leaves the file.
+    GlyphFromIcon(FindButton(MoveSource), "", 0, "", "", "");
     EraseButtonInfo(MoveSource);
     NoteLayout();
     // The other bars of this file reload.
@@ -45,15 +53,8 @@ void MainWindow::MoveButton()
 
 void MainWindow::CopyButton()
 {
-    if (!PendingRecord.Program.empty() || !EnsureCurrent())
-        return;
-    MoveSource = CurrentButton;
-    ReadButtonInfo(MoveSource);
-    if (CurrentRecord.Program.empty())
-        return;
-    SetScreenCursor(crDrag);
-    MoveCompare();
-    BroadcastLoad();
+    if (TakeButton())
+        BroadcastLoad();
 }
 
 void MainWindow::PutButton()

@@ -108,6 +108,9 @@ public:
     void WriteMoveInfo();
     void MoveCompare();
     void MoveClear();
+    // Takes the current button's record for a move or copy (false when there is none
+    // to take).
+    bool TakeButton();
     void MoveButton();
     void CopyButton();
     void RemoveButton();
