@@ -257,6 +257,148 @@ int Show(TNewIniFile& ini, std::ostream& out)
     return kConfigOk;
 }
 
+// The changing commands, each from its checked arguments.
+
+PageChange AddPageCommand(const std::vector<std::string>& a)
+{
+    const int n = NumberArg(a[0], "page number");
+    const std::string name = a.size() > 1 ? a[1] : NewPageName(n - 1);
+    PageChange change;
+    change.backup = true;
+    change.check = [n](const IniDocument& d) {
+        const int pages = ReadShape(d).pages;
+        if (pages >= kMaxPageCount)
+            throw Refusal("The bar has " + std::to_string(pages) + " pages, as many as it can have");
+        RequirePage(n, pages, 1);
+    };
+    change.change = [n, name](IniDocument& d, PasswordCarrier* passwords) {
+        const Shape s = ReadShape(d);
+        RecordStore store(d, passwords);
+        InsertPageRecords(store, n - 1, s.pages, s.buttonsPerPage, name);
+        d.EraseSection(settings::MruSection);
+        return PagesAnswer(s.pages + 1);
+    };
+    return change;
+}
+
+PageChange DeletePageCommand(const std::vector<std::string>& a)
+{
+    const int n = NumberArg(a[0], "page number");
+    PageChange change;
+    change.backup = true;
+    change.check = [n](const IniDocument& d) {
+        const Shape s = ReadShape(d);
+        if (!CanDeletePage(s.pages))
+            throw Refusal("Cannot delete the only page");
+        RequirePage(n, s.pages);
+    };
+    change.change = [n](IniDocument& d, PasswordCarrier* passwords) {
+        const Shape s = ReadShape(d);
+        RecordStore store(d, passwords);
+        DeletePageRecords(store, n - 1, s.pages, s.buttonsPerPage, false);
+        d.EraseSection(settings::MruSection);
+        return PagesAnswer(s.pages - 1);
+    };
+    return change;
+}
+
+PageChange MovePageCommand(const std::vector<std::string>& a)
+{
+    const int from = NumberArg(a[0], "page number");
+    const int to = NumberArg(a[1], "page number");
+    PageChange change;
+    change.backup = true;
+    change.check = [from, to](const IniDocument& d) {
+        const Shape s = ReadShape(d);
+        if (!CanDeletePage(s.pages))
+            throw Refusal("Cannot move the only page");
+        RequirePage(from, s.pages);
+        // Counted among the pages that remain, one more to append.
+        RequirePage(to, s.pages - 1, 1);
+    };
+    change.change = [from, to](IniDocument& d, PasswordCarrier* passwords) {
+        const Shape s = ReadShape(d);
+        RecordStore store(d, passwords);
+        RecordBatch batch(store);
+        PageMoveBuffer buffer = DeletePageRecords(store, from - 1, s.pages, s.buttonsPerPage, true);
+        InsertPageRecords(store, to - 1, s.pages - 1, s.buttonsPerPage, buffer.Name, &buffer);
+        batch.Commit();
+        d.EraseSection(settings::MruSection);
+        return "page\t" + std::to_string(to) + "\n";
+    };
+    return change;
+}
+
+PageChange RenamePageCommand(const std::vector<std::string>& a)
+{
+    const int n = NumberArg(a[0], "page number");
+    const std::string name = a[1];
+    PageChange change;
+    change.check = [n, name](const IniDocument& d) {
+        RequirePage(n, ReadShape(d).pages);
+        if (name.find_first_not_of(" \t\r\n") == std::string::npos)
+            throw Refusal("The page name must not be empty");
+    };
+    change.change = [n, name](IniDocument& d, PasswordCarrier*) {
+        RenamePage(d, n, name);
+        return std::string();
+    };
+    return change;
+}
+
+PageChange PageCountCommand(const std::vector<std::string>& a)
+{
+    const int n = PageCountArg(a[0]);
+    PageChange change;
+    change.backup = true;
+    change.change = [n](IniDocument& d, PasswordCarrier*) {
+        d.WriteInteger(settings::PageCount.section, settings::PageCount.key, n);
+        d.EraseSection(settings::MruSection);
+        return PagesAnswer(n);
+    };
+    return change;
+}
+
+PageChange RemoveButtonCommand(const std::vector<std::string>& a)
+{
+    const int n = NumberArg(a[0], "button number");
+    PageChange change;
+    change.check = [n](const IniDocument& d) { RequireButton(n, ReadShape(d)); };
+    change.change = [n](IniDocument& d, PasswordCarrier* passwords) {
+        RecordStore store(d, passwords);
+        RemoveButtonRecord(store, n);
+        RenumberRecent(d, n, 0, "");
+        return std::string();
+    };
+    return change;
+}
+
+// move-button and copy-button.
+PageChange PutCommand(bool move, const std::vector<std::string>& a)
+{
+    const int from = NumberArg(a[0], "button number");
+    const int to = NumberArg(a[1], "button number");
+    PageChange change;
+    change.check = [from, to](const IniDocument& d) {
+        const Shape s = ReadShape(d);
+        RequireButton(from, s);
+        RequireButton(to, s);
+    };
+    change.change = [move, from, to](IniDocument& d, PasswordCarrier* passwords) {
+        RecordStore store(d, passwords);
+        const ButtonRecord source = store.Read(from);
+        PutResult r = move ? MoveButtonRecord(store, from, to) : CopyButtonRecord(store, from, to);
+        if (r == PutResult::SourceEmpty)
+            throw Refusal("Button " + std::to_string(from) + " is empty");
+        if (r == PutResult::TargetTaken)
+            throw Refusal("Button " + std::to_string(to) + " is not empty");
+        if (move)
+            RenumberRecent(d, from, to, RecentLabel(source));
+        return std::string();
+    };
+    return change;
+}
+
 } // namespace
 
 void SetConfigPasswordStore(PasswordStoreOpener opener) { Opener() = std::move(opener); }
@@ -296,142 +438,15 @@ std::vector<ConfigCommand> PageCommands()
                      };
                      return RunChange(ini, out, err, change);
                  }});
+    c.push_back({"add-page", "N [NAME]", 1, 2, changing(AddPageCommand)});
+    c.push_back({"delete-page", "N", 1, 1, changing(DeletePageCommand)});
+    c.push_back({"move-page", "FROM TO", 2, 2, changing(MovePageCommand)});
+    c.push_back({"rename-page", "N NAME", 2, 2, changing(RenamePageCommand)});
+    c.push_back({"page-count", "N", 1, 1, changing(PageCountCommand)});
+    c.push_back({"move-button", "FROM TO", 2, 2, changing([](Args a) { return PutCommand(true, a); })});
+    c.push_back({"copy-button", "FROM TO", 2, 2, changing([](Args a) { return PutCommand(false, a); })});
+    c.push_back({"remove-button", "N", 1, 1, changing(RemoveButtonCommand)});
 
-    c.push_back({"add-page", "N [NAME]", 1, 2, changing([](Args a) {
-                     const int n = NumberArg(a[0], "page number");
-                     const std::string name = a.size() > 1 ? a[1] : NewPageName(n - 1);
-                     PageChange change;
-                     change.backup = true;
-                     change.check = [n](const IniDocument& d) {
-                         const int pages = ReadShape(d).pages;
-                         if (pages >= kMaxPageCount)
-                             throw Refusal("The bar has " + std::to_string(pages) + " pages, as many as it can have");
-                         RequirePage(n, pages, 1);
-                     };
-                     change.change = [n, name](IniDocument& d, PasswordCarrier* passwords) {
-                         const Shape s = ReadShape(d);
-                         RecordStore store(d, passwords);
-                         InsertPageRecords(store, n - 1, s.pages, s.buttonsPerPage, name);
-                         d.EraseSection(settings::MruSection);
-                         return PagesAnswer(s.pages + 1);
-                     };
-                     return change;
-                 })});
-
-    c.push_back({"delete-page", "N", 1, 1, changing([](Args a) {
-                     const int n = NumberArg(a[0], "page number");
-                     PageChange change;
-                     change.backup = true;
-                     change.check = [n](const IniDocument& d) {
-                         const Shape s = ReadShape(d);
-                         if (!CanDeletePage(s.pages))
-                             throw Refusal("Cannot delete the only page");
-                         RequirePage(n, s.pages);
-                     };
-                     change.change = [n](IniDocument& d, PasswordCarrier* passwords) {
-                         const Shape s = ReadShape(d);
-                         RecordStore store(d, passwords);
-                         DeletePageRecords(store, n - 1, s.pages, s.buttonsPerPage, false);
-                         d.EraseSection(settings::MruSection);
-                         return PagesAnswer(s.pages - 1);
-                     };
-                     return change;
-                 })});
-
-    c.push_back({"move-page", "FROM TO", 2, 2, changing([](Args a) {
-                     const int from = NumberArg(a[0], "page number");
-                     const int to = NumberArg(a[1], "page number");
-                     PageChange change;
-                     change.backup = true;
-                     change.check = [from, to](const IniDocument& d) {
-                         const Shape s = ReadShape(d);
-                         if (!CanDeletePage(s.pages))
-                             throw Refusal("Cannot move the only page");
-                         RequirePage(from, s.pages);
-                         // Counted among the pages that remain, one more to append.
-                         RequirePage(to, s.pages - 1, 1);
-                     };
-                     change.change = [from, to](IniDocument& d, PasswordCarrier* passwords) {
-                         const Shape s = ReadShape(d);
-                         RecordStore store(d, passwords);
-                         RecordBatch batch(store);
-                         PageMoveBuffer buffer = DeletePageRecords(store, from - 1, s.pages, s.buttonsPerPage, true);
-                         InsertPageRecords(store, to - 1, s.pages - 1, s.buttonsPerPage, buffer.Name, &buffer);
-                         batch.Commit();
-                         d.EraseSection(settings::MruSection);
-                         return "page\t" + std::to_string(to) + "\n";
-                     };
-                     return change;
-                 })});
-
-    c.push_back({"rename-page", "N NAME", 2, 2, changing([](Args a) {
-                     const int n = NumberArg(a[0], "page number");
-                     const std::string name = a[1];
-                     PageChange change;
-                     change.check = [n, name](const IniDocument& d) {
-                         RequirePage(n, ReadShape(d).pages);
-                         if (name.find_first_not_of(" \t\r\n") == std::string::npos)
-                             throw Refusal("The page name must not be empty");
-                     };
-                     change.change = [n, name](IniDocument& d, PasswordCarrier*) {
-                         RenamePage(d, n, name);
-                         return std::string();
-                     };
-                     return change;
-                 })});
-
-    c.push_back({"page-count", "N", 1, 1, changing([](Args a) {
-                     const int n = PageCountArg(a[0]);
-                     PageChange change;
-                     change.backup = true;
-                     change.change = [n](IniDocument& d, PasswordCarrier*) {
-                         d.WriteInteger(settings::PageCount.section, settings::PageCount.key, n);
-                         d.EraseSection(settings::MruSection);
-                         return PagesAnswer(n);
-                     };
-                     return change;
-                 })});
-
-    auto put = [](bool move) {
-        return [move](Args a) {
-            const int from = NumberArg(a[0], "button number");
-            const int to = NumberArg(a[1], "button number");
-            PageChange change;
-            change.check = [from, to](const IniDocument& d) {
-                const Shape s = ReadShape(d);
-                RequireButton(from, s);
-                RequireButton(to, s);
-            };
-            change.change = [move, from, to](IniDocument& d, PasswordCarrier* passwords) {
-                RecordStore store(d, passwords);
-                const ButtonRecord source = store.Read(from);
-                PutResult r = move ? MoveButtonRecord(store, from, to) : CopyButtonRecord(store, from, to);
-                if (r == PutResult::SourceEmpty)
-                    throw Refusal("Button " + std::to_string(from) + " is empty");
-                if (r == PutResult::TargetTaken)
-                    throw Refusal("Button " + std::to_string(to) + " is not empty");
-                if (move)
-                    RenumberRecent(d, from, to, RecentLabel(source));
-                return std::string();
-            };
-            return change;
-        };
-    };
-    c.push_back({"move-button", "FROM TO", 2, 2, changing(put(true))});
-    c.push_back({"copy-button", "FROM TO", 2, 2, changing(put(false))});
-
-    c.push_back({"remove-button", "N", 1, 1, changing([](Args a) {
-                     const int n = NumberArg(a[0], "button number");
-                     PageChange change;
-                     change.check = [n](const IniDocument& d) { RequireButton(n, ReadShape(d)); };
-                     change.change = [n](IniDocument& d, PasswordCarrier* passwords) {
-                         RecordStore store(d, passwords);
-                         RemoveButtonRecord(store, n);
-                         RenumberRecent(d, n, 0, "");
-                         return std::string();
-                     };
-                     return change;
-                 })});
     for (ConfigCommand& command : c)
         command.run = [run = std::move(command.run)](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
             ReportBoundedCounts(ini, err);

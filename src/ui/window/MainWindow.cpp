@@ -86,31 +86,7 @@ void MainWindow::BuildControls()
     Keys->installEventFilter(this);
     Keys->stackUnder(Notebook1);
 
-    Panel1 = new QFrame(Content);
-    Panel1->setObjectName("Panel1");
-    Panel1->setGeometry(0, 0, kPanelWidth, kPanelHeight);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setAutoFillBackground(true);
-    Gauge1 = new TEnhancedGauge(Panel1);
-    Gauge1->setObjectName("Gauge1");
-    Gauge1->setGeometry(2, 1, 39, 15);
-    Gauge1->SetBorderStyle(TBorderStyle::bsNone);
-    Gauge1->SetForeColor(QColor(0, 0xFF, 0)); // lime
-    Gauge1->SetBackColor(QColor(0x80, 0, 0)); // maroon
-    Gauge1->SetAlignment(TAlignment::taCenter);
-    QFont gaugeFont;
-    gaugeFont.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
-    gaugeFont.setPixelSize(12);
-    Gauge1->setFont(gaugeFont);
-    Eyes = new TEyes(Panel1, [this] { return platform_.CursorPos(); });
-    Eyes->setObjectName("Eyes");
-    Eyes->setGeometry(2, 1, 40, 16);
-    Eyes->SetActive(false);
-    Eyes->SetPupilColor(Qt::blue);
-    Eyes->hide();
-    for (TGraphicControl* control : std::initializer_list<TGraphicControl*>{Gauge1, Eyes})
-        connect(control, &TGraphicControl::PopupRequested, this,
-                [this](QMenu* menu, const QPoint& pos) { Guarded([&] { dialogs_.Popup(menu, pos); }); });
+    BuildGaugePanel();
 
     HelpButton = new QToolButton(Content);
     HelpButton->setObjectName("HelpButton");
@@ -153,6 +129,43 @@ void MainWindow::BuildControls()
     HorzScrollBar->hide();
     connect(HorzScrollBar, &QScrollBar::valueChanged, this, [this](int v) { Content->move(-v, 0); });
 
+    BuildTimers();
+}
+
+void MainWindow::BuildGaugePanel()
+{
+    Panel1 = new QFrame(Content);
+    Panel1->setObjectName("Panel1");
+    Panel1->setGeometry(0, 0, kPanelWidth, kPanelHeight);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setAutoFillBackground(true);
+    Gauge1 = new TEnhancedGauge(Panel1);
+    Gauge1->setObjectName("Gauge1");
+    Gauge1->setGeometry(2, 1, 39, 15);
+    Gauge1->SetBorderStyle(TBorderStyle::bsNone);
+    Gauge1->SetForeColor(QColor(0, 0xFF, 0)); // lime
+    Gauge1->SetBackColor(QColor(0x80, 0, 0)); // maroon
+    Gauge1->SetAlignment(TAlignment::taCenter);
+    QFont gaugeFont;
+    gaugeFont.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
+    gaugeFont.setPixelSize(12);
+    Gauge1->setFont(gaugeFont);
+    Eyes = new TEyes(Panel1, [this] { return platform_.CursorPos(); });
+    Eyes->setObjectName("Eyes");
+    Eyes->setGeometry(2, 1, 40, 16);
+    Eyes->SetActive(false);
+    Eyes->SetPupilColor(Qt::blue);
+    Eyes->hide();
+    for (TGraphicControl* control : std::initializer_list<TGraphicControl*>{Gauge1, Eyes})
+        connect(control, &TGraphicControl::PopupRequested, this,
+                [this](QMenu* menu, const QPoint& pos) { Guarded([&] { dialogs_.Popup(menu, pos); }); });
+}
+
+void MainWindow::BuildTimers()
+{
+    // The gauge's refresh every second (it also reaps programs that ended after their
+    // watch was over), the launched-program watch, and the delay before the refresh
+    // starts again.
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(1000);
@@ -174,7 +187,7 @@ void MainWindow::BuildControls()
         Timer1->start();
     });
     Timer1->start();
-
+    // The bar's place is stored once its moves have settled.
     saveLocationTimer_ = new QTimer(this);
     saveLocationTimer_->setSingleShot(true);
     saveLocationTimer_->setInterval(0);
@@ -215,14 +228,17 @@ QAction* MainWindow::MenuItem(const QString& name) const
     return nullptr;
 }
 
-void MainWindow::BuildMenus()
+namespace {
+QAction* checkable(QAction* a, bool checked = false)
 {
-    auto checkable = [](QAction* a, bool checked = false) {
-        a->setCheckable(true);
-        a->setChecked(checked);
-        return a;
-    };
+    a->setCheckable(true);
+    a->setChecked(checked);
+    return a;
+}
+} // namespace
 
+void MainWindow::BuildButtonAndPageMenus()
+{
     // The button menu.
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
@@ -257,6 +273,11 @@ void MainWindow::BuildMenus()
     PopupMenu2->addSeparator()->setObjectName("PButtonBar");
     AddItem(PopupMenu2, "PButton16", "Show 16 Buttons per Page", [this](QAction* a) { PButton16Click(a); });
     AddItem(PopupMenu2, "PButton21", "Show 21 Buttons per Page", [this](QAction* a) { PButton16Click(a); });
+}
+
+void MainWindow::BuildMenus()
+{
+    BuildButtonAndPageMenus();
 
     // The gauge and setup menu.
     PopupMenu3 = new QMenu(this);

@@ -63,7 +63,7 @@ public:
     MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // ---- app/: start-up and main window lifecycle (UKexbar.cpp)
+    // ---- ui/window/MainWindow.cpp: start-up and main window lifecycle
     void FormCreate();
     // A bar that starts small in the tray is not shown when the message loop starts;
     // only with a tray icon showing to bring it back.
@@ -94,7 +94,7 @@ public:
     void WriteReportedOnce(const std::function<void()>& write);
     QAction* MenuItem(const QString& name) const;
 
-    // ---- pages/: grid, records, page management
+    // ---- ui/pages/ and ui/configure/ButtonMenu.cpp: grid, records, page management
     void CreateButtons();
     void Load();
     void GlyphFromIcon(TSpeedButton* button, const std::string& program, int iconIndex,
@@ -147,7 +147,7 @@ public:
     // The layout of the file as this bar now shows it (after its own changes).
     void NoteLayout();
 
-    // ---- launch/: launch engine
+    // ---- ui/launch/LaunchEngine.cpp: the launch engine
     void ButtonClick(TSpeedButton* button);
     // description: the button's, for the recent list (empty for the Run button).
     void Launch(const std::string& programText, const std::string& parameters, const std::string& workingDirectory,
@@ -157,7 +157,7 @@ public:
     // Browses for the program of an empty button and stores it; answers the program.
     std::string BrowseForProgram(int n, std::string& parameters);
 
-    // ---- later subsystems (small mode, tray, recent list, passwords)
+    // ---- seats of later subsystems in ui/status, ui/tray, ui/configure, ui/protect
     void SmallSize();
     void TrayActivate(bool active);
     // Whether a working tray icon stands in for the bar: the bar never hides itself
@@ -264,7 +264,10 @@ protected:
 
 private:
     void BuildControls();
+    void BuildGaugePanel();
+    void BuildTimers();
     void BuildMenus();
+    void BuildButtonAndPageMenus();
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
                      std::function<void(QAction*)> handler = nullptr);
     QMenu* AddSubMenu(QMenu* menu, const QString& name, const QString& caption);
