@@ -157,7 +157,7 @@ TEST_F(ButtonRecordsTest, MoveThroughTheMenuThenPutDownWithALeftClick)
         EXPECT_TRUE(dialogs.messages.empty());
         EXPECT_EQ(ProgramCount(IniText()), ProgramCount(before));
         EXPECT_TRUE(f.PendingRecord.Empty());
-        EXPECT_EQ(f.MoveIsMove, 0);
+        EXPECT_FALSE(f.MoveIsMove);
 
         // The next start shows the moved button where it was put.
         form.reset();
@@ -229,7 +229,7 @@ TEST_F(ButtonRecordsTest, MoveCopyAndRemoveRefuseWhileARecordIsPending)
         EXPECT_EQ(IniText(), armed);
         EXPECT_TRUE(f.FindButton(3)->HasGlyph());
         EXPECT_EQ(f.PendingRecord.Program, "/bin/five");
-        EXPECT_EQ(f.MoveIsMove, 1);
+        EXPECT_TRUE(f.MoveIsMove);
         EXPECT_EQ(f.MoveSource, 5) << "the pending move still comes from button 5";
         EXPECT_EQ(f.ScreenCursor(), crDrag);
     }

@@ -388,7 +388,7 @@ TEST_F(LaunchTest, ButtonShrinkValueDecidesTheLaunchAndIsResetAfterIt)
         // "Tray Icon on Launch" hides the bar only behind a tray icon, which there is not.
         EXPECT_TRUE(visibleDuring);
         EXPECT_EQ(f.ShrinkNow, "No");
-        EXPECT_EQ(f.LaunchPermission, "No");
+        EXPECT_FALSE(f.LaunchPermission);
         EXPECT_EQ(f.StartTime, launchTime);
         platform.duringStart = nullptr;
         form.reset();
@@ -426,11 +426,11 @@ TEST_F(LaunchTest, WatchWaitsForTheProgramAndClearsTheRecordWhenItEnds)
 
         // Ended while the recent list is about to replay a click: the watch stands aside.
         platform.processes[pid] = TProcessState::Ended;
-        f.LaunchSource = 4;
+        f.LaunchSource = TLaunchSource::RecentList;
         f.AppActive32();
         EXPECT_EQ(f.LaunchedPid, pid);
 
-        f.LaunchSource = 5;
+        f.LaunchSource = TLaunchSource::Button;
         const QDateTime endTime(QDate(2026, 12, 7), QTime(12, 0, 0));
         platform.now = endTime;
         EXPECT_TRUE(QTest::qWaitFor([&] { return f.LaunchedPid == 0; }, 2000));

@@ -407,7 +407,7 @@ TEST_F(PageGridTest, ReloadPicksUpAnotherInstancesChanges)
     EXPECT_EQ(f.TabSet1->Tabs().value(1), "After");
     // The reload is over: the bar is not left showing the hourglass.
     EXPECT_EQ(f.ScreenCursor(), crDefault);
-    EXPECT_EQ(f.Loading, "No");
+    EXPECT_FALSE(f.Loading);
 }
 
 // ---- switching between 16 and 21 buttons per page

@@ -19,8 +19,6 @@ namespace kex {
 
 namespace {
 constexpr const char* kProgramsFilter = "Programs|*.EXE;*.COM;*.BAT;*.PIF|All Files|*.*";
-constexpr int kLaunchFromButton = 5;
-constexpr int kLaunchFromRunButton = 0;
 
 bool IsDirectory(const std::string& path)
 {
@@ -81,7 +79,7 @@ void MainWindow::ButtonClick(TSpeedButton* button)
             if (!record.SoundLaunch.empty())
                 platform_.PlaySoundSync(record.SoundLaunch);
             CurrentButtonNumber = n;
-            LaunchSource = kLaunchFromButton;
+            LaunchSource = TLaunchSource::Button;
             Launch(programs + " ", parameters, record.Working, record.Description);
         } else {
             // No launch: the button's shrink value must not carry over to a later one.
@@ -137,14 +135,14 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
     // The password gate (a Run-button launch belongs to no button: only the
     // lockout governs it).
     EnteredPassword.clear();
-    if (LaunchSource == kLaunchFromRunButton) {
-        LaunchPermission = "Yes";
+    if (LaunchSource == TLaunchSource::RunButton) {
+        LaunchPermission = true;
     } else {
-        if (LaunchPermission == "No")
+        if (!LaunchPermission)
             CheckPassword(ButtonKey(CurrentButtonNumber));
         if (!MenuItem("PasswordProtect1")->isChecked())
-            LaunchPermission = "Yes";
-        if (LaunchPermission == "No") {
+            LaunchPermission = true;
+        if (!LaunchPermission) {
             if (SmallActive)
                 SmallSize();
             if (settings_.trayOnLaunch)
@@ -154,7 +152,7 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
         }
     }
     // The launch: the bar shrinks or hides behind its tray icon, the watch starts, then the program.
-    if (LaunchPermission == "Yes") {
+    if (LaunchPermission) {
         if (shrink && !SmallActive)
             SmallSize();
         Timer2->start();
@@ -166,7 +164,7 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
             if (toTray)
                 hide();
         }
-        if (LaunchSource != kLaunchFromRunButton)
+        if (LaunchSource != TLaunchSource::RunButton)
             RecentAdd(RecentEntryText(description, programText, CurrentButtonNumber));
         std::vector<std::string> argv = SplitCommandLine(commandLine);
         TStartResult started;
@@ -191,14 +189,14 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
     // The program timer counts from now; the button's shrink value and the permission end with the launch.
     StartTime = platform_.Now();
     ShrinkNow = "No";
-    LaunchPermission = "No";
+    LaunchPermission = false;
 }
 
 void MainWindow::AppActive32()
 {
     platform_.ReapChildren();
     // A launch without a watch is not waited for.
-    if (LaunchSource == 4)
+    if (LaunchSource == TLaunchSource::RecentList)
         return;
     // Nothing to do while the watched program runs.
     if (LaunchedPid == 0 || platform_.PollProcess(LaunchedPid) == TProcessState::Running)
@@ -233,7 +231,7 @@ void MainWindow::RunButtonClick()
     std::optional<std::string> chosen = dialogs_.OpenFile(options);
     // A one-off launch: nothing is stored.
     if (chosen) {
-        LaunchSource = kLaunchFromRunButton;
+        LaunchSource = TLaunchSource::RunButton;
         Launch(ShortPathOf(*chosen), "", "", "");
     }
 }

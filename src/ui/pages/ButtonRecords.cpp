@@ -48,7 +48,7 @@ void MainWindow::MoveButton()
     NoteLayout();
     // The other bars of this file reload.
     BroadcastLoad();
-    MoveIsMove = 1;
+    MoveIsMove = true;
 }
 
 void MainWindow::CopyButton()
@@ -72,10 +72,10 @@ void MainWindow::PutButton()
     NoteLayout();
     const ButtonRecord& p = PendingRecord;
     GlyphFromIcon(FindButton(n), p.Program, p.IconIndex, p.Description, p.IconFile, p.Parameters);
-    if (MoveIsMove == 1)
+    if (MoveIsMove)
         RecentReplace(RecentEntryText(p.Description, p.Program, MoveSource), RecentEntryText(p.Description, p.Program, n));
     // Nothing is pending any more.
-    MoveIsMove = 0;
+    MoveIsMove = false;
     MoveClear();
     BroadcastLoad();
     SetScreenCursor(crDefault);
@@ -108,9 +108,9 @@ void MainWindow::ResolvePendingMoves()
     // that button was filled meanwhile, onto the first empty button; a copy is simply
     // dropped (its source still holds it).
     if (!PendingRecord.Program.empty()) {
-        if (MoveIsMove == 1)
+        if (MoveIsMove)
             store_->ReturnRecord(MoveSource, PendingRecord, ButtonsPerPage);
-        MoveIsMove = 0;
+        MoveIsMove = false;
         MoveClear();
     }
     ResolvePendingPageMove();

@@ -89,7 +89,7 @@ void MainWindow::Load()
 {
     // The bar is loading under the hourglass.
     StartingUp = 0;
-    Loading = "Yes";
+    Loading = true;
     // A reload (the reload message, also the sender's own) gives back the cursor it
     // found: a pending move or copy keeps its drag cursor, an idle bar the default
     // one. Within the start-up pass and a rebuild that is the hourglass, which their
@@ -118,7 +118,7 @@ void MainWindow::Load()
         [&] { store_->Tidy(contents.strays, std::vector<int>(iconDefaults_.begin(), iconDefaults_.end())); });
     iconDefaults_.clear();
     // Loading is over.
-    Loading = "No";
+    Loading = false;
     NoteLayout();
     SetScreenCursor(cursorBefore);
 }
@@ -145,7 +145,7 @@ void MainWindow::GlyphFromIcon(TSpeedButton* button, const std::string& program,
         std::string file = iconFile;
         int index = iconIndex;
         std::optional<std::string> storeIcon;
-        if (stored.empty() && Loading == "No") {
+        if (stored.empty() && !Loading) {
             TOpenDialogOptions options;
             options.title = name + " has no Icon. Select a seperate Icon OR Cancel for default";
             options.filter = "Icon File Types|*.ico;*.exe;*.dll;*.png;*.svg;*.xpm;*.bmp;*.desktop|All Files|*.*";
@@ -161,7 +161,7 @@ void MainWindow::GlyphFromIcon(TSpeedButton* button, const std::string& program,
         if (icon.isNull()) {
             icon = BuiltinIcon("ICON_2");
             if (stored != "Default") {
-                if (Loading == "Yes")
+                if (Loading)
                     iconDefaults_.insert(n);
                 else
                     storeIcon = std::string(settings::IconDefault);

@@ -362,7 +362,7 @@ void MainWindow::FormCreate()
     ScreenButtons = ScreenButtonsFor(ScreenWidth);
     DefaultTop = DefaultTopFor(ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
     StartingUp = 1;
-    MoveIsMove = 0;
+    MoveIsMove = false;
     PasswordKey = "Main";
     AppDir = platform_.AppDir();
     dialogs_.SetHelpFile(HelpFileName());
@@ -373,7 +373,7 @@ void MainWindow::FormCreate()
     PageUpdateMsg = PageUpdateMessageName(IniSuffix);
     CaptionPrefix = "Zivar32 ";
     PrepareMenus();
-    LaunchPermission = "No";
+    LaunchPermission = false;
     FormCaption();
 
     // Every start-up setting from one read of the file; the start is noted in it (a

@@ -43,6 +43,11 @@ class TPlatform;
 class TSpeedButton;
 class TTabSet;
 
+// Where a launch comes from: the Run button (no button, only the lockout governs it),
+// a replay from the recent list (whose program the watch does not wait for), or a
+// page button.
+enum class TLaunchSource { RunButton, RecentList, Button };
+
 // The screen cursor, which the bar also uses as state.
 enum TCursorCode : int { crDefault = 0, crHourGlass = -11, crDrag = -12, crMultiDrag = -16 };
 
@@ -186,7 +191,7 @@ public:
     std::string IniSuffix;
     bool SyncMode = false;
     int StartingUp = 1;
-    std::string Loading = "No";
+    bool Loading = false; // the buttons are being loaded: no icon questions
     std::string CaptionPrefix = "Zivar32 ";
     std::string LoadMsg, PageUpdateMsg; // registered message names
     int ButtonsPerPage = 16;
@@ -212,13 +217,13 @@ public:
     std::string PasswordKey = "Main";
     std::string EnteredPassword;
     std::string LockMarker = "NilK305";
-    std::string LaunchPermission = "No";
+    bool LaunchPermission = false; // the password gate let the launch through
 
     // Button records
     ButtonRecord CurrentRecord;
     ButtonRecord PendingRecord;
     int MoveSource = 0;
-    int MoveIsMove = 0;
+    bool MoveIsMove = false; // the pending record is moved (not copied)
 
     // Page management
     std::string EditMode;
@@ -228,7 +233,7 @@ public:
 
     // Launch state
     int CurrentButtonNumber = 0;
-    int LaunchSource = 0;
+    TLaunchSource LaunchSource = TLaunchSource::RunButton;
     pid_t LaunchedPid = 0;
 
     // ---- controls
