@@ -25,7 +25,7 @@ void BarStore::NoteStart(const StartupSettings& started)
 {
     ini_.Modify([&](IniDocument& d) {
         d.WriteString(settings::Run.section, settings::Run.key, "Yes");
-        if (started.firstStart && ReadSettingInt(d, settings::ButtonCount) == 0)
+        if (started.firstStart && ReadButtonsPerPage(d, FileName()) == 0)
             d.WriteInteger(settings::ButtonCount.section, settings::ButtonCount.key, started.buttonsPerPage);
     });
 }
