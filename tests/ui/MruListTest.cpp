@@ -136,6 +136,8 @@ TEST(MruListTest, RulesOfTheListInMemoryAndInTheFile)
                  Bar other(file);
                  other.list.Add(Entry("Beta", 2));
              } // the other bar ends: it writes nothing more
+             Q_EMIT bar.menu.aboutToShow(); // the menu shows the file's list
+             EXPECT_EQ(bar.Shown(), Texts({Entry("Beta", 2), Entry("Alpha", 1)}));
              bar.list.Add(Entry("Gamma", 3));
          },
          {Entry("Gamma", 3), Entry("Beta", 2), Entry("Alpha", 1)}},

@@ -32,8 +32,9 @@ void RecentEntries::SetStore(std::string fileName, std::string section)
 
 int RecentEntries::IndexOf(std::string_view item) const
 {
+    const std::string text = StoredEntry(item);
     for (std::size_t i = 0; i < entries_.size(); ++i)
-        if (same_(entries_[i].text, item))
+        if (same_(entries_[i].text, text))
             return int(i);
     return -1;
 }

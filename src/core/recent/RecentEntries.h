@@ -57,7 +57,8 @@ public:
     bool SaveOnChange() const { return saveOnChange_; }
 
     const std::vector<RecentEntry>& Entries() const { return entries_; }
-    // Index of the first entry that is the same as `item`, or -1.
+    // Index of the first entry that is the same as `item` in the form the store
+    // keeps it, or -1.
     int IndexOf(std::string_view item) const;
 
     // Puts the entry in the list (appended when new, after the last entry was pushed
