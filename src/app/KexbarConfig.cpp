@@ -60,7 +60,7 @@ void TellBarsToReload(int argc, char** argv, const std::string& suffix)
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv, argv + argc);
-    const std::string file = args.size() >= 3 ? args[1] : std::string();
+    const std::string file = kex::ConfigurationFileOf(args);
     const kex::PageLayout before = file.empty() ? kex::PageLayout() : LayoutOf(file);
     int rc = kex::RunConfigTool(args, std::cout, std::cerr);
     std::cout.flush();

@@ -154,5 +154,21 @@ TEST(KexbarConfig, WrongUseShowsEveryCommand)
     EXPECT_FALSE(Exists(file));
 }
 
+// The reload check looks at a configuration file only for the commands that work on one.
+TEST(KexbarConfig, ConfigurationFileOnlyForCommandsOnAFile)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"kexbar-config", "KX.INI", "add-page", "1"}, "KX.INI"},
+        {{"kexbar-config", "KX.INI", "show"}, "KX.INI"},
+        {{"kexbar-config", "read-link", "KXa.INI"}, ""},
+        {{"kexbar-config", "--help", "KX.INI"}, ""},
+        {{"kexbar-config", "-h", "KX.INI"}, ""},
+        {{"kexbar-config", "KX.INI"}, ""},
+        {{"kexbar-config"}, ""},
+    };
+    for (const auto& [argv, file] : cases)
+        EXPECT_EQ(ConfigurationFileOf(argv), file) << argv.back();
+}
+
 } // namespace
 } // namespace kex

@@ -1,7 +1,9 @@
 // The password file: its bytes, the start-up and lockout table, a killed rewrite.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -230,6 +232,46 @@ TEST(PasswordStartup, WriteFailuresAreReportedAndChangeNoState)
     EXPECT_FALSE(Exists(dir.File("elsewhere")));
     EXPECT_FALSE(Exists(dir.File("KX.$$$")));
     EXPECT_EQ(ReadByHand(ReadBytes(dir.File("KX.DAT"))), (PasswordRecords{{"Main", "x"}}));
+}
+
+// Password writes share the configuration's lock: one held by another program refuses
+// the write after the store's bounded wait, with its message, and changes nothing. A
+// read-only password file is still replaced, with mode 0600.
+TEST(PasswordStore, HeldLockRefusesTheWriteAfterTheBoundedWait)
+{
+    TempDir dir;
+    const std::string ini = dir.File("KX.INI"), dat = dir.File("KX.DAT");
+    WriteBytes(ini, "[Location]\n");
+    PasswordStore store(dir.Path() + "/", "");
+    store.Write("SpeedButton1", "b1");
+    const std::string before = ReadBytes(dat);
+
+    const int held = ::open((ini + ".lock").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    struct WaitGuard {
+        WaitGuard() { SetLockWait(std::chrono::milliseconds(300)); }
+        ~WaitGuard() { SetLockWait(std::chrono::milliseconds(5000)); }
+    } wait;
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        store.Write("Main", "x");
+        ADD_FAILURE() << "the write went through a held lock";
+    } catch (const EIniWriteError& e) {
+        EXPECT_EQ(std::string(e.what()), dat + " is locked by another program");
+    }
+    // The wait set, not the store's usual 5 s.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    ::close(held);
+    EXPECT_EQ(ReadBytes(dat), before);
+    EXPECT_FALSE(Exists(dir.File("KX.$$$")));
+
+    ASSERT_EQ(::chmod(dat.c_str(), 0400), 0);
+    store.Write("Main", "x");
+    struct stat st {};
+    ASSERT_EQ(::stat(dat.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(ReadByHand(ReadBytes(dat)), (PasswordRecords{{"SpeedButton1", "b1"}, {"Main", "x"}}));
 }
 
 // A writer killed at any moment of a rewrite leaves the file as it was before or after

@@ -1,6 +1,7 @@
 #include "core/config/ConfigTool.h"
 
 #include <charconv>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 
@@ -38,7 +39,26 @@ void PrintUsage(std::ostream& os, const std::vector<ConfigCommand>& commands)
         os << "or: " << kToolName << " " << c.name << " " << c.usage << "\n";
 }
 
+bool IsHelp(const std::string& word) { return word == "--help" || word == "-h"; }
+
+// The command of the tool's own table that argv names instead of a file, if any.
+std::optional<ToolCommand> FileLessCommand(const std::vector<std::string>& argv)
+{
+    if (argv.size() >= 2)
+        for (ToolCommand& c : ShortcutCommands())
+            if (argv[1] == c.name)
+                return std::move(c);
+    return std::nullopt;
+}
+
 } // namespace
+
+std::string ConfigurationFileOf(const std::vector<std::string>& argv)
+{
+    if (argv.size() < 3 || IsHelp(argv[1]) || FileLessCommand(argv))
+        return {};
+    return argv[1];
+}
 
 std::vector<ConfigCommand> IniCommands()
 {
@@ -74,18 +94,16 @@ std::vector<ConfigCommand> IniCommands()
 int RunConfigTool(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err)
 {
     const std::vector<ConfigCommand> commands = AllCommands();
-    if (argv.size() >= 2 && (argv[1] == "--help" || argv[1] == "-h")) {
+    if (argv.size() >= 2 && IsHelp(argv[1])) {
         PrintUsage(out, commands);
         return kConfigOk;
     }
-    for (const ToolCommand& c : ShortcutCommands()) {
-        if (argv.size() >= 2 && argv[1] == c.name) {
-            const std::vector<std::string> args(argv.begin() + 2, argv.end());
-            if (args.size() >= c.minArgs && args.size() <= c.maxArgs)
-                return c.run(args, out, err);
-            err << kToolName << ": " << c.name << " takes " << c.usage << "\n";
-            return kConfigUsage;
-        }
+    if (const std::optional<ToolCommand> c = FileLessCommand(argv)) {
+        const std::vector<std::string> args(argv.begin() + 2, argv.end());
+        if (args.size() >= c->minArgs && args.size() <= c->maxArgs)
+            return c->run(args, out, err);
+        err << kToolName << ": " << c->name << " takes " << c->usage << "\n";
+        return kConfigUsage;
     }
     if (argv.size() < 3) {
         PrintUsage(err, commands);

@@ -43,6 +43,11 @@ std::vector<ConfigCommand> IniCommands();
 // Page and button commands (show, buttons-per-page, pages and buttons).
 std::vector<ConfigCommand> PageCommands();
 
+// The configuration file a command line works on: argv[1] of "FILE COMMAND ARGS...";
+// empty for "--help" and the commands that work on no configuration file (read-link),
+// and when no command follows.
+std::string ConfigurationFileOf(const std::vector<std::string>& argv);
+
 // The whole tool: argv as given to main. Usage problems answer kConfigUsage, refused
 // writes kConfigRefused with the error text on err.
 int RunConfigTool(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);

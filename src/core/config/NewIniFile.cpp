@@ -163,13 +163,15 @@ std::string BaseNameOf(const std::string& file)
     return slash == std::string::npos ? file : file.substr(slash + 1);
 }
 
-// The file that reads and writes reach. A configuration that is a symbolic link is
-// followed only when the caller owns both the link and the file it names: then the
-// configuration stays a link and the linked file gets the change. Any other link (one
-// planted by the owner of a directory that root works in) is refused, so that no file
-// outside the directory can be read, disclosed or replaced through it. A dangling link
-// of the caller's own is replaced like a missing file.
-std::string RealTarget(const std::string& file)
+} // namespace
+
+// A configuration that is a symbolic link is followed only when the caller owns both
+// the link and the file it names: then the configuration stays a link and the linked
+// file gets the change. Any other link (one planted by the owner of a directory that
+// root works in) is refused, so that no file outside the directory can be read,
+// disclosed or replaced through it. A dangling link of the caller's own is answered
+// as it is.
+std::string ConfigurationTarget(const std::string& file)
 {
     struct stat lst {};
     if (::lstat(file.c_str(), &lst) != 0 || !S_ISLNK(lst.st_mode))
@@ -187,16 +189,18 @@ std::string RealTarget(const std::string& file)
     return r;
 }
 
+namespace {
+
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 
 // Whether a write may replace `target`. A file or directory without any write
 // permission bit is read-only, also for root, as the read-only attribute is on the
-// platform this format comes from.
-bool WriteAllowed(const std::string& target)
+// platform this format comes from. With `fileItself` false only the directory counts.
+bool WriteAllowed(const std::string& target, bool fileItself = true)
 {
     // A link in the target's place is replaced, never written through.
     struct stat st {};
-    if (::lstat(target.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)
+    if (fileItself && ::lstat(target.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)
         && ((st.st_mode & kWriteBits) == 0 || ::access(target.c_str(), W_OK) != 0))
         return false;
     std::string dir = DirectoryOf(target);
@@ -254,13 +258,11 @@ void RemoveStaleTempFiles(const std::string& target)
     ::closedir(dir);
 }
 
-// Writes data to a new temporary file beside `target` and renames it over the target
-// (a symbolic link in its place is replaced, never followed). The new file takes the
-// mode and owner of `like` when given, else those of the regular file it replaces.
-// Answers false, leaving the target untouched, when anything fails.
-bool ReplaceFile(const std::string& target, std::string_view data, const struct stat* like = nullptr)
+} // namespace
+
+bool ReplaceFile(const std::string& target, std::string_view data, const struct stat* like, const Replacement& how)
 {
-    if (!WriteAllowed(target))
+    if (!WriteAllowed(target, !how.readOnlyReplaced))
         return false;
     struct stat st {};
     bool exists = false;
@@ -270,16 +272,25 @@ bool ReplaceFile(const std::string& target, std::string_view data, const struct 
     } else {
         exists = ::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     }
-    static thread_local std::mt19937_64 rng{std::random_device{}()};
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    // A new file gets the usual permissions less the umask.
+    const mode_t mode = exists ? 0600 : 0666;
     std::string tmp;
     int fd = -1;
-    for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
+    if (!how.temporaryName.empty()) {
+        tmp = DirectoryOf(target) + "/" + BaseNameOf(how.temporaryName);
+        // Only writers holding the lock use this name: what is there is a killed
+        // writer's leftover (or a planted link), removed rather than followed.
+        ::unlink(tmp.c_str());
+        fd = ::open(tmp.c_str(), kFlags, mode);
+    }
+    static thread_local std::mt19937_64 rng{std::random_device{}()};
+    for (int attempt = 0; how.temporaryName.empty() && attempt < 8 && fd < 0; ++attempt) {
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".%d.%08llx.tmp", int(::getpid()),
                       static_cast<unsigned long long>(rng() & 0xffffffffu));
         tmp = target + suffix;
-        // A new file gets the usual permissions less the umask.
-        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, exists ? 0600 : 0666);
+        fd = ::open(tmp.c_str(), kFlags, mode);
         if (fd < 0 && errno != EEXIST)
             return false;
     }
@@ -292,6 +303,7 @@ bool ReplaceFile(const std::string& target, std::string_view data, const struct 
     if (ok && exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()))
         (void)!::fchown(fd, st.st_uid, st.st_gid);
     ok = ok && (!exists || ::fchmod(fd, st.st_mode & 0777) == 0);
+    ok = ok && (!how.sync || ::fsync(fd) == 0);
     ok = (::close(fd) == 0) && ok;
     if (ok && ::rename(tmp.c_str(), target.c_str()) == 0)
         return true;
@@ -299,75 +311,86 @@ bool ReplaceFile(const std::string& target, std::string_view data, const struct 
     return false;
 }
 
+bool ConfigurationWritable(const std::string& file) { return WriteAllowed(ConfigurationTarget(file)); }
+
+bool ReadRegularFile(const std::string& path, std::string& out)
+{
+    struct stat st {};
+    return ReadWholeFile(path, path, out, &st);
+}
+
+namespace {
 std::atomic<int> gLockWaitMs{5000};
 
-// The advisory lock that serialises writers of one file across processes, held on
-// "<file>.lock". The lock file is never followed through a symbolic link and never
-// anything but a regular file; a new one takes the configuration's mode and owner, so
-// that only those who may write the configuration can hold its lock. The wait for the
-// lock is bounded: a lock held longer refuses the write.
-class WriteLock {
-public:
-    // `config`: the configuration's status when it exists, else nullptr.
-    WriteLock(const std::string& file, const std::string& shownName, const struct stat* config)
-    {
-        const std::string name = file + ".lock";
-        const mode_t mode = config ? (config->st_mode & 0666) : 0666;
-        fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
-        const bool created = fd_ >= 0;
-        if (!created && errno == EEXIST) {
-            // flock needs no write access: a lock file that another user made (root
-            // running the config tool) still serves.
-            fd_ = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-            if (fd_ < 0 && errno == EACCES)
-                fd_ = ::open(name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        }
-        if (fd_ < 0 && errno == ELOOP)
-            throw EIniFileError(shownName, name + " is not a regular file");
-        if (fd_ < 0)
-            throw EIniWriteError(shownName);
-        struct stat lockSt {};
-        if (::fstat(fd_, &lockSt) != 0 || !S_ISREG(lockSt.st_mode)) {
-            Release();
-            throw EIniFileError(shownName, name + " is not a regular file");
-        }
-        if (config) {
-            // Root gives a lock file it made to the owner of the configuration file.
-            if (created && ::geteuid() == 0 && (lockSt.st_uid != config->st_uid || lockSt.st_gid != config->st_gid))
-                (void)!::fchown(fd_, config->st_uid, config->st_gid);
-            // A lock file of an older version (or made before a chmod of the
-            // configuration) is brought to the configuration's mode; one with other
-            // links is no file of this directory alone and is left alone.
-            if ((created || ((lockSt.st_uid == ::geteuid() || ::geteuid() == 0) && lockSt.st_nlink == 1))
-                && (lockSt.st_mode & 0777) != mode)
-                (void)!::fchmod(fd_, mode);
-        }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(gLockWaitMs.load());
-        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
-                Release();
-                throw EIniWriteError(shownName, shownName + " is locked by another program");
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-    ~WriteLock() { Release(); }
-    WriteLock(const WriteLock&) = delete;
-    WriteLock& operator=(const WriteLock&) = delete;
-
-private:
-    void Release()
-    {
-        if (fd_ >= 0)
-            ::close(fd_); // closing releases the lock
-        fd_ = -1;
-    }
-    int fd_ = -1;
-};
-
+// The configuration's status, for its lock: nothing when it is missing.
+const struct stat* StatusOf(const std::string& target, struct stat& st)
+{
+    return ::lstat(target.c_str(), &st) == 0 ? &st : nullptr;
+}
 } // namespace
+
+ConfigurationLock::ConfigurationLock(const std::string& file, const std::string& shownName)
+{
+    const std::string target = ConfigurationTarget(file);
+    struct stat st {};
+    Take(target, shownName, StatusOf(target, st));
+}
+
+// A new lock file takes the configuration's mode and owner, so that only those who
+// may write the configuration can hold its lock.
+void ConfigurationLock::Take(const std::string& file, const std::string& shownName, const struct stat* config)
+{
+    const std::string name = file + ".lock";
+    const mode_t mode = config ? (config->st_mode & 0666) : 0666;
+    fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+    const bool created = fd_ >= 0;
+    if (!created && errno == EEXIST) {
+        // flock needs no write access: a lock file that another user made (root
+        // running the config tool) still serves.
+        fd_ = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0 && errno == EACCES)
+            fd_ = ::open(name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    }
+    if (fd_ < 0 && errno == ELOOP)
+        throw EIniFileError(shownName, name + " is not a regular file");
+    if (fd_ < 0)
+        throw EIniWriteError(shownName);
+    struct stat lockSt {};
+    if (::fstat(fd_, &lockSt) != 0 || !S_ISREG(lockSt.st_mode)) {
+        Release();
+        throw EIniFileError(shownName, name + " is not a regular file");
+    }
+    if (config) {
+        // Root gives a lock file it made to the owner of the configuration file.
+        if (created && ::geteuid() == 0 && (lockSt.st_uid != config->st_uid || lockSt.st_gid != config->st_gid))
+            (void)!::fchown(fd_, config->st_uid, config->st_gid);
+        // A lock file of an older version (or made before a chmod of the
+        // configuration) is brought to the configuration's mode; one with other
+        // links is no file of this directory alone and is left alone.
+        if ((created || ((lockSt.st_uid == ::geteuid() || ::geteuid() == 0) && lockSt.st_nlink == 1))
+            && (lockSt.st_mode & 0777) != mode)
+            (void)!::fchmod(fd_, mode);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(gLockWaitMs.load());
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+            Release();
+            throw EIniWriteError(shownName, shownName + " is locked by another program");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+ConfigurationLock::~ConfigurationLock() { Release(); }
+
+void ConfigurationLock::Release()
+{
+    if (fd_ >= 0)
+        ::close(fd_); // closing releases the lock
+    fd_ = -1;
+}
 
 EIniWriteError::EIniWriteError(const std::string& fileName)
     : std::runtime_error("Unable to write to " + fileName), fileName_(fileName)
@@ -746,7 +769,7 @@ const IniDocument& TNewIniFile::Document() const
     std::string text;
     struct stat st {};
     Stamp stamp;
-    int fd = OpenRegularFile(RealTarget(fileName_), fileName_, &st);
+    int fd = OpenRegularFile(ConfigurationTarget(fileName_), fileName_, &st);
     std::shared_ptr<const int> file = fd >= 0 ? HoldOpen(fd) : nullptr;
     if (file && ReadAll(fd, text, &st)) {
         FillStamp(st, stamp.exists, stamp.dev, stamp.ino, stamp.size, stamp.mtimeNs);
@@ -783,7 +806,7 @@ std::vector<std::pair<std::string, std::string>> TNewIniFile::ReadSection(std::s
 
 void TNewIniFile::Modify(const std::function<void(IniDocument&)>& change, const std::string& backupFile)
 {
-    const std::string target = RealTarget(fileName_);
+    const std::string target = ConfigurationTarget(fileName_);
     // Applies the change to the file's current text; answers the new text, or
     // nothing when the change leaves the text as it was. `st` gets the file's status
     // (zero when it is missing).
@@ -819,7 +842,7 @@ void TNewIniFile::Modify(const std::function<void(IniDocument&)>& change, const 
             throw EIniWriteError(fileName_);
         return;
     }
-    WriteLock lock(target, fileName_, lst.st_nlink ? &lst : nullptr);
+    ConfigurationLock lock(target, fileName_, lst.st_nlink ? &lst : nullptr);
     RemoveStaleTempFiles(target);
     // Nothing changed: leave the file and its time stamp alone, and do not create a
     // missing file for an erase that found nothing.
@@ -878,7 +901,7 @@ void CopyFileBytes(const std::string& source, const std::string& destination)
 {
     std::string data;
     struct stat st {};
-    if (!ReadWholeFile(RealTarget(source), source, data, &st))
+    if (!ReadWholeFile(ConfigurationTarget(source), source, data, &st))
         throw std::runtime_error("Cannot open file " + source);
     RemoveStaleTempFiles(destination);
     if (!ReplaceFile(destination, data, &st))

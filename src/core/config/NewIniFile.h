@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+struct stat;
+
 namespace kex {
 
 // A value is cut to this many characters when it is read (a 1024-byte buffer).
@@ -202,5 +204,73 @@ private:
 // and owner ("Cannot open file %s" when the source cannot be read, "Unable to write
 // to %s" when the copy cannot be made).
 void CopyFileBytes(const std::string& source, const std::string& destination);
+
+// The store's file discipline, shared by the files kept beside a configuration (the
+// password file), so that all of them follow one lock and one way of replacing a file.
+
+// The file that reads and writes of a configuration reach: the file itself, or the
+// file its symbolic link names when the caller owns both. Throws EIniFileError ("<file>
+// is a symbolic link that may not be followed") for any other link.
+std::string ConfigurationTarget(const std::string& file);
+
+// Whether a change to the configuration would be written (Modify holds the lock while
+// it applies a change only then): the file, when it exists, and its directory writable.
+bool ConfigurationWritable(const std::string& file);
+
+// The whole of a regular file, a symbolic link in its place not followed. Answers false
+// when it is missing (errno ENOENT) or cannot be read; throws EIniFileError for
+// anything but a regular file of at most kMaxFileSize bytes.
+bool ReadRegularFile(const std::string& path, std::string& out);
+
+// How ReplaceFile makes the new file, where it differs from a configuration's.
+struct Replacement {
+    // A fixed temporary file, put beside the target under this file's name, for
+    // writers that hold the configuration's lock: whatever has the name is removed
+    // first. Empty: "<target>.<pid>.<8 hex digits>.tmp", whose leftovers the next
+    // writer of the configuration removes.
+    std::string temporaryName;
+    // A target without write permission is replaced too (as a rewrite that clears its
+    // read-only attribute); otherwise it refuses the write. Its directory counts always.
+    bool readOnlyReplaced = false;
+    // The new file is flushed to disk before the rename.
+    bool sync = false;
+};
+
+// Writes data to a new temporary file beside `target` and renames it over the target
+// (a symbolic link in its place is replaced, never followed). The new file takes the
+// mode and owner of `like` when given, else those of the regular file it replaces (a
+// new file gets the usual permissions less the umask). A file or directory without
+// any write permission bit is read-only, also for root. Answers false, leaving the
+// target untouched, when anything fails.
+bool ReplaceFile(const std::string& target, std::string_view data, const struct stat* like = nullptr,
+                 const Replacement& how = {});
+
+// The configuration's write lock on "<file>.lock", held while the object lives; every
+// writer of the configuration and of the files kept beside it takes it, and it is not
+// re-entrant. The lock file is made with O_EXCL | O_NOFOLLOW in the configuration's
+// mode (and, by root, owner), never followed through a symbolic link and never
+// anything but a regular file (EIniFileError). The wait for it is bounded (see
+// SetLockWait): a lock held longer throws EIniWriteError "<shownName> is locked by
+// another program"; a lock file that cannot be made, "Unable to write to <shownName>".
+class ConfigurationLock {
+public:
+    ConfigurationLock(const std::string& file, const std::string& shownName);
+    ~ConfigurationLock();
+    ConfigurationLock(const ConfigurationLock&) = delete;
+    ConfigurationLock& operator=(const ConfigurationLock&) = delete;
+
+private:
+    friend class TNewIniFile;
+    // For a caller that resolved the target already; `config`: its status when it
+    // exists, else nullptr.
+    ConfigurationLock(const std::string& target, const std::string& shownName, const struct stat* config)
+    {
+        Take(target, shownName, config);
+    }
+    void Take(const std::string& target, const std::string& shownName, const struct stat* config);
+    void Release();
+
+    int fd_ = -1;
+};
 
 } // namespace kex

@@ -11,7 +11,7 @@ const std::vector<const Setting*>& Catalogue()
     static const std::vector<const Setting*> all = {
         &Top,        &Left,      &OnTop,      &StaySmall, &Shrink,       &Hide,          &IconState,
         &LockedGraph, &ShrinkX,  &ShrinkY,    &ButtonCount, &CheckExit,  &ShowHint,      &User,
-        &Run,        &WindowState, &GaugeType, &TwelveHour, &Display,    &Sound,         &SoundFile,
+        &Run,        &PasswordCommit, &WindowState, &GaugeType, &TwelveHour, &Display,    &Sound,         &SoundFile,
         &Sound2,     &SoundFile2, &SelectedColor, &UnselectedColor, &PageCount, &Blank,  &MruCount,
     };
     return all;

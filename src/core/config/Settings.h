@@ -48,6 +48,10 @@ inline constexpr Setting ShowHint{"Location", "ShowHint", SettingType::Flag, "Ye
 inline constexpr Setting User{"Location", "User", SettingType::String, "UpdateMe",
                               "password record that governs the modify lockout"};
 inline constexpr Setting Run{"Location", "Run", SettingType::Flag, "", "written Yes at every start"};
+// The password file's pending change is finished only when the configuration
+// carries the stamp of the page operation that made it.
+inline constexpr Setting PasswordCommit{"Location", "PasswordCommit", SettingType::String, "",
+                                        "stamp of the last configuration change that moved button passwords"};
 // Section "Window"
 inline constexpr Setting WindowState{"Window", "State", SettingType::String, "Norm",
                                      "window state at the next start: Norm or Min"};

@@ -426,13 +426,9 @@ TShellLinkData ShellLinkFromDesktopEntry(const DesktopEntry& entry)
 {
     TShellLinkData link;
     const std::vector<std::string> argv = entry.Argv();
-    if (!argv.empty())
+    if (!argv.empty()) {
         link.Target = argv.front();
-    for (std::size_t i = 1; i < argv.size(); ++i) {
-        if (i > 1)
-            link.Arguments += ' ';
-        // An empty argument is kept as a quoted empty word.
-        link.Arguments += argv[i].empty() ? std::string("''") : ShortPathOf(argv[i]);
+        link.Arguments = JoinCommandLine(std::vector<std::string>(argv.begin() + 1, argv.end()));
     }
     link.WorkingDir = entry.path;
     link.Description = entry.comment.empty() ? entry.name : entry.comment;

@@ -20,13 +20,6 @@
 
 namespace kex {
 
-namespace settings {
-// The commit stamp of the last page operation that moved passwords: the password
-// file's pending change is finished only when the configuration carries its stamp.
-inline constexpr Setting PasswordCommit{"Location", "PasswordCommit", SettingType::String, "",
-                                        "stamp of the last configuration change that moved button passwords"};
-} // namespace settings
-
 class PasswordStore {
 public:
     // The password file of configuration "KX" + suffix + ".INI" in appDir (which ends
@@ -64,7 +57,9 @@ public:
     // new one comes last; a missing file is created, an older-format file rewritten in
     // the current format. Throws EIniWriteError ("Unable
     // to write to <file>") when the file cannot be written or an existing file cannot
-    // be read (its other records would be lost); the file is then as it was.
+    // be read (its other records would be lost), "<file> is locked by another program"
+    // when the lock stays held longer than the configuration store waits; the file is
+    // then as it was.
     void Write(std::string_view name, std::string_view password);
 
     // Finishes or drops a pending change left by a page operation: finished when the

@@ -4,17 +4,11 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
-namespace kex {
+#include "core/InvalidOperation.h"
 
-// The error a reusable control raises when it is used wrongly; its text is shown to
-// the user.
-class EInvalidOperation : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+namespace kex {
 
 enum class TGaugeKind : std::uint8_t { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle };
 enum class TBorderStyle : std::uint8_t { bsNone, bsSingle };

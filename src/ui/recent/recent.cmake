@@ -1,0 +1,4 @@
+target_sources(kexui PRIVATE
+  src/ui/recent/MruList.h
+  src/ui/recent/MruList.cpp
+)
