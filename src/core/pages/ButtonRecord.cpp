@@ -328,6 +328,119 @@ void RecordStore::BeginBatch()
 
 void RecordStore::DiscardBatch() { batch_.reset(); }
 
+namespace {
+
+// The new key lines of each record section, in number order.
+using RecordLines = std::array<std::string, RecordSections.size()>;
+
+std::string_view FirstLineEnding(const std::vector<TextLine>& lines)
+{
+    for (const TextLine& l : lines)
+        if (!l.ending.empty())
+            return l.ending;
+    return "\n";
+}
+
+RecordLines AddedKeyLines(const std::unordered_map<int, Fields>& records, const std::set<int>& dirty,
+                          std::string_view ending)
+{
+    RecordLines added;
+    for (int n : dirty) {
+        auto it = records.find(n);
+        if (it == records.end())
+            continue;
+        const std::string key = ButtonKey(n);
+        for (std::size_t k = 0; k < RecordSections.size(); ++k) {
+            const auto& v = it->second[k];
+            if (!v || v->empty())
+                continue;
+            added[k] += key;
+            added[k] += '=';
+            added[k] += *v;
+            added[k] += ending;
+        }
+    }
+    return added;
+}
+
+// Which lines stay (a changed number's keys go from every section of that name, as
+// erasing a key does), and after which line each section's new keys go: after the
+// last key that stays in its first section, else after its header, as a new key is
+// placed (-1: the document has no such section yet).
+struct RewritePlan {
+    std::vector<bool> keep;
+    std::array<std::ptrdiff_t, RecordSections.size()> insertAfter;
+};
+
+RewritePlan PlanRewrite(const std::vector<TextLine>& lines, const std::set<int>& dirty)
+{
+    RewritePlan plan;
+    plan.keep.assign(lines.size(), true);
+    plan.insertAfter.fill(-1);
+    int current = -1;
+    bool first = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        ProfileLine k = ClassifyProfileLine(lines[i].text);
+        if (k.kind == ProfileLine::Kind::Section) {
+            current = RecordSectionIndex(k.name);
+            first = current >= 0 && plan.insertAfter[std::size_t(current)] < 0;
+            if (first)
+                plan.insertAfter[std::size_t(current)] = std::ptrdiff_t(i);
+        } else if (k.kind == ProfileLine::Kind::Key && current >= 0) {
+            int n = KeyNumber(k.name);
+            if (n >= 0 && dirty.count(n))
+                plan.keep[i] = false;
+            else if (first)
+                plan.insertAfter[std::size_t(current)] = std::ptrdiff_t(i);
+        }
+    }
+    return plan;
+}
+
+std::string RewrittenText(const std::string& text, const std::vector<TextLine>& lines, const RewritePlan& plan,
+                          const RecordLines& added, std::string_view ending)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 4);
+    std::string_view lastText;
+    auto emitInserted = [&](std::size_t i) {
+        for (std::size_t s = 0; s < RecordSections.size(); ++s)
+            if (plan.insertAfter[s] == std::ptrdiff_t(i) && !added[s].empty()) {
+                if (!out.empty() && out.back() != '\n')
+                    out += ending; // the file's last line had no line break
+                out += added[s];
+                lastText = "x";
+            }
+    };
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (plan.keep[i]) {
+            out += lines[i].text;
+            out += lines[i].ending;
+            lastText = lines[i].text;
+        }
+        emitInserted(i);
+    }
+    // Sections the document does not have yet go at its end, each after a blank line
+    // when the text before it is not blank.
+    for (std::size_t s = 0; s < RecordSections.size(); ++s) {
+        if (plan.insertAfter[s] >= 0 || added[s].empty())
+            continue;
+        if (!out.empty() && out.back() != '\n')
+            out += ending;
+        if (!out.empty() && !TrimBlanks(lastText).empty())
+            out += ending;
+        out += '[';
+        out += RecordSections[s];
+        out += ']';
+        out += ending;
+        out += added[s];
+        lastText = "x";
+    }
+    return out;
+}
+
+} // namespace
+
 void RecordStore::Flush()
 {
     if (!batch_)
@@ -336,93 +449,10 @@ void RecordStore::Flush()
     if (!b->dirty.empty()) {
         const std::string text = doc_.Serialize();
         const std::vector<TextLine> lines = SplitTextLines(text);
-        std::string_view ending = "\n";
-        for (const TextLine& l : lines)
-            if (!l.ending.empty()) {
-                ending = l.ending;
-                break;
-            }
-
-        // The new key lines of each record section, in number order.
-        std::array<std::string, RecordSections.size()> added;
-        for (int n : b->dirty) {
-            auto it = b->records.find(n);
-            if (it == b->records.end())
-                continue;
-            const std::string key = ButtonKey(n);
-            for (std::size_t k = 0; k < RecordSections.size(); ++k) {
-                const auto& v = it->second[k];
-                if (!v || v->empty())
-                    continue;
-                added[k] += key;
-                added[k] += '=';
-                added[k] += *v;
-                added[k] += ending;
-            }
-        }
-
-        // Which lines stay (a changed number's keys go from every section of that
-        // name, as erasing a key does), and after which line each section's new keys
-        // go: after the last key that stays in its first section, else after its
-        // header, as a new key is placed.
-        std::vector<bool> keep(lines.size(), true);
-        std::array<std::ptrdiff_t, RecordSections.size()> insertAfter;
-        insertAfter.fill(-1);
-        int current = -1;
-        bool first = false;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            ProfileLine k = ClassifyProfileLine(lines[i].text);
-            if (k.kind == ProfileLine::Kind::Section) {
-                current = RecordSectionIndex(k.name);
-                first = current >= 0 && insertAfter[std::size_t(current)] < 0;
-                if (first)
-                    insertAfter[std::size_t(current)] = std::ptrdiff_t(i);
-            } else if (k.kind == ProfileLine::Kind::Key && current >= 0) {
-                int n = KeyNumber(k.name);
-                if (n >= 0 && b->dirty.count(n))
-                    keep[i] = false;
-                else if (first)
-                    insertAfter[std::size_t(current)] = std::ptrdiff_t(i);
-            }
-        }
-
-        std::string out;
-        out.reserve(text.size() + text.size() / 4);
-        std::string_view lastText;
-        auto emitInserted = [&](std::size_t i) {
-            for (std::size_t s = 0; s < RecordSections.size(); ++s)
-                if (insertAfter[s] == std::ptrdiff_t(i) && !added[s].empty()) {
-                    if (!out.empty() && out.back() != '\n')
-                        out += ending; // the file's last line had no line break
-                    out += added[s];
-                    lastText = "x";
-                }
-        };
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (keep[i]) {
-                out += lines[i].text;
-                out += lines[i].ending;
-                lastText = lines[i].text;
-            }
-            emitInserted(i);
-        }
-        // Sections the document does not have yet go at its end, each after a blank
-        // line when the text before it is not blank.
-        for (std::size_t s = 0; s < RecordSections.size(); ++s) {
-            if (insertAfter[s] >= 0 || added[s].empty())
-                continue;
-            if (!out.empty() && out.back() != '\n')
-                out += ending;
-            if (!out.empty() && !TrimBlanks(lastText).empty())
-                out += ending;
-            out += '[';
-            out += RecordSections[s];
-            out += ']';
-            out += ending;
-            out += added[s];
-            lastText = "x";
-        }
-        doc_ = IniDocument::Parse(out);
+        const std::string_view ending = FirstLineEnding(lines);
+        const RecordLines added = AddedKeyLines(b->records, b->dirty, ending);
+        const RewritePlan plan = PlanRewrite(lines, b->dirty);
+        doc_ = IniDocument::Parse(RewrittenText(text, lines, plan, added, ending));
     }
     if (b->blankDirty && b->blank)
         doc_.WriteString(settings::Blank.section, settings::Blank.key, *b->blank);
