@@ -10,8 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/NewIniFile.h"
-#include "app/Settings.h"
+#include "core/config/NewIniFile.h"
+#include "core/config/Settings.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <fstream>
 #include <string>
 
-#include "app/NewIniFile.h"
-#include "app/Settings.h"
-#include "pages/ButtonRecord.h"
-#include "pages/PageShift.h"
+#include "core/config/NewIniFile.h"
+#include "core/config/Settings.h"
+#include "core/pages/ButtonRecord.h"
+#include "core/pages/PageShift.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <map>
 #include <string>
 
-#include "app/NewIniFile.h"
-#include "app/Settings.h"
-#include "pages/ButtonRecord.h"
-#include "pages/Renumber.h"
+#include "core/config/NewIniFile.h"
+#include "core/config/Settings.h"
+#include "core/pages/ButtonRecord.h"
+#include "core/pages/Renumber.h"
 
 namespace {
 

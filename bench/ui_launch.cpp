@@ -1,5 +1,5 @@
 // How long a click on a configured page button takes to start its program, measured
-// from the click's handler (TForm1::ButtonClick) on the real Linux platform.
+// from the click's handler (MainWindow::ButtonClick) on the real Linux platform.
 //   ButtonClick_ToExec:        ButtonClick's own duration. The process is started with
 //                              posix_spawn, which returns only once the child has
 //                              exec'd, so this covers click → exec (plus the few
@@ -24,9 +24,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/Dialogs.h"
-#include "app/UKexbar.h"
-#include "pages/SpeedButton.h"
+#include "ui/dialogs/Dialogs.h"
+#include "ui/window/MainWindow.h"
+#include "ui/widgets/SpeedButton.h"
 #include "platform/LinuxPlatform.h"
 
 using namespace kex;
@@ -76,7 +76,7 @@ struct Bar {
     QTemporaryDir dir;
     std::unique_ptr<LinuxPlatform> platform;
     ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     Bar()
     {
@@ -88,7 +88,7 @@ struct Bar {
                                          << "[Names]\nSpeedButton1=Echo\nSpeedButton2=Sleep\n"
                                          << "[Icons]\nSpeedButton1=Default\nSpeedButton2=Default\n";
         platform = std::make_unique<LinuxPlatform>();
-        form = std::make_unique<TForm1>(*platform, dialogs, std::vector<std::string>{});
+        form = std::make_unique<MainWindow>(*platform, dialogs, std::vector<std::string>{});
         form->show();
         QApplication::processEvents();
     }

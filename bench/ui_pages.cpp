@@ -19,13 +19,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/Dialogs.h"
-#include "app/NewIniFile.h"
-#include "app/Settings.h"
-#include "app/UKexbar.h"
-#include "pages/ButtonRecord.h"
-#include "pages/SpeedButton.h"
-#include "pages/TabSet.h"
+#include "ui/dialogs/Dialogs.h"
+#include "core/config/NewIniFile.h"
+#include "core/config/Settings.h"
+#include "ui/window/MainWindow.h"
+#include "core/pages/ButtonRecord.h"
+#include "ui/widgets/SpeedButton.h"
+#include "ui/widgets/TabSet.h"
 #include "platform/LinuxPlatform.h"
 
 namespace {
@@ -113,11 +113,11 @@ struct TBench {
     TWorld world;
     LinuxPlatform platform;
     TYesDialogs dialogs;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     TBench()
     {
-        form = std::make_unique<TForm1>(platform, dialogs, std::vector<std::string>{});
+        form = std::make_unique<MainWindow>(platform, dialogs, std::vector<std::string>{});
         form->show();
         for (int i = 0; i < 100 && !(form->windowHandle() && form->windowHandle()->isExposed()); ++i)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);

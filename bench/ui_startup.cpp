@@ -22,12 +22,12 @@
 #include <sstream>
 #include <sys/stat.h>
 
-#include "app/Dialogs.h"
-#include "app/NewIniFile.h"
-#include "app/Settings.h"
-#include "app/UKexbar.h"
-#include "pages/ButtonRecord.h"
-#include "pages/SpeedButton.h"
+#include "ui/dialogs/Dialogs.h"
+#include "core/config/NewIniFile.h"
+#include "core/config/Settings.h"
+#include "ui/window/MainWindow.h"
+#include "core/pages/ButtonRecord.h"
+#include "ui/widgets/SpeedButton.h"
 #include "platform/LinuxPlatform.h"
 
 namespace {
@@ -93,7 +93,7 @@ struct TBarFiles {
 struct TStartedBar {
     std::unique_ptr<LinuxPlatform> platform;
     std::unique_ptr<TQtDialogs> dialogs;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     ~TStartedBar()
     {
@@ -109,7 +109,7 @@ std::unique_ptr<TStartedBar> StartBar()
     auto bar = std::make_unique<TStartedBar>();
     bar->platform = std::make_unique<LinuxPlatform>();
     bar->dialogs = std::make_unique<TQtDialogs>();
-    bar->form = std::make_unique<TForm1>(*bar->platform, *bar->dialogs, std::vector<std::string>{});
+    bar->form = std::make_unique<MainWindow>(*bar->platform, *bar->dialogs, std::vector<std::string>{});
     bar->dialogs->SetOwner(bar->form.get());
     bar->form->show();
     for (int i = 0; i < 1000 && !(bar->form->windowHandle() && bar->form->windowHandle()->isExposed()); ++i)

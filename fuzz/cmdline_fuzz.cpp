@@ -1,6 +1,6 @@
 // Command lines: any text splits without harm, and a quoted path splits back to
 // itself, alone, as the program of a command line and among other files.
-#include "launch/CommandLine.h"
+#include "core/launch/CommandLine.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Desktop entries and Exec lines: any text parses or is refused without harm.
-#include "launch/DesktopEntry.h"
+#include "core/launch/DesktopEntry.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Icon files and icon bitmaps: any bytes give an image or nothing, within the caps.
-#include "launch/IconReaders.h"
+#include "core/launch/IconReaders.h"
 
 #include <cstdint>
 #include <cstdlib>

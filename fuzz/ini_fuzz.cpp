@@ -1,7 +1,7 @@
 // The INI document: any text parses and writes back byte for byte; a written key
 // reads back as written and an erased key as absent, every other key keeps its
 // value, and a reparse of the changed text gives the same document.
-#include "app/NewIniFile.h"
+#include "core/config/NewIniFile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,5 +1,5 @@
 // Windows programs: any bytes give a count and, for each index, an image or nothing.
-#include "launch/IconReaders.h"
+#include "core/launch/IconReaders.h"
 
 #include <cstdint>
 #include <cstdlib>

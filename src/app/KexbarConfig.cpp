@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ConfigTool.h"
-#include "app/Settings.h"
-#include "app/Startup.h"
+#include "core/config/ConfigTool.h"
+#include "core/config/Settings.h"
+#include "core/window/Startup.h"
 #include "platform/MessageBus.h"
 
 namespace {

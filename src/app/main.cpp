@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Dialogs.h"
-#include "app/Pictures.h"
-#include "app/UKexbar.h"
+#include "ui/dialogs/Dialogs.h"
+#include "ui/widgets/Pictures.h"
+#include "ui/window/MainWindow.h"
 #include "platform/LinuxPlatform.h"
 
 namespace {
@@ -49,7 +49,7 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     int result = EXIT_FAILURE;
     try {
-        kex::TForm1 form(platform, dialogs, args);
+        kex::MainWindow form(platform, dialogs, args);
         dialogs.SetOwner(&form);
         if (!form.StartsHidden())
             form.show();

@@ -2,7 +2,7 @@
 // desktop's default application for the file's content type (GIO).
 #include "platform/LinuxPlatform.h"
 
-#include "launch/DesktopEntry.h"
+#include "core/launch/DesktopEntry.h"
 
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>

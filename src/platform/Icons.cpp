@@ -7,8 +7,8 @@
 // per process: decoded images by (file, index, modification time, size), theme icons
 // by name, and the index of installed desktop entries (program → Icon), built once on
 // first use. A change of $HOME, $PATH or the XDG data directories starts afresh.
-#include "launch/DesktopEntry.h"
-#include "launch/IconReaders.h"
+#include "core/launch/DesktopEntry.h"
+#include "core/launch/IconReaders.h"
 #include "platform/LinuxPlatform.h"
 
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "PageTestUtil.h"
-#include "pages/PageShift.h"
+#include "core/pages/PageShift.h"
 
 using namespace kex;
 using namespace kex::testing;

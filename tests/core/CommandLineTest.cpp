@@ -1,4 +1,4 @@
-#include "launch/CommandLine.h"
+#include "core/launch/CommandLine.h"
 
 #include <gtest/gtest.h>
 

@@ -10,8 +10,8 @@
 
 #include "IniTestUtil.h"
 #include "ToolRun.h"
-#include "app/ConfigTool.h"
-#include "app/NewIniFile.h"
+#include "core/config/ConfigTool.h"
+#include "core/config/NewIniFile.h"
 
 namespace kex {
 namespace {

@@ -1,7 +1,7 @@
 #include "IconFileBuilder.h"
 
-#include "launch/DesktopEntry.h"
-#include "launch/IconReaders.h"
+#include "core/launch/DesktopEntry.h"
+#include "core/launch/IconReaders.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "IniTestUtil.h"
-#include "app/NewIniFile.h"
+#include "core/config/NewIniFile.h"
 
 namespace kex {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "IniTestUtil.h"
 #include "ToolRun.h"
-#include "app/ConfigTool.h"
+#include "core/config/ConfigTool.h"
 
 namespace kex {
 namespace {

@@ -9,8 +9,8 @@
 #include <sys/time.h>
 
 #include "IniTestUtil.h"
-#include "app/NewIniFile.h"
-#include "app/Settings.h"
+#include "core/config/NewIniFile.h"
+#include "core/config/Settings.h"
 
 namespace kex {
 namespace {

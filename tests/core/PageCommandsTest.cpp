@@ -5,8 +5,8 @@
 
 #include "IniTestUtil.h"
 #include "PageTestUtil.h"
-#include "app/ConfigTool.h"
-#include "pages/PageCommands.h"
+#include "core/config/ConfigTool.h"
+#include "core/pages/PageCommands.h"
 
 using namespace kex;
 using kex::testing::FakePasswords;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/NewIniFile.h"
-#include "app/Settings.h"
-#include "pages/ButtonRecord.h"
+#include "core/config/NewIniFile.h"
+#include "core/config/Settings.h"
+#include "core/pages/ButtonRecord.h"
 
 namespace kex::testing {
 

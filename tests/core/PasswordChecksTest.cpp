@@ -8,9 +8,9 @@
 
 #include "IniTestUtil.h"
 #include "PageTestUtil.h"
-#include "app/ConfigTool.h"
+#include "core/config/ConfigTool.h"
 #include "core/protect/PasswordChecks.h"
-#include "pages/PageShift.h"
+#include "core/pages/PageShift.h"
 
 using namespace kex;
 using kex::testing::Exists;

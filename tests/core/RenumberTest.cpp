@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "PageTestUtil.h"
-#include "pages/Renumber.h"
+#include "core/pages/Renumber.h"
 
 using namespace kex;
 using namespace kex::testing;

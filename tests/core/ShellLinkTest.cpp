@@ -8,7 +8,7 @@
 
 #include "IniTestUtil.h"
 #include "ShellLinkBuilder.h"
-#include "app/ConfigTool.h"
+#include "core/config/ConfigTool.h"
 #include "core/launch/ShellLink.h"
 
 namespace kex {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Startup.h"
+#include "core/window/Startup.h"
 
 namespace kex {
 namespace {

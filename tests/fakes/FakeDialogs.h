@@ -7,7 +7,7 @@
 
 #include <deque>
 
-#include "app/Dialogs.h"
+#include "ui/dialogs/Dialogs.h"
 
 namespace kex {
 

@@ -10,9 +10,9 @@
 #include <map>
 
 #include "FormFixture.h"
-#include "pages/ButtonRecord.h"
-#include "pages/SpeedButton.h"
-#include "pages/TabSet.h"
+#include "core/pages/ButtonRecord.h"
+#include "ui/widgets/SpeedButton.h"
+#include "ui/widgets/TabSet.h"
 
 namespace kex {
 namespace {
@@ -48,18 +48,18 @@ protected:
         platform.icons[{"/icons/ed.ico", 2}] = icon;
     }
 
-    TForm1& StartBar(const std::string& text = kBar, std::vector<std::string> args = {},
+    MainWindow& StartBar(const std::string& text = kBar, std::vector<std::string> args = {},
                      const std::string& suffix = "")
     {
         WriteIni(text, suffix);
-        TForm1& f = Start(std::move(args));
+        MainWindow& f = Start(std::move(args));
         f.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&f));
         return f;
     }
 
     // The page of button n comes to the front through its tab, as a user selects it.
-    void ShowPageOf(TForm1& f, int n)
+    void ShowPageOf(MainWindow& f, int n)
     {
         const int page = (n - 1) / f.ButtonsPerPage;
         if (f.TabSet1->TabIndex() == page)
@@ -69,18 +69,18 @@ protected:
         QTest::mouseClick(f.TabSet1, Qt::LeftButton, {}, tab.center());
         ASSERT_EQ(f.Notebook1->currentIndex(), page);
     }
-    void RightPress(TForm1& f, int n)
+    void RightPress(MainWindow& f, int n)
     {
         ShowPageOf(f, n);
         QTest::mousePress(f.FindButton(n), Qt::RightButton, {}, QPoint(4, 5));
     }
-    void LeftClick(TForm1& f, int n)
+    void LeftClick(MainWindow& f, int n)
     {
         ShowPageOf(f, n);
         QTest::mouseClick(f.FindButton(n), Qt::LeftButton, {}, QPoint(18, 18));
     }
     // Chooses an item of the button menu on button n.
-    void Menu(TForm1& f, int n, const std::string& item)
+    void Menu(MainWindow& f, int n, const std::string& item)
     {
         dialogs.popupChoices = {item};
         RightPress(f, n);
@@ -128,7 +128,7 @@ TEST_F(ButtonRecordsTest, MoveThroughTheMenuThenPutDownWithALeftClick)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.source);
         dialogs.popups.clear();
-        TForm1& f = StartBar();
+        MainWindow& f = StartBar();
         const std::string before = IniText();
 
         Menu(f, c.source, "MoveButton1");
@@ -157,11 +157,11 @@ TEST_F(ButtonRecordsTest, MoveThroughTheMenuThenPutDownWithALeftClick)
         EXPECT_TRUE(dialogs.messages.empty());
         EXPECT_EQ(ProgramCount(IniText()), ProgramCount(before));
         EXPECT_TRUE(f.PendingRecord.Empty());
-        EXPECT_EQ(f.MoveIsMove, 0);
+        EXPECT_FALSE(f.MoveIsMove);
 
         // The next start shows the moved button where it was put.
         form.reset();
-        TForm1& again = Start();
+        MainWindow& again = Start();
         EXPECT_TRUE(again.FindButton(40)->HasGlyph());
         EXPECT_FALSE(again.FindButton(c.source)->HasGlyph());
         EXPECT_EQ(Keys(40), expected);
@@ -171,7 +171,7 @@ TEST_F(ButtonRecordsTest, MoveThroughTheMenuThenPutDownWithALeftClick)
 
 TEST_F(ButtonRecordsTest, CopyLeavesTheSourceAndFillsTheTarget)
 {
-    TForm1& f = StartBar();
+    MainWindow& f = StartBar();
     Menu(f, 3, "CopyButton1");
     EXPECT_EQ(f.ScreenCursor(), crDrag);
     EXPECT_TRUE(f.FindButton(3)->HasGlyph()) << "a copied button keeps its picture";
@@ -190,7 +190,7 @@ TEST_F(ButtonRecordsTest, CopyLeavesTheSourceAndFillsTheTarget)
 
 TEST_F(ButtonRecordsTest, PutOntoALoadedButtonDoesNothingAndKeepsTheDragCursor)
 {
-    TForm1& f = StartBar();
+    MainWindow& f = StartBar();
     Menu(f, 3, "MoveButton1");
     ASSERT_EQ(f.ScreenCursor(), crDrag);
     const std::string armed = IniText();
@@ -216,20 +216,20 @@ TEST_F(ButtonRecordsTest, PutOntoALoadedButtonDoesNothingAndKeepsTheDragCursor)
 
 TEST_F(ButtonRecordsTest, MoveCopyAndRemoveRefuseWhileARecordIsPending)
 {
-    TForm1& f = StartBar();
+    MainWindow& f = StartBar();
     Menu(f, 5, "MoveButton1");
     ASSERT_EQ(f.ScreenCursor(), crDrag);
     const std::string armed = IniText();
 
     // Nothing in the window reaches these while armed (a press is a put), but the
     // handlers refuse on their own as well.
-    for (auto command : {&TForm1::MoveButton, &TForm1::CopyButton, &TForm1::RemoveButton}) {
-        f.CurrentButton = "SpeedButton3";
+    for (auto command : {&MainWindow::MoveButton, &MainWindow::CopyButton, &MainWindow::RemoveButton}) {
+        f.CurrentButton = 3;
         (f.*command)();
         EXPECT_EQ(IniText(), armed);
         EXPECT_TRUE(f.FindButton(3)->HasGlyph());
         EXPECT_EQ(f.PendingRecord.Program, "/bin/five");
-        EXPECT_EQ(f.MoveIsMove, 1);
+        EXPECT_TRUE(f.MoveIsMove);
         EXPECT_EQ(f.MoveSource, 5) << "the pending move still comes from button 5";
         EXPECT_EQ(f.ScreenCursor(), crDrag);
     }
@@ -244,7 +244,7 @@ TEST_F(ButtonRecordsTest, MoveCopyAndRemoveRefuseWhileARecordIsPending)
 
 TEST_F(ButtonRecordsTest, RemoveErasesTheRecordWithoutQuestion)
 {
-    TForm1& f = StartBar();
+    MainWindow& f = StartBar();
     Menu(f, 3, "RemoveButton1");
     EXPECT_EQ(Keys(3), Absent());
     EXPECT_FALSE(f.FindButton(3)->HasGlyph());
@@ -259,7 +259,7 @@ TEST_F(ButtonRecordsTest, RemoveErasesTheRecordWithoutQuestion)
 
 TEST_F(ButtonRecordsTest, RightPressOnAnEmptyButtonOnlyExplains)
 {
-    TForm1& f = StartBar();
+    MainWindow& f = StartBar();
     const std::string before = IniText();
     dialogs.popupChoices = {"RemoveButton1"};
     RightPress(f, 17);
@@ -280,14 +280,14 @@ TEST_F(ButtonRecordsTest, RightPressOnAnEmptyButtonOnlyExplains)
 
 TEST_F(ButtonRecordsTest, SynchronisedMoveTellsEveryInstanceAndStillCompletes)
 {
-    TForm1& a = StartBar(kBar, {"/m", "x"}, "x");
+    MainWindow& a = StartBar(kBar, {"/m", "x"}, "x");
     ASSERT_TRUE(a.SyncMode);
     // A second instance of the same configuration.
     FakePlatform otherPlatform;
     otherPlatform.appDir = platform.appDir;
     otherPlatform.icons = platform.icons;
     FakeDialogs otherDialogs;
-    auto b = std::make_unique<TForm1>(otherPlatform, otherDialogs, std::vector<std::string>{"/m", "x"});
+    auto b = std::make_unique<MainWindow>(otherPlatform, otherDialogs, std::vector<std::string>{"/m", "x"});
     ASSERT_TRUE(b->FindButton(3)->HasGlyph());
     auto relay = [&](std::size_t from) {
         for (std::size_t i = from; i < platform.broadcasts.size(); ++i)
@@ -319,7 +319,7 @@ TEST_F(ButtonRecordsTest, SynchronisedMoveTellsEveryInstanceAndStillCompletes)
 
 TEST_F(ButtonRecordsTest, WithoutSyncModeNothingIsBroadcast)
 {
-    TForm1& f = StartBar();
+    MainWindow& f = StartBar();
     Menu(f, 3, "MoveButton1");
     LeftClick(f, 40);
     Menu(f, 40, "CopyButton1");
@@ -339,15 +339,15 @@ TEST_F(ButtonRecordsTest, PendingMoveIsNeverLost)
         std::string name;
         std::string command;   // the button menu item that arms
         bool fillSource;       // another instance fills the source meanwhile
-        std::function<void(TForm1&)> interrupt;
+        std::function<void(MainWindow&)> interrupt;
         int expectedHome;      // where the record of button 3 is afterwards
     };
-    auto endProgram = [this](TForm1&) { form.reset(); };
-    auto switchTo21 = [this](TForm1& f) {
+    auto endProgram = [this](MainWindow&) { form.reset(); };
+    auto switchTo21 = [this](MainWindow& f) {
         dialogs.answers = {TModalResult::mrYes};
         f.MenuItem("PButton21")->trigger();
     };
-    auto pageCountElsewhere = [this](TForm1&) {
+    auto pageCountElsewhere = [this](MainWindow&) {
         TNewIniFile(Ini()).WriteInteger("Pages", "Count", 4);
         platform.BroadcastMessage("UKXForm", 1);
         Pump();
@@ -364,7 +364,7 @@ TEST_F(ButtonRecordsTest, PendingMoveIsNeverLost)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         dialogs.answers.clear();
-        TForm1& f = StartBar();
+        MainWindow& f = StartBar();
         Menu(f, 3, c.command);
         ASSERT_EQ(f.ScreenCursor(), crDrag);
         if (c.fillSource)
@@ -415,7 +415,7 @@ TEST_F(ButtonRecordsTest, PendingMoveOnAFullBarGetsAPageOfItsOwn)
         text += "[Names]\nSpeedButton3=Three\n";
         if (c.hiddenRecord)
             text += "SpeedButton17=Hidden\n";
-        TForm1& f = StartBar(text);
+        MainWindow& f = StartBar(text);
         Menu(f, 3, "MoveButton1");
         TNewIniFile(Ini()).WriteString("Programs", "SpeedButton3", "/bin/other");
         if (c.cutToOnePage) {
@@ -433,7 +433,7 @@ TEST_F(ButtonRecordsTest, PendingMoveOnAFullBarGetsAPageOfItsOwn)
             EXPECT_EQ(Value("Names", "SpeedButton17"), "Hidden");
         }
         form.reset();
-        TForm1& again = Start();
+        MainWindow& again = Start();
         EXPECT_EQ(again.PageCount(), 2);
         ASSERT_NE(again.FindButton(c.home), nullptr);
         EXPECT_EQ(again.FindButton(c.home)->toolTip(), "Three");

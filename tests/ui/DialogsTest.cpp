@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 
-#include "app/Dialogs.h"
+#include "ui/dialogs/Dialogs.h"
 
 namespace kex {
 namespace {

@@ -10,8 +10,8 @@
 #include <sstream>
 #include <gtest/gtest.h>
 
-#include "app/NewIniFile.h"
-#include "app/UKexbar.h"
+#include "core/config/NewIniFile.h"
+#include "ui/window/MainWindow.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakePlatform.h"
 
@@ -24,7 +24,7 @@ protected:
     QTemporaryDir dir;
     FakePlatform platform;
     FakeDialogs dialogs;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     void SetUp() override
     {
@@ -49,9 +49,9 @@ protected:
     {
         return TNewIniFile(Ini(suffix)).ReadString(section, key, "<absent>");
     }
-    TForm1& Start(std::vector<std::string> args = {})
+    MainWindow& Start(std::vector<std::string> args = {})
     {
-        form = std::make_unique<TForm1>(platform, dialogs, std::move(args));
+        form = std::make_unique<MainWindow>(platform, dialogs, std::move(args));
         return *form;
     }
     static void Pump(int rounds = 5)

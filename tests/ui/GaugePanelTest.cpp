@@ -29,7 +29,7 @@ TEST_F(GaugePanelTest, StoredTypeDecidesBetweenGaugeAndActiveEyes)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
         WriteIni("[Location]\nTop=100\n[Gauge]\nType=" + c.type + "\n");
-        TForm1& f = Start();
+        MainWindow& f = Start();
         EXPECT_EQ(!f.Eyes->isHidden(), c.eyes);
         EXPECT_EQ(f.Eyes->Active(), c.eyes);
         EXPECT_EQ(f.Gauge1->isHidden(), c.eyes);
@@ -45,7 +45,7 @@ TEST_F(GaugePanelTest, StoredTypeDecidesBetweenGaugeAndActiveEyes)
 TEST_F(GaugePanelTest, ShowEyesFromTheGaugesMenuIsStoredAndAnotherSourceStopsThem)
 {
     WriteIni("[Location]\nTop=100\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.Gauge1->SetProgress(70);
     // Only the sources the bar can show are offered.
     QStringList offered;
@@ -76,7 +76,7 @@ TEST_F(GaugePanelTest, ShowEyesFromTheGaugesMenuIsStoredAndAnotherSourceStopsThe
 TEST_F(GaugePanelTest, RangeErrorOfTheGaugeIsShownInTheErrorBox)
 {
     WriteIni("[Location]\nTop=100\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.Guarded([&] { f.Gauge1->SetMinValue(200); });
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Value must be between -2147483647 and 99");

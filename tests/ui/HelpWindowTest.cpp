@@ -1,6 +1,6 @@
 // The help window over the real help file: every help context the bar passes has
 // its topic, contexts land on their topic, links work; a missing or changed file.
-#include "app/HelpWindow.h"
+#include "ui/help/HelpWindow.h"
 
 #include <QDir>
 #include <QFile>

@@ -16,10 +16,10 @@
 #include <unistd.h>
 
 #include "FormFixture.h"
-#include "launch/CommandLine.h"
-#include "pages/ButtonRecord.h"
-#include "pages/SpeedButton.h"
-#include "pages/TabSet.h"
+#include "core/launch/CommandLine.h"
+#include "core/pages/ButtonRecord.h"
+#include "ui/widgets/SpeedButton.h"
+#include "ui/widgets/TabSet.h"
 #include "platform/LinuxPlatform.h"
 
 namespace kex {
@@ -65,10 +65,10 @@ protected:
 
     // The bar on a configuration that holds `ini` after a stored place (so no first
     // start), shown.
-    TForm1& StartBar(const std::string& ini = "", std::vector<std::string> args = {}, const std::string& suffix = "")
+    MainWindow& StartBar(const std::string& ini = "", std::vector<std::string> args = {}, const std::string& suffix = "")
     {
         WriteIni("[Location]\nTop=100\n" + ini, suffix);
-        form = std::make_unique<TForm1>(platform, dialogs, std::move(args));
+        form = std::make_unique<MainWindow>(platform, dialogs, std::move(args));
         form->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
         return *form;
@@ -113,21 +113,21 @@ TEST_F(LaunchTest, ClicksLaunchNothingWhileAPageIsRenamedOrAMoveIsPending)
 {
     struct Case {
         const char* state;
-        std::function<void(TForm1&)> enter, leave;
+        std::function<void(MainWindow&)> enter, leave;
         bool launches;
     } cases[] = {
-        {"nothing pending", [](TForm1&) {}, [](TForm1&) {}, true},
-        {"selected tab red", [](TForm1& f) { f.TabSet1->SetSelectedColor(ColorFromValue(255)); },
-         [](TForm1& f) { f.TabSet1->SetSelectedColor(ColorFromValue(f.TabSelectedColor)); }, false},
-        {"page name edited", [](TForm1& f) { f.TabName(); }, [](TForm1& f) { f.CloseEditor(); }, false},
-        {"drag cursor", [](TForm1& f) { f.SetScreenCursor(crDrag); },
-         [](TForm1& f) { f.SetScreenCursor(crDefault); }, false},
+        {"nothing pending", [](MainWindow&) {}, [](MainWindow&) {}, true},
+        {"selected tab red", [](MainWindow& f) { f.TabSet1->SetSelectedColor(ColorFromValue(255)); },
+         [](MainWindow& f) { f.TabSet1->SetSelectedColor(ColorFromValue(f.TabSelectedColor)); }, false},
+        {"page name edited", [](MainWindow& f) { f.TabName(); }, [](MainWindow& f) { f.CloseEditor(); }, false},
+        {"drag cursor", [](MainWindow& f) { f.SetScreenCursor(crDrag); },
+         [](MainWindow& f) { f.SetScreenCursor(crDefault); }, false},
     };
     const std::string prog = Program("apps/editor");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.state);
         platform.started.clear();
-        TForm1& f = StartBar("[Programs]\nSpeedButton1=" + prog + "\n");
+        MainWindow& f = StartBar("[Programs]\nSpeedButton1=" + prog + "\n");
         c.enter(f);
         Click(1);
         Click(2); // an empty button browses only when clicks act
@@ -146,7 +146,7 @@ TEST_F(LaunchTest, ClickOnTheTargetOfAMovePutsTheButtonDownWithoutStartingIt)
 {
     const std::string prog = Program("apps/editor");
     const std::string other = Program("apps/other");
-    TForm1& f = StartBar("[Programs]\nSpeedButton1=" + prog + "\nSpeedButton3=" + other +
+    MainWindow& f = StartBar("[Programs]\nSpeedButton1=" + prog + "\nSpeedButton3=" + other +
                          "\n[Names]\nSpeedButton1=Editor\n");
     dialogs.popupChoices = {"MoveButton1"};
     f.SetButtonParams(0, 0, f.FindButton(1));
@@ -202,7 +202,7 @@ TEST_F(LaunchTest, FirstClickOnAnEmptyButtonBrowsesAndStoresSecondClickStarts)
         if (!c.opener.empty())
             platform.openCommands[c.chosen] = c.opener;
         // A stale parameter of an earlier record must not survive a program.
-        TForm1& f = StartBar("[Parameters]\nSpeedButton3=-stale\n");
+        MainWindow& f = StartBar("[Parameters]\nSpeedButton3=-stale\n");
         dialogs.files = {{c.chosen}};
         Click(3);
         ASSERT_EQ(dialogs.openDialogs.size(), 1u);
@@ -229,7 +229,7 @@ TEST_F(LaunchTest, EmptyButtonStaysEmptyWithoutAnAssociationOrWhenBrowsingIsCanc
 {
     const std::string doc = root + "docs/strange.xyz";
     platform.findResults[doc] = kFindNoAssociation;
-    TForm1& f = StartBar();
+    MainWindow& f = StartBar();
     const std::string before = IniText();
     dialogs.files = {{doc}}; // the second browse is cancelled
     Click(5);
@@ -256,7 +256,7 @@ TEST_F(LaunchTest, ABrowsedButtonIsAnnouncedToTheOtherInstancesInSyncMode)
 TEST_F(LaunchTest, LockedBarEmptyButtonOnlyTakesTheFocusBack)
 {
     const std::string prog = Program("apps/editor");
-    TForm1& f = StartBar("[Programs]\nSpeedButton1=" + prog + "\n");
+    MainWindow& f = StartBar("[Programs]\nSpeedButton1=" + prog + "\n");
     auto* elsewhere = new QLineEdit(&f);
     elsewhere->show();
     elsewhere->setFocus();
@@ -282,7 +282,7 @@ TEST_F(LaunchTest, FilesChosenAtTheLaunchBecomeItsParametersAfterTheSound)
     const std::string inbox = Folder("in box");
     const std::string ini = "[Programs]\nSpeedButton1=" + prog + "\n[Parameters]\nSpeedButton1=-x\n[Select]\nSpeedButton1=" +
                             ShortPathOf(inbox) + "\n[SoundLaunch]\nSpeedButton1=/snd/go.wav\n[Shrink]\nSpeedButton1=Yes\n";
-    TForm1& f = StartBar(ini);
+    MainWindow& f = StartBar(ini);
 
     // Cancelled: nothing starts, nothing sounds.
     Click(1);
@@ -374,7 +374,7 @@ TEST_F(LaunchTest, ButtonShrinkValueDecidesTheLaunchAndIsResetAfterIt)
         std::string ini = "Shrink=" + c.setting + "\nHide=Yes\n[Programs]\nSpeedButton1=" + prog + "\n";
         if (c.button)
             ini += "[Shrink]\nSpeedButton1=" + *c.button + "\n";
-        TForm1& f = StartBar(ini);
+        MainWindow& f = StartBar(ini);
         std::string during;
         bool visibleDuring = true;
         platform.duringStart = [&] {
@@ -388,7 +388,7 @@ TEST_F(LaunchTest, ButtonShrinkValueDecidesTheLaunchAndIsResetAfterIt)
         // "Tray Icon on Launch" hides the bar only behind a tray icon, which there is not.
         EXPECT_TRUE(visibleDuring);
         EXPECT_EQ(f.ShrinkNow, "No");
-        EXPECT_EQ(f.LaunchPermission, "No");
+        EXPECT_FALSE(f.LaunchPermission);
         EXPECT_EQ(f.StartTime, launchTime);
         platform.duringStart = nullptr;
         form.reset();
@@ -406,7 +406,7 @@ TEST_F(LaunchTest, WatchWaitsForTheProgramAndClearsTheRecordWhenItEnds)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.staySmall);
         platform.started.clear();
-        TForm1& f = StartBar("Hide=Yes\nShrink=No\n[Programs]\nSpeedButton1=" + prog + "\n");
+        MainWindow& f = StartBar("Hide=Yes\nShrink=No\n[Programs]\nSpeedButton1=" + prog + "\n");
         f.MenuItem("StaySmall")->setChecked(c.staySmall);
         EXPECT_FALSE(f.Timer2->isActive());
         Click(1);
@@ -426,11 +426,11 @@ TEST_F(LaunchTest, WatchWaitsForTheProgramAndClearsTheRecordWhenItEnds)
 
         // Ended while the recent list is about to replay a click: the watch stands aside.
         platform.processes[pid] = TProcessState::Ended;
-        f.LaunchSource = 4;
+        f.LaunchSource = TLaunchSource::RecentList;
         f.AppActive32();
         EXPECT_EQ(f.LaunchedPid, pid);
 
-        f.LaunchSource = 5;
+        f.LaunchSource = TLaunchSource::Button;
         const QDateTime endTime(QDate(2026, 12, 7), QTime(12, 0, 0));
         platform.now = endTime;
         EXPECT_TRUE(QTest::qWaitFor([&] { return f.LaunchedPid == 0; }, 2000));
@@ -448,7 +448,7 @@ TEST_F(LaunchTest, WatchWaitsForTheProgramAndClearsTheRecordWhenItEnds)
 TEST_F(LaunchTest, ProgramThatCannotStartBringsTheBarBackAndSaysWhy)
 {
     const std::string prog = Program("apps/broken");
-    TForm1& f = StartBar("Hide=Yes\nShrink=No\n[Programs]\nSpeedButton1=" + prog + "\n");
+    MainWindow& f = StartBar("Hide=Yes\nShrink=No\n[Programs]\nSpeedButton1=" + prog + "\n");
     platform.startError = "Permission denied";
     const QDateTime t(QDate(2026, 12, 7), QTime(13, 0, 0));
     platform.now = t;
@@ -466,7 +466,7 @@ TEST_F(LaunchTest, ProgramThatCannotStartBringsTheBarBackAndSaysWhy)
 
 TEST_F(LaunchTest, RunButtonIsRefusedWhileModifyIsLockedOut)
 {
-    TForm1& f = StartBar();
+    MainWindow& f = StartBar();
     f.MenuItem("LockoutModify1")->setChecked(true);
     dialogs.files = {{Program("apps/tool")}};
     QTest::mouseClick(f.RunButton, Qt::LeftButton);
@@ -481,7 +481,7 @@ TEST_F(LaunchTest, RunButtonIsRefusedWhileModifyIsLockedOut)
 TEST_F(LaunchTest, RunButtonStartsTheChosenProgramOnceAndStoresNothing)
 {
     const std::string prog = Program("my tools/run me");
-    TForm1& f = StartBar("[Programs]\nSpeedButton1=" + Program("apps/tool") + "\n");
+    MainWindow& f = StartBar("[Programs]\nSpeedButton1=" + Program("apps/tool") + "\n");
     const std::string before = IniText();
 
     // Cancelled, or while a move is pending: nothing.
@@ -520,7 +520,7 @@ protected:
     std::optional<std::string> savedDir;
     std::unique_ptr<LinuxPlatform> platform;
     FakeDialogs dialogs;
-    std::unique_ptr<TForm1> form;
+    std::unique_ptr<MainWindow> form;
 
     void SetUp() override
     {
@@ -542,10 +542,10 @@ protected:
             ::unsetenv("KEXBAR_DIR");
     }
 
-    TForm1& StartBar(const std::string& ini)
+    MainWindow& StartBar(const std::string& ini)
     {
         std::ofstream(base + "app/KX.INI") << "[Location]\nTop=100\n" << ini;
-        form = std::make_unique<TForm1>(*platform, dialogs, std::vector<std::string>{});
+        form = std::make_unique<MainWindow>(*platform, dialogs, std::vector<std::string>{});
         EXPECT_EQ(form->AppDir, base + "app/");
         return *form;
     }
@@ -592,7 +592,7 @@ TEST_F(RealLaunchTest, ButtonStartsItsScriptInItsWorkingDirectoryAndTheWatchSees
     const std::string script = Script("my progs/show args.sh", out);
     const std::string work = base + "work dir";
     fs::create_directories(work);
-    TForm1& f = StartBar("[Programs]\nSpeedButton1=" + ShortPathOf(script) + "\n[Parameters]\nSpeedButton1=one 'two words'\n" +
+    MainWindow& f = StartBar("[Programs]\nSpeedButton1=" + ShortPathOf(script) + "\n[Parameters]\nSpeedButton1=one 'two words'\n" +
                          "[Working]\nSpeedButton1=" + ShortPathOf(work) + "\n[Icons]\nSpeedButton1=Default\n");
     const std::string cwd = Cwd();
     f.ButtonClick(f.FindButton(1));
@@ -620,7 +620,7 @@ TEST_F(RealLaunchTest, RunButtonStartsTheProgramInItsOwnDirectory)
 {
     const std::string out = base + "out";
     const std::string script = Script("run dir/it's here.sh", out);
-    TForm1& f = StartBar("");
+    MainWindow& f = StartBar("");
     dialogs.files = {{script}};
     f.RunButtonClick();
     ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(out + "/argv"); }, 5000));
@@ -644,7 +644,7 @@ TEST_F(RealLaunchTest, ProgramThatCannotStartIsReportedWithoutWaiting)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.program);
         dialogs.notices.clear();
-        TForm1& f = StartBar("[Programs]\nSpeedButton1=" + ShortPathOf(c.program) + "\n[Icons]\nSpeedButton1=Default\n");
+        MainWindow& f = StartBar("[Programs]\nSpeedButton1=" + ShortPathOf(c.program) + "\n[Icons]\nSpeedButton1=Default\n");
         f.ButtonClick(f.FindButton(1));
         ASSERT_EQ(dialogs.notices.size(), 1u);
         const std::string& notice = dialogs.notices[0];

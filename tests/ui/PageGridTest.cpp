@@ -8,11 +8,11 @@
 #include <map>
 
 #include "FormFixture.h"
-#include "app/Pictures.h"
-#include "pages/ButtonRecord.h"
-#include "pages/SpeedButton.h"
-#include "app/Settings.h"
-#include "pages/TabSet.h"
+#include "ui/widgets/Pictures.h"
+#include "core/pages/ButtonRecord.h"
+#include "ui/widgets/SpeedButton.h"
+#include "core/config/Settings.h"
+#include "ui/widgets/TabSet.h"
 
 namespace kex {
 namespace {
@@ -62,7 +62,7 @@ TEST_F(PageGridTest, ButtonsAreNumberedThroughThePagesInRows)
         SCOPED_TRACE(testing::Message() << c.pages << " pages of " << c.perPage);
         WriteIni("[Location]\nTop=100\nButtonCount=" + std::to_string(c.perPage) + "\n[Pages]\nCount="
                  + std::to_string(c.pages) + "\n");
-        TForm1& f = Start();
+        MainWindow& f = Start();
         ASSERT_EQ(f.ButtonsPerPage, c.perPage);
         ASSERT_EQ(f.Notebook1->count(), c.pages);
 
@@ -103,7 +103,7 @@ TEST_F(PageGridTest, TabsShowTheStoredPageNamesOrPageAndNumber)
 {
     WriteIni("[Location]\nTop=100\n[Pages]\nCount=4\n[Tabs]\nPageTab1=Tools\nPageTab3=Games & Fun\n"
              "PageTab5=Beyond the pages\npagetab4=Office\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     EXPECT_EQ(f.TabSet1->Tabs(), QStringList({"Tools", "Page2", "Games & Fun", "Office"}));
     EXPECT_EQ(f.Notebook1->count(), 4);
     EXPECT_EQ(f.Notebook1->widget(3)->objectName(), "Page3");
@@ -127,7 +127,7 @@ TEST_F(PageGridTest, StoredCountsOutOfRangeAreBoundedAndReportedOnce)
         SCOPED_TRACE(c.ini);
         dialogs.notices.clear();
         WriteIni(c.ini);
-        TForm1& f = Start();
+        MainWindow& f = Start();
         EXPECT_EQ(f.Notebook1->count(), c.pages);
         EXPECT_EQ(f.ButtonsPerPage, c.perPage);
         ASSERT_EQ(dialogs.notices.size(), 1u);
@@ -154,7 +154,7 @@ TEST_F(PageGridTest, RecordWithoutProgramLosesItsKeysAtLoad)
         text += "SpeedButton161=v161\n";
     }
     WriteIni(text);
-    TForm1& f = Start();
+    MainWindow& f = Start();
     for (const char* section : kRecordSections) {
         SCOPED_TRACE(section);
         EXPECT_EQ(Value(section, "SpeedButton5"), "<absent>");
@@ -206,7 +206,7 @@ TEST_F(PageGridTest, HintsOfLoadedButtons)
         records.emplace_back(int(i) + 1, r);
     }
     WriteIni(WithRecords("[Location]\nTop=100\nShowHint=Yes\n", records));
-    TForm1& f = Start();
+    MainWindow& f = Start();
     for (std::size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(f.FindButton(int(i) + 1)->toolTip().toStdString(), cases[i].hint) << cases[i].program;
     // An empty button keeps the hint given at creation (the general hints are on).
@@ -217,7 +217,7 @@ TEST_F(PageGridTest, HintsOfLoadedButtons)
 TEST_F(PageGridTest, EmptyButtonsHaveNoHintWhenGeneralHintsAreOff)
 {
     WriteIni("[Location]\nTop=100\nShowHint=No\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     EXPECT_EQ(f.FindButton(1)->toolTip(), "");
     EXPECT_EQ(f.FindButton(160)->toolTip(), "");
 }
@@ -235,7 +235,7 @@ TEST_F(PageGridTest, TagFollowsTheShrinkChoice)
         records.emplace_back(int(i) + 1, r);
     }
     WriteIni(WithRecords("[Location]\nTop=100\n", records));
-    TForm1& f = Start();
+    MainWindow& f = Start();
     for (std::size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(f.FindButton(int(i) + 1)->Tag, cases[i].tag) << "Shrink=" << cases[i].shrink;
 }
@@ -264,7 +264,7 @@ TEST_F(PageGridTest, IconFromIconFileThenProgramThenBuiltIn)
                                                    {6, rec("/bin/six", "/icons/small.png", 0)},
                                                    {7, rec("/bin/seven", "/icons/none.ico", 3)}}));
     const std::string before = IniText();
-    TForm1& f = Start();
+    MainWindow& f = Start();
     // Loading never asks for an icon.
     EXPECT_TRUE(dialogs.openDialogs.empty());
 
@@ -333,7 +333,7 @@ TEST_F(PageGridTest, ButtonWithoutIconOutsideLoadingAsksForOne)
         platform.icons[{"/my icons/pick.ico", 0}] = Solid(32, 0xFF0000FF);
         dialogs.openDialogs.clear();
         WriteIni(WithRecords("[Location]\nTop=100\n", {{3, Program("/opt/app/tool.bin")}}));
-        TForm1& f = Start();
+        MainWindow& f = Start();
         ASSERT_TRUE(f.FindButton(3)->HasGlyph());
         ASSERT_EQ(Value("Icons", "SpeedButton3"), "<absent>");
         ASSERT_TRUE(dialogs.openDialogs.empty());
@@ -341,9 +341,9 @@ TEST_F(PageGridTest, ButtonWithoutIconOutsideLoadingAsksForOne)
         platform.icons.erase({"/opt/app/tool.bin", 0});
         if (!c.chosen.empty())
             dialogs.files.push_back(c.chosen);
-        f.CurrentButton = "SpeedButton3";
+        f.CurrentButton = 3;
         f.MoveButton();
-        f.CurrentButton = "SpeedButton40";
+        f.CurrentButton = 40;
         f.PutButton();
 
         ASSERT_EQ(dialogs.openDialogs.size(), 1u);
@@ -375,7 +375,7 @@ TEST_F(PageGridTest, ReloadPicksUpAnotherInstancesChanges)
     one.Description = "First";
     WriteIni(WithRecords("[Location]\nTop=100\n[Tabs]\nPageTab2=Before\n", {{1, one}, {2, Program("/bin/two")}}),
              "desk");
-    TForm1& f = Start({"/m", "desk"});
+    MainWindow& f = Start({"/m", "desk"});
     ASSERT_TRUE(f.SyncMode);
     ASSERT_EQ(f.FindButton(1)->toolTip().toStdString(), "First");
     ASSERT_TRUE(f.FindButton(2)->HasGlyph());
@@ -407,7 +407,7 @@ TEST_F(PageGridTest, ReloadPicksUpAnotherInstancesChanges)
     EXPECT_EQ(f.TabSet1->Tabs().value(1), "After");
     // The reload is over: the bar is not left showing the hourglass.
     EXPECT_EQ(f.ScreenCursor(), crDefault);
-    EXPECT_EQ(f.Loading, "No");
+    EXPECT_FALSE(f.Loading);
 }
 
 // ---- switching between 16 and 21 buttons per page
@@ -415,7 +415,7 @@ TEST_F(PageGridTest, ReloadPicksUpAnotherInstancesChanges)
 class ButtonsPerPageTest : public FormTest {
 protected:
     // Chooses an item of the page menu with a right press on the first tab.
-    void PageMenu(TForm1& f, const std::string& item)
+    void PageMenu(MainWindow& f, const std::string& item)
     {
         dialogs.popupChoices = {item};
         const QRect tab = f.TabSet1->ItemRect(0);
@@ -473,7 +473,7 @@ TEST_F(ButtonsPerPageTest, DeclinedSwitchChangesNothing)
         dialogs.messages.clear();
         dialogs.popups.clear();
         WriteIni(NumberedBar(16, {"Tools", "Tools"}, Range(1, 19)));
-        TForm1& f = Start();
+        MainWindow& f = Start();
         const std::string before = IniText();
         TSpeedButton* first = f.FindButton(1);
         dialogs.answers = {answer};
@@ -493,7 +493,7 @@ TEST_F(ButtonsPerPageTest, DeclinedSwitchChangesNothing)
 TEST_F(ButtonsPerPageTest, ChoosingTheCurrentCountAsksNothing)
 {
     WriteIni(NumberedBar(16, {}, {1}));
-    TForm1& f = Start();
+    MainWindow& f = Start();
     const std::string before = IniText();
     PageMenu(f, "PButton16");
     EXPECT_TRUE(dialogs.messages.empty());
@@ -523,7 +523,7 @@ TEST_F(ButtonsPerPageTest, SwitchRenumbersAndRebuildsTheBar)
         dialogs.popups.clear();
         std::remove((platform.appDir + "KX.BAK").c_str());
         WriteIni(NumberedBar(c.from, c.tabs, c.buttons));
-        TForm1& f = Start();
+        MainWindow& f = Start();
         f.show(); // the rebuild happens on a bar the user sees
         // The backup is the file exactly as it was before the switch.
         const std::string expectedBak = IniText();
@@ -570,7 +570,7 @@ TEST_F(ButtonsPerPageTest, SwitchRenumbersAndRebuildsTheBar)
             EXPECT_TRUE(f.FindButton(n)->isVisible()) << n;
         // A new start finds the same bar.
         form.reset();
-        TForm1& again = Start();
+        MainWindow& again = Start();
         EXPECT_EQ(again.ButtonsPerPage, c.to);
         EXPECT_EQ(again.TabSet1->Tabs(), c.captions);
         form.reset();
@@ -580,7 +580,7 @@ TEST_F(ButtonsPerPageTest, SwitchRenumbersAndRebuildsTheBar)
 TEST_F(ButtonsPerPageTest, RebuildWithoutConfigurationFileStopsWithAnError)
 {
     WriteIni(NumberedBar(16, {"Tools"}, {1, 2}));
-    TForm1& f = Start();
+    MainWindow& f = Start();
     TSpeedButton* first = f.FindButton(1);
     ASSERT_EQ(std::remove(Ini().c_str()), 0);
     // Another instance asks for a rebuild.

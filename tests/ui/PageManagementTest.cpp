@@ -13,10 +13,10 @@
 #include <sstream>
 
 #include "FormFixture.h"
-#include "app/ConfigTool.h"
-#include "app/Settings.h"
-#include "pages/SpeedButton.h"
-#include "pages/TabSet.h"
+#include "core/config/ConfigTool.h"
+#include "core/config/Settings.h"
+#include "ui/widgets/SpeedButton.h"
+#include "ui/widgets/TabSet.h"
 
 namespace kex {
 namespace {
@@ -66,14 +66,14 @@ int CountColour(const QImage& image, const QRect& rect, const QColor& colour)
 
 class PageTest : public FormTest {
 protected:
-    TForm1& Open(const TBar& bar, std::vector<std::string> args = {}, const std::string& suffix = "")
+    MainWindow& Open(const TBar& bar, std::vector<std::string> args = {}, const std::string& suffix = "")
     {
         WriteIni(bar.Text(), suffix);
         return Shown(std::move(args));
     }
-    TForm1& Shown(std::vector<std::string> args = {})
+    MainWindow& Shown(std::vector<std::string> args = {})
     {
-        TForm1& f = Start(std::move(args));
+        MainWindow& f = Start(std::move(args));
         f.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&f));
         return f;
@@ -151,7 +151,7 @@ TEST_F(PageTest, SelectingATabShowsItsPageReleasesTheButtonAndParksTheKeyboardSe
         TBar bar;
         bar.pages = 10;
         bar.perPage = c.perPage;
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         ASSERT_EQ(f.ButtonsPerPage, c.perPage);
         if (c.from != 0)
             LeftPress(c.from);
@@ -176,7 +176,7 @@ TEST_F(PageTest, PageMenuOpensOnlyOnAnUnlockedRightPressOnATabWithTheEditorHidde
 {
     TBar bar;
     bar.pages = 3;
-    TForm1& f = Open(bar);
+    MainWindow& f = Open(bar);
     ASSERT_EQ(f.TabSet1->Count(), 3);
     const QRect last = f.TabSet1->ItemRect(2);
     ASSERT_LT(last.right() + 20, f.TabSet1->width()) << "room beside the tabs";
@@ -242,7 +242,7 @@ TEST_F(PageTest, RenamingStoresANonEmptyNameAndShowsItAtOnceWhileTheRedHighlight
         TBar bar;
         bar.names = {{1, "Alpha"}, {2, "Beta"}};
         bar.buttons = {17};
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         TSpeedButton* button = f.FindButton(17);
 
         Menu(c.tab, "RenamePage1");
@@ -273,7 +273,7 @@ TEST_F(PageTest, F1ShowsTheHelpContentsEndsTheModeAndALaterEnterOnlyCloses)
 {
     TBar bar;
     bar.names = {{2, "Beta"}};
-    TForm1& f = Open(bar);
+    MainWindow& f = Open(bar);
     Menu(1, "RenamePage1");
     Retype("Tools");
     Key(Qt::Key_F1);
@@ -300,7 +300,7 @@ TEST_F(PageTest, TypedPageCountIsAtLeastTwoAndAtMostAThousandAndRebuildsTheBar)
         TBar bar;
         bar.pages = 3;
         bar.buttons = {1, 33};
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         Menu(0, "TotalPages1");
         ASSERT_TRUE(f.PageName->isVisible());
         EXPECT_EQ(f.EditMode, "Page");
@@ -326,7 +326,7 @@ TEST_F(PageTest, InSyncModeEnterBroadcastsTheReloadAndEscapeDoesNot)
 {
     TBar bar;
     bar.names = {{1, "Alpha"}};
-    TForm1& f = Open(bar, {"/m", "desk"}, "desk");
+    MainWindow& f = Open(bar, {"/m", "desk"}, "desk");
     ASSERT_TRUE(f.SyncMode);
     Menu(0, "RenamePage1");
     Key(Qt::Key_Escape);
@@ -349,7 +349,7 @@ TEST_F(PageTest, DeletingOrMovingAsksFirstAndNoChangesNothing)
     TBar bar;
     bar.names = {{1, "Alpha"}, {2, "Beta"}};
     bar.buttons = {1, 17, 33};
-    TForm1& f = Open(bar);
+    MainWindow& f = Open(bar);
     const std::string before = IniText();
     struct Case {
         std::string item;
@@ -411,7 +411,7 @@ TEST_F(PageTest, DeletingAndAddingShiftPagesWithTheirNamesAndButtons)
         bar.pages = c.pages;
         bar.names = c.names;
         bar.buttons = c.buttons;
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         dialogs.answers.push_back(TModalResult::mrYes);
         Menu(c.tab, c.item);
 
@@ -438,7 +438,7 @@ TEST_F(PageTest, AMovedPageIsInsertedBeforeTheTabRightPressedNext)
     TBar bar;
     bar.names = {{1, "Alpha"}, {2, "Beta"}, {3, "Gamma"}};
     bar.buttons = {1, 5, 16, 17, 33};
-    TForm1& f = Open(bar);
+    MainWindow& f = Open(bar);
     dialogs.answers.push_back(TModalResult::mrYes);
     Menu(0, "MovePage1");
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -480,7 +480,7 @@ TEST_F(PageTest, TheOnlyPageCanNeitherBeDeletedNorMoved)
     bar.pages = 1;
     bar.names = {{1, "Alone"}};
     bar.buttons = {1};
-    TForm1& f = Open(bar);
+    MainWindow& f = Open(bar);
     const std::string before = IniText();
     for (const char* item : {"DeletePage1", "MovePage1"}) {
         SCOPED_TRACE(item);
@@ -518,7 +518,7 @@ TEST_F(PageTest, APendingMoveGoesBackToItsPlaceOnARebuildOrTheEndOfTheProgram)
         TBar bar;
         bar.names = {{1, "Alpha"}, {2, "Beta"}, {3, "Gamma"}};
         bar.buttons = {1, 5, 16, 17, 33};
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         dialogs.answers.push_back(TModalResult::mrYes);
         Menu(0, "MovePage1");
         ASSERT_EQ(f.ScreenCursor(), crMultiDrag);
@@ -584,7 +584,7 @@ TEST_F(PageTest, TabColoursComeFromTheColourDialogWithTheStoredPalette)
         SCOPED_TRACE(c.what);
         TBar bar;
         bar.extra = "\n[Colors]\nColorA=ff0000\nColorC=00FF00\n";
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         const std::string before = IniText();
         const QColor selectedBefore = f.TabSet1->SelectedColor();
         const QColor unselectedBefore = f.TabSet1->UnselectedColor();
@@ -625,7 +625,7 @@ TEST_F(PageTest, TabColoursComeFromTheColourDialogWithTheStoredPalette)
                 EXPECT_EQ(Value("Colors", key), value) << key;
             // A later start paints with the stored colour and reopens the same palette.
             form.reset();
-            TForm1& again = Shown();
+            MainWindow& again = Shown();
             EXPECT_EQ(selected ? again.TabSet1->SelectedColor() : again.TabSet1->UnselectedColor(), chosen);
             Menu(0, c.item);
             ASSERT_EQ(dialogs.colorAsks.size(), 2u);
@@ -656,14 +656,14 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
     bar.buttons = {1, 17, 33, 40};
     struct Case {
         const char* what;
-        std::function<void(TForm1&)> act;
+        std::function<void(MainWindow&)> act;
     } cases[] = {
         {"delete from the page menu",
-         [this](TForm1&) {
+         [this](MainWindow&) {
              dialogs.answers.push_back(TModalResult::mrYes);
              Menu(2, "DeletePage1");
          }},
-        {"delete asked before the change", [this](TForm1& f) {
+        {"delete asked before the change", [this](MainWindow& f) {
              // The question is open while the other program adds its page.
              dialogs.answers.push_back(TModalResult::mrYes);
              dialogs.popupChoices.push_back("DeletePage1");
@@ -672,34 +672,34 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
              Tool({Ini(), "add-page", "1", "New"});
              f.DeletePage(f.MenuItem("DeletePage1"));
          }},
-        {"typed page count", [this](TForm1& f) {
+        {"typed page count", [this](MainWindow& f) {
              f.TabCount(f.MenuItem("TotalPages1"));
              Tool({Ini(), "add-page", "1", "New"});
              Retype("2");
              Key(Qt::Key_Return);
          }},
-        {"16/21 switch", [this](TForm1& f) {
+        {"16/21 switch", [this](MainWindow& f) {
              Tool({Ini(), "add-page", "1", "New"});
              dialogs.answers.push_back(TModalResult::mrYes);
              f.PButton16Click(f.MenuItem("PButton21"));
          }},
-        {"button menu", [this](TForm1& f) {
+        {"button menu", [this](MainWindow& f) {
              Tool({Ini(), "add-page", "1", "New"});
              dialogs.popupChoices.push_back("RemoveButton1");
              f.SetButtonParams(0, 0, f.FindButton(17));
          }},
-        {"remove chosen from a menu opened before the change", [this](TForm1& f) {
+        {"remove chosen from a menu opened before the change", [this](MainWindow& f) {
              Tool({Ini(), "add-page", "1", "New"});
-             f.CurrentButton = ButtonKey(17);
+             f.CurrentButton = 17;
              f.RemoveButton();
          }},
-        {"put of a copy", [this](TForm1& f) {
-             f.CurrentButton = ButtonKey(1);
+        {"put of a copy", [this](MainWindow& f) {
+             f.CurrentButton = 1;
              f.CopyButton();
              Tool({Ini(), "add-page", "1", "New"});
              QTest::mouseClick(f.FindButton(2), Qt::LeftButton);
          }},
-        {"click on a button", [this](TForm1& f) {
+        {"click on a button", [this](MainWindow& f) {
              Tool({Ini(), "add-page", "1", "New"});
              f.TabSet1->SetTabIndex(1);
              f.TabSet1Click();
@@ -714,7 +714,7 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
         dialogs.popups.clear();
         dialogs.answers.clear();
         dialogs.popupChoices.clear();
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         if (std::string(c.what) == "delete from the page menu")
             Tool({Ini(), "add-page", "1", "New"});
         c.act(f);
@@ -734,7 +734,7 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
     }
 
     // Once reloaded, the command acts on the page the user sees.
-    TForm1& f = Open(bar);
+    MainWindow& f = Open(bar);
     Tool({Ini(), "add-page", "1", "New"});
     dialogs.answers.clear();
     dialogs.popupChoices.clear();
@@ -754,15 +754,15 @@ TEST_F(PageTest, BackupHoldsTheBarAsItWasBeforeEveryRebuildingCommand)
     bar.buttons = {1, 17, 33};
     struct Case {
         const char* what;
-        std::function<void(TForm1&)> act;
+        std::function<void(MainWindow&)> act;
     } cases[] = {
-        {"add", [this](TForm1&) { Menu(0, "AddPage1"); }},
+        {"add", [this](MainWindow&) { Menu(0, "AddPage1"); }},
         {"delete",
-         [this](TForm1&) {
+         [this](MainWindow&) {
              dialogs.answers.push_back(TModalResult::mrYes);
              Menu(1, "DeletePage1");
          }},
-        {"page count", [this](TForm1& f) {
+        {"page count", [this](MainWindow& f) {
              f.TabCount(f.MenuItem("TotalPages1"));
              Retype("5");
              Key(Qt::Key_Return);
@@ -770,7 +770,7 @@ TEST_F(PageTest, BackupHoldsTheBarAsItWasBeforeEveryRebuildingCommand)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TForm1& f = Open(bar);
+        MainWindow& f = Open(bar);
         Pump();
         const std::string before = IniText();
         c.act(f);
@@ -789,7 +789,7 @@ TEST_F(PageTest, SynchronisedBarsFollowAPageChangeAtOnceAndARebuildKeepsTheBarIn
     bar.pages = 2;
     bar.names = {{1, "Main"}, {2, "Scripts"}};
     bar.buttons = {1, 17};
-    TForm1& f = Open(bar, {"/m", ""});
+    MainWindow& f = Open(bar, {"/m", ""});
     f.move(300, 200);
     Pump();
     ASSERT_EQ(f.pos(), QPoint(300, 200));

@@ -1,5 +1,5 @@
 // The bar's drawn pictures: names, sizes, and that the tray frames really differ.
-#include "app/Pictures.h"
+#include "ui/widgets/Pictures.h"
 
 #include <gtest/gtest.h>
 

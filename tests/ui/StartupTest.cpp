@@ -7,8 +7,8 @@
 #include <fstream>
 
 #include "FormFixture.h"
-#include "pages/SpeedButton.h"
-#include "pages/TabSet.h"
+#include "ui/widgets/SpeedButton.h"
+#include "ui/widgets/TabSet.h"
 
 namespace kex {
 namespace {
@@ -24,7 +24,7 @@ TEST_F(StartupTest, CommandLineGivesFileCaptionSyncModeAndMessages)
     } cases[] = {{{}, "", false}, {{"desk"}, "desk", false}, {{"/m", "desk"}, "desk", true}, {{"/n"}, "tester", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.empty() ? std::string("(none)") : c.args[0]);
-        TForm1& f = Start(c.args);
+        MainWindow& f = Start(c.args);
         EXPECT_EQ(f.IniSuffix, c.suffix);
         EXPECT_EQ(f.SyncMode, c.sync);
         EXPECT_EQ(f.IniFileName(), platform.appDir + "KX" + c.suffix + ".INI");
@@ -48,7 +48,7 @@ TEST_F(StartupTest, ScreenWidthDecidesButtonsAndPageCountItems)
         SCOPED_TRACE(c.width);
         platform.screen = QSize(c.width, 768);
         WriteIni("[Location]\nTop=100\n");
-        TForm1& f = Start();
+        MainWindow& f = Start();
         EXPECT_EQ(f.ScreenButtons, c.screenButtons);
         EXPECT_EQ(f.ButtonsPerPage, c.buttons);
         EXPECT_EQ(f.MenuItem("PButton16") != nullptr, c.itemsKept);
@@ -60,7 +60,7 @@ TEST_F(StartupTest, ScreenWidthDecidesButtonsAndPageCountItems)
 TEST_F(StartupTest, FirstStartIsDetectedAndTakesWhatTheScreenAllows)
 {
     platform.screen = QSize(1280, 1024);
-    TForm1& first = Start();
+    MainWindow& first = Start();
     EXPECT_TRUE(first.FirstStart);
     EXPECT_EQ(first.ButtonsPerPage, 21);
     // Stored, so that the next start keeps every button where this one showed it.
@@ -77,7 +77,7 @@ TEST_F(StartupTest, FirstStartIsDetectedAndTakesWhatTheScreenAllows)
     form.reset();
 
     WriteIni("[Location]\nTop=200\nLeft=30\n");
-    TForm1& later = Start();
+    MainWindow& later = Start();
     EXPECT_FALSE(later.FirstStart);
     EXPECT_EQ(later.ButtonsPerPage, 16);
     EXPECT_EQ(later.BarTop, 200);
@@ -102,7 +102,7 @@ TEST_F(StartupTest, TopNearTheBottomMovesUp)
 TEST_F(StartupTest, FramedAndOnTopShapes)
 {
     WriteIni("[Location]\nTop=100\n");
-    TForm1& framed = Start();
+    MainWindow& framed = Start();
     EXPECT_EQ(framed.FullWidth, 44 + 576 + 7);
     EXPECT_EQ(framed.FullHeight, 19 + 54 + 6);
     EXPECT_FALSE(framed.windowFlags() & Qt::FramelessWindowHint);
@@ -112,7 +112,7 @@ TEST_F(StartupTest, FramedAndOnTopShapes)
     form.reset();
 
     WriteIni("[Location]\nTop=100\nOnTop=Yes\nButtonCount=21\n");
-    TForm1& onTop = Start();
+    MainWindow& onTop = Start();
     EXPECT_EQ(onTop.FullWidth, 44 + 756);
     EXPECT_EQ(onTop.FullHeight, 54);
     EXPECT_TRUE(onTop.windowFlags() & Qt::FramelessWindowHint);
@@ -124,7 +124,7 @@ TEST_F(StartupTest, FramedAndOnTopShapes)
 TEST_F(StartupTest, MovesAreSavedOnlyAfterStartUp)
 {
     WriteIni("[Location]\nTop=100\nLeft=10\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     // The start-up pass placed the window without writing its place.
     EXPECT_EQ(IniText(), "[Location]\nTop=100\nLeft=10\nRun=Yes\n");
     f.show();
@@ -145,7 +145,7 @@ TEST_F(StartupTest, MenuMarksFollowTheSettings)
     WriteIni("[Location]\nTop=100\nShrink=No\nHide=Yes\nIconState=Yes\nCheckExit=Yes\nShowHint=No\nLockedGraph=Yes\n"
              "[Time]\n12Hour=No\nDisplay=HalfHour\nSound=Yes\nSoundFile=/snd/bell.wav\nSound2=No\n"
              "[Gauge]\nType=C:\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     EXPECT_FALSE(f.MenuItem("ShrinkOnLaunch1")->isChecked());
     EXPECT_TRUE(f.MenuItem("HideGraph1")->isChecked());
     EXPECT_EQ(f.MenuItem("HideGraph1")->text(), "Tray &Icon on Launch");
@@ -176,7 +176,7 @@ TEST_F(StartupTest, MenuMarksFollowTheSettings)
 
 TEST_F(StartupTest, MenusCarryTheirItems)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     auto captions = [](QMenu* menu) {
         QStringList list;
         for (QAction* a : menu->actions())
@@ -203,7 +203,7 @@ TEST_F(StartupTest, MenusCarryTheirItems)
 TEST_F(StartupTest, CloseQuestionAnsweredNoKeepsTheBarAndWritesNothing)
 {
     WriteIni("[Location]\nTop=100\nCheckExit=Yes\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.show();
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
@@ -229,7 +229,7 @@ TEST_F(StartupTest, CloseQuestionAnsweredNoKeepsTheBarAndWritesNothing)
 TEST_F(StartupTest, WithoutExitOptionsTheBarClosesAtOnce)
 {
     WriteIni("[Location]\nTop=100\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.show();
     EXPECT_TRUE(f.close());
     EXPECT_TRUE(dialogs.messages.empty());
@@ -246,7 +246,7 @@ TEST_F(StartupTest, MinimisedStateComesBack)
 
 TEST_F(StartupTest, HelpButtonOpensTheHelpContents)
 {
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.HelpButtonClick();
     EXPECT_EQ(dialogs.helpFile, platform.appDir + "Kexbar.HLP");
     ASSERT_EQ(dialogs.helpShown.size(), 1u);
@@ -256,7 +256,7 @@ TEST_F(StartupTest, HelpButtonOpensTheHelpContents)
 TEST_F(StartupTest, RefusedWriteIsShownAndTheBarGoesOn)
 {
     WriteIni("[Location]\nTop=100\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     Pump();
@@ -274,7 +274,7 @@ TEST_F(StartupTest, RefusedWriteIsShownAndTheBarGoesOn)
 TEST_F(StartupTest, ReloadMessageOfItsOwnSuffixOnly)
 {
     WriteIni("[Location]\nTop=100\n[Programs]\nSpeedButton1=/bin/true\n");
-    TForm1& f = Start({"/m", "desk"});
+    MainWindow& f = Start({"/m", "desk"});
     EXPECT_EQ(f.IniSuffix, "desk");
     // A message of another suffix is not ours; ours reloads the buttons.
     WriteIni("[Location]\nTop=100\n[Programs]\nSpeedButton2=/bin/true\n", "desk");
@@ -288,7 +288,7 @@ TEST_F(StartupTest, DefaultGaugeIsDriveCWhateverTheAppDir)
 {
     // AppDir here starts with "/": the default gauge is still the root drive "C".
     WriteIni("[Location]\nTop=100\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     EXPECT_EQ(f.GaugeType, "CHardDrive");
     EXPECT_TRUE(f.MenuItem("CHardDrive")->isChecked());
 }
@@ -316,7 +316,7 @@ TEST_F(StartupTest, ReadOnlyConfigurationStartsABarThatWorksReadOnly)
             ASSERT_EQ(::chmod(platform.appDir.c_str(), 0555), 0);
         }
         const std::string before = IniText();
-        TForm1* f = nullptr;
+        MainWindow* f = nullptr;
         ASSERT_NO_THROW(f = &Start());
         f->show();
         f->move(50, 60); // the bar's own attempts to store its place
@@ -331,7 +331,7 @@ TEST_F(StartupTest, ReadOnlyConfigurationStartsABarThatWorksReadOnly)
             QTest::mouseClick(f->FindButton(1), Qt::LeftButton);
             ASSERT_EQ(platform.started.size(), 1u);
             EXPECT_EQ(platform.started[0].argv, std::vector<std::string>{"/bin/true"});
-            f->CurrentButton = "SpeedButton1";
+            f->CurrentButton = 1;
             f->Guarded([&] { f->RemoveButton(); });
             EXPECT_EQ(dialogs.messages.back().text, "Unable to write to " + Ini());
         }
@@ -345,7 +345,7 @@ TEST_F(StartupTest, ReadOnlyConfigurationStartsABarThatWorksReadOnly)
 TEST_F(StartupTest, ItemsAndHintsOfSubsystemsNotBuiltPromiseNothing)
 {
     WriteIni("[Location]\nTop=100\nShowHint=Yes\n[Programs]\nSpeedButton1=/bin/true\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     // Nothing without a handler can be reached: "Password Protect" can no longer be
     // ticked, the Configure sub-menu and the exit options are out of sight.
     for (const char* name : {"PasswordProtect1", "ConfigureButton1", "ShrinkOnLaunch2", "ConfirmExit1", "ShrinkOnLaunch1",
@@ -375,7 +375,7 @@ TEST_F(StartupTest, ItemsAndHintsOfSubsystemsNotBuiltPromiseNothing)
 TEST_F(StartupTest, BarWithoutATrayIconNeverHides)
 {
     WriteIni("[Location]\nTop=100\nHide=Yes\nStaySmall=Yes\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     EXPECT_FALSE(f.StartsHidden());
 }
 
@@ -401,7 +401,7 @@ TEST_F(StartupTest, HelpFileIsFoundInAppDirThenBesideTheProgramThenInTheDataDire
             ::unlink((dir + "Kexbar.HLP").c_str());
         for (const std::string& dir : c.holding)
             put(dir);
-        TForm1& f = Start();
+        MainWindow& f = Start();
         f.HelpButtonClick();
         EXPECT_EQ(dialogs.helpFile, c.expected + "Kexbar.HLP");
         form.reset();
@@ -413,7 +413,7 @@ TEST_F(StartupTest, SoundCaptionsShowTheFileNameAsStoredWithItsAmpersand)
     WriteIni("[Location]\nTop=100\n[Time]\nSound=Yes\nSoundFile=/snd/my chimes & bells.wav\nSound2=Yes\n"
              "SoundFile2='/snd/odd'name.wav\n[Programs]\nSpeedButton1=/bin/true\n[SoundSelect]\n"
              "SpeedButton1=/snd/rock & roll.wav\n");
-    TForm1& f = Start();
+    MainWindow& f = Start();
     EXPECT_EQ(f.MenuItem("TimeSound1")->text(), "Hour &Sound = my chimes && bells.wav");
     EXPECT_EQ(f.MenuItem("TimeSound2")->text(), "H&alf Hour Sound = odd'name.wav");
     dialogs.popupChoices = {""};

@@ -1,6 +1,6 @@
 // The page tab strip: hit test and item rectangles (also scrolled), colours as
 // painted, the selection and the signals of mouse presses.
-#include "pages/TabSet.h"
+#include "ui/widgets/TabSet.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,7 +1,7 @@
 // kexbar-config read-link: what a shortcut file points to, one value a line.
 #include <ostream>
 
-#include "app/ConfigTool.h"
+#include "core/config/ConfigTool.h"
 #include "core/launch/ShellLink.h"
 
 namespace kex {

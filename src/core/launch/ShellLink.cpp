@@ -9,9 +9,9 @@
 #include <sys/stat.h>
 #include <vector>
 
-#include "launch/CommandLine.h"
-#include "launch/DesktopEntry.h"
-#include "launch/IconReaders.h"
+#include "core/launch/CommandLine.h"
+#include "core/launch/DesktopEntry.h"
+#include "core/launch/IconReaders.h"
 
 namespace kex {
 

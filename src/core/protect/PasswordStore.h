@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Settings.h"
+#include "core/config/Settings.h"
 #include "core/protect/PasswordFile.h"
-#include "pages/ButtonRecord.h"
+#include "core/pages/ButtonRecord.h"
 
 namespace kex {
 

@@ -5,7 +5,7 @@
 #include <charconv>
 #include <set>
 
-#include "app/Settings.h"
+#include "core/config/Settings.h"
 
 namespace kex {
 

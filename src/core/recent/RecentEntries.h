@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/NewIniFile.h"
+#include "core/config/NewIniFile.h"
 
 namespace kex {
 

@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QToolButton>
 
-#include "app/Dialogs.h"
+#include "ui/dialogs/Dialogs.h"
 #include "platform/TPlatform.h"
 #include "ui/widgets/SpinButton.h"
 

@@ -1,4 +1,10 @@
 target_sources(kexui PRIVATE
+  src/ui/widgets/Pictures.h
+  src/ui/widgets/Pictures.cpp
+  src/ui/widgets/SpeedButton.h
+  src/ui/widgets/SpeedButton.cpp
+  src/ui/widgets/TabSet.h
+  src/ui/widgets/TabSet.cpp
   src/ui/widgets/GraphicControl.h
   src/ui/widgets/GraphicControl.cpp
   src/ui/widgets/EnhancedGauge.h

@@ -1,0 +1,229 @@
+#include "core/bar/BarStore.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/config/Settings.h"
+#include "core/pages/Grid.h"
+#include "core/pages/Renumber.h"
+
+namespace kex {
+
+BarStore::BarStore(std::string fileName, PasswordCarrier* passwords)
+    : ini_(std::move(fileName)), passwords_(passwords)
+{
+}
+
+// ------------------------------------------------------------------ settings
+
+StartupSettings BarStore::ReadStartup(const StartupMachine& machine) const
+{
+    return ReadStartupSettings(ini_.Document(), machine, FileName());
+}
+
+void BarStore::NoteStart(const StartupSettings& started)
+{
+    ini_.Modify([&](IniDocument& d) {
+        d.WriteString(settings::Run.section, settings::Run.key, "Yes");
+        if (started.firstStart && ReadButtonsPerPage(d, FileName()) == 0)
+            d.WriteInteger(settings::ButtonCount.section, settings::ButtonCount.key, started.buttonsPerPage);
+    });
+}
+
+int BarStore::PageCount(std::string* notice) const { return ReadPageCount(ini_.Document(), FileName(), notice); }
+
+void BarStore::SaveLocation(int top, int left, bool minimised)
+{
+    ini_.Modify([&](IniDocument& d) {
+        d.WriteInteger(settings::Top.section, settings::Top.key, top);
+        d.WriteInteger(settings::Left.section, settings::Left.key, left);
+        d.WriteString(settings::WindowState.section, settings::WindowState.key, minimised ? "Min" : "Norm");
+    });
+}
+
+void BarStore::SaveGaugeType(const std::string& gaugeType) { WriteSetting(ini_, settings::GaugeType, gaugeType); }
+
+void BarStore::SaveWindowState(bool minimised) { WriteSetting(ini_, settings::WindowState, minimised ? "Min" : "Norm"); }
+
+std::array<int, 16> BarStore::CustomColors() const
+{
+    const IniDocument& doc = ini_.Document();
+    std::array<int, 16> colours{};
+    for (int i = 0; i < 16; ++i) {
+        const std::string value = doc.ReadString(settings::ColorsSection, CustomColorKey(i), settings::ColorDefault);
+        colours[std::size_t(i)] = ParseProfileInt("0x" + value, 0xFFFFFF);
+    }
+    return colours;
+}
+
+void BarStore::SaveTabColor(bool selected, int colour, const std::array<int, 16>& colours)
+{
+    ini_.Modify([&](IniDocument& d) {
+        const Setting& s = selected ? settings::SelectedColor : settings::UnselectedColor;
+        d.WriteInteger(s.section, s.key, colour);
+        for (int i = 0; i < 16; ++i) {
+            char value[16];
+            std::snprintf(value, sizeof value, "%06x", unsigned(colours[std::size_t(i)]));
+            d.WriteString(settings::ColorsSection, CustomColorKey(i), value);
+        }
+    });
+}
+
+// ------------------------------------------------------------------ records
+
+ButtonRecord BarStore::Record(int n) const
+{
+    IniDocument doc = ini_.Document(); // a copy: reading a record may mark the rebuild's probe
+    return RecordStore(doc).Read(n);
+}
+
+ClickedButton BarStore::Clicked(int n, bool shrinkOnLaunch) const
+{
+    IniDocument doc = ini_.Document();
+    ClickedButton clicked{RecordStore(doc).Read(n), ""};
+    clicked.record.Parameters = doc.Get(settings::ParametersSection, ButtonKey(n)).value_or("");
+    clicked.shrink = doc.Get(settings::ShrinkSection, ButtonKey(n)).value_or(shrinkOnLaunch ? "Yes" : "No");
+    return clicked;
+}
+
+BarContents BarStore::Contents(int last) const
+{
+    IniDocument doc = ini_.Document();
+    RecordStore store(doc);
+    store.BeginBatch(); // every record from one pass over the text
+    const std::vector<int> stored = store.StoredNumbers();
+    const int pages = ReadPageCount(doc, FileName());
+    BarContents contents;
+    contents.records.reserve(std::size_t(std::max(0, last)));
+    for (int n = 1; n <= last; ++n) {
+        contents.records.push_back(store.Read(n));
+        if (contents.records.back().Empty() && std::binary_search(stored.begin(), stored.end(), n))
+            contents.strays.push_back(n);
+    }
+    for (int p = 1; p <= pages && p <= last; ++p)
+        contents.captions.push_back(doc.ReadString(settings::TabsSection, PageTabKey(p), DefaultPageName(p)));
+    store.DiscardBatch();
+    return contents;
+}
+
+void BarStore::Tidy(const std::vector<int>& strays, const std::vector<int>& iconDefaults)
+{
+    if (strays.empty() && iconDefaults.empty())
+        return;
+    ini_.Modify([&](IniDocument& d) {
+        RecordStore store(d);
+        for (int n : strays)
+            store.Erase(n);
+        for (int n : iconDefaults)
+            d.WriteString(settings::IconsSection, ButtonKey(n), settings::IconDefault);
+    });
+}
+
+void BarStore::SaveProgram(int n, const std::string& program)
+{
+    ini_.WriteString(settings::ProgramsSection, ButtonKey(n), program);
+}
+
+void BarStore::SaveParameters(int n, const std::string& parameters)
+{
+    ini_.Modify([&](IniDocument& d) {
+        if (parameters.empty())
+            d.EraseKey(settings::ParametersSection, ButtonKey(n));
+        else
+            d.WriteString(settings::ParametersSection, ButtonKey(n), parameters);
+    });
+}
+
+void BarStore::SaveIcon(int n, const std::string& iconFile, int iconIndex)
+{
+    ini_.Modify([&](IniDocument& d) {
+        d.WriteString(settings::IconsSection, ButtonKey(n), iconFile);
+        if (iconIndex > 0)
+            d.WriteInteger(settings::IconSelectionSection, ButtonKey(n), iconIndex);
+    });
+}
+
+void BarStore::EraseRecord(int n)
+{
+    ini_.Modify([&](IniDocument& d) { RecordStore(d, passwords_).Erase(n); });
+}
+
+void BarStore::PutRecord(int n, const ButtonRecord& record)
+{
+    ini_.Modify([&](IniDocument& d) { RecordStore(d).WriteMove(n, record); });
+}
+
+void BarStore::ReturnRecord(int source, const ButtonRecord& record, int buttonsPerPage)
+{
+    ini_.Modify([&](IniDocument& d) {
+        RecordStore store(d);
+        // The pages the file gives the bar from now on (another instance may have
+        // changed their count meanwhile).
+        const int pages = ReadPageCount(d, FileName());
+        int target = source;
+        if (target <= 0 || target > pages * buttonsPerPage || !store.Read(target).Empty()) {
+            // The first empty button; when every button is taken, the first free
+            // number after them, and the bar grows to show its page.
+            target = 1;
+            while (!store.Read(target).Empty())
+                ++target;
+            if (target > pages * buttonsPerPage)
+                d.WriteInteger(settings::PageCount.section, settings::PageCount.key,
+                               PageOfButton(target, buttonsPerPage) + 1);
+        }
+        store.Erase(target); // keys left without a program are not mixed in
+        store.WriteMove(target, record);
+        d.WriteString(settings::Blank.section, settings::Blank.key, "No");
+    });
+}
+
+// ------------------------------------------------------------------ pages
+
+void BarStore::SavePageName(int page, const std::string& name)
+{
+    ini_.WriteString(settings::TabsSection, PageTabKey(page), name);
+}
+
+void BarStore::SavePageCount(int count) { WriteSetting(ini_, settings::PageCount, count); }
+
+void BarStore::InsertPage(int s, int c, int buttonsPerPage, const std::string& name, const PageMoveBuffer* fill)
+{
+    ini_.Modify([&](IniDocument& d) {
+        RecordStore store(d, passwords_);
+        InsertPageRecords(store, s, c, buttonsPerPage, name, fill);
+    });
+}
+
+PageMoveBuffer BarStore::DeletePage(int s, int c, int buttonsPerPage, bool forMove)
+{
+    PageMoveBuffer taken;
+    ini_.Modify([&](IniDocument& d) {
+        RecordStore store(d, passwords_);
+        taken = DeletePageRecords(store, s, c, buttonsPerPage, forMove);
+    });
+    return taken;
+}
+
+void BarStore::RestorePage(const PageMoveBuffer& buffer, int buttonsPerPage)
+{
+    ini_.Modify([&](IniDocument& d) {
+        RecordStore store(d, passwords_);
+        kex::RestorePage(store, buffer, ReadPageCount(d, FileName()), buttonsPerPage);
+    });
+}
+
+void BarStore::Backup() { CopyFileBytes(ini_.FileName(), BackupFileName(ini_.FileName())); }
+
+PageLayout BarStore::Layout() const { return PageLayoutOf(ini_.Document()); }
+
+void BarStore::Renumber(int oldButtonsPerPage, int newButtonsPerPage, int tabs)
+{
+    ini_.Modify([&](IniDocument& d) {
+        if (oldButtonsPerPage != newButtonsPerPage)
+            ChangeButtonsPerPage(d, passwords_, oldButtonsPerPage, newButtonsPerPage, tabs);
+        else
+            d.EraseSection(settings::MruSection);
+    });
+}
+
+} // namespace kex

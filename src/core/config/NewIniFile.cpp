@@ -1,0 +1,911 @@
+#include "core/config/NewIniFile.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <mutex>
+#include <thread>
+#include <random>
+#include <set>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kex {
+
+namespace {
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A name as the file's lines give it: byte-order marks before it and blanks around
+// it are no part of it, so that a name given with either finds its own line again.
+std::string_view NameOf(std::string_view name)
+{
+    name = TrimBlanks(name);
+    while (name.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        name = TrimBlanks(name.substr(kByteOrderMark.size()));
+    return name;
+}
+
+
+void CheckName(std::string_view name, bool isSection)
+{
+    for (char c : name)
+        if (c == '\n' || c == '\r' || (isSection ? c == ']' : c == '='))
+            throw std::invalid_argument(std::string(isSection ? "Invalid section name: " : "Invalid key name: ")
+                                        + std::string(name));
+    // A key line must not read back as a section header or a comment.
+    std::string_view t = NameOf(name);
+    if (!isSection && (t.empty() || t.front() == '[' || t.front() == ';' || t.front() == '#'))
+        throw std::invalid_argument("Invalid key name: " + std::string(name));
+}
+
+std::string Cut(std::string_view s, std::size_t n) { return std::string(s.substr(0, n)); }
+
+// Closes a descriptor on every path.
+struct Fd {
+    int fd = -1;
+    explicit Fd(int f) : fd(f) {}
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+};
+
+// An open descriptor shared by copies, closed with the last of them.
+std::shared_ptr<const int> HoldOpen(int fd)
+{
+    return std::shared_ptr<const int>(new int(fd), [](const int* p) {
+        ::close(*p);
+        delete p;
+    });
+}
+
+// Reads the whole open file; `st` gets its status.
+bool ReadAll(int fd, std::string& out, struct stat* st)
+{
+    if (::fstat(fd, st) != 0)
+        return false;
+    out.clear();
+    // One read more than the size finds the end, also when the file has grown.
+    std::size_t size = S_ISREG(st->st_mode) ? std::size_t(st->st_size) : 0;
+    out.resize(size + 1);
+    std::size_t have = 0;
+    for (;;) {
+        if (have == out.size())
+            out.resize(out.size() * 2 + 65536);
+        ssize_t n = ::read(fd, out.data() + have, out.size() - have);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            break;
+        have += std::size_t(n);
+    }
+    out.resize(have);
+    return true;
+}
+
+// Opens a configuration file for reading without following a symbolic link in its last
+// component and without blocking (a FIFO would wait for a writer forever). Answers the
+// descriptor, or -1 with errno set when the file cannot be opened (ENOENT when it is
+// missing). Anything but a regular file of sane size is refused with EIniFileError.
+int OpenRegularFile(const std::string& path, const std::string& shownName, struct stat* st)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ELOOP)
+            throw EIniFileError(shownName, shownName + " is a symbolic link that may not be followed");
+        return -1;
+    }
+    if (::fstat(fd, st) != 0 || !S_ISREG(st->st_mode)) {
+        ::close(fd);
+        throw EIniFileError(shownName, shownName + " is not a regular file");
+    }
+    if (st->st_size > kMaxFileSize) {
+        ::close(fd);
+        throw EIniFileError(shownName, shownName + " is too large for a configuration file");
+    }
+    return fd;
+}
+
+// The whole text of a file; false when it is missing or unreadable.
+bool ReadWholeFile(const std::string& path, const std::string& shownName, std::string& out, struct stat* st)
+{
+    Fd f(OpenRegularFile(path, shownName, st));
+    return f.fd >= 0 && ReadAll(f.fd, out, st);
+}
+
+bool WriteAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data.remove_prefix(std::size_t(n));
+    }
+    return true;
+}
+
+std::string DirectoryOf(const std::string& file)
+{
+    auto slash = file.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return file.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string& file)
+{
+    auto slash = file.rfind('/');
+    return slash == std::string::npos ? file : file.substr(slash + 1);
+}
+
+} // namespace
+
+// A configuration that is a symbolic link is followed only when the caller owns both
+// the link and the file it names: then the configuration stays a link and the linked
+// file gets the change. Any other link (one planted by the owner of a directory that
+// root works in) is refused, so that no file outside the directory can be read,
+// disclosed or replaced through it. A dangling link of the caller's own is answered
+// as it is.
+std::string ConfigurationTarget(const std::string& file)
+{
+    struct stat lst {};
+    if (::lstat(file.c_str(), &lst) != 0 || !S_ISLNK(lst.st_mode))
+        return file;
+    const uid_t me = ::geteuid();
+    struct stat st {};
+    const bool exists = ::stat(file.c_str(), &st) == 0;
+    if (lst.st_uid != me || (exists && st.st_uid != me))
+        throw EIniFileError(file, file + " is a symbolic link that may not be followed");
+    char* real = ::realpath(file.c_str(), nullptr);
+    if (!real)
+        return file;
+    std::string r(real);
+    std::free(real);
+    return r;
+}
+
+namespace {
+
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// Whether a write may replace `target`. A file or directory without any write
+// permission bit is read-only, also for root, as the read-only attribute is on the
+// platform this format comes from. With `fileItself` false only the directory counts.
+bool WriteAllowed(const std::string& target, bool fileItself = true)
+{
+    // A link in the target's place is replaced, never written through.
+    struct stat st {};
+    if (fileItself && ::lstat(target.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)
+        && ((st.st_mode & kWriteBits) == 0 || ::access(target.c_str(), W_OK) != 0))
+        return false;
+    std::string dir = DirectoryOf(target);
+    struct stat dirSt {};
+    return ::stat(dir.c_str(), &dirSt) == 0 && S_ISDIR(dirSt.st_mode) && (dirSt.st_mode & kWriteBits) != 0
+           && ::access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+// Temporary files are named "<file>.<pid>.<8 hex digits>.tmp". Answers the pid of
+// such a name of `base`, or 0.
+pid_t TempFileOwner(std::string_view name, std::string_view base)
+{
+    constexpr std::string_view kTail = ".tmp";
+    if (name.size() <= base.size() + 1 || name.substr(0, base.size()) != base || name[base.size()] != '.')
+        return 0;
+    name.remove_prefix(base.size() + 1);
+    if (name.size() < kTail.size() || name.substr(name.size() - kTail.size()) != kTail)
+        return 0;
+    name.remove_suffix(kTail.size());
+    auto dot = name.find('.');
+    if (dot == std::string_view::npos || name.size() - dot - 1 != 8)
+        return 0;
+    for (char c : name.substr(dot + 1))
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return 0;
+    long pid = 0;
+    auto [end, ec] = std::from_chars(name.data(), name.data() + dot, pid);
+    if (ec != std::errc() || end != name.data() + dot || pid <= 0)
+        return 0;
+    return pid_t(pid);
+}
+
+// A writer killed between writing its temporary file and renaming it leaves the
+// temporary file behind. Once per file and process, under the write lock, such files
+// of writers that no longer run are removed.
+void RemoveStaleTempFiles(const std::string& target)
+{
+    static std::mutex mutex;
+    static std::set<std::string> swept;
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        if (!swept.insert(target).second)
+            return;
+    }
+    DIR* dir = ::opendir(DirectoryOf(target).c_str());
+    if (!dir)
+        return;
+    std::string base = BaseNameOf(target);
+    std::string prefix = DirectoryOf(target) + "/";
+    while (dirent* e = ::readdir(dir)) {
+        pid_t pid = TempFileOwner(e->d_name, base);
+        if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH)
+            ::unlink((prefix + e->d_name).c_str());
+    }
+    ::closedir(dir);
+}
+
+} // namespace
+
+bool ReplaceFile(const std::string& target, std::string_view data, const struct stat* like, const Replacement& how)
+{
+    if (!WriteAllowed(target, !how.readOnlyReplaced))
+        return false;
+    struct stat st {};
+    bool exists = false;
+    if (like) {
+        st = *like;
+        exists = true;
+    } else {
+        exists = ::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    // A new file gets the usual permissions less the umask.
+    const mode_t mode = exists ? 0600 : 0666;
+    std::string tmp;
+    int fd = -1;
+    if (!how.temporaryName.empty()) {
+        tmp = DirectoryOf(target) + "/" + BaseNameOf(how.temporaryName);
+        // Only writers holding the lock use this name: what is there is a killed
+        // writer's leftover (or a planted link), removed rather than followed.
+        ::unlink(tmp.c_str());
+        fd = ::open(tmp.c_str(), kFlags, mode);
+    }
+    static thread_local std::mt19937_64 rng{std::random_device{}()};
+    for (int attempt = 0; how.temporaryName.empty() && attempt < 8 && fd < 0; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".%d.%08llx.tmp", int(::getpid()),
+                      static_cast<unsigned long long>(rng() & 0xffffffffu));
+        tmp = target + suffix;
+        fd = ::open(tmp.c_str(), kFlags, mode);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, data);
+    // The replacement keeps the old file's owner (root editing a user's file must not
+    // take it from the user; for others this is a no-op or refused, which is fine) and
+    // its permissions.
+    if (ok && exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()))
+        (void)!::fchown(fd, st.st_uid, st.st_gid);
+    ok = ok && (!exists || ::fchmod(fd, st.st_mode & 0777) == 0);
+    ok = ok && (!how.sync || ::fsync(fd) == 0);
+    ok = (::close(fd) == 0) && ok;
+    if (ok && ::rename(tmp.c_str(), target.c_str()) == 0)
+        return true;
+    ::unlink(tmp.c_str());
+    return false;
+}
+
+bool ConfigurationWritable(const std::string& file) { return WriteAllowed(ConfigurationTarget(file)); }
+
+bool ReadRegularFile(const std::string& path, std::string& out)
+{
+    struct stat st {};
+    return ReadWholeFile(path, path, out, &st);
+}
+
+namespace {
+std::atomic<int> gLockWaitMs{5000};
+
+// The configuration's status, for its lock: nothing when it is missing.
+const struct stat* StatusOf(const std::string& target, struct stat& st)
+{
+    return ::lstat(target.c_str(), &st) == 0 ? &st : nullptr;
+}
+} // namespace
+
+ConfigurationLock::ConfigurationLock(const std::string& file, const std::string& shownName)
+{
+    const std::string target = ConfigurationTarget(file);
+    struct stat st {};
+    Take(target, shownName, StatusOf(target, st));
+}
+
+// A new lock file takes the configuration's mode and owner, so that only those who
+// may write the configuration can hold its lock.
+void ConfigurationLock::Take(const std::string& file, const std::string& shownName, const struct stat* config)
+{
+    const std::string name = file + ".lock";
+    const mode_t mode = config ? (config->st_mode & 0666) : 0666;
+    fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+    const bool created = fd_ >= 0;
+    if (!created && errno == EEXIST) {
+        // flock needs no write access: a lock file that another user made (root
+        // running the config tool) still serves.
+        fd_ = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0 && errno == EACCES)
+            fd_ = ::open(name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    }
+    if (fd_ < 0 && errno == ELOOP)
+        throw EIniFileError(shownName, name + " is not a regular file");
+    if (fd_ < 0)
+        throw EIniWriteError(shownName);
+    struct stat lockSt {};
+    if (::fstat(fd_, &lockSt) != 0 || !S_ISREG(lockSt.st_mode)) {
+        Release();
+        throw EIniFileError(shownName, name + " is not a regular file");
+    }
+    if (config) {
+        // Root gives a lock file it made to the owner of the configuration file.
+        if (created && ::geteuid() == 0 && (lockSt.st_uid != config->st_uid || lockSt.st_gid != config->st_gid))
+            (void)!::fchown(fd_, config->st_uid, config->st_gid);
+        // A lock file of an older version (or made before a chmod of the
+        // configuration) is brought to the configuration's mode; one with other
+        // links is no file of this directory alone and is left alone.
+        if ((created || ((lockSt.st_uid == ::geteuid() || ::geteuid() == 0) && lockSt.st_nlink == 1))
+            && (lockSt.st_mode & 0777) != mode)
+            (void)!::fchmod(fd_, mode);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(gLockWaitMs.load());
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+            Release();
+            throw EIniWriteError(shownName, shownName + " is locked by another program");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+ConfigurationLock::~ConfigurationLock() { Release(); }
+
+void ConfigurationLock::Release()
+{
+    if (fd_ >= 0)
+        ::close(fd_); // closing releases the lock
+    fd_ = -1;
+}
+
+EIniWriteError::EIniWriteError(const std::string& fileName)
+    : std::runtime_error("Unable to write to " + fileName), fileName_(fileName)
+{
+}
+
+EIniWriteError::EIniWriteError(const std::string& fileName, const std::string& message)
+    : std::runtime_error(message), fileName_(fileName)
+{
+}
+
+void SetLockWait(std::chrono::milliseconds wait) { gLockWaitMs = int(wait.count()); }
+
+std::string_view TrimBlanks(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string StoredValue(std::string_view value)
+{
+    std::string v(value);
+    for (char& c : v)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return v;
+}
+
+bool SameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i]))
+            return false;
+    return true;
+}
+
+int ParseProfileInt(std::string_view text, int def)
+{
+    int base = 10;
+    std::string_view digits = text;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        digits = text.substr(2);
+    }
+    bool negative = false;
+    if (base == 10 && !digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
+        negative = digits[0] == '-';
+        digits.remove_prefix(1);
+    }
+    // from_chars takes a minus sign of its own: "--5" or "0x-1" are no integers.
+    if (digits.empty() || digits[0] == '-' || digits[0] == '+')
+        return def;
+    long long value = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
+    if (ec != std::errc() || end != digits.data() + digits.size())
+        return def;
+    if (negative)
+        value = -value;
+    if (base == 16 && value > INT_MAX && value <= 0xFFFFFFFFLL)
+        value -= 0x100000000LL; // "0xFFFFFFFF" is -1, as a 32-bit integer reads it
+    if (value < INT_MIN || value > INT_MAX)
+        return def;
+    return int(value);
+}
+
+// ---------------------------------------------------------------- IniDocument
+
+IniDocument IniDocument::Parse(std::string_view text) { return Adopt(std::string(text)); }
+
+IniDocument IniDocument::Adopt(std::string text)
+{
+    IniDocument doc;
+    doc.buffer_ = std::make_shared<const std::string>(std::move(text));
+    const std::vector<TextLine> lines = SplitTextLines(*doc.buffer_);
+    doc.lines_.reserve(lines.size());
+    for (const TextLine& l : lines) {
+        Line line;
+        line.text = l.text;
+        line.ending = l.ending == "\n" ? Ending::LF : l.ending == "\r\n" ? Ending::CRLF : l.ending == "\r" ? Ending::CR : Ending::None;
+        doc.lines_.push_back(std::move(line));
+    }
+    return doc;
+}
+
+IniDocument::Line IniDocument::MakeLine(std::string text, Ending ending)
+{
+    Line l;
+    l.own = std::make_shared<const std::string>(std::move(text));
+    l.text = *l.own;
+    l.ending = ending;
+    return l;
+}
+
+namespace {
+std::string_view EndingText(std::uint8_t e) { return e == 3 ? "\r" : e == 2 ? "\r\n" : e == 1 ? "\n" : ""; }
+} // namespace
+
+std::string IniDocument::Serialize() const
+{
+    std::size_t total = 0;
+    for (const Line& l : lines_)
+        total += l.text.size() + EndingText(std::uint8_t(l.ending)).size();
+    std::string out;
+    out.reserve(total);
+    for (const Line& l : lines_) {
+        out += l.text;
+        out += EndingText(std::uint8_t(l.ending));
+    }
+    return out;
+}
+
+std::vector<TextLine> SplitTextLines(std::string_view all)
+{
+    std::vector<TextLine> lines;
+    while (!all.empty()) {
+        const auto brk = all.find_first_of("\r\n");
+        if (brk == std::string_view::npos) {
+            lines.push_back({all, {}});
+            break;
+        }
+        const std::size_t len = (all[brk] == '\r' && brk + 1 < all.size() && all[brk + 1] == '\n') ? 2 : 1;
+        lines.push_back({all.substr(0, brk), all.substr(brk, len)});
+        all.remove_prefix(brk + len);
+    }
+    return lines;
+}
+
+ProfileLine ClassifyProfileLine(std::string_view text)
+{
+    using Kind = ProfileLine::Kind;
+    ProfileLine p;
+    std::string_view t = text;
+    // The byte-order mark some editors put at the start of a file is no part of the
+    // first line's content (it stays in the file).
+    t = NameOf(t);
+    if (t.empty() || t.front() == ';' || t.front() == '#')
+        return p;
+    if (t.front() == '[') {
+        auto close = t.find(']');
+        if (close != std::string_view::npos) {
+            p.kind = Kind::Section;
+            p.name = TrimBlanks(t.substr(1, close - 1));
+        }
+        return p;
+    }
+    auto eq = t.find('=');
+    if (eq == std::string_view::npos)
+        return p;
+    p.kind = Kind::Key;
+    p.name = TrimBlanks(t.substr(0, eq));
+    p.value = TrimBlanks(t.substr(eq + 1));
+    return p;
+}
+
+// Names given by callers are taken without surrounding blanks, as the names in the
+// file are, so that a name written with a blank finds its own line again.
+std::size_t IniDocument::FindSection(std::string_view section) const
+{
+    section = NameOf(section);
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        ProfileLine p = ClassifyProfileLine(lines_[i].text);
+        if (p.kind == Kind::Section && SameName(p.name, section))
+            return i;
+    }
+    return std::string::npos;
+}
+
+std::size_t IniDocument::SectionEnd(std::size_t h) const
+{
+    std::size_t i = h + 1;
+    while (i < lines_.size() && ClassifyProfileLine(lines_[i].text).kind != Kind::Section)
+        ++i;
+    return i;
+}
+
+std::size_t IniDocument::FindKey(std::size_t header, std::string_view key) const
+{
+    key = NameOf(key);
+    std::size_t end = SectionEnd(header);
+    for (std::size_t i = header + 1; i < end; ++i) {
+        ProfileLine p = ClassifyProfileLine(lines_[i].text);
+        if (p.kind == Kind::Key && SameName(p.name, key))
+            return i;
+    }
+    return std::string::npos;
+}
+
+std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const
+{
+    std::size_t h = FindSection(section);
+    if (h == std::string::npos)
+        return std::nullopt;
+    std::size_t k = FindKey(h, key);
+    if (k == std::string::npos)
+        return std::nullopt;
+    return std::string(ClassifyProfileLine(lines_[k].text).value);
+}
+
+std::string IniDocument::ReadString(std::string_view section, std::string_view key, std::string_view def) const
+{
+    auto v = Get(section, key);
+    return Cut(v ? std::string_view(*v) : def, kMaxValueLength);
+}
+
+int IniDocument::ReadInteger(std::string_view section, std::string_view key, int def) const
+{
+    auto v = Get(section, key);
+    if (!v)
+        return def;
+    return ParseProfileInt(std::string_view(*v).substr(0, kMaxValueLength), def);
+}
+
+IniDocument::Ending IniDocument::NewLineEnding() const
+{
+    for (const Line& l : lines_)
+        if (l.ending != Ending::None)
+            return l.ending;
+    return Ending::LF;
+}
+
+void IniDocument::InsertLine(std::size_t at, std::string text)
+{
+    Ending ending = NewLineEnding();
+    // The line before the new one may be the last line of a file without a final
+    // line break: give it one first.
+    if (at > 0 && lines_[at - 1].ending == Ending::None)
+        lines_[at - 1].ending = ending;
+    lines_.insert(lines_.begin() + std::ptrdiff_t(at), MakeLine(std::move(text), ending));
+}
+
+void IniDocument::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    CheckName(section, true);
+    CheckName(key, false);
+    std::string line = std::string(NameOf(key)) + "=" + StoredValue(value);
+    std::size_t h = FindSection(section);
+    if (h == std::string::npos) {
+        // A new section goes at the end, after a blank line when the file has text.
+        if (!lines_.empty() && !TrimBlanks(lines_.back().text).empty())
+            InsertLine(lines_.size(), "");
+        std::string header(1, '[');
+        header.append(NameOf(section)).push_back(']');
+        InsertLine(lines_.size(), std::move(header));
+        InsertLine(lines_.size(), std::move(line));
+        return;
+    }
+    std::size_t k = FindKey(h, key);
+    if (k != std::string::npos) {
+        // Keep the key as it was spelled and any indentation before it.
+        std::string_view before = lines_[k].text.substr(0, lines_[k].text.find('='));
+        while (!before.empty() && (before.back() == ' ' || before.back() == '\t'))
+            before.remove_suffix(1);
+        lines_[k] = MakeLine(std::string(before) + "=" + StoredValue(value), lines_[k].ending);
+        return;
+    }
+    // A new key goes after the last key line of the section (before trailing blank
+    // lines and comments), or right after the header.
+    std::size_t end = SectionEnd(h);
+    std::size_t at = h + 1;
+    for (std::size_t i = h + 1; i < end; ++i)
+        if (ClassifyProfileLine(lines_[i].text).kind == Kind::Key)
+            at = i + 1;
+    InsertLine(at, std::move(line));
+}
+
+void IniDocument::WriteInteger(std::string_view section, std::string_view key, int value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+bool IniDocument::EraseKey(std::string_view section, std::string_view key)
+{
+    section = NameOf(section);
+    key = NameOf(key);
+    bool removed = false;
+    bool inSection = false;
+    for (std::size_t i = 0; i < lines_.size();) {
+        ProfileLine p = ClassifyProfileLine(lines_[i].text);
+        if (p.kind == Kind::Section)
+            inSection = SameName(p.name, section);
+        else if (inSection && p.kind == Kind::Key && SameName(p.name, key)) {
+            lines_.erase(lines_.begin() + std::ptrdiff_t(i));
+            removed = true;
+            continue;
+        }
+        ++i;
+    }
+    return removed;
+}
+
+bool IniDocument::EraseSection(std::string_view section)
+{
+    bool removed = false;
+    for (std::size_t h = FindSection(section); h != std::string::npos; h = FindSection(section)) {
+        std::size_t end = SectionEnd(h);
+        lines_.erase(lines_.begin() + std::ptrdiff_t(h), lines_.begin() + std::ptrdiff_t(end));
+        removed = true;
+    }
+    return removed;
+}
+
+bool IniDocument::HasSection(std::string_view section) const { return FindSection(section) != std::string::npos; }
+
+std::vector<std::string> IniDocument::SectionNames() const
+{
+    std::vector<std::string> names;
+    for (const Line& l : lines_) {
+        ProfileLine p = ClassifyProfileLine(l.text);
+        if (p.kind != Kind::Section)
+            continue;
+        bool seen = false;
+        for (const auto& n : names)
+            seen = seen || SameName(n, p.name);
+        if (!seen)
+            names.emplace_back(p.name);
+    }
+    return names;
+}
+
+std::vector<std::pair<std::string, std::string>> IniDocument::ReadSection(std::string_view section) const
+{
+    std::vector<std::pair<std::string, std::string>> keys;
+    std::size_t h = FindSection(section);
+    if (h == std::string::npos)
+        return keys;
+    std::size_t end = SectionEnd(h);
+    for (std::size_t i = h + 1; i < end; ++i) {
+        ProfileLine p = ClassifyProfileLine(lines_[i].text);
+        if (p.kind != Kind::Key)
+            continue;
+        bool seen = false;
+        for (const auto& kv : keys)
+            seen = seen || SameName(kv.first, p.name);
+        if (!seen)
+            keys.emplace_back(std::string(p.name), Cut(p.value, kMaxValueLength));
+    }
+    return keys;
+}
+
+// ---------------------------------------------------------------- TNewIniFile
+
+TNewIniFile::TNewIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+
+namespace {
+void FillStamp(const struct stat& st, bool& exists, std::uint64_t& dev, std::uint64_t& ino, std::uint64_t& size,
+               std::int64_t& mtimeNs)
+{
+    exists = true;
+    dev = st.st_dev;
+    ino = st.st_ino;
+    size = std::uint64_t(st.st_size);
+    mtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+}
+} // namespace
+
+TNewIniFile::Stamp TNewIniFile::CurrentStamp() const
+{
+    Stamp s;
+    struct stat st {};
+    if (::stat(fileName_.c_str(), &st) == 0)
+        FillStamp(st, s.exists, s.dev, s.ino, s.size, s.mtimeNs);
+    return s;
+}
+
+const IniDocument& TNewIniFile::Document() const
+{
+    if (cachedStamp_ && *cachedStamp_ == CurrentStamp())
+        return cached_;
+    // The stamp is taken from the file that is read, so that it describes exactly
+    // the text that is kept.
+    std::string text;
+    struct stat st {};
+    Stamp stamp;
+    int fd = OpenRegularFile(ConfigurationTarget(fileName_), fileName_, &st);
+    std::shared_ptr<const int> file = fd >= 0 ? HoldOpen(fd) : nullptr;
+    if (file && ReadAll(fd, text, &st)) {
+        FillStamp(st, stamp.exists, stamp.dev, stamp.ino, stamp.size, stamp.mtimeNs);
+        cached_ = IniDocument::Adopt(std::move(text));
+        cachedFile_ = std::move(file);
+    } else {
+        stamp = CurrentStamp();
+        cached_ = IniDocument();
+        cachedFile_.reset();
+    }
+    cachedStamp_ = stamp;
+    return cached_;
+}
+
+std::string TNewIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const
+{
+    return Document().ReadString(section, key, def);
+}
+
+int TNewIniFile::ReadInteger(std::string_view section, std::string_view key, int def) const
+{
+    return Document().ReadInteger(section, key, def);
+}
+
+bool TNewIniFile::ValueExists(std::string_view section, std::string_view key) const
+{
+    return Document().Get(section, key).has_value();
+}
+
+std::vector<std::pair<std::string, std::string>> TNewIniFile::ReadSection(std::string_view section) const
+{
+    return Document().ReadSection(section);
+}
+
+void TNewIniFile::Modify(const std::function<void(IniDocument&)>& change, const std::string& backupFile)
+{
+    const std::string target = ConfigurationTarget(fileName_);
+    // Applies the change to the file's current text; answers the new text, or
+    // nothing when the change leaves the text as it was. `st` gets the file's status
+    // (zero when it is missing).
+    IniDocument doc;
+    std::shared_ptr<const std::string> original;
+    struct stat st {};
+    auto apply = [&]() -> std::optional<std::string> {
+        std::string text;
+        st = {};
+        if (!ReadWholeFile(target, fileName_, text, &st)) {
+            if (errno != ENOENT)
+                throw EIniWriteError(fileName_);
+            st = {};
+        }
+        doc = IniDocument::Adopt(std::move(text));
+        original = doc.buffer_;
+        change(doc);
+        std::string out = doc.Serialize();
+        if (out == *original)
+            return std::nullopt;
+        return out;
+    };
+    // A FIFO or device in the file's place is refused before anything is locked.
+    struct stat lst {};
+    if (::lstat(target.c_str(), &lst) == 0 && !S_ISREG(lst.st_mode))
+        throw EIniFileError(fileName_, fileName_ + " is not a regular file");
+    // A read-only file or directory refuses every write that would change the file;
+    // one that changes nothing (erasing a key that is not there) passes, so that a
+    // read-only configuration can still be used. Checked before taking the lock, so
+    // that a refused write leaves no lock file behind (root could create one).
+    if (!WriteAllowed(target)) {
+        if (apply())
+            throw EIniWriteError(fileName_);
+        return;
+    }
+    ConfigurationLock lock(target, fileName_, lst.st_nlink ? &lst : nullptr);
+    RemoveStaleTempFiles(target);
+    // Nothing changed: leave the file and its time stamp alone, and do not create a
+    // missing file for an erase that found nothing.
+    std::optional<std::string> out = apply();
+    if (!out)
+        return;
+    // The backup holds the text the change was made on, with the file's own mode
+    // and owner; it is made only once the change is sure to be written (a missing
+    // file has nothing to keep).
+    if (!backupFile.empty() && st.st_nlink != 0) {
+        RemoveStaleTempFiles(backupFile);
+        if (!ReplaceFile(backupFile, *original, &st))
+            throw EIniWriteError(backupFile);
+    }
+    if (!ReplaceFile(target, *out))
+        throw EIniWriteError(fileName_);
+    // Still under the lock, the file is the one just written.
+    cachedStamp_.reset();
+    cachedFile_.reset();
+    int fd = ::open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        std::shared_ptr<const int> file = HoldOpen(fd);
+        if (::fstat(fd, &st) == 0) {
+            Stamp stamp;
+            FillStamp(st, stamp.exists, stamp.dev, stamp.ino, stamp.size, stamp.mtimeNs);
+            cached_ = std::move(doc);
+            cachedStamp_ = stamp;
+            cachedFile_ = std::move(file);
+        }
+    }
+}
+
+void TNewIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    Modify([&](IniDocument& d) { d.WriteString(section, key, value); });
+}
+
+void TNewIniFile::WriteInteger(std::string_view section, std::string_view key, int value)
+{
+    Modify([&](IniDocument& d) { d.WriteInteger(section, key, value); });
+}
+
+void TNewIniFile::EraseSection(std::string_view section)
+{
+    Modify([&](IniDocument& d) { d.EraseSection(section); });
+}
+
+void TNewIniFile::EraseKey(std::string_view section, std::string_view key)
+{
+    std::string s = Cut(section, kMaxEraseNameLength);
+    std::string k = Cut(key, kMaxEraseNameLength);
+    Modify([&](IniDocument& d) { d.EraseKey(s, k); });
+}
+
+void CopyFileBytes(const std::string& source, const std::string& destination)
+{
+    std::string data;
+    struct stat st {};
+    if (!ReadWholeFile(ConfigurationTarget(source), source, data, &st))
+        throw std::runtime_error("Cannot open file " + source);
+    RemoveStaleTempFiles(destination);
+    if (!ReplaceFile(destination, data, &st))
+        throw EIniWriteError(destination);
+}
+
+} // namespace kex

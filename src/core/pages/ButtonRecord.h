@@ -1,0 +1,179 @@
+// A button's ten settings, stored as one key "SpeedButton<n>" in each of ten
+// sections, and the record operations over one open configuration document.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/config/NewIniFile.h"
+
+namespace kex {
+
+struct ButtonRecord {
+    std::string Program;     // "Programs"; empty: the button is empty
+    std::string Parameters;  // "Parameters"
+    std::string IconFile;    // "Icons": path or "Default"
+    int IconIndex = 0;       // "IconSelection", written only when > 0
+    std::string Description; // "Names", "~" separates hint lines
+    std::string Shrink;      // "Shrink": "Yes", "No" or empty
+    std::string Select;      // "Select": directory to choose files from at launch
+    std::string Working;     // "Working": working directory
+    std::string SoundSelect; // "SoundSelect"
+    std::string SoundLaunch; // "SoundLaunch"
+
+    bool Empty() const { return Program.empty(); }
+    bool operator==(const ButtonRecord&) const = default;
+
+    // Field k (0..9) in record order as text (the icon index in decimal), as the
+    // page-move buffer holds it; SetField parses the icon index (profile integer
+    // rules, 0 when it is none). Other k throw std::out_of_range.
+    std::string Field(int k) const;
+    void SetField(int k, const std::string& value);
+};
+
+// "SpeedButton" + n, the component name and record key of button n.
+std::string ButtonKey(int n);
+// The one parser of numbered keys: the number of prefix + n exactly as the keys spell
+// it (letter case aside, as names compare; no leading zero), or -1 for any other
+// text: "SpeedButton007" is another key, never read.
+int NumberedKey(std::string_view key, std::string_view prefix);
+// The button number of a component name or record key "SpeedButton" + n (0 when it
+// is none).
+int NumberFromName(std::string_view name);
+
+// Where button passwords travel with records when records change numbers. The
+// password store plugs in here; without one, no button carries a password.
+class PasswordCarrier {
+public:
+    virtual ~PasswordCarrier() = default;
+    // The stored password of button n, empty when it has none.
+    virtual std::string PasswordOf(int n) = 0;
+    virtual void StorePassword(int n, const std::string& password) = 0;
+    // Erasing a record erases its password.
+    virtual void ErasePassword(int n) = 0;
+};
+
+// A carrier whose changes take effect together with one configuration rewrite:
+//   ini.Modify([&](IniDocument& d) { ...records changed through it...; t.Prepare(d); });
+//   t.Commit();                 // only once Modify has written the file
+// Prepare is the last step inside Modify, under the configuration's lock; a carrier
+// may record there what Commit is to finish (and what is to be finished after a
+// crash, once the configuration was written). If Modify throws, nothing takes effect.
+class PasswordTransaction : public PasswordCarrier {
+public:
+    virtual void Prepare(IniDocument& doc) = 0;
+    virtual void Commit() = 0;
+};
+
+// A carrier that collects the changes of one operation and hands them to the real
+// store only when Commit is called, so that a configuration write that fails (and
+// leaves the file as it was) leaves the passwords as they were too:
+//   PasswordBuffer buffer(store);
+//   ini.Modify([&](IniDocument& d) { DeletePageRecords(..., &buffer ...); });
+//   buffer.Commit();
+class PasswordBuffer : public PasswordTransaction {
+public:
+    explicit PasswordBuffer(PasswordCarrier* target) : target_(target) {}
+    std::string PasswordOf(int n) override;
+    void StorePassword(int n, const std::string& password) override;
+    void ErasePassword(int n) override;
+    void Prepare(IniDocument&) override {}
+    // Passes every changed button's final password on (empty: ErasePassword).
+    void Commit() override;
+    void Discard() { changes_.clear(); }
+
+private:
+    PasswordCarrier* target_;
+    std::map<int, std::string> changes_; // number -> final password, "" = erased
+};
+
+// The record operations, each on one in-memory document (one open of the file):
+// Read fills the record and, when it has a program, writes "No" to "Button"/"Blank";
+// it also takes the button's password into HeldPassword (empty when the button has
+// none, so it always belongs to the record last read). Write stores the non-empty
+// fields (the icon index only above 0) and, when HeldPassword is not empty, that
+// password for the target; HeldPassword is emptied in any case. Erase deletes the
+// ten keys and the password.
+//
+// Batch mode: BeginBatch takes every record of the document into memory; until Flush,
+// the record operations and the probe work on that copy (the document's record
+// sections and "Button"/"Blank" are not to be read directly meanwhile), and Flush
+// writes the changed records back in one pass over the document. Page operations
+// that touch every record use it, so that they cost one pass, not one scan of the
+// document per key. Passwords go to the carrier at once in both modes.
+class RecordStore {
+public:
+    explicit RecordStore(IniDocument& doc, PasswordCarrier* passwords = nullptr);
+    ~RecordStore();
+    RecordStore(const RecordStore&) = delete;
+    RecordStore& operator=(const RecordStore&) = delete;
+
+    ButtonRecord Read(int n);
+    void Write(int n, const ButtonRecord& record);
+    void Erase(int n);
+    // Writes a pending move or copy: the program always, every other non-empty
+    // field, no password.
+    void WriteMove(int n, const ButtonRecord& record);
+
+    // The "Button"/"Blank" probe: "Yes" when none of the records n..m has a program.
+    bool SlotsEmpty(int first, int last);
+
+    // The highest button number that has any of the ten keys (0 when none).
+    int HighestStored();
+    // Every button number with any of the ten keys, ascending.
+    std::vector<int> StoredNumbers();
+
+    void BeginBatch();
+    void Flush();
+    // Leaves batch mode without writing anything back.
+    void DiscardBatch();
+    bool Batched() const { return batch_ != nullptr; }
+
+    IniDocument& Document() { return doc_; }
+    PasswordCarrier* Passwords() const { return passwords_; }
+    std::string HeldPassword;
+
+private:
+    struct Batch;
+    void SetBlank(const char* value);
+    std::string Blank();
+
+    IniDocument& doc_;
+    PasswordCarrier* passwords_;
+    std::unique_ptr<Batch> batch_;
+};
+
+// Runs a record store in batch mode for one scope: begins one unless the store is
+// already batched, and flushes it on Commit (an exception before that leaves the
+// document's records untouched; the caller's Modify then writes nothing).
+class RecordBatch {
+public:
+    explicit RecordBatch(RecordStore& store) : store_(store), owner_(!store.Batched())
+    {
+        if (owner_)
+            store_.BeginBatch();
+    }
+    ~RecordBatch()
+    {
+        if (owner_ && !committed_)
+            store_.DiscardBatch();
+    }
+    void Commit()
+    {
+        if (owner_ && store_.Batched())
+            store_.Flush();
+        committed_ = true;
+    }
+    RecordBatch(const RecordBatch&) = delete;
+    RecordBatch& operator=(const RecordBatch&) = delete;
+
+private:
+    RecordStore& store_;
+    bool owner_;
+    bool committed_ = false;
+};
+
+} // namespace kex

@@ -1,0 +1,4 @@
+target_sources(kexcore PRIVATE
+  src/core/window/Startup.cpp
+  src/core/window/StartupSettings.cpp
+)

@@ -1,3 +1,0 @@
-target_sources(kexcore PRIVATE
-  src/launch/CommandLine.cpp
-)

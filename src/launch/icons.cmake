@@ -1,4 +1,0 @@
-target_sources(kexcore PRIVATE
-  src/launch/IconReaders.cpp
-  src/launch/DesktopEntry.cpp
-)

@@ -1,3 +1,0 @@
-target_sources(kexplatform PRIVATE
-  src/platform/Icons.cpp
-)

@@ -1,0 +1,15 @@
+target_sources(kexplatform PRIVATE
+  src/platform/TPlatform.h
+  src/platform/LinuxPlatform.h
+  src/platform/LinuxPlatform.cpp
+  src/platform/MessageBus.h
+  src/platform/MessageBus.cpp
+  src/platform/Icons.cpp
+  src/platform/Processes.cpp
+  src/platform/Associations.cpp
+  src/platform/SoundPlayer.h
+  src/platform/Sound.cpp
+)
+# The installed data directory, where the help file is looked for last.
+include(GNUInstallDirs)
+target_compile_definitions(kexplatform PRIVATE KEXBAR_DATADIR="${CMAKE_INSTALL_FULL_DATADIR}/kexbar")

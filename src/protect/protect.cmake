@@ -1,1 +1,0 @@
-target_sources(kexui PRIVATE src/protect/Protection.cpp)

@@ -1,1 +1,0 @@
-target_sources(kexui PRIVATE src/tray/Tray.cpp)

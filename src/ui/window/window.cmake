@@ -1,0 +1,4 @@
+target_sources(kexui PRIVATE
+  src/ui/window/MainWindow.h
+  src/ui/window/MainWindow.cpp
+)
