@@ -45,7 +45,7 @@ Keys AllKeys(const IniDocument& doc)
 void CheckOthersKept(const Keys& before, const IniDocument& after, const std::string& section, const std::string& key)
 {
     for (const auto& [name, value] : before) {
-        if (SameName(name.first, section) && SameName(name.second, key))
+        if (SameName(name.first, NameOf(section)) && SameName(name.second, NameOf(key)))
             continue;
         Check(after.Get(name.first, name.second) == value);
     }

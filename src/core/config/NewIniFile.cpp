@@ -29,16 +29,6 @@ char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// A name as the file's lines give it: byte-order marks before it and blanks around
-// it are no part of it, so that a name given with either finds its own line again.
-std::string_view NameOf(std::string_view name)
-{
-    name = TrimBlanks(name);
-    while (name.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        name = TrimBlanks(name.substr(kByteOrderMark.size()));
-    return name;
-}
-
 
 void CheckName(std::string_view name, bool isSection)
 {
@@ -403,6 +393,14 @@ EIniWriteError::EIniWriteError(const std::string& fileName, const std::string& m
 }
 
 void SetLockWait(std::chrono::milliseconds wait) { gLockWaitMs = int(wait.count()); }
+
+std::string_view NameOf(std::string_view name)
+{
+    name = TrimBlanks(name);
+    while (name.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        name = TrimBlanks(name.substr(kByteOrderMark.size()));
+    return name;
+}
 
 std::string_view TrimBlanks(std::string_view s)
 {

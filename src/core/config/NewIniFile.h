@@ -51,6 +51,9 @@ void SetLockWait(std::chrono::milliseconds wait);
 
 // Blanks and tabs around a name or value are not part of it.
 std::string_view TrimBlanks(std::string_view s);
+// A name as the file's lines give it: byte-order marks before it and blanks around
+// it are no part of it, so that a name given with either finds its own line again.
+std::string_view NameOf(std::string_view name);
 // The form a value takes in the file: line breaks inside it become blanks (they would
 // split it into lines of their own).
 std::string StoredValue(std::string_view value);
