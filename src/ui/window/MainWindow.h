@@ -176,7 +176,7 @@ public:
     // The recent list's entry renaming (an empty new text removes the entry).
     void RecentReplace(const std::string& oldText, const std::string& newText);
     // Where button passwords travel with records; none until passwords are kept.
-    PasswordCarrier* Passwords() { return nullptr; }
+    PasswordTransactions Passwords() { return nullptr; }
     void GasGage();
     // The gauge panel's sources (status/GaugeSources.cpp): "Show Eyes", and the
     // clearing of every source's check mark that each source item begins with.
