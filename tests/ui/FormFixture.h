@@ -1,7 +1,9 @@
 // A main window on a temporary AppDir with a fake platform and scripted dialogs.
 #pragma once
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,6 +55,20 @@ protected:
     {
         form = std::make_unique<MainWindow>(platform, dialogs, std::move(args));
         return *form;
+    }
+    // Types `text` into the open inline editor and presses Enter, as a user does.
+    static void TypeAndEnter(MainWindow& f, const std::string& text)
+    {
+        QLineEdit* editor = f.findChild<QLineEdit*>("PageName");
+        ASSERT_TRUE(editor && editor->isVisible());
+        QTest::keyClicks(editor, QString::fromStdString(text));
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+    // "Lockout &Modify" of the gauge panel's menu, with `password` typed in its prompt.
+    static void Lockout(MainWindow& f, const std::string& password)
+    {
+        f.findChild<QAction*>("LockoutModify1")->trigger();
+        TypeAndEnter(f, password);
     }
     static void Pump(int rounds = 5)
     {

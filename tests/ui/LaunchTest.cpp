@@ -260,7 +260,8 @@ TEST_F(LaunchTest, LockedBarEmptyButtonOnlyTakesTheFocusBack)
     auto* elsewhere = new QLineEdit(&f);
     elsewhere->show();
     elsewhere->setFocus();
-    f.LockMarker = ""; // locked
+    Lockout(f, "master");
+    elsewhere->setFocus();
     Click(4);
     EXPECT_TRUE(dialogs.openDialogs.empty());
     EXPECT_EQ(f.focusWidget(), f.Keys);
@@ -269,7 +270,7 @@ TEST_F(LaunchTest, LockedBarEmptyButtonOnlyTakesTheFocusBack)
     // A configured button still starts.
     Click(1);
     EXPECT_EQ(platform.started.size(), 1u);
-    f.LockMarker = "NilK305";
+    Lockout(f, "master"); // unlocked
     Click(4);
     EXPECT_EQ(dialogs.openDialogs.size(), 1u);
 }
@@ -388,7 +389,6 @@ TEST_F(LaunchTest, ButtonShrinkValueDecidesTheLaunchAndIsResetAfterIt)
         // "Tray Icon on Launch" hides the bar only behind a tray icon, which there is not.
         EXPECT_TRUE(visibleDuring);
         EXPECT_EQ(f.ShrinkNow, "No");
-        EXPECT_FALSE(f.LaunchPermission);
         EXPECT_EQ(f.StartTime, launchTime);
         platform.duringStart = nullptr;
         form.reset();
@@ -467,7 +467,8 @@ TEST_F(LaunchTest, ProgramThatCannotStartBringsTheBarBackAndSaysWhy)
 TEST_F(LaunchTest, RunButtonIsRefusedWhileModifyIsLockedOut)
 {
     MainWindow& f = StartBar();
-    f.MenuItem("LockoutModify1")->setChecked(true);
+    Lockout(f, "master");
+    ASSERT_TRUE(f.ModifyLocked());
     dialogs.files = {{Program("apps/tool")}};
     QTest::mouseClick(f.RunButton, Qt::LeftButton);
     ASSERT_EQ(dialogs.messages.size(), 1u);

@@ -199,7 +199,8 @@ TEST_F(PageTest, PageMenuOpensOnlyOnAnUnlockedRightPressOnATabWithTheEditorHidde
         SCOPED_TRACE(c.what);
         f.TabSet1->SetTabIndex(0);
         f.TabSet1Click();
-        f.LockMarker = c.lock;
+        if (std::string(c.lock).empty())
+            Lockout(f, "pw");
         if (c.editorOpen)
             f.PageName->show();
         const std::size_t before = dialogs.popups.size();
@@ -217,7 +218,8 @@ TEST_F(PageTest, PageMenuOpensOnlyOnAnUnlockedRightPressOnATabWithTheEditorHidde
         }
         dialogs.popupChoices.clear();
         f.PageName->hide();
-        f.LockMarker = "NilK305";
+        if (f.ModifyLocked())
+            Lockout(f, "pw");
     }
 }
 

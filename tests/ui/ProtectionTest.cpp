@@ -1,6 +1,7 @@
-// The protection on a bare window with a scripted bar: the prompt and the caption it
-// borrows, the lock's menu states, the button menu's items, the launch gate, and a
-// lock that could not be stored.
+// The protection on a bare window with a scripted bar (the prompt and the caption it
+// borrows, the lock's menu states, the button menu's items, the launch gate, a lock
+// that could not be stored), then on the real bar: a protected button launched
+// through the prompt, the reach of the lockout, passwords that follow their records.
 #include <QAction>
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -13,8 +14,11 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
+#include "FormFixture.h"
 #include "fakes/FakeDialogs.h"
 #include "ui/protect/Protection.h"
+#include "ui/widgets/SpeedButton.h"
+#include "ui/widgets/TabSet.h"
 
 namespace kex {
 namespace {
@@ -182,7 +186,7 @@ TEST_F(ProtectionTest, ButtonMenuAndLaunchGate)
     EXPECT_FALSE(protection->LaunchGate(3));
     Type("pw");
     QCoreApplication::processEvents();
-    EXPECT_EQ(asked, (std::vector<std::string>{"back", "prompt", "back", "prompt", "close", "click 3"}));
+    EXPECT_EQ(asked, (std::vector<std::string>{"back", "prompt", "close", "back", "prompt", "close", "click 3"}));
     EXPECT_TRUE(protection->LaunchGate(3));
     EXPECT_FALSE(protection->LaunchGate(3));
 
@@ -198,6 +202,155 @@ TEST_F(ProtectionTest, ButtonMenuAndLaunchGate)
     protection->ButtonMenuOpening(3);
     EXPECT_FALSE(protect->isChecked());
     EXPECT_TRUE(protection->LaunchGate(3));
+}
+
+// ------------------------------------------------------------------ the real bar
+
+class ProtectedBarTest : public FormTest {
+protected:
+    MainWindow& StartBar(const std::string& ini)
+    {
+        QImage icon(16, 16, QImage::Format_ARGB32);
+        icon.fill(Qt::blue);
+        for (const char* program : {"/bin/one", "/bin/twenty", "/bin/thirtysix"})
+            platform.icons[{program, 0}] = icon;
+        WriteIni("[Location]\nTop=100\n" + ini);
+        MainWindow& f = Start();
+        f.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&f));
+        return f;
+    }
+    static TSpeedButton* Button(MainWindow& f, int n)
+    {
+        return f.findChild<TSpeedButton*>(QString::fromStdString(ButtonKey(n)));
+    }
+    static QLineEdit* Editor(MainWindow& f) { return f.findChild<QLineEdit*>("PageName"); }
+    PasswordStore Store() const { return PasswordStore(platform.appDir, ""); }
+    std::string Stored(int n) const { return Store().Find(ButtonKey(n)).value_or("<none>"); }
+};
+
+// Protect a button from its menu, then launch it: the prompt asks, a wrong password is
+// told and starts nothing, the right one starts the program once.
+TEST_F(ProtectedBarTest, AProtectedButtonStartsOnceAfterItsPassword)
+{
+    MainWindow& f = StartBar("[Programs]\nSpeedButton1=/bin/one\n");
+    const QString caption = f.windowTitle();
+    dialogs.popupChoices = {"PasswordProtect1"};
+    QTest::mousePress(Button(f, 1), Qt::RightButton, {}, QPoint(4, 5));
+    ASSERT_EQ(dialogs.popups.size(), 1u);
+    EXPECT_EQ(f.windowTitle(), "   Enter PASSWORD below");
+    TypeAndEnter(f, "open sesame");
+    EXPECT_EQ(f.windowTitle(), caption);
+    EXPECT_FALSE(Editor(f)->isVisible());
+    EXPECT_EQ(Editor(f)->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(Stored(1), "open sesame");
+    struct stat st {};
+    ASSERT_EQ(::stat(Store().FileName().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+    QTest::mouseClick(Button(f, 1), Qt::LeftButton);
+    EXPECT_TRUE(Editor(f)->isVisible());
+    TypeAndEnter(f, "open Sesame");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Incorrect Password");
+    EXPECT_EQ(dialogs.messages[0].helpContext, kIncorrectButtonHelp);
+    EXPECT_TRUE(platform.started.empty());
+
+    QTest::mouseClick(Button(f, 1), Qt::LeftButton);
+    TypeAndEnter(f, "open sesame");
+    Pump();
+    ASSERT_EQ(platform.started.size(), 1u);
+    EXPECT_EQ(platform.started[0].argv, std::vector<std::string>{"/bin/one"});
+    // The permission served that launch only.
+    QTest::mouseClick(Button(f, 1), Qt::LeftButton);
+    Pump();
+    EXPECT_EQ(platform.started.size(), 1u);
+    EXPECT_TRUE(Editor(f)->isVisible());
+}
+
+// What the lockout refuses and what it leaves, before, while and after it is set.
+TEST_F(ProtectedBarTest, TheLockoutReachesEveryChangeButNotTheLaunch)
+{
+    MainWindow& f = StartBar("[Programs]\nSpeedButton1=/bin/one\n");
+    auto grew = [](std::size_t before, std::size_t now) { return now > before; };
+    auto* tabs = f.findChild<TTabSet*>("TabSet1");
+    auto* run = f.findChild<QWidget*>("RunButton");
+    struct Row {
+        const char* what;
+        std::function<bool()> reached;
+        bool whileLocked;
+    } rows[] = {
+        {"page menu",
+         [&] {
+             const std::size_t before = dialogs.popups.size();
+             dialogs.popupChoices = {""};
+             QTest::mousePress(tabs, Qt::RightButton, {}, tabs->ItemRect(0).center());
+             return grew(before, dialogs.popups.size());
+         },
+         false},
+        {"button menu",
+         [&] {
+             const std::size_t before = dialogs.popups.size();
+             dialogs.popupChoices = {""};
+             QTest::mousePress(Button(f, 1), Qt::RightButton, {}, QPoint(4, 5));
+             return grew(before, dialogs.popups.size());
+         },
+         false},
+        {"browsing for an empty button",
+         [&] {
+             const std::size_t before = dialogs.openDialogs.size();
+             QTest::mouseClick(Button(f, 5), Qt::LeftButton);
+             return grew(before, dialogs.openDialogs.size());
+         },
+         false},
+        {"Run button",
+         [&] {
+             const std::size_t before = dialogs.openDialogs.size();
+             QTest::mouseClick(run, Qt::LeftButton);
+             return grew(before, dialogs.openDialogs.size());
+         },
+         false},
+        {"Modify Kexbar Menu", [&] { return f.findChild<QAction*>("ModifyMenu1")->isEnabled(); }, false},
+        {"launch",
+         [&] {
+             const std::size_t before = platform.started.size();
+             QTest::mouseClick(Button(f, 1), Qt::LeftButton);
+             return grew(before, platform.started.size());
+         },
+         true},
+    };
+    for (bool locked : {false, true, false}) {
+        if (f.ModifyLocked() != locked)
+            Lockout(f, "master");
+        EXPECT_EQ(f.findChild<QAction*>("LockoutModify1")->isChecked(), locked);
+        for (const Row& row : rows)
+            EXPECT_EQ(row.reached(), !locked || row.whileLocked) << row.what << (locked ? " (locked)" : "");
+    }
+    EXPECT_EQ(Value("Programs", "SpeedButton5"), "<absent>");
+}
+
+// Deleting page 1 of 3 through the page menu: the passwords of buttons 20 and 36
+// go with their records to 4 and 20, and the bar asks for them there.
+TEST_F(ProtectedBarTest, PasswordsFollowTheirRecordsWhenAPageIsDeleted)
+{
+    WriteIni("");
+    Store().Write(ButtonKey(20), "pw20");
+    Store().Write(ButtonKey(36), "pw36");
+    MainWindow& f = StartBar("ButtonCount=16\n[Pages]\nCount=3\n[Programs]\nSpeedButton4=/bin/one\n"
+                             "SpeedButton20=/bin/twenty\nSpeedButton36=/bin/thirtysix\n");
+    dialogs.popupChoices = {"DeletePage1"};
+    dialogs.answers = {TModalResult::mrYes};
+    auto* tabs = f.findChild<TTabSet*>("TabSet1");
+    QTest::mousePress(tabs, Qt::RightButton, {}, tabs->ItemRect(0).center());
+    ASSERT_EQ(Value("Programs", "SpeedButton4"), "/bin/twenty");
+    EXPECT_EQ(Stored(4), "pw20");
+    EXPECT_EQ(Stored(20), "pw36");
+    EXPECT_EQ(Store().Find(ButtonKey(36)).value_or(""), "");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Store().PendingFileName())));
+
+    QTest::mouseClick(Button(f, 4), Qt::LeftButton);
+    EXPECT_TRUE(platform.started.empty());
+    EXPECT_TRUE(Editor(f)->isVisible());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "ui/dialogs/Dialogs.h"
 #include "ui/window/MainWindow.h"
 #include "core/launch/CommandLine.h"
+#include "ui/protect/Protection.h"
 #include "ui/widgets/SpeedButton.h"
 
 namespace kex {
@@ -32,8 +33,6 @@ void MainWindow::SetButtonParams(int x, int y, TSpeedButton* button)
         return;
     MoveSource = button->Number();
     ReadButtonInfo(MoveSource);
-    EnteredPassword.clear();
-    CheckPassword(ButtonKey(CurrentButton));
     // Check marks and captions from the record.
     const ButtonRecord& r = CurrentRecord;
     MenuItem("SelectFiles1")->setChecked(!r.Select.empty());
@@ -49,13 +48,9 @@ void MainWindow::SetButtonParams(int x, int y, TSpeedButton* button)
     // The menu only on a loaded button while modifying is not locked out; a protected button offers no move,
     // copy, remove or configure.
     if (!r.Program.empty() && !ModifyLocked()) {
-        const bool protectedButton = MenuItem("PasswordProtect1")->isChecked();
-        const char* guarded[] = {"MoveButton1", "CopyButton1", "RemoveButton1", "ConfigureButton1"};
-        for (const char* name : guarded)
-            MenuItem(name)->setEnabled(!protectedButton);
+        protection_->ButtonMenuOpening(CurrentButton);
         dialogs_.Popup(PopupMenu1, QPoint(x, y));
-        for (const char* name : guarded)
-            MenuItem(name)->setEnabled(true);
+        protection_->ButtonMenuClosed();
     }
     // An empty button has no options.
     if (r.Program.empty())

@@ -11,6 +11,7 @@
 #include "ui/dialogs/Dialogs.h"
 #include "ui/window/MainWindow.h"
 #include "core/launch/CommandLine.h"
+#include "ui/protect/Protection.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
 #include "platform/TPlatform.h"
@@ -134,25 +135,10 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
         directory.clear();
     // The password gate (a Run-button launch belongs to no button: only the
     // lockout governs it).
-    EnteredPassword.clear();
-    if (LaunchSource == TLaunchSource::RunButton) {
-        LaunchPermission = true;
-    } else {
-        if (!LaunchPermission)
-            CheckPassword(ButtonKey(CurrentButtonNumber));
-        if (!MenuItem("PasswordProtect1")->isChecked())
-            LaunchPermission = true;
-        if (!LaunchPermission) {
-            if (SmallActive)
-                SmallSize();
-            if (settings_.trayOnLaunch)
-                show();
-            PasswordKey = ButtonKey(CurrentButtonNumber);
-            OpenPasswordPrompt(FindButton(CurrentButtonNumber));
-        }
-    }
+    const bool permitted =
+        LaunchSource == TLaunchSource::RunButton || protection_->LaunchGate(CurrentButtonNumber);
     // The launch: the bar shrinks or hides behind its tray icon, the watch starts, then the program.
-    if (LaunchPermission) {
+    if (permitted) {
         if (shrink && !SmallActive)
             SmallSize();
         Timer2->start();
@@ -186,10 +172,9 @@ void MainWindow::Launch(const std::string& programText, const std::string& param
             dialogs_.Notify("Unable to start " + (argv.empty() ? commandLine : argv.front()) + ": " + started.error);
         }
     }
-    // The program timer counts from now; the button's shrink value and the permission end with the launch.
+    // The program timer counts from now; the button's shrink value ends with the launch.
     StartTime = platform_.Now();
     ShrinkNow = "No";
-    LaunchPermission = false;
 }
 
 void MainWindow::AppActive32()
@@ -217,10 +202,8 @@ void MainWindow::AppActive32()
 void MainWindow::RunButtonClick()
 {
     // The lockout turns the Run button off.
-    if (MenuItem("LockoutModify1")->isChecked()) {
-        dialogs_.MessageDlg("The Run function has been turned off", TMsgDlgType::mtInformation, mbOK, 0);
+    if (!protection_->RunAllowed())
         return;
-    }
     // Not while a move or copy is pending.
     if (ScreenCursor() != crDefault)
         return;

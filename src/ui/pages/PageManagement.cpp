@@ -9,6 +9,7 @@
 #include "ui/window/MainWindow.h"
 #include "core/pages/PageShift.h"
 #include "core/pages/Renumber.h"
+#include "ui/protect/Protection.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
 #include "platform/TPlatform.h"
@@ -122,7 +123,7 @@ void MainWindow::PageNameKeyDown(int key)
         }
         // The password prompt.
         if (mode == "Lockout")
-            PasswordEntered(text);
+            protection_->PromptEntered(QString::fromStdString(text));
         // A button's description or parameters.
         if ((mode == "Button" || mode == "Parameter") && !text.empty())
             ButtonTextEntered(mode, text);
@@ -139,9 +140,12 @@ void MainWindow::PageNameKeyDown(int key)
         CloseEditor();
     } else if (key == Qt::Key_Escape) {
         if (EditMode == "Lockout")
-            RestoreCaptionAfterPrompt();
+            protection_->PromptEscaped();
         CloseEditor();
     } else if (key == Qt::Key_F1) {
+        // Help ends a password prompt: the caption comes back.
+        if (EditMode == "Lockout")
+            protection_->PromptEscaped();
         EditMode.clear();
         dialogs_.SetHelpFile(HelpFileName());
         dialogs_.ShowHelp(0);

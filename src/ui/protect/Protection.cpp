@@ -145,7 +145,9 @@ void Protection::PromptEscaped() { RestoreCaption(); }
 
 void Protection::PromptEntered(const QString& text)
 {
+    // The prompt closes before anything is told or stored.
     RestoreCaption();
+    hooks_.closePrompt();
     if (!checks_)
         return;
     Act(checks_->Enter(text.toStdString()));
@@ -159,9 +161,8 @@ void Protection::Act(const CheckResult& result)
         dialogs_.MessageDlg("Incorrect Password", TMsgDlgType::mtWarning, mbOK | mbHelp, result.helpContext);
         break;
     case Verdict::Launch: {
-        // The right password at launch: the button is clicked again once the prompt
-        // has closed, and the gate lets that click through.
-        hooks_.closePrompt();
+        // The right password at launch: the button is clicked again once the key
+        // press has been handled, and the gate lets that click through.
         const int n = result.button;
         QTimer::singleShot(0, this, [this, n] { hooks_.clickButton(n); });
         break;

@@ -85,7 +85,8 @@ public:
     void LockoutModify1Click();
     // "Password Protect" on the menu of the button ButtonMenuOpening named.
     void PasswordProtect1Click();
-    // Enter in the prompt with its text; an empty text checks nothing.
+    // Enter in the prompt with its text: the prompt closes; an empty text checks
+    // nothing.
     void PromptEntered(const QString& text);
     // Escape in the prompt: nothing is checked or stored.
     void PromptEscaped();

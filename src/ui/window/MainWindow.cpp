@@ -25,6 +25,7 @@
 #include "platform/TPlatform.h"
 #include "ui/widgets/EnhancedGauge.h"
 #include "ui/widgets/Eyes.h"
+#include "ui/protect/Protection.h"
 
 namespace kex {
 
@@ -43,6 +44,7 @@ MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::
     setObjectName("Form1");
     BuildControls();
     BuildMenus();
+    BuildProtection();
     platform_.SetMessageHandler([this](const std::string& name, int wParam) {
         Guarded([&] { AppMessage(name, wParam); });
     });
@@ -363,7 +365,6 @@ void MainWindow::FormCreate()
     DefaultTop = DefaultTopFor(ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
     StartingUp = 1;
     MoveIsMove = false;
-    PasswordKey = "Main";
     AppDir = platform_.AppDir();
     dialogs_.SetHelpFile(HelpFileName());
     PIN();
@@ -373,16 +374,15 @@ void MainWindow::FormCreate()
     PageUpdateMsg = PageUpdateMessageName(IniSuffix);
     CaptionPrefix = "Zivar32 ";
     PrepareMenus();
-    LaunchPermission = false;
     FormCaption();
 
     // Every start-up setting from one read of the file; the start is noted in it (a
     // file that cannot be written leaves the bar read-only).
-    store_ = std::make_unique<BarStore>(IniFileName(), Passwords());
+    store_ = std::make_unique<BarStore>(IniFileName(), [this] { return protection_->Transaction(); });
     settings_ = store_->ReadStartup(Machine());
     NotifyOnce(settings_.notice);
     WriteReportedOnce([&] { store_->NoteStart(settings_); });
-    CheckPassword(settings_.user);
+    WriteReportedOnce([&] { protection_->Start(IniFileName(), IniSuffix, settings_.user); });
     GaugeType = settings_.gaugeType;
     ButtonsPerPage = settings_.buttonsPerPage;
     FirstStart = settings_.firstStart;
@@ -783,6 +783,42 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// ------------------------------------------------------------------ protection
+
+void MainWindow::BuildProtection()
+{
+    ProtectionMenus menus{MenuItem("LockoutModify1"), MenuItem("ModifyMenu1"), MenuItem("PasswordProtect1"), {}};
+    for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1", "ConfigureButton1"})
+        menus.protectedOff.push_back(MenuItem(name));
+    ProtectionHooks hooks;
+    hooks.openPrompt = [this](const QString& hint) { OpenPasswordEditor(hint); };
+    hooks.closePrompt = [this] { CloseEditor(); };
+    hooks.bringBarBack = [this] {
+        if (SmallActive)
+            SmallSize();
+        if (settings_.trayOnLaunch)
+            show();
+    };
+    hooks.clickButton = [this](int n) {
+        if (TSpeedButton* button = FindButton(n))
+            Guarded([&] { ButtonClick(button); });
+    };
+    protection_ = new Protection(*this, dialogs_, std::move(menus), std::move(hooks));
+}
+
+bool MainWindow::ModifyLocked() const { return protection_->ModifyLocked(); }
+
+void MainWindow::OpenPasswordEditor(const QString& hint)
+{
+    PageName->setToolTip(hint);
+    PageName->clear();
+    MaskForPassword(*PageName);
+    EditMode = "Lockout";
+    PageName->show();
+    PageName->raise();
+    PageName->setFocus();
 }
 
 } // namespace kex

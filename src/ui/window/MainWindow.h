@@ -40,6 +40,7 @@ class TDialogs;
 class TEnhancedGauge;
 class TEyes;
 class TPlatform;
+class Protection;
 class TSpeedButton;
 class TTabSet;
 
@@ -168,23 +169,20 @@ public:
     // Whether a working tray icon stands in for the bar: the bar never hides itself
     // without one (a desktop without a tray keeps the bar in sight).
     bool TrayIconShowing() const;
-    void OpenPasswordPrompt(TSpeedButton* button);
-    void PasswordEntered(const std::string& text);
-    void RestoreCaptionAfterPrompt();
     void ButtonTextEntered(const std::string& mode, const std::string& text);
     void RecentAdd(const std::string& entry);
     // The recent list's entry renaming (an empty new text removes the entry).
     void RecentReplace(const std::string& oldText, const std::string& newText);
-    // Where button passwords travel with records; none until passwords are kept.
-    PasswordTransactions Passwords() { return nullptr; }
     void GasGage();
     // The gauge panel's sources (status/GaugeSources.cpp): "Show Eyes", and the
     // clearing of every source's check mark that each source item begins with.
     void Eyes1Click();
     void UnCheck();
     void ShowEyes();
-    void CheckPassword(const std::string& name);
-    bool ModifyLocked() const { return LockMarker != "NilK305"; }
+    // The lockout: no page or button menu, no button filled, no Run button.
+    bool ModifyLocked() const;
+    // Opens the inline editor for a password (mode "Lockout").
+    void OpenPasswordEditor(const QString& hint);
 
     // ---- main window state
     std::string AppDir;
@@ -214,10 +212,6 @@ public:
     int KeySelection = 0; // the keyboard selection's button number
     std::string TrayHint;
     std::string ButtonHintText, GaugeMouseHint, GaugeHintSuffix, TrayHintTail;
-    std::string PasswordKey = "Main";
-    std::string EnteredPassword;
-    std::string LockMarker = "NilK305";
-    bool LaunchPermission = false; // the password gate let the launch through
 
     // Button records
     ButtonRecord CurrentRecord;
@@ -272,6 +266,7 @@ private:
     void BuildGaugePanel();
     void BuildTimers();
     void BuildMenus();
+    void BuildProtection();
     void BuildButtonAndPageMenus();
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
                      std::function<void(QAction*)> handler = nullptr);
@@ -293,6 +288,7 @@ private:
     TPlatform& platform_;
     TDialogs& dialogs_;
     std::unique_ptr<BarStore> store_;
+    Protection* protection_ = nullptr;
     StartupSettings settings_; // as read at the start, changed by the menus since
     bool rememberedOnTop_ = false; // the stored on-top state before stay-small put the bar on top
     std::vector<std::string> args_;
