@@ -39,6 +39,8 @@ public:
     explicit BarStore(std::string fileName, PasswordCarrier* passwords = nullptr);
 
     const std::string& FileName() const { return ini_.FileName(); }
+    // Where button passwords travel from now on when records change numbers.
+    void SetPasswordCarrier(PasswordCarrier* passwords) { passwords_ = passwords; }
 
     // ---- settings
     StartupSettings ReadStartup(const StartupMachine& machine) const;

@@ -16,9 +16,11 @@
 
 #include <algorithm>
 
+#include "core/bar/BarStore.h"
 #include "core/launch/CommandLine.h"
 #include "core/window/Startup.h"
 #include "ui/dialogs/Dialogs.h"
+#include "ui/pages/ButtonFaces.h"
 #include "ui/widgets/Pictures.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
@@ -28,13 +30,6 @@
 
 namespace kex {
 
-QColor ColorFromValue(int value)
-{
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
-int ValueFromColor(const QColor& color) { return color.red() | (color.green() << 8) | (color.blue() << 16); }
-
 QString MenuCaption(const std::string& text) { return QString::fromStdString(text).replace('&', "&&"); }
 
 MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args, QWidget* parent)
@@ -43,6 +38,8 @@ MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::
     setObjectName("Form1");
     BuildControls();
     BuildMenus();
+    ReadCommandLine();
+    BuildSubsystems();
     platform_.SetMessageHandler([this](const std::string& name, int wParam) {
         Guarded([&] { AppMessage(name, wParam); });
     });
@@ -70,93 +67,81 @@ void MainWindow::BuildControls()
     pal.setColor(QPalette::Window, QColor(0x00, 0x80, 0x80)); // the classic desktop background
     setPalette(pal);
 
-    Content = new QWidget(this);
-    Content->setObjectName("Content");
+    content_ = new QWidget(this);
+    content_->setObjectName("Content");
 
-    Notebook1 = new QStackedWidget(Content);
-    Notebook1->setObjectName("Notebook1");
-    Notebook1->setGeometry(44, 0, 577, 37);
+    notebook_ = new QStackedWidget(content_);
+    notebook_->setObjectName("Notebook1");
+    notebook_->setGeometry(44, 0, 577, 37);
     auto* designPage = new QWidget;
     designPage->setObjectName("Default");
-    Notebook1->addWidget(designPage);
+    notebook_->addWidget(designPage);
 
-    Keys = new QLineEdit(Content);
-    Keys->setObjectName("Keys");
-    Keys->setGeometry(180, 6, 33, 20);
-    Keys->installEventFilter(this);
-    Keys->stackUnder(Notebook1);
+    keys_ = new QLineEdit(content_);
+    keys_->setObjectName("Keys");
+    keys_->setGeometry(180, 6, 33, 20);
+    keys_->stackUnder(notebook_);
 
     BuildGaugePanel();
 
-    HelpButton = new QToolButton(Content);
-    HelpButton->setObjectName("HelpButton");
-    HelpButton->setGeometry(0, 18, 23, 19);
-    HelpButton->setIcon(HelpGlyph());
-    HelpButton->setFocusPolicy(Qt::NoFocus);
-    connect(HelpButton, &QToolButton::clicked, this, [this] { Guarded([this] { HelpButtonClick(); }); });
+    helpButton_ = new QToolButton(content_);
+    helpButton_->setObjectName("HelpButton");
+    helpButton_->setGeometry(0, 18, 23, 19);
+    helpButton_->setIcon(HelpGlyph());
+    helpButton_->setFocusPolicy(Qt::NoFocus);
+    connect(helpButton_, &QToolButton::clicked, this, [this] { Guarded([this] { ShowHelp(); }); });
 
-    RunButton = new QToolButton(Content);
-    RunButton->setObjectName("RunButton");
-    RunButton->setGeometry(22, 18, 23, 19);
-    RunButton->setIcon(RunGlyph());
-    RunButton->setFocusPolicy(Qt::NoFocus);
-    RunButton->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(RunButton, &QToolButton::clicked, this, [this] { Guarded([this] { RunButtonClick(); }); });
-    connect(RunButton, &QToolButton::customContextMenuRequested, this,
-            [this](const QPoint& pos) {
-                Guarded([&] {
-                    if (HasVisibleItems(PopupMenu5))
-                        dialogs_.Popup(PopupMenu5, RunButton->mapToGlobal(pos));
-                });
-            });
+    runButton_ = new QToolButton(content_);
+    runButton_->setObjectName("RunButton");
+    runButton_->setGeometry(22, 18, 23, 19);
+    runButton_->setIcon(RunGlyph());
+    runButton_->setFocusPolicy(Qt::NoFocus);
+    runButton_->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    TabSet1 = new TTabSet(Content);
-    TabSet1->setObjectName("TabSet1");
-    TabSet1->setGeometry(46, 34, 575, 18);
-    connect(TabSet1, &TTabSet::Click, this, [this] { Guarded([this] { TabSet1Click(); }); });
-    connect(TabSet1, &TTabSet::MouseDown, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
-        Guarded([&] { TabSet1MouseDown(b, x, y); });
-    });
+    tabs_ = new TTabSet(content_);
+    tabs_->setObjectName("TabSet1");
+    tabs_->setGeometry(46, 34, 575, 18);
 
-    PageName = new QLineEdit(Content);
-    PageName->setObjectName("PageName");
-    PageName->setGeometry(0, 36, 51, 19);
-    PageName->installEventFilter(this);
-    PageName->hide();
+    pageName_ = new QLineEdit(content_);
+    pageName_->setObjectName("PageName");
+    pageName_->setGeometry(0, 36, 51, 19);
+    pageName_->installEventFilter(this);
+    pageName_->hide();
 
-    HorzScrollBar = new QScrollBar(Qt::Horizontal, this);
-    HorzScrollBar->setObjectName("HorzScrollBar");
-    HorzScrollBar->hide();
-    connect(HorzScrollBar, &QScrollBar::valueChanged, this, [this](int v) { Content->move(-v, 0); });
+    scrollBar_ = new QScrollBar(Qt::Horizontal, this);
+    scrollBar_->setObjectName("HorzScrollBar");
+    scrollBar_->hide();
+    connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int v) { content_->move(-v, 0); });
+    keys_->installEventFilter(this);
 
     BuildTimers();
 }
 
 void MainWindow::BuildGaugePanel()
 {
-    Panel1 = new QFrame(Content);
-    Panel1->setObjectName("Panel1");
-    Panel1->setGeometry(0, 0, kPanelWidth, kPanelHeight);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setAutoFillBackground(true);
-    Gauge1 = new TEnhancedGauge(Panel1);
-    Gauge1->setObjectName("Gauge1");
-    Gauge1->setGeometry(2, 1, 39, 15);
-    Gauge1->SetBorderStyle(TBorderStyle::bsNone);
-    Gauge1->SetForeColor(QColor(0, 0xFF, 0)); // lime
-    Gauge1->SetBackColor(QColor(0x80, 0, 0)); // maroon
-    Gauge1->SetAlignment(TAlignment::taCenter);
+    panel_ = new QFrame(content_);
+    panel_->setObjectName("Panel1");
+    panel_->setGeometry(0, 0, kPanelWidth, kPanelHeight);
+    panel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel_->setAutoFillBackground(true);
+    gauge_ = new TEnhancedGauge(panel_);
+    gauge_->setObjectName("Gauge1");
+    gauge_->setGeometry(2, 1, 39, 15);
+    gauge_->SetBorderStyle(TBorderStyle::bsNone);
+    gauge_->SetForeColor(QColor(0, 0xFF, 0)); // lime
+    gauge_->SetBackColor(QColor(0x80, 0, 0)); // maroon
+    gauge_->SetAlignment(TAlignment::taCenter);
     QFont gaugeFont;
     gaugeFont.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
     gaugeFont.setPixelSize(12);
-    Gauge1->setFont(gaugeFont);
-    Eyes = new TEyes(Panel1, [this] { return platform_.CursorPos(); });
-    Eyes->setObjectName("Eyes");
-    Eyes->setGeometry(2, 1, 40, 16);
-    Eyes->SetActive(false);
-    Eyes->SetPupilColor(Qt::blue);
-    Eyes->hide();
-    for (TGraphicControl* control : std::initializer_list<TGraphicControl*>{Gauge1, Eyes})
+    gauge_->setFont(gaugeFont);
+    eyes_ = new TEyes(panel_, [this] { return platform_.CursorPos(); });
+    eyes_->setObjectName("Eyes");
+    eyes_->setGeometry(2, 1, 40, 16);
+    eyes_->SetActive(false);
+    eyes_->SetPupilColor(Qt::blue);
+    eyes_->hide();
+    for (TGraphicControl* control : std::initializer_list<TGraphicControl*>{gauge_, eyes_})
         connect(control, &TGraphicControl::PopupRequested, this,
                 [this](QMenu* menu, const QPoint& pos) { Guarded([&] { dialogs_.Popup(menu, pos); }); });
 }
@@ -164,29 +149,24 @@ void MainWindow::BuildGaugePanel()
 void MainWindow::BuildTimers()
 {
     // The gauge's refresh every second (it also reaps programs that ended after their
-    // watch was over), the launched-program watch, and the delay before the refresh
-    // starts again.
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] {
+    // watch was over), and the delay before the refresh starts again.
+    gaugeTimer_ = new QTimer(this);
+    gaugeTimer_->setObjectName("Timer1");
+    gaugeTimer_->setInterval(1000);
+    connect(gaugeTimer_, &QTimer::timeout, this, [this] {
         Guarded([this] {
             platform_.ReapChildren(); // programs that ended after their watch was over
             GasGage();
         });
     });
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName("Timer2");
-    Timer2->setInterval(100);
-    connect(Timer2, &QTimer::timeout, this, [this] { Guarded([this] { AppActive32(); }); });
-    Timer3 = new QTimer(this);
-    Timer3->setObjectName("Timer3");
-    Timer3->setInterval(100);
-    connect(Timer3, &QTimer::timeout, this, [this] {
-        Timer3->stop();
-        Timer1->start();
+    gaugeDelay_ = new QTimer(this);
+    gaugeDelay_->setObjectName("Timer3");
+    gaugeDelay_->setInterval(100);
+    connect(gaugeDelay_, &QTimer::timeout, this, [this] {
+        gaugeDelay_->stop();
+        gaugeTimer_->start();
     });
-    Timer1->start();
+    gaugeTimer_->start();
     // The bar's place is stored once its moves have settled.
     saveLocationTimer_ = new QTimer(this);
     saveLocationTimer_->setSingleShot(true);
@@ -194,21 +174,14 @@ void MainWindow::BuildTimers()
     connect(saveLocationTimer_, &QTimer::timeout, this, [this] { Guarded([this] { LocationSettled(); }); });
 }
 
-void MainWindow::ConnectHandler(QAction* action, std::function<void(QAction*)> handler)
-{
-    if (!handler)
-        return;
-    connect(action, &QAction::triggered, this, [this, action, handler] { Guarded([&] { handler(action); }); });
-}
-
-QAction* MainWindow::AddItem(QMenu* menu, const QString& name, const QString& caption,
-                         std::function<void(QAction*)> handler)
+QAction* MainWindow::AddItem(QMenu* menu, const QString& name, const QString& caption, std::function<void()> handler)
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
-    if (!handler)
+    if (handler)
+        connect(action, &QAction::triggered, this, [this, handler] { Guarded(handler); });
+    else
         unbuilt_.push_back(action);
-    ConnectHandler(action, std::move(handler));
     return action;
 }
 
@@ -222,7 +195,7 @@ QMenu* MainWindow::AddSubMenu(QMenu* menu, const QString& name, const QString& c
 
 QAction* MainWindow::MenuItem(const QString& name) const
 {
-    for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5})
+    for (QMenu* menu : {buttonMenu_, pageMenu_, gaugeMenu_, exitMenu_, runMenu_})
         if (QAction* a = menu->findChild<QAction*>(name))
             return a;
     return nullptr;
@@ -240,13 +213,13 @@ QAction* checkable(QAction* a, bool checked = false)
 void MainWindow::BuildButtonAndPageMenus()
 {
     // The button menu.
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName("PopupMenu1");
-    AddItem(PopupMenu1, "MoveButton1", "&Move Button", [this](QAction*) { MoveButton(); });
-    AddItem(PopupMenu1, "CopyButton1", "&Copy Button", [this](QAction*) { CopyButton(); });
-    AddItem(PopupMenu1, "RemoveButton1", "&Remove Button", [this](QAction*) { RemoveButton(); });
-    PopupMenu1->addSeparator();
-    QMenu* configure = AddSubMenu(PopupMenu1, "ConfigureButton1", "&Configure Button");
+    buttonMenu_ = new QMenu(this);
+    buttonMenu_->setObjectName("PopupMenu1");
+    AddItem(buttonMenu_, "MoveButton1", "&Move Button", [this] { pages_->MoveButton(); });
+    AddItem(buttonMenu_, "CopyButton1", "&Copy Button", [this] { pages_->CopyButton(); });
+    AddItem(buttonMenu_, "RemoveButton1", "&Remove Button", [this] { pages_->RemoveButton(); });
+    buttonMenu_->addSeparator();
+    QMenu* configure = AddSubMenu(buttonMenu_, "ConfigureButton1", "&Configure Button");
     AddItem(configure, "ChangeIcon1", "Change &Icon");
     AddItem(configure, "ChangeName1", "Change &Description");
     AddItem(configure, "Parameter1", "Change &Parameter")->setEnabled(false);
@@ -255,24 +228,24 @@ void MainWindow::BuildButtonAndPageMenus()
     checkable(AddItem(configure, "SelectFiles1", "Select &Files on Launch"));
     checkable(AddItem(configure, "SoundLaunch1", "Sound on &Launch"))->setEnabled(false);
     checkable(AddItem(configure, "SoundSelect1", "Sound on &Keyboard Select"));
-    checkable(AddItem(PopupMenu1, "PasswordProtect1", "Password Protect"));
+    checkable(AddItem(buttonMenu_, "PasswordProtect1", "Password Protect"));
 
     // The page menu.
-    PopupMenu2 = new QMenu(this);
-    PopupMenu2->setObjectName("PopupMenu2");
-    AddItem(PopupMenu2, "RenamePage1", "&Rename Page", [this](QAction*) { TabName(); });
-    AddItem(PopupMenu2, "DeletePage1", "&Delete Page", [this](QAction* a) { DeletePage(a); });
-    AddItem(PopupMenu2, "MovePage1", "&Move Page", [this](QAction* a) { DeletePage(a); });
-    AddItem(PopupMenu2, "AddPage1", "&Add Page", [this](QAction*) { AddPage(); });
-    PopupMenu2->addSeparator();
-    AddItem(PopupMenu2, "UnselectedColor1", "Change Color of &Unselected Tabs",
-            [this](QAction* a) { ChangeColor1Click(a); })->setEnabled(false);
-    AddItem(PopupMenu2, "SelectedColor1", "Change Color of &Selected Tab",
-            [this](QAction* a) { ChangeColor1Click(a); })->setEnabled(false);
-    AddItem(PopupMenu2, "TotalPages1", "Change &Total Page Count", [this](QAction* a) { TabCount(a); });
-    PopupMenu2->addSeparator()->setObjectName("PButtonBar");
-    AddItem(PopupMenu2, "PButton16", "Show 16 Buttons per Page", [this](QAction* a) { PButton16Click(a); });
-    AddItem(PopupMenu2, "PButton21", "Show 21 Buttons per Page", [this](QAction* a) { PButton16Click(a); });
+    pageMenu_ = new QMenu(this);
+    pageMenu_->setObjectName("PopupMenu2");
+    AddItem(pageMenu_, "RenamePage1", "&Rename Page", [this] { pages_->RenamePage(); });
+    AddItem(pageMenu_, "DeletePage1", "&Delete Page", [this] { pages_->DeletePage(); });
+    AddItem(pageMenu_, "MovePage1", "&Move Page", [this] { pages_->MovePage(); });
+    AddItem(pageMenu_, "AddPage1", "&Add Page", [this] { pages_->AddPage(); });
+    pageMenu_->addSeparator();
+    AddItem(pageMenu_, "UnselectedColor1", "Change Color of &Unselected Tabs",
+            [this] { pages_->ChangeTabColor(false); })->setEnabled(false);
+    AddItem(pageMenu_, "SelectedColor1", "Change Color of &Selected Tab",
+            [this] { pages_->ChangeTabColor(true); })->setEnabled(false);
+    AddItem(pageMenu_, "TotalPages1", "Change &Total Page Count", [this] { pages_->EditPageCount(); });
+    pageMenu_->addSeparator()->setObjectName("PButtonBar");
+    AddItem(pageMenu_, "PButton16", "Show 16 Buttons per Page", [this] { pages_->SwitchButtonsPerPage(16); });
+    AddItem(pageMenu_, "PButton21", "Show 21 Buttons per Page", [this] { pages_->SwitchButtonsPerPage(21); });
 }
 
 void MainWindow::BuildMenus()
@@ -280,9 +253,9 @@ void MainWindow::BuildMenus()
     BuildButtonAndPageMenus();
 
     // The gauge and setup menu.
-    PopupMenu3 = new QMenu(this);
-    PopupMenu3->setObjectName("PopupMenu3");
-    QMenu* graph = AddSubMenu(PopupMenu3, "GraphDisplayMenu1", "&Graph Display Menu");
+    gaugeMenu_ = new QMenu(this);
+    gaugeMenu_->setObjectName("PopupMenu3");
+    QMenu* graph = AddSubMenu(gaugeMenu_, "GraphDisplayMenu1", "&Graph Display Menu");
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
         QAction* drive = checkable(AddItem(graph, QString(QChar(letter)) + "HardDrive",
                                            QString("Graph %1: HardDrive").arg(QChar(letter))));
@@ -294,17 +267,17 @@ void MainWindow::BuildMenus()
     checkable(AddItem(graph, "GDIResources1", "Graph GDI Resources"));
     checkable(AddItem(graph, "ProgTime1", "Show Program Timer"));
     checkable(AddItem(graph, "ShowTime1", "Show Time"));
-    checkable(AddItem(graph, "Eyes1", "Show Eyes", [this](QAction*) { Eyes1Click(); }));
+    checkable(AddItem(graph, "Eyes1", "Show Eyes", [this] { Eyes1Click(); }));
     // A source shows in the menu once the bar can display it.
     for (const char* name : {"SystemMemory1", "ProgTime1", "ShowTime1"})
         graph->findChild<QAction*>(name)->setVisible(false);
-    QMenu* clock = AddSubMenu(PopupMenu3, "ClockOptions1", "&Clock Options Menu");
+    QMenu* clock = AddSubMenu(gaugeMenu_, "ClockOptions1", "&Clock Options Menu");
     checkable(AddItem(clock, "Clock1", "12 Hour &Clock"), true);
     checkable(AddItem(clock, "OnHalfHour1", "Show on the Hour && &Half Hour"));
     checkable(AddItem(clock, "OnHour1", "Show &Only on the Hour"), true);
     checkable(AddItem(clock, "TimeSound1", "Hour &Sound"), true);
     checkable(AddItem(clock, "TimeSound2", "H&alf Hour Sound"));
-    QMenu* modify = AddSubMenu(PopupMenu3, "ModifyMenu1", "&Modify Kexbar Menu");
+    QMenu* modify = AddSubMenu(gaugeMenu_, "ModifyMenu1", "&Modify Kexbar Menu");
     checkable(AddItem(modify, "StayonTop1", "Stay on &Top"));
     checkable(AddItem(modify, "StaySmall", "Stay &Small"));
     checkable(AddItem(modify, "ShrinkOnLaunch1", "Bar &Graph on Launch"), true);
@@ -312,33 +285,33 @@ void MainWindow::BuildMenus()
     checkable(AddItem(modify, "IconState1", ""));
     checkable(AddItem(modify, "ShowHint1", "Show General &Hints"));
     checkable(AddItem(modify, "ConfirmExit1", "Show Exit &Options"));
-    AddItem(modify, "Exit1", "&Exit", [this](QAction*) { Exit1Click(); });
+    AddItem(modify, "Exit1", "&Exit", [this] { close(); });
     checkable(AddItem(modify, "LockGraphLocation1", "Lock Graph &Location"));
-    checkable(AddItem(PopupMenu3, "LockoutModify1", "Lockout &Modify"))->setEnabled(false);
-    Gauge1->SetPopupMenu(PopupMenu3);
-    Eyes->SetPopupMenu(PopupMenu3);
+    checkable(AddItem(gaugeMenu_, "LockoutModify1", "Lockout &Modify"))->setEnabled(false);
+    gauge_->SetPopupMenu(gaugeMenu_);
+    eyes_->SetPopupMenu(gaugeMenu_);
 
     // The exit options.
-    PopupMenu4 = new QMenu(this);
-    PopupMenu4->setObjectName("PopupMenu4");
-    AddItem(PopupMenu4, "ExitKexbar1", "&Exit Kexbar");
-    PopupMenu4->addSeparator();
-    AddItem(PopupMenu4, "ExitWin1", "Exit &Windows");
-    AddItem(PopupMenu4, "RestartWin1", "&Restart Windows");
+    exitMenu_ = new QMenu(this);
+    exitMenu_->setObjectName("PopupMenu4");
+    AddItem(exitMenu_, "ExitKexbar1", "&Exit Kexbar");
+    exitMenu_->addSeparator();
+    AddItem(exitMenu_, "ExitWin1", "Exit &Windows");
+    AddItem(exitMenu_, "RestartWin1", "&Restart Windows");
 
     // The tray and run menu; the recent entries follow its separator.
-    PopupMenu5 = new QMenu(this);
-    PopupMenu5->setObjectName("PopupMenu5");
-    AddItem(PopupMenu5, "CDTray1", "Open/Close CD Tray");
-    AddItem(PopupMenu5, "ScreenSave1", "Activate Screen Saver");
-    PopupMenu5->addSeparator()->setObjectName("Pop5Bar");
+    runMenu_ = new QMenu(this);
+    runMenu_->setObjectName("PopupMenu5");
+    AddItem(runMenu_, "CDTray1", "Open/Close CD Tray");
+    AddItem(runMenu_, "ScreenSave1", "Activate Screen Saver");
+    runMenu_->addSeparator()->setObjectName("Pop5Bar");
 
     // An item whose subsystem is not built yet has nothing behind it: it is hidden, so
     // that it promises nothing (a ticked "Password Protect" would stop every button
     // without a word). Each subsystem shows its own items when it arrives.
     for (QAction* item : unbuilt_)
         item->setVisible(false);
-    for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5})
+    for (QMenu* menu : {buttonMenu_, pageMenu_, gaugeMenu_, exitMenu_, runMenu_})
         for (QMenu* sub : menu->findChildren<QMenu*>())
             if (!HasVisibleItems(sub))
                 sub->menuAction()->setVisible(false);
@@ -350,59 +323,152 @@ bool HasVisibleItems(const QMenu* menu)
     return std::any_of(items.begin(), items.end(), [](QAction* a) { return a->isVisible() && !a->isSeparator(); });
 }
 
+// ------------------------------------------------------------------ subsystems
+
+// The menus' lockout and password marks stand in for protection until it comes:
+// "Lockout Modify" locks modifying and the Run button, "Password Protect" holds a
+// button's launch and guards its menu. Both are hidden and unchecked.
+class MainWindow::MenuGate : public ModifyGate, public LaunchGate {
+public:
+    explicit MenuGate(const MainWindow& window) : window_(window) {}
+    bool ModifyAllowed() override { return !Checked("LockoutModify1"); }
+    bool ButtonProtected(int) override { return Checked("PasswordProtect1"); }
+    bool MayLaunch(int) override { return !Checked("PasswordProtect1"); }
+    void Held(int, TSpeedButton*) override {}
+    bool RunAllowed() override { return !Checked("LockoutModify1"); }
+
+private:
+    bool Checked(const char* name) const
+    {
+        QAction* item = window_.MenuItem(name);
+        return item && item->isChecked();
+    }
+    const MainWindow& window_;
+};
+
+void MainWindow::BuildSubsystems()
+{
+    faces_ = std::make_unique<ButtonFaces>(*store_, platform_, dialogs_,
+                                           [this](const std::function<void()>& write) { WriteReportedOnce(write); });
+    faces_->SetFaceColor(palette().color(QPalette::Button));
+    pages_ = new PageBar(*store_, dialogs_, *faces_, *this,
+                         PageBarWidgets{notebook_, tabs_, pageName_, buttonMenu_, pageMenu_}, this);
+    launcher_ = new Launcher(*store_, platform_, dialogs_, *this, *pages_, *faces_, this);
+    pages_->SetLauncher(launcher_);
+    menuGate_ = std::make_unique<MenuGate>(*this);
+    pages_->SetModifyGate(menuGate_.get());
+    launcher_->SetLaunchGate(menuGate_.get());
+
+    connect(tabs_, &TTabSet::Click, this, [this] { Guarded([this] { pages_->SelectPage(); }); });
+    connect(tabs_, &TTabSet::MouseDown, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+        Guarded([&] { pages_->TabMouseDown(b, x, y); });
+    });
+    connect(pages_, &PageBar::ButtonMenuAboutToShow, this,
+            [this](int, const ButtonRecord& record) { PrepareButtonMenu(record); });
+    connect(runButton_, &QToolButton::clicked, this, [this] { Guarded([this] { launcher_->RunButtonClick(); }); });
+    connect(runButton_, &QToolButton::customContextMenuRequested, this, [this](const QPoint& pos) {
+        Guarded([&] { launcher_->RunButtonRightClick(runButton_->mapToGlobal(pos)); });
+    });
+    connect(launcher_, &Launcher::RunMenuRequested, this, [this](const QPoint& pos) {
+        if (HasVisibleItems(runMenu_))
+            dialogs_.Popup(runMenu_, pos);
+    });
+}
+
+void MainWindow::PrepareButtonMenu(const ButtonRecord& r)
+{
+    // Check marks and captions from the record.
+    MenuItem("SelectFiles1")->setChecked(!r.Select.empty());
+    MenuItem("SelectWorkingDirectory1")->setChecked(!r.Working.empty());
+    auto soundItem = [this](const char* name, const QString& caption, const std::string& file) {
+        QAction* a = MenuItem(name);
+        a->setChecked(!file.empty());
+        a->setText(file.empty() ? caption : caption + " = " + MenuCaption(PathFileName(file)));
+    };
+    soundItem("SoundSelect1", "Sound on &Keyboard Select", r.SoundSelect);
+    soundItem("SoundLaunch1", "Sound on &Launch", r.SoundLaunch);
+    MenuItem("ShrinkOnLaunch2")->setChecked(r.Shrink == "Yes" || (r.Shrink.empty() && settings_.shrinkOnLaunch));
+}
+
+void MainWindow::ShowHelp()
+{
+    dialogs_.SetHelpFile(HelpFileName());
+    dialogs_.ShowHelp(0);
+}
+
+void MainWindow::FocusKeys() { keys_->setFocus(); }
+
+QPoint MainWindow::PageMenuPoint(int x, int y) const { return mapToGlobal(QPoint(x + panel_->width(), y)); }
+
+bool MainWindow::TrayOnLaunch() const { return MenuItem("HideGraph1")->isChecked(); }
+
+bool MainWindow::StaySmall() const { return MenuItem("StaySmall")->isChecked(); }
+
+void MainWindow::BringIntoView()
+{
+    if (state_.SmallActive)
+        SmallSize();
+    if (settings_.trayOnLaunch)
+        show();
+}
+
 // ------------------------------------------------------------------ start-up pass
+
+void MainWindow::ReadCommandLine()
+{
+    // The AppDir, the configuration's suffix, sync mode and the message names; with
+    // them the one store of the configuration.
+    state_.AppDir = platform_.AppDir();
+    std::string user;
+    if (!args_.empty() && (args_[0] == "/n" || args_[0] == "/N"))
+        user = platform_.NetworkUserName();
+    const TCommandLine cl = ParseCommandLine(args_, user);
+    state_.IniSuffix = cl.IniSuffix;
+    state_.SyncMode = cl.SyncMode;
+    state_.LoadMsg = LoadMessageName(state_.IniSuffix);
+    state_.PageUpdateMsg = PageUpdateMessageName(state_.IniSuffix);
+    store_ = std::make_unique<BarStore>(IniFileName(), passwords_);
+}
 
 void MainWindow::FormCreate()
 {
-    // The machine and the command line.
-    StartTime = platform_.Now();
+    // The machine.
+    launcher_->RestartProgramTimer();
     QSize screen = platform_.ScreenSize();
-    ScreenWidth = screen.width();
-    ScreenHeight = screen.height();
-    ScreenButtons = ScreenButtonsFor(ScreenWidth);
-    DefaultTop = DefaultTopFor(ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
-    StartingUp = 1;
-    MoveIsMove = false;
-    PasswordKey = "Main";
-    AppDir = platform_.AppDir();
+    state_.ScreenWidth = screen.width();
+    state_.ScreenHeight = screen.height();
+    state_.ScreenButtons = ScreenButtonsFor(state_.ScreenWidth);
+    state_.DefaultTop = DefaultTopFor(state_.ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
+    state_.StartingUp = true;
     dialogs_.SetHelpFile(HelpFileName());
-    PIN();
-    KeySelection = 0;
     GasGage();
-    LoadMsg = LoadMessageName(IniSuffix);
-    PageUpdateMsg = PageUpdateMessageName(IniSuffix);
-    CaptionPrefix = "Zivar32 ";
+    state_.CaptionPrefix = "Zivar32 ";
     PrepareMenus();
-    LaunchPermission = false;
     FormCaption();
 
     // Every start-up setting from one read of the file; the start is noted in it (a
     // file that cannot be written leaves the bar read-only).
-    store_ = std::make_unique<BarStore>(IniFileName(), Passwords());
     settings_ = store_->ReadStartup(Machine());
     NotifyOnce(settings_.notice);
     WriteReportedOnce([&] { store_->NoteStart(settings_); });
-    CheckPassword(settings_.user);
-    GaugeType = settings_.gaugeType;
-    ButtonsPerPage = settings_.buttonsPerPage;
-    FirstStart = settings_.firstStart;
-    BarTop = settings_.barTop;
-    BarLeft = settings_.barLeft;
+    state_.GaugeType = settings_.gaugeType;
+    state_.FirstStart = settings_.firstStart;
+    state_.BarTop = settings_.barTop;
+    state_.BarLeft = settings_.barLeft;
     if (rebuilding_) {
         // A rebuild keeps the bar where it stands (another bar on this file may have
         // stored its own place meanwhile).
-        BarTop = y();
-        BarLeft = x();
+        state_.BarTop = y();
+        state_.BarLeft = x();
     }
-    TabSelectedColor = settings_.selectedTabColor;
-    TabUnselectedColor = settings_.unselectedTabColor;
     ApplyClockSettings();
     ApplyMenuSettings();
 
-    CreateButtons();
-    ApplyTabColors();
+    pages_->CreatePages(settings_.buttonsPerPage, QString::fromStdString(state_.ButtonHintText));
+    pages_->SetTabColors(settings_.selectedTabColor, settings_.unselectedTabColor);
     ApplyPlace();
-    Load();
+    state_.StartingUp = false;
+    pages_->Load();
 
     // A bar that stays small starts small; on top only when it does not start in the
     // tray or was on top before.
@@ -410,25 +476,37 @@ void MainWindow::FormCreate()
         if (!rememberedOnTop_ && !settings_.trayOnLaunch) {
             settings_.onTop = false;
             MenuItem("StayonTop1")->setChecked(false);
-            FullHeight = FramedHeight;
+            state_.FullHeight = state_.FramedHeight;
         }
-        ShrinkNow = "No";
+        launcher_->SetShrinkNow(false);
         SmallSize();
     }
     SetScreenCursor(crDefault);
     FormCaption();
     // A first start stores the bar's place once it stands, so that the next start is
     // not taken for a first one.
-    locationStored_ = !FirstStart;
-    if (FirstStart)
+    locationStored_ = !state_.FirstStart;
+    if (state_.FirstStart)
         saveLocationTimer_->start();
+}
+
+void MainWindow::RunStartupPass()
+{
+    rebuilding_ = true;
+    try {
+        FormCreate();
+    } catch (...) {
+        rebuilding_ = false;
+        throw;
+    }
+    rebuilding_ = false;
 }
 
 StartupMachine MainWindow::Machine() const
 {
     StartupMachine machine;
-    machine.defaultTop = DefaultTop;
-    machine.screenButtons = ScreenButtons;
+    machine.defaultTop = state_.DefaultTop;
+    machine.screenButtons = state_.ScreenButtons;
     return machine;
 }
 
@@ -447,7 +525,7 @@ void MainWindow::PrepareMenus()
     for (const char* name : {"Parameter1", "SoundLaunch1", "UnselectedColor1", "SelectedColor1", "LockoutModify1"})
         MenuItem(name)->setEnabled(true);
     // A screen that allows only 16 buttons offers no switch.
-    if (ScreenButtons == 16)
+    if (state_.ScreenButtons == 16)
         for (const char* name : {"PButton16", "PButton21"})
             if (QAction* a = MenuItem(name))
                 delete a;
@@ -479,12 +557,12 @@ void MainWindow::ApplyMenuSettings()
         SetHints();
     if (settings_.showHints)
         MenuItem("ShowHint1")->setChecked(*settings_.showHints);
-    if (QAction* gauge = MenuItem(QString::fromStdString(GaugeType)))
+    if (QAction* gauge = MenuItem(QString::fromStdString(state_.GaugeType)))
         gauge->setChecked(true);
     if (MenuItem("Eyes1")->isChecked())
         ShowEyes();
     MenuItem("ConfirmExit1")->setChecked(settings_.checkExit);
-    TrayHint = "Kexbar32 " + IniSuffix + TrayHintTail;
+    state_.TrayHint = "Kexbar32 " + state_.IniSuffix + state_.TrayHintTail;
     MenuItem("HideGraph1")->setChecked(settings_.trayOnLaunch);
     MenuItem("IconState1")->setChecked(settings_.animateTray);
     if (settings_.graphLocked)
@@ -496,30 +574,18 @@ void MainWindow::ApplyMenuSettings()
 void MainWindow::ApplyPlace()
 {
     // The shape, on top and framed, then the place and the window state.
-    SmallActive = false;
-    ShrinkNow = settings_.shrinkOnLaunch ? "Yes" : "No";
+    state_.SmallActive = false;
+    launcher_->SetShrinkNow(settings_.shrinkOnLaunch);
     rememberedOnTop_ = settings_.onTop;
     if (settings_.staySmall && !settings_.trayOnLaunch)
         settings_.onTop = true;
     ApplyShape();
-    RequestedButtons = ButtonsPerPage;
     if (settings_.minimised)
         setWindowState(windowState() | Qt::WindowMinimized);
     else
         setWindowState(windowState() & ~Qt::WindowMinimized);
     setAcceptDrops(true);
-    move(BarLeft, BarTop);
-}
-
-void MainWindow::PIN()
-{
-    std::vector<std::string> args = args_;
-    std::string user;
-    if (!args.empty() && (args[0] == "/n" || args[0] == "/N"))
-        user = NetUser();
-    TCommandLine cl = ParseCommandLine(args, user);
-    IniSuffix = cl.IniSuffix;
-    SyncMode = cl.SyncMode;
+    move(state_.BarLeft, state_.BarTop);
 }
 
 void MainWindow::NotifyOnce(const std::string& text)
@@ -528,55 +594,47 @@ void MainWindow::NotifyOnce(const std::string& text)
         dialogs_.Notify(text);
 }
 
-std::string MainWindow::NetUser() { return platform_.NetworkUserName(); }
-
-std::string MainWindow::IniFileName() const { return ConfigFileName(AppDir, IniSuffix); }
+std::string MainWindow::IniFileName() const { return ConfigFileName(state_.AppDir, state_.IniSuffix); }
 
 std::string MainWindow::HelpFileName()
 {
-    return FindHelpFile({AppDir, platform_.ProgramDirectory(), platform_.DataDirectory()});
+    return FindHelpFile({state_.AppDir, platform_.ProgramDirectory(), platform_.DataDirectory()});
 }
 
 void MainWindow::SetHints()
 {
     // Hints name only what the bar does now: the keyboard, the gauge's mouse actions,
     // the tray and the recent list come with their subsystems, and their hints with them.
-    ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options";
-    GaugeMouseHint.clear();
-    GaugeHintSuffix.clear();
-    TrayHintTail.clear();
-    HelpButton->setToolTip("Mouse: LEFT=Help");
-    TabSet1->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
-    RunButton->setToolTip("Mouse: LEFT=Run Any Application");
-    Panel1->setToolTip(QString());
-}
-
-void MainWindow::ApplyTabColors()
-{
-    TabSet1->SetSelectedColor(ColorFromValue(TabSelectedColor));
-    TabSet1->SetUnselectedColor(ColorFromValue(TabUnselectedColor));
+    state_.ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options";
+    state_.GaugeMouseHint.clear();
+    state_.GaugeHintSuffix.clear();
+    state_.TrayHintTail.clear();
+    helpButton_->setToolTip("Mouse: LEFT=Help");
+    tabs_->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
+    runButton_->setToolTip("Mouse: LEFT=Run Any Application");
+    panel_->setToolTip(QString());
 }
 
 void MainWindow::ApplyShape()
 {
     TBarGeometryInput in;
-    in.ButtonsPerPage = ButtonsPerPage;
-    in.ScreenButtons = ScreenButtons;
-    in.ScreenWidth = ScreenWidth;
-    in.ScreenHeight = ScreenHeight;
+    in.ButtonsPerPage = pages_->ButtonsPerPage();
+    in.ScreenButtons = state_.ScreenButtons;
+    in.ScreenWidth = state_.ScreenWidth;
+    in.ScreenHeight = state_.ScreenHeight;
     in.CyMenu = platform_.SystemMetric(TSystemMetric::SM_CYMENU);
     in.CyMenuSize = platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE);
-    in.BarTop = BarTop;
+    in.BarTop = state_.BarTop;
     in.OnTop = settings_.onTop;
     TBarGeometry g = ComputeGeometry(in);
-    PageWidth = g.PageWidth;
-    BareHeight = g.BareHeight;
-    FramedHeight = g.FramedHeight;
-    FramedWidth = g.FramedWidth;
-    BarTop = g.BarTop;
-    FullWidth = g.WindowWidth;
-    FullHeight = g.WindowHeight;
-    HorzScrollRange = g.HorzScrollRange;
+    state_.PageWidth = g.PageWidth;
+    state_.BareHeight = g.BareHeight;
+    state_.FramedHeight = g.FramedHeight;
+    state_.FramedWidth = g.FramedWidth;
+    state_.BarTop = g.BarTop;
+    state_.FullWidth = g.WindowWidth;
+    state_.FullHeight = g.WindowHeight;
+    state_.HorzScrollRange = g.HorzScrollRange;
 
     bool onTop = in.OnTop;
     MenuItem("StayonTop1")->setChecked(onTop);
@@ -596,20 +654,20 @@ void MainWindow::ApplyShape()
     // bar (a caption of SM_CYMENU and a 3-pixel border).
     int frameW = onTop ? 0 : 6;
     int frameH = onTop ? 0 : in.CyMenu + 6;
-    int clientW = FullWidth - frameW;
-    int clientH = FullHeight - frameH;
-    Notebook1->resize(g.NotebookWidth, Notebook1->height());
-    TabSet1->resize(g.NotebookWidth - 2, TabSet1->height());
-    Content->setGeometry(0, 0, std::max(clientW, kPanelWidth + g.NotebookWidth), clientH);
-    if (HorzScrollRange > 0) {
-        HorzScrollBar->setGeometry(0, clientH - 16, clientW, 16);
-        HorzScrollBar->setRange(0, std::max(0, Content->width() - clientW));
-        HorzScrollBar->setPageStep(clientW);
-        HorzScrollBar->show();
-        HorzScrollBar->raise();
+    int clientW = state_.FullWidth - frameW;
+    int clientH = state_.FullHeight - frameH;
+    notebook_->resize(g.NotebookWidth, notebook_->height());
+    tabs_->resize(g.NotebookWidth - 2, tabs_->height());
+    content_->setGeometry(0, 0, std::max(clientW, kPanelWidth + g.NotebookWidth), clientH);
+    if (state_.HorzScrollRange > 0) {
+        scrollBar_->setGeometry(0, clientH - 16, clientW, 16);
+        scrollBar_->setRange(0, std::max(0, content_->width() - clientW));
+        scrollBar_->setPageStep(clientW);
+        scrollBar_->show();
+        scrollBar_->raise();
     } else {
-        HorzScrollBar->setValue(0);
-        HorzScrollBar->hide();
+        scrollBar_->setValue(0);
+        scrollBar_->hide();
     }
     setFixedSize(clientW, clientH);
 }
@@ -620,15 +678,15 @@ void MainWindow::FormCaption()
 {
     QString date = QLocale::system().toString(platform_.Now().date(), QLocale::ShortFormat);
     setWindowTitle(QString::fromStdString(
-        CaptionText(CaptionPrefix, IniSuffix, date.toStdString(), TabSet1->TabIndex() + 1, TabSet1->Count())));
+        CaptionText(state_.CaptionPrefix, state_.IniSuffix, date.toStdString(), tabs_->TabIndex() + 1, tabs_->Count())));
 }
 
 void MainWindow::SaveLocation()
 {
-    BarTop = y();
-    BarLeft = x();
+    state_.BarTop = y();
+    state_.BarLeft = x();
     bool minimised = windowState() & Qt::WindowMinimized;
-    store_->SaveLocation(BarTop, BarLeft, minimised);
+    store_->SaveLocation(state_.BarTop, state_.BarLeft, minimised);
 }
 
 void MainWindow::moveEvent(QMoveEvent* event)
@@ -636,16 +694,16 @@ void MainWindow::moveEvent(QMoveEvent* event)
     QWidget::moveEvent(event);
     // While a window is being mapped it may pass through positions of the window
     // manager's making; the place is taken once the moves have settled.
-    if (StartingUp == 0 && !SmallActive && !destroyed_)
+    if (!state_.StartingUp && !state_.SmallActive && !destroyed_)
         saveLocationTimer_->start();
 }
 
 void MainWindow::LocationSettled()
 {
-    if (StartingUp != 0 || SmallActive || destroyed_)
+    if (state_.StartingUp || state_.SmallActive || destroyed_)
         return;
     // Not a move: the bar stands where it was placed (and its place is stored).
-    if (x() == BarLeft && y() == BarTop && locationStored_)
+    if (x() == state_.BarLeft && y() == state_.BarTop && locationStored_)
         return;
     WriteReportedOnce([this] {
         SaveLocation();
@@ -653,21 +711,17 @@ void MainWindow::LocationSettled()
     });
 }
 
-void MainWindow::AppMin() { store_->SaveWindowState(true); }
-void MainWindow::AppNorm() { store_->SaveWindowState(false); }
 
 void MainWindow::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || StartingUp != 0 || destroyed_)
+    if (event->type() != QEvent::WindowStateChange || state_.StartingUp || destroyed_)
         return;
     auto* change = static_cast<QWindowStateChangeEvent*>(event);
     bool wasMin = change->oldState() & Qt::WindowMinimized;
     bool isMin = windowState() & Qt::WindowMinimized;
-    if (isMin && !wasMin)
-        Guarded([this] { AppMin(); });
-    else if (wasMin && !isMin)
-        Guarded([this] { AppNorm(); });
+    if (isMin != wasMin)
+        Guarded([&] { store_->SaveWindowState(isMin); });
 }
 
 // ------------------------------------------------------------------ close, help, messages
@@ -681,8 +735,8 @@ bool MainWindow::FormCloseQuery()
         if (dialogs_.MessageDlg("Are you sure you want to exit?", TMsgDlgType::mtConfirmation, mbYes | mbNo, 0) !=
             TModalResult::mrYes)
             return false;
-        if (HasVisibleItems(PopupMenu4))
-            dialogs_.Popup(PopupMenu4, QPoint(x() + 250, y()));
+        if (HasVisibleItems(exitMenu_))
+            dialogs_.Popup(exitMenu_, QPoint(x() + 250, y()));
     }
     return true;
 }
@@ -701,33 +755,25 @@ void MainWindow::FormDestroy()
 {
     if (destroyed_)
         return;
-    Guarded([this] { ResolvePendingMoves(); });
+    Guarded([this] { pages_->ResolvePendingMoves(); });
     destroyed_ = true;
     SetScreenCursor(crDefault);
 }
-
-void MainWindow::HelpButtonClick()
-{
-    dialogs_.SetHelpFile(HelpFileName());
-    dialogs_.ShowHelp(0);
-}
-
-void MainWindow::Exit1Click() { close(); }
 
 void MainWindow::AppMessage(const std::string& name, int wParam)
 {
     if (wParam != 1 || destroyed_)
         return;
-    if (name == PageUpdateMsg)
-        PageUpdate();
-    else if (name == LoadMsg)
-        Reload();
+    if (name == state_.PageUpdateMsg)
+        pages_->PageUpdate();
+    else if (name == state_.LoadMsg)
+        pages_->Reload();
 }
 
 void MainWindow::BroadcastLoad()
 {
-    if (SyncMode)
-        platform_.BroadcastMessage(LoadMsg, 1);
+    if (state_.SyncMode)
+        platform_.BroadcastMessage(state_.LoadMsg, 1);
 }
 
 void MainWindow::SetScreenCursor(int cursor)
@@ -775,10 +821,10 @@ void MainWindow::WriteReportedOnce(const std::function<void()>& write)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == PageName && event->type() == QEvent::KeyPress) {
+    if (watched == pageName_ && event->type() == QEvent::KeyPress) {
         int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_F1) {
-            Guarded([&] { PageNameKeyDown(key); });
+            Guarded([&] { pages_->EditorKey(key); });
             return true;
         }
     }
