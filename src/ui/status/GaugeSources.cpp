@@ -17,17 +17,17 @@ void MainWindow::UnCheck()
     for (const char* name : {"SystemMemory1", "ShowTime1", "ProgTime1", "Eyes1"})
         if (QAction* item = MenuItem(name))
             item->setChecked(false);
-    eyes_->SetActive(false);
-    eyes_->hide();
+    c_.eyes->SetActive(false);
+    c_.eyes->hide();
 }
 
 void MainWindow::ShowEyes()
 {
-    gauge_->SetProgress(0);
-    gauge_->hide();
-    eyes_->show();
-    eyes_->SetActive(true);
-    eyes_->SetPopupMenu(gauge_->PopupMenu());
+    c_.gauge->SetProgress(0);
+    c_.gauge->hide();
+    c_.eyes->show();
+    c_.eyes->SetActive(true);
+    c_.eyes->SetPopupMenu(c_.gauge->PopupMenu());
 }
 
 void MainWindow::Eyes1Click()

@@ -21,6 +21,8 @@
 #include "core/window/Startup.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/pages/ButtonFaces.h"
+#include "ui/window/BarControls.h"
+#include "ui/window/BarMenus.h"
 #include "ui/widgets/Pictures.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
@@ -29,8 +31,6 @@
 #include "ui/widgets/Eyes.h"
 
 namespace kex {
-
-QString MenuCaption(const std::string& text) { return QString::fromStdString(text).replace('&', "&&"); }
 
 MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args, QWidget* parent)
     : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), args_(std::move(args))
@@ -56,94 +56,15 @@ MainWindow::~MainWindow()
 
 void MainWindow::BuildControls()
 {
-    setWindowTitle("Start");
-    QFont font;
-    font.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
-    font.setPixelSize(11);
-    font.setBold(true);
-    setFont(font);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0x00, 0x80, 0x80)); // the classic desktop background
-    setPalette(pal);
-
-    content_ = new QWidget(this);
-    content_->setObjectName("Content");
-
-    notebook_ = new QStackedWidget(content_);
-    notebook_->setObjectName("Notebook1");
-    notebook_->setGeometry(44, 0, 577, 37);
-    auto* designPage = new QWidget;
-    designPage->setObjectName("Default");
-    notebook_->addWidget(designPage);
-
-    keys_ = new QLineEdit(content_);
-    keys_->setObjectName("Keys");
-    keys_->setGeometry(180, 6, 33, 20);
-    keys_->stackUnder(notebook_);
-
-    BuildGaugePanel();
-
-    helpButton_ = new QToolButton(content_);
-    helpButton_->setObjectName("HelpButton");
-    helpButton_->setGeometry(0, 18, 23, 19);
-    helpButton_->setIcon(HelpGlyph());
-    helpButton_->setFocusPolicy(Qt::NoFocus);
-    connect(helpButton_, &QToolButton::clicked, this, [this] { Guarded([this] { ShowHelp(); }); });
-
-    runButton_ = new QToolButton(content_);
-    runButton_->setObjectName("RunButton");
-    runButton_->setGeometry(22, 18, 23, 19);
-    runButton_->setIcon(RunGlyph());
-    runButton_->setFocusPolicy(Qt::NoFocus);
-    runButton_->setContextMenuPolicy(Qt::CustomContextMenu);
-
-    tabs_ = new TTabSet(content_);
-    tabs_->setObjectName("TabSet1");
-    tabs_->setGeometry(46, 34, 575, 18);
-
-    pageName_ = new QLineEdit(content_);
-    pageName_->setObjectName("PageName");
-    pageName_->setGeometry(0, 36, 51, 19);
-    pageName_->installEventFilter(this);
-    pageName_->hide();
-
-    scrollBar_ = new QScrollBar(Qt::Horizontal, this);
-    scrollBar_->setObjectName("HorzScrollBar");
-    scrollBar_->hide();
-    connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int v) { content_->move(-v, 0); });
-    keys_->installEventFilter(this);
-
-    BuildTimers();
-}
-
-void MainWindow::BuildGaugePanel()
-{
-    panel_ = new QFrame(content_);
-    panel_->setObjectName("Panel1");
-    panel_->setGeometry(0, 0, kPanelWidth, kPanelHeight);
-    panel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel_->setAutoFillBackground(true);
-    gauge_ = new TEnhancedGauge(panel_);
-    gauge_->setObjectName("Gauge1");
-    gauge_->setGeometry(2, 1, 39, 15);
-    gauge_->SetBorderStyle(TBorderStyle::bsNone);
-    gauge_->SetForeColor(QColor(0, 0xFF, 0)); // lime
-    gauge_->SetBackColor(QColor(0x80, 0, 0)); // maroon
-    gauge_->SetAlignment(TAlignment::taCenter);
-    QFont gaugeFont;
-    gaugeFont.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
-    gaugeFont.setPixelSize(12);
-    gauge_->setFont(gaugeFont);
-    eyes_ = new TEyes(panel_, [this] { return platform_.CursorPos(); });
-    eyes_->setObjectName("Eyes");
-    eyes_->setGeometry(2, 1, 40, 16);
-    eyes_->SetActive(false);
-    eyes_->SetPupilColor(Qt::blue);
-    eyes_->hide();
-    for (TGraphicControl* control : std::initializer_list<TGraphicControl*>{gauge_, eyes_})
+    c_ = BuildBarControls(*this, [this] { return platform_.CursorPos(); });
+    connect(c_.helpButton, &QToolButton::clicked, this, [this] { Guarded([this] { ShowHelp(); }); });
+    connect(c_.scrollBar, &QScrollBar::valueChanged, this, [this](int v) { c_.content->move(-v, 0); });
+    c_.pageName->installEventFilter(this);
+    c_.keys->installEventFilter(this);
+    for (TGraphicControl* control : std::initializer_list<TGraphicControl*>{c_.gauge, c_.eyes})
         connect(control, &TGraphicControl::PopupRequested, this,
                 [this](QMenu* menu, const QPoint& pos) { Guarded([&] { dialogs_.Popup(menu, pos); }); });
+    BuildTimers();
 }
 
 void MainWindow::BuildTimers()
@@ -174,177 +95,33 @@ void MainWindow::BuildTimers()
     connect(saveLocationTimer_, &QTimer::timeout, this, [this] { Guarded([this] { LocationSettled(); }); });
 }
 
-QAction* MainWindow::AddItem(QMenu* menu, const QString& name, const QString& caption, std::function<void()> handler)
-{
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    if (handler)
-        connect(action, &QAction::triggered, this, [this, handler] { Guarded(handler); });
-    else
-        unbuilt_.push_back(action);
-    return action;
-}
-
-QMenu* MainWindow::AddSubMenu(QMenu* menu, const QString& name, const QString& caption)
-{
-    QMenu* sub = menu->addMenu(caption);
-    sub->setObjectName(name + "Menu");
-    sub->menuAction()->setObjectName(name);
-    return sub;
-}
-
-QAction* MainWindow::MenuItem(const QString& name) const
-{
-    for (QMenu* menu : {buttonMenu_, pageMenu_, gaugeMenu_, exitMenu_, runMenu_})
-        if (QAction* a = menu->findChild<QAction*>(name))
-            return a;
-    return nullptr;
-}
-
-namespace {
-QAction* checkable(QAction* a, bool checked = false)
-{
-    a->setCheckable(true);
-    a->setChecked(checked);
-    return a;
-}
-} // namespace
-
-void MainWindow::BuildButtonAndPageMenus()
-{
-    // The button menu.
-    buttonMenu_ = new QMenu(this);
-    buttonMenu_->setObjectName("PopupMenu1");
-    AddItem(buttonMenu_, "MoveButton1", "&Move Button", [this] { pages_->MoveButton(); });
-    AddItem(buttonMenu_, "CopyButton1", "&Copy Button", [this] { pages_->CopyButton(); });
-    AddItem(buttonMenu_, "RemoveButton1", "&Remove Button", [this] { pages_->RemoveButton(); });
-    buttonMenu_->addSeparator();
-    QMenu* configure = AddSubMenu(buttonMenu_, "ConfigureButton1", "&Configure Button");
-    AddItem(configure, "ChangeIcon1", "Change &Icon");
-    AddItem(configure, "ChangeName1", "Change &Description");
-    AddItem(configure, "Parameter1", "Change &Parameter")->setEnabled(false);
-    checkable(AddItem(configure, "ShrinkOnLaunch2", "&Shrink on Launch"));
-    checkable(AddItem(configure, "SelectWorkingDirectory1", "Select &Working Directory"));
-    checkable(AddItem(configure, "SelectFiles1", "Select &Files on Launch"));
-    checkable(AddItem(configure, "SoundLaunch1", "Sound on &Launch"))->setEnabled(false);
-    checkable(AddItem(configure, "SoundSelect1", "Sound on &Keyboard Select"));
-    checkable(AddItem(buttonMenu_, "PasswordProtect1", "Password Protect"));
-
-    // The page menu.
-    pageMenu_ = new QMenu(this);
-    pageMenu_->setObjectName("PopupMenu2");
-    AddItem(pageMenu_, "RenamePage1", "&Rename Page", [this] { pages_->RenamePage(); });
-    AddItem(pageMenu_, "DeletePage1", "&Delete Page", [this] { pages_->DeletePage(); });
-    AddItem(pageMenu_, "MovePage1", "&Move Page", [this] { pages_->MovePage(); });
-    AddItem(pageMenu_, "AddPage1", "&Add Page", [this] { pages_->AddPage(); });
-    pageMenu_->addSeparator();
-    AddItem(pageMenu_, "UnselectedColor1", "Change Color of &Unselected Tabs",
-            [this] { pages_->ChangeTabColor(false); })->setEnabled(false);
-    AddItem(pageMenu_, "SelectedColor1", "Change Color of &Selected Tab",
-            [this] { pages_->ChangeTabColor(true); })->setEnabled(false);
-    AddItem(pageMenu_, "TotalPages1", "Change &Total Page Count", [this] { pages_->EditPageCount(); });
-    pageMenu_->addSeparator()->setObjectName("PButtonBar");
-    AddItem(pageMenu_, "PButton16", "Show 16 Buttons per Page", [this] { pages_->SwitchButtonsPerPage(16); });
-    AddItem(pageMenu_, "PButton21", "Show 21 Buttons per Page", [this] { pages_->SwitchButtonsPerPage(21); });
-}
-
 void MainWindow::BuildMenus()
 {
-    BuildButtonAndPageMenus();
-
-    // The gauge and setup menu.
-    gaugeMenu_ = new QMenu(this);
-    gaugeMenu_->setObjectName("PopupMenu3");
-    QMenu* graph = AddSubMenu(gaugeMenu_, "GraphDisplayMenu1", "&Graph Display Menu");
-    for (char letter = 'C'; letter <= 'Z'; ++letter) {
-        QAction* drive = checkable(AddItem(graph, QString(QChar(letter)) + "HardDrive",
-                                           QString("Graph %1: HardDrive").arg(QChar(letter))));
-        drive->setData(int(letter)); // the tag: the letter's character code
-        drive->setVisible(false);
-    }
-    checkable(AddItem(graph, "SystemMemory1", "Graph System Memory"));
-    checkable(AddItem(graph, "UserResources1", "Graph User Resources"));
-    checkable(AddItem(graph, "GDIResources1", "Graph GDI Resources"));
-    checkable(AddItem(graph, "ProgTime1", "Show Program Timer"));
-    checkable(AddItem(graph, "ShowTime1", "Show Time"));
-    checkable(AddItem(graph, "Eyes1", "Show Eyes", [this] { Eyes1Click(); }));
-    // A source shows in the menu once the bar can display it.
-    for (const char* name : {"SystemMemory1", "ProgTime1", "ShowTime1"})
-        graph->findChild<QAction*>(name)->setVisible(false);
-    QMenu* clock = AddSubMenu(gaugeMenu_, "ClockOptions1", "&Clock Options Menu");
-    checkable(AddItem(clock, "Clock1", "12 Hour &Clock"), true);
-    checkable(AddItem(clock, "OnHalfHour1", "Show on the Hour && &Half Hour"));
-    checkable(AddItem(clock, "OnHour1", "Show &Only on the Hour"), true);
-    checkable(AddItem(clock, "TimeSound1", "Hour &Sound"), true);
-    checkable(AddItem(clock, "TimeSound2", "H&alf Hour Sound"));
-    QMenu* modify = AddSubMenu(gaugeMenu_, "ModifyMenu1", "&Modify Kexbar Menu");
-    checkable(AddItem(modify, "StayonTop1", "Stay on &Top"));
-    checkable(AddItem(modify, "StaySmall", "Stay &Small"));
-    checkable(AddItem(modify, "ShrinkOnLaunch1", "Bar &Graph on Launch"), true);
-    checkable(AddItem(modify, "HideGraph1", ""));
-    checkable(AddItem(modify, "IconState1", ""));
-    checkable(AddItem(modify, "ShowHint1", "Show General &Hints"));
-    checkable(AddItem(modify, "ConfirmExit1", "Show Exit &Options"));
-    AddItem(modify, "Exit1", "&Exit", [this] { close(); });
-    checkable(AddItem(modify, "LockGraphLocation1", "Lock Graph &Location"));
-    checkable(AddItem(gaugeMenu_, "LockoutModify1", "Lockout &Modify"))->setEnabled(false);
-    gauge_->SetPopupMenu(gaugeMenu_);
-    eyes_->SetPopupMenu(gaugeMenu_);
-
-    // The exit options.
-    exitMenu_ = new QMenu(this);
-    exitMenu_->setObjectName("PopupMenu4");
-    AddItem(exitMenu_, "ExitKexbar1", "&Exit Kexbar");
-    exitMenu_->addSeparator();
-    AddItem(exitMenu_, "ExitWin1", "Exit &Windows");
-    AddItem(exitMenu_, "RestartWin1", "&Restart Windows");
-
-    // The tray and run menu; the recent entries follow its separator.
-    runMenu_ = new QMenu(this);
-    runMenu_->setObjectName("PopupMenu5");
-    AddItem(runMenu_, "CDTray1", "Open/Close CD Tray");
-    AddItem(runMenu_, "ScreenSave1", "Activate Screen Saver");
-    runMenu_->addSeparator()->setObjectName("Pop5Bar");
-
-    // An item whose subsystem is not built yet has nothing behind it: it is hidden, so
-    // that it promises nothing (a ticked "Password Protect" would stop every button
-    // without a word). Each subsystem shows its own items when it arrives.
-    for (QAction* item : unbuilt_)
-        item->setVisible(false);
-    for (QMenu* menu : {buttonMenu_, pageMenu_, gaugeMenu_, exitMenu_, runMenu_})
-        for (QMenu* sub : menu->findChildren<QMenu*>())
-            if (!HasVisibleItems(sub))
-                sub->menuAction()->setVisible(false);
-}
-
-bool HasVisibleItems(const QMenu* menu)
-{
-    const QList<QAction*> items = menu->actions();
-    return std::any_of(items.begin(), items.end(), [](QAction* a) { return a->isVisible() && !a->isSeparator(); });
+    menus_ = std::make_unique<BarMenus>(*this, [this](const std::function<void()>& handler) { Guarded(handler); });
+    const std::pair<const char*, std::function<void()>> handlers[] = {
+        {"MoveButton1", [this] { pages_->MoveButton(); }},
+        {"CopyButton1", [this] { pages_->CopyButton(); }},
+        {"RemoveButton1", [this] { pages_->RemoveButton(); }},
+        {"RenamePage1", [this] { pages_->RenamePage(); }},
+        {"DeletePage1", [this] { pages_->DeletePage(); }},
+        {"MovePage1", [this] { pages_->MovePage(); }},
+        {"AddPage1", [this] { pages_->AddPage(); }},
+        {"UnselectedColor1", [this] { pages_->ChangeTabColor(false); }},
+        {"SelectedColor1", [this] { pages_->ChangeTabColor(true); }},
+        {"TotalPages1", [this] { pages_->EditPageCount(); }},
+        {"PButton16", [this] { pages_->SwitchButtonsPerPage(16); }},
+        {"PButton21", [this] { pages_->SwitchButtonsPerPage(21); }},
+        {"Eyes1", [this] { Eyes1Click(); }},
+        {"Exit1", [this] { close(); }},
+    };
+    for (const auto& [name, handler] : handlers)
+        menus_->Connect(name, handler);
+    menus_->HideUnconnected();
+    c_.gauge->SetPopupMenu(menus_->GaugeMenu());
+    c_.eyes->SetPopupMenu(menus_->GaugeMenu());
 }
 
 // ------------------------------------------------------------------ subsystems
-
-// The menus' lockout and password marks stand in for protection until it comes:
-// "Lockout Modify" locks modifying and the Run button, "Password Protect" holds a
-// button's launch and guards its menu. Both are hidden and unchecked.
-class MainWindow::MenuGate : public ModifyGate, public LaunchGate {
-public:
-    explicit MenuGate(const MainWindow& window) : window_(window) {}
-    bool ModifyAllowed() override { return !Checked("LockoutModify1"); }
-    bool ButtonProtected(int) override { return Checked("PasswordProtect1"); }
-    bool MayLaunch(int) override { return !Checked("PasswordProtect1"); }
-    void Held(int, TSpeedButton*) override {}
-    bool RunAllowed() override { return !Checked("LockoutModify1"); }
-
-private:
-    bool Checked(const char* name) const
-    {
-        QAction* item = window_.MenuItem(name);
-        return item && item->isChecked();
-    }
-    const MainWindow& window_;
-};
 
 void MainWindow::BuildSubsystems()
 {
@@ -352,42 +129,27 @@ void MainWindow::BuildSubsystems()
                                            [this](const std::function<void()>& write) { WriteReportedOnce(write); });
     faces_->SetFaceColor(palette().color(QPalette::Button));
     pages_ = new PageBar(*store_, dialogs_, *faces_, *this,
-                         PageBarWidgets{notebook_, tabs_, pageName_, buttonMenu_, pageMenu_}, this);
+                         PageBarWidgets{c_.notebook, c_.tabs, c_.pageName, menus_->ButtonMenu(), menus_->PageMenu()}, this);
     launcher_ = new Launcher(*store_, platform_, dialogs_, *this, *pages_, *faces_, this);
     pages_->SetLauncher(launcher_);
-    menuGate_ = std::make_unique<MenuGate>(*this);
-    pages_->SetModifyGate(menuGate_.get());
-    launcher_->SetLaunchGate(menuGate_.get());
+    menuMarks_ = std::make_unique<MenuMarks>(*menus_);
+    pages_->SetModifyGate(menuMarks_.get());
+    launcher_->SetLaunchGate(menuMarks_.get());
 
-    connect(tabs_, &TTabSet::Click, this, [this] { Guarded([this] { pages_->SelectPage(); }); });
-    connect(tabs_, &TTabSet::MouseDown, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+    connect(c_.tabs, &TTabSet::Click, this, [this] { Guarded([this] { pages_->SelectPage(); }); });
+    connect(c_.tabs, &TTabSet::MouseDown, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
         Guarded([&] { pages_->TabMouseDown(b, x, y); });
     });
     connect(pages_, &PageBar::ButtonMenuAboutToShow, this,
-            [this](int, const ButtonRecord& record) { PrepareButtonMenu(record); });
-    connect(runButton_, &QToolButton::clicked, this, [this] { Guarded([this] { launcher_->RunButtonClick(); }); });
-    connect(runButton_, &QToolButton::customContextMenuRequested, this, [this](const QPoint& pos) {
-        Guarded([&] { launcher_->RunButtonRightClick(runButton_->mapToGlobal(pos)); });
+            [this](int, const ButtonRecord& record) { menus_->ShowButtonRecord(record, settings_.shrinkOnLaunch); });
+    connect(c_.runButton, &QToolButton::clicked, this, [this] { Guarded([this] { launcher_->RunButtonClick(); }); });
+    connect(c_.runButton, &QToolButton::customContextMenuRequested, this, [this](const QPoint& pos) {
+        Guarded([&] { launcher_->RunButtonRightClick(c_.runButton->mapToGlobal(pos)); });
     });
     connect(launcher_, &Launcher::RunMenuRequested, this, [this](const QPoint& pos) {
-        if (HasVisibleItems(runMenu_))
-            dialogs_.Popup(runMenu_, pos);
+        if (HasVisibleItems(menus_->RunMenu()))
+            dialogs_.Popup(menus_->RunMenu(), pos);
     });
-}
-
-void MainWindow::PrepareButtonMenu(const ButtonRecord& r)
-{
-    // Check marks and captions from the record.
-    MenuItem("SelectFiles1")->setChecked(!r.Select.empty());
-    MenuItem("SelectWorkingDirectory1")->setChecked(!r.Working.empty());
-    auto soundItem = [this](const char* name, const QString& caption, const std::string& file) {
-        QAction* a = MenuItem(name);
-        a->setChecked(!file.empty());
-        a->setText(file.empty() ? caption : caption + " = " + MenuCaption(PathFileName(file)));
-    };
-    soundItem("SoundSelect1", "Sound on &Keyboard Select", r.SoundSelect);
-    soundItem("SoundLaunch1", "Sound on &Launch", r.SoundLaunch);
-    MenuItem("ShrinkOnLaunch2")->setChecked(r.Shrink == "Yes" || (r.Shrink.empty() && settings_.shrinkOnLaunch));
 }
 
 void MainWindow::ShowHelp()
@@ -396,9 +158,9 @@ void MainWindow::ShowHelp()
     dialogs_.ShowHelp(0);
 }
 
-void MainWindow::FocusKeys() { keys_->setFocus(); }
+void MainWindow::FocusKeys() { c_.keys->setFocus(); }
 
-QPoint MainWindow::PageMenuPoint(int x, int y) const { return mapToGlobal(QPoint(x + panel_->width(), y)); }
+QPoint MainWindow::PageMenuPoint(int x, int y) const { return mapToGlobal(QPoint(x + c_.panel->width(), y)); }
 
 bool MainWindow::TrayOnLaunch() const { return MenuItem("HideGraph1")->isChecked(); }
 
@@ -461,7 +223,7 @@ void MainWindow::FormCreate()
         state_.BarTop = y();
         state_.BarLeft = x();
     }
-    ApplyClockSettings();
+    menus_->ApplyClockSettings(settings_);
     ApplyMenuSettings();
 
     pages_->CreatePages(settings_.buttonsPerPage, QString::fromStdString(state_.ButtonHintText));
@@ -510,46 +272,7 @@ StartupMachine MainWindow::Machine() const
     return machine;
 }
 
-void MainWindow::PrepareMenus()
-{
-    // Items this system does not offer, captions of its own, and the items enabled
-    // once the bar stands.
-    for (const char* gone : {"UserResources1", "GDIResources1"})
-        if (QAction* a = MenuItem(gone))
-            delete a;
-    MenuItem("HideGraph1")->setText("Tray &Icon on Launch");
-    MenuItem("IconState1")->setText("&Animate Tray Icon");
-    if (!platform_.CdRomFound())
-        if (QAction* a = MenuItem("CDTray1"))
-            delete a;
-    for (const char* name : {"Parameter1", "SoundLaunch1", "UnselectedColor1", "SelectedColor1", "LockoutModify1"})
-        MenuItem(name)->setEnabled(true);
-    // A screen that allows only 16 buttons offers no switch.
-    if (state_.ScreenButtons == 16)
-        for (const char* name : {"PButton16", "PButton21"})
-            if (QAction* a = MenuItem(name))
-                delete a;
-}
-
-void MainWindow::ApplyClockSettings()
-{
-    if (!settings_.twelveHour)
-        MenuItem("Clock1")->setChecked(false);
-    MenuItem("OnHour1")->setChecked(settings_.display == ClockDisplay::Hour);
-    if (settings_.display == ClockDisplay::HalfHour)
-        MenuItem("OnHalfHour1")->setChecked(true);
-    auto soundItem = [&](const char* name, const QString& caption, std::optional<bool> on, const std::string& file) {
-        QAction* a = MenuItem(name);
-        if (on == true) {
-            a->setChecked(true);
-            a->setText(caption + " = " + MenuCaption(PathFileName(file)));
-        } else if (on == false) {
-            a->setChecked(false);
-        }
-    };
-    soundItem("TimeSound1", "Hour &Sound", settings_.hourSound, settings_.hourSoundFile);
-    soundItem("TimeSound2", "H&alf Hour Sound", settings_.halfHourSound, settings_.halfHourSoundFile);
-}
+void MainWindow::PrepareMenus() { menus_->Prepare(platform_.CdRomFound(), state_.ScreenButtons == 16); }
 
 void MainWindow::ApplyMenuSettings()
 {
@@ -609,10 +332,10 @@ void MainWindow::SetHints()
     state_.GaugeMouseHint.clear();
     state_.GaugeHintSuffix.clear();
     state_.TrayHintTail.clear();
-    helpButton_->setToolTip("Mouse: LEFT=Help");
-    tabs_->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
-    runButton_->setToolTip("Mouse: LEFT=Run Any Application");
-    panel_->setToolTip(QString());
+    c_.helpButton->setToolTip("Mouse: LEFT=Help");
+    c_.tabs->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
+    c_.runButton->setToolTip("Mouse: LEFT=Run Any Application");
+    c_.panel->setToolTip(QString());
 }
 
 void MainWindow::ApplyShape()
@@ -656,18 +379,18 @@ void MainWindow::ApplyShape()
     int frameH = onTop ? 0 : in.CyMenu + 6;
     int clientW = state_.FullWidth - frameW;
     int clientH = state_.FullHeight - frameH;
-    notebook_->resize(g.NotebookWidth, notebook_->height());
-    tabs_->resize(g.NotebookWidth - 2, tabs_->height());
-    content_->setGeometry(0, 0, std::max(clientW, kPanelWidth + g.NotebookWidth), clientH);
+    c_.notebook->resize(g.NotebookWidth, c_.notebook->height());
+    c_.tabs->resize(g.NotebookWidth - 2, c_.tabs->height());
+    c_.content->setGeometry(0, 0, std::max(clientW, kPanelWidth + g.NotebookWidth), clientH);
     if (state_.HorzScrollRange > 0) {
-        scrollBar_->setGeometry(0, clientH - 16, clientW, 16);
-        scrollBar_->setRange(0, std::max(0, content_->width() - clientW));
-        scrollBar_->setPageStep(clientW);
-        scrollBar_->show();
-        scrollBar_->raise();
+        c_.scrollBar->setGeometry(0, clientH - 16, clientW, 16);
+        c_.scrollBar->setRange(0, std::max(0, c_.content->width() - clientW));
+        c_.scrollBar->setPageStep(clientW);
+        c_.scrollBar->show();
+        c_.scrollBar->raise();
     } else {
-        scrollBar_->setValue(0);
-        scrollBar_->hide();
+        c_.scrollBar->setValue(0);
+        c_.scrollBar->hide();
     }
     setFixedSize(clientW, clientH);
 }
@@ -678,7 +401,7 @@ void MainWindow::FormCaption()
 {
     QString date = QLocale::system().toString(platform_.Now().date(), QLocale::ShortFormat);
     setWindowTitle(QString::fromStdString(
-        CaptionText(state_.CaptionPrefix, state_.IniSuffix, date.toStdString(), tabs_->TabIndex() + 1, tabs_->Count())));
+        CaptionText(state_.CaptionPrefix, state_.IniSuffix, date.toStdString(), c_.tabs->TabIndex() + 1, c_.tabs->Count())));
 }
 
 void MainWindow::SaveLocation()
@@ -735,8 +458,8 @@ bool MainWindow::FormCloseQuery()
         if (dialogs_.MessageDlg("Are you sure you want to exit?", TMsgDlgType::mtConfirmation, mbYes | mbNo, 0) !=
             TModalResult::mrYes)
             return false;
-        if (HasVisibleItems(exitMenu_))
-            dialogs_.Popup(exitMenu_, QPoint(x() + 250, y()));
+        if (HasVisibleItems(menus_->ExitMenu()))
+            dialogs_.Popup(menus_->ExitMenu(), QPoint(x() + 250, y()));
     }
     return true;
 }
@@ -821,7 +544,7 @@ void MainWindow::WriteReportedOnce(const std::function<void()>& write)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == pageName_ && event->type() == QEvent::KeyPress) {
+    if (watched == c_.pageName && event->type() == QEvent::KeyPress) {
         int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_F1) {
             Guarded([&] { pages_->EditorKey(key); });

@@ -16,6 +16,8 @@
 #include "ui/launch/Launcher.h"
 #include "ui/pages/PageBar.h"
 #include "ui/pages/PageHooks.h"
+#include "ui/window/BarControls.h"
+#include "ui/window/BarMenus.h"
 #include "ui/widgets/Colors.h"
 
 class QAction;
@@ -39,12 +41,6 @@ class TPlatform;
 class TSpeedButton;
 class TTabSet;
 struct StartupMachine;
-
-// A file name or description as a menu caption: "&" shows as itself, not as the
-// mark of an accelerator.
-QString MenuCaption(const std::string& text);
-// Whether a menu offers anything: an item or a sub-menu that is shown.
-bool HasVisibleItems(const QMenu* menu);
 
 // The window's own state: the command line, the screen, the bar's shape and place,
 // the hints. Read-only outside the window.
@@ -82,7 +78,7 @@ public:
     bool StartsHidden() const { return settings_.staySmall && settings_.trayOnLaunch && TrayIconShowing(); }
     const WindowState& State() const { return state_; }
     // A menu item by its designer name.
-    QAction* MenuItem(const QString& name) const;
+    QAction* MenuItem(const QString& name) const { return menus_->Item(name); }
     int ScreenCursor() const override { return screenCursor_; }
     std::string IniFileName() const;
     // The help file: in AppDir, else beside the program, else in the data directory.
@@ -105,20 +101,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class MenuGate;
-
     // ---- controls and menus
     void BuildControls();
-    void BuildGaugePanel();
     void BuildTimers();
+    // The menus, their items connected to their handlers.
     void BuildMenus();
-    void BuildButtonAndPageMenus();
-    QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, std::function<void()> handler = nullptr);
-    QMenu* AddSubMenu(QMenu* menu, const QString& name, const QString& caption);
     // The subsystem objects, constructed in one place and connected to each other.
     void BuildSubsystems();
-    // The button menu's configure items take their check marks from the record.
-    void PrepareButtonMenu(const ButtonRecord& record);
 
     // ---- the start-up pass and its appliers
     void FormCreate();
@@ -126,7 +115,6 @@ private:
     StartupMachine Machine() const;
     void PrepareMenus();
     void ApplyMenuSettings();
-    void ApplyClockSettings();
     void ApplyPlace();
     void ApplyShape();
     void SetHints();
@@ -180,36 +168,19 @@ private:
     bool locationStored_ = true;
     std::string writeError_; // the last error of the bar's own writes shown
     std::set<std::string> notified_;
-    std::vector<QAction*> unbuilt_; // menu items without a handler yet
 
-    // ---- controls
-    QWidget* content_ = nullptr; // everything but the horizontal scroll bar
-    QFrame* panel_ = nullptr;
-    TEnhancedGauge* gauge_ = nullptr;
-    TEyes* eyes_ = nullptr;
-    QToolButton* helpButton_ = nullptr;
-    QToolButton* runButton_ = nullptr;
-    QStackedWidget* notebook_ = nullptr;
-    TTabSet* tabs_ = nullptr;
-    QLineEdit* keys_ = nullptr;
-    QLineEdit* pageName_ = nullptr;
-    QScrollBar* scrollBar_ = nullptr;
+    BarControls c_;
     QTimer* gaugeTimer_ = nullptr;  // "Timer1": the gauge's refresh every second
     QTimer* gaugeDelay_ = nullptr;  // "Timer3": the delay before the refresh starts again
     QTimer* saveLocationTimer_ = nullptr;
-    // ---- the five popup menus
-    QMenu* buttonMenu_ = nullptr; // "PopupMenu1"
-    QMenu* pageMenu_ = nullptr;   // "PopupMenu2"
-    QMenu* gaugeMenu_ = nullptr;  // "PopupMenu3": the gauge and setup menu
-    QMenu* exitMenu_ = nullptr;   // "PopupMenu4": the exit options
-    QMenu* runMenu_ = nullptr;    // "PopupMenu5": the tray and run menu, the recent entries follow its separator
+    std::unique_ptr<BarMenus> menus_; // the five popup menus
 
     // ---- subsystems
     std::unique_ptr<BarStore> store_;
     std::unique_ptr<ButtonFaces> faces_;
     PageBar* pages_ = nullptr;      // owned as a child object
     Launcher* launcher_ = nullptr;  // owned as a child object
-    std::unique_ptr<MenuGate> menuGate_; // the lockout and password marks of the menus until protection comes
+    std::unique_ptr<MenuMarks> menuMarks_; // the menus' lockout and password marks until protection comes
     // Where button passwords travel with records when pages shift or are renumbered
     // (none until protection provides it).
     PasswordCarrier* passwords_ = nullptr;
