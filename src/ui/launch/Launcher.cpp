@@ -23,15 +23,6 @@ bool IsDirectory(const std::string& path)
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// A stored "Shrink" value: "Yes" or "No", else the bar's setting decides.
-std::optional<bool> ShrinkValue(const std::string& stored)
-{
-    if (stored == "Yes")
-        return true;
-    if (stored == "No")
-        return false;
-    return std::nullopt;
-}
 } // namespace
 
 Launcher::Launcher(BarStore& store, TPlatform& platform, TDialogs& dialogs, LauncherHost& host, LaunchPages& pages,
@@ -63,7 +54,7 @@ void Launcher::ClickButton(int n, TLaunchSource source)
     const ButtonRecord& record = clicked.record;
     const std::string& programs = record.Program;
     std::string parameters = record.Parameters;
-    shrinkNow_ = ShrinkValue(clicked.shrink);
+    shrinkNow_ = clicked.shrink;
     std::string program = programs;
     // An empty button is filled by browsing.
     if (programs.empty() && pages_.ModifyAllowed())

@@ -1,30 +1,17 @@
 #include "ui/pages/ButtonFaces.h"
 
-#include <QPainter>
-
 #include "core/bar/BarStore.h"
 #include "core/config/Settings.h"
 #include "core/launch/CommandLine.h"
 #include "core/pages/ButtonRecord.h"
 #include "core/pages/Grid.h"
 #include "platform/TPlatform.h"
+#include "ui/configure/IconPicker.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/widgets/Pictures.h"
 #include "ui/widgets/SpeedButton.h"
 
 namespace kex {
-
-namespace {
-// A glyph: the icon on the button-face colour, one pixel taller than the icon.
-QImage MakeGlyph(const QImage& icon, const QColor& face)
-{
-    QImage glyph(icon.width(), icon.height() + 1, QImage::Format_ARGB32_Premultiplied);
-    glyph.fill(face);
-    QPainter p(&glyph);
-    p.drawImage(0, 0, icon);
-    return glyph;
-}
-} // namespace
 
 ButtonFaces::ButtonFaces(BarStore& store, TPlatform& platform, TDialogs& dialogs, WriteReporter report)
     : store_(store), platform_(platform), dialogs_(dialogs), report_(std::move(report))
@@ -93,7 +80,7 @@ void ButtonFaces::Show(TSpeedButton* button, const std::string& program, int ico
             report_([&] { store_.SaveIcon(n, *storeIcon, index); });
     }
     // The picture on the button's face.
-    button->SetGlyph(icon.isNull() ? QImage() : MakeGlyph(icon, face_));
+    button->SetGlyph(icon.isNull() ? QImage() : IconGlyph(icon, face_));
     // The hint: the description, else the program's name.
     button->setToolTip(QString::fromStdString(ButtonHint(program, description, parameters)));
 }
