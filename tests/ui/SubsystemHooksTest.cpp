@@ -87,10 +87,16 @@ TEST_F(SubsystemHooksTest, ModifyGateGuardsTheMenusAndTheFillingOfEmptyButtons)
     gate.modify = true;
     gate.protectedButtons = true;
     bool moveEnabled = true;
-    dialogs.duringPopup = [&] { moveEnabled = f.MenuItem("MoveButton1")->isEnabled(); };
+    int menuButton = 0;
+    dialogs.duringPopup = [&] {
+        moveEnabled = f.MenuItem("MoveButton1")->isEnabled();
+        menuButton = Pages(f).MenuButton();
+    };
     Pages(f).OpenButtonMenu(1, QPoint());
     ASSERT_EQ(dialogs.popups.size(), 1u);
     EXPECT_FALSE(moveEnabled);
+    EXPECT_EQ(menuButton, 1);
+    EXPECT_EQ(Pages(f).MenuButton(), 0) << "no menu open any more";
     EXPECT_TRUE(f.MenuItem("MoveButton1")->isEnabled()) << "enabled again after the menu";
 }
 

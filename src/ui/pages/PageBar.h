@@ -121,6 +121,9 @@ public:
     // ---- button commands (the button menu)
     void ButtonRightMouseDown(TSpeedButton* button, Qt::MouseButton mouse, int x, int y);
     void OpenButtonMenu(int n, const QPoint& screenPos);
+    // The button the open button menu is for (0 while none is open): the configure
+    // items act on it.
+    int MenuButton() const { return menuButton_; }
     void MoveButton() { TakeButton(true); }
     void CopyButton() { TakeButton(false); }
     void RemoveButton();
