@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <optional>
 #include <gtest/gtest.h>
 
 #include "FormFixture.h"
@@ -23,20 +24,51 @@
 namespace kex {
 namespace {
 
+// The page bar's editor and the launcher as the protection sees them: what they were
+// asked is noted in one list.
+struct ScriptedBar : InlinePrompt, ButtonLauncher {
+    std::vector<std::string> asked;
+    std::optional<Request> prompt;
+
+    void OpenPrompt(Request request) override
+    {
+        asked.push_back(request.masked ? "masked prompt: " + request.hint.toStdString() : "prompt");
+        prompt = std::move(request);
+    }
+    bool EditorOpen() const override { return prompt.has_value(); }
+    void ClickButton(int n, TLaunchSource source) override
+    {
+        asked.push_back("click " + std::to_string(n) + (source == TLaunchSource::Button ? "" : " (not as a button)"));
+    }
+    // Enter or Escape as the page bar hands them on; the editor closes after either.
+    void Enter(const std::string& text)
+    {
+        ASSERT_TRUE(prompt);
+        const Request request = std::move(*prompt);
+        prompt.reset();
+        request.entered(text);
+    }
+    void Escape()
+    {
+        ASSERT_TRUE(prompt);
+        const Request request = std::move(*prompt);
+        prompt.reset();
+        request.cancelled();
+    }
+};
+
 class ProtectionTest : public testing::Test {
 protected:
     QTemporaryDir dir;
     std::string ini = dir.path().toStdString() + "/KX.INI";
     FakeDialogs dialogs;
     QWidget window;
-    QLineEdit* editor = new QLineEdit(&window);
     QMenu* menu = new QMenu(&window);
     QAction* lockout = menu->addAction("Lockout");
     QMenu* modifyMenu = menu->addMenu("Modify");
     QAction* protect = menu->addAction("Protect");
-    QAction* move = menu->addAction("Move");
-    QAction* copy = menu->addAction("Copy");
-    std::vector<std::string> asked; // what the protection asked of the bar
+    ScriptedBar bar;
+    std::vector<std::string>& asked = bar.asked;
     std::unique_ptr<Protection> protection;
 
     void SetUp() override
@@ -50,32 +82,12 @@ protected:
     // A protection as a new start of the bar makes it.
     void Restart()
     {
-        ProtectionHooks hooks;
-        hooks.openPrompt = [this](const QString& hint) {
-            editor->clear();
-            editor->setToolTip(hint);
-            MaskForPassword(*editor);
-            editor->show();
-            asked.push_back("prompt");
-        };
-        hooks.closePrompt = [this] {
-            editor->hide();
-            asked.push_back("close");
-        };
-        hooks.bringBarBack = [this] { asked.push_back("back"); };
-        hooks.clickButton = [this](int n) { asked.push_back("click " + std::to_string(n)); };
         protection.reset();
-        protection = std::make_unique<Protection>(window, dialogs,
-                                                  ProtectionMenus{lockout, modifyMenu->menuAction(), protect, {move, copy}},
-                                                  hooks);
+        protection = std::make_unique<Protection>(
+            window, dialogs, ProtectionMenus{lockout, modifyMenu->menuAction(), protect}, bar, bar);
         protection->Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"));
     }
-    // Enter in the prompt, as the bar hands it on.
-    void Type(const char* text)
-    {
-        ASSERT_TRUE(protection->PromptOpen());
-        protection->PromptEntered(text);
-    }
+    void Type(const char* text) { bar.Enter(text); }
     bool Locked() const { return lockout->isChecked() && !modifyMenu->menuAction()->isEnabled(); }
     bool Unlocked() const { return !lockout->isChecked() && modifyMenu->menuAction()->isEnabled(); }
     std::vector<std::string> Messages()
@@ -99,21 +111,16 @@ TEST_F(ProtectionTest, LockoutThroughThePromptSetsTheMenusAndSurvivesARestart)
     ASSERT_TRUE(Unlocked());
     EXPECT_TRUE(protection->RunAllowed());
 
-    // The prompt borrows the caption and masks what is typed with "*".
+    // The prompt borrows the caption and masks what is typed.
     lockout->trigger();
     EXPECT_TRUE(Unlocked()); // the item's own toggle is not the lock
     EXPECT_EQ(window.windowTitle(), "   Enter PASSWORD below");
-    EXPECT_EQ(editor->toolTip(), "Enter Password");
-    EXPECT_EQ(editor->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(editor->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, editor), int('*'));
+    EXPECT_EQ(asked, std::vector<std::string>{"masked prompt: Enter Password"});
     Type("secret");
     EXPECT_EQ(window.windowTitle(), "Zivar32  Page 1 of 10");
     EXPECT_TRUE(Locked());
     EXPECT_FALSE(protection->RunAllowed());
-    EXPECT_TRUE(protection->ModifyLocked());
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "The Run function has been turned off");
-    dialogs.messages.clear();
+    EXPECT_FALSE(protection->ModifyAllowed());
 
     // A new start is locked without a word; a wrong password is told, Escape and an
     // empty Enter change nothing, the right one unlocks.
@@ -125,7 +132,7 @@ TEST_F(ProtectionTest, LockoutThroughThePromptSetsTheMenusAndSurvivesARestart)
     EXPECT_EQ(Messages(), std::vector<std::string>{Incorrect(kIncorrectMasterHelp)});
     EXPECT_TRUE(Locked());
     lockout->trigger();
-    protection->PromptEscaped();
+    bar.Escape();
     EXPECT_EQ(window.windowTitle(), "Zivar32  Page 1 of 10");
     lockout->trigger();
     Type("");
@@ -144,7 +151,10 @@ TEST_F(ProtectionTest, ALockThatCannotBeStoredLeavesTheBarUnlocked)
     const std::string d = dir.path().toStdString();
     ASSERT_EQ(::chmod(d.c_str(), 0555), 0);
     lockout->trigger();
-    EXPECT_THROW(Type("secret"), EIniWriteError);
+    Type("secret");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + d + "/KX.DAT");
+    EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtError);
     EXPECT_TRUE(Unlocked());
     EXPECT_EQ(window.windowTitle(), "Zivar32  Page 1 of 10");
     ::chmod(d.c_str(), 0755);
@@ -153,55 +163,52 @@ TEST_F(ProtectionTest, ALockThatCannotBeStoredLeavesTheBarUnlocked)
 TEST_F(ProtectionTest, ButtonMenuAndLaunchGate)
 {
     // Protecting from the button menu.
-    protection->ButtonMenuOpening(3);
+    EXPECT_FALSE(protection->ButtonProtected(3));
     EXPECT_FALSE(protect->isChecked());
-    EXPECT_TRUE(move->isEnabled());
     protect->trigger();
     Type("pw");
-    protection->ButtonMenuClosed();
-    // Its menu now shows it protected and offers no move or copy while it shows.
-    protection->ButtonMenuOpening(3);
+    // Its menu now shows it protected.
+    EXPECT_TRUE(protection->ButtonProtected(3));
     EXPECT_TRUE(protect->isChecked());
-    EXPECT_FALSE(move->isEnabled());
-    EXPECT_FALSE(copy->isEnabled());
-    protection->ButtonMenuClosed();
-    EXPECT_TRUE(move->isEnabled() && copy->isEnabled());
 
     // Escape after "Password Protect" stores nothing.
-    protection->ButtonMenuOpening(4);
+    EXPECT_FALSE(protection->ButtonProtected(4));
     protect->trigger();
     EXPECT_TRUE(protect->isChecked());
-    protection->PromptEscaped();
-    protection->ButtonMenuOpening(4);
+    bar.Escape();
+    EXPECT_FALSE(protection->ButtonProtected(4));
     EXPECT_FALSE(protect->isChecked());
-    EXPECT_TRUE(protection->LaunchGate(4));
+    EXPECT_TRUE(protection->MayLaunch(4));
 
-    // The launch of button 3: the bar comes back and asks; a wrong password is told;
-    // the right one closes the prompt and clicks the button again, once.
+    // The launch of button 3 is held and asks; a wrong password is told; the right
+    // one clicks the button again, once the prompt has closed, and that click passes
+    // once.
     asked.clear();
-    EXPECT_FALSE(protection->LaunchGate(3));
-    EXPECT_EQ(asked, (std::vector<std::string>{"back", "prompt"}));
+    EXPECT_FALSE(protection->MayLaunch(3));
+    protection->Held(3, nullptr);
     Type("PW");
     EXPECT_EQ(Messages(), std::vector<std::string>{Incorrect(kIncorrectButtonHelp)});
-    EXPECT_FALSE(protection->LaunchGate(3));
+    EXPECT_FALSE(protection->MayLaunch(3));
+    protection->Held(3, nullptr);
     Type("pw");
+    EXPECT_EQ(asked.size(), 2u);
     QCoreApplication::processEvents();
-    EXPECT_EQ(asked, (std::vector<std::string>{"back", "prompt", "close", "back", "prompt", "close", "click 3"}));
-    EXPECT_TRUE(protection->LaunchGate(3));
-    EXPECT_FALSE(protection->LaunchGate(3));
+    EXPECT_EQ(asked, (std::vector<std::string>{"masked prompt: Enter Password", "masked prompt: Enter Password",
+                                               "click 3"}));
+    EXPECT_TRUE(protection->MayLaunch(3));
+    EXPECT_FALSE(protection->MayLaunch(3));
 
     // Unprotecting asks for the password; a wrong one leaves the button protected.
-    protection->ButtonMenuOpening(3);
+    EXPECT_TRUE(protection->ButtonProtected(3));
     protect->trigger();
     Type("nope");
     EXPECT_EQ(Messages(), std::vector<std::string>{Incorrect(kIncorrectButtonHelp)});
-    protection->ButtonMenuOpening(3);
+    EXPECT_TRUE(protection->ButtonProtected(3));
     EXPECT_TRUE(protect->isChecked());
     protect->trigger();
     Type("pw");
-    protection->ButtonMenuOpening(3);
-    EXPECT_FALSE(protect->isChecked());
-    EXPECT_TRUE(protection->LaunchGate(3));
+    EXPECT_FALSE(protection->ButtonProtected(3));
+    EXPECT_TRUE(protection->MayLaunch(3));
 }
 
 // ------------------------------------------------------------------ the real bar
@@ -239,6 +246,9 @@ TEST_F(ProtectedBarTest, AProtectedButtonStartsOnceAfterItsPassword)
     QTest::mousePress(Button(f, 1), Qt::RightButton, {}, QPoint(4, 5));
     ASSERT_EQ(dialogs.popups.size(), 1u);
     EXPECT_EQ(f.windowTitle(), "   Enter PASSWORD below");
+    // What is typed shows as "*".
+    EXPECT_EQ(Editor(f)->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(Editor(f)->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, Editor(f)), int('*'));
     TypeAndEnter(f, "open sesame");
     EXPECT_EQ(f.windowTitle(), caption);
     EXPECT_FALSE(Editor(f)->isVisible());
@@ -320,7 +330,7 @@ TEST_F(ProtectedBarTest, TheLockoutReachesEveryChangeButNotTheLaunch)
          true},
     };
     for (bool locked : {false, true, false}) {
-        if (f.ModifyLocked() != locked)
+        if (Locked(f) != locked)
             Lockout(f, "master");
         EXPECT_EQ(f.findChild<QAction*>("LockoutModify1")->isChecked(), locked);
         for (const Row& row : rows)

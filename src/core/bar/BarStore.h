@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,12 +21,12 @@ namespace kex {
 
 // A clicked button's record (its parameters whole, as long as they are stored, so
 // that they are neither cut nor written back cut) and the shrink value its launch
-// goes by: the stored
-// "Shrink" value as it is (even an empty one), or, when the key is absent, the global
-// setting as "Yes" or "No".
+// goes by: the stored "Shrink" value ("Yes" or "No"; any other stored value, even an
+// empty one, leaves the decision to the global setting at the launch), or, when the
+// key is absent, the global setting.
 struct ClickedButton {
     ButtonRecord record;
-    std::string shrink;
+    std::optional<bool> shrink;
 };
 
 // Every record of the bar's buttons and the captions of its tabs, read in one pass.
@@ -46,6 +47,8 @@ public:
     explicit BarStore(std::string fileName, PasswordTransactions passwords = nullptr);
 
     const std::string& FileName() const { return ini_.FileName(); }
+    // Where button passwords travel from now on when records change numbers.
+    void SetPasswordTransactions(PasswordTransactions passwords) { passwords_ = std::move(passwords); }
 
     // ---- settings
     StartupSettings ReadStartup(const StartupMachine& machine) const;

@@ -17,16 +17,18 @@ const QString kPromptCaption = "   Enter PASSWORD below";
 const QString kPromptHint = "Enter Password";
 } // namespace
 
-void MaskForPassword(QLineEdit& editor)
+void StarPasswordCharacter(QLineEdit& editor)
 {
     // The style's own mask character is a bullet on most desktops.
     editor.setStyleSheet("QLineEdit { lineedit-password-character: 42; }");
-    editor.setEchoMode(QLineEdit::Password);
 }
 
-Protection::Protection(QWidget& window, TDialogs& dialogs, ProtectionMenus menus, ProtectionHooks hooks)
-    : QObject(&window), window_(window), dialogs_(dialogs), menus_(std::move(menus)), hooks_(std::move(hooks))
+Protection::Protection(QWidget& window, TDialogs& dialogs, ProtectionMenus menus, InlinePrompt& prompt,
+                       ButtonLauncher& launcher)
+    : QObject(&window), window_(window), dialogs_(dialogs), menus_(std::move(menus)), prompt_(prompt),
+      launcher_(launcher)
 {
+    setObjectName("Protection");
     connect(menus_.lockoutModify, &QAction::triggered, this, [this] { Guarded([this] { LockoutModify1Click(); }); });
     connect(menus_.passwordProtect, &QAction::triggered, this,
             [this] { Guarded([this] { PasswordProtect1Click(); }); });
@@ -70,42 +72,24 @@ void Protection::ShowState()
 
 bool Protection::ModifyLocked() const { return checks_ && checks_->Locked(); }
 
-bool Protection::RunAllowed()
-{
-    if (!ModifyLocked())
-        return true;
-    dialogs_.MessageDlg("The Run function has been turned off", TMsgDlgType::mtInformation, mbOK, 0);
-    return false;
-}
-
-void Protection::ButtonMenuOpening(int n)
+bool Protection::ButtonProtected(int n)
 {
     menuButton_ = n;
     const bool isProtected = checks_ && checks_->MenuOpened(n);
     ShowState();
-    for (QAction* item : menus_.protectedOff)
-        item->setEnabled(!isProtected);
+    return isProtected;
 }
 
-void Protection::ButtonMenuClosed()
-{
-    for (QAction* item : menus_.protectedOff)
-        item->setEnabled(true);
-}
-
-bool Protection::LaunchGate(int n)
+bool Protection::MayLaunch(int n)
 {
     if (!checks_)
         return true;
     const CheckResult gate = checks_->LaunchGate(n);
     ShowState();
-    if (gate.verdict == Verdict::Launch)
-        return true;
-    // The prompt shows on the full bar.
-    hooks_.bringBarBack();
-    OpenPrompt();
-    return false;
+    return gate.verdict == Verdict::Launch;
 }
+
+void Protection::Held(int, TSpeedButton*) { OpenPrompt(); }
 
 void Protection::LockoutModify1Click()
 {
@@ -127,11 +111,16 @@ void Protection::OpenPrompt()
 {
     // The caption of the bar is lent to the prompt (once, when a second prompt
     // replaces an open one).
-    if (!prompting_)
+    if (!prompting_ || !prompt_.EditorOpen())
         savedCaption_ = window_.windowTitle();
     prompting_ = true;
     window_.setWindowTitle(kPromptCaption);
-    hooks_.openPrompt(kPromptHint);
+    InlinePrompt::Request request;
+    request.hint = kPromptHint;
+    request.masked = true;
+    request.entered = [this](const std::string& text) { Guarded([&] { PromptEntered(text); }); };
+    request.cancelled = [this] { PromptEscaped(); };
+    prompt_.OpenPrompt(std::move(request));
 }
 
 void Protection::RestoreCaption()
@@ -143,14 +132,12 @@ void Protection::RestoreCaption()
 
 void Protection::PromptEscaped() { RestoreCaption(); }
 
-void Protection::PromptEntered(const QString& text)
+void Protection::PromptEntered(const std::string& text)
 {
-    // The prompt closes before anything is told or stored.
     RestoreCaption();
-    hooks_.closePrompt();
     if (!checks_)
         return;
-    Act(checks_->Enter(text.toStdString()));
+    Act(checks_->Enter(text));
 }
 
 void Protection::Act(const CheckResult& result)
@@ -161,10 +148,11 @@ void Protection::Act(const CheckResult& result)
         dialogs_.MessageDlg("Incorrect Password", TMsgDlgType::mtWarning, mbOK | mbHelp, result.helpContext);
         break;
     case Verdict::Launch: {
-        // The right password at launch: the button is clicked again once the key
-        // press has been handled, and the gate lets that click through.
+        // The right password at launch: the button is clicked again once the prompt
+        // has closed, and the gate lets that click through.
         const int n = result.button;
-        QTimer::singleShot(0, this, [this, n] { hooks_.clickButton(n); });
+        QTimer::singleShot(0, this,
+                           [this, n] { Guarded([&] { launcher_.ClickButton(n, TLaunchSource::Button); }); });
         break;
     }
     default:

@@ -11,9 +11,9 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "core/protect/PasswordChecks.h"
+#include "ui/pages/PageHooks.h"
 
 class QAction;
 class QLineEdit;
@@ -23,40 +23,27 @@ namespace kex {
 
 class TDialogs;
 
-// What the bar lends the protection: its inline editor for the prompt, and the moves
-// a password can ask of the bar.
-struct ProtectionHooks {
-    // Opens the inline editor for a password (mode "Lockout"): empty, with `hint` as
-    // its tool tip, masked (MaskForPassword), focused. The bar hands Enter to
-    // Protection::PromptEntered and Escape to Protection::PromptEscaped, and closes
-    // the editor (unmasked) after either.
-    std::function<void(const QString& hint)> openPrompt;
-    // Closes the editor now; the selection edit takes the focus.
-    std::function<void()> closePrompt;
-    // Brings the full bar back where a launch shrank or hid it.
-    std::function<void()> bringBarBack;
-    // Clicks button n as the user would.
-    std::function<void(int n)> clickButton;
-};
-
 // The menu items the protection sets and answers.
 struct ProtectionMenus {
     QAction* lockoutModify = nullptr;   // "Lockout &Modify" in the gauge panel's menu
     QAction* modifyMenu = nullptr;      // the "&Modify Kexbar Menu" sub-menu's item
     QAction* passwordProtect = nullptr; // "Password Protect" in the button menu
-    // The button menu's items a protected button does not offer while its menu shows.
-    std::vector<QAction*> protectedOff;
 };
 
-// Makes a line edit show "*" for each character (until its echo mode is set back).
-void MaskForPassword(QLineEdit& editor);
+// Makes a line edit show "*" for each character while it hides what is typed.
+void StarPasswordCharacter(QLineEdit& editor);
 
-class Protection : public QObject {
+// The gates of the page bar and the launcher: modifying while the bar is locked, the
+// menu of a protected button, the launch of a protected button, the Run button.
+class Protection : public QObject, public ModifyGate, public LaunchGate {
     Q_OBJECT
 public:
-    // window: whose caption the prompt borrows. Errors of the item handlers go to
-    // `dialogs` as error boxes; the lock starts unlocked until Start.
-    Protection(QWidget& window, TDialogs& dialogs, ProtectionMenus menus, ProtectionHooks hooks);
+    // window: whose caption the prompt borrows; prompt: the inline editor the password
+    // is typed in; launcher: clicks a button again after its password. Errors of the
+    // item handlers and the prompt go to `dialogs` as error boxes; the lock starts
+    // unlocked until Start.
+    Protection(QWidget& window, TDialogs& dialogs, ProtectionMenus menus, InlinePrompt& prompt,
+               ButtonLauncher& launcher);
     ~Protection() override;
 
     // The start-up check of configuration `iniFile` ("KX" + suffix + ".INI") whose
@@ -68,28 +55,27 @@ public:
 
     // The lockout: no page menu, no button menu, no button filled, no Run button.
     bool ModifyLocked() const;
-    // The Run button asks: answers false while locked, after telling the user.
-    bool RunAllowed();
-    // The button menu is about to show for button n: "Password Protect" shows whether
-    // the button is protected, and a protected button's move, copy, remove and
-    // configure items are off until ButtonMenuClosed.
-    void ButtonMenuOpening(int n);
-    void ButtonMenuClosed();
-    // The launch gate of button n: true when it may start now. A protected button
-    // brings the bar back and asks for its password instead; the right one clicks
-    // the button again, and that click starts it.
-    bool LaunchGate(int n);
+    bool ModifyAllowed() override { return !ModifyLocked(); }
+    bool RunAllowed() override { return !ModifyLocked(); }
+    // The button menu is about to show for button n: "Password Protect" shows (and
+    // the answer says) whether the button is protected.
+    bool ButtonProtected(int n) override;
+    // The launch gate of button n: true when it may start now (its password was just
+    // given, or it has none; a given password serves that one launch).
+    bool MayLaunch(int n) override;
+    // A launch that the gate held, on the bar brought into view: the prompt asks for
+    // the password; the right one clicks the button again, and that click starts it.
+    void Held(int n, TSpeedButton* button) override;
 
     // "Lockout &Modify": the prompt asks for the master password.
     void LockoutModify1Click();
     // "Password Protect" on the menu of the button ButtonMenuOpening named.
     void PasswordProtect1Click();
-    // Enter in the prompt with its text: the prompt closes; an empty text checks
-    // nothing.
-    void PromptEntered(const QString& text);
+    // Enter in the prompt with its text (the prompt closes after it); an empty text
+    // checks nothing.
+    void PromptEntered(const std::string& text);
     // Escape in the prompt: nothing is checked or stored.
     void PromptEscaped();
-    bool PromptOpen() const { return prompting_; }
 
     // A carrier for one change of the configuration: the passwords of button records
     // follow them to their new numbers in the same commit (nothing before Start).
@@ -106,7 +92,8 @@ private:
     QWidget& window_;
     TDialogs& dialogs_;
     ProtectionMenus menus_;
-    ProtectionHooks hooks_;
+    InlinePrompt& prompt_;
+    ButtonLauncher& launcher_;
     std::optional<PasswordChecks> checks_;
     std::string iniFile_;
     int menuButton_ = 0; // the button whose menu shows
