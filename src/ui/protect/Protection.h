@@ -48,8 +48,8 @@ public:
 
     // The start-up check of configuration `iniFile` ("KX" + suffix + ".INI") whose
     // "Location"/"User" reads `user`: converts an older password file, completes a
-    // current one, sets the lock and its menus. Throws EIniWriteError-like
-    // std::runtime_error ("Unable to write to <file>") when the password file or
+    // current one, sets the lock and its menus. Throws std::runtime_error with the
+    // failed write's message ("Unable to write to <file>") when the password file or
     // "User" could not be written; the lock is set even then.
     void Start(const std::string& iniFile, const std::string& suffix, const std::string& user);
 
@@ -67,21 +67,20 @@ public:
     // the password; the right one clicks the button again, and that click starts it.
     void Held(int n, TSpeedButton* button) override;
 
+    // A carrier for one change of the configuration: the passwords of button records
+    // follow them to their new numbers in the same commit (nothing before Start).
+    std::unique_ptr<PasswordTransaction> Transaction() const;
+
+private:
     // "Lockout &Modify": the prompt asks for the master password.
     void LockoutModify1Click();
-    // "Password Protect" on the menu of the button ButtonMenuOpening named.
+    // "Password Protect" on the menu of the button ButtonProtected named.
     void PasswordProtect1Click();
     // Enter in the prompt with its text (the prompt closes after it); an empty text
     // checks nothing.
     void PromptEntered(const std::string& text);
     // Escape in the prompt: nothing is checked or stored.
     void PromptEscaped();
-
-    // A carrier for one change of the configuration: the passwords of button records
-    // follow them to their new numbers in the same commit (nothing before Start).
-    std::unique_ptr<PasswordTransaction> Transaction() const;
-
-private:
     void OpenPrompt();
     void RestoreCaption();
     void Act(const CheckResult& result);
