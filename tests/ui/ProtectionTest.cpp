@@ -241,6 +241,11 @@ TEST_F(ProtectedBarTest, AProtectedButtonStartsOnceAfterItsPassword)
     struct stat st {};
     ASSERT_EQ(::stat(Store().FileName().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
+    // Its menu shows it protected and does not move it.
+    dialogs.popupChoices = {"MoveButton1"};
+    QTest::mousePress(Button(f, 1), Qt::RightButton, {}, QPoint(4, 5));
+    EXPECT_TRUE(f.MenuItem("PasswordProtect1")->isChecked());
+    EXPECT_FALSE(Pages(f).PendingButton().has_value());
 
     QTest::mouseClick(Button(f, 1), Qt::LeftButton);
     EXPECT_TRUE(Editor(f)->isVisible());
