@@ -9,9 +9,22 @@
 
 namespace kex {
 
-BarStore::BarStore(std::string fileName, PasswordCarrier* passwords)
-    : ini_(std::move(fileName)), passwords_(passwords)
+BarStore::BarStore(std::string fileName, PasswordTransactions passwords)
+    : ini_(std::move(fileName)), passwords_(std::move(passwords))
 {
+}
+
+void BarStore::ModifyRecords(const std::function<void(RecordStore&)>& change)
+{
+    const std::unique_ptr<PasswordTransaction> carrier = passwords_ ? passwords_() : nullptr;
+    ini_.Modify([&](IniDocument& d) {
+        RecordStore store(d, carrier.get());
+        change(store);
+        if (carrier)
+            carrier->Prepare(d); // the last step: its commit is this rewrite
+    });
+    if (carrier)
+        carrier->Commit();
 }
 
 // ------------------------------------------------------------------ settings
@@ -146,18 +159,22 @@ void BarStore::SaveIcon(int n, const std::string& iconFile, int iconIndex)
 
 void BarStore::EraseRecord(int n)
 {
-    ini_.Modify([&](IniDocument& d) { RecordStore(d, passwords_).Erase(n); });
+    ModifyRecords([&](RecordStore& store) { store.Erase(n); });
 }
 
 void BarStore::PutRecord(int n, const ButtonRecord& record)
 {
-    ini_.Modify([&](IniDocument& d) { RecordStore(d).WriteMove(n, record); });
+    ModifyRecords([&](RecordStore& store) {
+        if (PasswordCarrier* passwords = store.Passwords())
+            passwords->ErasePassword(n);
+        store.WriteMove(n, record);
+    });
 }
 
 void BarStore::ReturnRecord(int source, const ButtonRecord& record, int buttonsPerPage)
 {
-    ini_.Modify([&](IniDocument& d) {
-        RecordStore store(d);
+    ModifyRecords([&](RecordStore& store) {
+        IniDocument& d = store.Document();
         // The pages the file gives the bar from now on (another instance may have
         // changed their count meanwhile).
         const int pages = ReadPageCount(d, FileName());
@@ -189,27 +206,20 @@ void BarStore::SavePageCount(int count) { WriteSetting(ini_, settings::PageCount
 
 void BarStore::InsertPage(int s, int c, int buttonsPerPage, const std::string& name, const PageMoveBuffer* fill)
 {
-    ini_.Modify([&](IniDocument& d) {
-        RecordStore store(d, passwords_);
-        InsertPageRecords(store, s, c, buttonsPerPage, name, fill);
-    });
+    ModifyRecords([&](RecordStore& store) { InsertPageRecords(store, s, c, buttonsPerPage, name, fill); });
 }
 
 PageMoveBuffer BarStore::DeletePage(int s, int c, int buttonsPerPage, bool forMove)
 {
     PageMoveBuffer taken;
-    ini_.Modify([&](IniDocument& d) {
-        RecordStore store(d, passwords_);
-        taken = DeletePageRecords(store, s, c, buttonsPerPage, forMove);
-    });
+    ModifyRecords([&](RecordStore& store) { taken = DeletePageRecords(store, s, c, buttonsPerPage, forMove); });
     return taken;
 }
 
 void BarStore::RestorePage(const PageMoveBuffer& buffer, int buttonsPerPage)
 {
-    ini_.Modify([&](IniDocument& d) {
-        RecordStore store(d, passwords_);
-        kex::RestorePage(store, buffer, ReadPageCount(d, FileName()), buttonsPerPage);
+    ModifyRecords([&](RecordStore& store) {
+        kex::RestorePage(store, buffer, ReadPageCount(store.Document(), FileName()), buttonsPerPage);
     });
 }
 
@@ -219,11 +229,11 @@ PageLayout BarStore::Layout() const { return PageLayoutOf(ini_.Document()); }
 
 void BarStore::Renumber(int oldButtonsPerPage, int newButtonsPerPage, int tabs)
 {
-    ini_.Modify([&](IniDocument& d) {
+    ModifyRecords([&](RecordStore& store) {
         if (oldButtonsPerPage != newButtonsPerPage)
-            ChangeButtonsPerPage(d, passwords_, oldButtonsPerPage, newButtonsPerPage, tabs);
+            ChangeButtonsPerPage(store.Document(), store.Passwords(), oldButtonsPerPage, newButtonsPerPage, tabs);
         else
-            d.EraseSection(settings::MruSection);
+            store.Document().EraseSection(settings::MruSection);
     });
 }
 

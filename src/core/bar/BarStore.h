@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,14 +36,19 @@ struct BarContents {
     std::vector<int> strays;           // numbers that have record keys but no program
 };
 
+// A new carrier for one change of the configuration: the passwords of the records it
+// reads, writes and erases follow them, committed with the configuration's rewrite.
+using PasswordTransactions = std::function<std::unique_ptr<PasswordTransaction>()>;
+
 class BarStore {
 public:
-    // passwords: where button passwords travel when records change numbers (none yet).
-    explicit BarStore(std::string fileName, PasswordCarrier* passwords = nullptr);
+    // passwords: gives each change that reads, writes or erases records its carrier
+    // (none given, or none given back: no button carries a password).
+    explicit BarStore(std::string fileName, PasswordTransactions passwords = nullptr);
 
     const std::string& FileName() const { return ini_.FileName(); }
     // Where button passwords travel from now on when records change numbers.
-    void SetPasswordCarrier(PasswordCarrier* passwords) { passwords_ = passwords; }
+    void SetPasswordTransactions(PasswordTransactions passwords) { passwords_ = std::move(passwords); }
 
     // ---- settings
     StartupSettings ReadStartup(const StartupMachine& machine) const;
@@ -73,7 +80,8 @@ public:
     // The icon chosen for a button without one; an index of 0 is not stored.
     void SaveIcon(int n, const std::string& iconFile, int iconIndex);
     void EraseRecord(int n);
-    // Puts a moved or copied record onto button n (no password).
+    // Puts a moved or copied record onto button n; it arrives unprotected, even where
+    // a password was left behind for n.
     void PutRecord(int n, const ButtonRecord& record);
     // A moved record that was never put down goes back to button `source`, or, when
     // that button is gone or filled meanwhile, onto the first empty one (the bar grows
@@ -98,8 +106,11 @@ public:
     PageLayout Layout() const;
 
 private:
+    // One rewrite of records with their passwords carried along.
+    void ModifyRecords(const std::function<void(RecordStore&)>& change);
+
     TNewIniFile ini_;
-    PasswordCarrier* passwords_;
+    PasswordTransactions passwords_;
 };
 
 } // namespace kex

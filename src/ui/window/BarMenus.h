@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/pages/PageHooks.h"
-
 class QAction;
 class QMenu;
 class QWidget;
@@ -70,22 +68,6 @@ private:
     QMenu* run_ = nullptr;
     std::vector<QAction*> items_;
     std::set<QAction*> connected_;
-};
-
-// The menus' lockout and password marks stand in for protection until it comes:
-// "Lockout Modify" locks modifying and the Run button, "Password Protect" holds a
-// button's launch and guards its menu. Both items are hidden and unchecked.
-class MenuMarks : public ModifyGate, public LaunchGate {
-public:
-    explicit MenuMarks(const BarMenus& menus) : menus_(menus) {}
-    bool ModifyAllowed() override { return !menus_.Checked("LockoutModify1"); }
-    bool ButtonProtected(int) override { return menus_.Checked("PasswordProtect1"); }
-    bool MayLaunch(int) override { return !menus_.Checked("PasswordProtect1"); }
-    void Held(int, TSpeedButton*) override {}
-    bool RunAllowed() override { return !menus_.Checked("LockoutModify1"); }
-
-private:
-    const BarMenus& menus_;
 };
 
 } // namespace kex

@@ -27,6 +27,7 @@
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
 #include "platform/TPlatform.h"
+#include "ui/protect/Protection.h"
 #include "ui/widgets/EnhancedGauge.h"
 #include "ui/widgets/Eyes.h"
 
@@ -132,9 +133,14 @@ void MainWindow::BuildSubsystems()
                          PageBarWidgets{c_.notebook, c_.tabs, c_.pageName, menus_->ButtonMenu(), menus_->PageMenu()}, this);
     launcher_ = new Launcher(*store_, platform_, dialogs_, *this, *pages_, *faces_, this);
     pages_->SetLauncher(launcher_);
-    menuMarks_ = std::make_unique<MenuMarks>(*menus_);
-    pages_->SetModifyGate(menuMarks_.get());
-    launcher_->SetLaunchGate(menuMarks_.get());
+    protection_ = new Protection(*this, dialogs_,
+                                 ProtectionMenus{MenuItem("LockoutModify1"), MenuItem("ModifyMenu1"),
+                                                 MenuItem("PasswordProtect1")},
+                                 *pages_, *launcher_);
+    StarPasswordCharacter(*c_.pageName);
+    pages_->SetModifyGate(protection_);
+    launcher_->SetLaunchGate(protection_);
+    store_->SetPasswordTransactions([this] { return protection_->Transaction(); });
 
     connect(c_.tabs, &TTabSet::Click, this, [this] { Guarded([this] { pages_->SelectPage(); }); });
     connect(c_.tabs, &TTabSet::MouseDown, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
@@ -189,7 +195,7 @@ void MainWindow::ReadCommandLine()
     state_.SyncMode = cl.SyncMode;
     state_.LoadMsg = LoadMessageName(state_.IniSuffix);
     state_.PageUpdateMsg = PageUpdateMessageName(state_.IniSuffix);
-    store_ = std::make_unique<BarStore>(IniFileName(), passwords_);
+    store_ = std::make_unique<BarStore>(IniFileName());
 }
 
 void MainWindow::FormCreate()
@@ -213,6 +219,7 @@ void MainWindow::FormCreate()
     settings_ = store_->ReadStartup(Machine());
     NotifyOnce(settings_.notice);
     WriteReportedOnce([&] { store_->NoteStart(settings_); });
+    WriteReportedOnce([&] { protection_->Start(IniFileName(), state_.IniSuffix, settings_.user); });
     state_.GaugeType = settings_.gaugeType;
     state_.FirstStart = settings_.firstStart;
     state_.BarTop = settings_.barTop;

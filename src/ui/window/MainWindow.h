@@ -33,7 +33,7 @@ namespace kex {
 
 class BarStore;
 class ButtonFaces;
-class PasswordCarrier;
+class Protection;
 class TDialogs;
 class TEnhancedGauge;
 class TEyes;
@@ -180,10 +180,7 @@ private:
     std::unique_ptr<ButtonFaces> faces_;
     PageBar* pages_ = nullptr;      // owned as a child object
     Launcher* launcher_ = nullptr;  // owned as a child object
-    std::unique_ptr<MenuMarks> menuMarks_; // the menus' lockout and password marks until protection comes
-    // Where button passwords travel with records when pages shift or are renumbered
-    // (none until protection provides it).
-    PasswordCarrier* passwords_ = nullptr;
+    Protection* protection_ = nullptr; // owned as a child object
 };
 
 } // namespace kex
