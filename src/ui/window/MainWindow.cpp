@@ -43,6 +43,7 @@ MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::
     setObjectName("Form1");
     BuildControls();
     BuildMenus();
+    configurator_ = MakeConfigurator();
     platform_.SetMessageHandler([this](const std::string& name, int wParam) {
         Guarded([&] { AppMessage(name, wParam); });
     });

@@ -36,6 +36,7 @@ class QToolButton;
 
 namespace kex {
 
+class ButtonConfigurator;
 class TDialogs;
 class TEnhancedGauge;
 class TEyes;
@@ -289,6 +290,8 @@ private:
     void LocationSettled();
     // A notice about the configuration, shown once per text however often it is read.
     void NotifyOnce(const std::string& text);
+    // The configure submenu, drops and the icon picker (ui/configure/Configure.cpp).
+    ButtonConfigurator* MakeConfigurator();
 
     TPlatform& platform_;
     TDialogs& dialogs_;
@@ -307,6 +310,7 @@ private:
     std::set<int> iconDefaults_; // buttons found without an icon while loading
     std::vector<QAction*> unbuilt_; // menu items without a handler yet
     std::set<std::string> notified_;
+    ButtonConfigurator* configurator_ = nullptr;
 };
 
 } // namespace kex
