@@ -169,8 +169,9 @@ TEST_F(StartupTest, MenuMarksFollowTheSettings)
     for (const char* name : {"UnselectedColor1", "SelectedColor1"})
         EXPECT_TRUE(f.MenuItem(name)->isEnabled()) << name;
     // Items whose subsystem is not built yet stay out of sight, enabled or not.
-    for (const char* name : {"Parameter1", "SoundLaunch1", "LockoutModify1"})
-        EXPECT_FALSE(f.MenuItem(name)->isVisible()) << name;
+    for (const char* name : {"Parameter1", "SoundLaunch1"})
+        EXPECT_TRUE(f.MenuItem(name)->isVisible() && f.MenuItem(name)->isEnabled()) << name;
+    EXPECT_FALSE(f.MenuItem("LockoutModify1")->isVisible());
     EXPECT_EQ(f.TrayHint, "Kexbar32 ");
 }
 
@@ -347,11 +348,12 @@ TEST_F(StartupTest, ItemsAndHintsOfSubsystemsNotBuiltPromiseNothing)
     WriteIni("[Location]\nTop=100\nShowHint=Yes\n[Programs]\nSpeedButton1=/bin/true\n");
     MainWindow& f = Start();
     // Nothing without a handler can be reached: "Password Protect" can no longer be
-    // ticked, the Configure sub-menu and the exit options are out of sight.
-    for (const char* name : {"PasswordProtect1", "ConfigureButton1", "ShrinkOnLaunch2", "ConfirmExit1", "ShrinkOnLaunch1",
-                             "ExitKexbar1", "ScreenSave1"})
+    // ticked, the exit options and the clock's sounds are out of sight.
+    for (const char* name : {"PasswordProtect1", "ConfirmExit1", "ShrinkOnLaunch1", "ExitKexbar1", "ScreenSave1",
+                             "TimeSound1", "TimeSound2"})
         EXPECT_FALSE(f.MenuItem(name)->isVisible()) << name;
-    for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1", "DeletePage1", "AddPage1", "Exit1"})
+    for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1", "ConfigureButton1", "ShrinkOnLaunch2",
+                             "DeletePage1", "AddPage1", "Exit1"})
         EXPECT_TRUE(f.MenuItem(name)->isVisible()) << name;
     // The button menu offers what works, and a launch is not held by a hidden mark.
     dialogs.popupChoices = {""};
