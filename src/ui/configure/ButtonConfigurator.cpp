@@ -119,9 +119,29 @@ void ButtonConfigurator::Connect(const char* name, std::function<void(QAction*)>
     connect(item, &QAction::triggered, this, [this, item, handler] { hooks_.guarded([&] { handler(item); }); });
 }
 
+void ButtonConfigurator::ShowSound(QAction* item, const char* caption, const std::string& file)
+{
+    item->setChecked(!file.empty());
+    item->setText(QString(caption) +
+                  (file.empty() ? QString() : " = " + QString::fromStdString(PathFileName(file)).replace('&', "&&")));
+}
+
+void ButtonConfigurator::MenuAboutToShow(int n, const ButtonRecord& record)
+{
+    menuButton_ = n;
+    Item("SelectFiles1")->setChecked(!record.Select.empty());
+    Item("SelectWorkingDirectory1")->setChecked(!record.Working.empty());
+    for (const SoundItem& sound : kSoundItems)
+        if (sound.kind == SoundItem::Button)
+            ShowSound(Item(sound.name), sound.caption,
+                      sound.setting == TButtonSetting::SoundLaunch ? record.SoundLaunch : record.SoundSelect);
+    Item("ShrinkOnLaunch2")
+        ->setChecked(record.Shrink == "Yes" || (record.Shrink.empty() && hooks_.shrinkSetting()));
+}
+
 bool ButtonConfigurator::LoadedButton(int& n, ButtonRecord& record)
 {
-    n = hooks_.currentButton();
+    n = menuButton_;
     record = hooks_.store().Record(n);
     return !record.Program.empty();
 }
@@ -261,9 +281,7 @@ void ButtonConfigurator::SoundSelect(QAction* item)
         file = dialogs_.OpenFile(options).value_or("");
     }
     const bool on = !file.empty();
-    item->setChecked(on);
-    item->setText(QString(sound->caption) +
-                  (on ? " = " + QString::fromStdString(PathFileName(file)).replace('&', "&&") : QString()));
+    ShowSound(item, sound->caption, file);
     if (sound->kind == SoundItem::Button) {
         int n;
         ButtonRecord record;

@@ -41,8 +41,6 @@ class ButtonConfigurator : public QObject {
 public:
     struct Hooks {
         std::function<BarStore&()> store;
-        // The button the button menu was opened on.
-        std::function<int()> currentButton;
         // Whether the bar shows the file's pages and buttons; when not, the bar reloads,
         // tells the user, and the answer is false (nothing may be changed).
         std::function<bool()> ensureCurrent;
@@ -80,7 +78,11 @@ public:
     ButtonConfigurator(TPlatform& platform, TDialogs& dialogs, QWidget& window, Hooks hooks);
     ~ButtonConfigurator() override;
 
-    // The configure commands, for the current button.
+    // The button menu opens on button n with this record: the configure items are for
+    // it and show its settings.
+    void MenuAboutToShow(int n, const ButtonRecord& record);
+
+    // The configure commands, for the button the menu was opened on.
     void ChangeIcon();
     void ChangeName();
     void ChangeParameter();
@@ -103,6 +105,8 @@ protected:
 
 private:
     QAction* Item(const char* name) const;
+    // A sound item's check mark and caption for a sound file (none: empty).
+    static void ShowSound(QAction* item, const char* caption, const std::string& file);
     void Connect(const char* name, std::function<void(QAction*)> handler);
     // The current button's record; nothing happens for a button without a program.
     bool LoadedButton(int& n, ButtonRecord& record);
@@ -115,6 +119,7 @@ private:
     QWidget& window_;
     Hooks hooks_;
     QPointer<TForm2> picker_;
+    int menuButton_ = 0; // the button the button menu was opened on
 };
 
 // The local files of a drop, in order: file: URLs of this machine only (no host, or

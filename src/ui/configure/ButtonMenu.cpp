@@ -3,9 +3,9 @@
 #include <QLineEdit>
 #include <QMenu>
 
+#include "ui/configure/ButtonConfigurator.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/window/MainWindow.h"
-#include "core/launch/CommandLine.h"
 #include "ui/widgets/SpeedButton.h"
 
 namespace kex {
@@ -34,18 +34,9 @@ void MainWindow::SetButtonParams(int x, int y, TSpeedButton* button)
     ReadButtonInfo(MoveSource);
     EnteredPassword.clear();
     CheckPassword(ButtonKey(CurrentButton));
-    // Check marks and captions from the record.
+    // The configure items show this button's settings.
     const ButtonRecord& r = CurrentRecord;
-    MenuItem("SelectFiles1")->setChecked(!r.Select.empty());
-    MenuItem("SelectWorkingDirectory1")->setChecked(!r.Working.empty());
-    auto soundItem = [this](const char* name, const QString& caption, const std::string& file) {
-        QAction* a = MenuItem(name);
-        a->setChecked(!file.empty());
-        a->setText(file.empty() ? caption : caption + " = " + MenuCaption(PathFileName(file)));
-    };
-    soundItem("SoundSelect1", "Sound on &Keyboard Select", r.SoundSelect);
-    soundItem("SoundLaunch1", "Sound on &Launch", r.SoundLaunch);
-    MenuItem("ShrinkOnLaunch2")->setChecked(r.Shrink == "Yes" || (r.Shrink.empty() && settings_.shrinkOnLaunch));
+    configurator_->MenuAboutToShow(CurrentButton, r);
     // The menu only on a loaded button while modifying is not locked out; a protected button offers no move,
     // copy, remove or configure.
     if (!r.Program.empty() && !ModifyLocked()) {

@@ -25,7 +25,6 @@ ButtonConfigurator* MainWindow::MakeConfigurator()
 {
     ButtonConfigurator::Hooks h;
     h.store = [this]() -> BarStore& { return *store_; };
-    h.currentButton = [this] { return CurrentButton; };
     h.ensureCurrent = [this] { return EnsureCurrent(); };
     h.noteLayout = [this] { NoteLayout(); };
     h.movePending = [this] { return ScreenCursor() != crDefault; };
