@@ -74,6 +74,7 @@ protected:
         QApplication::sendEvent(&f, &move);
         QDropEvent drop(at, actions, &mime, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(&f, &drop);
+        Pump(); // the bar takes the files once the drop is over
         EXPECT_EQ(move.isAccepted(), drop.isAccepted());
         if (drop.isAccepted()) {
             EXPECT_NE(drop.dropAction(), Qt::MoveAction); // the source must never delete the file

@@ -333,10 +333,12 @@ bool ButtonConfigurator::eventFilter(QObject* watched, QEvent* event)
         }
         drop->setDropAction(action);
         drop->accept();
-        if (event->type() == QEvent::Drop) {
-            const std::vector<std::string> files = DroppedFiles(drop->mimeData());
-            hooks_.guarded([&] { DropFiles(files, x); });
-        }
+        // The files are taken once the drop is over, so that the drag source is not
+        // held while the bar asks questions.
+        if (event->type() == QEvent::Drop)
+            QMetaObject::invokeMethod(
+                this, [this, files = DroppedFiles(drop->mimeData()), x] { hooks_.guarded([&] { DropFiles(files, x); }); },
+                Qt::QueuedConnection);
         return true;
     }
     default:
