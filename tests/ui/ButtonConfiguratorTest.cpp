@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QUrl>
 
@@ -92,14 +93,15 @@ protected:
 
     void SelectPage(MainWindow& f, int tab)
     {
-        QTest::mouseClick(f.TabSet1, Qt::LeftButton, {}, f.TabSet1->ItemRect(tab).center());
-        ASSERT_EQ(f.TabSet1->TabIndex(), tab);
+        TTabSet* tabs = Child<TTabSet>(f, "TabSet1");
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->ItemRect(tab).center());
+        ASSERT_EQ(tabs->TabIndex(), tab);
     }
     // The button menu of button n; `choice` is the item chosen ("" chooses none).
     void Menu(MainWindow& f, int n, const std::string& choice)
     {
         dialogs.popupChoices.push_back(choice);
-        QTest::mousePress(f.FindButton(n), Qt::RightButton, {}, QPoint(4, 5));
+        QTest::mousePress(Pages(f).FindButton(n), Qt::RightButton, {}, QPoint(4, 5));
     }
 };
 
@@ -136,8 +138,8 @@ TEST_F(ButtonConfiguratorTest, ADropFillsTheButtonOfItsColumn)
         MainWindow& f = StartBar(std::string("[Location]\nTop=100\n") + c.extra);
         SelectPage(f, c.tab);
         if (c.scroll) {
-            ASSERT_TRUE(f.HorzScrollBar->isVisible());
-            f.HorzScrollBar->setValue(c.scroll);
+            ASSERT_TRUE(Child<QScrollBar>(f, "HorzScrollBar")->isVisible());
+            Child<QScrollBar>(f, "HorzScrollBar")->setValue(c.scroll);
         }
         EXPECT_EQ(Drop(f, c.x, {doc}), c.filled != 0);
         for (int n = 1; n <= 21 * 3; ++n)
@@ -147,7 +149,7 @@ TEST_F(ButtonConfiguratorTest, ADropFillsTheButtonOfItsColumn)
         if (c.filled) {
             EXPECT_EQ(Key("Programs", c.filled), "/usr/bin/viewer --new");
             EXPECT_EQ(Key("Parameters", c.filled), doc);
-            EXPECT_TRUE(f.FindButton(c.filled)->HasGlyph());
+            EXPECT_TRUE(Pages(f).FindButton(c.filled)->HasGlyph());
         }
         EXPECT_TRUE(platform.started.empty()); // a filled button is not started
         form.reset();
@@ -225,11 +227,11 @@ TEST_F(ButtonConfiguratorTest, WhatADropRefusesOrLeavesAlone)
 
     // A move is pending: refused, on an empty and on a configured button.
     Menu(f, 5, "MoveButton1");
-    ASSERT_NE(f.ScreenCursor(), crDefault);
+    ASSERT_TRUE(Pages(f).MovePending());
     EXPECT_FALSE(Drop(f, Column(1), {doc}));
     EXPECT_FALSE(Drop(f, Column(3), {doc}));
-    QTest::mouseClick(f.FindButton(5), Qt::LeftButton, {}, QPoint(18, 18)); // put back
-    ASSERT_EQ(f.ScreenCursor(), crDefault);
+    QTest::mouseClick(Pages(f).FindButton(5), Qt::LeftButton, {}, QPoint(18, 18)); // put back
+    ASSERT_FALSE(Pages(f).MovePending());
     EXPECT_TRUE(platform.started.empty());
     const std::string before = IniText();
 
@@ -239,11 +241,11 @@ TEST_F(ButtonConfiguratorTest, WhatADropRefusesOrLeavesAlone)
     EXPECT_FALSE(Drop(f, Column(1), QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(doc))}, Qt::MoveAction));
 
     // Modification locked out: an empty button is not filled, a configured one starts.
-    f.LockMarker = "locked";
+    f.MenuItem("LockoutModify1")->setChecked(true);
     EXPECT_TRUE(Drop(f, Column(1), {doc}));
     EXPECT_TRUE(Drop(f, Column(3), {doc}));
     EXPECT_EQ(platform.started.size(), 1u);
-    f.LockMarker = "NilK305";
+    f.MenuItem("LockoutModify1")->setChecked(false);
     EXPECT_EQ(IniText(), before);
     EXPECT_TRUE(platform.started.size() == 1 && dialogs.openDialogs.empty());
 
@@ -255,7 +257,7 @@ TEST_F(ButtonConfiguratorTest, WhatADropRefusesOrLeavesAlone)
     TNewIniFile(Ini()).WriteString("Programs", ButtonKey(9), "/bin/nine");
     EXPECT_TRUE(Drop(f, Column(2), {doc}));
     EXPECT_EQ(Key("Programs", 2), "<absent>");
-    EXPECT_TRUE(f.FindButton(9)->HasGlyph());
+    EXPECT_TRUE(Pages(f).FindButton(9)->HasGlyph());
     ASSERT_FALSE(dialogs.messages.empty());
     EXPECT_NE(dialogs.messages.back().text.find("changed by another bar"), std::string::npos);
 
@@ -340,7 +342,7 @@ TEST_F(ButtonConfiguratorTest, EachItemWritesItsKeyAndTheMenuShowsItNextTime)
         EXPECT_EQ(o.helpContext, 31);
     }
     // A launch after the shrink choice: "Yes" as written.
-    EXPECT_EQ(f.FindButton(3)->Tag, 1);
+    EXPECT_EQ(Pages(f).FindButton(3)->Tag, 1);
 }
 
 TEST_F(ButtonConfiguratorTest, DescriptionAndParameterThroughTheEditor)
@@ -348,20 +350,26 @@ TEST_F(ButtonConfiguratorTest, DescriptionAndParameterThroughTheEditor)
     MainWindow& f = StartBar();
     auto enter = [&](int n, const char* item, const QString& typed) -> QString {
         Menu(f, n, item);
-        EXPECT_TRUE(f.PageName->isVisible());
-        const QString start = f.PageName->text();
-        f.PageName->clear();
-        QTest::keyClicks(f.PageName, typed);
-        QTest::keyClick(f.PageName, Qt::Key_Return);
-        EXPECT_FALSE(f.PageName->isVisible());
+        QLineEdit* editor = Child<QLineEdit>(f, "PageName");
+        EXPECT_TRUE(editor->isVisible());
+        const QString start = editor->text();
+        editor->clear();
+        QTest::keyClicks(editor, typed);
+        QTest::keyClick(editor, Qt::Key_Return);
+        EXPECT_FALSE(editor->isVisible());
         return start;
     };
-    // The description starts from the current one, or the program when there is none.
+    // The description starts from the current one, or the program when there is none;
+    // the recent list hears of the new entry text.
+    QSignalSpy renamed(&Pages(f), &PageBar::ButtonDescriptionChanged);
     EXPECT_EQ(enter(3, "ChangeName1", "Editor~of text"), "Edit");
     EXPECT_EQ(Key("Names", 3), "Editor~of text");
-    EXPECT_EQ(f.FindButton(3)->toolTip(), "Editor\nof text");
+    EXPECT_EQ(Pages(f).FindButton(3)->toolTip(), "Editor\nof text");
+    ASSERT_EQ(renamed.size(), 1);
+    EXPECT_EQ(renamed[0], (QVariantList{3, "Edit  |3", "Editor~of text  |3"}));
     EXPECT_EQ(enter(5, "ChangeName1", ""), "/bin/five");
     EXPECT_EQ(Key("Names", 5), "<absent>");
+    EXPECT_EQ(renamed.size(), 1);
 
     // The parameter: an empty entry changes nothing, "*" clears it.
     EXPECT_EQ(enter(3, "Parameter1", ""), "--stored");
@@ -372,7 +380,7 @@ TEST_F(ButtonConfiguratorTest, DescriptionAndParameterThroughTheEditor)
     EXPECT_EQ(Key("Parameters", 3), "<absent>");
     // An empty button has no options.
     Menu(f, 1, "ChangeName1");
-    EXPECT_FALSE(f.PageName->isVisible());
+    EXPECT_FALSE(Child<QLineEdit>(f, "PageName")->isVisible());
     EXPECT_EQ(dialogs.messages.back().text, "Options can only be set on loaded buttons");
 }
 

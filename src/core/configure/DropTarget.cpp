@@ -18,13 +18,11 @@ bool IsShortcutName(std::string_view name)
     return name.ends_with("LNK") || name.ends_with("lnk") || name.ends_with(".desktop");
 }
 
-std::string ShrinkNowFromTag(int tag, bool shrinkSetting)
+std::optional<bool> ShrinkChoiceFromTag(int tag)
 {
-    if (tag == 1)
-        return "Yes";
-    if (tag == 0)
-        return "No";
-    return shrinkSetting ? "Yes" : "No";
+    if (tag == 0 || tag == 1)
+        return tag == 1;
+    return std::nullopt;
 }
 
 std::string ParametersFromEntry(const std::string& text) { return text == "*" ? std::string() : text; }

@@ -2,6 +2,7 @@
 // read as shortcuts, and the shrink value a dropped-on button starts with.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,9 +32,9 @@ int DropButton(const TDropGrid& grid, int x);
 // two forms exactly; "x.Lnk" is a plain file), or in ".desktop".
 bool IsShortcutName(std::string_view name);
 
-// The shrink value a launch from a drop goes by: the button's shrink choice (1 "Yes",
-// 0 "No"), any other tag the bar's setting.
-std::string ShrinkNowFromTag(int tag, bool shrinkSetting);
+// The shrink choice a launch from a drop goes by, from the button's tag: 1 shrinks, 0
+// does not, any other tag follows the bar's setting (none).
+std::optional<bool> ShrinkChoiceFromTag(int tag);
 
 // A parameter text typed into the editor: "*" stands for none.
 std::string ParametersFromEntry(const std::string& text);

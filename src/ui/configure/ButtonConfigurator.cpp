@@ -18,6 +18,8 @@
 #include "platform/TPlatform.h"
 #include "ui/configure/IconPicker.h"
 #include "ui/dialogs/Dialogs.h"
+#include "ui/pages/ButtonFaces.h"
+#include "ui/widgets/SpeedButton.h"
 
 namespace kex {
 
@@ -86,9 +88,12 @@ std::vector<std::string> DroppedFiles(const QMimeData* mime)
     return files;
 }
 
-ButtonConfigurator::ButtonConfigurator(TPlatform& platform, TDialogs& dialogs, QWidget& window, Hooks hooks)
-    : QObject(&window), platform_(platform), dialogs_(dialogs), window_(window), hooks_(std::move(hooks))
+ButtonConfigurator::ButtonConfigurator(BarStore& store, TPlatform& platform, TDialogs& dialogs, QWidget& window,
+                                       LaunchPages& pages, InlinePrompt& prompt, ButtonFaces& faces, Hooks hooks)
+    : QObject(&window), store_(store), platform_(platform), dialogs_(dialogs), window_(window), pages_(pages),
+      prompt_(prompt), faces_(faces), hooks_(std::move(hooks))
 {
+    setObjectName("ButtonConfigurator");
     Connect("ChangeIcon1", [this](QAction*) { ChangeIcon(); });
     Connect("ChangeName1", [this](QAction*) { ChangeName(); });
     Connect("Parameter1", [this](QAction*) { ChangeParameter(); });
@@ -103,6 +108,7 @@ ButtonConfigurator::ButtonConfigurator(TPlatform& platform, TDialogs& dialogs, Q
                              "SelectWorkingDirectory1", "SelectFiles1", "SoundLaunch1", "SoundSelect1"})
         if (QAction* item = Item(name))
             item->setVisible(true);
+    faces_.SetIconPicker([this](const std::string& iconFile) { return PickIcon(iconFile); });
     window_.installEventFilter(this);
     window_.setAcceptDrops(true);
 }
@@ -142,7 +148,15 @@ void ButtonConfigurator::MenuAboutToShow(int n, const ButtonRecord& record)
 bool ButtonConfigurator::LoadedButton(int& n, ButtonRecord& record)
 {
     n = menuButton_;
-    record = hooks_.store().Record(n);
+    record = store_.Record(n);
+    return !record.Program.empty();
+}
+
+bool ButtonConfigurator::StillLoaded(int n, ButtonRecord& record)
+{
+    if (!pages_.EnsureCurrent())
+        return false;
+    record = store_.Record(n);
     return !record.Program.empty();
 }
 
@@ -164,12 +178,14 @@ void ButtonConfigurator::ChangeIcon()
     if (!chosen)
         return;
     // A file with several icons asks which one; the first is stored as no index.
-    record.IconFile = ShortPathOf(*chosen);
-    record.IconIndex = PickIcon(record.IconFile);
-    if (!hooks_.ensureCurrent())
+    const std::string iconFile = ShortPathOf(*chosen);
+    const int iconIndex = PickIcon(iconFile);
+    if (!StillLoaded(n, record))
         return;
-    hooks_.store().SaveIcon(n, record.IconFile, record.IconIndex);
-    hooks_.showButton(n, record);
+    record.IconFile = iconFile;
+    record.IconIndex = iconIndex;
+    store_.SaveIcon(n, iconFile, iconIndex);
+    faces_.Show(pages_.FindButton(n), record);
     hooks_.broadcast();
 }
 
@@ -191,8 +207,9 @@ void ButtonConfigurator::ChangeName()
     int n;
     ButtonRecord record;
     if (LoadedButton(n, record))
-        hooks_.openEditor("Button", record.Description.empty() ? record.Program : record.Description,
-                          "Enter New Description");
+        prompt_.OpenPrompt({"Enter New Description",
+                            QString::fromStdString(record.Description.empty() ? record.Program : record.Description),
+                            false, [this, n](const std::string& text) { DescriptionEntered(n, text); }, nullptr});
 }
 
 void ButtonConfigurator::ChangeParameter()
@@ -200,38 +217,42 @@ void ButtonConfigurator::ChangeParameter()
     int n;
     ButtonRecord record;
     if (LoadedButton(n, record))
-        hooks_.openEditor("Parameter", record.Parameters, "Enter Parameter");
+        prompt_.OpenPrompt({"Enter Parameter", QString::fromStdString(record.Parameters), false,
+                            [this, n](const std::string& text) { ParameterEntered(n, text); }, nullptr});
 }
 
-void ButtonConfigurator::TextEntered(const std::string& mode, const std::string& text)
+void ButtonConfigurator::DescriptionEntered(int n, const std::string& text)
 {
-    int n;
     ButtonRecord record;
-    if (text.empty() || !LoadedButton(n, record) || !hooks_.ensureCurrent())
+    if (text.empty() || !StillLoaded(n, record))
         return;
-    if (mode == "Button") {
-        const std::string oldEntry = RecentEntryText(record.Description, record.Program, n);
-        hooks_.store().SaveButtonSetting(n, TButtonSetting::Description, text);
-        record.Description = text;
-        hooks_.showButton(n, record);
-        hooks_.descriptionChanged(oldEntry, RecentEntryText(text, record.Program, n));
-    } else if (mode == "Parameter") {
-        record.Parameters = ParametersFromEntry(text);
-        hooks_.store().SaveParameters(n, record.Parameters);
-        hooks_.showButton(n, record);
-    }
+    store_.SaveButtonSetting(n, TButtonSetting::Description, text);
+    ButtonRecord changed = record;
+    changed.Description = text;
+    hooks_.descriptionChanged(n, record, changed);
+}
+
+void ButtonConfigurator::ParameterEntered(int n, const std::string& text)
+{
+    ButtonRecord record;
+    if (text.empty() || !StillLoaded(n, record))
+        return;
+    record.Parameters = ParametersFromEntry(text);
+    store_.SaveParameters(n, record.Parameters);
+    faces_.Show(pages_.FindButton(n), record);
 }
 
 void ButtonConfigurator::ShrinkOnLaunch(QAction* item)
 {
     // The item has changed its check mark already: it shows the new choice.
     const bool on = item->isChecked();
-    int n;
+    const int n = menuButton_;
     ButtonRecord record;
-    if (!LoadedButton(n, record) || !hooks_.ensureCurrent())
+    if (!StillLoaded(n, record))
         return;
-    hooks_.store().SaveButtonSetting(n, TButtonSetting::Shrink, on ? "Yes" : "No");
-    hooks_.setShrinkTag(n, on ? 1 : 0);
+    store_.SaveButtonSetting(n, TButtonSetting::Shrink, on ? "Yes" : "No");
+    if (TSpeedButton* button = pages_.FindButton(n))
+        button->Tag = on ? 1 : 0;
     hooks_.broadcast();
 }
 
@@ -257,9 +278,9 @@ void ButtonConfigurator::SelectDirectory(QAction* item)
             directory = ShortPathOf(*chosen);
     }
     item->setChecked(!directory.empty());
-    if (!hooks_.ensureCurrent())
+    if (!StillLoaded(n, record))
         return;
-    hooks_.store().SaveButtonSetting(n, working ? TButtonSetting::Working : TButtonSetting::Select, directory);
+    store_.SaveButtonSetting(n, working ? TButtonSetting::Working : TButtonSetting::Select, directory);
     hooks_.broadcast();
 }
 
@@ -283,13 +304,12 @@ void ButtonConfigurator::SoundSelect(QAction* item)
     const bool on = !file.empty();
     ShowSound(item, sound->caption, file);
     if (sound->kind == SoundItem::Button) {
-        int n;
         ButtonRecord record;
-        if (!LoadedButton(n, record) || !hooks_.ensureCurrent())
+        if (!StillLoaded(menuButton_, record))
             return;
-        hooks_.store().SaveButtonSetting(n, sound->setting, file);
+        store_.SaveButtonSetting(menuButton_, sound->setting, file);
     } else {
-        hooks_.store().SaveClockSound(sound->kind == SoundItem::HalfHourChime, on, file);
+        store_.SaveClockSound(sound->kind == SoundItem::HalfHourChime, on, file);
     }
     hooks_.broadcast();
 }
@@ -298,7 +318,7 @@ void ButtonConfigurator::SoundSelect(QAction* item)
 
 bool ButtonConfigurator::Acceptable(const QMimeData* mime, const int* x) const
 {
-    if (hooks_.movePending() || DroppedFiles(mime).empty())
+    if (pages_.MovePending() || DroppedFiles(mime).empty())
         return false;
     return !x || DropButton(hooks_.dropGrid(), *x) != 0;
 }
@@ -351,18 +371,18 @@ void ButtonConfigurator::DropFiles(const std::vector<std::string>& files, int x)
     const int n = DropButton(hooks_.dropGrid(), x);
     // Not on the panel or beyond the last button, not while a move or copy waits, not
     // on pages another bar changed meanwhile.
-    if (n == 0 || files.empty() || hooks_.movePending() || !hooks_.ensureCurrent())
+    if (n == 0 || files.empty() || pages_.MovePending() || !pages_.EnsureCurrent())
         return;
-    const ButtonRecord record = hooks_.store().Record(n);
+    const ButtonRecord record = store_.Record(n);
     if (record.Program.empty()) {
-        // An empty button is filled, not started; never while modification is locked.
-        if (!hooks_.modifyLocked())
+        // An empty button is filled, not started; never while modifying is locked out.
+        if (pages_.ModifyAllowed())
             FillFromDrop(n, files.front());
         return;
     }
     // A configured button starts its program with the files, in its working directory.
-    hooks_.launch({n, record.Program, FilesParameterList(files), record.Working, record.Description,
-                   ShrinkNowFromTag(hooks_.shrinkTag(n), hooks_.shrinkSetting())});
+    const TSpeedButton* button = pages_.FindButton(n);
+    hooks_.launch(n, record, FilesParameterList(files), ShrinkChoiceFromTag(button ? button->Tag : 100));
 }
 
 void ButtonConfigurator::FillFromDrop(int n, const std::string& file)
@@ -406,19 +426,19 @@ void ButtonConfigurator::FillFromDrop(int n, const std::string& file)
     // The document is the file dropped (or the shortcut's target); a shortcut to a
     // program keeps the shortcut's arguments.
     dropped.parameters = opening.document.empty() ? arguments : opening.document;
-    if (dropped.program.empty() || !hooks_.ensureCurrent())
+    if (dropped.program.empty() || !pages_.EnsureCurrent())
         return;
-    if (!hooks_.store().FillButton(n, dropped)) {
-        hooks_.ensureCurrent(); // another bar filled it meanwhile: the bar shows it
+    if (!store_.FillButton(n, dropped)) {
+        pages_.EnsureCurrent(); // another bar filled it meanwhile: the bar shows it
         return;
     }
-    hooks_.noteLayout();
+    pages_.NoteLayout();
     ButtonRecord record;
     record.Program = dropped.program;
     record.Parameters = dropped.parameters;
     record.IconFile = dropped.iconFile;
     record.IconIndex = dropped.iconIndex;
-    hooks_.showButton(n, record);
+    faces_.Show(pages_.FindButton(n), record);
     hooks_.broadcast();
 }
 

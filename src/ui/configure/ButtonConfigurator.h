@@ -9,11 +9,13 @@
 #include <QPointer>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/configure/DropTarget.h"
 #include "core/pages/ButtonRecord.h"
+#include "ui/pages/PageHooks.h"
 
 class QAction;
 class QMimeData;
@@ -22,49 +24,25 @@ class QWidget;
 namespace kex {
 
 class BarStore;
+class ButtonFaces;
 class TDialogs;
 class TForm2;
 class TPlatform;
-
-// A configured button started with dropped files.
-struct TButtonLaunch {
-    int button = 0;
-    std::string program;    // as stored
-    std::string parameters; // the dropped files, each after one blank
-    std::string working;    // the button's working directory as stored
-    std::string description;
-    std::string shrinkNow;  // "Yes" or "No"
-};
 
 class ButtonConfigurator : public QObject {
     Q_OBJECT
 public:
     struct Hooks {
-        std::function<BarStore&()> store;
-        // Whether the bar shows the file's pages and buttons; when not, the bar reloads,
-        // tells the user, and the answer is false (nothing may be changed).
-        std::function<bool()> ensureCurrent;
-        // The bar changed a button's program itself: its layout is the file's again.
-        std::function<void()> noteLayout;
-        // A button move or copy waits to be put down.
-        std::function<bool()> movePending;
-        // Modification is locked out (passwords).
-        std::function<bool()> modifyLocked;
         // The bar's "shrink on launch" setting.
         std::function<bool()> shrinkSetting;
-        // The shrink choice kept with button n (1 "Yes", 0 "No", else the setting).
-        std::function<int(int n)> shrinkTag;
-        std::function<void(int n, int tag)> setShrinkTag;
-        // Button n's picture and hint from its record.
-        std::function<void(int n, const ButtonRecord& record)> showButton;
-        // Opens the in-place editor on `text` for `mode` ("Button": description,
-        // "Parameter"); Enter comes back through TextEntered.
-        std::function<void(const std::string& mode, const std::string& text, const std::string& hint)> openEditor;
-        std::function<void(const TButtonLaunch& launch)> launch;
+        // Starts configured button n with the dropped files as its parameters, in its
+        // working directory, with the button's shrink choice (none: the setting's).
+        std::function<void(int n, const ButtonRecord& record, const std::string& files, std::optional<bool> shrink)>
+            launch;
         // The reload message, in synchronised mode.
         std::function<void()> broadcast;
-        // A button's description changed: its recent-list entry is renamed.
-        std::function<void(const std::string& oldEntry, const std::string& newEntry)> descriptionChanged;
+        // Button n's description changed: its face anew, its recent-list entry renamed.
+        std::function<void(int n, const ButtonRecord& before, const ButtonRecord& after)> descriptionChanged;
         // Where the shown page's buttons lie.
         std::function<TDropGrid()> dropGrid;
         // The help file the dialogs' Help buttons open.
@@ -74,8 +52,11 @@ public:
     };
 
     // Serves the configure items found among `window`'s menus (by their object names)
-    // and shows them; takes the drops on `window`.
-    ButtonConfigurator(TPlatform& platform, TDialogs& dialogs, QWidget& window, Hooks hooks);
+    // and shows them; takes the drops on `window`; gives `faces` its icon picker.
+    // `pages`: the freshness check, the pending move, the modify gate, the buttons;
+    // `prompt`: the editor for the description and the parameter.
+    ButtonConfigurator(BarStore& store, TPlatform& platform, TDialogs& dialogs, QWidget& window, LaunchPages& pages,
+                       InlinePrompt& prompt, ButtonFaces& faces, Hooks hooks);
     ~ButtonConfigurator() override;
 
     // The button menu opens on button n with this record: the configure items are for
@@ -91,8 +72,9 @@ public:
     void SelectDirectory(QAction* item);
     // The two button sounds and the clock's hour and half-hour sounds.
     void SoundSelect(QAction* item);
-    // Enter in the in-place editor with a text, in mode "Button" or "Parameter".
-    void TextEntered(const std::string& mode, const std::string& text);
+    // Enter in the editor with a text, for button n.
+    void DescriptionEntered(int n, const std::string& text);
+    void ParameterEntered(int n, const std::string& text);
     // The icon picker on a file with several icons: the chosen index (0 when the file
     // holds one icon or the picker was closed without a choice).
     int PickIcon(const std::string& iconFile);
@@ -110,13 +92,20 @@ private:
     void Connect(const char* name, std::function<void(QAction*)> handler);
     // The current button's record; nothing happens for a button without a program.
     bool LoadedButton(int& n, ButtonRecord& record);
+    // Button n's record, when the button still has a program and the bar still shows
+    // the file's buttons (the check before a change is written).
+    bool StillLoaded(int n, ButtonRecord& record);
     void FillFromDrop(int n, const std::string& file);
     // Whether a drag may end here (x, when given, must lie on a button).
     bool Acceptable(const QMimeData* mime, const int* x) const;
 
+    BarStore& store_;
     TPlatform& platform_;
     TDialogs& dialogs_;
     QWidget& window_;
+    LaunchPages& pages_;
+    InlinePrompt& prompt_;
+    ButtonFaces& faces_;
     Hooks hooks_;
     QPointer<TForm2> picker_;
     int menuButton_ = 0; // the button the button menu was opened on
