@@ -335,7 +335,8 @@ TEST_F(ButtonConfiguratorTest, EachItemWritesItsKeyAndTheMenuShowsItNextTime)
     }
     // The dialogs asked with their help contexts.
     EXPECT_EQ(dialogs.directoryTitles,
-              (std::vector<std::string>{"Select Working Directory", "Select Files on Launch", "Select Files on Launch"}));
+              (std::vector<std::string>{"Select Working Directory", "Select Files on Launch",
+                                        "Select Files on Launch"}));
     ASSERT_EQ(dialogs.openDialogs.size(), 3u);
     for (const TOpenDialogOptions& o : dialogs.openDialogs) {
         EXPECT_EQ(o.title, "Select Sound to Play");
@@ -401,7 +402,8 @@ TEST_F(ButtonConfiguratorTest, ChangeIconAsksForTheIconAmongSeveral)
         int stepsUp; // -1: the picker is not expected
         std::string selection;
     };
-    const Case cases[] = {{"/icons/three.dll", 2, "2"}, {"/icons/three.dll", 0, "<absent>"}, {"/icons/one.ico", -1, "<absent>"}};
+    const Case cases[] = {
+        {"/icons/three.dll", 2, "2"}, {"/icons/three.dll", 0, "<absent>"}, {"/icons/one.ico", -1, "<absent>"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         dialogs.files.push_back({c.file});
@@ -441,7 +443,8 @@ TEST_F(ButtonConfiguratorTest, TheClockSoundsWriteTheTimeKeys)
         {"TimeSound1", {"/snd/hour.wav"}, "Sound", "SoundFile", "Yes", "/snd/hour.wav", "Hour &Sound = hour.wav"},
         {"TimeSound1", {}, "Sound", "SoundFile", "No", "", "Hour &Sound"},
         {"TimeSound2", {}, "Sound2", "SoundFile2", "No", "", "H&alf Hour Sound"}, // cancelled: stays off
-        {"TimeSound2", {"/snd/half.wav"}, "Sound2", "SoundFile2", "Yes", "/snd/half.wav", "H&alf Hour Sound = half.wav"},
+        {"TimeSound2", {"/snd/half.wav"}, "Sound2", "SoundFile2", "Yes", "/snd/half.wav",
+         "H&alf Hour Sound = half.wav"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item + c.flag);

@@ -20,6 +20,7 @@
 #include "ui/dialogs/Dialogs.h"
 #include "ui/pages/ButtonFaces.h"
 #include "ui/widgets/SpeedButton.h"
+#include "ui/window/BarMenus.h"
 
 namespace kex {
 
@@ -79,7 +80,8 @@ std::vector<std::string> DroppedFiles(const QMimeData* mime)
     for (const QUrl& url : mime->urls()) {
         // "file://localhost/x" names this machine's /x (QUrl::toLocalFile would make it
         // "//localhost/x"); any other host is not this machine.
-        if (url.scheme() != "file" || !(url.host().isEmpty() || url.host().compare("localhost", Qt::CaseInsensitive) == 0))
+        const bool thisMachine = url.host().isEmpty() || url.host().compare("localhost", Qt::CaseInsensitive) == 0;
+        if (url.scheme() != "file" || !thisMachine)
             continue;
         const QString path = url.path(QUrl::FullyDecoded);
         if (path.startsWith('/'))
@@ -128,8 +130,7 @@ void ButtonConfigurator::Connect(const char* name, std::function<void(QAction*)>
 void ButtonConfigurator::ShowSound(QAction* item, const char* caption, const std::string& file)
 {
     item->setChecked(!file.empty());
-    item->setText(QString(caption) +
-                  (file.empty() ? QString() : " = " + QString::fromStdString(PathFileName(file)).replace('&', "&&")));
+    item->setText(QString(caption) + (file.empty() ? QString() : " = " + MenuCaption(PathFileName(file))));
 }
 
 void ButtonConfigurator::MenuAboutToShow(int n, const ButtonRecord& record)
@@ -355,10 +356,12 @@ bool ButtonConfigurator::eventFilter(QObject* watched, QEvent* event)
         drop->accept();
         // The files are taken once the drop is over, so that the drag source is not
         // held while the bar asks questions.
-        if (event->type() == QEvent::Drop)
-            QMetaObject::invokeMethod(
-                this, [this, files = DroppedFiles(drop->mimeData()), x] { hooks_.guarded([&] { DropFiles(files, x); }); },
-                Qt::QueuedConnection);
+        if (event->type() == QEvent::Drop) {
+            auto take = [this, files = DroppedFiles(drop->mimeData()), x] {
+                hooks_.guarded([&] { DropFiles(files, x); });
+            };
+            QMetaObject::invokeMethod(this, take, Qt::QueuedConnection);
+        }
         return true;
     }
     default:
