@@ -291,6 +291,7 @@ void ButtonConfigurator::SoundSelect(QAction* item)
                                     [item](const SoundItem& s) { return item->objectName() == s.name; });
     if (sound == std::end(kSoundItems))
         return;
+    const int n = menuButton_;
     // Switched on: the file chosen (none when the dialog was cancelled); switched off:
     // none. The check mark follows the stored file.
     std::string file;
@@ -306,9 +307,9 @@ void ButtonConfigurator::SoundSelect(QAction* item)
     ShowSound(item, sound->caption, file);
     if (sound->kind == SoundItem::Button) {
         ButtonRecord record;
-        if (!StillLoaded(menuButton_, record))
+        if (!StillLoaded(n, record))
             return;
-        store_.SaveButtonSetting(menuButton_, sound->setting, file);
+        store_.SaveButtonSetting(n, sound->setting, file);
     } else {
         store_.SaveClockSound(sound->kind == SoundItem::HalfHourChime, on, file);
     }
