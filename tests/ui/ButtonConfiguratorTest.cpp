@@ -337,6 +337,7 @@ TEST_F(ButtonConfiguratorTest, EachItemWritesItsKeyAndTheMenuShowsItNextTime)
     EXPECT_EQ(dialogs.directoryTitles,
               (std::vector<std::string>{"Select Working Directory", "Select Files on Launch",
                                         "Select Files on Launch"}));
+    EXPECT_EQ(dialogs.directoryContexts, (std::vector<int>{28, 24, 24}));
     ASSERT_EQ(dialogs.openDialogs.size(), 3u);
     for (const TOpenDialogOptions& o : dialogs.openDialogs) {
         EXPECT_EQ(o.title, "Select Sound to Play");
