@@ -1,8 +1,9 @@
 // ButtonConfigurator: the commands of the button menu's "&Configure Button" submenu
 // (icon, description, parameter, shrink on launch, working directory, files on launch,
 // the two button sounds; also the clock's two sound items), files dropped on the bar,
-// and the icon picker. It reaches the rest of the bar only through the hooks its owner
-// gives it; every change is one write of the configuration, made at once.
+// and the icon picker. It reaches the rest of the bar only through the page bar's narrow
+// faces, the button faces and the hooks its owner gives it; every change is one write
+// of the configuration, made at once.
 #pragma once
 
 #include <QObject>
