@@ -154,6 +154,8 @@ void BarStore::SaveIcon(int n, const std::string& iconFile, int iconIndex)
         d.WriteString(settings::IconsSection, ButtonKey(n), iconFile);
         if (iconIndex > 0)
             d.WriteInteger(settings::IconSelectionSection, ButtonKey(n), iconIndex);
+        else
+            d.EraseKey(settings::IconSelectionSection, ButtonKey(n));
     });
 }
 
@@ -234,6 +236,43 @@ void BarStore::Renumber(int oldButtonsPerPage, int newButtonsPerPage, int tabs)
             ChangeButtonsPerPage(store.Document(), store.Passwords(), oldButtonsPerPage, newButtonsPerPage, tabs);
         else
             store.Document().EraseSection(settings::MruSection);
+    });
+}
+
+// ------------------------------------------------------------------ button configuration
+
+void BarStore::SaveButtonSetting(int n, TButtonSetting setting, const std::string& value)
+{
+    ini_.WriteString(RecordSections[std::size_t(setting)], ButtonKey(n), value);
+}
+
+bool BarStore::FillButton(int n, const DroppedButton& dropped)
+{
+    bool filled = false;
+    ini_.Modify([&](IniDocument& d) {
+        const std::string key = ButtonKey(n);
+        if (!d.ReadString(settings::ProgramsSection, key, "").empty())
+            return;
+        RecordStore(d).Erase(n); // keys left without a program are not mixed in
+        d.WriteString(settings::ProgramsSection, key, dropped.program);
+        if (!dropped.parameters.empty())
+            d.WriteString(settings::ParametersSection, key, dropped.parameters);
+        if (!dropped.iconFile.empty()) {
+            d.WriteString(settings::IconsSection, key, dropped.iconFile);
+            d.WriteInteger(settings::IconSelectionSection, key, dropped.iconIndex);
+        }
+        filled = true;
+    });
+    return filled;
+}
+
+void BarStore::SaveClockSound(bool halfHour, bool on, const std::string& file)
+{
+    ini_.Modify([&](IniDocument& d) {
+        const Setting& flag = halfHour ? settings::Sound2 : settings::Sound;
+        const Setting& sound = halfHour ? settings::SoundFile2 : settings::SoundFile;
+        d.WriteString(sound.section, sound.key, file);
+        d.WriteString(flag.section, flag.key, on ? "Yes" : "No");
     });
 }
 

@@ -30,6 +30,18 @@ struct ClickedButton {
 };
 
 // Every record of the bar's buttons and the captions of its tabs, read in one pass.
+// The settings of a button that the configure submenu writes one at a time, by their
+// place in the record.
+enum class TButtonSetting { Description = 4, Shrink = 5, Select = 6, Working = 7, SoundSelect = 8, SoundLaunch = 9 };
+
+// What a dropped file gives an empty button.
+struct DroppedButton {
+    std::string program;
+    std::string parameters; // the document, empty when the file is itself the program
+    std::string iconFile;   // from a shortcut; empty: none
+    int iconIndex = 0;
+};
+
 struct BarContents {
     std::vector<ButtonRecord> records; // records[n - 1] is button n
     std::vector<std::string> captions; // captions[p - 1] is the stored caption of page p
@@ -77,7 +89,8 @@ public:
     void SaveProgram(int n, const std::string& program);
     // Empty parameters erase the key.
     void SaveParameters(int n, const std::string& parameters);
-    // The icon chosen for a button without one; an index of 0 is not stored.
+    // A button's icon file and index; an index of 0 is not stored (an index stored
+    // before is erased).
     void SaveIcon(int n, const std::string& iconFile, int iconIndex);
     void EraseRecord(int n);
     // Puts a moved or copied record onto button n; it arrives unprotected, even where
@@ -104,6 +117,17 @@ public:
     void Renumber(int oldButtonsPerPage, int newButtonsPerPage, int tabs);
     // What the file makes of the bar's pages and buttons now.
     PageLayout Layout() const;
+
+    // ---- button configuration
+    // One setting of button n, stored as it is (an empty value stays, empty).
+    void SaveButtonSetting(int n, TButtonSetting setting, const std::string& value);
+    // Fills button n from a dropped file, as one rewrite: the program, the parameters
+    // when there are any, the icon file and index when a shortcut gave them. Nothing
+    // is written, and the answer is false, when the file's button n has a program by
+    // now (another bar filled it).
+    bool FillButton(int n, const DroppedButton& dropped);
+    // The hour's or the half hour's sound: whether it plays and its file.
+    void SaveClockSound(bool halfHour, bool on, const std::string& file);
 
 private:
     // One rewrite of records with their passwords carried along.

@@ -83,6 +83,14 @@ void Launcher::ClickButton(int n, TLaunchSource source)
     }
 }
 
+void Launcher::LaunchWithFiles(int n, const ButtonRecord& record, const std::string& files,
+                               std::optional<bool> shrink)
+{
+    shrinkNow_ = shrink;
+    source_ = TLaunchSource::Button;
+    Launch(n, record.Program, files, record.Working, record.Description);
+}
+
 bool Launcher::SelectFiles(const std::string& folder, std::string& parameters)
 {
     dialogs_.SetHelpFile(host_.HelpFileName());
@@ -113,11 +121,9 @@ std::string Launcher::BrowseForProgram(int n, std::string& parameters)
     // The command that opens the chosen file (the file itself for a program),
     // with what its desktop entry needs, both in command-line form; a program stores
     // no parameters.
-    const std::vector<std::string> opener = platform_.OpenCommand(*chosen);
-    std::string program = JoinCommandLine(opener);
-    parameters = ShortPathOf(*chosen);
-    if (opener.size() == 1 && program == parameters)
-        parameters.clear();
+    const TFileOpening opening = OpeningOf(platform_.OpenCommand(*chosen), *chosen);
+    const std::string& program = opening.program;
+    parameters = opening.document;
     // The program is stored; the other bars of this file reload.
     if (!program.empty())
         store_.SaveProgram(n, program);

@@ -14,6 +14,7 @@
 
 #include <sys/types.h>
 
+#include "core/pages/ButtonRecord.h"
 #include "ui/pages/PageHooks.h"
 
 class QTimer;
@@ -71,6 +72,10 @@ public:
     // recent list with TLaunchSource::RecentList, whose program the watch does not
     // wait for). Nothing while a page name is typed or a move is pending.
     void ClickButton(int n, TLaunchSource source) override;
+    // Starts button n's program (its record given) with files dropped on it as its
+    // parameters (each after one blank), in its working directory, with the button's
+    // shrink choice (none: the bar's setting).
+    void LaunchWithFiles(int n, const ButtonRecord& record, const std::string& files, std::optional<bool> shrink);
     // The Run button: any program once, nothing stored.
     void RunButtonClick();
     // The Run button's right click (the recent list's menu opens there).

@@ -50,8 +50,6 @@ public:
     // once the bar stands; a screen that allows only 16 buttons offers no switch.
     void Prepare(bool cdRom, bool sixteenOnly);
     void ApplyClockSettings(const StartupSettings& settings);
-    // The button menu's configure items take their check marks from the record.
-    void ShowButtonRecord(const ButtonRecord& record, bool shrinkOnLaunch);
 
 private:
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, bool checkable = false,

@@ -19,6 +19,7 @@
 #include "core/bar/BarStore.h"
 #include "core/launch/CommandLine.h"
 #include "core/window/Startup.h"
+#include "ui/configure/ButtonConfigurator.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/pages/ButtonFaces.h"
 #include "ui/window/BarControls.h"
@@ -146,8 +147,23 @@ void MainWindow::BuildSubsystems()
     connect(c_.tabs, &TTabSet::MouseDown, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
         Guarded([&] { pages_->TabMouseDown(b, x, y); });
     });
-    connect(pages_, &PageBar::ButtonMenuAboutToShow, this,
-            [this](int, const ButtonRecord& record) { menus_->ShowButtonRecord(record, settings_.shrinkOnLaunch); });
+    ButtonConfigurator::Hooks configure;
+    configure.shrinkSetting = [this] { return settings_.shrinkOnLaunch; };
+    configure.launch = [this](int n, const ButtonRecord& record, const std::string& files, std::optional<bool> shrink) {
+        launcher_->LaunchWithFiles(n, record, files, shrink);
+    };
+    configure.broadcast = [this] { BroadcastLoad(); };
+    configure.descriptionChanged = [this](int n, const ButtonRecord& before, const ButtonRecord& after) {
+        pages_->DescriptionChanged(n, before, after);
+    };
+    configure.dropGrid = [this] {
+        return TDropGrid{c_.panel->width(), c_.scrollBar->value(), c_.tabs->TabIndex(), pages_->ButtonsPerPage()};
+    };
+    configure.helpFile = [this] { return HelpFileName(); };
+    configure.guarded = [this](const std::function<void()>& handler) { Guarded(handler); };
+    configurator_ = new ButtonConfigurator(*store_, platform_, dialogs_, *this, *pages_, *pages_, *faces_,
+                                           std::move(configure));
+    connect(pages_, &PageBar::ButtonMenuAboutToShow, configurator_, &ButtonConfigurator::MenuAboutToShow);
     connect(c_.runButton, &QToolButton::clicked, this, [this] { Guarded([this] { launcher_->RunButtonClick(); }); });
     connect(c_.runButton, &QToolButton::customContextMenuRequested, this, [this](const QPoint& pos) {
         Guarded([&] { launcher_->RunButtonRightClick(c_.runButton->mapToGlobal(pos)); });

@@ -32,6 +32,7 @@ class QToolButton;
 namespace kex {
 
 class BarStore;
+class ButtonConfigurator;
 class ButtonFaces;
 class Protection;
 class TDialogs;
@@ -181,6 +182,7 @@ private:
     PageBar* pages_ = nullptr;      // owned as a child object
     Launcher* launcher_ = nullptr;  // owned as a child object
     Protection* protection_ = nullptr; // owned as a child object
+    ButtonConfigurator* configurator_ = nullptr; // owned as a child object
 };
 
 } // namespace kex
