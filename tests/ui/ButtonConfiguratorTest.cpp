@@ -173,6 +173,21 @@ TEST_F(ButtonConfiguratorTest, ThreeFilesStartAConfiguredButtonInItsWorkingDirec
     EXPECT_EQ(Key("Programs", 3), "/usr/bin/editor");
 }
 
+// Files dropped on a protected button wait for its password and then start it.
+TEST_F(ButtonConfiguratorTest, FilesDroppedOnAProtectedButtonStartItAfterItsPassword)
+{
+    MainWindow& f = StartBar(kBar);
+    Menu(f, 3, "PasswordProtect1");
+    TypeAndEnter(f, "pw");
+    const std::string a = File("a.txt"), b = File("b.txt");
+    ASSERT_TRUE(Drop(f, Column(3), {a, b}));
+    EXPECT_TRUE(platform.started.empty());
+    TypeAndEnter(f, "pw");
+    Pump();
+    ASSERT_EQ(platform.started.size(), 1u);
+    EXPECT_EQ(platform.started[0].argv, (std::vector<std::string>{"/usr/bin/editor", a, b}));
+}
+
 TEST_F(ButtonConfiguratorTest, ShortcutsStandForTheirTargetsByTheirNamesOnly)
 {
     const std::string program = File("tool");
@@ -233,7 +248,6 @@ TEST_F(ButtonConfiguratorTest, WhatADropRefusesOrLeavesAlone)
     QTest::mouseClick(Pages(f).FindButton(5), Qt::LeftButton, {}, QPoint(18, 18)); // put back
     ASSERT_FALSE(Pages(f).MovePending());
     EXPECT_TRUE(platform.started.empty());
-    const std::string before = IniText();
 
     // No local file: other URLs and other hosts are not taken.
     EXPECT_FALSE(Drop(f, Column(1), QList<QUrl>{QUrl("https://example.org/doc.txt"), QUrl("file://server/doc.txt")}));
@@ -241,12 +255,15 @@ TEST_F(ButtonConfiguratorTest, WhatADropRefusesOrLeavesAlone)
     EXPECT_FALSE(Drop(f, Column(1), QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(doc))}, Qt::MoveAction));
 
     // Modification locked out: an empty button is not filled, a configured one starts.
-    f.MenuItem("LockoutModify1")->setChecked(true);
+    Lockout(f, "master");
+    ASSERT_TRUE(Locked(f));
+    const std::string locked = IniText();
     EXPECT_TRUE(Drop(f, Column(1), {doc}));
     EXPECT_TRUE(Drop(f, Column(3), {doc}));
     EXPECT_EQ(platform.started.size(), 1u);
-    f.MenuItem("LockoutModify1")->setChecked(false);
-    EXPECT_EQ(IniText(), before);
+    EXPECT_EQ(IniText(), locked);
+    Lockout(f, "master");
+    ASSERT_FALSE(Locked(f));
     EXPECT_TRUE(platform.started.size() == 1 && dialogs.openDialogs.empty());
 
     // "file://localhost/..." is this machine's file.

@@ -24,9 +24,9 @@
 namespace kex {
 namespace {
 
-// The page bar's editor and the launcher as the protection sees them: what they were
-// asked is noted in one list.
-struct ScriptedBar : InlinePrompt, ButtonLauncher {
+// The page bar's editor as the protection sees it: what it was asked is noted in one
+// list.
+struct ScriptedBar : InlinePrompt {
     std::vector<std::string> asked;
     std::optional<Request> prompt;
 
@@ -36,10 +36,6 @@ struct ScriptedBar : InlinePrompt, ButtonLauncher {
         prompt = std::move(request);
     }
     bool EditorOpen() const override { return prompt.has_value(); }
-    void ClickButton(int n, TLaunchSource source) override
-    {
-        asked.push_back("click " + std::to_string(n) + (source == TLaunchSource::Button ? "" : " (not as a button)"));
-    }
     // Enter or Escape as the page bar hands them on; the editor closes after either.
     void Enter(const std::string& text)
     {
@@ -84,7 +80,7 @@ protected:
     {
         protection.reset();
         protection = std::make_unique<Protection>(
-            window, dialogs, ProtectionMenus{lockout, modifyMenu->menuAction(), protect}, bar, bar);
+            window, dialogs, ProtectionMenus{lockout, modifyMenu->menuAction(), protect}, bar);
         protection->Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"));
     }
     void Type(const char* text) { bar.Enter(text); }
@@ -180,7 +176,7 @@ TEST_F(ProtectionTest, ButtonMenuAndLaunchGate)
 
     asked.clear();
     EXPECT_FALSE(protection->MayLaunch(3));
-    protection->Held(3, nullptr);
+    protection->Held(3, nullptr, [&] { asked.push_back("click 3"); });
     Type("pw");
     EXPECT_EQ(asked, std::vector<std::string>{"masked prompt: Enter Password"});
     QCoreApplication::processEvents();

@@ -104,8 +104,9 @@ Q_SIGNALS:
 private:
     // Browses for the program of an empty button and stores it; answers the program.
     std::string BrowseForProgram(int n, std::string& parameters);
+    // again: repeats this launch when the launch gate holds it and later lets it go.
     void Launch(int n, const std::string& programText, const std::string& parameters,
-                const std::string& workingDirectory, const std::string& description);
+                const std::string& workingDirectory, const std::string& description, std::function<void()> again);
     // The files chosen for this launch only (false: the choice was cancelled).
     bool SelectFiles(const std::string& folder, std::string& parameters);
 

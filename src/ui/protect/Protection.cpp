@@ -23,10 +23,8 @@ void StarPasswordCharacter(QLineEdit& editor)
     editor.setStyleSheet("QLineEdit { lineedit-password-character: 42; }");
 }
 
-Protection::Protection(QWidget& window, TDialogs& dialogs, ProtectionMenus menus, InlinePrompt& prompt,
-                       ButtonLauncher& launcher)
-    : QObject(&window), window_(window), dialogs_(dialogs), menus_(std::move(menus)), prompt_(prompt),
-      launcher_(launcher)
+Protection::Protection(QWidget& window, TDialogs& dialogs, ProtectionMenus menus, InlinePrompt& prompt)
+    : QObject(&window), window_(window), dialogs_(dialogs), menus_(std::move(menus)), prompt_(prompt)
 {
     setObjectName("Protection");
     connect(menus_.lockoutModify, &QAction::triggered, this, [this] { Guarded([this] { LockoutModify1Click(); }); });
@@ -89,7 +87,11 @@ bool Protection::MayLaunch(int n)
     return gate.verdict == Verdict::Launch;
 }
 
-void Protection::Held(int, TSpeedButton*) { OpenPrompt(); }
+void Protection::Held(int, TSpeedButton*, std::function<void()> again)
+{
+    heldLaunch_ = std::move(again);
+    OpenPrompt();
+}
 
 void Protection::LockoutModify1Click()
 {
@@ -130,7 +132,11 @@ void Protection::RestoreCaption()
     prompting_ = false;
 }
 
-void Protection::PromptEscaped() { RestoreCaption(); }
+void Protection::PromptEscaped()
+{
+    heldLaunch_ = nullptr;
+    RestoreCaption();
+}
 
 void Protection::PromptEntered(const std::string& text)
 {
@@ -148,11 +154,10 @@ void Protection::Act(const CheckResult& result)
         dialogs_.MessageDlg("Incorrect Password", TMsgDlgType::mtWarning, mbOK | mbHelp, result.helpContext);
         break;
     case Verdict::Launch: {
-        // The right password at launch: the button is clicked again once the prompt
-        // has closed, and the gate lets that click through.
-        const int n = result.button;
-        QTimer::singleShot(0, this,
-                           [this, n] { Guarded([&] { launcher_.ClickButton(n, TLaunchSource::Button); }); });
+        // The right password at launch: the launch is repeated once the prompt has
+        // closed, and the gate lets it through.
+        if (std::function<void()> again = std::exchange(heldLaunch_, nullptr))
+            QTimer::singleShot(0, this, [this, again] { Guarded(again); });
         break;
     }
     default:

@@ -39,11 +39,10 @@ class Protection : public QObject, public ModifyGate, public LaunchGate {
     Q_OBJECT
 public:
     // window: whose caption the prompt borrows; prompt: the inline editor the password
-    // is typed in; launcher: clicks a button again after its password. Errors of the
+    // is typed in. Errors of the
     // item handlers and the prompt go to `dialogs` as error boxes; the lock starts
     // unlocked until Start.
-    Protection(QWidget& window, TDialogs& dialogs, ProtectionMenus menus, InlinePrompt& prompt,
-               ButtonLauncher& launcher);
+    Protection(QWidget& window, TDialogs& dialogs, ProtectionMenus menus, InlinePrompt& prompt);
     ~Protection() override;
 
     // The start-up check of configuration `iniFile` ("KX" + suffix + ".INI") whose
@@ -64,8 +63,8 @@ public:
     // given, or it has none; a given password serves that one launch).
     bool MayLaunch(int n) override;
     // A launch that the gate held, on the bar brought into view: the prompt asks for
-    // the password; the right one clicks the button again, and that click starts it.
-    void Held(int n, TSpeedButton* button) override;
+    // the password; the right one repeats the launch, and the gate lets it through.
+    void Held(int n, TSpeedButton* button, std::function<void()> again) override;
 
     // A carrier for one change of the configuration: the passwords of button records
     // follow them to their new numbers in the same commit (nothing before Start).
@@ -92,7 +91,7 @@ private:
     TDialogs& dialogs_;
     ProtectionMenus menus_;
     InlinePrompt& prompt_;
-    ButtonLauncher& launcher_;
+    std::function<void()> heldLaunch_; // repeats the launch the prompt was opened for
     std::optional<PasswordChecks> checks_;
     std::string iniFile_;
     int menuButton_ = 0; // the button whose menu shows

@@ -137,7 +137,7 @@ void MainWindow::BuildSubsystems()
     protection_ = new Protection(*this, dialogs_,
                                  ProtectionMenus{MenuItem("LockoutModify1"), MenuItem("ModifyMenu1"),
                                                  MenuItem("PasswordProtect1")},
-                                 *pages_, *launcher_);
+                                 *pages_);
     StarPasswordCharacter(*c_.pageName);
     pages_->SetModifyGate(protection_);
     launcher_->SetLaunchGate(protection_);
