@@ -535,7 +535,7 @@ ProfileLine ClassifyProfileLine(std::string_view text)
         auto close = t.find(']');
         if (close != std::string_view::npos) {
             p.kind = Kind::Section;
-            p.name = TrimBlanks(t.substr(1, close - 1));
+            p.name = NameOf(t.substr(1, close - 1));
         }
         return p;
     }
@@ -543,7 +543,7 @@ ProfileLine ClassifyProfileLine(std::string_view text)
     if (eq == std::string_view::npos)
         return p;
     p.kind = Kind::Key;
-    p.name = TrimBlanks(t.substr(0, eq));
+    p.name = NameOf(t.substr(0, eq));
     p.value = TrimBlanks(t.substr(eq + 1));
     return p;
 }
