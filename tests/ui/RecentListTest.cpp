@@ -1,0 +1,214 @@
+// The bar's recent list between its hooks and its file: entries of launches, a chosen
+// entry launched again (or dropped when its button is gone), renames, moves, removals,
+// the page rebuild, and a refused write.
+#include <QAction>
+#include <QMenu>
+
+#include <sys/stat.h>
+
+#include <map>
+#include <gtest/gtest.h>
+
+#include "core/IniTestUtil.h"
+#include "ui/recent/RecentList.h"
+
+namespace kex {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+using Texts = std::vector<std::string>;
+
+std::string Entry(const std::string& label, int button) { return label + "  |" + std::to_string(button); }
+
+ButtonRecord Record(const std::string& description, const std::string& program)
+{
+    ButtonRecord r;
+    r.Description = description;
+    r.Program = program;
+    return r;
+}
+
+// A bar of buttons with descriptions; launching one tells the list, as the launch
+// engine does. A button with no description stays silent, as a launch that asked for
+// a password does.
+struct Bar {
+    explicit Bar(const std::string& file)
+    {
+        menu.addAction("Activate Screen Saver");
+        pop5Bar = menu.addSeparator();
+        RecentList::Hooks hooks;
+        hooks.launchable = [this](int n) { return buttons.contains(n); };
+        hooks.launch = [this](int n) {
+            launched.push_back(n);
+            if (!buttons[n].empty())
+                list->ButtonLaunched(n, buttons[n], "/usr/bin/prog");
+        };
+        hooks.write = [this](const std::function<void()>& write) {
+            try {
+                write();
+            } catch (const std::exception& e) {
+                refusals.push_back(e.what());
+            }
+        };
+        list = std::make_unique<RecentList>(pop5Bar, hooks);
+        list->Open(file);
+    }
+    void Click(int n) { list->ButtonLaunched(n, buttons[n], "/usr/bin/prog"); }
+    // Chooses the shown entry with this caption.
+    void Choose(const std::string& caption)
+    {
+        for (QAction* a : menu.actions())
+            if (a->isVisible() && a->text().toStdString() == caption)
+                return a->trigger();
+        ADD_FAILURE() << "no item " << caption;
+    }
+    Texts Shown() const
+    {
+        Texts shown;
+        for (const QAction* a : menu.actions())
+            if (a->isVisible() && !a->isSeparator() && a->text() != "Activate Screen Saver")
+                shown.push_back(a->text().toStdString());
+        return shown;
+    }
+
+    QMenu menu;
+    QAction* pop5Bar;
+    std::map<int, std::string> buttons = {{1, "Editor"}, {2, "Mail"}, {3, "R&D"}};
+    std::vector<int> launched;
+    Texts refusals;
+    std::unique_ptr<RecentList> list;
+};
+
+Texts StoredList(const std::string& file)
+{
+    const IniDocument doc = IniDocument::Parse(ReadBytes(file));
+    Texts texts;
+    const int count = doc.ReadInteger("MRU", "Count", -1);
+    for (int k = 1; k <= count && k <= 100; ++k)
+        texts.push_back(doc.ReadString("MRU", std::to_string(k), "<missing>"));
+    return texts;
+}
+
+TEST(RecentListTest, LaunchesChoicesAndButtonChangesKeepTheListAndItsFile)
+{
+    struct Case {
+        const char* name;
+        std::function<void(Bar&)> act;
+        std::vector<int> launched; // by the list
+        Texts entries;             // shown and stored, top first
+    };
+    const std::vector<Case> cases = {
+        {"launches, newest first; \"&\" shows as itself",
+         [](Bar& bar) {
+             for (int n : {1, 3, 2, 1})
+                 bar.Click(n);
+         },
+         {},
+         {Entry("Editor", 1), Entry("Mail", 2), Entry("R&D", 3)}},
+        {"a chosen entry launches its button and moves to the top",
+         [](Bar& bar) {
+             bar.Click(1);
+             bar.Click(2);
+             bar.Choose(Entry("Editor", 1));
+         },
+         {1},
+         {Entry("Editor", 1), Entry("Mail", 2)}},
+        {"an entry whose button is gone is dropped, nothing launched",
+         [](Bar& bar) {
+             bar.Click(1);
+             bar.Click(2);
+             bar.buttons.erase(1);
+             bar.Choose(Entry("Editor", 1));
+         },
+         {},
+         {Entry("Mail", 2)}},
+        {"an entry of an older description gives way to the launch's",
+         [](Bar& bar) {
+             bar.Click(1);
+             bar.Click(2);
+             bar.buttons[1] = "Notes";
+             bar.Choose(Entry("Editor", 1));
+         },
+         {1},
+         {Entry("Notes", 1), Entry("Mail", 2)}},
+        {"a choice that starts nothing still moves to the top",
+         [](Bar& bar) {
+             bar.Click(1);
+             bar.Click(2);
+             bar.buttons[1] = "";
+             bar.Choose(Entry("Editor", 1));
+         },
+         {1},
+         {Entry("Editor", 1), Entry("Mail", 2)}},
+        {"a new description renames the entry and moves it to the top",
+         [](Bar& bar) {
+             bar.Click(1);
+             bar.Click(2);
+             bar.list->DescriptionChanged(1, Record("Editor", "/usr/bin/prog"), "Notes");
+         },
+         {},
+         {Entry("Notes", 1), Entry("Mail", 2)}},
+        {"a move renumbers the entry, a removal drops it, a copy leaves them",
+         [](Bar& bar) {
+             bar.Click(1);
+             bar.Click(2);
+             bar.Click(3);
+             bar.list->ButtonMoved(1, 40, Record("Editor", "/usr/bin/prog"));
+             bar.list->ButtonRemoved(3, Record("R&D", "/usr/bin/prog"));
+         },
+         {},
+         {Entry("Editor", 40), Entry("Mail", 2)}},
+        {"an entry without a description carries the program's name",
+         [](Bar& bar) {
+             bar.buttons[2] = "";
+             bar.Click(2);
+             bar.list->ButtonRemoved(2, Record("", "/usr/bin/prog.sh"));
+         },
+         {},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string file = dir.File("KX.INI");
+        Bar bar(file);
+        c.act(bar);
+        EXPECT_EQ(bar.launched, c.launched);
+        Texts captions = c.entries;
+        for (std::string& t : captions)
+            if (auto amp = t.find('&'); amp != std::string::npos)
+                t.insert(amp, "&");
+        EXPECT_EQ(bar.Shown(), captions);
+        EXPECT_EQ(StoredList(file), c.entries);
+        EXPECT_EQ(bar.refusals, Texts{});
+    }
+}
+
+TEST(RecentListTest, RebuildEmptiesTheListAndARefusedWriteIsReported)
+{
+    TempDir dir;
+    const std::string file = dir.File("KX.INI");
+    WriteBytes(file, "[MRU]\nCount=2\n1=Mail  |2\n2=Editor  |1\n");
+    Bar bar(file);
+    EXPECT_EQ(bar.Shown(), Texts({Entry("Mail", 2), Entry("Editor", 1)}));
+
+    // The rebuild erases the section in its own rewrite; the old numbers never come back.
+    WriteBytes(file, "[Pages]\nCount=11\n");
+    bar.list->PagesRebuilt();
+    EXPECT_EQ(bar.Shown(), Texts{});
+    bar.Click(3);
+    EXPECT_EQ(StoredList(file), Texts{Entry("R&D", 3)});
+
+    ::chmod(file.c_str(), 0444);
+    bar.Click(1);
+    ::chmod(file.c_str(), 0644);
+    ASSERT_EQ(bar.refusals.size(), 1u);
+    EXPECT_NE(bar.refusals[0].find("Unable to write to"), std::string::npos);
+    EXPECT_EQ(bar.Shown(), Texts({Entry("Editor", 1), "R&&D  |3"}));
+    EXPECT_EQ(StoredList(file), Texts{Entry("R&D", 3)});
+}
+
+} // namespace
+} // namespace kex
