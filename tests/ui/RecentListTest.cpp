@@ -83,12 +83,7 @@ struct Bar {
 
 Texts StoredList(const std::string& file)
 {
-    const IniDocument doc = IniDocument::Parse(ReadBytes(file));
-    Texts texts;
-    const int count = doc.ReadInteger("MRU", "Count", -1);
-    for (int k = 1; k <= count && k <= 100; ++k)
-        texts.push_back(doc.ReadString("MRU", std::to_string(k), "<missing>"));
-    return texts;
+    return RecentEntries::ReadEntries(IniDocument::Parse(ReadBytes(file)), "MRU", 100);
 }
 
 TEST(RecentListTest, LaunchesChoicesAndButtonChangesKeepTheListAndItsFile)
