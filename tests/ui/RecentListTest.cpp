@@ -22,19 +22,11 @@ using Texts = std::vector<std::string>;
 
 std::string Entry(const std::string& label, int button) { return label + "  |" + std::to_string(button); }
 
-ButtonRecord Record(const std::string& description, const std::string& program)
-{
-    ButtonRecord r;
-    r.Description = description;
-    r.Program = program;
-    return r;
-}
-
 // A bar of buttons with descriptions; launching one tells the list, as the launch
 // engine does. A button with no description stays silent, as a launch that asked for
 // a password does.
 struct Bar {
-    explicit Bar(const std::string& file)
+    explicit Bar(const std::string& file) : file(file)
     {
         menu.addAction("Activate Screen Saver");
         pop5Bar = menu.addSeparator();
@@ -42,8 +34,12 @@ struct Bar {
         hooks.launchable = [this](int n) { return buttons.contains(n); };
         hooks.launch = [this](int n) {
             launched.push_back(n);
+            if (rebuildOnLaunch) {
+                WriteBytes(this->file, "[MRU]\n"); // the rebuild's rewrite erases the section
+                list->PagesRebuilt();
+            }
             if (!buttons[n].empty())
-                list->ButtonLaunched(n, buttons[n], "/usr/bin/prog");
+                Click(n);
         };
         hooks.write = [this](const std::function<void()>& write) {
             try {
@@ -55,7 +51,7 @@ struct Bar {
         list = std::make_unique<RecentList>(pop5Bar, hooks);
         list->Open(file);
     }
-    void Click(int n) { list->ButtonLaunched(n, buttons[n], "/usr/bin/prog"); }
+    void Click(int n) { list->ButtonLaunched(Entry(buttons[n], n)); }
     // Chooses the shown entry with this caption.
     void Choose(const std::string& caption)
     {
@@ -73,10 +69,12 @@ struct Bar {
         return shown;
     }
 
+    std::string file;
     QMenu menu;
     QAction* pop5Bar;
     std::map<int, std::string> buttons = {{1, "Editor"}, {2, "Mail"}, {3, "R&D"}};
     std::vector<int> launched;
+    bool rebuildOnLaunch = false; // the click finds the pages changed
     Texts refusals;
     std::unique_ptr<RecentList> list;
 };
@@ -141,27 +139,29 @@ TEST(RecentListTest, LaunchesChoicesAndButtonChangesKeepTheListAndItsFile)
          [](Bar& bar) {
              bar.Click(1);
              bar.Click(2);
-             bar.list->DescriptionChanged(1, Record("Editor", "/usr/bin/prog"), "Notes");
+             bar.list->Replace(Entry("Editor", 1), Entry("Notes", 1));
          },
          {},
          {Entry("Notes", 1), Entry("Mail", 2)}},
-        {"a move renumbers the entry, a removal drops it, a copy leaves them",
+        {"a move renumbers the entry, a removal drops it",
          [](Bar& bar) {
              bar.Click(1);
              bar.Click(2);
              bar.Click(3);
-             bar.list->ButtonMoved(1, 40, Record("Editor", "/usr/bin/prog"));
-             bar.list->ButtonRemoved(3, Record("R&D", "/usr/bin/prog"));
+             bar.list->Replace(Entry("Editor", 1), Entry("Editor", 40));
+             bar.list->Replace(Entry("R&D", 3), "");
          },
          {},
          {Entry("Editor", 40), Entry("Mail", 2)}},
-        {"an entry without a description carries the program's name",
+        {"a click that finds the pages changed adds nothing",
          [](Bar& bar) {
-             bar.buttons[2] = "";
+             bar.Click(1);
              bar.Click(2);
-             bar.list->ButtonRemoved(2, Record("", "/usr/bin/prog.sh"));
+             bar.buttons[1] = "";
+             bar.rebuildOnLaunch = true;
+             bar.Choose(Entry("Editor", 1));
          },
-         {},
+         {1},
          {}},
     };
     for (const Case& c : cases) {

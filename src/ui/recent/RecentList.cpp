@@ -38,34 +38,19 @@ void RecentList::Open(const std::string& iniFile)
     });
 }
 
-void RecentList::ButtonLaunched(int n, const std::string& description, const std::string& program)
+void RecentList::ButtonLaunched(const std::string& entry)
 {
     MruList1.Unmark(lastEntry_);
-    lastEntry_ = RecentEntryText(description, program, n);
+    lastEntry_ = entry;
     ++launches_;
-    hooks_.write([&] { MruList1.Add(lastEntry_); });
-}
-
-void RecentList::DescriptionChanged(int n, const ButtonRecord& before, const std::string& description)
-{
-    Replace(RecentEntryText(before.Description, before.Program, n), RecentEntryText(description, before.Program, n));
-}
-
-void RecentList::ButtonMoved(int from, int to, const ButtonRecord& record)
-{
-    Replace(RecentEntryText(record.Description, record.Program, from),
-            RecentEntryText(record.Description, record.Program, to));
-}
-
-void RecentList::ButtonRemoved(int n, const ButtonRecord& record)
-{
-    Replace(RecentEntryText(record.Description, record.Program, n), "");
+    hooks_.write([&] { MruList1.Add(entry); });
 }
 
 void RecentList::PagesRebuilt()
 {
     MruList1.Clear();
     lastEntry_.clear();
+    ++rebuilds_;
 }
 
 void RecentList::Replace(const std::string& oldEntry, const std::string& newEntry)
@@ -83,8 +68,13 @@ void RecentList::MruList1MruClick(const std::string& item)
         Replace(item, "");
         return;
     }
-    const int launchesBefore = launches_;
+    const int launchesBefore = launches_, rebuildsBefore = rebuilds_;
     hooks_.launch(n);
+    if (rebuilds_ != rebuildsBefore) {
+        // The click found the pages changed and rebuilt the bar: the entry's number
+        // may name another button now.
+        return;
+    }
     if (launches_ == launchesBefore) {
         // Nothing started (a password asked for, the files to open not chosen): the
         // chosen entry still moves to the top.

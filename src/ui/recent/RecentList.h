@@ -10,7 +10,6 @@
 #include <functional>
 #include <string>
 
-#include "core/pages/ButtonRecord.h"
 #include "ui/recent/MruList.h"
 
 class QAction;
@@ -38,14 +37,13 @@ public:
     // configuring and loads it, a new file is read.
     void Open(const std::string& iniFile);
 
-    // A launch from button n: the previous launch's entry is unmarked, the button's
-    // (its description, else its program's name, then "  |" and n) goes on top.
-    void ButtonLaunched(int n, const std::string& description, const std::string& program);
-    // The button's entry follows its record: a new description, a move onto button
-    // `to`, a removal. The renamed entry goes on top; a removed one is dropped.
-    void DescriptionChanged(int n, const ButtonRecord& before, const std::string& description);
-    void ButtonMoved(int from, int to, const ButtonRecord& record);
-    void ButtonRemoved(int n, const ButtonRecord& record);
+    // A launch from a button, with the button's entry (its description, else its
+    // program's name, then "  |" and its number): the previous launch's entry is
+    // unmarked, this one goes on top.
+    void ButtonLaunched(const std::string& entry);
+    // A button's entry follows its record: a new description, a move (the entry with
+    // the new number), a removal (no new entry). The renamed entry goes on top.
+    void Replace(const std::string& oldEntry, const std::string& newEntry);
     // The page rebuild erased the list's section (the button numbers changed): the
     // list in memory goes too.
     void PagesRebuilt();
@@ -54,12 +52,12 @@ public:
 
 private:
     void MruList1MruClick(const std::string& item);
-    void Replace(const std::string& oldEntry, const std::string& newEntry);
 
     TMruList MruList1;
     Hooks hooks_;
     std::string lastEntry_; // the entry of the latest launch
     int launches_ = 0;      // launches from buttons so far
+    int rebuilds_ = 0;      // page rebuilds so far
 };
 
 } // namespace kex
