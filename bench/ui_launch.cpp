@@ -26,6 +26,7 @@
 
 #include "ui/dialogs/Dialogs.h"
 #include "ui/window/MainWindow.h"
+#include "WindowAccess.h"
 #include "ui/widgets/SpeedButton.h"
 #include "platform/LinuxPlatform.h"
 
@@ -96,11 +97,11 @@ struct Bar {
     bool WaitForWatch()
     {
         const auto until = Clock::now() + std::chrono::seconds(5);
-        while (form->LaunchedPid != 0 && Clock::now() < until) {
+        while (Launch(*form).WatchedPid() != 0 && Clock::now() < until) {
             QApplication::processEvents(QEventLoop::AllEvents, 5);
             ::usleep(500);
         }
-        return form->LaunchedPid == 0;
+        return Launch(*form).WatchedPid() == 0;
     }
 };
 
@@ -116,7 +117,7 @@ void Report(benchmark::State& state, const char* name, std::vector<double>& seco
 void ButtonClick_ToExec(benchmark::State& state)
 {
     Bar bar;
-    TSpeedButton* button = bar.form->FindButton(1);
+    TSpeedButton* button = Pages(*bar.form).FindButton(1);
     int fds[2];
     if (!button || ::pipe2(fds, O_CLOEXEC) != 0) {
         state.SkipWithError("no button or no pipe");
@@ -128,7 +129,7 @@ void ButtonClick_ToExec(benchmark::State& state)
         // The child inherits the bar's stdout: point it at the pipe for this click.
         ::dup2(fds[1], STDOUT_FILENO);
         const auto t0 = Clock::now();
-        bar.form->ButtonClick(button);
+        button->click();
         const auto t1 = Clock::now();
         ::dup2(savedStdout, STDOUT_FILENO);
         pollfd pfd{fds[0], POLLIN, 0};
@@ -158,7 +159,7 @@ BENCHMARK(ButtonClick_ToExec)->UseManualTime()->Unit(benchmark::kMicrosecond);
 void ButtonClick_SleepingChild(benchmark::State& state)
 {
     Bar bar;
-    TSpeedButton* button = bar.form->FindButton(2);
+    TSpeedButton* button = Pages(*bar.form).FindButton(2);
     if (!button) {
         state.SkipWithError("no button");
         return;
@@ -166,9 +167,9 @@ void ButtonClick_SleepingChild(benchmark::State& state)
     std::vector<double> times;
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        bar.form->ButtonClick(button);
+        button->click();
         const auto t1 = Clock::now();
-        const pid_t pid = bar.form->LaunchedPid;
+        const pid_t pid = Launch(*bar.form).WatchedPid();
         if (bar.dialogs.asked || pid <= 0) {
             state.SkipWithError("the click did not start the program");
             break;

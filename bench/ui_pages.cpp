@@ -23,6 +23,7 @@
 #include "core/config/NewIniFile.h"
 #include "core/config/Settings.h"
 #include "ui/window/MainWindow.h"
+#include "WindowAccess.h"
 #include "core/pages/ButtonRecord.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
@@ -132,22 +133,22 @@ struct TBench {
     }
     void Select(int tab) const
     {
-        form->TabSet1->SetTabIndex(tab);
-        form->TabSet1Click();
+        Child<TTabSet>(*form, "TabSet1")->SetTabIndex(tab);
+        Pages(*form).SelectPage();
     }
     // Back to 20 full pages, outside the timing.
     void Reset()
     {
         world.Restore();
-        form->PageUpdate();
+        Pages(*form).PageUpdate();
         Settle();
     }
     // The bar has `pages` pages and buttons `full` and `empty` show as they should.
     bool Check(benchmark::State& state, int pages, int full, int empty)
     {
-        TSpeedButton* shown = form->FindButton(full);
-        TSpeedButton* blank = form->FindButton(empty);
-        if (form->PageCount() != pages || form->TabSet1->Count() != pages || !shown || !shown->HasGlyph()
+        TSpeedButton* shown = Pages(*form).FindButton(full);
+        TSpeedButton* blank = Pages(*form).FindButton(empty);
+        if (Pages(*form).PageCount() != pages || Child<TTabSet>(*form, "TabSet1")->Count() != pages || !shown || !shown->HasGlyph()
             || (blank && blank->HasGlyph())) {
             state.SkipWithError("the bar is not what the command should have made of it");
             return false;
@@ -174,7 +175,7 @@ void BM_AddPage(benchmark::State& state)
         b.Reset();
         b.Select(0);
         state.ResumeTiming();
-        b.form->AddPage();
+        Pages(*b.form).AddPage();
         TBench::Settle();
         state.PauseTiming();
         const bool ok = b.Check(state, kPages + 1, kPerPage + 1, 1);
@@ -192,7 +193,7 @@ void BM_DeletePage(benchmark::State& state)
         b.Reset();
         b.Select(0);
         state.ResumeTiming();
-        b.form->DeletePage(b.form->MenuItem("DeletePage1"));
+        Pages(*b.form).DeletePage();
         TBench::Settle();
         state.PauseTiming();
         const bool ok = b.Check(state, kPages - 1, 1, kPages * kPerPage);
@@ -211,10 +212,10 @@ void BM_MovePage(benchmark::State& state)
         b.Reset();
         b.Select(0);
         state.ResumeTiming();
-        b.form->DeletePage(b.form->MenuItem("MovePage1"));
+        Pages(*b.form).MovePage();
         TBench::Settle();
         b.Select(kPages - 2);
-        b.form->AddPage();
+        Pages(*b.form).AddPage();
         TBench::Settle();
         state.PauseTiming();
         const bool ok = b.Check(state, kPages, kPages * kPerPage, 0);
@@ -230,7 +231,7 @@ void BM_PageUpdate(benchmark::State& state)
     TBench& b = Bench();
     b.Reset();
     for (auto _ : state) {
-        b.form->PageUpdate();
+        Pages(*b.form).PageUpdate();
         TBench::Settle();
     }
 }
@@ -259,7 +260,7 @@ void BM_RebuildMemory(benchmark::State& state)
         const auto startObjects = b.form->findChildren<QObject*>().size();
         long after200 = 0;
         for (int i = 1; i <= 1000; ++i) {
-            b.form->PageUpdate();
+            Pages(*b.form).PageUpdate();
             TBench::Settle();
             if (i == 200)
                 after200 = ResidentKiB();

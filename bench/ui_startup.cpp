@@ -26,6 +26,7 @@
 #include "core/config/NewIniFile.h"
 #include "core/config/Settings.h"
 #include "ui/window/MainWindow.h"
+#include "WindowAccess.h"
 #include "core/pages/ButtonRecord.h"
 #include "ui/widgets/SpeedButton.h"
 #include "platform/LinuxPlatform.h"
@@ -124,11 +125,11 @@ bool Complete(const TStartedBar& bar)
     if (!bar.form->windowHandle() || !bar.form->windowHandle()->isExposed())
         return false;
     for (int n = 1; n <= kPages * kPerPage; ++n) {
-        TSpeedButton* b = bar.form->FindButton(n);
+        TSpeedButton* b = Pages(*bar.form).FindButton(n);
         if (!b || !b->HasGlyph() || b->iconSize() != QSize(32, 33))
             return false;
     }
-    return bar.form->FindButton(kPages * kPerPage + 1) == nullptr;
+    return Pages(*bar.form).FindButton(kPages * kPerPage + 1) == nullptr;
 }
 
 double ResidentMegabytes()

@@ -2,6 +2,9 @@
 // asked, so that a test can say which message was shown with which buttons.
 #pragma once
 
+#include <functional>
+#include <utility>
+
 #include <QAction>
 #include <QMenu>
 
@@ -44,6 +47,7 @@ public:
     };
     std::vector<PopupAsk> popups;
     std::deque<std::string> popupChoices; // objectName of the item to choose; "" chooses none
+    std::function<void()> duringPopup;    // runs once while the next menu is open, before the choice
 
     std::string helpFile;
     std::vector<int> helpShown;
@@ -93,6 +97,8 @@ public:
     QAction* Popup(QMenu* menu, const QPoint& pos) override
     {
         popups.push_back({menu->objectName().toStdString(), pos});
+        if (duringPopup)
+            std::exchange(duringPopup, nullptr)();
         if (popupChoices.empty())
             return nullptr;
         std::string choice = popupChoices.front();

@@ -61,23 +61,23 @@ protected:
     // The page of button n comes to the front through its tab, as a user selects it.
     void ShowPageOf(MainWindow& f, int n)
     {
-        const int page = (n - 1) / f.ButtonsPerPage;
-        if (f.TabSet1->TabIndex() == page)
+        const int page = (n - 1) / Pages(f).ButtonsPerPage();
+        if (Child<TTabSet>(f, "TabSet1")->TabIndex() == page)
             return;
-        const QRect tab = f.TabSet1->ItemRect(page);
+        const QRect tab = Child<TTabSet>(f, "TabSet1")->ItemRect(page);
         ASSERT_FALSE(tab.isEmpty());
-        QTest::mouseClick(f.TabSet1, Qt::LeftButton, {}, tab.center());
-        ASSERT_EQ(f.Notebook1->currentIndex(), page);
+        QTest::mouseClick(Child<TTabSet>(f, "TabSet1"), Qt::LeftButton, {}, tab.center());
+        ASSERT_EQ(Child<QStackedWidget>(f, "Notebook1")->currentIndex(), page);
     }
     void RightPress(MainWindow& f, int n)
     {
         ShowPageOf(f, n);
-        QTest::mousePress(f.FindButton(n), Qt::RightButton, {}, QPoint(4, 5));
+        QTest::mousePress(Pages(f).FindButton(n), Qt::RightButton, {}, QPoint(4, 5));
     }
     void LeftClick(MainWindow& f, int n)
     {
         ShowPageOf(f, n);
-        QTest::mouseClick(f.FindButton(n), Qt::LeftButton, {}, QPoint(18, 18));
+        QTest::mouseClick(Pages(f).FindButton(n), Qt::LeftButton, {}, QPoint(18, 18));
     }
     // Chooses an item of the button menu on button n.
     void Menu(MainWindow& f, int n, const std::string& item)
@@ -134,11 +134,11 @@ TEST_F(ButtonRecordsTest, MoveThroughTheMenuThenPutDownWithALeftClick)
         Menu(f, c.source, "MoveButton1");
         ASSERT_EQ(dialogs.popups.size(), 1u);
         EXPECT_EQ(dialogs.popups[0].menu, "PopupMenu1");
-        EXPECT_EQ(dialogs.popups[0].pos, f.FindButton(c.source)->mapToGlobal(QPoint(4, 5)));
+        EXPECT_EQ(dialogs.popups[0].pos, Pages(f).FindButton(c.source)->mapToGlobal(QPoint(4, 5)));
         EXPECT_EQ(f.ScreenCursor(), crDrag);
         EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
-        EXPECT_FALSE(f.FindButton(c.source)->HasGlyph());
-        EXPECT_EQ(f.FindButton(c.source)->toolTip(), "Mouse: Left=Load/Launch  Right=Options");
+        EXPECT_FALSE(Pages(f).FindButton(c.source)->HasGlyph());
+        EXPECT_EQ(Pages(f).FindButton(c.source)->toolTip(), "Mouse: Left=Load/Launch  Right=Options");
         EXPECT_EQ(Keys(c.source), Absent()) << "the source is gone from the file at once";
 
         LeftClick(f, 40);
@@ -149,21 +149,20 @@ TEST_F(ButtonRecordsTest, MoveThroughTheMenuThenPutDownWithALeftClick)
             expected[section] = value;
         EXPECT_EQ(Keys(40), expected);
         EXPECT_EQ(Keys(c.source), Absent());
-        EXPECT_TRUE(f.FindButton(40)->HasGlyph());
-        EXPECT_EQ(f.FindButton(40)->toolTip().toStdString(), c.hint);
+        EXPECT_TRUE(Pages(f).FindButton(40)->HasGlyph());
+        EXPECT_EQ(Pages(f).FindButton(40)->toolTip().toStdString(), c.hint);
         // Neither click started nor browsed anything; nothing else changed.
         EXPECT_TRUE(platform.started.empty());
         EXPECT_TRUE(dialogs.openDialogs.empty());
         EXPECT_TRUE(dialogs.messages.empty());
         EXPECT_EQ(ProgramCount(IniText()), ProgramCount(before));
-        EXPECT_TRUE(f.PendingRecord.Empty());
-        EXPECT_FALSE(f.MoveIsMove);
+        EXPECT_FALSE(Pages(f).PendingButton().has_value());
 
         // The next start shows the moved button where it was put.
         form.reset();
         MainWindow& again = Start();
-        EXPECT_TRUE(again.FindButton(40)->HasGlyph());
-        EXPECT_FALSE(again.FindButton(c.source)->HasGlyph());
+        EXPECT_TRUE(Pages(again).FindButton(40)->HasGlyph());
+        EXPECT_FALSE(Pages(again).FindButton(c.source)->HasGlyph());
         EXPECT_EQ(Keys(40), expected);
         form.reset();
     }
@@ -174,13 +173,13 @@ TEST_F(ButtonRecordsTest, CopyLeavesTheSourceAndFillsTheTarget)
     MainWindow& f = StartBar();
     Menu(f, 3, "CopyButton1");
     EXPECT_EQ(f.ScreenCursor(), crDrag);
-    EXPECT_TRUE(f.FindButton(3)->HasGlyph()) << "a copied button keeps its picture";
+    EXPECT_TRUE(Pages(f).FindButton(3)->HasGlyph()) << "a copied button keeps its picture";
     EXPECT_EQ(Keys(3), Record3());
     LeftClick(f, 40);
     EXPECT_EQ(f.ScreenCursor(), crDefault);
     EXPECT_EQ(Keys(3), Record3());
     EXPECT_EQ(Keys(40), Record3());
-    EXPECT_TRUE(f.FindButton(40)->HasGlyph());
+    EXPECT_TRUE(Pages(f).FindButton(40)->HasGlyph());
     EXPECT_TRUE(platform.started.empty());
     // A copy can be put down once only.
     LeftClick(f, 42);
@@ -205,7 +204,7 @@ TEST_F(ButtonRecordsTest, PutOntoALoadedButtonDoesNothingAndKeepsTheDragCursor)
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(f.ScreenCursor(), crDrag);
     EXPECT_EQ(IniText(), armed);
-    EXPECT_TRUE(f.FindButton(41)->HasGlyph());
+    EXPECT_TRUE(Pages(f).FindButton(41)->HasGlyph());
 
     // A right press on an empty button puts it down as well.
     RightPress(f, 4);
@@ -223,14 +222,14 @@ TEST_F(ButtonRecordsTest, MoveCopyAndRemoveRefuseWhileARecordIsPending)
 
     // Nothing in the window reaches these while armed (a press is a put), but the
     // handlers refuse on their own as well.
-    for (auto command : {&MainWindow::MoveButton, &MainWindow::CopyButton, &MainWindow::RemoveButton}) {
-        f.CurrentButton = 3;
-        (f.*command)();
+    for (const char* command : {"MoveButton1", "CopyButton1", "RemoveButton1"}) {
+        ChooseOnButton(f, 3, command);
         EXPECT_EQ(IniText(), armed);
-        EXPECT_TRUE(f.FindButton(3)->HasGlyph());
-        EXPECT_EQ(f.PendingRecord.Program, "/bin/five");
-        EXPECT_TRUE(f.MoveIsMove);
-        EXPECT_EQ(f.MoveSource, 5) << "the pending move still comes from button 5";
+        EXPECT_TRUE(Pages(f).FindButton(3)->HasGlyph());
+        ASSERT_TRUE(Pages(f).PendingButton().has_value());
+        EXPECT_EQ(Pages(f).PendingButton()->record.Program, "/bin/five");
+        EXPECT_TRUE(Pages(f).PendingButton()->isMove);
+        EXPECT_EQ(Pages(f).PendingButton()->source, 5) << "the pending move still comes from button 5";
         EXPECT_EQ(f.ScreenCursor(), crDrag);
     }
     // Ending the program puts the record back on button 5 (not on the empty button 4).
@@ -247,8 +246,8 @@ TEST_F(ButtonRecordsTest, RemoveErasesTheRecordWithoutQuestion)
     MainWindow& f = StartBar();
     Menu(f, 3, "RemoveButton1");
     EXPECT_EQ(Keys(3), Absent());
-    EXPECT_FALSE(f.FindButton(3)->HasGlyph());
-    EXPECT_EQ(f.FindButton(3)->toolTip(), "Mouse: Left=Load/Launch  Right=Options");
+    EXPECT_FALSE(Pages(f).FindButton(3)->HasGlyph());
+    EXPECT_EQ(Pages(f).FindButton(3)->toolTip(), "Mouse: Left=Load/Launch  Right=Options");
     EXPECT_EQ(f.ScreenCursor(), crDefault);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(Value("Programs", "SpeedButton5"), "/bin/five");
@@ -272,8 +271,8 @@ TEST_F(ButtonRecordsTest, RightPressOnAnEmptyButtonOnlyExplains)
     EXPECT_EQ(f.ScreenCursor(), crDefault);
     EXPECT_EQ(IniText(), before);
     // A left press is no right press: it browses instead (cancelled here).
-    QTest::mousePress(f.FindButton(17), Qt::LeftButton, {}, QPoint(4, 4));
-    QTest::mouseRelease(f.FindButton(17), Qt::LeftButton, {}, QPoint(4, 4));
+    QTest::mousePress(Pages(f).FindButton(17), Qt::LeftButton, {}, QPoint(4, 4));
+    QTest::mouseRelease(Pages(f).FindButton(17), Qt::LeftButton, {}, QPoint(4, 4));
     EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.openDialogs.size(), 1u);
 }
@@ -281,14 +280,14 @@ TEST_F(ButtonRecordsTest, RightPressOnAnEmptyButtonOnlyExplains)
 TEST_F(ButtonRecordsTest, SynchronisedMoveTellsEveryInstanceAndStillCompletes)
 {
     MainWindow& a = StartBar(kBar, {"/m", "x"}, "x");
-    ASSERT_TRUE(a.SyncMode);
+    ASSERT_TRUE(a.State().SyncMode);
     // A second instance of the same configuration.
     FakePlatform otherPlatform;
     otherPlatform.appDir = platform.appDir;
     otherPlatform.icons = platform.icons;
     FakeDialogs otherDialogs;
     auto b = std::make_unique<MainWindow>(otherPlatform, otherDialogs, std::vector<std::string>{"/m", "x"});
-    ASSERT_TRUE(b->FindButton(3)->HasGlyph());
+    ASSERT_TRUE(Pages(*b).FindButton(3)->HasGlyph());
     auto relay = [&](std::size_t from) {
         for (std::size_t i = from; i < platform.broadcasts.size(); ++i)
             otherPlatform.BroadcastMessage(platform.broadcasts[i].first, platform.broadcasts[i].second);
@@ -299,8 +298,8 @@ TEST_F(ButtonRecordsTest, SynchronisedMoveTellsEveryInstanceAndStillCompletes)
     ASSERT_EQ(platform.broadcasts.size(), 1u);
     EXPECT_EQ(platform.broadcasts[0], std::make_pair(std::string("UKexbarx"), 1));
     relay(0); // the sender receives its own message as well
-    EXPECT_FALSE(b->FindButton(3)->HasGlyph());
-    EXPECT_FALSE(a.FindButton(3)->HasGlyph());
+    EXPECT_FALSE(Pages(*b).FindButton(3)->HasGlyph());
+    EXPECT_FALSE(Pages(a).FindButton(3)->HasGlyph());
     EXPECT_EQ(a.ScreenCursor(), crDrag) << "the reload leaves the move pending";
     EXPECT_EQ(b->ScreenCursor(), crDefault);
 
@@ -310,9 +309,9 @@ TEST_F(ButtonRecordsTest, SynchronisedMoveTellsEveryInstanceAndStillCompletes)
     relay(1);
     EXPECT_EQ(a.ScreenCursor(), crDefault);
     EXPECT_EQ(Keys(40, "x"), Record3());
-    EXPECT_TRUE(a.FindButton(40)->HasGlyph());
-    EXPECT_TRUE(b->FindButton(40)->HasGlyph());
-    EXPECT_EQ(b->FindButton(40)->toolTip(), "Editor\nfor text");
+    EXPECT_TRUE(Pages(a).FindButton(40)->HasGlyph());
+    EXPECT_TRUE(Pages(*b).FindButton(40)->HasGlyph());
+    EXPECT_EQ(Pages(*b).FindButton(40)->toolTip(), "Editor\nfor text");
     EXPECT_EQ(b->ScreenCursor(), crDefault);
     b.reset();
 }
@@ -380,8 +379,8 @@ TEST_F(ButtonRecordsTest, PendingMoveIsNeverLost)
         if (form) {
             // The rebuilt bar shows the record, idle, and takes new commands.
             EXPECT_EQ(f.ScreenCursor(), crDefault);
-            EXPECT_TRUE(f.PendingRecord.Empty());
-            EXPECT_TRUE(f.FindButton(c.expectedHome)->HasGlyph());
+            EXPECT_FALSE(Pages(f).PendingButton().has_value());
+            EXPECT_TRUE(Pages(f).FindButton(c.expectedHome)->HasGlyph());
             Menu(f, c.expectedHome, "MoveButton1");
             EXPECT_EQ(f.ScreenCursor(), crDrag);
             LeftClick(f, 10);
@@ -434,9 +433,9 @@ TEST_F(ButtonRecordsTest, PendingMoveOnAFullBarGetsAPageOfItsOwn)
         }
         form.reset();
         MainWindow& again = Start();
-        EXPECT_EQ(again.PageCount(), 2);
-        ASSERT_NE(again.FindButton(c.home), nullptr);
-        EXPECT_EQ(again.FindButton(c.home)->toolTip(), "Three");
+        EXPECT_EQ(Pages(again).PageCount(), 2);
+        ASSERT_NE(Pages(again).FindButton(c.home), nullptr);
+        EXPECT_EQ(Pages(again).FindButton(c.home)->toolTip(), "Three");
         form.reset();
     }
 }

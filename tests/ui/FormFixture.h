@@ -10,7 +10,20 @@
 #include <sstream>
 #include <gtest/gtest.h>
 
+#include <QFrame>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QToolButton>
+
 #include "core/config/NewIniFile.h"
+#include "ui/launch/Launcher.h"
+#include "ui/pages/PageBar.h"
+#include "ui/widgets/EnhancedGauge.h"
+#include "ui/widgets/Eyes.h"
+#include "ui/widgets/SpeedButton.h"
+#include "ui/widgets/TabSet.h"
 #include "ui/window/MainWindow.h"
 #include "fakes/FakeDialogs.h"
 #include "fakes/FakePlatform.h"
@@ -18,6 +31,17 @@
 namespace kex {
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
+
+// A control, a menu or a subsystem object of the window by its object name.
+template <class T> T* Child(const QObject& window, const char* name)
+{
+    T* child = window.findChild<T*>(name);
+    if (!child)
+        ADD_FAILURE() << "no child " << name;
+    return child;
+}
+inline PageBar& Pages(const MainWindow& window) { return *Child<PageBar>(window, "PageBar"); }
+inline Launcher& Launch(const MainWindow& window) { return *Child<Launcher>(window, "Launcher"); }
 
 class FormTest : public testing::Test {
 protected:
@@ -53,6 +77,12 @@ protected:
     {
         form = std::make_unique<MainWindow>(platform, dialogs, std::move(args));
         return *form;
+    }
+    // Opens button n's menu and chooses the item (by its designer name).
+    void ChooseOnButton(MainWindow& window, int n, const std::string& item)
+    {
+        dialogs.popupChoices.push_back(item);
+        window.Guarded([&] { Pages(window).OpenButtonMenu(n, QPoint()); });
     }
     static void Pump(int rounds = 5)
     {

@@ -30,12 +30,12 @@ TEST_F(GaugePanelTest, StoredTypeDecidesBetweenGaugeAndActiveEyes)
         SCOPED_TRACE(c.type);
         WriteIni("[Location]\nTop=100\n[Gauge]\nType=" + c.type + "\n");
         MainWindow& f = Start();
-        EXPECT_EQ(!f.Eyes->isHidden(), c.eyes);
-        EXPECT_EQ(f.Eyes->Active(), c.eyes);
-        EXPECT_EQ(f.Gauge1->isHidden(), c.eyes);
+        EXPECT_EQ(!Child<TEyes>(f, "Eyes")->isHidden(), c.eyes);
+        EXPECT_EQ(Child<TEyes>(f, "Eyes")->Active(), c.eyes);
+        EXPECT_EQ(Child<TEnhancedGauge>(f, "Gauge1")->isHidden(), c.eyes);
         EXPECT_EQ(f.MenuItem("Eyes1")->isChecked(), c.eyes);
         // Either control opens the gauge panel's menu.
-        RightClick(c.eyes ? static_cast<QWidget*>(f.Eyes) : f.Gauge1);
+        RightClick(c.eyes ? static_cast<QWidget*>(Child<TEyes>(f, "Eyes")) : Child<TEnhancedGauge>(f, "Gauge1"));
         ASSERT_FALSE(dialogs.popups.empty());
         EXPECT_EQ(dialogs.popups.back().menu, "PopupMenu3");
         form.reset();
@@ -46,7 +46,7 @@ TEST_F(GaugePanelTest, ShowEyesFromTheGaugesMenuIsStoredAndAnotherSourceStopsThe
 {
     WriteIni("[Location]\nTop=100\n");
     MainWindow& f = Start();
-    f.Gauge1->SetProgress(70);
+    Child<TEnhancedGauge>(f, "Gauge1")->SetProgress(70);
     // Only the sources the bar can show are offered.
     QStringList offered;
     for (QAction* a : f.MenuItem("GraphDisplayMenu1")->menu()->actions())
@@ -55,21 +55,21 @@ TEST_F(GaugePanelTest, ShowEyesFromTheGaugesMenuIsStoredAndAnotherSourceStopsThe
     EXPECT_EQ(offered, QStringList{"Eyes1"});
 
     dialogs.popupChoices.push_back("Eyes1");
-    RightClick(f.Gauge1);
+    RightClick(Child<TEnhancedGauge>(f, "Gauge1"));
     EXPECT_EQ(Value("Gauge", "Type"), "Eyes1");
-    EXPECT_EQ(f.GaugeType, "Eyes1");
+    EXPECT_EQ(f.State().GaugeType, "Eyes1");
     EXPECT_TRUE(f.MenuItem("Eyes1")->isChecked());
-    EXPECT_FALSE(f.Eyes->isHidden());
-    EXPECT_TRUE(f.Eyes->Active());
-    EXPECT_TRUE(f.Gauge1->isHidden());
-    EXPECT_EQ(f.Gauge1->Progress(), 0);
-    RightClick(f.Eyes);
+    EXPECT_FALSE(Child<TEyes>(f, "Eyes")->isHidden());
+    EXPECT_TRUE(Child<TEyes>(f, "Eyes")->Active());
+    EXPECT_TRUE(Child<TEnhancedGauge>(f, "Gauge1")->isHidden());
+    EXPECT_EQ(Child<TEnhancedGauge>(f, "Gauge1")->Progress(), 0);
+    RightClick(Child<TEyes>(f, "Eyes"));
     EXPECT_EQ(dialogs.popups.back().menu, "PopupMenu3");
 
     // Every other source begins by clearing the sources: the eyes stop and hide.
     f.UnCheck();
-    EXPECT_FALSE(f.Eyes->Active());
-    EXPECT_TRUE(f.Eyes->isHidden());
+    EXPECT_FALSE(Child<TEyes>(f, "Eyes")->Active());
+    EXPECT_TRUE(Child<TEyes>(f, "Eyes")->isHidden());
     EXPECT_FALSE(f.MenuItem("Eyes1")->isChecked());
 }
 
@@ -77,11 +77,11 @@ TEST_F(GaugePanelTest, RangeErrorOfTheGaugeIsShownInTheErrorBox)
 {
     WriteIni("[Location]\nTop=100\n");
     MainWindow& f = Start();
-    f.Guarded([&] { f.Gauge1->SetMinValue(200); });
+    f.Guarded([&] { Child<TEnhancedGauge>(f, "Gauge1")->SetMinValue(200); });
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Value must be between -2147483647 and 99");
     EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtError);
-    EXPECT_EQ(f.Gauge1->MinValue(), 0);
+    EXPECT_EQ(Child<TEnhancedGauge>(f, "Gauge1")->MinValue(), 0);
 }
 
 } // namespace

@@ -93,7 +93,7 @@ protected:
 
     void Click(int n)
     {
-        TSpeedButton* button = form->FindButton(n);
+        TSpeedButton* button = Pages(*form).FindButton(n);
         ASSERT_NE(button, nullptr);
         QTest::mouseClick(button, Qt::LeftButton);
     }
@@ -117,11 +117,11 @@ TEST_F(LaunchTest, ClicksLaunchNothingWhileAPageIsRenamedOrAMoveIsPending)
         bool launches;
     } cases[] = {
         {"nothing pending", [](MainWindow&) {}, [](MainWindow&) {}, true},
-        {"selected tab red", [](MainWindow& f) { f.TabSet1->SetSelectedColor(ColorFromValue(255)); },
-         [](MainWindow& f) { f.TabSet1->SetSelectedColor(ColorFromValue(f.TabSelectedColor)); }, false},
-        {"page name edited", [](MainWindow& f) { f.TabName(); }, [](MainWindow& f) { f.CloseEditor(); }, false},
-        {"drag cursor", [](MainWindow& f) { f.SetScreenCursor(crDrag); },
-         [](MainWindow& f) { f.SetScreenCursor(crDefault); }, false},
+        {"page renamed from the page menu (red tab)", [](MainWindow& f) { f.MenuItem("RenamePage1")->trigger(); },
+         [](MainWindow& f) { QTest::keyClick(Child<QLineEdit>(f, "PageName"), Qt::Key_Escape); }, false},
+        {"page name edited", [](MainWindow& f) { Pages(f).RenamePage(); }, [](MainWindow& f) { Pages(f).CloseEditor(); }, false},
+        // The copy pending on button 1 is put down by the click on the empty button 2.
+        {"copy pending", [this](MainWindow& f) { ChooseOnButton(f, 1, "CopyButton1"); }, [](MainWindow&) {}, false},
     };
     const std::string prog = Program("apps/editor");
     for (const Case& c : cases) {
@@ -149,7 +149,7 @@ TEST_F(LaunchTest, ClickOnTheTargetOfAMovePutsTheButtonDownWithoutStartingIt)
     MainWindow& f = StartBar("[Programs]\nSpeedButton1=" + prog + "\nSpeedButton3=" + other +
                          "\n[Names]\nSpeedButton1=Editor\n");
     dialogs.popupChoices = {"MoveButton1"};
-    f.SetButtonParams(0, 0, f.FindButton(1));
+    Pages(f).OpenButtonMenu(1, QPoint(0, 0));
     ASSERT_EQ(f.ScreenCursor(), crDrag);
     Click(3); // an occupied button: neither started nor a target
     EXPECT_EQ(f.ScreenCursor(), crDrag);
@@ -215,8 +215,8 @@ TEST_F(LaunchTest, FirstClickOnAnEmptyButtonBrowsesAndStoresSecondClickStarts)
         EXPECT_EQ(Record("Programs", 3), c.programs);
         EXPECT_EQ(Record("Parameters", 3), c.parameters);
         EXPECT_TRUE(platform.started.empty());
-        EXPECT_TRUE(f.FindButton(3)->HasGlyph());
-        EXPECT_EQ(f.ShrinkNow, "No");
+        EXPECT_TRUE(Pages(f).FindButton(3)->HasGlyph());
+        EXPECT_EQ(Launch(f).ShrinkNow(), std::optional<bool>(false));
         Click(3);
         EXPECT_EQ(dialogs.openDialogs.size(), 1u);
         EXPECT_EQ(StartedArgv(), (std::vector<Argv>{c.started}));
@@ -236,7 +236,7 @@ TEST_F(LaunchTest, EmptyButtonStaysEmptyWithoutAnAssociationOrWhenBrowsingIsCanc
     Click(5);
     EXPECT_EQ(dialogs.openDialogs.size(), 2u);
     EXPECT_EQ(IniText(), before);
-    EXPECT_FALSE(f.FindButton(5)->HasGlyph());
+    EXPECT_FALSE(Pages(f).FindButton(5)->HasGlyph());
     EXPECT_TRUE(platform.started.empty());
 }
 
@@ -250,7 +250,7 @@ TEST_F(LaunchTest, ABrowsedButtonIsAnnouncedToTheOtherInstancesInSyncMode)
     EXPECT_EQ(Value("Programs", "SpeedButton1", "desk"), editor);
     EXPECT_EQ(platform.broadcasts, (std::vector<std::pair<std::string, int>>{{"UKexbardesk", 1}}));
     Pump(); // the message is delivered (and the bar reloads) before the fake goes
-    EXPECT_TRUE(form->FindButton(1)->HasGlyph());
+    EXPECT_TRUE(Pages(*form).FindButton(1)->HasGlyph());
 }
 
 TEST_F(LaunchTest, LockedBarEmptyButtonOnlyTakesTheFocusBack)
@@ -260,16 +260,16 @@ TEST_F(LaunchTest, LockedBarEmptyButtonOnlyTakesTheFocusBack)
     auto* elsewhere = new QLineEdit(&f);
     elsewhere->show();
     elsewhere->setFocus();
-    f.LockMarker = ""; // locked
+    f.MenuItem("LockoutModify1")->setChecked(true); // locked
     Click(4);
     EXPECT_TRUE(dialogs.openDialogs.empty());
-    EXPECT_EQ(f.focusWidget(), f.Keys);
+    EXPECT_EQ(f.focusWidget(), Child<QLineEdit>(f, "Keys"));
     EXPECT_TRUE(platform.started.empty());
     EXPECT_EQ(Record("Programs", 4), "<absent>");
     // A configured button still starts.
     Click(1);
     EXPECT_EQ(platform.started.size(), 1u);
-    f.LockMarker = "NilK305";
+    f.MenuItem("LockoutModify1")->setChecked(false);
     Click(4);
     EXPECT_EQ(dialogs.openDialogs.size(), 1u);
 }
@@ -295,8 +295,8 @@ TEST_F(LaunchTest, FilesChosenAtTheLaunchBecomeItsParametersAfterTheSound)
     EXPECT_EQ(o.initialDir, inbox);
     EXPECT_EQ(dialogs.helpFile, platform.appDir + "Kexbar.HLP");
     EXPECT_TRUE(platform.order.empty());
-    EXPECT_FALSE(f.Timer2->isActive());
-    EXPECT_EQ(f.ShrinkNow, "No"); // the dropped launch leaves nothing for the next one
+    EXPECT_FALSE(Child<QTimer>(f, "Timer2")->isActive());
+    EXPECT_EQ(Launch(f).ShrinkNow(), std::optional<bool>(false)); // the dropped launch leaves nothing for the next one
 
     // Two files, in the dialog's order, each one word.
     dialogs.files = {{inbox + "/A.TXT", inbox + "/B.TXT"}};
@@ -364,10 +364,11 @@ TEST_F(LaunchTest, ButtonShrinkValueDecidesTheLaunchAndIsResetAfterIt)
     const std::string prog = Program("apps/tool");
     struct Case {
         std::optional<std::string> button;
-        std::string setting, shrinkNow;
+        std::string setting;
+        std::optional<bool> shrinkNow; // nothing: the bar's setting decides
     } cases[] = {
-        {"Yes", "No", "Yes"}, {"No", "Yes", "No"}, {std::nullopt, "Yes", "Yes"},
-        {std::nullopt, "No", "No"}, {"", "Yes", ""}, {"maybe", "Yes", "maybe"},
+        {"Yes", "No", true}, {"No", "Yes", false}, {std::nullopt, "Yes", true},
+        {std::nullopt, "No", false}, {"", "Yes", std::nullopt}, {"maybe", "Yes", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button.value_or("(none)") + " / " + c.setting);
@@ -375,10 +376,10 @@ TEST_F(LaunchTest, ButtonShrinkValueDecidesTheLaunchAndIsResetAfterIt)
         if (c.button)
             ini += "[Shrink]\nSpeedButton1=" + *c.button + "\n";
         MainWindow& f = StartBar(ini);
-        std::string during;
+        std::optional<bool> during;
         bool visibleDuring = true;
         platform.duringStart = [&] {
-            during = f.ShrinkNow;
+            during = Launch(f).ShrinkNow();
             visibleDuring = f.isVisible();
         };
         const QDateTime launchTime(QDate(2026, 12, 7), QTime(11, 15, 0));
@@ -387,9 +388,8 @@ TEST_F(LaunchTest, ButtonShrinkValueDecidesTheLaunchAndIsResetAfterIt)
         EXPECT_EQ(during, c.shrinkNow);
         // "Tray Icon on Launch" hides the bar only behind a tray icon, which there is not.
         EXPECT_TRUE(visibleDuring);
-        EXPECT_EQ(f.ShrinkNow, "No");
-        EXPECT_FALSE(f.LaunchPermission);
-        EXPECT_EQ(f.StartTime, launchTime);
+        EXPECT_EQ(Launch(f).ShrinkNow(), std::optional<bool>(false));
+        EXPECT_EQ(Launch(f).ProgramTimerStart(), launchTime);
         platform.duringStart = nullptr;
         form.reset();
     }
@@ -408,39 +408,45 @@ TEST_F(LaunchTest, WatchWaitsForTheProgramAndClearsTheRecordWhenItEnds)
         platform.started.clear();
         MainWindow& f = StartBar("Hide=Yes\nShrink=No\n[Programs]\nSpeedButton1=" + prog + "\n");
         f.MenuItem("StaySmall")->setChecked(c.staySmall);
-        EXPECT_FALSE(f.Timer2->isActive());
+        EXPECT_FALSE(Child<QTimer>(f, "Timer2")->isActive());
         Click(1);
         ASSERT_EQ(platform.started.size(), 1u);
         const pid_t pid = platform.started[0].pid;
-        EXPECT_TRUE(f.Timer2->isActive());
-        EXPECT_EQ(f.Timer2->interval(), 100);
-        EXPECT_EQ(f.LaunchedPid, pid);
+        EXPECT_TRUE(Child<QTimer>(f, "Timer2")->isActive());
+        EXPECT_EQ(Child<QTimer>(f, "Timer2")->interval(), 100);
+        EXPECT_EQ(Launch(f).WatchedPid(), pid);
         EXPECT_TRUE(f.isVisible()); // no tray icon to bring it back: the bar stays in sight
 
         // Running: the ticks reap but change nothing.
         const int reaps = platform.reaps;
         QTest::qWait(350);
         EXPECT_GT(platform.reaps, reaps);
-        EXPECT_EQ(f.LaunchedPid, pid);
+        EXPECT_EQ(Launch(f).WatchedPid(), pid);
         EXPECT_TRUE(f.isVisible()); // no tray icon to bring it back: the bar stays in sight
 
-        // Ended while the recent list is about to replay a click: the watch stands aside.
+        // Ended, and the recent list replays the button: the watch stands aside.
         platform.processes[pid] = TProcessState::Ended;
-        f.LaunchSource = TLaunchSource::RecentList;
-        f.AppActive32();
-        EXPECT_EQ(f.LaunchedPid, pid);
+        Launch(f).ClickButton(1, TLaunchSource::RecentList);
+        ASSERT_EQ(platform.started.size(), 2u);
+        const pid_t replayed = platform.started[1].pid;
+        platform.processes[replayed] = TProcessState::Ended;
+        Launch(f).Watch();
+        EXPECT_EQ(Launch(f).WatchedPid(), replayed);
 
-        f.LaunchSource = TLaunchSource::Button;
+        // A click on the bar: the watch waits for its program again and sees its end.
+        Click(1);
+        ASSERT_EQ(platform.started.size(), 3u);
+        platform.processes[platform.started[2].pid] = TProcessState::Ended;
         const QDateTime endTime(QDate(2026, 12, 7), QTime(12, 0, 0));
         platform.now = endTime;
-        EXPECT_TRUE(QTest::qWaitFor([&] { return f.LaunchedPid == 0; }, 2000));
-        EXPECT_EQ(f.StartTime, endTime);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Launch(f).WatchedPid() == 0; }, 2000));
+        EXPECT_EQ(Launch(f).ProgramTimerStart(), endTime);
         EXPECT_EQ(f.isVisible(), c.visibleAfterEnd);
-        EXPECT_TRUE(f.Timer2->isActive()); // until the bar is back at full size
+        EXPECT_TRUE(Child<QTimer>(f, "Timer2")->isActive()); // until the bar is back at full size
         // Later ticks find nothing to do.
         platform.now = endTime.addSecs(60);
-        f.AppActive32();
-        EXPECT_EQ(f.StartTime, endTime);
+        Launch(f).Watch();
+        EXPECT_EQ(Launch(f).ProgramTimerStart(), endTime);
         form.reset();
     }
 }
@@ -455,11 +461,11 @@ TEST_F(LaunchTest, ProgramThatCannotStartBringsTheBarBackAndSaysWhy)
     Click(1);
     EXPECT_EQ(dialogs.notices, (std::vector<std::string>{"Unable to start " + prog + ": Permission denied"}));
     EXPECT_TRUE(dialogs.messages.empty()); // nothing waits for the user
-    EXPECT_FALSE(f.Timer2->isActive());
+    EXPECT_FALSE(Child<QTimer>(f, "Timer2")->isActive());
     EXPECT_TRUE(f.isVisible());
-    EXPECT_EQ(f.LaunchedPid, 0);
-    EXPECT_EQ(f.StartTime, t);
-    EXPECT_EQ(f.ShrinkNow, "No");
+    EXPECT_EQ(Launch(f).WatchedPid(), 0);
+    EXPECT_EQ(Launch(f).ProgramTimerStart(), t);
+    EXPECT_EQ(Launch(f).ShrinkNow(), std::optional<bool>(false));
 }
 
 // ---- the Run button
@@ -469,7 +475,7 @@ TEST_F(LaunchTest, RunButtonIsRefusedWhileModifyIsLockedOut)
     MainWindow& f = StartBar();
     f.MenuItem("LockoutModify1")->setChecked(true);
     dialogs.files = {{Program("apps/tool")}};
-    QTest::mouseClick(f.RunButton, Qt::LeftButton);
+    QTest::mouseClick(Child<QToolButton>(f, "RunButton"), Qt::LeftButton);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "The Run function has been turned off");
     EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtInformation);
@@ -484,18 +490,15 @@ TEST_F(LaunchTest, RunButtonStartsTheChosenProgramOnceAndStoresNothing)
     MainWindow& f = StartBar("[Programs]\nSpeedButton1=" + Program("apps/tool") + "\n");
     const std::string before = IniText();
 
-    // Cancelled, or while a move is pending: nothing.
-    QTest::mouseClick(f.RunButton, Qt::LeftButton);
-    f.SetScreenCursor(crDrag);
+    // Cancelled: nothing.
+    QTest::mouseClick(Child<QToolButton>(f, "RunButton"), Qt::LeftButton);
     dialogs.files = {{prog}};
-    f.RunButtonClick();
-    f.SetScreenCursor(crDefault);
     EXPECT_EQ(dialogs.openDialogs.size(), 1u);
     EXPECT_TRUE(platform.started.empty());
 
     // A Run launch belongs to no button: a button's password mark does not hold it.
     f.MenuItem("PasswordProtect1")->setChecked(true);
-    QTest::mouseClick(f.RunButton, Qt::LeftButton);
+    QTest::mouseClick(Child<QToolButton>(f, "RunButton"), Qt::LeftButton);
     ASSERT_EQ(dialogs.openDialogs.size(), 2u);
     const TOpenDialogOptions& o = dialogs.openDialogs[1];
     EXPECT_EQ(o.title, "Select Program to Run");
@@ -504,10 +507,19 @@ TEST_F(LaunchTest, RunButtonStartsTheChosenProgramOnceAndStoresNothing)
     ASSERT_EQ(platform.started.size(), 1u);
     EXPECT_EQ(platform.started[0].argv, Argv{prog});
     EXPECT_EQ(platform.started[0].workingDir, root + "my tools/");
-    EXPECT_TRUE(f.Timer2->isActive());
-    EXPECT_EQ(f.LaunchedPid, platform.started[0].pid);
+    EXPECT_TRUE(Child<QTimer>(f, "Timer2")->isActive());
+    EXPECT_EQ(Launch(f).WatchedPid(), platform.started[0].pid);
     EXPECT_EQ(IniText(), before);
     EXPECT_TRUE(dialogs.messages.empty());
+
+    // While a move or copy is pending: nothing.
+    f.MenuItem("PasswordProtect1")->setChecked(false);
+    ChooseOnButton(f, 1, "CopyButton1");
+    ASSERT_TRUE(Pages(f).PendingButton().has_value());
+    dialogs.files = {{prog}};
+    QTest::mouseClick(Child<QToolButton>(f, "RunButton"), Qt::LeftButton);
+    EXPECT_EQ(dialogs.openDialogs.size(), 2u);
+    EXPECT_EQ(platform.started.size(), 1u);
 }
 
 // ---- real processes
@@ -546,7 +558,7 @@ protected:
     {
         std::ofstream(base + "app/KX.INI") << "[Location]\nTop=100\n" << ini;
         form = std::make_unique<MainWindow>(*platform, dialogs, std::vector<std::string>{});
-        EXPECT_EQ(form->AppDir, base + "app/");
+        EXPECT_EQ(form->State().AppDir, base + "app/");
         return *form;
     }
 
@@ -595,11 +607,11 @@ TEST_F(RealLaunchTest, ButtonStartsItsScriptInItsWorkingDirectoryAndTheWatchSees
     MainWindow& f = StartBar("[Programs]\nSpeedButton1=" + ShortPathOf(script) + "\n[Parameters]\nSpeedButton1=one 'two words'\n" +
                          "[Working]\nSpeedButton1=" + ShortPathOf(work) + "\n[Icons]\nSpeedButton1=Default\n");
     const std::string cwd = Cwd();
-    f.ButtonClick(f.FindButton(1));
+    QTest::mouseClick(Pages(f).FindButton(1), Qt::LeftButton);
     EXPECT_TRUE(dialogs.notices.empty()) << dialogs.notices.front();
-    const pid_t pid = f.LaunchedPid;
+    const pid_t pid = Launch(f).WatchedPid();
     ASSERT_GT(pid, 0);
-    EXPECT_TRUE(f.Timer2->isActive());
+    EXPECT_TRUE(Child<QTimer>(f, "Timer2")->isActive());
     EXPECT_EQ(Cwd(), cwd);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(out + "/argv"); }, 5000));
@@ -607,7 +619,7 @@ TEST_F(RealLaunchTest, ButtonStartsItsScriptInItsWorkingDirectoryAndTheWatchSees
     EXPECT_EQ(ReadAll(out + "/cwd"), Canonical(work) + "\n");
 
     // The watch sees the end, clears the record, and nothing is left to reap.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return f.LaunchedPid == 0; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Launch(f).WatchedPid() == 0; }, 5000));
     int status = 0;
     errno = 0;
     EXPECT_EQ(::waitpid(pid, &status, WNOHANG), -1);
@@ -622,11 +634,11 @@ TEST_F(RealLaunchTest, RunButtonStartsTheProgramInItsOwnDirectory)
     const std::string script = Script("run dir/it's here.sh", out);
     MainWindow& f = StartBar("");
     dialogs.files = {{script}};
-    f.RunButtonClick();
+    Launch(f).RunButtonClick();
     ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(out + "/argv"); }, 5000));
     EXPECT_EQ(SplitNul(ReadAll(out + "/argv")), Argv{script});
     EXPECT_EQ(ReadAll(out + "/cwd"), Canonical(base + "run dir") + "\n");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return f.LaunchedPid == 0; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Launch(f).WatchedPid() == 0; }, 5000));
 }
 
 TEST_F(RealLaunchTest, ProgramThatCannotStartIsReportedWithoutWaiting)
@@ -645,13 +657,13 @@ TEST_F(RealLaunchTest, ProgramThatCannotStartIsReportedWithoutWaiting)
         SCOPED_TRACE(c.program);
         dialogs.notices.clear();
         MainWindow& f = StartBar("[Programs]\nSpeedButton1=" + ShortPathOf(c.program) + "\n[Icons]\nSpeedButton1=Default\n");
-        f.ButtonClick(f.FindButton(1));
+        QTest::mouseClick(Pages(f).FindButton(1), Qt::LeftButton);
         ASSERT_EQ(dialogs.notices.size(), 1u);
         const std::string& notice = dialogs.notices[0];
         EXPECT_EQ(notice.rfind("Unable to start " + c.program + ": ", 0), 0u) << notice;
         EXPECT_NE(notice.find(c.reason), std::string::npos) << notice;
-        EXPECT_FALSE(f.Timer2->isActive());
-        EXPECT_EQ(f.LaunchedPid, 0);
+        EXPECT_FALSE(Child<QTimer>(f, "Timer2")->isActive());
+        EXPECT_EQ(Launch(f).WatchedPid(), 0);
         EXPECT_TRUE(dialogs.messages.empty());
         form.reset();
     }

@@ -63,38 +63,38 @@ TEST_F(PageGridTest, ButtonsAreNumberedThroughThePagesInRows)
         WriteIni("[Location]\nTop=100\nButtonCount=" + std::to_string(c.perPage) + "\n[Pages]\nCount="
                  + std::to_string(c.pages) + "\n");
         MainWindow& f = Start();
-        ASSERT_EQ(f.ButtonsPerPage, c.perPage);
-        ASSERT_EQ(f.Notebook1->count(), c.pages);
+        ASSERT_EQ(Pages(f).ButtonsPerPage(), c.perPage);
+        ASSERT_EQ(Child<QStackedWidget>(f, "Notebook1")->count(), c.pages);
 
         const int total = c.pages * c.perPage;
         EXPECT_EQ(int(f.findChildren<TSpeedButton*>().size()), total);
         for (int n = 1; n <= total; ++n) {
-            TSpeedButton* b = f.FindButton(n);
+            TSpeedButton* b = Pages(f).FindButton(n);
             ASSERT_NE(b, nullptr) << n;
             const int page = (n - 1) / c.perPage, slot = (n - 1) % c.perPage;
             EXPECT_EQ(b->objectName(), QString("SpeedButton%1").arg(n));
             EXPECT_EQ(b->Number(), n);
             ASSERT_NE(b->parentWidget(), nullptr);
             EXPECT_EQ(b->parentWidget()->objectName(), QString("Page%1").arg(page)) << n;
-            EXPECT_EQ(b->parentWidget(), f.Notebook1->widget(page)) << n;
+            EXPECT_EQ(b->parentWidget(), Child<QStackedWidget>(f, "Notebook1")->widget(page)) << n;
             EXPECT_EQ(b->geometry(), QRect(36 * slot, 0, 37, 37)) << n;
         }
-        EXPECT_EQ(f.FindButton(total + 1), nullptr);
+        EXPECT_EQ(Pages(f).FindButton(total + 1), nullptr);
         EXPECT_EQ(f.findChild<TSpeedButton*>(QString("SpeedButton%1").arg(total + 1)), nullptr);
-        EXPECT_EQ(f.FindButton(total)->x(), c.lastLeft);
+        EXPECT_EQ(Pages(f).FindButton(total)->x(), c.lastLeft);
         if (c.firstOfPage2 > 0) {
-            EXPECT_EQ(f.FindButton(c.firstOfPage2)->parentWidget()->objectName(), "Page1");
-            EXPECT_EQ(f.FindButton(c.firstOfPage2)->x(), 0);
-            EXPECT_EQ(f.FindButton(c.lastOfPage2)->parentWidget()->objectName(), "Page1");
-            EXPECT_EQ(f.FindButton(c.lastOfPage2)->x(), c.lastLeft);
-            EXPECT_EQ(f.FindButton(c.firstOfPage2 - 1)->parentWidget()->objectName(), "Page0");
+            EXPECT_EQ(Pages(f).FindButton(c.firstOfPage2)->parentWidget()->objectName(), "Page1");
+            EXPECT_EQ(Pages(f).FindButton(c.firstOfPage2)->x(), 0);
+            EXPECT_EQ(Pages(f).FindButton(c.lastOfPage2)->parentWidget()->objectName(), "Page1");
+            EXPECT_EQ(Pages(f).FindButton(c.lastOfPage2)->x(), c.lastLeft);
+            EXPECT_EQ(Pages(f).FindButton(c.firstOfPage2 - 1)->parentWidget()->objectName(), "Page0");
         }
         // The design-time page is gone; the tab strip shows exactly the pages.
-        for (int i = 0; i < f.Notebook1->count(); ++i)
-            EXPECT_EQ(f.Notebook1->widget(i)->objectName(), QString("Page%1").arg(i));
-        EXPECT_EQ(f.TabSet1->Count(), c.pages);
-        EXPECT_EQ(f.TabSet1->TabIndex(), 0);
-        EXPECT_EQ(f.Notebook1->currentIndex(), 0);
+        for (int i = 0; i < Child<QStackedWidget>(f, "Notebook1")->count(); ++i)
+            EXPECT_EQ(Child<QStackedWidget>(f, "Notebook1")->widget(i)->objectName(), QString("Page%1").arg(i));
+        EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Count(), c.pages);
+        EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->TabIndex(), 0);
+        EXPECT_EQ(Child<QStackedWidget>(f, "Notebook1")->currentIndex(), 0);
         form.reset();
     }
 }
@@ -104,9 +104,9 @@ TEST_F(PageGridTest, TabsShowTheStoredPageNamesOrPageAndNumber)
     WriteIni("[Location]\nTop=100\n[Pages]\nCount=4\n[Tabs]\nPageTab1=Tools\nPageTab3=Games & Fun\n"
              "PageTab5=Beyond the pages\npagetab4=Office\n");
     MainWindow& f = Start();
-    EXPECT_EQ(f.TabSet1->Tabs(), QStringList({"Tools", "Page2", "Games & Fun", "Office"}));
-    EXPECT_EQ(f.Notebook1->count(), 4);
-    EXPECT_EQ(f.Notebook1->widget(3)->objectName(), "Page3");
+    EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Tabs(), QStringList({"Tools", "Page2", "Games & Fun", "Office"}));
+    EXPECT_EQ(Child<QStackedWidget>(f, "Notebook1")->count(), 4);
+    EXPECT_EQ(Child<QStackedWidget>(f, "Notebook1")->widget(3)->objectName(), "Page3");
 }
 
 // Counts in the file size the bar: out of range they are bounded at load and reported
@@ -128,12 +128,12 @@ TEST_F(PageGridTest, StoredCountsOutOfRangeAreBoundedAndReportedOnce)
         dialogs.notices.clear();
         WriteIni(c.ini);
         MainWindow& f = Start();
-        EXPECT_EQ(f.Notebook1->count(), c.pages);
-        EXPECT_EQ(f.ButtonsPerPage, c.perPage);
+        EXPECT_EQ(Child<QStackedWidget>(f, "Notebook1")->count(), c.pages);
+        EXPECT_EQ(Pages(f).ButtonsPerPage(), c.perPage);
         ASSERT_EQ(dialogs.notices.size(), 1u);
         EXPECT_NE(dialogs.notices[0].find("is out of range"), std::string::npos) << dialogs.notices[0];
         if (c.pages <= 2) {
-            f.FormCreate(); // a rebuild reads the file again
+            Pages(f).Rebuild(); // a rebuild reads the file again
             EXPECT_EQ(dialogs.notices.size(), 1u);
         }
         form.reset();
@@ -164,9 +164,9 @@ TEST_F(PageGridTest, RecordWithoutProgramLosesItsKeysAtLoad)
     }
     EXPECT_EQ(Value("Other", "SpeedButton5"), "not a record");
     EXPECT_EQ(IniText().rfind("; kept comment\n", 0), 0u);
-    EXPECT_FALSE(f.FindButton(5)->HasGlyph());
-    EXPECT_FALSE(f.FindButton(6)->HasGlyph());
-    EXPECT_TRUE(f.FindButton(7)->HasGlyph());
+    EXPECT_FALSE(Pages(f).FindButton(5)->HasGlyph());
+    EXPECT_FALSE(Pages(f).FindButton(6)->HasGlyph());
+    EXPECT_TRUE(Pages(f).FindButton(7)->HasGlyph());
 }
 
 // The button paints its glyph itself (not through its icon, whose pixmap-cache entries
@@ -208,18 +208,18 @@ TEST_F(PageGridTest, HintsOfLoadedButtons)
     WriteIni(WithRecords("[Location]\nTop=100\nShowHint=Yes\n", records));
     MainWindow& f = Start();
     for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(f.FindButton(int(i) + 1)->toolTip().toStdString(), cases[i].hint) << cases[i].program;
+        EXPECT_EQ(Pages(f).FindButton(int(i) + 1)->toolTip().toStdString(), cases[i].hint) << cases[i].program;
     // An empty button keeps the hint given at creation (the general hints are on).
-    EXPECT_EQ(f.FindButton(20)->toolTip().toStdString(), f.ButtonHintText);
-    EXPECT_NE(f.ButtonHintText, "");
+    EXPECT_EQ(Pages(f).FindButton(20)->toolTip().toStdString(), f.State().ButtonHintText);
+    EXPECT_NE(f.State().ButtonHintText, "");
 }
 
 TEST_F(PageGridTest, EmptyButtonsHaveNoHintWhenGeneralHintsAreOff)
 {
     WriteIni("[Location]\nTop=100\nShowHint=No\n");
     MainWindow& f = Start();
-    EXPECT_EQ(f.FindButton(1)->toolTip(), "");
-    EXPECT_EQ(f.FindButton(160)->toolTip(), "");
+    EXPECT_EQ(Pages(f).FindButton(1)->toolTip(), "");
+    EXPECT_EQ(Pages(f).FindButton(160)->toolTip(), "");
 }
 
 TEST_F(PageGridTest, TagFollowsTheShrinkChoice)
@@ -237,7 +237,7 @@ TEST_F(PageGridTest, TagFollowsTheShrinkChoice)
     WriteIni(WithRecords("[Location]\nTop=100\n", records));
     MainWindow& f = Start();
     for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(f.FindButton(int(i) + 1)->Tag, cases[i].tag) << "Shrink=" << cases[i].shrink;
+        EXPECT_EQ(Pages(f).FindButton(int(i) + 1)->Tag, cases[i].tag) << "Shrink=" << cases[i].shrink;
 }
 
 TEST_F(PageGridTest, IconFromIconFileThenProgramThenBuiltIn)
@@ -281,7 +281,7 @@ TEST_F(PageGridTest, IconFromIconFileThenProgramThenBuiltIn)
                    {7, {32, 33}, std::nullopt, "Default"}};
     for (const Expect& e : expects) {
         SCOPED_TRACE(e.n);
-        TSpeedButton* b = f.FindButton(e.n);
+        TSpeedButton* b = Pages(f).FindButton(e.n);
         ASSERT_TRUE(b->HasGlyph());
         EXPECT_EQ(b->iconSize(), e.glyphSize);
         const QImage glyph = Glyph(b);
@@ -334,17 +334,15 @@ TEST_F(PageGridTest, ButtonWithoutIconOutsideLoadingAsksForOne)
         dialogs.openDialogs.clear();
         WriteIni(WithRecords("[Location]\nTop=100\n", {{3, Program("/opt/app/tool.bin")}}));
         MainWindow& f = Start();
-        ASSERT_TRUE(f.FindButton(3)->HasGlyph());
+        ASSERT_TRUE(Pages(f).FindButton(3)->HasGlyph());
         ASSERT_EQ(Value("Icons", "SpeedButton3"), "<absent>");
         ASSERT_TRUE(dialogs.openDialogs.empty());
 
         platform.icons.erase({"/opt/app/tool.bin", 0});
         if (!c.chosen.empty())
             dialogs.files.push_back(c.chosen);
-        f.CurrentButton = 3;
-        f.MoveButton();
-        f.CurrentButton = 40;
-        f.PutButton();
+        ChooseOnButton(f, 3, "MoveButton1");
+        Pages(f).FindButton(40)->click();
 
         ASSERT_EQ(dialogs.openDialogs.size(), 1u);
         EXPECT_EQ(dialogs.openDialogs[0].title, "tool has no Icon. Select a seperate Icon OR Cancel for default");
@@ -352,7 +350,7 @@ TEST_F(PageGridTest, ButtonWithoutIconOutsideLoadingAsksForOne)
         EXPECT_EQ(Value("Programs", "SpeedButton40"), "/opt/app/tool.bin");
         EXPECT_EQ(Value("Icons", "SpeedButton40"), c.stored);
         EXPECT_EQ(Value("IconSelection", "SpeedButton40"), "<absent>");
-        TSpeedButton* b = f.FindButton(40);
+        TSpeedButton* b = Pages(f).FindButton(40);
         ASSERT_TRUE(b->HasGlyph());
         if (c.colour) {
             EXPECT_EQ(Glyph(b).pixel(16, 16), *c.colour);
@@ -360,7 +358,7 @@ TEST_F(PageGridTest, ButtonWithoutIconOutsideLoadingAsksForOne)
             EXPECT_EQ(Glyph(b).pixel(16, 16), BuiltinIcon("ICON_2").convertToFormat(QImage::Format_ARGB32).pixel(16, 16));
         }
         // A reload finds the stored icon and asks nothing.
-        f.Load();
+        Pages(f).Load();
         EXPECT_EQ(dialogs.openDialogs.size(), 1u);
         EXPECT_EQ(Value("Icons", "SpeedButton40"), c.stored);
         form.reset();
@@ -376,9 +374,9 @@ TEST_F(PageGridTest, ReloadPicksUpAnotherInstancesChanges)
     WriteIni(WithRecords("[Location]\nTop=100\n[Tabs]\nPageTab2=Before\n", {{1, one}, {2, Program("/bin/two")}}),
              "desk");
     MainWindow& f = Start({"/m", "desk"});
-    ASSERT_TRUE(f.SyncMode);
-    ASSERT_EQ(f.FindButton(1)->toolTip().toStdString(), "First");
-    ASSERT_TRUE(f.FindButton(2)->HasGlyph());
+    ASSERT_TRUE(f.State().SyncMode);
+    ASSERT_EQ(Pages(f).FindButton(1)->toolTip().toStdString(), "First");
+    ASSERT_TRUE(Pages(f).FindButton(2)->HasGlyph());
 
     // Another instance of "desk" removes button 2, renames button 1 and page 2, adds
     // button 150, then tells every instance.
@@ -392,22 +390,21 @@ TEST_F(PageGridTest, ReloadPicksUpAnotherInstancesChanges)
     });
     platform.BroadcastMessage("UKexbarother", 1); // not ours
     Pump();
-    EXPECT_EQ(f.FindButton(1)->toolTip().toStdString(), "First");
+    EXPECT_EQ(Pages(f).FindButton(1)->toolTip().toStdString(), "First");
     platform.BroadcastMessage("UKexbardesk", 0); // not a reload
     Pump();
-    EXPECT_EQ(f.FindButton(1)->toolTip().toStdString(), "First");
+    EXPECT_EQ(Pages(f).FindButton(1)->toolTip().toStdString(), "First");
 
     platform.BroadcastMessage("UKexbardesk", 1);
     Pump();
-    EXPECT_EQ(f.FindButton(1)->toolTip(), "Renamed\ntwice");
-    EXPECT_FALSE(f.FindButton(2)->HasGlyph());
-    EXPECT_EQ(f.FindButton(2)->toolTip(), "Mouse: Left=Load/Launch  Right=Options");
-    EXPECT_TRUE(f.FindButton(150)->HasGlyph());
-    EXPECT_EQ(f.FindButton(150)->Tag, 0);
-    EXPECT_EQ(f.TabSet1->Tabs().value(1), "After");
+    EXPECT_EQ(Pages(f).FindButton(1)->toolTip(), "Renamed\ntwice");
+    EXPECT_FALSE(Pages(f).FindButton(2)->HasGlyph());
+    EXPECT_EQ(Pages(f).FindButton(2)->toolTip(), "Mouse: Left=Load/Launch  Right=Options");
+    EXPECT_TRUE(Pages(f).FindButton(150)->HasGlyph());
+    EXPECT_EQ(Pages(f).FindButton(150)->Tag, 0);
+    EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Tabs().value(1), "After");
     // The reload is over: the bar is not left showing the hourglass.
     EXPECT_EQ(f.ScreenCursor(), crDefault);
-    EXPECT_FALSE(f.Loading);
 }
 
 // ---- switching between 16 and 21 buttons per page
@@ -418,9 +415,9 @@ protected:
     void PageMenu(MainWindow& f, const std::string& item)
     {
         dialogs.popupChoices = {item};
-        const QRect tab = f.TabSet1->ItemRect(0);
+        const QRect tab = Child<TTabSet>(f, "TabSet1")->ItemRect(0);
         ASSERT_FALSE(tab.isEmpty());
-        QTest::mousePress(f.TabSet1, Qt::RightButton, {}, tab.center());
+        QTest::mousePress(Child<TTabSet>(f, "TabSet1"), Qt::RightButton, {}, tab.center());
         ASSERT_EQ(dialogs.popups.size(), 1u);
         EXPECT_EQ(dialogs.popups[0].menu, "PopupMenu2");
     }
@@ -475,16 +472,16 @@ TEST_F(ButtonsPerPageTest, DeclinedSwitchChangesNothing)
         WriteIni(NumberedBar(16, {"Tools", "Tools"}, Range(1, 19)));
         MainWindow& f = Start();
         const std::string before = IniText();
-        TSpeedButton* first = f.FindButton(1);
+        TSpeedButton* first = Pages(f).FindButton(1);
         dialogs.answers = {answer};
         PageMenu(f, "PButton21");
         ExpectTheQuestion();
         EXPECT_EQ(IniText(), before);
         EXPECT_EQ(Bak(), "<absent>");
-        EXPECT_EQ(f.ButtonsPerPage, 16);
-        EXPECT_EQ(f.RequestedButtons, 16);
-        EXPECT_EQ(f.FindButton(1), first) << "not rebuilt";
-        EXPECT_EQ(f.PageCount(), 10);
+        EXPECT_EQ(Pages(f).ButtonsPerPage(), 16);
+        EXPECT_EQ(Pages(f).RequestedButtons(), 16);
+        EXPECT_EQ(Pages(f).FindButton(1), first) << "not rebuilt";
+        EXPECT_EQ(Pages(f).PageCount(), 10);
         EXPECT_EQ(f.ScreenCursor(), crDefault);
         form.reset();
     }
@@ -548,31 +545,31 @@ TEST_F(ButtonsPerPageTest, SwitchRenumbersAndRebuildsTheBar)
                 EXPECT_EQ(Value("Programs", ButtonKey(old)), "<absent>");
                 EXPECT_EQ(Value("Names", ButtonKey(old)), "<absent>");
             }
-            ASSERT_NE(f.FindButton(now), nullptr);
-            EXPECT_TRUE(f.FindButton(now)->HasGlyph());
-            EXPECT_EQ(f.FindButton(now)->toolTip().toStdString(), "N" + std::to_string(old));
+            ASSERT_NE(Pages(f).FindButton(now), nullptr);
+            EXPECT_TRUE(Pages(f).FindButton(now)->HasGlyph());
+            EXPECT_EQ(Pages(f).FindButton(now)->toolTip().toStdString(), "N" + std::to_string(old));
         }
         // The window stands rebuilt with the new row length.
-        EXPECT_EQ(f.ButtonsPerPage, c.to);
-        EXPECT_EQ(f.RequestedButtons, c.to);
-        EXPECT_EQ(f.PageCount(), int(c.captions.size()));
-        EXPECT_EQ(f.TabSet1->Tabs(), c.captions);
+        EXPECT_EQ(Pages(f).ButtonsPerPage(), c.to);
+        EXPECT_EQ(Pages(f).RequestedButtons(), c.to);
+        EXPECT_EQ(Pages(f).PageCount(), int(c.captions.size()));
+        EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Tabs(), c.captions);
         const int total = int(c.captions.size()) * c.to;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the old pages
         EXPECT_EQ(int(f.findChildren<TSpeedButton*>().size()), total);
-        EXPECT_NE(f.FindButton(total), nullptr);
-        EXPECT_EQ(f.FindButton(total + 1), nullptr);
-        EXPECT_EQ(f.FindButton(c.to + 1) ? f.FindButton(c.to + 1)->x() : 0, 0);
-        EXPECT_EQ(f.FindButton(c.to)->x(), 36 * (c.to - 1));
+        EXPECT_NE(Pages(f).FindButton(total), nullptr);
+        EXPECT_EQ(Pages(f).FindButton(total + 1), nullptr);
+        EXPECT_EQ(Pages(f).FindButton(c.to + 1) ? Pages(f).FindButton(c.to + 1)->x() : 0, 0);
+        EXPECT_EQ(Pages(f).FindButton(c.to)->x(), 36 * (c.to - 1));
         EXPECT_EQ(f.ScreenCursor(), crDefault);
         // The shown page's buttons are on screen, not only in the widget tree.
         for (int n = 1; n <= c.to; ++n)
-            EXPECT_TRUE(f.FindButton(n)->isVisible()) << n;
+            EXPECT_TRUE(Pages(f).FindButton(n)->isVisible()) << n;
         // A new start finds the same bar.
         form.reset();
         MainWindow& again = Start();
-        EXPECT_EQ(again.ButtonsPerPage, c.to);
-        EXPECT_EQ(again.TabSet1->Tabs(), c.captions);
+        EXPECT_EQ(Pages(again).ButtonsPerPage(), c.to);
+        EXPECT_EQ(Child<TTabSet>(again, "TabSet1")->Tabs(), c.captions);
         form.reset();
     }
 }
@@ -581,7 +578,7 @@ TEST_F(ButtonsPerPageTest, RebuildWithoutConfigurationFileStopsWithAnError)
 {
     WriteIni(NumberedBar(16, {"Tools"}, {1, 2}));
     MainWindow& f = Start();
-    TSpeedButton* first = f.FindButton(1);
+    TSpeedButton* first = Pages(f).FindButton(1);
     ASSERT_EQ(std::remove(Ini().c_str()), 0);
     // Another instance asks for a rebuild.
     platform.BroadcastMessage("UKXForm", 1);
@@ -592,10 +589,10 @@ TEST_F(ButtonsPerPageTest, RebuildWithoutConfigurationFileStopsWithAnError)
     EXPECT_EQ(Bak(), "<absent>");
     EXPECT_EQ(IniText(), "") << "no file is made up";
     // The bar stands as it was.
-    EXPECT_EQ(f.FindButton(1), first);
+    EXPECT_EQ(Pages(f).FindButton(1), first);
     EXPECT_TRUE(first->HasGlyph());
-    EXPECT_EQ(f.PageCount(), 10);
-    EXPECT_EQ(f.TabSet1->Tabs().value(0), "Tools");
+    EXPECT_EQ(Pages(f).PageCount(), 10);
+    EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Tabs().value(0), "Tools");
 }
 
 } // namespace

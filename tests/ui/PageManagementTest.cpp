@@ -78,11 +78,11 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&f));
         return f;
     }
-    QPoint TabCenter(int tab) const { return form->TabSet1->ItemRect(tab).center(); }
+    QPoint TabCenter(int tab) const { return Child<TTabSet>(*form, "TabSet1")->ItemRect(tab).center(); }
     void Press(Qt::MouseButton button, QPoint at)
     {
-        QTest::mousePress(form->TabSet1, button, {}, at);
-        QTest::mouseRelease(form->TabSet1, button, {}, at);
+        QTest::mousePress(Child<TTabSet>(*form, "TabSet1"), button, {}, at);
+        QTest::mouseRelease(Child<TTabSet>(*form, "TabSet1"), button, {}, at);
     }
     void RightPress(int tab) { Press(Qt::RightButton, TabCenter(tab)); }
     void LeftPress(int tab) { Press(Qt::LeftButton, TabCenter(tab)); }
@@ -94,11 +94,11 @@ protected:
     }
     void Retype(const QString& text)
     {
-        form->PageName->selectAll();
-        QTest::keyClick(form->PageName, Qt::Key_Backspace);
-        QTest::keyClicks(form->PageName, text);
+        Child<QLineEdit>(*form, "PageName")->selectAll();
+        QTest::keyClick(Child<QLineEdit>(*form, "PageName"), Qt::Key_Backspace);
+        QTest::keyClicks(Child<QLineEdit>(*form, "PageName"), text);
     }
-    void Key(Qt::Key key) { QTest::keyClick(form->PageName, key); }
+    void Key(Qt::Key key) { QTest::keyClick(Child<QLineEdit>(*form, "PageName"), key); }
 
     // Where each stored record of the first `pages` pages came from: number → the
     // number it was first stored under.
@@ -128,7 +128,7 @@ protected:
     std::vector<std::string> Tabs() const
     {
         std::vector<std::string> tabs;
-        for (const QString& t : form->TabSet1->Tabs())
+        for (const QString& t : Child<TTabSet>(*form, "TabSet1")->Tabs())
             tabs.push_back(t.toStdString());
         return tabs;
     }
@@ -152,20 +152,20 @@ TEST_F(PageTest, SelectingATabShowsItsPageReleasesTheButtonAndParksTheKeyboardSe
         bar.pages = 10;
         bar.perPage = c.perPage;
         MainWindow& f = Open(bar);
-        ASSERT_EQ(f.ButtonsPerPage, c.perPage);
+        ASSERT_EQ(Pages(f).ButtonsPerPage(), c.perPage);
         if (c.from != 0)
             LeftPress(c.from);
         // A button of the page shown is pressed by the keyboard selection.
         const int pressed = c.from * c.perPage + 3;
-        f.KeySelection = pressed;
-        f.FindButton(pressed)->SetDown(true);
+        Pages(f).SetKeySelection(pressed);
+        Pages(f).FindButton(pressed)->SetDown(true);
 
         LeftPress(c.tab);
-        EXPECT_EQ(f.TabSet1->TabIndex(), c.tab);
-        EXPECT_EQ(f.Notebook1->currentIndex(), c.tab);
+        EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->TabIndex(), c.tab);
+        EXPECT_EQ(Child<QStackedWidget>(f, "Notebook1")->currentIndex(), c.tab);
         EXPECT_TRUE(f.windowTitle().endsWith(QString("Page %1 of 10").arg(c.tab + 1))) << f.windowTitle().toStdString();
-        EXPECT_FALSE(f.FindButton(pressed)->Down());
-        EXPECT_EQ(f.KeySelection, c.parked);
+        EXPECT_FALSE(Pages(f).FindButton(pressed)->Down());
+        EXPECT_EQ(Pages(f).KeySelection(), c.parked);
         form.reset();
     }
 }
@@ -177,9 +177,9 @@ TEST_F(PageTest, PageMenuOpensOnlyOnAnUnlockedRightPressOnATabWithTheEditorHidde
     TBar bar;
     bar.pages = 3;
     MainWindow& f = Open(bar);
-    ASSERT_EQ(f.TabSet1->Count(), 3);
-    const QRect last = f.TabSet1->ItemRect(2);
-    ASSERT_LT(last.right() + 20, f.TabSet1->width()) << "room beside the tabs";
+    ASSERT_EQ(Child<TTabSet>(f, "TabSet1")->Count(), 3);
+    const QRect last = Child<TTabSet>(f, "TabSet1")->ItemRect(2);
+    ASSERT_LT(last.right() + 20, Child<TTabSet>(f, "TabSet1")->width()) << "room beside the tabs";
 
     struct Case {
         const char* what;
@@ -197,11 +197,11 @@ TEST_F(PageTest, PageMenuOpensOnlyOnAnUnlockedRightPressOnATabWithTheEditorHidde
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        f.TabSet1->SetTabIndex(0);
-        f.TabSet1Click();
-        f.LockMarker = c.lock;
+        Child<TTabSet>(f, "TabSet1")->SetTabIndex(0);
+        Pages(f).SelectPage();
+        f.MenuItem("LockoutModify1")->setChecked(c.lock != "NilK305");
         if (c.editorOpen)
-            f.PageName->show();
+            Child<QLineEdit>(f, "PageName")->show();
         const std::size_t before = dialogs.popups.size();
         dialogs.popupChoices.push_back(""); // the menu closes without a choice
 
@@ -209,15 +209,15 @@ TEST_F(PageTest, PageMenuOpensOnlyOnAnUnlockedRightPressOnATabWithTheEditorHidde
         ASSERT_EQ(dialogs.popups.size(), before + (c.opens ? 1 : 0));
         if (c.opens) {
             EXPECT_EQ(dialogs.popups.back().menu, "PopupMenu2");
-            EXPECT_EQ(dialogs.popups.back().pos, f.mapToGlobal(QPoint(c.at.x() + f.Panel1->width(), c.at.y())));
-            EXPECT_EQ(f.TabSet1->TabIndex(), 1) << "the pressed tab is selected";
+            EXPECT_EQ(dialogs.popups.back().pos, f.mapToGlobal(QPoint(c.at.x() + Child<QFrame>(f, "Panel1")->width(), c.at.y())));
+            EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->TabIndex(), 1) << "the pressed tab is selected";
             EXPECT_TRUE(f.windowTitle().endsWith("Page 2 of 3"));
         } else if (c.button == Qt::RightButton) {
-            EXPECT_EQ(f.TabSet1->TabIndex(), 0) << "nothing selected";
+            EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->TabIndex(), 0) << "nothing selected";
         }
         dialogs.popupChoices.clear();
-        f.PageName->hide();
-        f.LockMarker = "NilK305";
+        Child<QLineEdit>(f, "PageName")->hide();
+        f.MenuItem("LockoutModify1")->setChecked(false);
     }
 }
 
@@ -243,27 +243,27 @@ TEST_F(PageTest, RenamingStoresANonEmptyNameAndShowsItAtOnceWhileTheRedHighlight
         bar.names = {{1, "Alpha"}, {2, "Beta"}};
         bar.buttons = {17};
         MainWindow& f = Open(bar);
-        TSpeedButton* button = f.FindButton(17);
+        TSpeedButton* button = Pages(f).FindButton(17);
 
         Menu(c.tab, "RenamePage1");
-        ASSERT_TRUE(f.PageName->isVisible());
-        EXPECT_EQ(f.EditMode, "Tab");
-        EXPECT_EQ(f.PageName->toolTip(), "Enter new name for Selected Page Tab");
-        EXPECT_EQ(f.PageName->text().toStdString(), c.shownBefore);
-        EXPECT_EQ(f.TabSet1->SelectedColor(), QColor(255, 0, 0));
-        EXPECT_GT(CountColour(Painted(f.TabSet1), f.TabSet1->ItemRect(c.tab), QColor(255, 0, 0)), 20);
+        ASSERT_TRUE(Child<QLineEdit>(f, "PageName")->isVisible());
+        EXPECT_EQ(Pages(f).Editing(), PageBar::EditorMode::PageName);
+        EXPECT_EQ(Child<QLineEdit>(f, "PageName")->toolTip(), "Enter new name for Selected Page Tab");
+        EXPECT_EQ(Child<QLineEdit>(f, "PageName")->text().toStdString(), c.shownBefore);
+        EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->SelectedColor(), QColor(255, 0, 0));
+        EXPECT_GT(CountColour(Painted(Child<TTabSet>(f, "TabSet1")), Child<TTabSet>(f, "TabSet1")->ItemRect(c.tab), QColor(255, 0, 0)), 20);
 
         Retype(c.typed);
         Key(c.key);
-        EXPECT_FALSE(f.PageName->isVisible());
-        EXPECT_EQ(f.EditMode, "");
-        EXPECT_EQ(f.PageName->text(), "");
+        EXPECT_FALSE(Child<QLineEdit>(f, "PageName")->isVisible());
+        EXPECT_EQ(Pages(f).Editing(), PageBar::EditorMode::None);
+        EXPECT_EQ(Child<QLineEdit>(f, "PageName")->text(), "");
         EXPECT_EQ(Tabs()[std::size_t(c.tab)], c.stored);
         const std::string stored = Value("Tabs", PageTabKey(c.tab + 1));
         EXPECT_EQ(stored, c.stored == "Page3" ? "<absent>" : c.stored);
-        EXPECT_EQ(f.TabSet1->SelectedColor(), ColorFromValue(f.TabSelectedColor));
-        EXPECT_EQ(CountColour(Painted(f.TabSet1), f.TabSet1->rect(), QColor(255, 0, 0)), 0);
-        EXPECT_EQ(f.FindButton(17), button) << "a rename rebuilds nothing";
+        EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->SelectedColor(), ColorFromValue(Pages(f).SelectedTabColor()));
+        EXPECT_EQ(CountColour(Painted(Child<TTabSet>(f, "TabSet1")), Child<TTabSet>(f, "TabSet1")->rect(), QColor(255, 0, 0)), 0);
+        EXPECT_EQ(Pages(f).FindButton(17), button) << "a rename rebuilds nothing";
         EXPECT_FALSE(QFile::exists(QString::fromStdString(platform.appDir + "KX.BAK")));
         form.reset();
     }
@@ -279,12 +279,12 @@ TEST_F(PageTest, F1ShowsTheHelpContentsEndsTheModeAndALaterEnterOnlyCloses)
     Key(Qt::Key_F1);
     EXPECT_EQ(dialogs.helpShown, std::vector<int>{0});
     EXPECT_EQ(dialogs.helpFile, platform.appDir + "Kexbar.HLP");
-    EXPECT_EQ(f.EditMode, "");
-    EXPECT_TRUE(f.PageName->isVisible());
-    EXPECT_EQ(f.PageName->text(), "Tools");
+    EXPECT_EQ(Pages(f).Editing(), PageBar::EditorMode::None);
+    EXPECT_TRUE(Child<QLineEdit>(f, "PageName")->isVisible());
+    EXPECT_EQ(Child<QLineEdit>(f, "PageName")->text(), "Tools");
 
     Key(Qt::Key_Return);
-    EXPECT_FALSE(f.PageName->isVisible());
+    EXPECT_FALSE(Child<QLineEdit>(f, "PageName")->isVisible());
     EXPECT_EQ(Value("Tabs", "PageTab2"), "Beta");
     EXPECT_EQ(Tabs()[1], "Beta");
 }
@@ -302,20 +302,20 @@ TEST_F(PageTest, TypedPageCountIsAtLeastTwoAndAtMostAThousandAndRebuildsTheBar)
         bar.buttons = {1, 33};
         MainWindow& f = Open(bar);
         Menu(0, "TotalPages1");
-        ASSERT_TRUE(f.PageName->isVisible());
-        EXPECT_EQ(f.EditMode, "Page");
-        EXPECT_EQ(f.PageName->toolTip(), "Enter # of Total Pages you want");
-        EXPECT_EQ(f.PageName->text(), "3");
+        ASSERT_TRUE(Child<QLineEdit>(f, "PageName")->isVisible());
+        EXPECT_EQ(Pages(f).Editing(), PageBar::EditorMode::PageCount);
+        EXPECT_EQ(Child<QLineEdit>(f, "PageName")->toolTip(), "Enter # of Total Pages you want");
+        EXPECT_EQ(Child<QLineEdit>(f, "PageName")->text(), "3");
 
         Retype(c.typed);
         Key(Qt::Key_Return);
         EXPECT_EQ(Value("Pages", "Count"), std::to_string(c.count));
-        EXPECT_EQ(f.TabSet1->Count(), c.count);
-        EXPECT_EQ(f.Notebook1->count(), c.count);
-        EXPECT_NE(f.FindButton(c.count * 16), nullptr);
-        EXPECT_EQ(f.FindButton(c.count * 16 + 1), nullptr);
-        EXPECT_FALSE(f.PageName->isVisible());
-        EXPECT_EQ(f.EditMode, "");
+        EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Count(), c.count);
+        EXPECT_EQ(Child<QStackedWidget>(f, "Notebook1")->count(), c.count);
+        EXPECT_NE(Pages(f).FindButton(c.count * 16), nullptr);
+        EXPECT_EQ(Pages(f).FindButton(c.count * 16 + 1), nullptr);
+        EXPECT_FALSE(Child<QLineEdit>(f, "PageName")->isVisible());
+        EXPECT_EQ(Pages(f).Editing(), PageBar::EditorMode::None);
         EXPECT_TRUE(QFile::exists(QString::fromStdString(platform.appDir + "KX.BAK"))) << "backed up first";
         EXPECT_EQ(Value("Programs", ButtonKey(1)), TBar::Program(1));
         form.reset();
@@ -327,7 +327,7 @@ TEST_F(PageTest, InSyncModeEnterBroadcastsTheReloadAndEscapeDoesNot)
     TBar bar;
     bar.names = {{1, "Alpha"}};
     MainWindow& f = Open(bar, {"/m", "desk"}, "desk");
-    ASSERT_TRUE(f.SyncMode);
+    ASSERT_TRUE(f.State().SyncMode);
     Menu(0, "RenamePage1");
     Key(Qt::Key_Escape);
     EXPECT_TRUE(platform.broadcasts.empty());
@@ -370,7 +370,7 @@ TEST_F(PageTest, DeletingOrMovingAsksFirstAndNoChangesNothing)
         EXPECT_EQ(dialogs.messages.back().buttons, unsigned(mbYes | mbNo));
         EXPECT_EQ(dialogs.messages.back().helpContext, 0);
         EXPECT_EQ(IniText(), before);
-        EXPECT_EQ(f.TabSet1->Count(), 3);
+        EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Count(), 3);
         EXPECT_EQ(f.ScreenCursor(), crDefault);
     }
 }
@@ -418,15 +418,15 @@ TEST_F(PageTest, DeletingAndAddingShiftPagesWithTheirNamesAndButtons)
         const int count = int(c.tabs.size());
         EXPECT_EQ(Value("Pages", "Count"), std::to_string(count));
         EXPECT_EQ(Tabs(), c.tabs);
-        EXPECT_EQ(f.Notebook1->count(), count);
+        EXPECT_EQ(Child<QStackedWidget>(f, "Notebook1")->count(), count);
         for (const auto& [key, value] : c.keys)
             EXPECT_EQ(Value("Tabs", key), value) << key;
         EXPECT_EQ(Layout(c.pages + 1), c.layout);
         for (const auto& [n, from] : c.layout) {
             ExpectRecordFrom(n, from);
-            EXPECT_TRUE(f.FindButton(n)->HasGlyph()) << "button " << n << " shown";
+            EXPECT_TRUE(Pages(f).FindButton(n)->HasGlyph()) << "button " << n << " shown";
         }
-        EXPECT_EQ(f.TabSet1->TabIndex(), c.selected);
+        EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->TabIndex(), c.selected);
         EXPECT_TRUE(f.windowTitle().endsWith(QString("Page %1 of %2").arg(c.selected + 1).arg(count)));
         EXPECT_EQ(f.ScreenCursor(), crDefault);
         form.reset();
@@ -468,10 +468,9 @@ TEST_F(PageTest, AMovedPageIsInsertedBeforeTheTabRightPressedNext)
     EXPECT_EQ(Layout(4), (std::map<int, int>{{1, 17}, {17, 1}, {21, 5}, {32, 16}, {33, 33}}));
     for (auto [n, from] : std::map<int, int>{{1, 17}, {17, 1}, {21, 5}, {32, 16}, {33, 33}})
         ExpectRecordFrom(n, from);
-    EXPECT_EQ(f.TabSet1->TabIndex(), 1);
+    EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->TabIndex(), 1);
     EXPECT_TRUE(f.windowTitle().endsWith("Page 2 of 3"));
-    EXPECT_EQ(f.MovedPageName, "");
-    EXPECT_TRUE(f.ListBox2.empty());
+    EXPECT_FALSE(Pages(f).PendingPage().has_value());
 }
 
 TEST_F(PageTest, TheOnlyPageCanNeitherBeDeletedNorMoved)
@@ -526,12 +525,12 @@ TEST_F(PageTest, APendingMoveGoesBackToItsPlaceOnARebuildOrTheEndOfTheProgram)
 
         switch (c.end) {
         case End::PageCount:
-            f.TabCount(f.MenuItem("TotalPages1"));
+            f.MenuItem("TotalPages1")->trigger();
             Retype("5");
             Key(Qt::Key_Return);
             break;
         case End::RebuildMessage:
-            f.AppMessage(f.PageUpdateMsg, 1);
+            platform.handler(f.State().PageUpdateMsg, 1);
             break;
         case End::Close:
             form.reset();
@@ -546,9 +545,9 @@ TEST_F(PageTest, APendingMoveGoesBackToItsPlaceOnARebuildOrTheEndOfTheProgram)
             ExpectRecordFrom(n, n);
         if (form) {
             EXPECT_EQ(form->ScreenCursor(), crDefault);
-            EXPECT_EQ(form->TabSet1->Count(), c.count);
-            EXPECT_TRUE(form->FindButton(16)->HasGlyph());
-            EXPECT_FALSE(form->PageBuffer.Pending());
+            EXPECT_EQ(Child<TTabSet>(*form, "TabSet1")->Count(), c.count);
+            EXPECT_TRUE(Pages(*form).FindButton(16)->HasGlyph());
+            EXPECT_FALSE(Pages(*form).PendingPage().has_value());
             // Nothing is left to complete: the next right press opens the menu.
             dialogs.popupChoices.push_back("");
             const std::size_t menus = dialogs.popups.size();
@@ -586,8 +585,8 @@ TEST_F(PageTest, TabColoursComeFromTheColourDialogWithTheStoredPalette)
         bar.extra = "\n[Colors]\nColorA=ff0000\nColorC=00FF00\n";
         MainWindow& f = Open(bar);
         const std::string before = IniText();
-        const QColor selectedBefore = f.TabSet1->SelectedColor();
-        const QColor unselectedBefore = f.TabSet1->UnselectedColor();
+        const QColor selectedBefore = Child<TTabSet>(f, "TabSet1")->SelectedColor();
+        const QColor unselectedBefore = Child<TTabSet>(f, "TabSet1")->UnselectedColor();
         if (!c.cancel)
             dialogs.colors.push_back(chosen);
         dialogs.customColorEdits.push_back(edited);
@@ -602,19 +601,19 @@ TEST_F(PageTest, TabColoursComeFromTheColourDialogWithTheStoredPalette)
         EXPECT_EQ(ask.custom[2], QColor(0, 255, 0));
         EXPECT_EQ(ask.custom[15], QColor(Qt::white));
 
-        const QImage painted = Painted(f.TabSet1);
+        const QImage painted = Painted(Child<TTabSet>(f, "TabSet1"));
         // The middle of each tab: neighbouring trapezoids overlap at their sides.
         auto middle = [](QRect r) { return r.adjusted(r.width() / 3, 0, -r.width() / 3, 0); };
-        const QRect selectedTab = middle(f.TabSet1->ItemRect(0)), unselectedTab = middle(f.TabSet1->ItemRect(1));
+        const QRect selectedTab = middle(Child<TTabSet>(f, "TabSet1")->ItemRect(0)), unselectedTab = middle(Child<TTabSet>(f, "TabSet1")->ItemRect(1));
         if (c.cancel) {
             EXPECT_EQ(IniText(), before);
-            EXPECT_EQ(f.TabSet1->SelectedColor(), selectedBefore);
-            EXPECT_EQ(f.TabSet1->UnselectedColor(), unselectedBefore);
-            EXPECT_EQ(CountColour(painted, f.TabSet1->rect(), chosen), 0);
+            EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->SelectedColor(), selectedBefore);
+            EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->UnselectedColor(), unselectedBefore);
+            EXPECT_EQ(CountColour(painted, Child<TTabSet>(f, "TabSet1")->rect(), chosen), 0);
         } else {
             EXPECT_EQ(Value("Tabs", c.key), std::to_string(0x563412));
             const bool selected = c.key == "SelectedColor";
-            EXPECT_EQ(selected ? f.TabSelectedColor : f.TabUnselectedColor, 0x563412);
+            EXPECT_EQ(selected ? Pages(f).SelectedTabColor() : Pages(f).UnselectedTabColor(), 0x563412);
             EXPECT_GT(CountColour(painted, selected ? selectedTab : unselectedTab, chosen), 20);
             EXPECT_EQ(CountColour(painted, selected ? unselectedTab : selectedTab, chosen), 0);
             EXPECT_EQ(Value("Tabs", selected ? "UnselectedColor" : "SelectedColor"), "<absent>");
@@ -626,7 +625,7 @@ TEST_F(PageTest, TabColoursComeFromTheColourDialogWithTheStoredPalette)
             // A later start paints with the stored colour and reopens the same palette.
             form.reset();
             MainWindow& again = Shown();
-            EXPECT_EQ(selected ? again.TabSet1->SelectedColor() : again.TabSet1->UnselectedColor(), chosen);
+            EXPECT_EQ(selected ? Child<TTabSet>(again, "TabSet1")->SelectedColor() : Child<TTabSet>(again, "TabSet1")->UnselectedColor(), chosen);
             Menu(0, c.item);
             ASSERT_EQ(dialogs.colorAsks.size(), 2u);
             EXPECT_EQ(dialogs.colorAsks[1].custom, edited);
@@ -667,13 +666,13 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
              // The question is open while the other program adds its page.
              dialogs.answers.push_back(TModalResult::mrYes);
              dialogs.popupChoices.push_back("DeletePage1");
-             f.TabSet1->SetTabIndex(2);
-             f.TabSet1Click();
+             Child<TTabSet>(f, "TabSet1")->SetTabIndex(2);
+             Pages(f).SelectPage();
              Tool({Ini(), "add-page", "1", "New"});
-             f.DeletePage(f.MenuItem("DeletePage1"));
+             f.MenuItem("DeletePage1")->trigger();
          }},
         {"typed page count", [this](MainWindow& f) {
-             f.TabCount(f.MenuItem("TotalPages1"));
+             f.MenuItem("TotalPages1")->trigger();
              Tool({Ini(), "add-page", "1", "New"});
              Retype("2");
              Key(Qt::Key_Return);
@@ -681,29 +680,29 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
         {"16/21 switch", [this](MainWindow& f) {
              Tool({Ini(), "add-page", "1", "New"});
              dialogs.answers.push_back(TModalResult::mrYes);
-             f.PButton16Click(f.MenuItem("PButton21"));
+             f.MenuItem("PButton21")->trigger();
          }},
         {"button menu", [this](MainWindow& f) {
              Tool({Ini(), "add-page", "1", "New"});
              dialogs.popupChoices.push_back("RemoveButton1");
-             f.SetButtonParams(0, 0, f.FindButton(17));
+             Pages(f).OpenButtonMenu(17, QPoint(0, 0));
          }},
         {"remove chosen from a menu opened before the change", [this](MainWindow& f) {
-             Tool({Ini(), "add-page", "1", "New"});
-             f.CurrentButton = 17;
-             f.RemoveButton();
+             // The menu is open while the other program adds its page.
+             dialogs.duringPopup = [this] { Tool({Ini(), "add-page", "1", "New"}); };
+             dialogs.popupChoices.push_back("RemoveButton1");
+             Pages(f).OpenButtonMenu(17, QPoint(0, 0));
          }},
         {"put of a copy", [this](MainWindow& f) {
-             f.CurrentButton = 1;
-             f.CopyButton();
+             ChooseOnButton(f, 1, "CopyButton1");
              Tool({Ini(), "add-page", "1", "New"});
-             QTest::mouseClick(f.FindButton(2), Qt::LeftButton);
+             QTest::mouseClick(Pages(f).FindButton(2), Qt::LeftButton);
          }},
         {"click on a button", [this](MainWindow& f) {
              Tool({Ini(), "add-page", "1", "New"});
-             f.TabSet1->SetTabIndex(1);
-             f.TabSet1Click();
-             QTest::mouseClick(f.FindButton(17), Qt::LeftButton);
+             Child<TTabSet>(f, "TabSet1")->SetTabIndex(1);
+             Pages(f).SelectPage();
+             QTest::mouseClick(Pages(f).FindButton(17), Qt::LeftButton);
          }},
     };
     // The other program's page goes first: every record moves one page on.
@@ -724,8 +723,8 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
         EXPECT_EQ(Value("Pages", "Count"), "4");
         EXPECT_EQ(Value("Location", "ButtonCount"), "16");
         EXPECT_TRUE(platform.started.empty());
-        EXPECT_EQ(f.PageCount(), 4);
-        EXPECT_EQ(f.TabSet1->Tabs(), QStringList({"New", "Main", "Scripts", "Misc"}));
+        EXPECT_EQ(Pages(f).PageCount(), 4);
+        EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Tabs(), QStringList({"New", "Main", "Scripts", "Misc"}));
         EXPECT_EQ(f.ScreenCursor(), crDefault);
         const bool told = !dialogs.messages.empty() && dialogs.messages.back().type == TMsgDlgType::mtInformation &&
                           dialogs.messages.back().text.find("reloaded") != std::string::npos;
@@ -739,11 +738,11 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
     dialogs.answers.clear();
     dialogs.popupChoices.clear();
     RightPress(2); // refused: the bar reloads
-    EXPECT_EQ(f.PageCount(), 4);
+    EXPECT_EQ(Pages(f).PageCount(), 4);
     dialogs.answers.push_back(TModalResult::mrYes);
     Menu(3, "DeletePage1");
     EXPECT_EQ(dialogs.messages.back().text, "Are you sure you want to Delete the \"Misc\" Page?");
-    EXPECT_EQ(f.TabSet1->Tabs(), QStringList({"New", "Main", "Scripts"}));
+    EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Tabs(), QStringList({"New", "Main", "Scripts"}));
     EXPECT_EQ(Layout(4), (std::map<int, int>{{17, 1}, {33, 17}}));
 }
 
@@ -763,7 +762,7 @@ TEST_F(PageTest, BackupHoldsTheBarAsItWasBeforeEveryRebuildingCommand)
              Menu(1, "DeletePage1");
          }},
         {"page count", [this](MainWindow& f) {
-             f.TabCount(f.MenuItem("TotalPages1"));
+             f.MenuItem("TotalPages1")->trigger();
              Retype("5");
              Key(Qt::Key_Return);
          }},
@@ -799,20 +798,20 @@ TEST_F(PageTest, SynchronisedBarsFollowAPageChangeAtOnceAndARebuildKeepsTheBarIn
         d.WriteInteger("Location", "Left", 20);
     });
     Tool({Ini(), "add-page", "2", "Other"});
-    f.AppMessage(f.LoadMsg, 1);
-    EXPECT_EQ(f.TabSet1->Tabs(), QStringList({"Main", "Other", "Scripts"}));
+    platform.handler(f.State().LoadMsg, 1);
+    EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Tabs(), QStringList({"Main", "Other", "Scripts"}));
     EXPECT_EQ(f.pos(), QPoint(300, 200));
     // A tab colour kept beside the page names is no change of the pages.
     dialogs.colors.push_back(QColor(10, 20, 30));
-    f.ChangeColor1Click(f.MenuItem("SelectedColor1"));
+    f.MenuItem("SelectedColor1")->trigger();
     dialogs.messages.clear();
     // A page command of this bar finds it current and tells the others.
     platform.broadcasts.clear();
     Menu(0, "AddPage1");
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(f.PageCount(), 4);
+    EXPECT_EQ(Pages(f).PageCount(), 4);
     EXPECT_EQ(f.pos(), QPoint(300, 200));
-    EXPECT_EQ(platform.broadcasts, (std::vector<std::pair<std::string, int>>{{f.LoadMsg, 1}}));
+    EXPECT_EQ(platform.broadcasts, (std::vector<std::pair<std::string, int>>{{f.State().LoadMsg, 1}}));
 }
 
 } // namespace

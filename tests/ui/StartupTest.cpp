@@ -25,11 +25,11 @@ TEST_F(StartupTest, CommandLineGivesFileCaptionSyncModeAndMessages)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.empty() ? std::string("(none)") : c.args[0]);
         MainWindow& f = Start(c.args);
-        EXPECT_EQ(f.IniSuffix, c.suffix);
-        EXPECT_EQ(f.SyncMode, c.sync);
+        EXPECT_EQ(f.State().IniSuffix, c.suffix);
+        EXPECT_EQ(f.State().SyncMode, c.sync);
         EXPECT_EQ(f.IniFileName(), platform.appDir + "KX" + c.suffix + ".INI");
-        EXPECT_EQ(f.LoadMsg, "UKexbar" + c.suffix);
-        EXPECT_EQ(f.PageUpdateMsg, "UKXForm" + c.suffix);
+        EXPECT_EQ(f.State().LoadMsg, "UKexbar" + c.suffix);
+        EXPECT_EQ(f.State().PageUpdateMsg, "UKXForm" + c.suffix);
         QString date = QLocale::system().toString(QDate(2026, 12, 7), QLocale::ShortFormat);
         EXPECT_EQ(f.windowTitle(), QString::fromStdString("Zivar32 " + c.suffix + "      ") + date + "      Page 1 of 10");
         // The start writes "Run" into its own file.
@@ -49,8 +49,8 @@ TEST_F(StartupTest, ScreenWidthDecidesButtonsAndPageCountItems)
         platform.screen = QSize(c.width, 768);
         WriteIni("[Location]\nTop=100\n");
         MainWindow& f = Start();
-        EXPECT_EQ(f.ScreenButtons, c.screenButtons);
-        EXPECT_EQ(f.ButtonsPerPage, c.buttons);
+        EXPECT_EQ(f.State().ScreenButtons, c.screenButtons);
+        EXPECT_EQ(Pages(f).ButtonsPerPage(), c.buttons);
         EXPECT_EQ(f.MenuItem("PButton16") != nullptr, c.itemsKept);
         EXPECT_EQ(f.MenuItem("PButton21") != nullptr, c.itemsKept);
         form.reset();
@@ -61,27 +61,27 @@ TEST_F(StartupTest, FirstStartIsDetectedAndTakesWhatTheScreenAllows)
 {
     platform.screen = QSize(1280, 1024);
     MainWindow& first = Start();
-    EXPECT_TRUE(first.FirstStart);
-    EXPECT_EQ(first.ButtonsPerPage, 21);
+    EXPECT_TRUE(first.State().FirstStart);
+    EXPECT_EQ(Pages(first).ButtonsPerPage(), 21);
     // Stored, so that the next start keeps every button where this one showed it.
     EXPECT_EQ(Value("Location", "ButtonCount"), "21");
     Pump(); // the place is stored once the bar stands
     form.reset();
-    EXPECT_FALSE(Start().FirstStart);
-    EXPECT_EQ(form->ButtonsPerPage, 21);
+    EXPECT_FALSE(Start().State().FirstStart);
+    EXPECT_EQ(Pages(*form).ButtonsPerPage(), 21);
     form.reset();
 
     WriteIni("[Location]\nTop=-50\nButtonCount=16\n");
-    EXPECT_TRUE(Start().FirstStart);
-    EXPECT_EQ(form->ButtonsPerPage, 16);
+    EXPECT_TRUE(Start().State().FirstStart);
+    EXPECT_EQ(Pages(*form).ButtonsPerPage(), 16);
     form.reset();
 
     WriteIni("[Location]\nTop=200\nLeft=30\n");
     MainWindow& later = Start();
-    EXPECT_FALSE(later.FirstStart);
-    EXPECT_EQ(later.ButtonsPerPage, 16);
-    EXPECT_EQ(later.BarTop, 200);
-    EXPECT_EQ(later.BarLeft, 30);
+    EXPECT_FALSE(later.State().FirstStart);
+    EXPECT_EQ(Pages(later).ButtonsPerPage(), 16);
+    EXPECT_EQ(later.State().BarTop, 200);
+    EXPECT_EQ(later.State().BarLeft, 30);
     EXPECT_EQ(later.pos(), QPoint(30, 200));
 }
 
@@ -94,7 +94,7 @@ TEST_F(StartupTest, TopNearTheBottomMovesUp)
     } cases[] = {{717, 717}, {718, 675}, {740, 675}};
     for (const Case& c : cases) {
         WriteIni("[Location]\nTop=" + std::to_string(c.saved) + "\n");
-        EXPECT_EQ(Start().BarTop, c.expected) << c.saved;
+        EXPECT_EQ(Start().State().BarTop, c.expected) << c.saved;
         form.reset();
     }
 }
@@ -103,8 +103,8 @@ TEST_F(StartupTest, FramedAndOnTopShapes)
 {
     WriteIni("[Location]\nTop=100\n");
     MainWindow& framed = Start();
-    EXPECT_EQ(framed.FullWidth, 44 + 576 + 7);
-    EXPECT_EQ(framed.FullHeight, 19 + 54 + 6);
+    EXPECT_EQ(framed.State().FullWidth, 44 + 576 + 7);
+    EXPECT_EQ(framed.State().FullHeight, 19 + 54 + 6);
     EXPECT_FALSE(framed.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_FALSE(framed.MenuItem("StayonTop1")->isChecked());
     // The window manager adds the caption and border around the client area.
@@ -113,8 +113,8 @@ TEST_F(StartupTest, FramedAndOnTopShapes)
 
     WriteIni("[Location]\nTop=100\nOnTop=Yes\nButtonCount=21\n");
     MainWindow& onTop = Start();
-    EXPECT_EQ(onTop.FullWidth, 44 + 756);
-    EXPECT_EQ(onTop.FullHeight, 54);
+    EXPECT_EQ(onTop.State().FullWidth, 44 + 756);
+    EXPECT_EQ(onTop.State().FullHeight, 54);
     EXPECT_TRUE(onTop.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(onTop.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(onTop.MenuItem("StayonTop1")->isChecked());
@@ -136,8 +136,8 @@ TEST_F(StartupTest, MovesAreSavedOnlyAfterStartUp)
     EXPECT_EQ(Value("Location", "Top"), "120");
     EXPECT_EQ(Value("Location", "Left"), "40");
     EXPECT_EQ(Value("Window", "State"), "Norm");
-    EXPECT_EQ(f.BarTop, 120);
-    EXPECT_EQ(f.BarLeft, 40);
+    EXPECT_EQ(f.State().BarTop, 120);
+    EXPECT_EQ(f.State().BarLeft, 40);
 }
 
 TEST_F(StartupTest, MenuMarksFollowTheSettings)
@@ -160,7 +160,7 @@ TEST_F(StartupTest, MenuMarksFollowTheSettings)
     EXPECT_TRUE(f.MenuItem("TimeSound1")->isChecked());
     EXPECT_EQ(f.MenuItem("TimeSound1")->text(), "Hour &Sound = bell.wav");
     EXPECT_FALSE(f.MenuItem("TimeSound2")->isChecked());
-    EXPECT_EQ(f.GaugeType, "CHardDrive");
+    EXPECT_EQ(f.State().GaugeType, "CHardDrive");
     EXPECT_TRUE(f.MenuItem("CHardDrive")->isChecked());
     // Removed for good, and enabled at start.
     EXPECT_EQ(f.MenuItem("UserResources1"), nullptr);
@@ -171,7 +171,7 @@ TEST_F(StartupTest, MenuMarksFollowTheSettings)
     // Items whose subsystem is not built yet stay out of sight, enabled or not.
     for (const char* name : {"Parameter1", "SoundLaunch1", "LockoutModify1"})
         EXPECT_FALSE(f.MenuItem(name)->isVisible()) << name;
-    EXPECT_EQ(f.TrayHint, "Kexbar32 ");
+    EXPECT_EQ(f.State().TrayHint, "Kexbar32 ");
 }
 
 TEST_F(StartupTest, MenusCarryTheirItems)
@@ -183,12 +183,12 @@ TEST_F(StartupTest, MenusCarryTheirItems)
             list << (a->isSeparator() ? QString("-") : a->text());
         return list;
     };
-    EXPECT_EQ(captions(f.PopupMenu2),
+    EXPECT_EQ(captions(Child<QMenu>(f, "PopupMenu2")),
               QStringList({"&Rename Page", "&Delete Page", "&Move Page", "&Add Page", "-",
                            "Change Color of &Unselected Tabs", "Change Color of &Selected Tab",
                            "Change &Total Page Count", "-", "Show 16 Buttons per Page", "Show 21 Buttons per Page"}));
-    EXPECT_EQ(captions(f.PopupMenu4), QStringList({"&Exit Kexbar", "-", "Exit &Windows", "&Restart Windows"}));
-    EXPECT_EQ(captions(f.PopupMenu5), QStringList({"Activate Screen Saver", "-"}));
+    EXPECT_EQ(captions(Child<QMenu>(f, "PopupMenu4")), QStringList({"&Exit Kexbar", "-", "Exit &Windows", "&Restart Windows"}));
+    EXPECT_EQ(captions(Child<QMenu>(f, "PopupMenu5")), QStringList({"Activate Screen Saver", "-"}));
     EXPECT_EQ(captions(f.MenuItem("ClockOptions1")->menu()),
               QStringList({"12 Hour &Clock", "Show on the Hour && &Half Hour", "Show &Only on the Hour", "Hour &Sound",
                            "H&alf Hour Sound"}));
@@ -247,7 +247,7 @@ TEST_F(StartupTest, MinimisedStateComesBack)
 TEST_F(StartupTest, HelpButtonOpensTheHelpContents)
 {
     MainWindow& f = Start();
-    f.HelpButtonClick();
+    Child<QToolButton>(f, "HelpButton")->click();
     EXPECT_EQ(dialogs.helpFile, platform.appDir + "Kexbar.HLP");
     ASSERT_EQ(dialogs.helpShown.size(), 1u);
     EXPECT_EQ(dialogs.helpShown[0], 0);
@@ -275,13 +275,13 @@ TEST_F(StartupTest, ReloadMessageOfItsOwnSuffixOnly)
 {
     WriteIni("[Location]\nTop=100\n[Programs]\nSpeedButton1=/bin/true\n");
     MainWindow& f = Start({"/m", "desk"});
-    EXPECT_EQ(f.IniSuffix, "desk");
+    EXPECT_EQ(f.State().IniSuffix, "desk");
     // A message of another suffix is not ours; ours reloads the buttons.
     WriteIni("[Location]\nTop=100\n[Programs]\nSpeedButton2=/bin/true\n", "desk");
-    f.AppMessage("UKexbarother", 1);
-    EXPECT_FALSE(f.FindButton(2)->HasGlyph());
-    f.AppMessage("UKexbardesk", 1);
-    EXPECT_TRUE(f.FindButton(2)->HasGlyph());
+    platform.handler("UKexbarother", 1);
+    EXPECT_FALSE(Pages(f).FindButton(2)->HasGlyph());
+    platform.handler("UKexbardesk", 1);
+    EXPECT_TRUE(Pages(f).FindButton(2)->HasGlyph());
 }
 
 TEST_F(StartupTest, DefaultGaugeIsDriveCWhateverTheAppDir)
@@ -289,7 +289,7 @@ TEST_F(StartupTest, DefaultGaugeIsDriveCWhateverTheAppDir)
     // AppDir here starts with "/": the default gauge is still the root drive "C".
     WriteIni("[Location]\nTop=100\n");
     MainWindow& f = Start();
-    EXPECT_EQ(f.GaugeType, "CHardDrive");
+    EXPECT_EQ(f.State().GaugeType, "CHardDrive");
     EXPECT_TRUE(f.MenuItem("CHardDrive")->isChecked());
 }
 
@@ -325,14 +325,13 @@ TEST_F(StartupTest, ReadOnlyConfigurationStartsABarThatWorksReadOnly)
         ASSERT_EQ(dialogs.messages.size(), 1u);
         EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + Ini());
         EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtError);
-        EXPECT_GE(f->PageCount(), 1);
+        EXPECT_GE(Pages(*f).PageCount(), 1);
         if (!c.ini.empty()) {
             // Launching works; a change is refused with the store's message and loses nothing.
-            QTest::mouseClick(f->FindButton(1), Qt::LeftButton);
+            QTest::mouseClick(Pages(*f).FindButton(1), Qt::LeftButton);
             ASSERT_EQ(platform.started.size(), 1u);
             EXPECT_EQ(platform.started[0].argv, std::vector<std::string>{"/bin/true"});
-            f->CurrentButton = 1;
-            f->Guarded([&] { f->RemoveButton(); });
+            ChooseOnButton(*f, 1, "RemoveButton1");
             EXPECT_EQ(dialogs.messages.back().text, "Unable to write to " + Ini());
         }
         EXPECT_EQ(IniText(), before);
@@ -355,21 +354,21 @@ TEST_F(StartupTest, ItemsAndHintsOfSubsystemsNotBuiltPromiseNothing)
         EXPECT_TRUE(f.MenuItem(name)->isVisible()) << name;
     // The button menu offers what works, and a launch is not held by a hidden mark.
     dialogs.popupChoices = {""};
-    f.SetButtonParams(0, 0, f.FindButton(1));
+    Pages(f).OpenButtonMenu(1, QPoint(0, 0));
     ASSERT_EQ(dialogs.popups.size(), 1u);
     for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1"})
         EXPECT_TRUE(f.MenuItem(name)->isEnabled()) << name;
     // The Run button's right press has no menu to show.
-    Q_EMIT f.RunButton->customContextMenuRequested(QPoint(1, 1));
+    Q_EMIT Child<QToolButton>(f, "RunButton")->customContextMenuRequested(QPoint(1, 1));
     EXPECT_EQ(dialogs.popups.size(), 1u);
     // Hints name only what the bar does.
-    EXPECT_TRUE(f.Panel1->toolTip().isEmpty());
-    for (QWidget* w : std::initializer_list<QWidget*>{f.HelpButton, f.RunButton, f.TabSet1}) {
+    EXPECT_TRUE(Child<QFrame>(f, "Panel1")->toolTip().isEmpty());
+    for (QWidget* w : std::initializer_list<QWidget*>{Child<QToolButton>(f, "HelpButton"), Child<QToolButton>(f, "RunButton"), Child<TTabSet>(f, "TabSet1")}) {
         EXPECT_FALSE(w->toolTip().isEmpty()) << w->objectName().toStdString();
         for (const char* promise : {"Shrink", "Setup", "F2", "Last Launched", "PageUp"})
             EXPECT_FALSE(w->toolTip().contains(promise)) << w->objectName().toStdString() << " " << promise;
     }
-    EXPECT_FALSE(QString::fromStdString(f.ButtonHintText).contains("Keyboard"));
+    EXPECT_FALSE(QString::fromStdString(f.State().ButtonHintText).contains("Keyboard"));
 }
 
 TEST_F(StartupTest, BarWithoutATrayIconNeverHides)
@@ -402,7 +401,7 @@ TEST_F(StartupTest, HelpFileIsFoundInAppDirThenBesideTheProgramThenInTheDataDire
         for (const std::string& dir : c.holding)
             put(dir);
         MainWindow& f = Start();
-        f.HelpButtonClick();
+        Child<QToolButton>(f, "HelpButton")->click();
         EXPECT_EQ(dialogs.helpFile, c.expected + "Kexbar.HLP");
         form.reset();
     }
@@ -417,7 +416,7 @@ TEST_F(StartupTest, SoundCaptionsShowTheFileNameAsStoredWithItsAmpersand)
     EXPECT_EQ(f.MenuItem("TimeSound1")->text(), "Hour &Sound = my chimes && bells.wav");
     EXPECT_EQ(f.MenuItem("TimeSound2")->text(), "H&alf Hour Sound = odd'name.wav");
     dialogs.popupChoices = {""};
-    f.SetButtonParams(0, 0, f.FindButton(1));
+    Pages(f).OpenButtonMenu(1, QPoint(0, 0));
     EXPECT_EQ(f.MenuItem("SoundSelect1")->text(), "Sound on &Keyboard Select = rock && roll.wav");
 }
 

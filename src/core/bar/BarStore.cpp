@@ -80,9 +80,10 @@ ButtonRecord BarStore::Record(int n) const
 ClickedButton BarStore::Clicked(int n, bool shrinkOnLaunch) const
 {
     IniDocument doc = ini_.Document();
-    ClickedButton clicked{RecordStore(doc).Read(n), ""};
+    ClickedButton clicked{RecordStore(doc).Read(n), shrinkOnLaunch};
     clicked.record.Parameters = doc.Get(settings::ParametersSection, ButtonKey(n)).value_or("");
-    clicked.shrink = doc.Get(settings::ShrinkSection, ButtonKey(n)).value_or(shrinkOnLaunch ? "Yes" : "No");
+    if (const auto stored = doc.Get(settings::ShrinkSection, ButtonKey(n)))
+        clicked.shrink = YesNo(*stored);
     return clicked;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,12 +19,12 @@ namespace kex {
 
 // A clicked button's record (its parameters whole, as long as they are stored, so
 // that they are neither cut nor written back cut) and the shrink value its launch
-// goes by: the stored
-// "Shrink" value as it is (even an empty one), or, when the key is absent, the global
-// setting as "Yes" or "No".
+// goes by: the stored "Shrink" value ("Yes" or "No"; any other stored value, even an
+// empty one, leaves the decision to the global setting at the launch), or, when the
+// key is absent, the global setting.
 struct ClickedButton {
     ButtonRecord record;
-    std::string shrink;
+    std::optional<bool> shrink;
 };
 
 // Every record of the bar's buttons and the captions of its tabs, read in one pass.
@@ -39,6 +40,8 @@ public:
     explicit BarStore(std::string fileName, PasswordCarrier* passwords = nullptr);
 
     const std::string& FileName() const { return ini_.FileName(); }
+    // Where button passwords travel from now on when records change numbers.
+    void SetPasswordCarrier(PasswordCarrier* passwords) { passwords_ = passwords; }
 
     // ---- settings
     StartupSettings ReadStartup(const StartupMachine& machine) const;

@@ -151,6 +151,44 @@ std::optional<std::pair<int, int>> PngSize(std::span<const std::uint8_t> bytes)
     return std::make_pair(int(w), int(h));
 }
 
+namespace {
+
+// Whether a 32-bit colour image carries an alpha channel: any pixel's alpha byte set.
+bool DibHasAlpha(const std::uint8_t* colour, std::uint64_t stride, int w, int h)
+{
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* row = colour + std::uint64_t(y) * stride;
+        for (int x = 0; x < w; ++x)
+            if (row[x * 4 + 3] != 0)
+                return true;
+    }
+    return false;
+}
+
+// The pixel at column x of a colour row of the given depth.
+std::uint32_t DibPixel(int bpp, const std::uint8_t* row, int x, const std::uint32_t* palette, bool alpha)
+{
+    switch (bpp) {
+    case 1: return palette[(row[x >> 3] >> (7 - (x & 7))) & 1];
+    case 4: return palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F];
+    case 8: return palette[row[x]];
+    case 16: {
+        const std::uint16_t v = U16(row + x * 2);
+        const std::uint8_t r = (v >> 10) & 0x1F, g = (v >> 5) & 0x1F, b = v & 0x1F;
+        return Opaque(std::uint8_t((r << 3) | (r >> 2)), std::uint8_t((g << 3) | (g >> 2)),
+                      std::uint8_t((b << 3) | (b >> 2)));
+    }
+    case 24: return Opaque(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]);
+    case 32: {
+        const std::uint32_t px = Opaque(row[x * 4 + 2], row[x * 4 + 1], row[x * 4]);
+        return alpha ? (px & 0x00FFFFFFu) | (std::uint32_t(row[x * 4 + 3]) << 24) : px;
+    }
+    default: return 0;
+    }
+}
+
+} // namespace
+
 std::optional<IconPixels> DecodeIconDib(std::span<const std::uint8_t> dib)
 {
     const std::uint64_t size = dib.size();
@@ -203,16 +241,7 @@ std::optional<IconPixels> DecodeIconDib(std::span<const std::uint8_t> dib)
     out.height = h;
     out.argb.assign(std::size_t(w) * std::size_t(h), 0);
 
-    bool alpha = false;
-    if (bpp == 32)
-        for (int y = 0; y < h && !alpha; ++y) {
-            const std::uint8_t* row = d + xorOffset + std::uint64_t(y) * xorStride;
-            for (int x = 0; x < w; ++x)
-                if (row[x * 4 + 3] != 0) {
-                    alpha = true;
-                    break;
-                }
-        }
+    const bool alpha = bpp == 32 && DibHasAlpha(d + xorOffset, xorStride, w, h);
 
     for (int y = 0; y < h; ++y) {
         const int srcRow = topDown ? y : h - 1 - y;
@@ -220,25 +249,7 @@ std::optional<IconPixels> DecodeIconDib(std::span<const std::uint8_t> dib)
         const std::uint8_t* mask = d + maskOffset + std::uint64_t(srcRow) * maskStride;
         std::uint32_t* dst = out.argb.data() + std::size_t(y) * std::size_t(w);
         for (int x = 0; x < w; ++x) {
-            std::uint32_t px = 0;
-            switch (bpp) {
-            case 1: px = palette[(row[x >> 3] >> (7 - (x & 7))) & 1]; break;
-            case 4: px = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F]; break;
-            case 8: px = palette[row[x]]; break;
-            case 16: {
-                const std::uint16_t v = U16(row + x * 2);
-                const std::uint8_t r = (v >> 10) & 0x1F, g = (v >> 5) & 0x1F, b = v & 0x1F;
-                px = Opaque(std::uint8_t((r << 3) | (r >> 2)), std::uint8_t((g << 3) | (g >> 2)),
-                            std::uint8_t((b << 3) | (b >> 2)));
-                break;
-            }
-            case 24: px = Opaque(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]); break;
-            case 32:
-                px = Opaque(row[x * 4 + 2], row[x * 4 + 1], row[x * 4]);
-                if (alpha)
-                    px = (px & 0x00FFFFFFu) | (std::uint32_t(row[x * 4 + 3]) << 24);
-                break;
-            }
+            std::uint32_t px = DibPixel(bpp, row, x, palette, alpha);
             const bool masked = (mask[x >> 3] >> (7 - (x & 7))) & 1;
             if (!alpha && masked)
                 px = 0;

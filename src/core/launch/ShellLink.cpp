@@ -317,6 +317,67 @@ std::optional<TShellLinkData> Failed(std::string* why, std::string reason)
     return std::nullopt;
 }
 
+// The link target ID list at `at` (after its size): its target; `at` moves past it.
+std::optional<std::string> ReadIdList(const Bytes& bytes, std::size_t& at, std::string& reason)
+{
+    const auto listSize = bytes.U16(at);
+    if (!listSize || !bytes.Has(at + 2, *listSize)) {
+        reason = "truncated link target ID list";
+        return std::nullopt;
+    }
+    const Bytes list(bytes.Sub(at + 2, *listSize));
+    std::vector<std::span<const std::uint8_t>> items;
+    std::size_t p = 0;
+    for (;;) {
+        const auto itemSize = list.U16(p);
+        if (itemSize && *itemSize == 0)
+            break;
+        if (!itemSize || *itemSize < 2 || !list.Has(p, *itemSize)) {
+            reason = "malformed link target ID list";
+            return std::nullopt;
+        }
+        items.push_back(list.Sub(p, *itemSize));
+        p += *itemSize;
+    }
+    at += 2 + *listSize;
+    return TargetOfIdList(items);
+}
+
+// Extra data from `at`: blocks until the terminal block (a size below 4). A link that
+// ends where the extra data would begin has none; once a block was read, the terminal
+// block must follow. The environment blocks give a target and an icon.
+bool ReadExtraData(const Bytes& bytes, std::size_t at, std::optional<std::string>& environmentTarget,
+                   std::optional<std::string>& environmentIcon, std::string& reason)
+{
+    while (at != bytes.Size()) {
+        const auto blockSize = bytes.U32(at);
+        reason = "truncated extra data";
+        if (!blockSize)
+            return false;
+        if (*blockSize < 4)
+            break;
+        if (*blockSize < 8) {
+            reason = "malformed extra data";
+            return false;
+        }
+        if (!bytes.Has(at, *blockSize))
+            return false;
+        const Bytes block(bytes.Sub(at, *blockSize));
+        const std::uint32_t signature = *block.U32(4);
+        if (signature == kEnvironmentVariableBlock || signature == kIconEnvironmentBlock) {
+            if (*blockSize != kEnvironmentBlockSize) {
+                reason = "malformed extra data";
+                return false;
+            }
+            (signature == kEnvironmentVariableBlock ? environmentTarget : environmentIcon) = EnvironmentBlockPath(block);
+        }
+        at += *blockSize;
+        if (at == bytes.Size())
+            return false; // no terminal block after a block
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<TShellLinkData> ParseShellLink(std::span<const std::uint8_t> data, std::string* why)
@@ -338,25 +399,10 @@ std::optional<TShellLinkData> ParseShellLink(std::span<const std::uint8_t> data,
 
     std::string idListTarget;
     if (flags & kHasLinkTargetIdList) {
-        const auto listSize = bytes.U16(at);
-        if (!listSize || !bytes.Has(at + 2, *listSize))
-            return fail("truncated link target ID list");
-        const Bytes list(bytes.Sub(at + 2, *listSize));
-        std::vector<std::span<const std::uint8_t>> items;
-        std::size_t p = 0;
-        for (;;) {
-            const auto itemSize = list.U16(p);
-            if (!itemSize)
-                return fail("malformed link target ID list");
-            if (*itemSize == 0)
-                break;
-            if (*itemSize < 2 || !list.Has(p, *itemSize))
-                return fail("malformed link target ID list");
-            items.push_back(list.Sub(p, *itemSize));
-            p += *itemSize;
-        }
-        idListTarget = TargetOfIdList(items);
-        at += 2 + *listSize;
+        const std::optional<std::string> target = ReadIdList(bytes, at, reason);
+        if (!target)
+            return fail(reason);
+        idListTarget = *target;
     }
 
     std::optional<std::string> infoTarget;
@@ -385,31 +431,9 @@ std::optional<TShellLinkData> ParseShellLink(std::span<const std::uint8_t> data,
         at += 2 + n;
     }
 
-    // Extra data: blocks until the terminal block (a size below 4). A link that ends
-    // where the extra data would begin has none; once a block was read, the terminal
-    // block must follow.
     std::optional<std::string> environmentTarget, environmentIcon;
-    while (at != bytes.Size()) {
-        const auto blockSize = bytes.U32(at);
-        if (!blockSize)
-            return fail("truncated extra data");
-        if (*blockSize < 4)
-            break;
-        if (*blockSize < 8)
-            return fail("malformed extra data");
-        if (!bytes.Has(at, *blockSize))
-            return fail("truncated extra data");
-        const Bytes block(bytes.Sub(at, *blockSize));
-        const std::uint32_t signature = *block.U32(4);
-        if (signature == kEnvironmentVariableBlock || signature == kIconEnvironmentBlock) {
-            if (*blockSize != kEnvironmentBlockSize)
-                return fail("malformed extra data");
-            (signature == kEnvironmentVariableBlock ? environmentTarget : environmentIcon) = EnvironmentBlockPath(block);
-        }
-        at += *blockSize;
-        if (at == bytes.Size())
-            return fail("truncated extra data"); // no terminal block after a block
-    }
+    if (!ReadExtraData(bytes, at, environmentTarget, environmentIcon, reason))
+        return fail(reason);
 
     if (infoTarget && !infoTarget->empty())
         link.Target = *infoTarget;

@@ -6,11 +6,7 @@
 
 namespace kex {
 
-namespace {
-
-constexpr int kFirstStartTop = -50;
-
-std::optional<bool> YesNo(const std::string& value)
+std::optional<bool> YesNo(std::string_view value)
 {
     if (value == "Yes")
         return true;
@@ -18,6 +14,10 @@ std::optional<bool> YesNo(const std::string& value)
         return false;
     return std::nullopt;
 }
+
+namespace {
+
+constexpr int kFirstStartTop = -50;
 
 bool IsYes(const IniDocument& doc, const Setting& s) { return ReadSetting(doc, s) == "Yes"; }
 

@@ -5,10 +5,14 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/config/NewIniFile.h"
 
 namespace kex {
+
+// A stored flag: "Yes" or "No", anything else is neither.
+std::optional<bool> YesNo(std::string_view value);
 
 // What the machine gives the reader: defaults that depend on the screen and on the
 // program's folder.

@@ -1,6 +1,4 @@
 target_sources(kexui PRIVATE
-  src/ui/configure/ButtonMenu.cpp
-  src/ui/configure/Configure.cpp
   src/ui/configure/IconPicker.h
   src/ui/configure/IconPicker.cpp
 )

@@ -1,3 +1,4 @@
 target_sources(kexui PRIVATE
-  src/ui/launch/LaunchEngine.cpp
+  src/ui/launch/Launcher.h
+  src/ui/launch/Launcher.cpp
 )

@@ -1,5 +1,8 @@
 target_sources(kexui PRIVATE
-  src/ui/pages/PageGrid.cpp
-  src/ui/pages/ButtonRecords.cpp
-  src/ui/pages/PageManagement.cpp
+  src/ui/pages/PageHooks.h
+  src/ui/pages/PageBar.h
+  src/ui/pages/PageBar.cpp
+  src/ui/pages/PageButtons.cpp
+  src/ui/pages/ButtonFaces.h
+  src/ui/pages/ButtonFaces.cpp
 )

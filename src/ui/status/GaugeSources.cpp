@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include "ui/window/MainWindow.h"
+#include "core/bar/BarStore.h"
 #include "ui/widgets/EnhancedGauge.h"
 #include "ui/widgets/Eyes.h"
 
@@ -16,27 +17,27 @@ void MainWindow::UnCheck()
     for (const char* name : {"SystemMemory1", "ShowTime1", "ProgTime1", "Eyes1"})
         if (QAction* item = MenuItem(name))
             item->setChecked(false);
-    Eyes->SetActive(false);
-    Eyes->hide();
+    c_.eyes->SetActive(false);
+    c_.eyes->hide();
 }
 
 void MainWindow::ShowEyes()
 {
-    Gauge1->SetProgress(0);
-    Gauge1->hide();
-    Eyes->show();
-    Eyes->SetActive(true);
-    Eyes->SetPopupMenu(Gauge1->PopupMenu());
+    c_.gauge->SetProgress(0);
+    c_.gauge->hide();
+    c_.eyes->show();
+    c_.eyes->SetActive(true);
+    c_.eyes->SetPopupMenu(c_.gauge->PopupMenu());
 }
 
 void MainWindow::Eyes1Click()
 {
     UnCheck();
     MenuItem("Eyes1")->setChecked(true);
-    GaugeType = "Eyes1";
+    state_.GaugeType = "Eyes1";
     // The eyes show what the menu says even when the choice cannot be stored.
     ShowEyes();
-    store_->SaveGaugeType(GaugeType);
+    store_->SaveGaugeType(state_.GaugeType);
 }
 
 } // namespace kex

@@ -7,6 +7,7 @@ target_sources(kexui PRIVATE
   src/ui/widgets/TabSet.cpp
   src/ui/widgets/GraphicControl.h
   src/ui/widgets/GraphicControl.cpp
+  src/ui/widgets/Colors.h
   src/ui/widgets/EnhancedGauge.h
   src/ui/widgets/EnhancedGauge.cpp
   src/ui/widgets/Eyes.h

@@ -16,9 +16,13 @@
 
 #include <algorithm>
 
+#include "core/bar/BarStore.h"
 #include "core/launch/CommandLine.h"
 #include "core/window/Startup.h"
 #include "ui/dialogs/Dialogs.h"
+#include "ui/pages/ButtonFaces.h"
+#include "ui/window/BarControls.h"
+#include "ui/window/BarMenus.h"
 #include "ui/widgets/Pictures.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
@@ -28,21 +32,14 @@
 
 namespace kex {
 
-QColor ColorFromValue(int value)
-{
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
-int ValueFromColor(const QColor& color) { return color.red() | (color.green() << 8) | (color.blue() << 16); }
-
-QString MenuCaption(const std::string& text) { return QString::fromStdString(text).replace('&', "&&"); }
-
 MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args, QWidget* parent)
     : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), args_(std::move(args))
 {
     setObjectName("Form1");
     BuildControls();
     BuildMenus();
+    ReadCommandLine();
+    BuildSubsystems();
     platform_.SetMessageHandler([this](const std::string& name, int wParam) {
         Guarded([&] { AppMessage(name, wParam); });
     });
@@ -59,134 +56,38 @@ MainWindow::~MainWindow()
 
 void MainWindow::BuildControls()
 {
-    setWindowTitle("Start");
-    QFont font;
-    font.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
-    font.setPixelSize(11);
-    font.setBold(true);
-    setFont(font);
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0x00, 0x80, 0x80)); // the classic desktop background
-    setPalette(pal);
-
-    Content = new QWidget(this);
-    Content->setObjectName("Content");
-
-    Notebook1 = new QStackedWidget(Content);
-    Notebook1->setObjectName("Notebook1");
-    Notebook1->setGeometry(44, 0, 577, 37);
-    auto* designPage = new QWidget;
-    designPage->setObjectName("Default");
-    Notebook1->addWidget(designPage);
-
-    Keys = new QLineEdit(Content);
-    Keys->setObjectName("Keys");
-    Keys->setGeometry(180, 6, 33, 20);
-    Keys->installEventFilter(this);
-    Keys->stackUnder(Notebook1);
-
-    BuildGaugePanel();
-
-    HelpButton = new QToolButton(Content);
-    HelpButton->setObjectName("HelpButton");
-    HelpButton->setGeometry(0, 18, 23, 19);
-    HelpButton->setIcon(HelpGlyph());
-    HelpButton->setFocusPolicy(Qt::NoFocus);
-    connect(HelpButton, &QToolButton::clicked, this, [this] { Guarded([this] { HelpButtonClick(); }); });
-
-    RunButton = new QToolButton(Content);
-    RunButton->setObjectName("RunButton");
-    RunButton->setGeometry(22, 18, 23, 19);
-    RunButton->setIcon(RunGlyph());
-    RunButton->setFocusPolicy(Qt::NoFocus);
-    RunButton->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(RunButton, &QToolButton::clicked, this, [this] { Guarded([this] { RunButtonClick(); }); });
-    connect(RunButton, &QToolButton::customContextMenuRequested, this,
-            [this](const QPoint& pos) {
-                Guarded([&] {
-                    if (HasVisibleItems(PopupMenu5))
-                        dialogs_.Popup(PopupMenu5, RunButton->mapToGlobal(pos));
-                });
-            });
-
-    TabSet1 = new TTabSet(Content);
-    TabSet1->setObjectName("TabSet1");
-    TabSet1->setGeometry(46, 34, 575, 18);
-    connect(TabSet1, &TTabSet::Click, this, [this] { Guarded([this] { TabSet1Click(); }); });
-    connect(TabSet1, &TTabSet::MouseDown, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
-        Guarded([&] { TabSet1MouseDown(b, x, y); });
-    });
-
-    PageName = new QLineEdit(Content);
-    PageName->setObjectName("PageName");
-    PageName->setGeometry(0, 36, 51, 19);
-    PageName->installEventFilter(this);
-    PageName->hide();
-
-    HorzScrollBar = new QScrollBar(Qt::Horizontal, this);
-    HorzScrollBar->setObjectName("HorzScrollBar");
-    HorzScrollBar->hide();
-    connect(HorzScrollBar, &QScrollBar::valueChanged, this, [this](int v) { Content->move(-v, 0); });
-
-    BuildTimers();
-}
-
-void MainWindow::BuildGaugePanel()
-{
-    Panel1 = new QFrame(Content);
-    Panel1->setObjectName("Panel1");
-    Panel1->setGeometry(0, 0, kPanelWidth, kPanelHeight);
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setAutoFillBackground(true);
-    Gauge1 = new TEnhancedGauge(Panel1);
-    Gauge1->setObjectName("Gauge1");
-    Gauge1->setGeometry(2, 1, 39, 15);
-    Gauge1->SetBorderStyle(TBorderStyle::bsNone);
-    Gauge1->SetForeColor(QColor(0, 0xFF, 0)); // lime
-    Gauge1->SetBackColor(QColor(0x80, 0, 0)); // maroon
-    Gauge1->SetAlignment(TAlignment::taCenter);
-    QFont gaugeFont;
-    gaugeFont.setFamilies({"Arial", "Liberation Sans", "DejaVu Sans"});
-    gaugeFont.setPixelSize(12);
-    Gauge1->setFont(gaugeFont);
-    Eyes = new TEyes(Panel1, [this] { return platform_.CursorPos(); });
-    Eyes->setObjectName("Eyes");
-    Eyes->setGeometry(2, 1, 40, 16);
-    Eyes->SetActive(false);
-    Eyes->SetPupilColor(Qt::blue);
-    Eyes->hide();
-    for (TGraphicControl* control : std::initializer_list<TGraphicControl*>{Gauge1, Eyes})
+    c_ = BuildBarControls(*this, [this] { return platform_.CursorPos(); });
+    connect(c_.helpButton, &QToolButton::clicked, this, [this] { Guarded([this] { ShowHelp(); }); });
+    connect(c_.scrollBar, &QScrollBar::valueChanged, this, [this](int v) { c_.content->move(-v, 0); });
+    c_.pageName->installEventFilter(this);
+    c_.keys->installEventFilter(this);
+    for (TGraphicControl* control : std::initializer_list<TGraphicControl*>{c_.gauge, c_.eyes})
         connect(control, &TGraphicControl::PopupRequested, this,
                 [this](QMenu* menu, const QPoint& pos) { Guarded([&] { dialogs_.Popup(menu, pos); }); });
+    BuildTimers();
 }
 
 void MainWindow::BuildTimers()
 {
     // The gauge's refresh every second (it also reaps programs that ended after their
-    // watch was over), the launched-program watch, and the delay before the refresh
-    // starts again.
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] {
+    // watch was over), and the delay before the refresh starts again.
+    gaugeTimer_ = new QTimer(this);
+    gaugeTimer_->setObjectName("Timer1");
+    gaugeTimer_->setInterval(1000);
+    connect(gaugeTimer_, &QTimer::timeout, this, [this] {
         Guarded([this] {
             platform_.ReapChildren(); // programs that ended after their watch was over
             GasGage();
         });
     });
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName("Timer2");
-    Timer2->setInterval(100);
-    connect(Timer2, &QTimer::timeout, this, [this] { Guarded([this] { AppActive32(); }); });
-    Timer3 = new QTimer(this);
-    Timer3->setObjectName("Timer3");
-    Timer3->setInterval(100);
-    connect(Timer3, &QTimer::timeout, this, [this] {
-        Timer3->stop();
-        Timer1->start();
+    gaugeDelay_ = new QTimer(this);
+    gaugeDelay_->setObjectName("Timer3");
+    gaugeDelay_->setInterval(100);
+    connect(gaugeDelay_, &QTimer::timeout, this, [this] {
+        gaugeDelay_->stop();
+        gaugeTimer_->start();
     });
-    Timer1->start();
+    gaugeTimer_->start();
     // The bar's place is stored once its moves have settled.
     saveLocationTimer_ = new QTimer(this);
     saveLocationTimer_->setSingleShot(true);
@@ -194,215 +95,142 @@ void MainWindow::BuildTimers()
     connect(saveLocationTimer_, &QTimer::timeout, this, [this] { Guarded([this] { LocationSettled(); }); });
 }
 
-void MainWindow::ConnectHandler(QAction* action, std::function<void(QAction*)> handler)
-{
-    if (!handler)
-        return;
-    connect(action, &QAction::triggered, this, [this, action, handler] { Guarded([&] { handler(action); }); });
-}
-
-QAction* MainWindow::AddItem(QMenu* menu, const QString& name, const QString& caption,
-                         std::function<void(QAction*)> handler)
-{
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    if (!handler)
-        unbuilt_.push_back(action);
-    ConnectHandler(action, std::move(handler));
-    return action;
-}
-
-QMenu* MainWindow::AddSubMenu(QMenu* menu, const QString& name, const QString& caption)
-{
-    QMenu* sub = menu->addMenu(caption);
-    sub->setObjectName(name + "Menu");
-    sub->menuAction()->setObjectName(name);
-    return sub;
-}
-
-QAction* MainWindow::MenuItem(const QString& name) const
-{
-    for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5})
-        if (QAction* a = menu->findChild<QAction*>(name))
-            return a;
-    return nullptr;
-}
-
-namespace {
-QAction* checkable(QAction* a, bool checked = false)
-{
-    a->setCheckable(true);
-    a->setChecked(checked);
-    return a;
-}
-} // namespace
-
-void MainWindow::BuildButtonAndPageMenus()
-{
-    // The button menu.
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName("PopupMenu1");
-    AddItem(PopupMenu1, "MoveButton1", "&Move Button", [this](QAction*) { MoveButton(); });
-    AddItem(PopupMenu1, "CopyButton1", "&Copy Button", [this](QAction*) { CopyButton(); });
-    AddItem(PopupMenu1, "RemoveButton1", "&Remove Button", [this](QAction*) { RemoveButton(); });
-    PopupMenu1->addSeparator();
-    QMenu* configure = AddSubMenu(PopupMenu1, "ConfigureButton1", "&Configure Button");
-    AddItem(configure, "ChangeIcon1", "Change &Icon");
-    AddItem(configure, "ChangeName1", "Change &Description");
-    AddItem(configure, "Parameter1", "Change &Parameter")->setEnabled(false);
-    checkable(AddItem(configure, "ShrinkOnLaunch2", "&Shrink on Launch"));
-    checkable(AddItem(configure, "SelectWorkingDirectory1", "Select &Working Directory"));
-    checkable(AddItem(configure, "SelectFiles1", "Select &Files on Launch"));
-    checkable(AddItem(configure, "SoundLaunch1", "Sound on &Launch"))->setEnabled(false);
-    checkable(AddItem(configure, "SoundSelect1", "Sound on &Keyboard Select"));
-    checkable(AddItem(PopupMenu1, "PasswordProtect1", "Password Protect"));
-
-    // The page menu.
-    PopupMenu2 = new QMenu(this);
-    PopupMenu2->setObjectName("PopupMenu2");
-    AddItem(PopupMenu2, "RenamePage1", "&Rename Page", [this](QAction*) { TabName(); });
-    AddItem(PopupMenu2, "DeletePage1", "&Delete Page", [this](QAction* a) { DeletePage(a); });
-    AddItem(PopupMenu2, "MovePage1", "&Move Page", [this](QAction* a) { DeletePage(a); });
-    AddItem(PopupMenu2, "AddPage1", "&Add Page", [this](QAction*) { AddPage(); });
-    PopupMenu2->addSeparator();
-    AddItem(PopupMenu2, "UnselectedColor1", "Change Color of &Unselected Tabs",
-            [this](QAction* a) { ChangeColor1Click(a); })->setEnabled(false);
-    AddItem(PopupMenu2, "SelectedColor1", "Change Color of &Selected Tab",
-            [this](QAction* a) { ChangeColor1Click(a); })->setEnabled(false);
-    AddItem(PopupMenu2, "TotalPages1", "Change &Total Page Count", [this](QAction* a) { TabCount(a); });
-    PopupMenu2->addSeparator()->setObjectName("PButtonBar");
-    AddItem(PopupMenu2, "PButton16", "Show 16 Buttons per Page", [this](QAction* a) { PButton16Click(a); });
-    AddItem(PopupMenu2, "PButton21", "Show 21 Buttons per Page", [this](QAction* a) { PButton16Click(a); });
-}
-
 void MainWindow::BuildMenus()
 {
-    BuildButtonAndPageMenus();
-
-    // The gauge and setup menu.
-    PopupMenu3 = new QMenu(this);
-    PopupMenu3->setObjectName("PopupMenu3");
-    QMenu* graph = AddSubMenu(PopupMenu3, "GraphDisplayMenu1", "&Graph Display Menu");
-    for (char letter = 'C'; letter <= 'Z'; ++letter) {
-        QAction* drive = checkable(AddItem(graph, QString(QChar(letter)) + "HardDrive",
-                                           QString("Graph %1: HardDrive").arg(QChar(letter))));
-        drive->setData(int(letter)); // the tag: the letter's character code
-        drive->setVisible(false);
-    }
-    checkable(AddItem(graph, "SystemMemory1", "Graph System Memory"));
-    checkable(AddItem(graph, "UserResources1", "Graph User Resources"));
-    checkable(AddItem(graph, "GDIResources1", "Graph GDI Resources"));
-    checkable(AddItem(graph, "ProgTime1", "Show Program Timer"));
-    checkable(AddItem(graph, "ShowTime1", "Show Time"));
-    checkable(AddItem(graph, "Eyes1", "Show Eyes", [this](QAction*) { Eyes1Click(); }));
-    // A source shows in the menu once the bar can display it.
-    for (const char* name : {"SystemMemory1", "ProgTime1", "ShowTime1"})
-        graph->findChild<QAction*>(name)->setVisible(false);
-    QMenu* clock = AddSubMenu(PopupMenu3, "ClockOptions1", "&Clock Options Menu");
-    checkable(AddItem(clock, "Clock1", "12 Hour &Clock"), true);
-    checkable(AddItem(clock, "OnHalfHour1", "Show on the Hour && &Half Hour"));
-    checkable(AddItem(clock, "OnHour1", "Show &Only on the Hour"), true);
-    checkable(AddItem(clock, "TimeSound1", "Hour &Sound"), true);
-    checkable(AddItem(clock, "TimeSound2", "H&alf Hour Sound"));
-    QMenu* modify = AddSubMenu(PopupMenu3, "ModifyMenu1", "&Modify Kexbar Menu");
-    checkable(AddItem(modify, "StayonTop1", "Stay on &Top"));
-    checkable(AddItem(modify, "StaySmall", "Stay &Small"));
-    checkable(AddItem(modify, "ShrinkOnLaunch1", "Bar &Graph on Launch"), true);
-    checkable(AddItem(modify, "HideGraph1", ""));
-    checkable(AddItem(modify, "IconState1", ""));
-    checkable(AddItem(modify, "ShowHint1", "Show General &Hints"));
-    checkable(AddItem(modify, "ConfirmExit1", "Show Exit &Options"));
-    AddItem(modify, "Exit1", "&Exit", [this](QAction*) { Exit1Click(); });
-    checkable(AddItem(modify, "LockGraphLocation1", "Lock Graph &Location"));
-    checkable(AddItem(PopupMenu3, "LockoutModify1", "Lockout &Modify"))->setEnabled(false);
-    Gauge1->SetPopupMenu(PopupMenu3);
-    Eyes->SetPopupMenu(PopupMenu3);
-
-    // The exit options.
-    PopupMenu4 = new QMenu(this);
-    PopupMenu4->setObjectName("PopupMenu4");
-    AddItem(PopupMenu4, "ExitKexbar1", "&Exit Kexbar");
-    PopupMenu4->addSeparator();
-    AddItem(PopupMenu4, "ExitWin1", "Exit &Windows");
-    AddItem(PopupMenu4, "RestartWin1", "&Restart Windows");
-
-    // The tray and run menu; the recent entries follow its separator.
-    PopupMenu5 = new QMenu(this);
-    PopupMenu5->setObjectName("PopupMenu5");
-    AddItem(PopupMenu5, "CDTray1", "Open/Close CD Tray");
-    AddItem(PopupMenu5, "ScreenSave1", "Activate Screen Saver");
-    PopupMenu5->addSeparator()->setObjectName("Pop5Bar");
-
-    // An item whose subsystem is not built yet has nothing behind it: it is hidden, so
-    // that it promises nothing (a ticked "Password Protect" would stop every button
-    // without a word). Each subsystem shows its own items when it arrives.
-    for (QAction* item : unbuilt_)
-        item->setVisible(false);
-    for (QMenu* menu : {PopupMenu1, PopupMenu2, PopupMenu3, PopupMenu4, PopupMenu5})
-        for (QMenu* sub : menu->findChildren<QMenu*>())
-            if (!HasVisibleItems(sub))
-                sub->menuAction()->setVisible(false);
+    menus_ = std::make_unique<BarMenus>(*this, [this](const std::function<void()>& handler) { Guarded(handler); });
+    const std::pair<const char*, std::function<void()>> handlers[] = {
+        {"MoveButton1", [this] { pages_->MoveButton(); }},
+        {"CopyButton1", [this] { pages_->CopyButton(); }},
+        {"RemoveButton1", [this] { pages_->RemoveButton(); }},
+        {"RenamePage1", [this] { pages_->RenamePage(); }},
+        {"DeletePage1", [this] { pages_->DeletePage(); }},
+        {"MovePage1", [this] { pages_->MovePage(); }},
+        {"AddPage1", [this] { pages_->AddPage(); }},
+        {"UnselectedColor1", [this] { pages_->ChangeTabColor(false); }},
+        {"SelectedColor1", [this] { pages_->ChangeTabColor(true); }},
+        {"TotalPages1", [this] { pages_->EditPageCount(); }},
+        {"PButton16", [this] { pages_->SwitchButtonsPerPage(16); }},
+        {"PButton21", [this] { pages_->SwitchButtonsPerPage(21); }},
+        {"Eyes1", [this] { Eyes1Click(); }},
+        {"Exit1", [this] { close(); }},
+    };
+    for (const auto& [name, handler] : handlers)
+        menus_->Connect(name, handler);
+    menus_->HideUnconnected();
+    c_.gauge->SetPopupMenu(menus_->GaugeMenu());
+    c_.eyes->SetPopupMenu(menus_->GaugeMenu());
 }
 
-bool HasVisibleItems(const QMenu* menu)
+// ------------------------------------------------------------------ subsystems
+
+void MainWindow::BuildSubsystems()
 {
-    const QList<QAction*> items = menu->actions();
-    return std::any_of(items.begin(), items.end(), [](QAction* a) { return a->isVisible() && !a->isSeparator(); });
+    faces_ = std::make_unique<ButtonFaces>(*store_, platform_, dialogs_,
+                                           [this](const std::function<void()>& write) { WriteReportedOnce(write); });
+    faces_->SetFaceColor(palette().color(QPalette::Button));
+    pages_ = new PageBar(*store_, dialogs_, *faces_, *this,
+                         PageBarWidgets{c_.notebook, c_.tabs, c_.pageName, menus_->ButtonMenu(), menus_->PageMenu()}, this);
+    launcher_ = new Launcher(*store_, platform_, dialogs_, *this, *pages_, *faces_, this);
+    pages_->SetLauncher(launcher_);
+    menuMarks_ = std::make_unique<MenuMarks>(*menus_);
+    pages_->SetModifyGate(menuMarks_.get());
+    launcher_->SetLaunchGate(menuMarks_.get());
+
+    connect(c_.tabs, &TTabSet::Click, this, [this] { Guarded([this] { pages_->SelectPage(); }); });
+    connect(c_.tabs, &TTabSet::MouseDown, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
+        Guarded([&] { pages_->TabMouseDown(b, x, y); });
+    });
+    connect(pages_, &PageBar::ButtonMenuAboutToShow, this,
+            [this](int, const ButtonRecord& record) { menus_->ShowButtonRecord(record, settings_.shrinkOnLaunch); });
+    connect(c_.runButton, &QToolButton::clicked, this, [this] { Guarded([this] { launcher_->RunButtonClick(); }); });
+    connect(c_.runButton, &QToolButton::customContextMenuRequested, this, [this](const QPoint& pos) {
+        Guarded([&] { launcher_->RunButtonRightClick(c_.runButton->mapToGlobal(pos)); });
+    });
+    connect(launcher_, &Launcher::RunMenuRequested, this, [this](const QPoint& pos) {
+        if (HasVisibleItems(menus_->RunMenu()))
+            dialogs_.Popup(menus_->RunMenu(), pos);
+    });
+}
+
+void MainWindow::ShowHelp()
+{
+    dialogs_.SetHelpFile(HelpFileName());
+    dialogs_.ShowHelp(0);
+}
+
+void MainWindow::FocusKeys() { c_.keys->setFocus(); }
+
+QPoint MainWindow::PageMenuPoint(int x, int y) const { return mapToGlobal(QPoint(x + c_.panel->width(), y)); }
+
+bool MainWindow::TrayOnLaunch() const { return MenuItem("HideGraph1")->isChecked(); }
+
+bool MainWindow::StaySmall() const { return MenuItem("StaySmall")->isChecked(); }
+
+void MainWindow::BringIntoView()
+{
+    if (state_.SmallActive)
+        SmallSize();
+    if (settings_.trayOnLaunch)
+        show();
 }
 
 // ------------------------------------------------------------------ start-up pass
 
+void MainWindow::ReadCommandLine()
+{
+    // The AppDir, the configuration's suffix, sync mode and the message names; with
+    // them the one store of the configuration.
+    state_.AppDir = platform_.AppDir();
+    std::string user;
+    if (!args_.empty() && (args_[0] == "/n" || args_[0] == "/N"))
+        user = platform_.NetworkUserName();
+    const TCommandLine cl = ParseCommandLine(args_, user);
+    state_.IniSuffix = cl.IniSuffix;
+    state_.SyncMode = cl.SyncMode;
+    state_.LoadMsg = LoadMessageName(state_.IniSuffix);
+    state_.PageUpdateMsg = PageUpdateMessageName(state_.IniSuffix);
+    store_ = std::make_unique<BarStore>(IniFileName(), passwords_);
+}
+
 void MainWindow::FormCreate()
 {
-    // The machine and the command line.
-    StartTime = platform_.Now();
+    // The machine.
+    launcher_->RestartProgramTimer();
     QSize screen = platform_.ScreenSize();
-    ScreenWidth = screen.width();
-    ScreenHeight = screen.height();
-    ScreenButtons = ScreenButtonsFor(ScreenWidth);
-    DefaultTop = DefaultTopFor(ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
-    StartingUp = 1;
-    MoveIsMove = false;
-    PasswordKey = "Main";
-    AppDir = platform_.AppDir();
+    state_.ScreenWidth = screen.width();
+    state_.ScreenHeight = screen.height();
+    state_.ScreenButtons = ScreenButtonsFor(state_.ScreenWidth);
+    state_.DefaultTop = DefaultTopFor(state_.ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
+    state_.StartingUp = true;
     dialogs_.SetHelpFile(HelpFileName());
-    PIN();
-    KeySelection = 0;
     GasGage();
-    LoadMsg = LoadMessageName(IniSuffix);
-    PageUpdateMsg = PageUpdateMessageName(IniSuffix);
-    CaptionPrefix = "Zivar32 ";
+    state_.CaptionPrefix = "Zivar32 ";
     PrepareMenus();
-    LaunchPermission = false;
     FormCaption();
 
     // Every start-up setting from one read of the file; the start is noted in it (a
     // file that cannot be written leaves the bar read-only).
-    store_ = std::make_unique<BarStore>(IniFileName(), Passwords());
     settings_ = store_->ReadStartup(Machine());
     NotifyOnce(settings_.notice);
     WriteReportedOnce([&] { store_->NoteStart(settings_); });
-    CheckPassword(settings_.user);
-    GaugeType = settings_.gaugeType;
-    ButtonsPerPage = settings_.buttonsPerPage;
-    FirstStart = settings_.firstStart;
-    BarTop = settings_.barTop;
-    BarLeft = settings_.barLeft;
+    state_.GaugeType = settings_.gaugeType;
+    state_.FirstStart = settings_.firstStart;
+    state_.BarTop = settings_.barTop;
+    state_.BarLeft = settings_.barLeft;
     if (rebuilding_) {
         // A rebuild keeps the bar where it stands (another bar on this file may have
         // stored its own place meanwhile).
-        BarTop = y();
-        BarLeft = x();
+        state_.BarTop = y();
+        state_.BarLeft = x();
     }
-    TabSelectedColor = settings_.selectedTabColor;
-    TabUnselectedColor = settings_.unselectedTabColor;
-    ApplyClockSettings();
+    menus_->ApplyClockSettings(settings_);
     ApplyMenuSettings();
 
-    CreateButtons();
-    ApplyTabColors();
+    pages_->CreatePages(settings_.buttonsPerPage, QString::fromStdString(state_.ButtonHintText));
+    pages_->SetTabColors(settings_.selectedTabColor, settings_.unselectedTabColor);
     ApplyPlace();
-    Load();
+    state_.StartingUp = false;
+    pages_->Load();
 
     // A bar that stays small starts small; on top only when it does not start in the
     // tray or was on top before.
@@ -410,68 +238,41 @@ void MainWindow::FormCreate()
         if (!rememberedOnTop_ && !settings_.trayOnLaunch) {
             settings_.onTop = false;
             MenuItem("StayonTop1")->setChecked(false);
-            FullHeight = FramedHeight;
+            state_.FullHeight = state_.FramedHeight;
         }
-        ShrinkNow = "No";
+        launcher_->SetShrinkNow(false);
         SmallSize();
     }
     SetScreenCursor(crDefault);
     FormCaption();
     // A first start stores the bar's place once it stands, so that the next start is
     // not taken for a first one.
-    locationStored_ = !FirstStart;
-    if (FirstStart)
+    locationStored_ = !state_.FirstStart;
+    if (state_.FirstStart)
         saveLocationTimer_->start();
+}
+
+void MainWindow::RunStartupPass()
+{
+    rebuilding_ = true;
+    try {
+        FormCreate();
+    } catch (...) {
+        rebuilding_ = false;
+        throw;
+    }
+    rebuilding_ = false;
 }
 
 StartupMachine MainWindow::Machine() const
 {
     StartupMachine machine;
-    machine.defaultTop = DefaultTop;
-    machine.screenButtons = ScreenButtons;
+    machine.defaultTop = state_.DefaultTop;
+    machine.screenButtons = state_.ScreenButtons;
     return machine;
 }
 
-void MainWindow::PrepareMenus()
-{
-    // Items this system does not offer, captions of its own, and the items enabled
-    // once the bar stands.
-    for (const char* gone : {"UserResources1", "GDIResources1"})
-        if (QAction* a = MenuItem(gone))
-            delete a;
-    MenuItem("HideGraph1")->setText("Tray &Icon on Launch");
-    MenuItem("IconState1")->setText("&Animate Tray Icon");
-    if (!platform_.CdRomFound())
-        if (QAction* a = MenuItem("CDTray1"))
-            delete a;
-    for (const char* name : {"Parameter1", "SoundLaunch1", "UnselectedColor1", "SelectedColor1", "LockoutModify1"})
-        MenuItem(name)->setEnabled(true);
-    // A screen that allows only 16 buttons offers no switch.
-    if (ScreenButtons == 16)
-        for (const char* name : {"PButton16", "PButton21"})
-            if (QAction* a = MenuItem(name))
-                delete a;
-}
-
-void MainWindow::ApplyClockSettings()
-{
-    if (!settings_.twelveHour)
-        MenuItem("Clock1")->setChecked(false);
-    MenuItem("OnHour1")->setChecked(settings_.display == ClockDisplay::Hour);
-    if (settings_.display == ClockDisplay::HalfHour)
-        MenuItem("OnHalfHour1")->setChecked(true);
-    auto soundItem = [&](const char* name, const QString& caption, std::optional<bool> on, const std::string& file) {
-        QAction* a = MenuItem(name);
-        if (on == true) {
-            a->setChecked(true);
-            a->setText(caption + " = " + MenuCaption(PathFileName(file)));
-        } else if (on == false) {
-            a->setChecked(false);
-        }
-    };
-    soundItem("TimeSound1", "Hour &Sound", settings_.hourSound, settings_.hourSoundFile);
-    soundItem("TimeSound2", "H&alf Hour Sound", settings_.halfHourSound, settings_.halfHourSoundFile);
-}
+void MainWindow::PrepareMenus() { menus_->Prepare(platform_.CdRomFound(), state_.ScreenButtons == 16); }
 
 void MainWindow::ApplyMenuSettings()
 {
@@ -479,12 +280,12 @@ void MainWindow::ApplyMenuSettings()
         SetHints();
     if (settings_.showHints)
         MenuItem("ShowHint1")->setChecked(*settings_.showHints);
-    if (QAction* gauge = MenuItem(QString::fromStdString(GaugeType)))
+    if (QAction* gauge = MenuItem(QString::fromStdString(state_.GaugeType)))
         gauge->setChecked(true);
     if (MenuItem("Eyes1")->isChecked())
         ShowEyes();
     MenuItem("ConfirmExit1")->setChecked(settings_.checkExit);
-    TrayHint = "Kexbar32 " + IniSuffix + TrayHintTail;
+    state_.TrayHint = "Kexbar32 " + state_.IniSuffix + state_.TrayHintTail;
     MenuItem("HideGraph1")->setChecked(settings_.trayOnLaunch);
     MenuItem("IconState1")->setChecked(settings_.animateTray);
     if (settings_.graphLocked)
@@ -496,30 +297,18 @@ void MainWindow::ApplyMenuSettings()
 void MainWindow::ApplyPlace()
 {
     // The shape, on top and framed, then the place and the window state.
-    SmallActive = false;
-    ShrinkNow = settings_.shrinkOnLaunch ? "Yes" : "No";
+    state_.SmallActive = false;
+    launcher_->SetShrinkNow(settings_.shrinkOnLaunch);
     rememberedOnTop_ = settings_.onTop;
     if (settings_.staySmall && !settings_.trayOnLaunch)
         settings_.onTop = true;
     ApplyShape();
-    RequestedButtons = ButtonsPerPage;
     if (settings_.minimised)
         setWindowState(windowState() | Qt::WindowMinimized);
     else
         setWindowState(windowState() & ~Qt::WindowMinimized);
     setAcceptDrops(true);
-    move(BarLeft, BarTop);
-}
-
-void MainWindow::PIN()
-{
-    std::vector<std::string> args = args_;
-    std::string user;
-    if (!args.empty() && (args[0] == "/n" || args[0] == "/N"))
-        user = NetUser();
-    TCommandLine cl = ParseCommandLine(args, user);
-    IniSuffix = cl.IniSuffix;
-    SyncMode = cl.SyncMode;
+    move(state_.BarLeft, state_.BarTop);
 }
 
 void MainWindow::NotifyOnce(const std::string& text)
@@ -528,55 +317,47 @@ void MainWindow::NotifyOnce(const std::string& text)
         dialogs_.Notify(text);
 }
 
-std::string MainWindow::NetUser() { return platform_.NetworkUserName(); }
-
-std::string MainWindow::IniFileName() const { return ConfigFileName(AppDir, IniSuffix); }
+std::string MainWindow::IniFileName() const { return ConfigFileName(state_.AppDir, state_.IniSuffix); }
 
 std::string MainWindow::HelpFileName()
 {
-    return FindHelpFile({AppDir, platform_.ProgramDirectory(), platform_.DataDirectory()});
+    return FindHelpFile({state_.AppDir, platform_.ProgramDirectory(), platform_.DataDirectory()});
 }
 
 void MainWindow::SetHints()
 {
     // Hints name only what the bar does now: the keyboard, the gauge's mouse actions,
     // the tray and the recent list come with their subsystems, and their hints with them.
-    ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options";
-    GaugeMouseHint.clear();
-    GaugeHintSuffix.clear();
-    TrayHintTail.clear();
-    HelpButton->setToolTip("Mouse: LEFT=Help");
-    TabSet1->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
-    RunButton->setToolTip("Mouse: LEFT=Run Any Application");
-    Panel1->setToolTip(QString());
-}
-
-void MainWindow::ApplyTabColors()
-{
-    TabSet1->SetSelectedColor(ColorFromValue(TabSelectedColor));
-    TabSet1->SetUnselectedColor(ColorFromValue(TabUnselectedColor));
+    state_.ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options";
+    state_.GaugeMouseHint.clear();
+    state_.GaugeHintSuffix.clear();
+    state_.TrayHintTail.clear();
+    c_.helpButton->setToolTip("Mouse: LEFT=Help");
+    c_.tabs->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
+    c_.runButton->setToolTip("Mouse: LEFT=Run Any Application");
+    c_.panel->setToolTip(QString());
 }
 
 void MainWindow::ApplyShape()
 {
     TBarGeometryInput in;
-    in.ButtonsPerPage = ButtonsPerPage;
-    in.ScreenButtons = ScreenButtons;
-    in.ScreenWidth = ScreenWidth;
-    in.ScreenHeight = ScreenHeight;
+    in.ButtonsPerPage = pages_->ButtonsPerPage();
+    in.ScreenButtons = state_.ScreenButtons;
+    in.ScreenWidth = state_.ScreenWidth;
+    in.ScreenHeight = state_.ScreenHeight;
     in.CyMenu = platform_.SystemMetric(TSystemMetric::SM_CYMENU);
     in.CyMenuSize = platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE);
-    in.BarTop = BarTop;
+    in.BarTop = state_.BarTop;
     in.OnTop = settings_.onTop;
     TBarGeometry g = ComputeGeometry(in);
-    PageWidth = g.PageWidth;
-    BareHeight = g.BareHeight;
-    FramedHeight = g.FramedHeight;
-    FramedWidth = g.FramedWidth;
-    BarTop = g.BarTop;
-    FullWidth = g.WindowWidth;
-    FullHeight = g.WindowHeight;
-    HorzScrollRange = g.HorzScrollRange;
+    state_.PageWidth = g.PageWidth;
+    state_.BareHeight = g.BareHeight;
+    state_.FramedHeight = g.FramedHeight;
+    state_.FramedWidth = g.FramedWidth;
+    state_.BarTop = g.BarTop;
+    state_.FullWidth = g.WindowWidth;
+    state_.FullHeight = g.WindowHeight;
+    state_.HorzScrollRange = g.HorzScrollRange;
 
     bool onTop = in.OnTop;
     MenuItem("StayonTop1")->setChecked(onTop);
@@ -596,20 +377,20 @@ void MainWindow::ApplyShape()
     // bar (a caption of SM_CYMENU and a 3-pixel border).
     int frameW = onTop ? 0 : 6;
     int frameH = onTop ? 0 : in.CyMenu + 6;
-    int clientW = FullWidth - frameW;
-    int clientH = FullHeight - frameH;
-    Notebook1->resize(g.NotebookWidth, Notebook1->height());
-    TabSet1->resize(g.NotebookWidth - 2, TabSet1->height());
-    Content->setGeometry(0, 0, std::max(clientW, kPanelWidth + g.NotebookWidth), clientH);
-    if (HorzScrollRange > 0) {
-        HorzScrollBar->setGeometry(0, clientH - 16, clientW, 16);
-        HorzScrollBar->setRange(0, std::max(0, Content->width() - clientW));
-        HorzScrollBar->setPageStep(clientW);
-        HorzScrollBar->show();
-        HorzScrollBar->raise();
+    int clientW = state_.FullWidth - frameW;
+    int clientH = state_.FullHeight - frameH;
+    c_.notebook->resize(g.NotebookWidth, c_.notebook->height());
+    c_.tabs->resize(g.NotebookWidth - 2, c_.tabs->height());
+    c_.content->setGeometry(0, 0, std::max(clientW, kPanelWidth + g.NotebookWidth), clientH);
+    if (state_.HorzScrollRange > 0) {
+        c_.scrollBar->setGeometry(0, clientH - 16, clientW, 16);
+        c_.scrollBar->setRange(0, std::max(0, c_.content->width() - clientW));
+        c_.scrollBar->setPageStep(clientW);
+        c_.scrollBar->show();
+        c_.scrollBar->raise();
     } else {
-        HorzScrollBar->setValue(0);
-        HorzScrollBar->hide();
+        c_.scrollBar->setValue(0);
+        c_.scrollBar->hide();
     }
     setFixedSize(clientW, clientH);
 }
@@ -620,15 +401,15 @@ void MainWindow::FormCaption()
 {
     QString date = QLocale::system().toString(platform_.Now().date(), QLocale::ShortFormat);
     setWindowTitle(QString::fromStdString(
-        CaptionText(CaptionPrefix, IniSuffix, date.toStdString(), TabSet1->TabIndex() + 1, TabSet1->Count())));
+        CaptionText(state_.CaptionPrefix, state_.IniSuffix, date.toStdString(), c_.tabs->TabIndex() + 1, c_.tabs->Count())));
 }
 
 void MainWindow::SaveLocation()
 {
-    BarTop = y();
-    BarLeft = x();
+    state_.BarTop = y();
+    state_.BarLeft = x();
     bool minimised = windowState() & Qt::WindowMinimized;
-    store_->SaveLocation(BarTop, BarLeft, minimised);
+    store_->SaveLocation(state_.BarTop, state_.BarLeft, minimised);
 }
 
 void MainWindow::moveEvent(QMoveEvent* event)
@@ -636,16 +417,16 @@ void MainWindow::moveEvent(QMoveEvent* event)
     QWidget::moveEvent(event);
     // While a window is being mapped it may pass through positions of the window
     // manager's making; the place is taken once the moves have settled.
-    if (StartingUp == 0 && !SmallActive && !destroyed_)
+    if (!state_.StartingUp && !state_.SmallActive && !destroyed_)
         saveLocationTimer_->start();
 }
 
 void MainWindow::LocationSettled()
 {
-    if (StartingUp != 0 || SmallActive || destroyed_)
+    if (state_.StartingUp || state_.SmallActive || destroyed_)
         return;
     // Not a move: the bar stands where it was placed (and its place is stored).
-    if (x() == BarLeft && y() == BarTop && locationStored_)
+    if (x() == state_.BarLeft && y() == state_.BarTop && locationStored_)
         return;
     WriteReportedOnce([this] {
         SaveLocation();
@@ -653,21 +434,17 @@ void MainWindow::LocationSettled()
     });
 }
 
-void MainWindow::AppMin() { store_->SaveWindowState(true); }
-void MainWindow::AppNorm() { store_->SaveWindowState(false); }
 
 void MainWindow::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || StartingUp != 0 || destroyed_)
+    if (event->type() != QEvent::WindowStateChange || state_.StartingUp || destroyed_)
         return;
     auto* change = static_cast<QWindowStateChangeEvent*>(event);
     bool wasMin = change->oldState() & Qt::WindowMinimized;
     bool isMin = windowState() & Qt::WindowMinimized;
-    if (isMin && !wasMin)
-        Guarded([this] { AppMin(); });
-    else if (wasMin && !isMin)
-        Guarded([this] { AppNorm(); });
+    if (isMin != wasMin)
+        Guarded([&] { store_->SaveWindowState(isMin); });
 }
 
 // ------------------------------------------------------------------ close, help, messages
@@ -681,8 +458,8 @@ bool MainWindow::FormCloseQuery()
         if (dialogs_.MessageDlg("Are you sure you want to exit?", TMsgDlgType::mtConfirmation, mbYes | mbNo, 0) !=
             TModalResult::mrYes)
             return false;
-        if (HasVisibleItems(PopupMenu4))
-            dialogs_.Popup(PopupMenu4, QPoint(x() + 250, y()));
+        if (HasVisibleItems(menus_->ExitMenu()))
+            dialogs_.Popup(menus_->ExitMenu(), QPoint(x() + 250, y()));
     }
     return true;
 }
@@ -701,33 +478,25 @@ void MainWindow::FormDestroy()
 {
     if (destroyed_)
         return;
-    Guarded([this] { ResolvePendingMoves(); });
+    Guarded([this] { pages_->ResolvePendingMoves(); });
     destroyed_ = true;
     SetScreenCursor(crDefault);
 }
-
-void MainWindow::HelpButtonClick()
-{
-    dialogs_.SetHelpFile(HelpFileName());
-    dialogs_.ShowHelp(0);
-}
-
-void MainWindow::Exit1Click() { close(); }
 
 void MainWindow::AppMessage(const std::string& name, int wParam)
 {
     if (wParam != 1 || destroyed_)
         return;
-    if (name == PageUpdateMsg)
-        PageUpdate();
-    else if (name == LoadMsg)
-        Reload();
+    if (name == state_.PageUpdateMsg)
+        pages_->PageUpdate();
+    else if (name == state_.LoadMsg)
+        pages_->Reload();
 }
 
 void MainWindow::BroadcastLoad()
 {
-    if (SyncMode)
-        platform_.BroadcastMessage(LoadMsg, 1);
+    if (state_.SyncMode)
+        platform_.BroadcastMessage(state_.LoadMsg, 1);
 }
 
 void MainWindow::SetScreenCursor(int cursor)
@@ -775,10 +544,10 @@ void MainWindow::WriteReportedOnce(const std::function<void()>& write)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == PageName && event->type() == QEvent::KeyPress) {
+    if (watched == c_.pageName && event->type() == QEvent::KeyPress) {
         int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_F1) {
-            Guarded([&] { PageNameKeyDown(key); });
+            Guarded([&] { pages_->EditorKey(key); });
             return true;
         }
     }

@@ -1,4 +1,8 @@
 target_sources(kexui PRIVATE
   src/ui/window/MainWindow.h
   src/ui/window/MainWindow.cpp
+  src/ui/window/BarControls.h
+  src/ui/window/BarControls.cpp
+  src/ui/window/BarMenus.h
+  src/ui/window/BarMenus.cpp
 )

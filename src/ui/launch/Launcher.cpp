@@ -1,0 +1,231 @@
+#include "ui/launch/Launcher.h"
+
+#include <QDir>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+#include "core/bar/BarStore.h"
+#include "core/launch/CommandLine.h"
+#include "platform/TPlatform.h"
+#include "ui/dialogs/Dialogs.h"
+#include "ui/pages/ButtonFaces.h"
+#include "ui/widgets/SpeedButton.h"
+
+namespace kex {
+
+namespace {
+constexpr const char* kProgramsFilter = "Programs|*.EXE;*.COM;*.BAT;*.PIF|All Files|*.*";
+
+bool IsDirectory(const std::string& path)
+{
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
+Launcher::Launcher(BarStore& store, TPlatform& platform, TDialogs& dialogs, LauncherHost& host, LaunchPages& pages,
+                   ButtonFaces& faces, QObject* parent)
+    : QObject(parent), store_(store), platform_(platform), dialogs_(dialogs), host_(host), pages_(pages),
+      faces_(faces)
+{
+    setObjectName("Launcher");
+    // The launched-program watch.
+    watch_ = new QTimer(this);
+    watch_->setObjectName("Timer2");
+    watch_->setInterval(100);
+    connect(watch_, &QTimer::timeout, this, [this] { host_.Guarded([this] { Watch(); }); });
+    programStart_ = platform_.Now();
+}
+
+bool Launcher::Watching() const { return watch_->isActive(); }
+
+void Launcher::RestartProgramTimer() { programStart_ = platform_.Now(); }
+
+void Launcher::ClickButton(int n, TLaunchSource source)
+{
+    // Not while a page name is edited or a move or copy is pending; a button of pages
+    // changed meanwhile neither starts nor is filled.
+    if (!pages_.ClicksLaunch() || !pages_.EnsureCurrent())
+        return;
+    // The button's record, read once.
+    const ClickedButton clicked = store_.Clicked(n, host_.ShrinkOnLaunch());
+    const ButtonRecord& record = clicked.record;
+    const std::string& programs = record.Program;
+    std::string parameters = record.Parameters;
+    shrinkNow_ = clicked.shrink;
+    std::string program = programs;
+    // An empty button is filled by browsing.
+    if (programs.empty() && pages_.ModifyAllowed())
+        program = BrowseForProgram(n, parameters);
+    // Only what browsing chose is written: a stored value the user did not change
+    // stays as it is.
+    if (!program.empty()) {
+        if (programs.empty())
+            store_.SaveParameters(n, parameters);
+        faces_.Show(pages_.FindButton(n), program, record.IconIndex, record.Description, record.IconFile,
+                    parameters);
+    }
+    // The keyboard selection keeps the focus.
+    host_.FocusKeys();
+    // Files chosen for this launch only; an empty button is configured by its first
+    // click, not started.
+    const bool dropped = !record.Select.empty() && !SelectFiles(ProgramOf(record.Select), parameters);
+    if (!programs.empty() && !dropped) {
+        if (!record.SoundLaunch.empty())
+            platform_.PlaySoundSync(record.SoundLaunch);
+        source_ = source;
+        Launch(n, programs + " ", parameters, record.Working, record.Description);
+    } else {
+        // No launch: the button's shrink value must not carry over to a later one.
+        shrinkNow_ = false;
+    }
+}
+
+bool Launcher::SelectFiles(const std::string& folder, std::string& parameters)
+{
+    dialogs_.SetHelpFile(host_.HelpFileName());
+    TOpenDialogOptions options;
+    options.title = "Select File(s)";
+    options.filter = "All Files|*.*";
+    options.initialDir = folder;
+    options.helpContext = 24;
+    options.multiSelect = true;
+    std::vector<std::string> files = dialogs_.OpenFiles(options);
+    if (files.empty())
+        return false;
+    parameters = FilesParameterList(files);
+    return true;
+}
+
+std::string Launcher::BrowseForProgram(int n, std::string& parameters)
+{
+    // Browsing starts in the user's home folder.
+    TOpenDialogOptions options;
+    options.title = "Select Program to Run";
+    options.filter = kProgramsFilter;
+    options.helpContext = 29;
+    options.initialDir = QDir::homePath().toStdString();
+    std::optional<std::string> chosen = dialogs_.OpenFile(options);
+    if (!chosen)
+        return {};
+    // The command that opens the chosen file (the file itself for a program),
+    // with what its desktop entry needs, both in command-line form; a program stores
+    // no parameters.
+    const std::vector<std::string> opener = platform_.OpenCommand(*chosen);
+    std::string program = JoinCommandLine(opener);
+    parameters = ShortPathOf(*chosen);
+    if (opener.size() == 1 && program == parameters)
+        parameters.clear();
+    // The program is stored; the other bars of this file reload.
+    if (!program.empty())
+        store_.SaveProgram(n, program);
+    pages_.NoteLayout();
+    host_.BroadcastLoad();
+    return program;
+}
+
+void Launcher::Launch(int n, const std::string& programText, const std::string& parameters,
+                      const std::string& workingDirectory, const std::string& description)
+{
+    // Whether the launch shrinks the bar.
+    const bool shrink = shrinkNow_.value_or(host_.ShrinkOnLaunch());
+    // No length limit: the arguments are handed over as they are.
+    const std::string commandLine = programText + parameters;
+    // The working directory applies to the started program only; one that does not
+    // exist leaves the program in the launcher's own.
+    std::string directory = workingDirectory.empty() ? DirectoryPart(programText) : ProgramOf(workingDirectory);
+    if (!IsDirectory(directory))
+        directory.clear();
+    // The launch gate (a Run-button launch belongs to no button).
+    bool permitted = source_ == TLaunchSource::RunButton || !gate_ || gate_->MayLaunch(n);
+    if (!permitted) {
+        host_.BringIntoView();
+        gate_->Held(n, pages_.FindButton(n));
+    }
+    // The launch: the bar shrinks or hides behind its tray icon, the watch starts, then the program.
+    if (permitted) {
+        if (shrink && !host_.SmallActive())
+            host_.SmallSize();
+        watch_->start();
+        bool toTray = host_.TrayOnLaunch() && shrinkNow_ != true;
+        if (toTray) {
+            // Hidden only behind a tray icon that brings it back.
+            host_.TrayActivate(true);
+            toTray = host_.TrayIconShowing();
+            if (toTray)
+                host_.HideBar();
+        }
+        if (source_ != TLaunchSource::RunButton)
+            Q_EMIT ButtonLaunched(n, QString::fromStdString(RecentEntryText(description, programText, n)));
+        std::vector<std::string> argv = SplitCommandLine(commandLine);
+        TStartResult started;
+        if (argv.empty())
+            started.error = "there is no program to start";
+        else
+            started = platform_.StartProcess(argv, directory);
+        launchedPid_ = started.pid;
+        if (started.pid == 0) {
+            // Nothing runs that the bar could wait for: it comes back at once, and the
+            // user learns why without being held up.
+            watch_->stop();
+            if (host_.SmallActive())
+                host_.SmallSize();
+            if (toTray) {
+                host_.TrayActivate(false);
+                host_.ShowBar();
+            }
+            dialogs_.Notify("Unable to start " + (argv.empty() ? commandLine : argv.front()) + ": " + started.error);
+        }
+    }
+    // The program timer counts from now; the button's shrink value ends with the launch.
+    RestartProgramTimer();
+    shrinkNow_ = false;
+}
+
+void Launcher::Watch()
+{
+    platform_.ReapChildren();
+    // A launch without a watch is not waited for.
+    if (source_ == TLaunchSource::RecentList)
+        return;
+    // Nothing to do while the watched program runs.
+    if (launchedPid_ == 0 || platform_.PollProcess(launchedPid_) == TProcessState::Running)
+        return;
+    // The watched program has ended.
+    const bool staySmall = host_.StaySmall();
+    if (!host_.SmallActive() && !staySmall) {
+        host_.ShowBar();
+        host_.TrayActivate(false);
+    }
+    if (host_.SmallActive() && !staySmall)
+        host_.SmallSize();
+    // The watch is over; the program timer counts from now.
+    launchedPid_ = 0;
+    RestartProgramTimer();
+}
+
+void Launcher::RunButtonClick()
+{
+    // The lockout turns the Run button off.
+    if (gate_ && !gate_->RunAllowed()) {
+        dialogs_.MessageDlg("The Run function has been turned off", TMsgDlgType::mtInformation, mbOK, 0);
+        return;
+    }
+    // Not while a move or copy is pending.
+    if (pages_.MovePending())
+        return;
+    TOpenDialogOptions options;
+    options.title = "Select Program to Run";
+    options.filter = kProgramsFilter;
+    options.helpContext = 29;
+    std::optional<std::string> chosen = dialogs_.OpenFile(options);
+    // A one-off launch: nothing is stored.
+    if (chosen) {
+        source_ = TLaunchSource::RunButton;
+        Launch(0, ShortPathOf(*chosen), "", "", "");
+    }
+}
+
+} // namespace kex

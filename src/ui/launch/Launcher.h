@@ -1,0 +1,122 @@
+// Launcher: a page button's click starts its program (or fills an empty button by
+// browsing), the Run button starts any program once, and the launched-program watch
+// brings the bar back when the program has ended.
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include <sys/types.h>
+
+#include "ui/pages/PageHooks.h"
+
+class QTimer;
+
+namespace kex {
+
+class BarStore;
+class ButtonFaces;
+class TDialogs;
+class TPlatform;
+
+// What the launcher asks of the window: its settings, small mode, the tray and the
+// bar's visibility.
+class LauncherHost {
+public:
+    // The keyboard selection takes the focus back.
+    virtual void FocusKeys() = 0;
+    virtual std::string HelpFileName() = 0;
+    // "Bar Graph on Launch" as the bar was started with it.
+    virtual bool ShrinkOnLaunch() const = 0;
+    // "Tray Icon on Launch" as the menu says now.
+    virtual bool TrayOnLaunch() const = 0;
+    virtual bool StaySmall() const = 0;
+    virtual bool SmallActive() const = 0;
+    // Switches small mode on or off.
+    virtual void SmallSize() = 0;
+    virtual void TrayActivate(bool active) = 0;
+    // Whether a working tray icon stands in for the bar (it never hides without one).
+    virtual bool TrayIconShowing() const = 0;
+    virtual void ShowBar() = 0;
+    virtual void HideBar() = 0;
+    // A held launch brings the bar into view (out of small mode, back from the tray).
+    virtual void BringIntoView() = 0;
+    // The other bars of this file reload (in sync mode).
+    virtual void BroadcastLoad() = 0;
+    // Runs a handler; an error escaping it is shown and the bar goes on.
+    virtual void Guarded(const std::function<void()>& handler) = 0;
+
+protected:
+    ~LauncherHost() = default;
+};
+
+class Launcher : public QObject, public ButtonLauncher {
+    Q_OBJECT
+public:
+    Launcher(BarStore& store, TPlatform& platform, TDialogs& dialogs, LauncherHost& host, LaunchPages& pages,
+             ButtonFaces& faces, QObject* parent);
+
+    // ---- attaching subsystems
+    // Asked before a page button's program starts and before the Run button opens
+    // (null: every launch goes ahead).
+    void SetLaunchGate(LaunchGate* gate) { gate_ = gate; }
+
+    // Launches button n as a click would (from the page bar, or replayed from the
+    // recent list with TLaunchSource::RecentList, whose program the watch does not
+    // wait for). Nothing while a page name is typed or a move is pending.
+    void ClickButton(int n, TLaunchSource source) override;
+    // The Run button: any program once, nothing stored.
+    void RunButtonClick();
+    // The Run button's right click (the recent list's menu opens there).
+    void RunButtonRightClick(const QPoint& screenPos) { Q_EMIT RunMenuRequested(screenPos); }
+    // One round of the launched-program watch (every 100 ms while it runs).
+    void Watch();
+
+    // ---- what the launcher shows
+    // The program timer counts from here (a launch, the end of a watched program).
+    QDateTime ProgramTimerStart() const { return programStart_; }
+    void RestartProgramTimer();
+    // The program the watch waits for (0: none).
+    pid_t WatchedPid() const { return launchedPid_; }
+    bool Watching() const;
+    // The shrink value the next launch goes by: true or false as a button stores it,
+    // nothing to follow the bar's setting.
+    std::optional<bool> ShrinkNow() const { return shrinkNow_; }
+    void SetShrinkNow(std::optional<bool> shrink) { shrinkNow_ = shrink; }
+
+Q_SIGNALS:
+    // A page button's program (from a click or the recent list) was started or its
+    // start tried; entry: its text in the recent list.
+    void ButtonLaunched(int n, const QString& entry);
+    void RunMenuRequested(const QPoint& screenPos);
+
+private:
+    // Browses for the program of an empty button and stores it; answers the program.
+    std::string BrowseForProgram(int n, std::string& parameters);
+    void Launch(int n, const std::string& programText, const std::string& parameters,
+                const std::string& workingDirectory, const std::string& description);
+    // The files chosen for this launch only (false: the choice was cancelled).
+    bool SelectFiles(const std::string& folder, std::string& parameters);
+
+    BarStore& store_;
+    TPlatform& platform_;
+    TDialogs& dialogs_;
+    LauncherHost& host_;
+    LaunchPages& pages_;
+    ButtonFaces& faces_;
+    LaunchGate* gate_ = nullptr;
+    QTimer* watch_ = nullptr;
+
+    std::optional<bool> shrinkNow_ = false;
+    TLaunchSource source_ = TLaunchSource::RunButton;
+    pid_t launchedPid_ = 0;
+    QDateTime programStart_;
+};
+
+} // namespace kex

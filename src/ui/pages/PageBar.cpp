@@ -1,0 +1,465 @@
+// The page bar: creating and loading the pages, selecting them, the page menu, the
+// inline editor, adding, deleting, moving and counting pages, the tab colours, the
+// 16/21 switch and the page rebuild. The button commands are in PageButtons.cpp.
+#include "ui/pages/PageBar.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStackedWidget>
+
+#include "core/bar/BarStore.h"
+#include "core/config/Settings.h"
+#include "core/pages/Grid.h"
+#include "core/pages/PageShift.h"
+#include "ui/dialogs/Dialogs.h"
+#include "ui/pages/ButtonFaces.h"
+#include "ui/widgets/SpeedButton.h"
+#include "ui/widgets/TabSet.h"
+#include "ui/widgets/Colors.h"
+
+namespace kex {
+
+namespace {
+const QColor kRenameTabColor(255, 0, 0); // colour value 255 while a page name is edited
+}
+
+PageBar::PageBar(BarStore& store, TDialogs& dialogs, ButtonFaces& faces, PageBarHost& host,
+                 const PageBarWidgets& widgets, QObject* parent)
+    : QObject(parent), store_(store), dialogs_(dialogs), faces_(faces), host_(host), w_(widgets)
+{
+    setObjectName("PageBar");
+}
+
+QAction* PageBar::Item(const char* name) const
+{
+    for (QMenu* menu : {w_.buttonMenu, w_.pageMenu})
+        if (QAction* a = menu->findChild<QAction*>(name))
+            return a;
+    return nullptr;
+}
+
+// ------------------------------------------------------------------ creating and loading
+
+int PageBar::PageCount() const { return w_.notebook->count(); }
+
+TSpeedButton* PageBar::FindButton(int n) const
+{
+    auto it = buttons_.find(n);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+void PageBar::ClearPages()
+{
+    buttons_.clear();
+    while (w_.notebook->count() > 0) {
+        QWidget* page = w_.notebook->widget(w_.notebook->count() - 1);
+        w_.notebook->removeWidget(page);
+        page->hide();
+        page->deleteLater(); // a handler of one of its buttons may still be running
+    }
+    w_.tabs->SetTabs({});
+}
+
+void PageBar::CreatePages(int buttonsPerPage, const QString& hint)
+{
+    buttonsPerPage_ = buttonsPerPage;
+    requestedButtons_ = buttonsPerPage;
+    keySelection_ = 0;
+    // The page count, bounded (a stored count out of range is reported once, not at
+    // every rebuild); the old pages go (at start the design-time page).
+    std::string notice;
+    const int pages = store_.PageCount(&notice);
+    host_.NotifyOnce(notice);
+    ClearPages();
+    // Pages "Page" + i, each with its tab and its row of buttons.
+    QStringList tabs;
+    for (int i = 0; i < pages; ++i) {
+        auto* page = new QWidget;
+        page->setObjectName(QString("Page%1").arg(i));
+        page->setAutoFillBackground(true); // the selection edit lies behind the pages
+        tabs << QString::fromStdString(DefaultPageName(i + 1));
+        for (int n = FirstButtonOfPage(i, buttonsPerPage); n <= (i + 1) * buttonsPerPage; ++n) {
+            auto* button = new TSpeedButton(n, page);
+            button->setGeometry(ButtonLeft(SlotOfButton(n, buttonsPerPage)), 0, kButtonSize, kButtonSize);
+            button->setToolTip(hint);
+            connect(button, &QToolButton::clicked, this, [this, button] { host_.Guarded([&] { ButtonClicked(button); }); });
+            connect(button, &TSpeedButton::RightMouseDown, this, [this, button](Qt::MouseButton b, int x, int y) {
+                host_.Guarded([&] { ButtonRightMouseDown(button, b, x, y); });
+            });
+            buttons_[n] = button;
+        }
+        // Added with its buttons, so that they show also on a bar that is already shown.
+        w_.notebook->addWidget(page);
+    }
+    w_.tabs->SetTabs(tabs);
+    if (pages > 0) {
+        w_.tabs->SetTabIndex(0);
+        w_.notebook->setCurrentIndex(0);
+    }
+}
+
+void PageBar::Load()
+{
+    // A reload (the reload message, also the sender's own) gives back the cursor it
+    // found: a pending move or copy keeps its drag cursor, an idle bar the default
+    // one. Within the start-up pass and a rebuild that is the hourglass, which their
+    // end takes away.
+    const int cursorBefore = host_.ScreenCursor();
+    host_.SetScreenCursor(crHourGlass);
+    faces_.BeginLoad();
+    // Every record and tab caption from one read of the file.
+    const int last = PageCount() * buttonsPerPage_;
+    const BarContents contents = store_.Contents(last);
+    for (int n = 1; n <= last; ++n) {
+        const ButtonRecord& r = contents.records[std::size_t(n - 1)];
+        TSpeedButton* button = FindButton(n);
+        if (r.Program.empty()) {
+            if (button && button->HasGlyph()) // a button that was loaded before is blanked
+                faces_.Blank(button);
+        } else if (button) {
+            button->Tag = r.Shrink == "Yes" ? 1 : r.Shrink == "No" ? 0 : 100;
+            faces_.Show(button, r);
+        }
+    }
+    for (std::size_t p = 0; p < contents.captions.size() && int(p) < w_.tabs->Count(); ++p)
+        w_.tabs->SetTabCaption(int(p), QString::fromStdString(contents.captions[p]));
+    // Records without a program lose their keys, and icons found missing are marked
+    // "Default", in one rewrite.
+    const std::vector<int> iconDefaults = faces_.EndLoad();
+    host_.WriteReportedOnce([&] { store_.Tidy(contents.strays, iconDefaults); });
+    NoteLayout();
+    host_.SetScreenCursor(cursorBefore);
+}
+
+void PageBar::SetTabColors(int selected, int unselected)
+{
+    selectedColor_ = selected;
+    unselectedColor_ = unselected;
+    w_.tabs->SetSelectedColor(ColorFromValue(selected));
+    w_.tabs->SetUnselectedColor(ColorFromValue(unselected));
+}
+
+// ------------------------------------------------------------------ selecting, the page menu
+
+void PageBar::SelectPage()
+{
+    // The caption names the selected page, and the notebook shows it.
+    host_.RefreshCaption();
+    const int p = w_.tabs->TabIndex() + 1;
+    if (p >= 1 && p <= w_.notebook->count())
+        w_.notebook->setCurrentIndex(p - 1);
+    // The keyboard selection's button of the old page lets up.
+    const int total = PageCount() * buttonsPerPage_;
+    if (keySelection_ >= 1 && keySelection_ <= total)
+        if (TSpeedButton* b = FindButton(keySelection_))
+            b->SetDown(false);
+    // Parked just before the page's first button; on the first page, at the last
+    // button of the last page.
+    keySelection_ = (p - 1) * buttonsPerPage_;
+    if (keySelection_ == 0)
+        keySelection_ = total;
+    // The caption again, now that the selection moved.
+    host_.RefreshCaption();
+}
+
+void PageBar::TabMouseDown(Qt::MouseButton button, int x, int y)
+{
+    // Only a right click, and not while a name is typed or modifying is locked out.
+    if (button != Qt::RightButton || EditorOpen() || !ModifyAllowed())
+        return;
+    // A click where no tab lies selects nothing and opens nothing.
+    const int tab = w_.tabs->ItemAtPos(QPoint(x, y));
+    if (tab < 0)
+        return;
+    if (tab != w_.tabs->TabIndex()) {
+        w_.tabs->SetTabIndex(tab);
+        SelectPage();
+    }
+    // What is pending at the press decides: the menu runs its command before it
+    // returns, and a move started from it must wait for the next press.
+    const bool pagePending = pendingPage_.has_value();
+    const bool buttonPending = pendingButton_.has_value();
+    if (!EnsureCurrent())
+        return;
+    if (pagePending)
+        AddPage(); // a pending page move is dropped before this tab
+    else if (!buttonPending)
+        dialogs_.Popup(w_.pageMenu, host_.PageMenuPoint(x, y));
+}
+
+// ------------------------------------------------------------------ the inline editor
+
+void PageBar::OpenEditor(const QString& hint, const QString& text, EditorMode mode)
+{
+    editorMode_ = mode;
+    w_.editor->setToolTip(hint);
+    w_.editor->setText(text);
+    w_.editor->show();
+    w_.editor->raise();
+    w_.editor->setFocus();
+}
+
+void PageBar::RenamePage()
+{
+    const int s = w_.tabs->TabIndex();
+    if (s < 0)
+        return;
+    OpenEditor("Enter new name for Selected Page Tab", w_.tabs->Tabs().value(s), EditorMode::PageName);
+    w_.tabs->SetSelectedColor(kRenameTabColor);
+}
+
+void PageBar::EditPageCount()
+{
+    OpenEditor("Enter # of Total Pages you want", QString::number(PageCount()), EditorMode::PageCount);
+}
+
+void PageBar::OpenPrompt(Request request)
+{
+    CloseEditor();
+    prompt_ = std::move(request);
+    OpenEditor(prompt_.hint, prompt_.text, EditorMode::Prompt);
+    w_.editor->setEchoMode(prompt_.masked ? QLineEdit::Password : QLineEdit::Normal);
+}
+
+bool PageBar::EditorOpen() const { return w_.editor->isVisible(); }
+
+void PageBar::CloseEditor()
+{
+    w_.editor->clear();
+    editorMode_ = EditorMode::None;
+    prompt_ = Request();
+    w_.editor->hide();
+    w_.editor->setEchoMode(QLineEdit::Normal);
+    w_.tabs->SetSelectedColor(ColorFromValue(selectedColor_));
+    host_.FocusKeys();
+}
+
+void PageBar::EditorKey(int key)
+{
+    const std::string text = w_.editor->text().toStdString();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (EditorEntered(text))
+            host_.BroadcastLoad();
+        CloseEditor();
+    } else if (key == Qt::Key_Escape) {
+        const auto cancelled = editorMode_ == EditorMode::Prompt ? prompt_.cancelled : nullptr;
+        if (cancelled)
+            cancelled();
+        CloseEditor();
+    } else if (key == Qt::Key_F1) {
+        editorMode_ = EditorMode::None;
+        host_.ShowHelp();
+        host_.FocusKeys();
+    }
+}
+
+bool PageBar::EditorEntered(const std::string& text)
+{
+    const EditorMode mode = editorMode_;
+    // A page name or count typed for pages that changed meanwhile is not taken.
+    if ((mode == EditorMode::PageName || mode == EditorMode::PageCount) && !EnsureCurrent())
+        return false;
+    if (mode == EditorMode::PageName && !text.empty()) {
+        // A new name for the selected page.
+        const int p = w_.tabs->TabIndex() + 1;
+        store_.SavePageName(p, text);
+        w_.tabs->SetTabCaption(p - 1, QString::fromStdString(text));
+        NoteLayout();
+    } else if (mode == EditorMode::Prompt && prompt_.entered) {
+        const auto entered = prompt_.entered;
+        entered(text);
+    } else if (mode == EditorMode::PageCount && !text.empty()) {
+        // The total page count, at least two. A page whose move is pending goes back
+        // to its place first, so that the count typed is the count the bar gets.
+        CloseEditor();
+        ResolvePendingPageMove();
+        store_.Backup();
+        store_.SavePageCount(ParsePageCount(text));
+        PageUpdate(true);
+    }
+    return true;
+}
+
+// ------------------------------------------------------------------ add, delete, move
+
+void PageBar::AddPage()
+{
+    const int s = w_.tabs->TabIndex();
+    const int c = PageCount();
+    if (s < 0 || !EnsureCurrent())
+        return;
+    // A pending move is completed here with its name and buttons.
+    const std::optional<PageMoveBuffer> moved = std::move(pendingPage_);
+    pendingPage_.reset();
+    const std::string name = moved ? moved->Name : NewPageName(s);
+    // The hourglass while the pages change.
+    host_.SetScreenCursor(crHourGlass);
+    store_.Backup();
+    // The pages from the selected one on move one place right, as one rewrite.
+    try {
+        store_.InsertPage(s, c, buttonsPerPage_, name, moved ? &*moved : nullptr);
+    } catch (...) {
+        pendingPage_ = moved; // not in the file: still pending
+        throw;
+    }
+    PageUpdate(true);
+    if (s < w_.tabs->Count()) {
+        w_.tabs->SetTabIndex(s);
+        SelectPage();
+    }
+    host_.BroadcastLoad();
+}
+
+void PageBar::TakePage(bool move)
+{
+    const int s = w_.tabs->TabIndex();
+    const int c = PageCount();
+    if (s < 0)
+        return;
+    // Deleting or moving: never the only page.
+    const std::string verb = move ? "Move" : "Delete";
+    if (!CanDeletePage(c)) {
+        dialogs_.MessageDlg("The only page of the bar cannot be " + std::string(move ? "moved" : "deleted") + ".",
+                            TMsgDlgType::mtWarning, mbOK, 0);
+        return;
+    }
+    // The user confirms the page by its name.
+    const std::string pageName = w_.tabs->Tabs().value(s).toStdString();
+    if (dialogs_.MessageDlg("Are you sure you want to " + verb + " the \"" + pageName + "\" Page?",
+                            TMsgDlgType::mtWarning, mbYes | mbNo, 0) != TModalResult::mrYes)
+        return;
+    // The page asked about must still be the page at that place.
+    if (!EnsureCurrent())
+        return;
+    // The page goes from the file as one rewrite, under the hourglass, after the backup.
+    host_.SetScreenCursor(crHourGlass);
+    store_.Backup();
+    const PageMoveBuffer taken = store_.DeletePage(s, c, buttonsPerPage_, move);
+    // The bar is rebuilt on the changed file.
+    PageUpdate(true);
+    // The move waits for the tab before which the page goes.
+    if (move) {
+        pendingPage_ = taken;
+        ShowPendingCursor();
+    }
+    host_.BroadcastLoad();
+}
+
+void PageBar::ResolvePendingPageMove()
+{
+    // A page taken for a move goes back to its old place before a rebuild or the end
+    // of the program would lose it.
+    if (!pendingPage_)
+        return;
+    store_.RestorePage(*pendingPage_, buttonsPerPage_);
+    pendingPage_.reset();
+}
+
+void PageBar::ShowPendingCursor()
+{
+    host_.SetScreenCursor(pendingButton_ ? crDrag : pendingPage_ ? crMultiDrag : crDefault);
+}
+
+// ------------------------------------------------------------------ rebuild
+
+void PageBar::SwitchButtonsPerPage(int count)
+{
+    // The count asked for; nothing to do when it is the count the bar has.
+    requestedButtons_ = count;
+    if (requestedButtons_ == buttonsPerPage_)
+        return;
+    // The switch may take long: the user confirms it.
+    if (dialogs_.MessageDlg("This may take several minutes or much longer!    Proceed?", TMsgDlgType::mtWarning,
+                            mbYes | mbNo | mbHelp, 39) != TModalResult::mrYes ||
+        !EnsureCurrent()) {
+        requestedButtons_ = buttonsPerPage_;
+        return;
+    }
+    // The new count is written by the renumbering, after the backup, so that the
+    // backup holds the bar exactly as it was.
+    host_.SetScreenCursor(crHourGlass);
+    keySelection_ = 1;
+    PageUpdate();
+    host_.BroadcastLoad();
+}
+
+void PageBar::PageUpdate(bool backupMade)
+{
+    // A move that waits to be put down is settled first: the rebuild ends it.
+    ResolvePendingMoves();
+    // The backup, unless the command that changed the pages made it before its
+    // change; then the renumbering (or the recent list cleared) as one rewrite.
+    if (!backupMade)
+        store_.Backup();
+    store_.Renumber(buttonsPerPage_, requestedButtons_, w_.tabs->Count());
+    // The whole start-up pass again, against the file as it is now.
+    Rebuild();
+}
+
+void PageBar::Rebuild()
+{
+    ResolvePendingMoves();
+    ClearPages();
+    host_.RunStartupPass();
+    Q_EMIT PagesRebuilt();
+}
+
+void PageBar::NoteLayout() { loadedLayout_ = store_.Layout(); }
+
+void PageBar::Reload()
+{
+    if (store_.Layout().SamePages(loadedLayout_))
+        Load();
+    else
+        Rebuild();
+}
+
+bool PageBar::EnsureCurrent()
+{
+    if (store_.Layout() == loadedLayout_)
+        return true;
+    Reload();
+    dialogs_.MessageDlg("The pages or buttons were changed by another bar or program. The bar has been reloaded: "
+                        "nothing was changed, please choose again.",
+                        TMsgDlgType::mtInformation, mbOK, 0);
+    return false;
+}
+
+bool PageBar::ModifyAllowed() { return !gate_ || gate_->ModifyAllowed(); }
+
+bool PageBar::ClicksLaunch() const
+{
+    return editorMode_ != EditorMode::PageName && !MovePending();
+}
+
+// ------------------------------------------------------------------ tab colours
+
+void PageBar::ChangeTabColor(bool selected)
+{
+    // The dialog's custom colours from the file.
+    const std::array<int, 16> stored = store_.CustomColors();
+    std::array<QColor, 16> customColors;
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        customColors[i] = ColorFromValue(stored[i]);
+    // The dialog, on the colour of the tab chosen.
+    const int current = selected ? selectedColor_ : unselectedColor_;
+    std::optional<QColor> chosen = dialogs_.ChooseColor(ColorFromValue(current), customColors, 32);
+    if (!chosen)
+        return;
+    // The tab shows the colour; the colour and the custom colours are stored as one rewrite.
+    const int value = ValueFromColor(*chosen);
+    if (selected) {
+        selectedColor_ = value;
+        w_.tabs->SetSelectedColor(*chosen);
+    } else {
+        unselectedColor_ = value;
+        w_.tabs->SetUnselectedColor(*chosen);
+    }
+    std::array<int, 16> custom{};
+    for (std::size_t i = 0; i < custom.size(); ++i)
+        custom[i] = ValueFromColor(customColors[i]);
+    store_.SaveTabColor(selected, value, custom);
+}
+
+} // namespace kex

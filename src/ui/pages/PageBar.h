@@ -1,0 +1,211 @@
+// PageBar: the bar's pages and buttons: the notebook and its tab strip, the page
+// buttons, the page menu and the button menu's move, copy and remove, the inline
+// editor below the tabs, the page rebuild, and the pending button and page moves.
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "core/config/Settings.h"
+#include "core/pages/ButtonRecord.h"
+#include "core/pages/PageShift.h"
+#include "ui/pages/PageHooks.h"
+
+class QAction;
+class QLineEdit;
+class QMenu;
+class QStackedWidget;
+
+namespace kex {
+
+class BarStore;
+class ButtonFaces;
+class TDialogs;
+class TSpeedButton;
+class TTabSet;
+
+// A button's record taken for a move or copy, waiting to be put down on an empty
+// button.
+struct PendingMove {
+    int source = 0;      // the button it was taken from
+    ButtonRecord record; // with a program
+    bool isMove = false; // moved (the source is empty now), not copied
+};
+
+// What the page bar asks of the window.
+class PageBarHost {
+public:
+    virtual void RefreshCaption() = 0;
+    // The window's start-up pass again on the standing bar (it creates the pages anew).
+    virtual void RunStartupPass() = 0;
+    // The other bars of this file reload (in sync mode).
+    virtual void BroadcastLoad() = 0;
+    virtual void ShowHelp() = 0;
+    // The keyboard selection takes the focus back.
+    virtual void FocusKeys() = 0;
+    virtual int ScreenCursor() const = 0;
+    virtual void SetScreenCursor(int cursor) = 0;
+    // Runs a handler; an error escaping it is shown and the bar goes on.
+    virtual void Guarded(const std::function<void()>& handler) = 0;
+    // A write of the bar's own: a refusal is shown once.
+    virtual void WriteReportedOnce(const std::function<void()>& write) = 0;
+    // A notice about the configuration, shown once per text.
+    virtual void NotifyOnce(const std::string& text) = 0;
+    // The screen point of the page menu for a press at (x, y) on the tab strip.
+    virtual QPoint PageMenuPoint(int x, int y) const = 0;
+
+protected:
+    ~PageBarHost() = default;
+};
+
+// The controls the page bar works on (the window builds and places them).
+struct PageBarWidgets {
+    QStackedWidget* notebook = nullptr;
+    TTabSet* tabs = nullptr;
+    QLineEdit* editor = nullptr; // the inline editor ("PageName")
+    QMenu* buttonMenu = nullptr; // "PopupMenu1"
+    QMenu* pageMenu = nullptr;   // "PopupMenu2"
+};
+
+class PageBar : public QObject, public InlinePrompt, public LaunchPages {
+    Q_OBJECT
+public:
+    PageBar(BarStore& store, TDialogs& dialogs, ButtonFaces& faces, PageBarHost& host, const PageBarWidgets& widgets,
+            QObject* parent);
+
+    // ---- attaching subsystems (each may be null: then nothing is gated, clicks launch nothing)
+    void SetLauncher(ButtonLauncher* launcher) { launcher_ = launcher; }
+    void SetModifyGate(ModifyGate* gate) { gate_ = gate; }
+
+    // ---- the start-up pass
+    // The pages "Page" + i with their buttons, the stored page count bounded; hint:
+    // every button's tooltip until it is loaded.
+    void CreatePages(int buttonsPerPage, const QString& hint);
+    void ClearPages();
+    // Every button's face and every tab's caption from the file.
+    void Load();
+    void SetTabColors(int selected, int unselected);
+
+    // ---- what the bar shows
+    int PageCount() const;
+    int ButtonsPerPage() const { return buttonsPerPage_; }
+    // The count the 16/21 switch asks for (the count shown unless a switch runs).
+    int RequestedButtons() const { return requestedButtons_; }
+    TSpeedButton* FindButton(int n) const override;
+    int SelectedTabColor() const { return selectedColor_; }
+    int UnselectedTabColor() const { return unselectedColor_; }
+    const std::optional<PendingMove>& PendingButton() const { return pendingButton_; }
+    // The page taken for a move, waiting for the tab before which it goes.
+    const std::optional<PageMoveBuffer>& PendingPage() const { return pendingPage_; }
+    // The keyboard selection's button number (the keyboard moves it).
+    int KeySelection() const { return keySelection_; }
+    void SetKeySelection(int n) { keySelection_ = n; }
+
+    // ---- page commands (the tab strip and the page menu)
+    void SelectPage();
+    void TabMouseDown(Qt::MouseButton button, int x, int y);
+    void RenamePage();
+    void EditPageCount();
+    void AddPage();
+    void DeletePage() { TakePage(false); }
+    void MovePage() { TakePage(true); }
+    void ChangeTabColor(bool selected);
+    void SwitchButtonsPerPage(int count);
+
+    // ---- button commands (the button menu)
+    void ButtonRightMouseDown(TSpeedButton* button, Qt::MouseButton mouse, int x, int y);
+    void OpenButtonMenu(int n, const QPoint& screenPos);
+    // The button the open button menu is for (0 while none is open): the configure
+    // items act on it.
+    int MenuButton() const { return menuButton_; }
+    void MoveButton() { TakeButton(true); }
+    void CopyButton() { TakeButton(false); }
+    void RemoveButton();
+    // A button whose description changed (the button configuration): its face and
+    // hint anew, and the recent list told.
+    void DescriptionChanged(int n, const ButtonRecord& before, const ButtonRecord& after);
+
+    // ---- the inline editor
+    // What the editor is open for (F1 leaves it open for nothing: Return then only closes it).
+    enum class EditorMode { None, PageName, PageCount, Prompt };
+    EditorMode Editing() const { return editorMode_; }
+    void EditorKey(int key);
+    void CloseEditor();
+    void OpenPrompt(Request request) override;
+    bool EditorOpen() const override;
+
+    // ---- the file and the bar
+    // The rebuild; backupMade when the command that changed the pages already made the
+    // backup before its change.
+    void PageUpdate(bool backupMade = false);
+    // The start-up pass again on the standing bar, after pending moves are settled.
+    void Rebuild();
+    // Brings the bar in line with the file: a rebuild when its pages changed, else a
+    // load of the buttons and page names.
+    void Reload();
+    // Page and button commands act on the configuration as it is now: when another
+    // bar or kexbar-config changed the pages or buttons since this bar loaded them,
+    // the bar reloads first, tells the user, and the command is not carried out
+    // (answers false).
+    bool EnsureCurrent() override;
+    void NoteLayout() override;
+    bool ClicksLaunch() const override;
+    bool MovePending() const override { return pendingButton_ || pendingPage_; }
+    bool ModifyAllowed() override;
+    // A moved record goes back and a taken page to its place (before a rebuild or the
+    // end of the program would lose them).
+    void ResolvePendingMoves();
+
+Q_SIGNALS:
+    // After every page rebuild.
+    void PagesRebuilt();
+    // Button `from` was moved onto button `to` (entries: the recent list's texts).
+    void ButtonMoved(int from, int to, const QString& oldEntry, const QString& newEntry);
+    void ButtonRemoved(int n, const QString& entry);
+    void ButtonDescriptionChanged(int n, const QString& oldEntry, const QString& newEntry);
+    // The button menu is about to open on button n with this record (its configure
+    // items take their check marks from it).
+    void ButtonMenuAboutToShow(int n, const ButtonRecord& record);
+
+private:
+
+    void ButtonClicked(TSpeedButton* button);
+    void PutButton(int n);
+    // Takes the record of the button the menu is for (false when there is none to take).
+    bool TakeButton(bool move);
+    void TakePage(bool move);
+    void ResolvePendingPageMove();
+    void OpenEditor(const QString& hint, const QString& text, EditorMode mode);
+    // Carries out what the editor holds; false when the pages changed meanwhile.
+    bool EditorEntered(const std::string& text);
+    void ShowPendingCursor();
+    QAction* Item(const char* name) const;
+
+    BarStore& store_;
+    TDialogs& dialogs_;
+    ButtonFaces& faces_;
+    PageBarHost& host_;
+    PageBarWidgets w_;
+    ButtonLauncher* launcher_ = nullptr;
+    ModifyGate* gate_ = nullptr;
+
+    std::map<int, TSpeedButton*> buttons_;
+    int buttonsPerPage_ = 16;
+    int requestedButtons_ = 16;
+    int keySelection_ = 0;
+    int selectedColor_ = 12632256, unselectedColor_ = 8421376;
+    PageLayout loadedLayout_; // the layout of the file the bar shows
+    int menuButton_ = 0; // the button the open button menu is for
+    std::optional<PendingMove> pendingButton_;
+    std::optional<PageMoveBuffer> pendingPage_;
+    EditorMode editorMode_ = EditorMode::None;
+    Request prompt_; // the prompt open in the editor
+};
+
+} // namespace kex

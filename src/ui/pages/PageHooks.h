@@ -1,0 +1,111 @@
+// The narrow faces through which the page bar, the launcher and the subsystems that
+// attach to them (protection, the recent list, the button configuration) reach each
+// other and the window.
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+namespace kex {
+
+class TSpeedButton;
+
+// Where a launch comes from: the Run button (no button, only the lockout governs it),
+// a replay from the recent list (whose program the watch does not wait for), or a
+// page button.
+enum class TLaunchSource { RunButton, RecentList, Button };
+
+// The screen cursor; it only shows what the bar is doing (a pending move is a value
+// of the page bar, not a cursor).
+enum TCursorCode : int { crDefault = 0, crHourGlass = -11, crDrag = -12, crMultiDrag = -16 };
+
+// The inline editor below the tabs, lent to another subsystem as a one-line prompt
+// (the password prompt shows "   Enter PASSWORD below" there with a masked field).
+class InlinePrompt {
+public:
+    struct Request {
+        QString hint;        // the editor's tooltip
+        QString text;        // the text it opens with
+        bool masked = false; // the text typed shows as dots
+        // Return or Enter, with the text typed (also an empty one); the editor closes
+        // after it.
+        std::function<void(const std::string& text)> entered;
+        // Escape; the editor closes after it.
+        std::function<void()> cancelled;
+    };
+    // Opens the editor for the request (a prompt or name edit already open is
+    // abandoned without its answer).
+    virtual void OpenPrompt(Request request) = 0;
+    // Whether the editor is open (for a page name, a page count or a prompt).
+    virtual bool EditorOpen() const = 0;
+
+protected:
+    ~InlinePrompt() = default;
+};
+
+// Asked before the page menu or the button menu opens and before an empty button is
+// filled by browsing or a drop. Without a gate everything is allowed.
+class ModifyGate {
+public:
+    // False while modifying is locked out.
+    virtual bool ModifyAllowed() = 0;
+    // Whether button n is protected: its menu then offers no move, copy, remove or
+    // configure.
+    virtual bool ButtonProtected(int n) = 0;
+
+protected:
+    ~ModifyGate() = default;
+};
+
+// Asked before a page button's program starts (a Run-button launch belongs to no
+// button: only `RunAllowed` governs it). Without a gate every launch goes ahead.
+class LaunchGate {
+public:
+    // False holds the launch.
+    virtual bool MayLaunch(int n) = 0;
+    // A held launch, after the bar was brought into view (out of small mode, back
+    // from the tray): the gate may prompt and later launch the button again through
+    // `Launcher::ClickButton`.
+    virtual void Held(int n, TSpeedButton* button) = 0;
+    // False while the Run button is turned off (modifying locked out).
+    virtual bool RunAllowed() = 0;
+
+protected:
+    ~LaunchGate() = default;
+};
+
+// The launcher as the page bar sees it: a click that neither puts down a pending move
+// nor is refused starts the button's program.
+class ButtonLauncher {
+public:
+    virtual void ClickButton(int n, TLaunchSource source) = 0;
+
+protected:
+    ~ButtonLauncher() = default;
+};
+
+// The page bar as the launcher sees it.
+class LaunchPages {
+public:
+    // Whether a click may launch: no page name is typed and no move is pending.
+    virtual bool ClicksLaunch() const = 0;
+    // Whether a button or page move waits to be put down.
+    virtual bool MovePending() const = 0;
+    // The file still holds the pages the bar shows (else the bar reloads, says so and
+    // answers false).
+    virtual bool EnsureCurrent() = 0;
+    virtual TSpeedButton* FindButton(int n) const = 0;
+    // The bar's own change is noted, so that it is not taken for another's.
+    virtual void NoteLayout() = 0;
+    // Whether modifying is allowed now (an empty button is filled by browsing only
+    // then).
+    virtual bool ModifyAllowed() = 0;
+
+protected:
+    ~LaunchPages() = default;
+};
+
+} // namespace kex

@@ -1,3 +1,0 @@
-target_sources(kexui PRIVATE
-  src/ui/protect/Protection.cpp
-)
