@@ -51,7 +51,7 @@ struct Bar {
         list = std::make_unique<RecentList>(pop5Bar, hooks);
         list->Open(file);
     }
-    void Click(int n) { list->ButtonLaunched(Entry(buttons[n], n)); }
+    void Click(int n) { list->ButtonLaunched(n, QString::fromStdString(Entry(buttons[n], n))); }
     // Chooses the shown entry with this caption.
     void Choose(const std::string& caption)
     {
@@ -139,7 +139,7 @@ TEST(RecentListTest, LaunchesChoicesAndButtonChangesKeepTheListAndItsFile)
          [](Bar& bar) {
              bar.Click(1);
              bar.Click(2);
-             bar.list->Replace(Entry("Editor", 1), Entry("Notes", 1));
+             bar.list->DescriptionChanged(1, "Editor  |1", "Notes  |1");
          },
          {},
          {Entry("Notes", 1), Entry("Mail", 2)}},
@@ -148,8 +148,8 @@ TEST(RecentListTest, LaunchesChoicesAndButtonChangesKeepTheListAndItsFile)
              bar.Click(1);
              bar.Click(2);
              bar.Click(3);
-             bar.list->Replace(Entry("Editor", 1), Entry("Editor", 40));
-             bar.list->Replace(Entry("R&D", 3), "");
+             bar.list->ButtonMoved(1, 40, "Editor  |1", "Editor  |40");
+             bar.list->ButtonRemoved(3, "R&D  |3");
          },
          {},
          {Entry("Editor", 40), Entry("Mail", 2)}},

@@ -38,13 +38,25 @@ void RecentList::Open(const std::string& iniFile)
     });
 }
 
-void RecentList::ButtonLaunched(const std::string& entry)
+void RecentList::ButtonLaunched(int, const QString& entry)
 {
     MruList1.Unmark(lastEntry_);
-    lastEntry_ = entry;
+    lastEntry_ = entry.toStdString();
     ++launches_;
-    hooks_.write([&] { MruList1.Add(entry); });
+    hooks_.write([&] { MruList1.Add(lastEntry_); });
 }
+
+void RecentList::ButtonMoved(int, int, const QString& oldEntry, const QString& newEntry)
+{
+    Replace(oldEntry.toStdString(), newEntry.toStdString());
+}
+
+void RecentList::DescriptionChanged(int, const QString& oldEntry, const QString& newEntry)
+{
+    Replace(oldEntry.toStdString(), newEntry.toStdString());
+}
+
+void RecentList::ButtonRemoved(int, const QString& entry) { Replace(entry.toStdString(), ""); }
 
 void RecentList::PagesRebuilt()
 {

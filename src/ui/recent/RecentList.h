@@ -37,13 +37,16 @@ public:
     // configuring and loads it, a new file is read.
     void Open(const std::string& iniFile);
 
-    // A launch from a button, with the button's entry (its description, else its
-    // program's name, then "  |" and its number): the previous launch's entry is
-    // unmarked, this one goes on top.
-    void ButtonLaunched(const std::string& entry);
-    // A button's entry follows its record: a new description, a move (the entry with
-    // the new number), a removal (no new entry). The renamed entry goes on top.
-    void Replace(const std::string& oldEntry, const std::string& newEntry);
+    // What the launcher and the page bar tell it, in the shape of their signals. An
+    // entry is a button's description (else its program's name), "  |" and its number.
+    // A launch from button n: the previous launch's entry is unmarked, this one goes
+    // on top.
+    void ButtonLaunched(int n, const QString& entry);
+    // A button's entry follows its record: a move gives it the new number, a new
+    // description its new label, both on top; a removal drops it.
+    void ButtonMoved(int from, int to, const QString& oldEntry, const QString& newEntry);
+    void DescriptionChanged(int n, const QString& oldEntry, const QString& newEntry);
+    void ButtonRemoved(int n, const QString& entry);
     // The page rebuild erased the list's section (the button numbers changed): the
     // list in memory goes too.
     void PagesRebuilt();
@@ -52,6 +55,7 @@ public:
 
 private:
     void MruList1MruClick(const std::string& item);
+    void Replace(const std::string& oldEntry, const std::string& newEntry);
 
     TMruList MruList1;
     Hooks hooks_;

@@ -32,6 +32,7 @@ class QToolButton;
 namespace kex {
 
 class BarStore;
+class RecentList;
 class ButtonFaces;
 class PasswordCarrier;
 class TDialogs;
@@ -108,6 +109,8 @@ private:
     void BuildMenus();
     // The subsystem objects, constructed in one place and connected to each other.
     void BuildSubsystems();
+    // The recent list after the Run menu's separator, told of launches and button changes.
+    void BuildRecentList();
 
     // ---- the start-up pass and its appliers
     void FormCreate();
@@ -180,6 +183,7 @@ private:
     std::unique_ptr<ButtonFaces> faces_;
     PageBar* pages_ = nullptr;      // owned as a child object
     Launcher* launcher_ = nullptr;  // owned as a child object
+    RecentList* recent_ = nullptr;  // owned as a child object
     std::unique_ptr<MenuMarks> menuMarks_; // the menus' lockout and password marks until protection comes
     // Where button passwords travel with records when pages shift or are renumbered
     // (none until protection provides it).
