@@ -4,13 +4,13 @@
 
 #include <QAction>
 
+#include "core/config/Settings.h"
 #include "core/launch/CommandLine.h"
 
 namespace kex {
 
 namespace {
 constexpr int kShownEntries = 15;
-constexpr const char* kSection = "MRU";
 } // namespace
 
 RecentList::RecentList(QAction* anchor, Hooks hooks, QObject* parent)
@@ -20,7 +20,7 @@ RecentList::RecentList(QAction* anchor, Hooks hooks, QObject* parent)
     MruList1.setObjectName("MruList1");
     MruList1.SetMaxSaveCount(kBarRecentSaveCount);
     MruList1.SetMaxShowCount(kShownEntries);
-    MruList1.SetIniSection(kSection);
+    MruList1.SetIniSection(std::string(settings::MruSection));
     MruList1.SetAnchor(anchor);
     MruList1.SetOptions({mrTopSelected, mrAutoSave, mrAutoLoad});
     MruList1.SetStyle(TMruStyle::msNormal);

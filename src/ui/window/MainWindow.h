@@ -32,9 +32,9 @@ class QToolButton;
 namespace kex {
 
 class BarStore;
-class RecentList;
 class ButtonFaces;
 class PasswordCarrier;
+class RecentList;
 class TDialogs;
 class TEnhancedGauge;
 class TEyes;
