@@ -89,6 +89,22 @@ TEST_F(RecentMenuTest, TheRunButtonsMenuLaunchesAChosenEntryAgain)
     EXPECT_EQ(Stored(), Texts{"Editor  |1"});
 }
 
+TEST_F(RecentMenuTest, ThirtyTwoLaunchesKeepThirtyOneEntriesAndShowFifteen)
+{
+    std::string ini = "[Location]\nTop=100\n[Programs]\n";
+    for (int n = 1; n <= 32; ++n)
+        ini += "SpeedButton" + std::to_string(n) + "=/usr/bin/prog" + std::to_string(n) + "\n";
+    WriteIni(ini);
+    MainWindow& f = Start();
+    for (int n = 1; n <= 32; ++n)
+        Launch(f).ClickButton(n, TLaunchSource::Button);
+    Texts stored;
+    for (int n = 32; n >= 2; --n)
+        stored.push_back("prog" + std::to_string(n) + "  |" + std::to_string(n));
+    EXPECT_EQ(Stored(), stored);
+    EXPECT_EQ(RunMenu(), Texts(stored.begin(), stored.begin() + 15));
+}
+
 TEST_F(RecentMenuTest, APageRebuildLeavesNoEntryOfTheOldNumbering)
 {
     StartBar();
