@@ -31,6 +31,7 @@ public:
 
     std::deque<std::optional<std::string>> directories;
     std::vector<std::string> directoryTitles;
+    std::vector<int> directoryContexts;
 
     struct ColorAsk {
         QColor initial;
@@ -72,9 +73,10 @@ public:
         files.pop_front();
         return r;
     }
-    std::optional<std::string> SelectDirectory(const std::string& title, const std::string&, int) override
+    std::optional<std::string> SelectDirectory(const std::string& title, const std::string&, int helpContext) override
     {
         directoryTitles.push_back(title);
+        directoryContexts.push_back(helpContext);
         if (directories.empty())
             return std::nullopt;
         auto r = directories.front();

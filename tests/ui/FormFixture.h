@@ -84,6 +84,21 @@ protected:
         dialogs.popupChoices.push_back(item);
         window.Guarded([&] { Pages(window).OpenButtonMenu(n, QPoint()); });
     }
+    // Types `text` into the open inline editor and presses Enter, as a user does.
+    static void TypeAndEnter(MainWindow& f, const std::string& text)
+    {
+        QLineEdit* editor = Child<QLineEdit>(f, "PageName");
+        ASSERT_TRUE(editor && editor->isVisible());
+        QTest::keyClicks(editor, QString::fromStdString(text));
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+    // "Lockout &Modify" of the gauge panel's menu, with `password` typed in its prompt.
+    static void Lockout(MainWindow& f, const std::string& password)
+    {
+        f.MenuItem("LockoutModify1")->trigger();
+        TypeAndEnter(f, password);
+    }
+    static bool Locked(const MainWindow& f) { return f.MenuItem("LockoutModify1")->isChecked(); }
     static void Pump(int rounds = 5)
     {
         for (int i = 0; i < rounds; ++i)

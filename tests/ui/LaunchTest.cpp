@@ -260,7 +260,9 @@ TEST_F(LaunchTest, LockedBarEmptyButtonOnlyTakesTheFocusBack)
     auto* elsewhere = new QLineEdit(&f);
     elsewhere->show();
     elsewhere->setFocus();
-    f.MenuItem("LockoutModify1")->setChecked(true); // locked
+    Lockout(f, "master");
+    ASSERT_TRUE(Locked(f));
+    elsewhere->setFocus();
     Click(4);
     EXPECT_TRUE(dialogs.openDialogs.empty());
     EXPECT_EQ(f.focusWidget(), Child<QLineEdit>(f, "Keys"));
@@ -269,7 +271,7 @@ TEST_F(LaunchTest, LockedBarEmptyButtonOnlyTakesTheFocusBack)
     // A configured button still starts.
     Click(1);
     EXPECT_EQ(platform.started.size(), 1u);
-    f.MenuItem("LockoutModify1")->setChecked(false);
+    Lockout(f, "master"); // unlocked
     Click(4);
     EXPECT_EQ(dialogs.openDialogs.size(), 1u);
 }
@@ -473,7 +475,8 @@ TEST_F(LaunchTest, ProgramThatCannotStartBringsTheBarBackAndSaysWhy)
 TEST_F(LaunchTest, RunButtonIsRefusedWhileModifyIsLockedOut)
 {
     MainWindow& f = StartBar();
-    f.MenuItem("LockoutModify1")->setChecked(true);
+    Lockout(f, "master");
+    ASSERT_TRUE(Locked(f));
     dialogs.files = {{Program("apps/tool")}};
     QTest::mouseClick(Child<QToolButton>(f, "RunButton"), Qt::LeftButton);
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -496,8 +499,7 @@ TEST_F(LaunchTest, RunButtonStartsTheChosenProgramOnceAndStoresNothing)
     EXPECT_EQ(dialogs.openDialogs.size(), 1u);
     EXPECT_TRUE(platform.started.empty());
 
-    // A Run launch belongs to no button: a button's password mark does not hold it.
-    f.MenuItem("PasswordProtect1")->setChecked(true);
+    // A Run launch belongs to no button: no password is asked.
     QTest::mouseClick(Child<QToolButton>(f, "RunButton"), Qt::LeftButton);
     ASSERT_EQ(dialogs.openDialogs.size(), 2u);
     const TOpenDialogOptions& o = dialogs.openDialogs[1];
@@ -513,7 +515,6 @@ TEST_F(LaunchTest, RunButtonStartsTheChosenProgramOnceAndStoresNothing)
     EXPECT_TRUE(dialogs.messages.empty());
 
     // While a move or copy is pending: nothing.
-    f.MenuItem("PasswordProtect1")->setChecked(false);
     ChooseOnButton(f, 1, "CopyButton1");
     ASSERT_TRUE(Pages(f).PendingButton().has_value());
     dialogs.files = {{prog}};

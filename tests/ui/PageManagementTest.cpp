@@ -199,7 +199,8 @@ TEST_F(PageTest, PageMenuOpensOnlyOnAnUnlockedRightPressOnATabWithTheEditorHidde
         SCOPED_TRACE(c.what);
         Child<TTabSet>(f, "TabSet1")->SetTabIndex(0);
         Pages(f).SelectPage();
-        f.MenuItem("LockoutModify1")->setChecked(c.lock != "NilK305");
+        if (c.lock != "NilK305")
+            Lockout(f, "pw");
         if (c.editorOpen)
             Child<QLineEdit>(f, "PageName")->show();
         const std::size_t before = dialogs.popups.size();
@@ -217,7 +218,8 @@ TEST_F(PageTest, PageMenuOpensOnlyOnAnUnlockedRightPressOnATabWithTheEditorHidde
         }
         dialogs.popupChoices.clear();
         Child<QLineEdit>(f, "PageName")->hide();
-        f.MenuItem("LockoutModify1")->setChecked(false);
+        if (Locked(f))
+            Lockout(f, "pw");
     }
 }
 

@@ -125,8 +125,9 @@ TEST_F(StartupTest, MovesAreSavedOnlyAfterStartUp)
 {
     WriteIni("[Location]\nTop=100\nLeft=10\n");
     MainWindow& f = Start();
-    // The start-up pass placed the window without writing its place.
-    EXPECT_EQ(IniText(), "[Location]\nTop=100\nLeft=10\nRun=Yes\n");
+    // The start-up pass placed the window without writing its place (it notes the
+    // start, and that the password file is current).
+    EXPECT_EQ(IniText(), "[Location]\nTop=100\nLeft=10\nRun=Yes\nUser=:1\n");
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     Pump();
@@ -168,9 +169,10 @@ TEST_F(StartupTest, MenuMarksFollowTheSettings)
     EXPECT_EQ(f.MenuItem("CDTray1"), nullptr) << "no CD-ROM drive on the fake machine";
     for (const char* name : {"UnselectedColor1", "SelectedColor1"})
         EXPECT_TRUE(f.MenuItem(name)->isEnabled()) << name;
-    // Items whose subsystem is not built yet stay out of sight, enabled or not.
-    for (const char* name : {"Parameter1", "SoundLaunch1", "LockoutModify1"})
-        EXPECT_FALSE(f.MenuItem(name)->isVisible()) << name;
+    // Items whose subsystem is built show, enabled.
+    for (const char* name : {"Parameter1", "SoundLaunch1"})
+        EXPECT_TRUE(f.MenuItem(name)->isVisible() && f.MenuItem(name)->isEnabled()) << name;
+    EXPECT_TRUE(f.MenuItem("LockoutModify1")->isEnabled());
     EXPECT_EQ(f.State().TrayHint, "Kexbar32 ");
 }
 
@@ -348,12 +350,13 @@ TEST_F(StartupTest, ItemsAndHintsOfSubsystemsNotBuiltPromiseNothing)
 {
     WriteIni("[Location]\nTop=100\nShowHint=Yes\n[Programs]\nSpeedButton1=/bin/true\n");
     MainWindow& f = Start();
-    // Nothing without a handler can be reached: "Password Protect" can no longer be
-    // ticked, the Configure sub-menu and the exit options are out of sight.
-    for (const char* name : {"PasswordProtect1", "ConfigureButton1", "ShrinkOnLaunch2", "ConfirmExit1", "ShrinkOnLaunch1",
-                             "ExitKexbar1", "ScreenSave1"})
+    // Nothing without a handler can be reached: the exit options and the clock's
+    // sounds are out of sight.
+    for (const char* name : {"ConfirmExit1", "ShrinkOnLaunch1", "ExitKexbar1", "ScreenSave1", "TimeSound1",
+                             "TimeSound2"})
         EXPECT_FALSE(f.MenuItem(name)->isVisible()) << name;
-    for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1", "DeletePage1", "AddPage1", "Exit1"})
+    for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1", "ConfigureButton1", "ShrinkOnLaunch2",
+                             "DeletePage1", "AddPage1", "Exit1", "PasswordProtect1", "LockoutModify1"})
         EXPECT_TRUE(f.MenuItem(name)->isVisible()) << name;
     // The button menu offers what works, and a launch is not held by a hidden mark.
     dialogs.popupChoices = {""};

@@ -17,7 +17,7 @@ struct FakeGate : ModifyGate, LaunchGate {
     bool ModifyAllowed() override { return modify; }
     bool ButtonProtected(int) override { return protectedButtons; }
     bool MayLaunch(int) override { return launch; }
-    void Held(int n, TSpeedButton* button) override
+    void Held(int n, TSpeedButton* button, std::function<void()>) override
     {
         held.push_back(n);
         EXPECT_EQ(button->Number(), n);

@@ -9,9 +9,22 @@
 
 namespace kex {
 
-BarStore::BarStore(std::string fileName, PasswordCarrier* passwords)
-    : ini_(std::move(fileName)), passwords_(passwords)
+BarStore::BarStore(std::string fileName, PasswordTransactions passwords)
+    : ini_(std::move(fileName)), passwords_(std::move(passwords))
 {
+}
+
+void BarStore::ModifyRecords(const std::function<void(RecordStore&)>& change)
+{
+    const std::unique_ptr<PasswordTransaction> carrier = passwords_ ? passwords_() : nullptr;
+    ini_.Modify([&](IniDocument& d) {
+        RecordStore store(d, carrier.get());
+        change(store);
+        if (carrier)
+            carrier->Prepare(d); // the last step: its commit is this rewrite
+    });
+    if (carrier)
+        carrier->Commit();
 }
 
 // ------------------------------------------------------------------ settings
@@ -141,23 +154,29 @@ void BarStore::SaveIcon(int n, const std::string& iconFile, int iconIndex)
         d.WriteString(settings::IconsSection, ButtonKey(n), iconFile);
         if (iconIndex > 0)
             d.WriteInteger(settings::IconSelectionSection, ButtonKey(n), iconIndex);
+        else
+            d.EraseKey(settings::IconSelectionSection, ButtonKey(n));
     });
 }
 
 void BarStore::EraseRecord(int n)
 {
-    ini_.Modify([&](IniDocument& d) { RecordStore(d, passwords_).Erase(n); });
+    ModifyRecords([&](RecordStore& store) { store.Erase(n); });
 }
 
 void BarStore::PutRecord(int n, const ButtonRecord& record)
 {
-    ini_.Modify([&](IniDocument& d) { RecordStore(d).WriteMove(n, record); });
+    ModifyRecords([&](RecordStore& store) {
+        if (PasswordCarrier* passwords = store.Passwords())
+            passwords->ErasePassword(n);
+        store.WriteMove(n, record);
+    });
 }
 
 void BarStore::ReturnRecord(int source, const ButtonRecord& record, int buttonsPerPage)
 {
-    ini_.Modify([&](IniDocument& d) {
-        RecordStore store(d);
+    ModifyRecords([&](RecordStore& store) {
+        IniDocument& d = store.Document();
         // The pages the file gives the bar from now on (another instance may have
         // changed their count meanwhile).
         const int pages = ReadPageCount(d, FileName());
@@ -189,27 +208,20 @@ void BarStore::SavePageCount(int count) { WriteSetting(ini_, settings::PageCount
 
 void BarStore::InsertPage(int s, int c, int buttonsPerPage, const std::string& name, const PageMoveBuffer* fill)
 {
-    ini_.Modify([&](IniDocument& d) {
-        RecordStore store(d, passwords_);
-        InsertPageRecords(store, s, c, buttonsPerPage, name, fill);
-    });
+    ModifyRecords([&](RecordStore& store) { InsertPageRecords(store, s, c, buttonsPerPage, name, fill); });
 }
 
 PageMoveBuffer BarStore::DeletePage(int s, int c, int buttonsPerPage, bool forMove)
 {
     PageMoveBuffer taken;
-    ini_.Modify([&](IniDocument& d) {
-        RecordStore store(d, passwords_);
-        taken = DeletePageRecords(store, s, c, buttonsPerPage, forMove);
-    });
+    ModifyRecords([&](RecordStore& store) { taken = DeletePageRecords(store, s, c, buttonsPerPage, forMove); });
     return taken;
 }
 
 void BarStore::RestorePage(const PageMoveBuffer& buffer, int buttonsPerPage)
 {
-    ini_.Modify([&](IniDocument& d) {
-        RecordStore store(d, passwords_);
-        kex::RestorePage(store, buffer, ReadPageCount(d, FileName()), buttonsPerPage);
+    ModifyRecords([&](RecordStore& store) {
+        kex::RestorePage(store, buffer, ReadPageCount(store.Document(), FileName()), buttonsPerPage);
     });
 }
 
@@ -219,11 +231,48 @@ PageLayout BarStore::Layout() const { return PageLayoutOf(ini_.Document()); }
 
 void BarStore::Renumber(int oldButtonsPerPage, int newButtonsPerPage, int tabs)
 {
-    ini_.Modify([&](IniDocument& d) {
+    ModifyRecords([&](RecordStore& store) {
         if (oldButtonsPerPage != newButtonsPerPage)
-            ChangeButtonsPerPage(d, passwords_, oldButtonsPerPage, newButtonsPerPage, tabs);
+            ChangeButtonsPerPage(store.Document(), store.Passwords(), oldButtonsPerPage, newButtonsPerPage, tabs);
         else
-            d.EraseSection(settings::MruSection);
+            store.Document().EraseSection(settings::MruSection);
+    });
+}
+
+// ------------------------------------------------------------------ button configuration
+
+void BarStore::SaveButtonSetting(int n, TButtonSetting setting, const std::string& value)
+{
+    ini_.WriteString(RecordSections[std::size_t(setting)], ButtonKey(n), value);
+}
+
+bool BarStore::FillButton(int n, const DroppedButton& dropped)
+{
+    bool filled = false;
+    ini_.Modify([&](IniDocument& d) {
+        const std::string key = ButtonKey(n);
+        if (!d.ReadString(settings::ProgramsSection, key, "").empty())
+            return;
+        RecordStore(d).Erase(n); // keys left without a program are not mixed in
+        d.WriteString(settings::ProgramsSection, key, dropped.program);
+        if (!dropped.parameters.empty())
+            d.WriteString(settings::ParametersSection, key, dropped.parameters);
+        if (!dropped.iconFile.empty()) {
+            d.WriteString(settings::IconsSection, key, dropped.iconFile);
+            d.WriteInteger(settings::IconSelectionSection, key, dropped.iconIndex);
+        }
+        filled = true;
+    });
+    return filled;
+}
+
+void BarStore::SaveClockSound(bool halfHour, bool on, const std::string& file)
+{
+    ini_.Modify([&](IniDocument& d) {
+        const Setting& flag = halfHour ? settings::Sound2 : settings::Sound;
+        const Setting& sound = halfHour ? settings::SoundFile2 : settings::SoundFile;
+        d.WriteString(sound.section, sound.key, file);
+        d.WriteString(flag.section, flag.key, on ? "Yes" : "No");
     });
 }
 

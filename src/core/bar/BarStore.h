@@ -5,6 +5,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,20 +30,37 @@ struct ClickedButton {
 };
 
 // Every record of the bar's buttons and the captions of its tabs, read in one pass.
+// The settings of a button that the configure submenu writes one at a time, by their
+// place in the record.
+enum class TButtonSetting { Description = 4, Shrink = 5, Select = 6, Working = 7, SoundSelect = 8, SoundLaunch = 9 };
+
+// What a dropped file gives an empty button.
+struct DroppedButton {
+    std::string program;
+    std::string parameters; // the document, empty when the file is itself the program
+    std::string iconFile;   // from a shortcut; empty: none
+    int iconIndex = 0;
+};
+
 struct BarContents {
     std::vector<ButtonRecord> records; // records[n - 1] is button n
     std::vector<std::string> captions; // captions[p - 1] is the stored caption of page p
     std::vector<int> strays;           // numbers that have record keys but no program
 };
 
+// A new carrier for one change of the configuration: the passwords of the records it
+// reads, writes and erases follow them, committed with the configuration's rewrite.
+using PasswordTransactions = std::function<std::unique_ptr<PasswordTransaction>()>;
+
 class BarStore {
 public:
-    // passwords: where button passwords travel when records change numbers (none yet).
-    explicit BarStore(std::string fileName, PasswordCarrier* passwords = nullptr);
+    // passwords: gives each change that reads, writes or erases records its carrier
+    // (none given, or none given back: no button carries a password).
+    explicit BarStore(std::string fileName, PasswordTransactions passwords = nullptr);
 
     const std::string& FileName() const { return ini_.FileName(); }
     // Where button passwords travel from now on when records change numbers.
-    void SetPasswordCarrier(PasswordCarrier* passwords) { passwords_ = passwords; }
+    void SetPasswordTransactions(PasswordTransactions passwords) { passwords_ = std::move(passwords); }
 
     // ---- settings
     StartupSettings ReadStartup(const StartupMachine& machine) const;
@@ -70,10 +89,12 @@ public:
     void SaveProgram(int n, const std::string& program);
     // Empty parameters erase the key.
     void SaveParameters(int n, const std::string& parameters);
-    // The icon chosen for a button without one; an index of 0 is not stored.
+    // A button's icon file and index; an index of 0 is not stored (an index stored
+    // before is erased).
     void SaveIcon(int n, const std::string& iconFile, int iconIndex);
     void EraseRecord(int n);
-    // Puts a moved or copied record onto button n (no password).
+    // Puts a moved or copied record onto button n; it arrives unprotected, even where
+    // a password was left behind for n.
     void PutRecord(int n, const ButtonRecord& record);
     // A moved record that was never put down goes back to button `source`, or, when
     // that button is gone or filled meanwhile, onto the first empty one (the bar grows
@@ -97,9 +118,23 @@ public:
     // What the file makes of the bar's pages and buttons now.
     PageLayout Layout() const;
 
+    // ---- button configuration
+    // One setting of button n, stored as it is (an empty value stays, empty).
+    void SaveButtonSetting(int n, TButtonSetting setting, const std::string& value);
+    // Fills button n from a dropped file, as one rewrite: the program, the parameters
+    // when there are any, the icon file and index when a shortcut gave them. Nothing
+    // is written, and the answer is false, when the file's button n has a program by
+    // now (another bar filled it).
+    bool FillButton(int n, const DroppedButton& dropped);
+    // The hour's or the half hour's sound: whether it plays and its file.
+    void SaveClockSound(bool halfHour, bool on, const std::string& file);
+
 private:
+    // One rewrite of records with their passwords carried along.
+    void ModifyRecords(const std::function<void(RecordStore&)>& change);
+
     TNewIniFile ini_;
-    PasswordCarrier* passwords_;
+    PasswordTransactions passwords_;
 };
 
 } // namespace kex

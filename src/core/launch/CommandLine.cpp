@@ -203,4 +203,12 @@ std::string JoinCommandLine(const std::vector<std::string>& words)
     return line;
 }
 
+TFileOpening OpeningOf(const std::vector<std::string>& opener, std::string_view file)
+{
+    TFileOpening opening{JoinCommandLine(opener), ShortPathOf(file)};
+    if (opener.size() == 1 && opening.program == opening.document)
+        opening.document.clear();
+    return opening;
+}
+
 } // namespace kex

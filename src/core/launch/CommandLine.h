@@ -64,4 +64,13 @@ bool ShouldShrink(std::string_view shrinkNow, std::string_view shrinkSetting);
 // each path through ShortPathOf so that blanks survive the splitting.
 std::string FilesParameterList(const std::vector<std::string>& files);
 
+// What a button stores to open a file: the program (the words of the command that opens
+// it, `opener`, in command-line form) and the document (the file in command-line form),
+// which is empty when the file opens itself, being the program.
+struct TFileOpening {
+    std::string program;
+    std::string document;
+};
+TFileOpening OpeningOf(const std::vector<std::string>& opener, std::string_view file);
+
 } // namespace kex

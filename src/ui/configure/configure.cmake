@@ -1,4 +1,6 @@
 target_sources(kexui PRIVATE
+  src/ui/configure/ButtonConfigurator.h
+  src/ui/configure/ButtonConfigurator.cpp
   src/ui/configure/IconPicker.h
   src/ui/configure/IconPicker.cpp
 )

@@ -76,11 +76,25 @@ void Launcher::ClickButton(int n, TLaunchSource source)
         if (!record.SoundLaunch.empty())
             platform_.PlaySoundSync(record.SoundLaunch);
         source_ = source;
-        Launch(n, programs + " ", parameters, record.Working, record.Description);
+        Launch(n, programs + " ", parameters, record.Working, record.Description,
+               [this, n, source] { ClickButton(n, source); });
     } else {
         // No launch: the button's shrink value must not carry over to a later one.
         shrinkNow_ = false;
     }
+}
+
+void Launcher::LaunchWithFiles(int n, const ButtonRecord& record, const std::string& files,
+                               std::optional<bool> shrink)
+{
+    shrinkNow_ = shrink;
+    source_ = TLaunchSource::Button;
+    // Let go by the launch gate, the button starts with the same files, as it is then.
+    Launch(n, record.Program, files, record.Working, record.Description, [this, n, files, shrink] {
+        const ButtonRecord now = store_.Record(n);
+        if (pages_.EnsureCurrent() && !now.Program.empty())
+            LaunchWithFiles(n, now, files, shrink);
+    });
 }
 
 bool Launcher::SelectFiles(const std::string& folder, std::string& parameters)
@@ -113,11 +127,9 @@ std::string Launcher::BrowseForProgram(int n, std::string& parameters)
     // The command that opens the chosen file (the file itself for a program),
     // with what its desktop entry needs, both in command-line form; a program stores
     // no parameters.
-    const std::vector<std::string> opener = platform_.OpenCommand(*chosen);
-    std::string program = JoinCommandLine(opener);
-    parameters = ShortPathOf(*chosen);
-    if (opener.size() == 1 && program == parameters)
-        parameters.clear();
+    const TFileOpening opening = OpeningOf(platform_.OpenCommand(*chosen), *chosen);
+    const std::string& program = opening.program;
+    parameters = opening.document;
     // The program is stored; the other bars of this file reload.
     if (!program.empty())
         store_.SaveProgram(n, program);
@@ -127,7 +139,8 @@ std::string Launcher::BrowseForProgram(int n, std::string& parameters)
 }
 
 void Launcher::Launch(int n, const std::string& programText, const std::string& parameters,
-                      const std::string& workingDirectory, const std::string& description)
+                      const std::string& workingDirectory, const std::string& description,
+                      std::function<void()> again)
 {
     // Whether the launch shrinks the bar.
     const bool shrink = shrinkNow_.value_or(host_.ShrinkOnLaunch());
@@ -142,7 +155,7 @@ void Launcher::Launch(int n, const std::string& programText, const std::string& 
     bool permitted = source_ == TLaunchSource::RunButton || !gate_ || gate_->MayLaunch(n);
     if (!permitted) {
         host_.BringIntoView();
-        gate_->Held(n, pages_.FindButton(n));
+        gate_->Held(n, pages_.FindButton(n), std::move(again));
     }
     // The launch: the bar shrinks or hides behind its tray icon, the watch starts, then the program.
     if (permitted) {
@@ -224,7 +237,7 @@ void Launcher::RunButtonClick()
     // A one-off launch: nothing is stored.
     if (chosen) {
         source_ = TLaunchSource::RunButton;
-        Launch(0, ShortPathOf(*chosen), "", "", "");
+        Launch(0, ShortPathOf(*chosen), "", "", "", nullptr);
     }
 }
 

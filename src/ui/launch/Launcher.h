@@ -14,6 +14,7 @@
 
 #include <sys/types.h>
 
+#include "core/pages/ButtonRecord.h"
 #include "ui/pages/PageHooks.h"
 
 class QTimer;
@@ -71,6 +72,10 @@ public:
     // recent list with TLaunchSource::RecentList, whose program the watch does not
     // wait for). Nothing while a page name is typed or a move is pending.
     void ClickButton(int n, TLaunchSource source) override;
+    // Starts button n's program (its record given) with files dropped on it as its
+    // parameters (each after one blank), in its working directory, with the button's
+    // shrink choice (none: the bar's setting).
+    void LaunchWithFiles(int n, const ButtonRecord& record, const std::string& files, std::optional<bool> shrink);
     // The Run button: any program once, nothing stored.
     void RunButtonClick();
     // The Run button's right click (the recent list's menu opens there).
@@ -99,8 +104,9 @@ Q_SIGNALS:
 private:
     // Browses for the program of an empty button and stores it; answers the program.
     std::string BrowseForProgram(int n, std::string& parameters);
+    // again: repeats this launch when the launch gate holds it and later lets it go.
     void Launch(int n, const std::string& programText, const std::string& parameters,
-                const std::string& workingDirectory, const std::string& description);
+                const std::string& workingDirectory, const std::string& description, std::function<void()> again);
     // The files chosen for this launch only (false: the choice was cancelled).
     bool SelectFiles(const std::string& folder, std::string& parameters);
 

@@ -67,9 +67,9 @@ public:
     // False holds the launch.
     virtual bool MayLaunch(int n) = 0;
     // A held launch, after the bar was brought into view (out of small mode, back
-    // from the tray): the gate may prompt and later launch the button again through
-    // `Launcher::ClickButton`.
-    virtual void Held(int n, TSpeedButton* button) = 0;
+    // from the tray): the gate may prompt and later call `again`, which repeats the
+    // launch as it was asked (a click, or a drop with its files).
+    virtual void Held(int n, TSpeedButton* button, std::function<void()> again) = 0;
     // False while the Run button is turned off (modifying locked out).
     virtual bool RunAllowed() = 0;
 

@@ -206,18 +206,4 @@ void BarMenus::ApplyClockSettings(const StartupSettings& settings)
     soundItem("TimeSound2", "H&alf Hour Sound", settings.halfHourSound, settings.halfHourSoundFile);
 }
 
-void BarMenus::ShowButtonRecord(const ButtonRecord& r, bool shrinkOnLaunch)
-{
-    Item("SelectFiles1")->setChecked(!r.Select.empty());
-    Item("SelectWorkingDirectory1")->setChecked(!r.Working.empty());
-    auto soundItem = [this](const char* name, const QString& caption, const std::string& file) {
-        QAction* a = Item(name);
-        a->setChecked(!file.empty());
-        a->setText(file.empty() ? caption : caption + " = " + MenuCaption(PathFileName(file)));
-    };
-    soundItem("SoundSelect1", "Sound on &Keyboard Select", r.SoundSelect);
-    soundItem("SoundLaunch1", "Sound on &Launch", r.SoundLaunch);
-    Item("ShrinkOnLaunch2")->setChecked(r.Shrink == "Yes" || (r.Shrink.empty() && shrinkOnLaunch));
-}
-
 } // namespace kex

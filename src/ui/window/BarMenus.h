@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/pages/PageHooks.h"
-
 class QAction;
 class QMenu;
 class QWidget;
@@ -52,8 +50,6 @@ public:
     // once the bar stands; a screen that allows only 16 buttons offers no switch.
     void Prepare(bool cdRom, bool sixteenOnly);
     void ApplyClockSettings(const StartupSettings& settings);
-    // The button menu's configure items take their check marks from the record.
-    void ShowButtonRecord(const ButtonRecord& record, bool shrinkOnLaunch);
 
 private:
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, bool checkable = false,
@@ -70,22 +66,6 @@ private:
     QMenu* run_ = nullptr;
     std::vector<QAction*> items_;
     std::set<QAction*> connected_;
-};
-
-// The menus' lockout and password marks stand in for protection until it comes:
-// "Lockout Modify" locks modifying and the Run button, "Password Protect" holds a
-// button's launch and guards its menu. Both items are hidden and unchecked.
-class MenuMarks : public ModifyGate, public LaunchGate {
-public:
-    explicit MenuMarks(const BarMenus& menus) : menus_(menus) {}
-    bool ModifyAllowed() override { return !menus_.Checked("LockoutModify1"); }
-    bool ButtonProtected(int) override { return menus_.Checked("PasswordProtect1"); }
-    bool MayLaunch(int) override { return !menus_.Checked("PasswordProtect1"); }
-    void Held(int, TSpeedButton*) override {}
-    bool RunAllowed() override { return !menus_.Checked("LockoutModify1"); }
-
-private:
-    const BarMenus& menus_;
 };
 
 } // namespace kex

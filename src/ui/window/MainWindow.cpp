@@ -19,6 +19,7 @@
 #include "core/bar/BarStore.h"
 #include "core/launch/CommandLine.h"
 #include "core/window/Startup.h"
+#include "ui/configure/ButtonConfigurator.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/pages/ButtonFaces.h"
 #include "ui/recent/RecentList.h"
@@ -28,6 +29,7 @@
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
 #include "platform/TPlatform.h"
+#include "ui/protect/Protection.h"
 #include "ui/widgets/EnhancedGauge.h"
 #include "ui/widgets/Eyes.h"
 
@@ -133,16 +135,36 @@ void MainWindow::BuildSubsystems()
                          PageBarWidgets{c_.notebook, c_.tabs, c_.pageName, menus_->ButtonMenu(), menus_->PageMenu()}, this);
     launcher_ = new Launcher(*store_, platform_, dialogs_, *this, *pages_, *faces_, this);
     pages_->SetLauncher(launcher_);
-    menuMarks_ = std::make_unique<MenuMarks>(*menus_);
-    pages_->SetModifyGate(menuMarks_.get());
-    launcher_->SetLaunchGate(menuMarks_.get());
+    protection_ = new Protection(*this, dialogs_,
+                                 ProtectionMenus{MenuItem("LockoutModify1"), MenuItem("ModifyMenu1"),
+                                                 MenuItem("PasswordProtect1")},
+                                 *pages_);
+    StarPasswordCharacter(*c_.pageName);
+    pages_->SetModifyGate(protection_);
+    launcher_->SetLaunchGate(protection_);
+    store_->SetPasswordTransactions([this] { return protection_->Transaction(); });
 
     connect(c_.tabs, &TTabSet::Click, this, [this] { Guarded([this] { pages_->SelectPage(); }); });
     connect(c_.tabs, &TTabSet::MouseDown, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
         Guarded([&] { pages_->TabMouseDown(b, x, y); });
     });
-    connect(pages_, &PageBar::ButtonMenuAboutToShow, this,
-            [this](int, const ButtonRecord& record) { menus_->ShowButtonRecord(record, settings_.shrinkOnLaunch); });
+    ButtonConfigurator::Hooks configure;
+    configure.shrinkSetting = [this] { return settings_.shrinkOnLaunch; };
+    configure.launch = [this](int n, const ButtonRecord& record, const std::string& files, std::optional<bool> shrink) {
+        launcher_->LaunchWithFiles(n, record, files, shrink);
+    };
+    configure.broadcast = [this] { BroadcastLoad(); };
+    configure.descriptionChanged = [this](int n, const ButtonRecord& before, const ButtonRecord& after) {
+        pages_->DescriptionChanged(n, before, after);
+    };
+    configure.dropGrid = [this] {
+        return TDropGrid{c_.panel->width(), c_.scrollBar->value(), c_.tabs->TabIndex(), pages_->ButtonsPerPage()};
+    };
+    configure.helpFile = [this] { return HelpFileName(); };
+    configure.guarded = [this](const std::function<void()>& handler) { Guarded(handler); };
+    configurator_ = new ButtonConfigurator(*store_, platform_, dialogs_, *this, *pages_, *pages_, *faces_,
+                                           std::move(configure));
+    connect(pages_, &PageBar::ButtonMenuAboutToShow, configurator_, &ButtonConfigurator::MenuAboutToShow);
     connect(c_.runButton, &QToolButton::clicked, this, [this] { Guarded([this] { launcher_->RunButtonClick(); }); });
     connect(c_.runButton, &QToolButton::customContextMenuRequested, this, [this](const QPoint& pos) {
         Guarded([&] { launcher_->RunButtonRightClick(c_.runButton->mapToGlobal(pos)); });
@@ -206,7 +228,7 @@ void MainWindow::ReadCommandLine()
     state_.SyncMode = cl.SyncMode;
     state_.LoadMsg = LoadMessageName(state_.IniSuffix);
     state_.PageUpdateMsg = PageUpdateMessageName(state_.IniSuffix);
-    store_ = std::make_unique<BarStore>(IniFileName(), passwords_);
+    store_ = std::make_unique<BarStore>(IniFileName());
 }
 
 void MainWindow::FormCreate()
@@ -230,6 +252,7 @@ void MainWindow::FormCreate()
     settings_ = store_->ReadStartup(Machine());
     NotifyOnce(settings_.notice);
     WriteReportedOnce([&] { store_->NoteStart(settings_); });
+    WriteReportedOnce([&] { protection_->Start(IniFileName(), state_.IniSuffix, settings_.user); });
     state_.GaugeType = settings_.gaugeType;
     state_.FirstStart = settings_.firstStart;
     state_.BarTop = settings_.barTop;

@@ -32,8 +32,9 @@ class QToolButton;
 namespace kex {
 
 class BarStore;
+class ButtonConfigurator;
 class ButtonFaces;
-class PasswordCarrier;
+class Protection;
 class RecentList;
 class TDialogs;
 class TEnhancedGauge;
@@ -183,11 +184,9 @@ private:
     std::unique_ptr<ButtonFaces> faces_;
     PageBar* pages_ = nullptr;      // owned as a child object
     Launcher* launcher_ = nullptr;  // owned as a child object
-    RecentList* recent_ = nullptr;  // owned as a child object
-    std::unique_ptr<MenuMarks> menuMarks_; // the menus' lockout and password marks until protection comes
-    // Where button passwords travel with records when pages shift or are renumbered
-    // (none until protection provides it).
-    PasswordCarrier* passwords_ = nullptr;
+    Protection* protection_ = nullptr; // owned as a child object
+    ButtonConfigurator* configurator_ = nullptr; // owned as a child object
+    RecentList* recent_ = nullptr; // owned as a child object
 };
 
 } // namespace kex

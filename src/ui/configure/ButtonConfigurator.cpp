@@ -1,0 +1,449 @@
+// The configure submenu's commands, dropped files and the icon picker.
+#include "ui/configure/ButtonConfigurator.h"
+
+#include <QAction>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QWidget>
+
+#include <algorithm>
+
+#include <sys/stat.h>
+
+#include "core/bar/BarStore.h"
+#include "core/launch/CommandLine.h"
+#include "core/launch/ShellLink.h"
+#include "platform/TPlatform.h"
+#include "ui/configure/IconPicker.h"
+#include "ui/dialogs/Dialogs.h"
+#include "ui/pages/ButtonFaces.h"
+#include "ui/widgets/SpeedButton.h"
+#include "ui/window/BarMenus.h"
+
+namespace kex {
+
+namespace {
+
+constexpr int kIconHelp = 14;
+constexpr int kFilesHelp = 24;
+constexpr int kWorkingHelp = 28;
+constexpr int kSoundHelp = 31;
+
+constexpr const char* kIconFilter =
+    "Icon File Types|*.ico;*.exe;*.dll;*.png;*.svg;*.xpm;*.bmp;*.desktop|Icon (*.ico)|*.ico|Program (*.exe)|*.exe|"
+    "Dynamic Link Lib (*.dll)|*.dll|Image (*.png;*.svg;*.xpm;*.bmp)|*.png;*.svg;*.xpm;*.bmp|"
+    "Desktop Entry (*.desktop)|*.desktop|All Files|*.*";
+constexpr const char* kSoundFilter = "Sound Files|*.WAV;*.OGG;*.OGA|All Files|*.*";
+constexpr const char* kProgramFilter = "Programs|*.EXE;*.COM;*.BAT;*.PIF";
+
+// The sound items: the caption without a file, and where the file is kept.
+struct SoundItem {
+    const char* name;
+    const char* caption;
+    enum { Button, HourChime, HalfHourChime } kind;
+    TButtonSetting setting;
+};
+constexpr SoundItem kSoundItems[] = {
+    {"SoundLaunch1", "Sound on &Launch", SoundItem::Button, TButtonSetting::SoundLaunch},
+    {"SoundSelect1", "Sound on &Keyboard Select", SoundItem::Button, TButtonSetting::SoundSelect},
+    {"TimeSound1", "Hour &Sound", SoundItem::HourChime, {}},
+    {"TimeSound2", "H&alf Hour Sound", SoundItem::HalfHourChime, {}},
+};
+
+bool IsFile(const std::string& path)
+{
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+// A shortcut's target as a file of this machine: a bare program name (a desktop
+// entry's Exec) is looked for on PATH; a target that names no file here (a Windows
+// path) gives nothing.
+std::string LocalTarget(const std::string& target)
+{
+    if (target.empty())
+        return {};
+    if (target.find('/') == std::string::npos)
+        return QStandardPaths::findExecutable(QString::fromStdString(target)).toStdString();
+    return IsFile(target) ? target : std::string();
+}
+
+} // namespace
+
+std::vector<std::string> DroppedFiles(const QMimeData* mime)
+{
+    std::vector<std::string> files;
+    if (!mime || !mime->hasUrls())
+        return files;
+    for (const QUrl& url : mime->urls()) {
+        // "file://localhost/x" names this machine's /x (QUrl::toLocalFile would make it
+        // "//localhost/x"); any other host is not this machine.
+        const bool thisMachine = url.host().isEmpty() || url.host().compare("localhost", Qt::CaseInsensitive) == 0;
+        if (url.scheme() != "file" || !thisMachine)
+            continue;
+        const QString path = url.path(QUrl::FullyDecoded);
+        if (path.startsWith('/'))
+            files.push_back(path.toStdString());
+    }
+    return files;
+}
+
+ButtonConfigurator::ButtonConfigurator(BarStore& store, TPlatform& platform, TDialogs& dialogs, QWidget& window,
+                                       LaunchPages& pages, InlinePrompt& prompt, ButtonFaces& faces, Hooks hooks)
+    : QObject(&window), store_(store), platform_(platform), dialogs_(dialogs), window_(window), pages_(pages),
+      prompt_(prompt), faces_(faces), hooks_(std::move(hooks))
+{
+    setObjectName("ButtonConfigurator");
+    Connect("ChangeIcon1", [this](QAction*) { ChangeIcon(); });
+    Connect("ChangeName1", [this](QAction*) { ChangeName(); });
+    Connect("Parameter1", [this](QAction*) { ChangeParameter(); });
+    Connect("ShrinkOnLaunch2", [this](QAction* a) { ShrinkOnLaunch(a); });
+    Connect("SelectWorkingDirectory1", [this](QAction* a) { SelectDirectory(a); });
+    Connect("SelectFiles1", [this](QAction* a) { SelectDirectory(a); });
+    for (const SoundItem& sound : kSoundItems)
+        Connect(sound.name, [this](QAction* a) { SoundSelect(a); });
+    // The submenu and its items show now that they work; the clock's sound items show
+    // with the clock.
+    for (const char* name : {"ConfigureButton1", "ChangeIcon1", "ChangeName1", "Parameter1", "ShrinkOnLaunch2",
+                             "SelectWorkingDirectory1", "SelectFiles1", "SoundLaunch1", "SoundSelect1"})
+        if (QAction* item = Item(name))
+            item->setVisible(true);
+    faces_.SetIconPicker([this](const std::string& iconFile) { return PickIcon(iconFile); });
+    window_.installEventFilter(this);
+    window_.setAcceptDrops(true);
+}
+
+ButtonConfigurator::~ButtonConfigurator() = default;
+
+QAction* ButtonConfigurator::Item(const char* name) const { return window_.findChild<QAction*>(name); }
+
+void ButtonConfigurator::Connect(const char* name, std::function<void(QAction*)> handler)
+{
+    QAction* item = Item(name);
+    if (!item)
+        return;
+    connect(item, &QAction::triggered, this, [this, item, handler] { hooks_.guarded([&] { handler(item); }); });
+}
+
+void ButtonConfigurator::ShowSound(QAction* item, const char* caption, const std::string& file)
+{
+    item->setChecked(!file.empty());
+    item->setText(QString(caption) + (file.empty() ? QString() : " = " + MenuCaption(PathFileName(file))));
+}
+
+void ButtonConfigurator::MenuAboutToShow(int n, const ButtonRecord& record)
+{
+    menuButton_ = n;
+    Item("SelectFiles1")->setChecked(!record.Select.empty());
+    Item("SelectWorkingDirectory1")->setChecked(!record.Working.empty());
+    for (const SoundItem& sound : kSoundItems)
+        if (sound.kind == SoundItem::Button)
+            ShowSound(Item(sound.name), sound.caption,
+                      sound.setting == TButtonSetting::SoundLaunch ? record.SoundLaunch : record.SoundSelect);
+    Item("ShrinkOnLaunch2")
+        ->setChecked(record.Shrink == "Yes" || (record.Shrink.empty() && hooks_.shrinkSetting()));
+}
+
+bool ButtonConfigurator::LoadedButton(int& n, ButtonRecord& record)
+{
+    n = menuButton_;
+    record = store_.Record(n);
+    return !record.Program.empty();
+}
+
+bool ButtonConfigurator::StillLoaded(int n, ButtonRecord& record)
+{
+    if (!pages_.EnsureCurrent())
+        return false;
+    record = store_.Record(n);
+    return !record.Program.empty();
+}
+
+// ------------------------------------------------------------------ the configure commands
+
+void ButtonConfigurator::ChangeIcon()
+{
+    int n;
+    ButtonRecord record;
+    if (!LoadedButton(n, record))
+        return;
+    dialogs_.SetHelpFile(hooks_.helpFile());
+    TOpenDialogOptions options;
+    options.title = "Please select an Icon";
+    options.filter = kIconFilter;
+    options.initialDir = DirectoryPart(record.IconFile);
+    options.helpContext = kIconHelp;
+    const std::optional<std::string> chosen = dialogs_.OpenFile(options);
+    if (!chosen)
+        return;
+    // A file with several icons asks which one; the first is stored as no index.
+    const std::string iconFile = ShortPathOf(*chosen);
+    const int iconIndex = PickIcon(iconFile);
+    if (!StillLoaded(n, record))
+        return;
+    record.IconFile = iconFile;
+    record.IconIndex = iconIndex;
+    store_.SaveIcon(n, iconFile, iconIndex);
+    faces_.Show(pages_.FindButton(n), record);
+    hooks_.broadcast();
+}
+
+int ButtonConfigurator::PickIcon(const std::string& iconFile)
+{
+    const std::string file = ProgramOf(iconFile);
+    if (!NeedsIconPicker(platform_, file))
+        return 0;
+    if (!picker_)
+        picker_ = new TForm2(platform_, dialogs_, &window_);
+    // The choice is stored by the caller with the icon file, in one write.
+    int chosen = 0;
+    picker_->Execute(file, [&chosen](int index) { chosen = index; });
+    return chosen;
+}
+
+void ButtonConfigurator::ChangeName()
+{
+    int n;
+    ButtonRecord record;
+    if (LoadedButton(n, record))
+        prompt_.OpenPrompt({"Enter New Description",
+                            QString::fromStdString(record.Description.empty() ? record.Program : record.Description),
+                            false, [this, n](const std::string& text) { DescriptionEntered(n, text); }, nullptr});
+}
+
+void ButtonConfigurator::ChangeParameter()
+{
+    int n;
+    ButtonRecord record;
+    if (LoadedButton(n, record))
+        prompt_.OpenPrompt({"Enter Parameter", QString::fromStdString(record.Parameters), false,
+                            [this, n](const std::string& text) { ParameterEntered(n, text); }, nullptr});
+}
+
+void ButtonConfigurator::DescriptionEntered(int n, const std::string& text)
+{
+    ButtonRecord record;
+    if (text.empty() || !StillLoaded(n, record))
+        return;
+    store_.SaveButtonSetting(n, TButtonSetting::Description, text);
+    ButtonRecord changed = record;
+    changed.Description = text;
+    hooks_.descriptionChanged(n, record, changed);
+}
+
+void ButtonConfigurator::ParameterEntered(int n, const std::string& text)
+{
+    ButtonRecord record;
+    if (text.empty() || !StillLoaded(n, record))
+        return;
+    record.Parameters = ParametersFromEntry(text);
+    store_.SaveParameters(n, record.Parameters);
+    faces_.Show(pages_.FindButton(n), record);
+}
+
+void ButtonConfigurator::ShrinkOnLaunch(QAction* item)
+{
+    // The item has changed its check mark already: it shows the new choice.
+    const bool on = item->isChecked();
+    const int n = menuButton_;
+    ButtonRecord record;
+    if (!StillLoaded(n, record))
+        return;
+    store_.SaveButtonSetting(n, TButtonSetting::Shrink, on ? "Yes" : "No");
+    if (TSpeedButton* button = pages_.FindButton(n))
+        button->Tag = on ? 1 : 0;
+    hooks_.broadcast();
+}
+
+void ButtonConfigurator::SelectDirectory(QAction* item)
+{
+    const bool working = item == Item("SelectWorkingDirectory1");
+    const bool on = item->isChecked();
+    int n;
+    ButtonRecord record;
+    if (!LoadedButton(n, record))
+        return;
+    // Switched on: a directory from the dialog (none when it was cancelled); switched
+    // off: none.
+    std::string directory;
+    if (on) {
+        dialogs_.SetHelpFile(hooks_.helpFile());
+        const std::string& stored = working ? record.Working : record.Select;
+        const std::optional<std::string> chosen =
+            dialogs_.SelectDirectory(working ? "Select Working Directory" : "Select Files on Launch",
+                                     ProgramOf(stored.empty() ? DirectoryPart(record.Program) : stored),
+                                     working ? kWorkingHelp : kFilesHelp);
+        if (chosen)
+            directory = ShortPathOf(*chosen);
+    }
+    item->setChecked(!directory.empty());
+    if (!StillLoaded(n, record))
+        return;
+    store_.SaveButtonSetting(n, working ? TButtonSetting::Working : TButtonSetting::Select, directory);
+    hooks_.broadcast();
+}
+
+void ButtonConfigurator::SoundSelect(QAction* item)
+{
+    const auto sound = std::find_if(std::begin(kSoundItems), std::end(kSoundItems),
+                                    [item](const SoundItem& s) { return item->objectName() == s.name; });
+    if (sound == std::end(kSoundItems))
+        return;
+    const int n = menuButton_;
+    // Switched on: the file chosen (none when the dialog was cancelled); switched off:
+    // none. The check mark follows the stored file.
+    std::string file;
+    if (item->isChecked()) {
+        dialogs_.SetHelpFile(hooks_.helpFile());
+        TOpenDialogOptions options;
+        options.title = "Select Sound to Play";
+        options.filter = kSoundFilter;
+        options.helpContext = kSoundHelp;
+        file = dialogs_.OpenFile(options).value_or("");
+    }
+    const bool on = !file.empty();
+    ShowSound(item, sound->caption, file);
+    if (sound->kind == SoundItem::Button) {
+        ButtonRecord record;
+        if (!StillLoaded(n, record))
+            return;
+        store_.SaveButtonSetting(n, sound->setting, file);
+    } else {
+        store_.SaveClockSound(sound->kind == SoundItem::HalfHourChime, on, file);
+    }
+    hooks_.broadcast();
+}
+
+// ------------------------------------------------------------------ dropped files
+
+bool ButtonConfigurator::Acceptable(const QMimeData* mime, const int* x) const
+{
+    if (pages_.MovePending() || DroppedFiles(mime).empty())
+        return false;
+    return !x || DropButton(hooks_.dropGrid(), *x) != 0;
+}
+
+bool ButtonConfigurator::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != &window_)
+        return false;
+    switch (event->type()) {
+    case QEvent::WinIdChange:
+    case QEvent::Show:
+        // A change of the window's shape may give it a new native window: drops are
+        // taken again on it.
+        window_.setAcceptDrops(true);
+        return false;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const int x = int(drop->position().x());
+        // Entering anywhere is allowed (the pointer may enter over the panel); a move
+        // and the drop must lie on a button. The files are copied, never moved: the
+        // source must not delete them.
+        const bool enter = event->type() == QEvent::DragEnter;
+        const Qt::DropActions actions = drop->possibleActions();
+        const Qt::DropAction action = actions & Qt::CopyAction ? Qt::CopyAction
+                                      : actions & Qt::LinkAction ? Qt::LinkAction
+                                                                  : Qt::IgnoreAction;
+        if (action == Qt::IgnoreAction || !Acceptable(drop->mimeData(), enter ? nullptr : &x)) {
+            drop->ignore();
+            return true;
+        }
+        drop->setDropAction(action);
+        drop->accept();
+        // The files are taken once the drop is over, so that the drag source is not
+        // held while the bar asks questions.
+        if (event->type() == QEvent::Drop) {
+            auto take = [this, files = DroppedFiles(drop->mimeData()), x] {
+                hooks_.guarded([&] { DropFiles(files, x); });
+            };
+            QMetaObject::invokeMethod(this, take, Qt::QueuedConnection);
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void ButtonConfigurator::DropFiles(const std::vector<std::string>& files, int x)
+{
+    const int n = DropButton(hooks_.dropGrid(), x);
+    // Not on the panel or beyond the last button, not while a move or copy waits, not
+    // on pages another bar changed meanwhile.
+    if (n == 0 || files.empty() || pages_.MovePending() || !pages_.EnsureCurrent())
+        return;
+    const ButtonRecord record = store_.Record(n);
+    if (record.Program.empty()) {
+        // An empty button is filled, not started; never while modifying is locked out.
+        if (pages_.ModifyAllowed())
+            FillFromDrop(n, files.front());
+        return;
+    }
+    // A configured button starts its program with the files, in its working directory.
+    const TSpeedButton* button = pages_.FindButton(n);
+    hooks_.launch(n, record, FilesParameterList(files), ShrinkChoiceFromTag(button ? button->Tag : 100));
+}
+
+void ButtonConfigurator::FillFromDrop(int n, const std::string& file)
+{
+    DroppedButton dropped;
+    std::string document = file;
+    std::string arguments;
+    // A shortcut stands for its target, when that is a file of this machine; its icon
+    // comes with it. Any other shortcut is a plain file.
+    if (IsShortcutName(PathFileName(file))) {
+        TShellLink link;
+        link.SetUpdate(true);
+        link.SetPath(file);
+        const std::string target = link.Resolved() ? LocalTarget(link.Target()) : std::string();
+        if (!target.empty()) {
+            document = target;
+            arguments = link.Arguments();
+            dropped.iconFile = ShortPathOf(link.IconLocation().empty() ? target : link.IconLocation());
+            dropped.iconIndex = link.IconNumber();
+        }
+    }
+    // The program that opens the file; when nothing does, the user may name one.
+    std::vector<std::string> opener = platform_.OpenCommand(document);
+    if (opener.empty()) {
+        if (!IsFile(document))
+            return;
+        dialogs_.SetHelpFile(hooks_.helpFile());
+        TOpenDialogOptions options;
+        options.title = "Find the Program to run this File";
+        options.filter = kProgramFilter;
+        options.helpContext = kFilesHelp;
+        const std::optional<std::string> chosen = dialogs_.OpenFile(options);
+        if (!chosen)
+            return;
+        opener = platform_.OpenCommand(*chosen);
+        if (opener.empty())
+            return;
+    }
+    const TFileOpening opening = OpeningOf(opener, document);
+    dropped.program = opening.program;
+    // The document is the file dropped (or the shortcut's target); a shortcut to a
+    // program keeps the shortcut's arguments.
+    dropped.parameters = opening.document.empty() ? arguments : opening.document;
+    if (dropped.program.empty() || !pages_.EnsureCurrent())
+        return;
+    if (!store_.FillButton(n, dropped)) {
+        pages_.EnsureCurrent(); // another bar filled it meanwhile: the bar shows it
+        return;
+    }
+    pages_.NoteLayout();
+    ButtonRecord record;
+    record.Program = dropped.program;
+    record.Parameters = dropped.parameters;
+    record.IconFile = dropped.iconFile;
+    record.IconIndex = dropped.iconIndex;
+    faces_.Show(pages_.FindButton(n), record);
+    hooks_.broadcast();
+}
+
+} // namespace kex

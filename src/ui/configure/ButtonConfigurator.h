@@ -1,0 +1,119 @@
+// ButtonConfigurator: the commands of the button menu's "&Configure Button" submenu
+// (icon, description, parameter, shrink on launch, working directory, files on launch,
+// the two button sounds; also the clock's two sound items), files dropped on the bar,
+// and the icon picker. It reaches the rest of the bar only through the page bar's narrow
+// faces, the button faces and the hooks its owner gives it; every change is one write
+// of the configuration, made at once.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/configure/DropTarget.h"
+#include "core/pages/ButtonRecord.h"
+#include "ui/pages/PageHooks.h"
+
+class QAction;
+class QMimeData;
+class QWidget;
+
+namespace kex {
+
+class BarStore;
+class ButtonFaces;
+class TDialogs;
+class TForm2;
+class TPlatform;
+
+class ButtonConfigurator : public QObject {
+    Q_OBJECT
+public:
+    struct Hooks {
+        // The bar's "shrink on launch" setting.
+        std::function<bool()> shrinkSetting;
+        // Starts configured button n with the dropped files as its parameters, in its
+        // working directory, with the button's shrink choice (none: the setting's).
+        std::function<void(int n, const ButtonRecord& record, const std::string& files, std::optional<bool> shrink)>
+            launch;
+        // The reload message, in synchronised mode.
+        std::function<void()> broadcast;
+        // Button n's description changed: its face anew, its recent-list entry renamed.
+        std::function<void(int n, const ButtonRecord& before, const ButtonRecord& after)> descriptionChanged;
+        // Where the shown page's buttons lie.
+        std::function<TDropGrid()> dropGrid;
+        // The help file the dialogs' Help buttons open.
+        std::function<std::string()> helpFile;
+        // Runs a handler; an error escaping it is shown and the bar goes on.
+        std::function<void(const std::function<void()>&)> guarded;
+    };
+
+    // Serves the configure items found among `window`'s menus (by their object names)
+    // and shows them; takes the drops on `window`; gives `faces` its icon picker.
+    // `pages`: the freshness check, the pending move, the modify gate, the buttons;
+    // `prompt`: the editor for the description and the parameter.
+    ButtonConfigurator(BarStore& store, TPlatform& platform, TDialogs& dialogs, QWidget& window, LaunchPages& pages,
+                       InlinePrompt& prompt, ButtonFaces& faces, Hooks hooks);
+    ~ButtonConfigurator() override;
+
+    // The button menu opens on button n with this record: the configure items are for
+    // it and show its settings.
+    void MenuAboutToShow(int n, const ButtonRecord& record);
+
+    // The configure commands, for the button the menu was opened on.
+    void ChangeIcon();
+    void ChangeName();
+    void ChangeParameter();
+    void ShrinkOnLaunch(QAction* item);
+    // "Select &Working Directory" and "Select &Files on Launch".
+    void SelectDirectory(QAction* item);
+    // The two button sounds and the clock's hour and half-hour sounds.
+    void SoundSelect(QAction* item);
+    // Enter in the editor with a text, for button n.
+    void DescriptionEntered(int n, const std::string& text);
+    void ParameterEntered(int n, const std::string& text);
+    // The icon picker on a file with several icons: the chosen index (0 when the file
+    // holds one icon or the picker was closed without a choice).
+    int PickIcon(const std::string& iconFile);
+
+    // Files dropped at x (client coordinates of the window).
+    void DropFiles(const std::vector<std::string>& files, int x);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* Item(const char* name) const;
+    // A sound item's check mark and caption for a sound file (none: empty).
+    static void ShowSound(QAction* item, const char* caption, const std::string& file);
+    void Connect(const char* name, std::function<void(QAction*)> handler);
+    // The current button's record; nothing happens for a button without a program.
+    bool LoadedButton(int& n, ButtonRecord& record);
+    // Button n's record, when the button still has a program and the bar still shows
+    // the file's buttons (the check before a change is written).
+    bool StillLoaded(int n, ButtonRecord& record);
+    void FillFromDrop(int n, const std::string& file);
+    // Whether a drag may end here (x, when given, must lie on a button).
+    bool Acceptable(const QMimeData* mime, const int* x) const;
+
+    BarStore& store_;
+    TPlatform& platform_;
+    TDialogs& dialogs_;
+    QWidget& window_;
+    LaunchPages& pages_;
+    InlinePrompt& prompt_;
+    ButtonFaces& faces_;
+    Hooks hooks_;
+    QPointer<TForm2> picker_;
+    int menuButton_ = 0; // the button the button menu was opened on
+};
+
+// The local files of a drop, in order: file: URLs of this machine only (no host, or
+// "localhost"); other URLs are left out.
+std::vector<std::string> DroppedFiles(const QMimeData* mime);
+
+} // namespace kex

@@ -1,0 +1,175 @@
+// The protection's prompt, messages and menu states over the password checks.
+#include "ui/protect/Protection.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QTimer>
+#include <QWidget>
+
+#include <stdexcept>
+
+#include "ui/dialogs/Dialogs.h"
+
+namespace kex {
+
+namespace {
+const QString kPromptCaption = "   Enter PASSWORD below";
+const QString kPromptHint = "Enter Password";
+} // namespace
+
+void StarPasswordCharacter(QLineEdit& editor)
+{
+    // The style's own mask character is a bullet on most desktops.
+    editor.setStyleSheet("QLineEdit { lineedit-password-character: 42; }");
+}
+
+Protection::Protection(QWidget& window, TDialogs& dialogs, ProtectionMenus menus, InlinePrompt& prompt)
+    : QObject(&window), window_(window), dialogs_(dialogs), menus_(std::move(menus)), prompt_(prompt)
+{
+    setObjectName("Protection");
+    connect(menus_.lockoutModify, &QAction::triggered, this, [this] { Guarded([this] { LockoutModify1Click(); }); });
+    connect(menus_.passwordProtect, &QAction::triggered, this,
+            [this] { Guarded([this] { PasswordProtect1Click(); }); });
+    for (QAction* item : {menus_.lockoutModify, menus_.passwordProtect}) {
+        item->setVisible(true);
+        item->setEnabled(true);
+    }
+    ShowState();
+}
+
+Protection::~Protection() = default;
+
+void Protection::Guarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
+    }
+    ShowState();
+}
+
+void Protection::Start(const std::string& iniFile, const std::string& suffix, const std::string& user)
+{
+    iniFile_ = iniFile;
+    checks_.emplace(PasswordStore::ForConfiguration(iniFile), suffix);
+    const StartupResult started = checks_->Start(user);
+    ShowState();
+    if (started.error)
+        throw std::runtime_error(*started.error);
+}
+
+void Protection::ShowState()
+{
+    // The lock's menu states, and the protect mark as the last check left it.
+    const bool locked = ModifyLocked();
+    menus_.lockoutModify->setChecked(locked);
+    menus_.modifyMenu->setEnabled(!locked);
+    menus_.passwordProtect->setChecked(checks_ && checks_->ProtectMark());
+}
+
+bool Protection::ModifyLocked() const { return checks_ && checks_->Locked(); }
+
+bool Protection::ButtonProtected(int n)
+{
+    menuButton_ = n;
+    const bool isProtected = checks_ && checks_->MenuOpened(n);
+    ShowState();
+    return isProtected;
+}
+
+bool Protection::MayLaunch(int n)
+{
+    if (!checks_)
+        return true;
+    const CheckResult gate = checks_->LaunchGate(n);
+    ShowState();
+    return gate.verdict == Verdict::Launch;
+}
+
+void Protection::Held(int, TSpeedButton*, std::function<void()> again)
+{
+    heldLaunch_ = std::move(again);
+    OpenPrompt();
+}
+
+void Protection::LockoutModify1Click()
+{
+    if (!checks_)
+        return;
+    checks_->LockoutModify();
+    OpenPrompt();
+}
+
+void Protection::PasswordProtect1Click()
+{
+    if (!checks_ || menuButton_ <= 0)
+        return;
+    checks_->PasswordProtect(menuButton_);
+    OpenPrompt();
+}
+
+void Protection::OpenPrompt()
+{
+    // The caption of the bar is lent to the prompt (once, when a second prompt
+    // replaces an open one).
+    if (!prompting_ || !prompt_.EditorOpen())
+        savedCaption_ = window_.windowTitle();
+    prompting_ = true;
+    window_.setWindowTitle(kPromptCaption);
+    InlinePrompt::Request request;
+    request.hint = kPromptHint;
+    request.masked = true;
+    request.entered = [this](const std::string& text) { Guarded([&] { PromptEntered(text); }); };
+    request.cancelled = [this] { PromptEscaped(); };
+    prompt_.OpenPrompt(std::move(request));
+}
+
+void Protection::RestoreCaption()
+{
+    if (prompting_)
+        window_.setWindowTitle(savedCaption_);
+    prompting_ = false;
+}
+
+void Protection::PromptEscaped()
+{
+    heldLaunch_ = nullptr;
+    RestoreCaption();
+}
+
+void Protection::PromptEntered(const std::string& text)
+{
+    RestoreCaption();
+    if (!checks_)
+        return;
+    Act(checks_->Enter(text));
+}
+
+void Protection::Act(const CheckResult& result)
+{
+    ShowState();
+    switch (result.verdict) {
+    case Verdict::IncorrectPassword:
+        dialogs_.MessageDlg("Incorrect Password", TMsgDlgType::mtWarning, mbOK | mbHelp, result.helpContext);
+        break;
+    case Verdict::Launch: {
+        // The right password at launch: the launch is repeated once the prompt has
+        // closed, and the gate lets it through.
+        if (std::function<void()> again = std::exchange(heldLaunch_, nullptr))
+            QTimer::singleShot(0, this, [this, again] { Guarded(again); });
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+std::unique_ptr<PasswordTransaction> Protection::Transaction() const
+{
+    if (iniFile_.empty())
+        return nullptr;
+    return std::make_unique<PasswordFileTransaction>(PasswordStore::ForConfiguration(iniFile_));
+}
+
+} // namespace kex

@@ -1,0 +1,4 @@
+target_sources(kexui PRIVATE
+  src/ui/protect/Protection.h
+  src/ui/protect/Protection.cpp
+)
