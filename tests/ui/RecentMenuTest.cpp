@@ -1,8 +1,9 @@
 // The recent list in the bar: launches from page buttons fill the Run button's
-// right-click menu, a chosen entry starts its button again, moves and removals follow,
-// and a page rebuild leaves no entry of the old numbering behind.
+// right-click menu, a chosen entry starts its button again, moves, removals and new
+// descriptions follow, and a page rebuild leaves no entry of the old numbering behind.
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
 
@@ -74,11 +75,17 @@ TEST_F(RecentMenuTest, TheRunButtonsMenuLaunchesAChosenEntryAgain)
     EXPECT_EQ(platform.started.size(), 1u);
     EXPECT_EQ(Stored(), Texts({"Editor  |1", "rnd  |3", "R&D Mail  |2"}));
 
-    // A move takes the entry along, a removal drops it.
+    // A move takes the entry along, a removal drops it, a new description renames it.
     ChooseOnButton(*form, 2, "MoveButton1");
     Click(40);
     ChooseOnButton(*form, 3, "RemoveButton1");
     EXPECT_EQ(Stored(), Texts({"R&D Mail  |40", "Editor  |1"}));
+    ChooseOnButton(*form, 1, "ChangeName1");
+    QLineEdit* editor = Child<QLineEdit>(*form, "PageName");
+    editor->clear();
+    QTest::keyClicks(editor, "Notes");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(Stored(), Texts({"Notes  |1", "R&D Mail  |40"}));
 
     // A button emptied behind the bar's back: its entry goes, nothing starts or browses.
     TNewIniFile(Ini()).Modify([](IniDocument& d) { d.EraseKey("Programs", "SpeedButton40"); });
@@ -86,7 +93,7 @@ TEST_F(RecentMenuTest, TheRunButtonsMenuLaunchesAChosenEntryAgain)
     RunMenu("R&&D Mail  |40");
     EXPECT_TRUE(platform.started.empty());
     EXPECT_TRUE(dialogs.openDialogs.empty());
-    EXPECT_EQ(Stored(), Texts{"Editor  |1"});
+    EXPECT_EQ(Stored(), Texts{"Notes  |1"});
 }
 
 TEST_F(RecentMenuTest, ThirtyTwoLaunchesKeepThirtyOneEntriesAndShowFifteen)
