@@ -1,6 +1,6 @@
 // The bar's recent list between its hooks and its file, where the window cannot easily
 // lead it: a chosen entry whose launch carries another label, starts nothing or finds
-// the pages changed; a new description; a refused write.
+// the pages changed; a refused write.
 #include <QAction>
 #include <QMenu>
 
@@ -83,7 +83,7 @@ Texts StoredList(const std::string& file)
     return RecentEntries::ReadEntries(IniDocument::Parse(ReadBytes(file)), "MRU", 100);
 }
 
-TEST(RecentListTest, ChoicesAndRenamesKeepTheListAndItsFile)
+TEST(RecentListTest, ChosenEntriesWhoseLaunchDiffers)
 {
     struct Case {
         const char* name;
@@ -110,14 +110,6 @@ TEST(RecentListTest, ChoicesAndRenamesKeepTheListAndItsFile)
          },
          {1},
          {Entry("Editor", 1), Entry("Mail", 2)}},
-        {"a new description renames the entry and moves it to the top",
-         [](Bar& bar) {
-             bar.Click(1);
-             bar.Click(2);
-             bar.list->DescriptionChanged(1, "Editor  |1", "Notes  |1");
-         },
-         {},
-         {Entry("Notes", 1), Entry("Mail", 2)}},
         {"a click that finds the pages changed adds nothing",
          [](Bar& bar) {
              bar.Click(1);
