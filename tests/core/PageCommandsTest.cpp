@@ -7,6 +7,7 @@
 #include "PageTestUtil.h"
 #include "core/config/ConfigTool.h"
 #include "core/pages/PageCommands.h"
+#include "core/recent/RecentEntries.h"
 
 using namespace kex;
 using kex::testing::FakePasswords;
@@ -117,6 +118,38 @@ TEST_F(PageCommandsTest, MoveButtonRenumbersItsRecentEntryAndRemoveDropsIt)
     doc = Doc();
     EXPECT_TRUE(RecordStore(doc).Read(40).Empty());
     EXPECT_EQ(doc.ReadInteger("MRU", "Count", -1), 0);
+}
+
+// As the bar's list: 30 saved + 1 entries, matched ignoring case, the renamed entry on
+// top; a new description renames the entry as the bar's editor does.
+TEST_F(PageCommandsTest, MoveAndRemoveTreatAFullRecentListAsTheBarDoes)
+{
+    IniDocument doc = Doc();
+    std::vector<std::string> others;
+    for (int n = 101; n <= 130; ++n)
+        others.push_back("Gone  |" + std::to_string(n));
+    std::vector<std::string> entries = others;
+    entries.push_back("BUTTON 20~LINE TWO  |20");
+    RecentEntries::WriteEntries(doc, "MRU", entries);
+    WriteBytes(file, doc.Serialize());
+
+    ASSERT_EQ(Command(file, "move-button", {"20", "41"}).rc, kConfigOk);
+    entries = others;
+    entries.insert(entries.begin(), "Button 20~line two  |41");
+    EXPECT_EQ(RecentEntries::ReadEntries(Doc(), "MRU", 100), entries);
+
+    ASSERT_EQ(Command(file, "describe-button", {"41", "Terminal"}).rc, kConfigOk);
+    doc = Doc();
+    EXPECT_EQ(RecordStore(doc).Read(41).Description, "Terminal");
+    entries[0] = "Terminal  |41";
+    EXPECT_EQ(RecentEntries::ReadEntries(Doc(), "MRU", 100), entries);
+    const std::string before = ReadBytes(file);
+    EXPECT_EQ(Command(file, "describe-button", {"5", "Editor"}).err, "Button 5 is empty\n");
+    EXPECT_EQ(Command(file, "describe-button", {"41", " "}).err, "The description must not be empty\n");
+    EXPECT_EQ(ReadBytes(file), before);
+
+    ASSERT_EQ(Command(file, "remove-button", {"41"}).rc, kConfigOk);
+    EXPECT_EQ(RecentEntries::ReadEntries(Doc(), "MRU", 100), others);
 }
 
 TEST_F(PageCommandsTest, ButtonsPerPageBacksUpFirstThenRenumbers)

@@ -7,9 +7,11 @@
 
 #include "core/config/ConfigTool.h"
 #include "core/config/Settings.h"
+#include "core/launch/CommandLine.h"
 #include "core/protect/PasswordStore.h"
 #include "core/pages/PageShift.h"
 #include "core/pages/Renumber.h"
+#include "core/recent/RecentEntries.h"
 
 namespace kex {
 
@@ -171,63 +173,14 @@ std::string Shown(std::string v)
     return v;
 }
 
-// The recently-launched label of a record: its description, else the file name of
-// its program without the extension.
-std::string RecentLabel(const ButtonRecord& r)
+// Gives the recent-list entry of a moved button its new number, or drops the entry of
+// a removed one (to = 0), as the bar's list does: the entry is the record's label and
+// the old number, and its new form goes to the top.
+void RenumberRecent(IniDocument& doc, const ButtonRecord& record, int from, int to)
 {
-    if (!r.Description.empty())
-        return r.Description;
-    std::string p = r.Program;
-    if (p.size() >= 2 && p.front() == '"' && p.back() == '"')
-        p = p.substr(1, p.size() - 2);
-    auto slash = p.rfind('/');
-    if (slash != std::string::npos)
-        p = p.substr(slash + 1);
-    auto dot = p.rfind('.');
-    if (dot != std::string::npos && dot > 0)
-        p = p.substr(0, dot);
-    return p;
-}
-
-// The button number an entry of the recent list ends with ("label  |12"), or 0.
-int RecentNumber(const std::string& entry)
-{
-    auto bar = entry.rfind("  |");
-    if (bar == std::string::npos)
-        return 0;
-    const std::string digits = entry.substr(bar + 3);
-    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    return std::stoi(digits);
-}
-
-// Gives the recent-list entry of button `from` the number `to` (0: drops it), as the
-// list does when a button is moved or removed.
-void RenumberRecent(IniDocument& doc, int from, int to, const std::string& label)
-{
-    const std::string_view section = settings::MruSection;
-    // The list saves at most 30 entries; a larger stored count sizes no work.
-    const int count = std::min(doc.ReadInteger(section, settings::MruCount.key, 0), 30);
-    std::vector<std::string> entries;
-    bool changed = false;
-    for (int k = 1; k <= count; ++k) {
-        std::string e = doc.ReadString(section, std::to_string(k), "");
-        if (e.empty())
-            continue;
-        if (RecentNumber(e) == from) {
-            changed = true;
-            if (to == 0)
-                continue;
-            e = label + "  |" + std::to_string(to);
-        }
-        entries.push_back(e);
-    }
-    if (!changed)
-        return;
-    doc.EraseSection(section);
-    doc.WriteInteger(section, settings::MruCount.key, int(entries.size()));
-    for (std::size_t k = 0; k < entries.size(); ++k)
-        doc.WriteString(section, std::to_string(k + 1), entries[k]);
+    RecentEntries::ReplaceStored(doc, settings::MruSection, kBarRecentSaveCount,
+                                 RecentEntryText(record.Description, record.Program, from),
+                                 to == 0 ? std::string() : RecentEntryText(record.Description, record.Program, to));
 }
 
 int Show(TNewIniFile& ini, std::ostream& out)
@@ -366,8 +319,30 @@ PageChange RemoveButtonCommand(const std::vector<std::string>& a)
     change.check = [n](const IniDocument& d) { RequireButton(n, ReadShape(d)); };
     change.change = [n](IniDocument& d, PasswordCarrier* passwords) {
         RecordStore store(d, passwords);
-        RemoveButtonRecord(store, n);
-        RenumberRecent(d, n, 0, "");
+        RenumberRecent(d, RemoveButtonRecord(store, n), n, 0);
+        return std::string();
+    };
+    return change;
+}
+
+PageChange DescribeButtonCommand(const std::vector<std::string>& a)
+{
+    const int n = NumberArg(a[0], "button number");
+    const std::string description = a[1];
+    PageChange change;
+    change.check = [n, description](const IniDocument& d) {
+        RequireButton(n, ReadShape(d));
+        if (description.find_first_not_of(" \t\r\n") == std::string::npos)
+            throw Refusal("The description must not be empty");
+    };
+    change.change = [n, description](IniDocument& d, PasswordCarrier*) {
+        const ButtonRecord before = RecordStore(d).Read(n);
+        if (before.Empty())
+            throw Refusal("Button " + std::to_string(n) + " is empty");
+        d.WriteString(settings::NamesSection, ButtonKey(n), description);
+        RecentEntries::ReplaceStored(d, settings::MruSection, kBarRecentSaveCount,
+                                     RecentEntryText(before.Description, before.Program, n),
+                                     RecentEntryText(description, before.Program, n));
         return std::string();
     };
     return change;
@@ -393,7 +368,7 @@ PageChange PutCommand(bool move, const std::vector<std::string>& a)
         if (r == PutResult::TargetTaken)
             throw Refusal("Button " + std::to_string(to) + " is not empty");
         if (move)
-            RenumberRecent(d, from, to, RecentLabel(source));
+            RenumberRecent(d, source, from, to);
         return std::string();
     };
     return change;
@@ -446,6 +421,7 @@ std::vector<ConfigCommand> PageCommands()
     c.push_back({"move-button", "FROM TO", 2, 2, changing([](Args a) { return PutCommand(true, a); })});
     c.push_back({"copy-button", "FROM TO", 2, 2, changing([](Args a) { return PutCommand(false, a); })});
     c.push_back({"remove-button", "N", 1, 1, changing(RemoveButtonCommand)});
+    c.push_back({"describe-button", "N TEXT", 2, 2, changing(DescribeButtonCommand)});
 
     for (ConfigCommand& command : c)
         command.run = [run = std::move(command.run)](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {

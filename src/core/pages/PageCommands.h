@@ -26,9 +26,12 @@
 //                           buttons keep their slots and lose their passwords.
 //   rename-page N NAME      names page N (an empty name is refused).
 //   page-count N            stores the page count N, a whole number of 2 to 1000.
-//   move-button FROM TO     moves a button onto an empty one (passwords stay behind).
+//   move-button FROM TO     moves a button onto an empty one (passwords stay behind);
+//                           its recent-list entry takes the new number, at the top.
 //   copy-button FROM TO     copies a button onto an empty one.
-//   remove-button N         erases a button.
+//   remove-button N         erases a button and drops its recent-list entry.
+//   describe-button N TEXT  gives a button with a program the description TEXT (not
+//                           empty); its recent-list entry takes it, at the top.
 #pragma once
 
 #include <functional>

@@ -75,21 +75,35 @@ bool RecentEntries::Replace(std::string_view oldItem, std::string_view newItem)
 {
     const std::string text = StoredEntry(newItem);
     bool found = false;
-    Change(
-        [&] {
-            const int i = IndexOf(oldItem);
-            if (i < 0)
-                return;
-            found = true;
-            entries_.erase(entries_.begin() + i);
-            if (!text.empty()) {
-                std::erase_if(entries_, [&](const RecentEntry& e) { return same_(e.text, text); });
-                entries_.insert(entries_.begin(), {text, false});
-            }
-            ClearMarksAndFilter();
-        },
-        true);
+    Change([&] { found = ReplaceEntry(oldItem, text); }, true);
     return found;
+}
+
+bool RecentEntries::ReplaceEntry(std::string_view oldItem, const std::string& text)
+{
+    const int i = IndexOf(oldItem);
+    if (i < 0)
+        return false;
+    entries_.erase(entries_.begin() + i);
+    if (!text.empty()) {
+        std::erase_if(entries_, [&](const RecentEntry& e) { return same_(e.text, text); });
+        entries_.insert(entries_.begin(), {text, false});
+    }
+    ClearMarksAndFilter();
+    return true;
+}
+
+bool RecentEntries::ReplaceStored(IniDocument& doc, std::string_view section, int maxSaveCount,
+                                  std::string_view oldItem, std::string_view newItem)
+{
+    RecentEntries list;
+    list.SetMaxSaveCount(maxSaveCount);
+    for (std::string& text : ReadEntries(doc, section, list.Limit()))
+        list.entries_.push_back({std::move(text), false});
+    if (!list.ReplaceEntry(oldItem, StoredEntry(newItem)))
+        return false;
+    WriteEntries(doc, section, list.Texts());
+    return true;
 }
 
 void RecentEntries::Clear()

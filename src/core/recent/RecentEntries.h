@@ -14,6 +14,10 @@
 
 namespace kex {
 
+// The bar's list keeps 30 entries saved, so up to 31 in memory and in its section;
+// kexbar-config keeps the same number when it renames or drops an entry.
+inline constexpr int kBarRecentSaveCount = 30;
+
 struct RecentEntry {
     std::string text;
     bool marked = false;
@@ -98,12 +102,18 @@ public:
     static std::vector<std::string> ReadEntries(const IniDocument& doc, std::string_view section, std::size_t limit);
     // Replaces the section by "Count" and the entries.
     static void WriteEntries(IniDocument& doc, std::string_view section, const std::vector<std::string>& entries);
+    // Replace on the list a configuration holds in `section` (entries compared
+    // ignoring ASCII case), written back when `oldItem` was there. Answers whether it was.
+    static bool ReplaceStored(IniDocument& doc, std::string_view section, int maxSaveCount, std::string_view oldItem,
+                              std::string_view newItem);
 
 private:
     std::vector<std::string> Texts() const;
     // Takes the entries a file holds, keeping the marks of those still there.
     void Adopt(const std::vector<std::string>& onFile);
     void ClearMarksAndFilter();
+    // Replace in memory, `text` in its stored form.
+    bool ReplaceEntry(std::string_view oldItem, const std::string& text);
     // Runs a change of the entries; with `write`, as one rewrite of the store.
     void Change(const std::function<void()>& change, bool write);
 

@@ -22,6 +22,7 @@
 #include "ui/configure/ButtonConfigurator.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/pages/ButtonFaces.h"
+#include "ui/recent/RecentList.h"
 #include "ui/window/BarControls.h"
 #include "ui/window/BarMenus.h"
 #include "ui/widgets/Pictures.h"
@@ -172,6 +173,22 @@ void MainWindow::BuildSubsystems()
         if (HasVisibleItems(menus_->RunMenu()))
             dialogs_.Popup(menus_->RunMenu(), pos);
     });
+    BuildRecentList();
+}
+
+void MainWindow::BuildRecentList()
+{
+    RecentList::Hooks hooks;
+    hooks.launchable = [this](int n) { return pages_->FindButton(n) && !store_->Record(n).Program.empty(); };
+    hooks.launch = [this](int n) { Guarded([&] { launcher_->ClickButton(n, TLaunchSource::RecentList); }); };
+    hooks.write = [this](const std::function<void()>& write) { WriteReportedOnce(write); };
+    recent_ = new RecentList(menus_->Item("Pop5Bar"), std::move(hooks), this);
+    recent_->Open(IniFileName());
+    connect(launcher_, &Launcher::ButtonLaunched, recent_, &RecentList::ButtonLaunched);
+    connect(pages_, &PageBar::ButtonMoved, recent_, &RecentList::ButtonMoved);
+    connect(pages_, &PageBar::ButtonRemoved, recent_, &RecentList::ButtonRemoved);
+    connect(pages_, &PageBar::ButtonDescriptionChanged, recent_, &RecentList::DescriptionChanged);
+    connect(pages_, &PageBar::PagesRebuilt, recent_, &RecentList::PagesRebuilt);
 }
 
 void MainWindow::ShowHelp()
@@ -349,15 +366,15 @@ std::string MainWindow::HelpFileName()
 
 void MainWindow::SetHints()
 {
-    // Hints name only what the bar does now: the keyboard, the gauge's mouse actions,
-    // the tray and the recent list come with their subsystems, and their hints with them.
+    // Hints name only what the bar does now: the keyboard, the gauge's mouse actions
+    // and the tray come with their subsystems, and their hints with them.
     state_.ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options";
     state_.GaugeMouseHint.clear();
     state_.GaugeHintSuffix.clear();
     state_.TrayHintTail.clear();
     c_.helpButton->setToolTip("Mouse: LEFT=Help");
     c_.tabs->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
-    c_.runButton->setToolTip("Mouse: LEFT=Run Any Application");
+    c_.runButton->setToolTip("Mouse: LEFT=Run Any Application  RIGHT=Last Launched Menu");
     c_.panel->setToolTip(QString());
 }
 

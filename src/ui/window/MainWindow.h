@@ -35,6 +35,7 @@ class BarStore;
 class ButtonConfigurator;
 class ButtonFaces;
 class Protection;
+class RecentList;
 class TDialogs;
 class TEnhancedGauge;
 class TEyes;
@@ -109,6 +110,8 @@ private:
     void BuildMenus();
     // The subsystem objects, constructed in one place and connected to each other.
     void BuildSubsystems();
+    // The recent list after the Run menu's separator, told of launches and button changes.
+    void BuildRecentList();
 
     // ---- the start-up pass and its appliers
     void FormCreate();
@@ -183,6 +186,7 @@ private:
     Launcher* launcher_ = nullptr;  // owned as a child object
     Protection* protection_ = nullptr; // owned as a child object
     ButtonConfigurator* configurator_ = nullptr; // owned as a child object
+    RecentList* recent_ = nullptr; // owned as a child object
 };
 
 } // namespace kex

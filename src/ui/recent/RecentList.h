@@ -1,0 +1,67 @@
+// RecentList: the bar's recently launched list (MruList1), shown below the separator
+// of the tray and run menu. Every launch from a button puts the button's entry on top;
+// a chosen entry launches its button again; moves, removals and new descriptions
+// rename or drop entries. The list lives in the "MRU" section of the configuration
+// file and is written at every change.
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <string>
+
+#include "ui/recent/MruList.h"
+
+class QAction;
+
+namespace kex {
+
+class RecentList : public QObject {
+    Q_OBJECT
+public:
+    // What the list needs of the bar.
+    struct Hooks {
+        // Whether button n stands on one of the bar's pages and has a program.
+        std::function<bool(int n)> launchable;
+        // Launches button n again as a click on it would, the launch coming from the list.
+        std::function<void(int n)> launch;
+        // Runs a change of the list: a refused write of the file is reported (the list
+        // in memory has changed all the same) and the bar goes on.
+        std::function<void(const std::function<void()>&)> write;
+    };
+
+    // anchor: the menu item the entries follow (the separator Pop5Bar).
+    RecentList(QAction* anchor, Hooks hooks, QObject* parent = nullptr);
+
+    // Points the list at the configuration file; the first call ends the list's
+    // configuring and loads it, a new file is read.
+    void Open(const std::string& iniFile);
+
+    // What the launcher and the page bar tell it, in the shape of their signals. An
+    // entry is a button's description (else its program's name), "  |" and its number.
+    // A launch from button n: the previous launch's entry is unmarked, this one goes
+    // on top.
+    void ButtonLaunched(int n, const QString& entry);
+    // A button's entry follows its record: a move gives it the new number, a new
+    // description its new label, both on top; a removal drops it.
+    void ButtonMoved(int from, int to, const QString& oldEntry, const QString& newEntry);
+    void DescriptionChanged(int n, const QString& oldEntry, const QString& newEntry);
+    void ButtonRemoved(int n, const QString& entry);
+    // The page rebuild erased the list's section (the button numbers changed): the
+    // list in memory goes too.
+    void PagesRebuilt();
+
+    const TMruList& List() const { return MruList1; }
+
+private:
+    void MruList1MruClick(const std::string& item);
+    void Replace(const std::string& oldEntry, const std::string& newEntry);
+
+    TMruList MruList1;
+    Hooks hooks_;
+    std::string lastEntry_; // the entry of the latest launch
+    int launches_ = 0;      // launches from buttons so far
+    int rebuilds_ = 0;      // page rebuilds so far
+};
+
+} // namespace kex

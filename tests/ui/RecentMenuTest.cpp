@@ -1,0 +1,136 @@
+// The recent list in the bar: launches from page buttons fill the Run button's
+// right-click menu, a chosen entry starts its button again, moves, removals and new
+// descriptions follow, and a page rebuild leaves no entry of the old numbering behind.
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolButton>
+
+#include "FormFixture.h"
+#include "core/recent/RecentEntries.h"
+
+namespace kex {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class RecentMenuTest : public FormTest {
+protected:
+    // Buttons 1, 2 and 3 with programs; 1 and 2 with descriptions.
+    MainWindow& StartBar()
+    {
+        WriteIni("[Location]\nTop=100\n"
+                 "[Programs]\nSpeedButton1=/usr/bin/editor\nSpeedButton2=/usr/bin/mail\nSpeedButton3=/usr/bin/rnd.sh\n"
+                 "[Names]\nSpeedButton1=Editor\nSpeedButton2=R&D Mail\n"
+                 "[Icons]\nSpeedButton1=Default\nSpeedButton2=Default\nSpeedButton3=Default\n");
+        MainWindow& f = Start();
+        f.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&f));
+        return f;
+    }
+    void Click(int n) { QTest::mouseClick(Pages(*form).FindButton(n), Qt::LeftButton); }
+    Texts Stored() const { return RecentEntries::ReadEntries(IniDocument::Parse(IniText()), "MRU", 100); }
+    std::string LastStarted() const { return platform.started.empty() ? "" : platform.started.back().argv.at(0); }
+
+    // A right click on the Run button; `choose` picks the shown entry with that caption
+    // (none when empty). Answers the captions shown after the menu's separator.
+    Texts RunMenu(const std::string& choose = "")
+    {
+        Texts shown;
+        dialogs.duringPopup = [&] {
+            QMenu* menu = Child<QMenu>(*form, "PopupMenu5");
+            const QList<QAction*> items = menu->actions();
+            for (qsizetype i = items.indexOf(form->MenuItem("Pop5Bar")) + 1; i < items.size(); ++i) {
+                if (!items[i]->isVisible())
+                    continue;
+                shown.push_back(items[i]->text().toStdString());
+                if (shown.back() == choose)
+                    dialogs.popupChoices.push_back(items[i]->objectName().toStdString());
+            }
+        };
+        QToolButton* run = Child<QToolButton>(*form, "RunButton");
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(3, 3), run->mapToGlobal(QPoint(3, 3)));
+        QApplication::sendEvent(run, &event);
+        dialogs.duringPopup = nullptr;
+        return shown;
+    }
+};
+
+TEST_F(RecentMenuTest, TheRunButtonsMenuLaunchesAChosenEntryAgain)
+{
+    StartBar();
+    EXPECT_EQ(RunMenu(), Texts{}); // nothing launched yet: no menu
+    EXPECT_TRUE(dialogs.popups.empty());
+
+    Click(1);
+    Click(2);
+    Click(3);
+    EXPECT_EQ(Stored(), Texts({"rnd  |3", "R&D Mail  |2", "Editor  |1"}));
+
+    // The older entry, chosen from the menu, starts its program and moves to the top.
+    platform.started.clear();
+    EXPECT_EQ(RunMenu("Editor  |1"), Texts({"rnd  |3", "R&&D Mail  |2", "Editor  |1"}));
+    EXPECT_EQ(LastStarted(), "/usr/bin/editor");
+    EXPECT_EQ(platform.started.size(), 1u);
+    EXPECT_EQ(Stored(), Texts({"Editor  |1", "rnd  |3", "R&D Mail  |2"}));
+
+    // A move takes the entry along, a removal drops it, a new description renames it.
+    ChooseOnButton(*form, 2, "MoveButton1");
+    Click(40);
+    ChooseOnButton(*form, 3, "RemoveButton1");
+    EXPECT_EQ(Stored(), Texts({"R&D Mail  |40", "Editor  |1"}));
+    ChooseOnButton(*form, 1, "ChangeName1");
+    QLineEdit* editor = Child<QLineEdit>(*form, "PageName");
+    editor->clear();
+    QTest::keyClicks(editor, "Notes");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(Stored(), Texts({"Notes  |1", "R&D Mail  |40"}));
+
+    // A button emptied behind the bar's back: its entry goes, nothing starts or browses.
+    TNewIniFile(Ini()).Modify([](IniDocument& d) { d.EraseKey("Programs", "SpeedButton40"); });
+    platform.started.clear();
+    RunMenu("R&&D Mail  |40");
+    EXPECT_TRUE(platform.started.empty());
+    EXPECT_TRUE(dialogs.openDialogs.empty());
+    EXPECT_EQ(Stored(), Texts{"Notes  |1"});
+}
+
+TEST_F(RecentMenuTest, ThirtyTwoLaunchesKeepThirtyOneEntriesAndShowFifteen)
+{
+    std::string ini = "[Location]\nTop=100\n[Programs]\n";
+    for (int n = 1; n <= 32; ++n)
+        ini += "SpeedButton" + std::to_string(n) + "=/usr/bin/prog" + std::to_string(n) + "\n";
+    WriteIni(ini);
+    MainWindow& f = Start();
+    for (int n = 1; n <= 32; ++n)
+        Launch(f).ClickButton(n, TLaunchSource::Button);
+    Texts stored;
+    for (int n = 32; n >= 2; --n)
+        stored.push_back("prog" + std::to_string(n) + "  |" + std::to_string(n));
+    EXPECT_EQ(Stored(), stored);
+    EXPECT_EQ(RunMenu(), Texts(stored.begin(), stored.begin() + 15));
+}
+
+TEST_F(RecentMenuTest, APageRebuildLeavesNoEntryOfTheOldNumbering)
+{
+    StartBar();
+    Click(1);
+    Click(2);
+    // A page added before page 1: every button number changes.
+    dialogs.answers.push_back(TModalResult::mrYes);
+    dialogs.popupChoices.push_back("AddPage1");
+    TTabSet* tabs = Child<TTabSet>(*form, "TabSet1");
+    QTest::mousePress(tabs, Qt::RightButton, {}, tabs->ItemRect(0).center());
+    QTest::mouseRelease(tabs, Qt::RightButton, {}, tabs->ItemRect(0).center());
+    ASSERT_EQ(Value("Programs", "SpeedButton17"), "/usr/bin/editor");
+    EXPECT_EQ(RunMenu(), Texts{});
+
+    Click(18); // button 2, now 18
+    EXPECT_EQ(Stored(), Texts{"R&D Mail  |18"});
+    form.reset(); // and nothing old comes back at the end
+    EXPECT_EQ(Stored(), Texts{"R&D Mail  |18"});
+}
+
+} // namespace
+} // namespace kex
