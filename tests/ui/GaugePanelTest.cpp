@@ -57,7 +57,7 @@ TEST_F(GaugePanelTest, ShowEyesFromTheGaugesMenuIsStoredAndAnotherSourceStopsThe
     dialogs.popupChoices.push_back("Eyes1");
     RightClick(Child<TEnhancedGauge>(f, "Gauge1"));
     EXPECT_EQ(Value("Gauge", "Type"), "Eyes1");
-    EXPECT_EQ(f.State().GaugeType, "Eyes1");
+    EXPECT_EQ(f.Status().GaugeType(), "Eyes1");
     EXPECT_TRUE(f.MenuItem("Eyes1")->isChecked());
     EXPECT_FALSE(Child<TEyes>(f, "Eyes")->isHidden());
     EXPECT_TRUE(Child<TEyes>(f, "Eyes")->Active());
@@ -67,7 +67,7 @@ TEST_F(GaugePanelTest, ShowEyesFromTheGaugesMenuIsStoredAndAnotherSourceStopsThe
     EXPECT_EQ(dialogs.popups.back().menu, "PopupMenu3");
 
     // Every other source begins by clearing the sources: the eyes stop and hide.
-    f.UnCheck();
+    f.Status().UnCheck();
     EXPECT_FALSE(Child<TEyes>(f, "Eyes")->Active());
     EXPECT_TRUE(Child<TEyes>(f, "Eyes")->isHidden());
     EXPECT_FALSE(f.MenuItem("Eyes1")->isChecked());

@@ -161,7 +161,7 @@ TEST_F(StartupTest, MenuMarksFollowTheSettings)
     EXPECT_TRUE(f.MenuItem("TimeSound1")->isChecked());
     EXPECT_EQ(f.MenuItem("TimeSound1")->text(), "Hour &Sound = bell.wav");
     EXPECT_FALSE(f.MenuItem("TimeSound2")->isChecked());
-    EXPECT_EQ(f.State().GaugeType, "CHardDrive");
+    EXPECT_EQ(f.Status().GaugeType(), "CHardDrive");
     EXPECT_TRUE(f.MenuItem("CHardDrive")->isChecked());
     // Removed for good, and enabled at start.
     EXPECT_EQ(f.MenuItem("UserResources1"), nullptr);
@@ -294,7 +294,7 @@ TEST_F(StartupTest, DefaultGaugeIsDriveCWhateverTheAppDir)
     // AppDir here starts with "/": the default gauge is still the root drive "C".
     WriteIni("[Location]\nTop=100\n");
     MainWindow& f = Start();
-    EXPECT_EQ(f.State().GaugeType, "CHardDrive");
+    EXPECT_EQ(f.Status().GaugeType(), "CHardDrive");
     EXPECT_TRUE(f.MenuItem("CHardDrive")->isChecked());
 }
 

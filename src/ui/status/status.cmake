@@ -1,4 +1,3 @@
 target_sources(kexui PRIVATE
-  src/ui/status/SmallMode.cpp
-  src/ui/status/GaugeSources.cpp
+  src/ui/status/StatusPanel.cpp
 )

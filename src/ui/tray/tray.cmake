@@ -1,3 +1,3 @@
 target_sources(kexui PRIVATE
-  src/ui/tray/Tray.cpp
+  src/ui/tray/TrayIcon.h
 )

@@ -80,7 +80,7 @@ void MainWindow::BuildTimers()
     connect(gaugeTimer_, &QTimer::timeout, this, [this] {
         Guarded([this] {
             platform_.ReapChildren(); // programs that ended after their watch was over
-            GasGage();
+            status_->GasGage();
         });
     });
     gaugeDelay_ = new QTimer(this);
@@ -114,7 +114,7 @@ void MainWindow::BuildMenus()
         {"TotalPages1", [this] { pages_->EditPageCount(); }},
         {"PButton16", [this] { pages_->SwitchButtonsPerPage(16); }},
         {"PButton21", [this] { pages_->SwitchButtonsPerPage(21); }},
-        {"Eyes1", [this] { Eyes1Click(); }},
+        {"Eyes1", [this] { status_->Eyes1Click(); }},
         {"Exit1", [this] { close(); }},
     };
     for (const auto& [name, handler] : handlers)
@@ -128,6 +128,7 @@ void MainWindow::BuildMenus()
 
 void MainWindow::BuildSubsystems()
 {
+    status_ = new StatusPanel(*store_, *menus_, *c_.gauge, *c_.eyes, this);
     faces_ = std::make_unique<ButtonFaces>(*store_, platform_, dialogs_,
                                            [this](const std::function<void()>& write) { WriteReportedOnce(write); });
     faces_->SetFaceColor(palette().color(QPalette::Button));
@@ -207,8 +208,8 @@ bool MainWindow::StaySmall() const { return MenuItem("StaySmall")->isChecked(); 
 
 void MainWindow::BringIntoView()
 {
-    if (state_.SmallActive)
-        SmallSize();
+    if (status_->SmallActive())
+        status_->SmallSize();
     if (settings_.trayOnLaunch)
         show();
 }
@@ -242,7 +243,7 @@ void MainWindow::FormCreate()
     state_.DefaultTop = DefaultTopFor(state_.ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
     state_.StartingUp = true;
     dialogs_.SetHelpFile(HelpFileName());
-    GasGage();
+    status_->GasGage();
     state_.CaptionPrefix = "Zivar32 ";
     PrepareMenus();
     FormCaption();
@@ -253,7 +254,6 @@ void MainWindow::FormCreate()
     NotifyOnce(settings_.notice);
     WriteReportedOnce([&] { store_->NoteStart(settings_); });
     WriteReportedOnce([&] { protection_->Start(IniFileName(), state_.IniSuffix, settings_.user); });
-    state_.GaugeType = settings_.gaugeType;
     state_.FirstStart = settings_.firstStart;
     state_.BarTop = settings_.barTop;
     state_.BarLeft = settings_.barLeft;
@@ -320,10 +320,7 @@ void MainWindow::ApplyMenuSettings()
         SetHints();
     if (settings_.showHints)
         MenuItem("ShowHint1")->setChecked(*settings_.showHints);
-    if (QAction* gauge = MenuItem(QString::fromStdString(state_.GaugeType)))
-        gauge->setChecked(true);
-    if (MenuItem("Eyes1")->isChecked())
-        ShowEyes();
+    status_->ShowSource(settings_.gaugeType);
     MenuItem("ConfirmExit1")->setChecked(settings_.checkExit);
     state_.TrayHint = "Kexbar32 " + state_.IniSuffix + state_.TrayHintTail;
     MenuItem("HideGraph1")->setChecked(settings_.trayOnLaunch);
@@ -337,7 +334,7 @@ void MainWindow::ApplyMenuSettings()
 void MainWindow::ApplyPlace()
 {
     // The shape, on top and framed, then the place and the window state.
-    state_.SmallActive = false;
+    status_->FullSize();
     launcher_->SetShrinkNow(settings_.shrinkOnLaunch);
     rememberedOnTop_ = settings_.onTop;
     if (settings_.staySmall && !settings_.trayOnLaunch)
@@ -457,13 +454,13 @@ void MainWindow::moveEvent(QMoveEvent* event)
     QWidget::moveEvent(event);
     // While a window is being mapped it may pass through positions of the window
     // manager's making; the place is taken once the moves have settled.
-    if (!state_.StartingUp && !state_.SmallActive && !destroyed_)
+    if (!state_.StartingUp && !status_->SmallActive() && !destroyed_)
         saveLocationTimer_->start();
 }
 
 void MainWindow::LocationSettled()
 {
-    if (state_.StartingUp || state_.SmallActive || destroyed_)
+    if (state_.StartingUp || status_->SmallActive() || destroyed_)
         return;
     // Not a move: the bar stands where it was placed (and its place is stored).
     if (x() == state_.BarLeft && y() == state_.BarTop && locationStored_)

@@ -16,6 +16,8 @@
 #include "ui/launch/Launcher.h"
 #include "ui/pages/PageBar.h"
 #include "ui/pages/PageHooks.h"
+#include "ui/status/StatusPanel.h"
+#include "ui/tray/TrayIcon.h"
 #include "ui/window/BarControls.h"
 #include "ui/window/BarMenus.h"
 #include "ui/widgets/Colors.h"
@@ -61,8 +63,6 @@ struct WindowState {
     int BarTop = 0, BarLeft = 0;
     int FullWidth = 0, FullHeight = 0;
     int HorzScrollRange = 0;
-    bool SmallActive = false;
-    std::string GaugeType;
     bool FirstStart = false;
     std::string TrayHint;
     std::string ButtonHintText, GaugeMouseHint, GaugeHintSuffix, TrayHintTail;
@@ -77,7 +77,7 @@ public:
 
     // A bar that starts small in the tray is not shown when the message loop starts;
     // only with a tray icon showing to bring it back.
-    bool StartsHidden() const { return settings_.staySmall && settings_.trayOnLaunch && TrayIconShowing(); }
+    bool StartsHidden() const { return settings_.staySmall && settings_.trayOnLaunch && tray_.Showing(); }
     const WindowState& State() const { return state_; }
     // A menu item by its designer name.
     QAction* MenuItem(const QString& name) const { return menus_->Item(name); }
@@ -92,9 +92,8 @@ public:
     // when it fails (a read-only configuration, an AppDir that cannot be written) the
     // error is shown once, not at every try, and the bar goes on, read-only.
     void WriteReportedOnce(const std::function<void()>& write) override;
-    // The clearing of every gauge source's check mark that each source item begins
-    // with (status/GaugeSources.cpp).
-    void UnCheck();
+    // The gauge panel: its sources, refresh and small mode.
+    StatusPanel& Status() const { return *status_; }
 
 protected:
     void moveEvent(QMoveEvent* event) override;
@@ -132,17 +131,11 @@ private:
     void AppMessage(const std::string& name, int wParam);
     void SetScreenCursor(int cursor) override;
 
-    // ---- seats of later subsystems in ui/status, ui/tray
-    void SmallSize() override;
-    void TrayActivate(bool active) override;
-    // Whether a working tray icon stands in for the bar: the bar never hides itself
-    // without one (a desktop without a tray keeps the bar in sight).
-    bool TrayIconShowing() const override;
-    void GasGage();
-    // The gauge panel's sources (status/GaugeSources.cpp): "Show Eyes", and the
-    // clearing of every source's check mark that each source item begins with.
-    void Eyes1Click();
-    void ShowEyes();
+    // ---- the gauge panel and the tray icon as the launcher sees them
+    void SmallSize() override { status_->SmallSize(); }
+    bool SmallActive() const override { return status_->SmallActive(); }
+    void TrayActivate(bool active) override { tray_.Activate(active); }
+    bool TrayIconShowing() const override { return tray_.Showing(); }
 
     // ---- PageBarHost and LauncherHost
     void RefreshCaption() override { FormCaption(); }
@@ -155,7 +148,6 @@ private:
     bool ShrinkOnLaunch() const override { return settings_.shrinkOnLaunch; }
     bool TrayOnLaunch() const override;
     bool StaySmall() const override;
-    bool SmallActive() const override { return state_.SmallActive; }
     void ShowBar() override { show(); }
     void HideBar() override { hide(); }
     void BringIntoView() override;
@@ -185,6 +177,8 @@ private:
     PageBar* pages_ = nullptr;      // owned as a child object
     Launcher* launcher_ = nullptr;  // owned as a child object
     Protection* protection_ = nullptr; // owned as a child object
+    StatusPanel* status_ = nullptr;    // owned as a child object
+    TrayIcon tray_;
     ButtonConfigurator* configurator_ = nullptr; // owned as a child object
     RecentList* recent_ = nullptr; // owned as a child object
 };
