@@ -263,7 +263,7 @@ TEST_F(PageTest, RenamingStoresANonEmptyNameAndShowsItAtOnceWhileTheRedHighlight
         EXPECT_EQ(Tabs()[std::size_t(c.tab)], c.stored);
         const std::string stored = Value("Tabs", PageTabKey(c.tab + 1));
         EXPECT_EQ(stored, c.stored == "Page3" ? "<absent>" : c.stored);
-        EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->SelectedColor(), ColorFromValue(Pages(f).SelectedTabColor()));
+        EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->SelectedColor(), ColorFromValue(Pages(f).Colors().Selected()));
         EXPECT_EQ(CountColour(Painted(Child<TTabSet>(f, "TabSet1")), Child<TTabSet>(f, "TabSet1")->rect(), QColor(255, 0, 0)), 0);
         EXPECT_EQ(Pages(f).FindButton(17), button) << "a rename rebuilds nothing";
         EXPECT_FALSE(QFile::exists(QString::fromStdString(platform.appDir + "KX.BAK")));
@@ -615,7 +615,7 @@ TEST_F(PageTest, TabColoursComeFromTheColourDialogWithTheStoredPalette)
         } else {
             EXPECT_EQ(Value("Tabs", c.key), std::to_string(0x563412));
             const bool selected = c.key == "SelectedColor";
-            EXPECT_EQ(selected ? Pages(f).SelectedTabColor() : Pages(f).UnselectedTabColor(), 0x563412);
+            EXPECT_EQ(selected ? Pages(f).Colors().Selected() : Pages(f).Colors().Unselected(), 0x563412);
             EXPECT_GT(CountColour(painted, selected ? selectedTab : unselectedTab, chosen), 20);
             EXPECT_EQ(CountColour(painted, selected ? unselectedTab : selectedTab, chosen), 0);
             EXPECT_EQ(Value("Tabs", selected ? "UnselectedColor" : "SelectedColor"), "<absent>");

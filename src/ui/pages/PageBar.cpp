@@ -1,5 +1,5 @@
 // The page bar: creating and loading the pages, selecting them, the page menu, the
-// inline editor, adding, deleting, moving and counting pages, the tab colours, the
+// inline editor, adding, deleting, moving and counting pages, the
 // 16/21 switch and the page rebuild. The button commands are in PageButtons.cpp.
 #include "ui/pages/PageBar.h"
 
@@ -20,13 +20,10 @@
 
 namespace kex {
 
-namespace {
-const QColor kRenameTabColor(255, 0, 0); // colour value 255 while a page name is edited
-}
-
 PageBar::PageBar(BarStore& store, TDialogs& dialogs, ButtonFaces& faces, PageBarHost& host,
                  const PageBarWidgets& widgets, QObject* parent)
-    : QObject(parent), store_(store), dialogs_(dialogs), faces_(faces), host_(host), w_(widgets)
+    : QObject(parent), store_(store), dialogs_(dialogs), faces_(faces), host_(host), w_(widgets),
+      colors_(store, dialogs, *widgets.tabs)
 {
     setObjectName("PageBar");
 }
@@ -132,14 +129,6 @@ void PageBar::Load()
     host_.SetScreenCursor(cursorBefore);
 }
 
-void PageBar::SetTabColors(int selected, int unselected)
-{
-    selectedColor_ = selected;
-    unselectedColor_ = unselected;
-    w_.tabs->SetSelectedColor(ColorFromValue(selected));
-    w_.tabs->SetUnselectedColor(ColorFromValue(unselected));
-}
-
 // ------------------------------------------------------------------ selecting, the page menu
 
 void PageBar::SelectPage()
@@ -206,7 +195,7 @@ void PageBar::RenamePage()
     if (s < 0)
         return;
     OpenEditor("Enter new name for Selected Page Tab", w_.tabs->Tabs().value(s), EditorMode::PageName);
-    w_.tabs->SetSelectedColor(kRenameTabColor);
+    colors_.ShowRenaming(true);
 }
 
 void PageBar::EditPageCount()
@@ -231,7 +220,7 @@ void PageBar::CloseEditor()
     prompt_ = Request();
     w_.editor->hide();
     w_.editor->setEchoMode(QLineEdit::Normal);
-    w_.tabs->SetSelectedColor(ColorFromValue(selectedColor_));
+    colors_.ShowRenaming(false);
     host_.FocusKeys();
 }
 
@@ -431,35 +420,6 @@ bool PageBar::ModifyAllowed() { return !gate_ || gate_->ModifyAllowed(); }
 bool PageBar::ClicksLaunch() const
 {
     return editorMode_ != EditorMode::PageName && !MovePending();
-}
-
-// ------------------------------------------------------------------ tab colours
-
-void PageBar::ChangeTabColor(bool selected)
-{
-    // The dialog's custom colours from the file.
-    const std::array<int, 16> stored = store_.CustomColors();
-    std::array<QColor, 16> customColors;
-    for (std::size_t i = 0; i < stored.size(); ++i)
-        customColors[i] = ColorFromValue(stored[i]);
-    // The dialog, on the colour of the tab chosen.
-    const int current = selected ? selectedColor_ : unselectedColor_;
-    std::optional<QColor> chosen = dialogs_.ChooseColor(ColorFromValue(current), customColors, 32);
-    if (!chosen)
-        return;
-    // The tab shows the colour; the colour and the custom colours are stored as one rewrite.
-    const int value = ValueFromColor(*chosen);
-    if (selected) {
-        selectedColor_ = value;
-        w_.tabs->SetSelectedColor(*chosen);
-    } else {
-        unselectedColor_ = value;
-        w_.tabs->SetUnselectedColor(*chosen);
-    }
-    std::array<int, 16> custom{};
-    for (std::size_t i = 0; i < custom.size(); ++i)
-        custom[i] = ValueFromColor(customColors[i]);
-    store_.SaveTabColor(selected, value, custom);
 }
 
 } // namespace kex

@@ -15,6 +15,7 @@
 #include "core/config/Settings.h"
 #include "core/pages/ButtonRecord.h"
 #include "core/pages/PageShift.h"
+#include "ui/pages/TabColors.h"
 #include "ui/pages/PageHooks.h"
 
 class QAction;
@@ -90,7 +91,9 @@ public:
     void ClearPages();
     // Every button's face and every tab's caption from the file.
     void Load();
-    void SetTabColors(int selected, int unselected);
+    // The tab strip's colours (the page menu's two colour items).
+    TabColors& Colors() { return colors_; }
+    const TabColors& Colors() const { return colors_; }
 
     // ---- what the bar shows
     int PageCount() const;
@@ -98,8 +101,6 @@ public:
     // The count the 16/21 switch asks for (the count shown unless a switch runs).
     int RequestedButtons() const { return requestedButtons_; }
     TSpeedButton* FindButton(int n) const override;
-    int SelectedTabColor() const { return selectedColor_; }
-    int UnselectedTabColor() const { return unselectedColor_; }
     const std::optional<PendingMove>& PendingButton() const { return pendingButton_; }
     // The page taken for a move, waiting for the tab before which it goes.
     const std::optional<PageMoveBuffer>& PendingPage() const { return pendingPage_; }
@@ -115,7 +116,6 @@ public:
     void AddPage();
     void DeletePage() { TakePage(false); }
     void MovePage() { TakePage(true); }
-    void ChangeTabColor(bool selected);
     void SwitchButtonsPerPage(int count);
 
     // ---- button commands (the button menu)
@@ -199,7 +199,7 @@ private:
     int buttonsPerPage_ = 16;
     int requestedButtons_ = 16;
     int keySelection_ = 0;
-    int selectedColor_ = 12632256, unselectedColor_ = 8421376;
+    TabColors colors_;
     PageLayout loadedLayout_; // the layout of the file the bar shows
     int menuButton_ = 0; // the button the open button menu is for
     std::optional<PendingMove> pendingButton_;

@@ -5,4 +5,6 @@ target_sources(kexui PRIVATE
   src/ui/pages/PageButtons.cpp
   src/ui/pages/ButtonFaces.h
   src/ui/pages/ButtonFaces.cpp
+  src/ui/pages/TabColors.h
+  src/ui/pages/TabColors.cpp
 )

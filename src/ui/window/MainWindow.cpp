@@ -109,8 +109,8 @@ void MainWindow::BuildMenus()
         {"DeletePage1", [this] { pages_->DeletePage(); }},
         {"MovePage1", [this] { pages_->MovePage(); }},
         {"AddPage1", [this] { pages_->AddPage(); }},
-        {"UnselectedColor1", [this] { pages_->ChangeTabColor(false); }},
-        {"SelectedColor1", [this] { pages_->ChangeTabColor(true); }},
+        {"UnselectedColor1", [this] { pages_->Colors().Change(false); }},
+        {"SelectedColor1", [this] { pages_->Colors().Change(true); }},
         {"TotalPages1", [this] { pages_->EditPageCount(); }},
         {"PButton16", [this] { pages_->SwitchButtonsPerPage(16); }},
         {"PButton21", [this] { pages_->SwitchButtonsPerPage(21); }},
@@ -267,7 +267,7 @@ void MainWindow::FormCreate()
     ApplyMenuSettings();
 
     pages_->CreatePages(settings_.buttonsPerPage, QString::fromStdString(state_.ButtonHintText));
-    pages_->SetTabColors(settings_.selectedTabColor, settings_.unselectedTabColor);
+    pages_->Colors().Set(settings_.selectedTabColor, settings_.unselectedTabColor);
     ApplyPlace();
     state_.StartingUp = false;
     pages_->Load();
