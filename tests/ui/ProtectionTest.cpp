@@ -261,6 +261,13 @@ TEST_F(ProtectedBarTest, AProtectedButtonStartsOnceAfterItsPassword)
     Pump();
     EXPECT_EQ(platform.started.size(), 1u);
     EXPECT_TRUE(Editor(f)->isVisible());
+    // Help from the prompt gives it up: the caption comes back, and the password typed
+    // after it starts nothing.
+    QTest::keyClick(Editor(f), Qt::Key_F1);
+    EXPECT_EQ(f.windowTitle(), caption);
+    TypeAndEnter(f, "open sesame");
+    Pump();
+    EXPECT_EQ(platform.started.size(), 1u);
 }
 
 // What the lockout refuses and what it leaves, before, while and after it is set.

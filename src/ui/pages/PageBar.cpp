@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QStackedWidget>
 
+#include <utility>
+
 #include "core/bar/BarStore.h"
 #include "core/config/Settings.h"
 #include "core/pages/Grid.h"
@@ -237,6 +239,10 @@ void PageBar::EditorKey(int key)
             cancelled();
         CloseEditor();
     } else if (key == Qt::Key_F1) {
+        // Help ends the editor's mode; a later Enter only closes it. A prompt is given
+        // up, so that its owner puts back what it changed (the caption).
+        if (editorMode_ == EditorMode::Prompt && prompt_.cancelled)
+            std::exchange(prompt_, Request()).cancelled();
         editorMode_ = EditorMode::None;
         host_.ShowHelp();
         host_.FocusKeys();
