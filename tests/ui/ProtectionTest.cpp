@@ -141,6 +141,28 @@ TEST_F(ProtectionTest, LockoutThroughThePromptSetsTheMenusAndSurvivesARestart)
     EXPECT_TRUE(Unlocked());
 }
 
+// Another bar on the same configuration sets and lifts the lock: this one follows at
+// its next change.
+TEST_F(ProtectionTest, ALockSetByAnotherBarHoldsAtOnce)
+{
+    ScriptedBar otherBar;
+    QAction* otherLockout = menu->addAction("Other lockout");
+    otherLockout->setCheckable(true);
+    Protection other(window, dialogs, ProtectionMenus{otherLockout, modifyMenu->menuAction(), protect}, otherBar);
+    other.Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"));
+    otherLockout->trigger();
+    otherBar.Enter("secret");
+    ASSERT_FALSE(other.ModifyAllowed());
+
+    EXPECT_FALSE(protection->ModifyAllowed());
+    EXPECT_FALSE(protection->RunAllowed());
+    EXPECT_TRUE(Locked());
+    otherLockout->trigger();
+    otherBar.Enter("secret");
+    EXPECT_TRUE(protection->ModifyAllowed());
+    EXPECT_TRUE(Unlocked());
+}
+
 // A lock that could not be stored is told, and the bar does not show itself locked.
 TEST_F(ProtectionTest, ALockThatCannotBeStoredLeavesTheBarUnlocked)
 {

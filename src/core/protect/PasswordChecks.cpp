@@ -87,6 +87,13 @@ StartupResult PasswordChecks::Start(const std::optional<std::string>& user)
     return result;
 }
 
+void PasswordChecks::RefreshLock()
+{
+    const PasswordStore::Contents contents = store_.Read();
+    if (contents.format != PasswordStore::Format::Unreadable)
+        lock_ = MasterOf(contents.records) ? LockState::Locked : LockState::Unlocked;
+}
+
 CheckResult PasswordChecks::PasswordMain(const std::string& entered, bool typed)
 {
     const std::optional<std::string> master = MasterOf(store_.Read().records);

@@ -87,6 +87,9 @@ public:
 
     LockState Lock() const { return lock_; }
     bool Locked() const { return lock_ == LockState::Locked; }
+    // The lock as the password file says now (another bar on the same configuration
+    // may have set or lifted it); a file that cannot be read leaves it as it was.
+    void RefreshLock();
 
     // "Lockout &Modify": the prompt opens for the master password.
     CheckResult LockoutModify();

@@ -70,6 +70,15 @@ void Protection::ShowState()
 
 bool Protection::ModifyLocked() const { return checks_ && checks_->Locked(); }
 
+bool Protection::ModifyAllowed()
+{
+    if (checks_) {
+        checks_->RefreshLock();
+        ShowState();
+    }
+    return !ModifyLocked();
+}
+
 bool Protection::ButtonProtected(int n)
 {
     menuButton_ = n;

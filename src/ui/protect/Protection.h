@@ -54,8 +54,11 @@ public:
 
     // The lockout: no page menu, no button menu, no button filled, no Run button.
     bool ModifyLocked() const;
-    bool ModifyAllowed() override { return !ModifyLocked(); }
-    bool RunAllowed() override { return !ModifyLocked(); }
+    // Asked before each change the lockout refuses: the lock is read from the
+    // password file first, so that a lock set or lifted by another bar on the same
+    // configuration holds at once.
+    bool ModifyAllowed() override;
+    bool RunAllowed() override { return ModifyAllowed(); }
     // The button menu is about to show for button n: "Password Protect" shows (and
     // the answer says) whether the button is protected.
     bool ButtonProtected(int n) override;
