@@ -85,6 +85,13 @@ void RequirePage(int p, int pages, int extra = 0)
                       + " pages)");
 }
 
+// A name or description typed for the bar: blanks alone are none.
+void RequireText(const std::string& text, const std::string& what)
+{
+    if (text.find_first_not_of(" \t\r\n") == std::string::npos)
+        throw Refusal("The " + what + " must not be empty");
+}
+
 void RequireButton(int n, const Shape& s)
 {
     if (n > s.pages * s.buttonsPerPage)
@@ -289,8 +296,7 @@ PageChange RenamePageCommand(const std::vector<std::string>& a)
     PageChange change;
     change.check = [n, name](const IniDocument& d) {
         RequirePage(n, ReadShape(d).pages);
-        if (name.find_first_not_of(" \t\r\n") == std::string::npos)
-            throw Refusal("The page name must not be empty");
+        RequireText(name, "page name");
     };
     change.change = [n, name](IniDocument& d, PasswordCarrier*) {
         RenamePage(d, n, name);
@@ -332,8 +338,7 @@ PageChange DescribeButtonCommand(const std::vector<std::string>& a)
     PageChange change;
     change.check = [n, description](const IniDocument& d) {
         RequireButton(n, ReadShape(d));
-        if (description.find_first_not_of(" \t\r\n") == std::string::npos)
-            throw Refusal("The description must not be empty");
+        RequireText(description, "description");
     };
     change.change = [n, description](IniDocument& d, PasswordCarrier*) {
         const ButtonRecord before = RecordStore(d).Read(n);
