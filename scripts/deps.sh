@@ -8,6 +8,7 @@ packages=(
   libglib2.0-dev libcanberra-dev libasound2-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   dbus dbus-x11 xvfb xauth openbox xdotool imagemagick
+  appstream desktop-file-utils groff-base
   fonts-liberation fonts-dejavu-core
 )
 missing=()

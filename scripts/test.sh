@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds from scratch with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs every test (no display, sound card or session
-# bus needed); then, when clang is installed, every fuzz target for a fixed, repeatable run.
+# bus needed), the check of the install tree among them (scripts/check-install.sh);
+# then, when clang is installed, every fuzz target for a fixed, repeatable run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh

@@ -1,5 +1,6 @@
 // The bar's program entry: the application object, the main window, the message loop.
 #include <QApplication>
+#include <QIcon>
 
 #include <cstdlib>
 #include <exception>
@@ -31,6 +32,16 @@ public:
     }
 };
 
+// The application icon the desktop entry names, drawn from the program's own copy of
+// the SVG; without Qt's SVG support the same picture painted by the program.
+QIcon ApplicationIcon()
+{
+    QIcon icon(QStringLiteral(":/icons/kexbar.svg"));
+    if (icon.pixmap(QSize(32, 32)).isNull())
+        return kex::MainIcon();
+    return icon;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -40,8 +51,11 @@ int main(int argc, char** argv)
     if (!std::getenv("QT_QPA_PLATFORM") && std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY"))
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     TKexApplication app(argc, argv);
+    // The application name is the windows' WM_CLASS and the desktop file name their
+    // Wayland app id, so that docks and task bars group the bar under its entry.
     app.setApplicationName("kexbar");
-    app.setWindowIcon(kex::MainIcon());
+    app.setDesktopFileName(QStringLiteral(KEXBAR_APP_ID));
+    app.setWindowIcon(ApplicationIcon());
 
     kex::LinuxPlatform platform;
     kex::TQtDialogs dialogs;

@@ -11,5 +11,4 @@ target_sources(kexplatform PRIVATE
   src/platform/Sound.cpp
 )
 # The installed data directory, where the help file is looked for last.
-include(GNUInstallDirs)
-target_compile_definitions(kexplatform PRIVATE KEXBAR_DATADIR="${CMAKE_INSTALL_FULL_DATADIR}/kexbar")
+target_compile_definitions(kexplatform PRIVATE KEXBAR_DATADIR="${KEXBAR_DATADIR}")
