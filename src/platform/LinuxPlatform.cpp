@@ -1,9 +1,9 @@
 #include "platform/LinuxPlatform.h"
 
+#include "platform/LinuxSystemServices.h"
 #include "platform/MessageBus.h"
 
 #include <QCursor>
-#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -142,16 +142,15 @@ void LinuxPlatform::SetMessageHandler(std::function<void(const std::string&, int
     bus_->SetHandler(std::move(handler));
 }
 
-bool LinuxPlatform::CdRomFound()
+// The same drive as the CD tray command's, so that the item is offered exactly when
+// the command has a drive to act on.
+bool LinuxPlatform::CdRomFound() { return System().CdTrayPresent(); }
+
+TSystemServices& LinuxPlatform::System()
 {
-    // The kernel lists optical drives here; "drive name:" is followed by their names.
-    QFile info("/proc/sys/dev/cdrom/info");
-    if (!info.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : info.readAll().split('\n'))
-        if (line.startsWith("drive name:"))
-            return !line.mid(11).trimmed().isEmpty();
-    return false;
+    if (!system_)
+        system_ = std::make_unique<LinuxSystemServices>();
+    return *system_;
 }
 
 } // namespace kex

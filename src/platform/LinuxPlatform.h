@@ -11,6 +11,7 @@ namespace kex {
 
 class DBusMessageBus;
 class SoundPlayer;
+class TSystemServices;
 
 class LinuxPlatform : public TPlatform {
 public:
@@ -44,10 +45,14 @@ public:
 
     bool CdRomFound() override;
 
+    TSystemServices& System() override;
+
 private:
     std::unique_ptr<DBusMessageBus> bus_;
     // Created on first use by the sound services (Sound.cpp).
     std::shared_ptr<SoundPlayer> sound_;
+    // Created on first use (LinuxSystemServices).
+    std::unique_ptr<TSystemServices> system_;
 };
 
 // AppDir resolution, separated so that tests can give every input.

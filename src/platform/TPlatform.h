@@ -25,6 +25,8 @@ inline constexpr int kFindOk = 42;
 
 enum class TProcessState { Running, Ended, Unknown };
 
+class TSystemServices; // platform/SystemServices.h
+
 struct TStartResult {
     pid_t pid = 0;      // 0 when nothing was started
     std::string error;  // why nothing was started
@@ -92,6 +94,9 @@ public:
 
     // ---- drives
     virtual bool CdRomFound() = 0;
+
+    // ---- the CD tray, the screen saver, shutting down and restarting
+    virtual TSystemServices& System() = 0;
 };
 
 } // namespace kex

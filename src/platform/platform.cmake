@@ -9,6 +9,10 @@ target_sources(kexplatform PRIVATE
   src/platform/Associations.cpp
   src/platform/SoundPlayer.h
   src/platform/Sound.cpp
+  src/platform/SystemServices.h
+  src/platform/LinuxSystemServices.h
+  src/platform/SystemServices.cpp
+  src/platform/CdDrive.cpp
 )
 # The installed data directory, where the help file is looked for last.
 target_compile_definitions(kexplatform PRIVATE KEXBAR_DATADIR="${KEXBAR_DATADIR}")

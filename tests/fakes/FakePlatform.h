@@ -1,5 +1,5 @@
 // A TPlatform for tests: a settable screen and clock, a process table, a record of
-// sounds played, and an in-process message bus.
+// sounds played, an in-process message bus, and the system services' fake.
 #pragma once
 
 #include <QCoreApplication>
@@ -7,6 +7,7 @@
 
 #include <map>
 
+#include "FakeSystemServices.h"
 #include "platform/TPlatform.h"
 
 namespace kex {
@@ -20,6 +21,7 @@ public:
     QDateTime now = QDateTime(QDate(2026, 12, 7), QTime(10, 30, 0));
     QPoint cursor;
     bool cdRom = false;
+    FakeSystemServices system;
 
     struct Started {
         std::vector<std::string> argv;
@@ -109,6 +111,7 @@ public:
     void PlaySoundAsync(const std::string& file) override { soundsAsync.push_back(file); }
     void Beep() override { ++beeps; }
     bool CdRomFound() override { return cdRom; }
+    TSystemServices& System() override { return system; }
 
     std::function<void(const std::string&, int)> handler;
     QObject context; // pending deliveries die with the fake

@@ -3,6 +3,7 @@
 #include "platform/MessageBus.h"
 #include "platform/TempDir.h"
 
+#include "PrivateBus.h"
 #include "SelfExec.h"
 
 #include <QCoreApplication>
@@ -10,43 +11,19 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
-
-extern char** environ;
 
 using namespace kex;
 namespace fs = std::filesystem;
 
 namespace {
 
-pid_t Spawn(std::vector<std::string> args)
-{
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
 int RunAndWait(std::vector<std::string> args)
 {
-    const pid_t pid = Spawn(std::move(args));
+    const pid_t pid = testing_bus::SpawnQuiet(std::move(args));
     int status = 0;
     if (pid <= 0 || ::waitpid(pid, &status, 0) != pid)
         return -1;
@@ -89,22 +66,16 @@ TEST(ReloadMessageTest, DISABLED_ToolTellsTheBarsInChild)
 
 TEST(ReloadMessageTest, KexbarConfigTellsRunningBarsToReload)
 {
-    if (!fs::exists("/usr/bin/dbus-daemon"))
+    if (!testing_bus::DaemonInstalled())
         GTEST_SKIP() << "no dbus-daemon to run a session bus of the test's own";
     TempDir tmp;
-    const std::string socket = (tmp.path() / "bus").string();
     std::ofstream(tmp.path() / "KXdesk.INI") << "[Location]\nTop=100\n[Pages]\nCount=3\n[Programs]\nSpeedButton1=/bin/true\n";
-    const pid_t daemon = Spawn({"/usr/bin/dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socket});
-    ASSERT_GT(daemon, 0);
-    for (int i = 0; i < 100 && !fs::exists(socket); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(fs::exists(socket));
+    testing_bus::PrivateBus bus(tmp.path() / "bus");
+    ASSERT_TRUE(bus.Running());
     const testing_child::ChildResult child =
         testing_child::RunTestInChild("ReloadMessageTest.DISABLED_ToolTellsTheBarsInChild",
-                                      {{"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socket},
+                                      {{"DBUS_SESSION_BUS_ADDRESS", bus.Address()},
                                        {"KEX_RELOAD_DIR", tmp.path().string()}});
-    ::kill(daemon, SIGTERM);
-    ::waitpid(daemon, nullptr, 0);
     EXPECT_TRUE(child.passed) << child.output;
 }
 

@@ -1,0 +1,12 @@
+#include "core/system/Power.h"
+
+namespace kex {
+
+std::string PowerRefusalMessage(TPowerAction action, const std::string& reason)
+{
+    std::string text = action == TPowerAction::PowerOff ? "The computer could not be shut down"
+                                                        : "The computer could not be restarted";
+    return reason.empty() ? text + "." : text + ": " + reason;
+}
+
+} // namespace kex

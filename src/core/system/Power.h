@@ -1,0 +1,16 @@
+// Shutting the computer down or restarting it from the exit options, and the words
+// the bar uses when that is refused.
+#pragma once
+
+#include <string>
+
+namespace kex {
+
+enum class TPowerAction { PowerOff, Reboot };
+
+// The message shown when the computer was not shut down or restarted:
+// "The computer could not be shut down: <reason>" and
+// "The computer could not be restarted: <reason>".
+std::string PowerRefusalMessage(TPowerAction action, const std::string& reason);
+
+} // namespace kex

@@ -1,0 +1,4 @@
+target_sources(kexcore PRIVATE
+  src/core/system/CdTray.cpp
+  src/core/system/Power.cpp
+)
