@@ -1,6 +1,9 @@
 #include "platform/LinuxPlatform.h"
 
+#include "platform/Drives.h"
+#include "platform/Memory.h"
 #include "platform/MessageBus.h"
+#include "platform/Mixer.h"
 
 #include <QCursor>
 #include <QFile>
@@ -152,6 +155,27 @@ bool LinuxPlatform::CdRomFound()
         if (line.startsWith("drive name:"))
             return !line.mid(11).trimmed().isEmpty();
     return false;
+}
+
+VolumeService& LinuxPlatform::Drives()
+{
+    if (!drives_)
+        drives_ = std::make_unique<LinuxDrives>();
+    return *drives_;
+}
+
+MemoryService& LinuxPlatform::Memory()
+{
+    if (!memory_)
+        memory_ = std::make_unique<LinuxMemory>();
+    return *memory_;
+}
+
+MixerService& LinuxPlatform::Mixer()
+{
+    if (!mixer_)
+        mixer_ = std::make_unique<AlsaMixer>();
+    return *mixer_;
 }
 
 } // namespace kex

@@ -9,6 +9,12 @@ target_sources(kexplatform PRIVATE
   src/platform/Associations.cpp
   src/platform/SoundPlayer.h
   src/platform/Sound.cpp
+  src/platform/Drives.h
+  src/platform/Drives.cpp
+  src/platform/Memory.h
+  src/platform/Memory.cpp
+  src/platform/Mixer.h
+  src/platform/Mixer.cpp
 )
 # The installed data directory, where the help file is looked for last.
 include(GNUInstallDirs)

@@ -1,5 +1,5 @@
 // A TPlatform for tests: a settable screen and clock, a process table, a record of
-// sounds played, and an in-process message bus.
+// sounds played, an in-process message bus, and the meters' fakes (FakeMeters.h).
 #pragma once
 
 #include <QCoreApplication>
@@ -7,6 +7,7 @@
 
 #include <map>
 
+#include "fakes/FakeMeters.h"
 #include "platform/TPlatform.h"
 
 namespace kex {
@@ -109,6 +110,13 @@ public:
     void PlaySoundAsync(const std::string& file) override { soundsAsync.push_back(file); }
     void Beep() override { ++beeps; }
     bool CdRomFound() override { return cdRom; }
+
+    FakeDrives drives;
+    FakeMemory memory;
+    FakeMixer mixer;
+    VolumeService& Drives() override { return drives; }
+    MemoryService& Memory() override { return memory; }
+    MixerService& Mixer() override { return mixer; }
 
     std::function<void(const std::string&, int)> handler;
     QObject context; // pending deliveries die with the fake
