@@ -92,18 +92,16 @@ struct CountingStat {
     std::map<std::string, int> calls;
     std::string blocking;
 
-    SpaceProber::StatFunction Function()
+    std::optional<VolumeSpace> Stat(const std::string& path)
     {
-        return [this](const std::string& path) {
-            std::unique_lock lock(mutex);
-            ++calls[path];
-            if (path == blocking) {
-                released.wait(lock, [this] { return release; });
-                return std::optional<VolumeSpace>();
-            }
-            lock.unlock();
-            return StatVolume(path);
-        };
+        std::unique_lock lock(mutex);
+        ++calls[path];
+        if (path == blocking) {
+            released.wait(lock, [this] { return release; });
+            return std::nullopt;
+        }
+        lock.unlock();
+        return StatVolume(path);
     }
     int Calls(const std::string& path)
     {
@@ -127,7 +125,7 @@ TEST(DrivesTest, AVolumeWhoseStatvfsNeverReturnsLeavesTheCallerResponsive)
         TempDir tmp;
         const std::string hung = (tmp.path() / "hung").string();
         std::filesystem::create_directory(hung);
-        auto stat = std::make_shared<CountingStat>(); // outlives the probes
+        auto stat = std::make_shared<CountingStat>(); // the probes keep it while they wait
         std::optional<HungFuseMount> mount;
         if (fuse) {
             mount.emplace(hung);
@@ -138,7 +136,7 @@ TEST(DrivesTest, AVolumeWhoseStatvfsNeverReturnsLeavesTheCallerResponsive)
         } else {
             stat->blocking = hung;
         }
-        LinuxDrives drives(LinuxDrives::kSpaceTimeout, stat->Function());
+        LinuxDrives drives(LinuxDrives::kSpaceTimeout, [stat](const std::string& path) { return stat->Stat(path); });
         const std::string healthy = tmp.path().string();
 
         for (int call = 0; call < 3; ++call) {
