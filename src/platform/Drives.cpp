@@ -173,18 +173,22 @@ BlockDeviceFacts LinuxDrives::DeviceFacts(unsigned major, unsigned minor)
         name = path.substr(path.rfind('/') + 1);
     }
     facts.removable = ReadKernelFile(disk + "/removable", 16).starts_with("1");
-    facts.optical = major == 11 || name.starts_with("sr");
+    facts.optical = major == 11 || name.starts_with("sr") || ReadKernelFile(disk + "/device/type", 16) == "5\n";
     facts.ramDisk = major == 1 || name.starts_with("zram") || name.starts_with("ram");
     return facts;
 }
 
 std::vector<std::string> LinuxDrives::OpticalDrives()
 {
+    // The SCSI CD-ROM devices "srN", and any other whose SCSI type is 5 (CD/DVD).
     std::vector<std::string> drives;
     if (DIR* dir = ::opendir("/sys/block")) {
-        while (const dirent* e = ::readdir(dir))
-            if (std::string_view(e->d_name).starts_with("sr"))
-                drives.push_back(std::string("/dev/") + e->d_name);
+        while (const dirent* e = ::readdir(dir)) {
+            const std::string name = e->d_name;
+            if (name.starts_with("sr")
+                || (name[0] != '.' && ReadKernelFile("/sys/block/" + name + "/device/type", 16) == "5\n"))
+                drives.push_back("/dev/" + name);
+        }
         ::closedir(dir);
     }
     std::sort(drives.begin(), drives.end());
