@@ -17,7 +17,7 @@
 
 namespace kex {
 
-// A drive's type; 1 to 6 are the platform drive type codes of the design.
+// A drive's type; 1 to 6 keep the numbers of the classic drive type codes.
 enum class TDISKTYPE : std::uint8_t { DT_UNKNOWN, DT_NOROOTDIR, DT_REMOVABLE, DT_FIXED, DT_REMOTE, DT_CDROM, DT_RAMDISK };
 
 // One line of the mount table (/proc/self/mountinfo).
