@@ -1,7 +1,11 @@
 #include "platform/LinuxPlatform.h"
 
 #include "platform/LinuxSystemServices.h"
+
+#include "platform/Drives.h"
+#include "platform/Memory.h"
 #include "platform/MessageBus.h"
+#include "platform/Mixer.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -151,6 +155,27 @@ TSystemServices& LinuxPlatform::System()
     if (!system_)
         system_ = std::make_unique<LinuxSystemServices>();
     return *system_;
+}
+
+VolumeService& LinuxPlatform::Drives()
+{
+    if (!drives_)
+        drives_ = std::make_unique<LinuxDrives>();
+    return *drives_;
+}
+
+MemoryService& LinuxPlatform::Memory()
+{
+    if (!memory_)
+        memory_ = std::make_unique<LinuxMemory>();
+    return *memory_;
+}
+
+MixerService& LinuxPlatform::Mixer()
+{
+    if (!mixer_)
+        mixer_ = std::make_unique<AlsaMixer>();
+    return *mixer_;
 }
 
 } // namespace kex

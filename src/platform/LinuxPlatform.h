@@ -1,6 +1,7 @@
 // The Linux implementation of TPlatform. Its members are defined by service in
 // src/platform/*.cpp (LinuxPlatform.cpp, MessageBus.cpp, Icons.cpp, Processes.cpp,
-// Associations.cpp, Sound.cpp).
+// Associations.cpp, Sound.cpp); the meters' services are objects of their own
+// (Drives.h, Memory.h, Mixer.h), made at first use.
 #pragma once
 
 #include "platform/TPlatform.h"
@@ -9,7 +10,10 @@
 
 namespace kex {
 
+class AlsaMixer;
 class DBusMessageBus;
+class LinuxDrives;
+class LinuxMemory;
 class SoundPlayer;
 class TSystemServices;
 
@@ -46,9 +50,15 @@ public:
     bool CdRomFound() override;
 
     TSystemServices& System() override;
+    VolumeService& Drives() override;
+    MemoryService& Memory() override;
+    MixerService& Mixer() override;
 
 private:
     std::unique_ptr<DBusMessageBus> bus_;
+    std::unique_ptr<LinuxDrives> drives_;
+    std::unique_ptr<LinuxMemory> memory_;
+    std::unique_ptr<AlsaMixer> mixer_;
     // Created on first use by the sound services (Sound.cpp).
     std::shared_ptr<SoundPlayer> sound_;
     // Created on first use (LinuxSystemServices).

@@ -17,14 +17,14 @@
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace kex {
 
 namespace {
 
-// ALSA reports a missing or broken default device on stderr ("Unknown PCM default");
-// without a sound device that is the normal case, not worth a line each sound.
 void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
 std::uint32_t LittleEndian32(const unsigned char* p)
@@ -88,7 +88,7 @@ public:
     {
         std::lock_guard lock(contextMutex_);
         if (!context_) {
-            snd_lib_error_set_handler(&SilentAlsaError);
+            SilenceAlsaErrors();
             ca_context* context = nullptr;
             if (ca_context_create(&context) != CA_SUCCESS)
                 return nullptr;
@@ -141,6 +141,8 @@ private:
 };
 
 } // namespace
+
+void SilenceAlsaErrors() { snd_lib_error_set_handler(&SilentAlsaError); }
 
 std::chrono::milliseconds SoundPlayer::WaitLimit(const std::string& file)
 {
@@ -195,7 +197,59 @@ void SoundPlayer::Beep()
                         nullptr);
 }
 
-// The platform's sound services; the player is made at the first sound.
+SoundQueue& SoundQueue::Instance()
+{
+    static SoundQueue* instance = new SoundQueue; // its thread may still be playing at exit
+    return *instance;
+}
+
+void SoundQueue::PlayAsync(const std::string& file)
+{
+    if (!file.empty())
+        Post(file);
+}
+
+void SoundQueue::Beep() { Post({}); }
+
+void SoundQueue::Post(std::string file)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (waiting_.size() >= kMaxWaiting)
+            return;
+        waiting_.push_back(std::move(file));
+        if (!running_) {
+            try {
+                std::thread([this] { Run(); }).detach();
+                running_ = true;
+            } catch (const std::system_error&) {
+                waiting_.clear(); // no thread: no sound, never a wait
+                return;
+            }
+        }
+    }
+    posted_.notify_one();
+}
+
+void SoundQueue::Run()
+{
+    for (;;) {
+        std::string file;
+        {
+            std::unique_lock lock(mutex_);
+            posted_.wait(lock, [this] { return !waiting_.empty(); });
+            file = std::move(waiting_.front());
+            waiting_.pop_front();
+        }
+        if (file.empty())
+            player_.Beep();
+        else
+            player_.PlayAsync(file);
+    }
+}
+
+// The platform's sound services. A synchronous play waits on the caller's thread (a
+// launch sound is heard before its program starts); the others go to the queue.
 
 void LinuxPlatform::PlaySoundSync(const std::string& file)
 {
@@ -206,20 +260,8 @@ void LinuxPlatform::PlaySoundSync(const std::string& file)
     sound_->PlaySync(file);
 }
 
-void LinuxPlatform::PlaySoundAsync(const std::string& file)
-{
-    if (file.empty())
-        return;
-    if (!sound_)
-        sound_ = std::make_unique<SoundPlayer>();
-    sound_->PlayAsync(file);
-}
+void LinuxPlatform::PlaySoundAsync(const std::string& file) { SoundQueue::Instance().PlayAsync(file); }
 
-void LinuxPlatform::Beep()
-{
-    if (!sound_)
-        sound_ = std::make_unique<SoundPlayer>();
-    sound_->Beep();
-}
+void LinuxPlatform::Beep() { SoundQueue::Instance().Beep(); }
 
 } // namespace kex

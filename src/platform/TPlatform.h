@@ -7,6 +7,8 @@
 #include <QPoint>
 #include <QSize>
 
+#include "core/meters/MeterServices.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -97,6 +99,13 @@ public:
 
     // ---- the CD tray, the screen saver, shutting down and restarting
     virtual TSystemServices& System() = 0;
+    // ---- the gauge panel's meters; each service lives as long as the platform
+    // The mounted volumes and their space (statvfs never blocks the caller for long).
+    virtual VolumeService& Drives() = 0;
+    // The kernel's memory figures.
+    virtual MemoryService& Memory() = 0;
+    // The playback volume of the mixer devices 5, 0 and 2.
+    virtual MixerService& Mixer() = 0;
 };
 
 } // namespace kex

@@ -13,6 +13,12 @@ target_sources(kexplatform PRIVATE
   src/platform/LinuxSystemServices.h
   src/platform/SystemServices.cpp
   src/platform/CdDrive.cpp
+  src/platform/Drives.h
+  src/platform/Drives.cpp
+  src/platform/Memory.h
+  src/platform/Memory.cpp
+  src/platform/Mixer.h
+  src/platform/Mixer.cpp
 )
 # The installed data directory, where the help file is looked for last.
 target_compile_definitions(kexplatform PRIVATE KEXBAR_DATADIR="${KEXBAR_DATADIR}")

@@ -1,5 +1,6 @@
 // A TPlatform for tests: a settable screen and clock, a process table, a record of
-// sounds played, an in-process message bus, and the system services' fake.
+// sounds played, an in-process message bus, the system services' fake and the
+// meters' fakes (FakeMeters.h).
 #pragma once
 
 #include <QCoreApplication>
@@ -8,6 +9,8 @@
 #include <map>
 
 #include "FakeSystemServices.h"
+
+#include "fakes/FakeMeters.h"
 #include "platform/TPlatform.h"
 
 namespace kex {
@@ -112,6 +115,13 @@ public:
     void Beep() override { ++beeps; }
     bool CdRomFound() override { return cdRom; }
     TSystemServices& System() override { return system; }
+
+    FakeDrives drives;
+    FakeMemory memory;
+    FakeMixer mixer;
+    VolumeService& Drives() override { return drives; }
+    MemoryService& Memory() override { return memory; }
+    MixerService& Mixer() override { return mixer; }
 
     std::function<void(const std::string&, int)> handler;
     QObject context; // pending deliveries die with the fake
