@@ -61,6 +61,9 @@ TEST(PasswordChecks, LaunchAsksOnceAndThePermissionServesOneLaunch)
     EXPECT_EQ(bar.checks.LaunchGate(6).verdict, Verdict::AskPassword);
     // A password longer than the file keeps still opens its button.
     EXPECT_EQ(bar.checks.Enter(std::string(300, 's')).verdict, Verdict::Launch);
+    // A launch that does not come drops its permission.
+    bar.checks.DropPermission();
+    EXPECT_EQ(bar.checks.LaunchGate(6).verdict, Verdict::AskPassword);
 
     // A button whose record holds an empty password is not protected.
     bar.store.Write(ButtonKey(7), "");

@@ -196,14 +196,21 @@ TEST_F(ProtectionTest, ButtonMenuAndLaunchGate)
     EXPECT_FALSE(protection->ButtonProtected(4));
     EXPECT_FALSE(protect->isChecked());
 
+    // The repeated click passes the gate once; the permission does not outlive it.
     asked.clear();
     EXPECT_FALSE(protection->MayLaunch(3));
-    protection->Held(3, nullptr, [&] { asked.push_back("click 3"); });
+    auto click = [&] { asked.push_back(protection->MayLaunch(3) ? "click 3 starts" : "click 3 held"); };
+    protection->Held(3, nullptr, click);
     Type("pw");
     EXPECT_EQ(asked, std::vector<std::string>{"masked prompt: Enter Password"});
     QCoreApplication::processEvents();
-    EXPECT_EQ(asked, (std::vector<std::string>{"masked prompt: Enter Password", "click 3"}));
-    EXPECT_TRUE(protection->MayLaunch(3));
+    EXPECT_EQ(asked, (std::vector<std::string>{"masked prompt: Enter Password", "click 3 starts"}));
+    EXPECT_FALSE(protection->MayLaunch(3));
+    // A repeat that never reaches the gate leaves no permission behind.
+    protection->Held(3, nullptr, [] {});
+    Type("pw");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(protection->MayLaunch(3));
 
     // Unprotecting with the right password.
     EXPECT_TRUE(protection->ButtonProtected(3));
@@ -290,6 +297,44 @@ TEST_F(ProtectedBarTest, AProtectedButtonStartsOnceAfterItsPassword)
     TypeAndEnter(f, "open sesame");
     Pump();
     EXPECT_EQ(platform.started.size(), 1u);
+}
+
+// The right password lets through the one launch it was typed for. When the repeated
+// launch does not happen, the permission goes with it: the next click asks again.
+TEST_F(ProtectedBarTest, APermissionWhoseLaunchDidNotHappenIsDropped)
+{
+    struct Row {
+        const char* what;
+        std::function<void()> spoilTheRepeat; // after the prompt opened, before Enter
+    } rows[] = {
+        {"the second files dialog is cancelled", [] {}},
+        {"another bar changed the pages",
+         [&] { TNewIniFile(Ini()).WriteString("Tabs", "PageTab2", "Renamed elsewhere"); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        form.reset();
+        dialogs.messages.clear();
+        platform.started.clear();
+        WriteIni("");
+        ::unlink(Store().FileName().c_str());
+        Store().Write(ButtonKey(1), "pw");
+        MainWindow& f = StartBar("[Programs]\nSpeedButton1=/bin/one\n[Select]\nSpeedButton1=" + platform.appDir + "\n");
+
+        dialogs.files = {{platform.appDir + "a.txt"}}; // the repeat's dialog is cancelled
+        QTest::mouseClick(Button(f, 1), Qt::LeftButton);
+        ASSERT_TRUE(Editor(f)->isVisible());
+        row.spoilTheRepeat();
+        TypeAndEnter(f, "pw");
+        Pump();
+        EXPECT_TRUE(platform.started.empty());
+
+        dialogs.files = {{platform.appDir + "b.txt"}};
+        QTest::mouseClick(Button(f, 1), Qt::LeftButton);
+        Pump();
+        EXPECT_TRUE(platform.started.empty());
+        EXPECT_TRUE(Editor(f)->isVisible());
+    }
 }
 
 // What the lockout refuses and what it leaves, before, while and after it is set.

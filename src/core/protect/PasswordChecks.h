@@ -102,6 +102,10 @@ public:
     // The launch gate of button n: Launch when it is not protected or its password was
     // just given (that permission is used up here), else AskPassword.
     CheckResult LaunchGate(int n);
+    // The launch a right password was given for is over, or will not happen (its
+    // files were not chosen, its button changed): the permission goes with it, so
+    // that no later launch comes through on it.
+    void DropPermission() { permitted_.reset(); }
     // Enter in the prompt. An empty text checks nothing.
     CheckResult Enter(const std::string& typed);
 

@@ -84,6 +84,9 @@ private:
     // Escape in the prompt: nothing is checked or stored.
     void PromptEscaped();
     void OpenPrompt();
+    // The prompt is for something else than a held launch: that launch, and a
+    // permission it may have left, go.
+    void ForgetHeldLaunch();
     void RestoreCaption();
     void Act(const CheckResult& result);
     void ShowState();
