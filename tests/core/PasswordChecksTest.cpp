@@ -135,8 +135,11 @@ struct PagedBar : Bar {
         std::vector<std::string> argv = {"kexbar-config", ini};
         argv.insert(argv.end(), args.begin(), args.end());
         std::ostringstream out, err;
-        return RunConfigTool(argv, out, err);
+        const int rc = RunConfigTool(argv, out, err);
+        errors = err.str();
+        return rc;
     }
+    std::string errors; // what the last Run wrote to stderr
     std::map<int, int> Records()
     {
         IniDocument d = TNewIniFile(ini).Document();
@@ -177,6 +180,59 @@ TEST(PasswordCarrier, ACommandIsRefusedWhenThePasswordFileCannotBeRead)
     // A command that moves no password does not need the file.
     EXPECT_EQ(bar.Run({"rename-page", "1", "Tools"}), kConfigOk);
     ::unlink(bar.store.FileName().c_str());
+}
+
+// A password file holds at most a record for every button of 1000 pages of 21 and the
+// master record. One beyond that is damaged: it is said so, and nothing changes it
+// (no page command, no password write, not the start); one at the bound works.
+TEST(PasswordStore, AFileBeyondTheBoundIsReportedAndLeftAsItIs)
+{
+    // Every button of the largest bar has a record (20 and 36 a password), and the
+    // master record.
+    PasswordRecords full{{"Main", "NilK305"}};
+    for (std::size_t n = 1; n < kMaxPasswordRecords; ++n)
+        full.push_back({ButtonKey(int(n)), n == 20 || n == 36 ? "pw" + std::to_string(n) : ""});
+    const std::string largest = EncodePasswordRecords(full);
+    struct Row {
+        const char* what;
+        std::string bytes;
+        bool damaged;
+    } rows[] = {
+        {"as many records as a bar can have", largest, false},
+        {"one record more", largest + EncodePasswordRecords({{"", ""}}), true},
+        {"larger than such a file can be", largest + std::string(kMaxPasswordFileSize - largest.size() + 1, 'x'), true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        PagedBar bar;
+        WriteBytes(bar.store.FileName(), row.bytes);
+        const std::string ini = ReadBytes(bar.ini);
+        EXPECT_EQ(bar.store.Read().format,
+                  row.damaged ? PasswordStore::Format::Damaged : PasswordStore::Format::Current);
+        if (!row.damaged) {
+            ASSERT_EQ(bar.Run({"move-page", "1", "3"}), kConfigOk);
+            EXPECT_EQ(bar.Stored(4), "pw20");
+            // A name no bar gives would take it beyond the bound.
+            EXPECT_THROW(bar.store.Write("Gen", "x"), EIniWriteError);
+            EXPECT_EQ(bar.store.Find("Gen"), std::nullopt);
+            continue;
+        }
+        const std::string message = bar.store.DamagedMessage();
+        EXPECT_NE(message.find(bar.store.FileName() + " is damaged"), std::string::npos);
+        EXPECT_EQ(bar.Run({"move-page", "1", "3"}), kConfigRefused);
+        EXPECT_EQ(bar.errors, message + "\n");
+        try {
+            bar.store.Write(ButtonKey(5), "x");
+            ADD_FAILURE() << "a damaged file was written";
+        } catch (const EIniWriteError& e) {
+            EXPECT_EQ(e.what(), message);
+        }
+        PasswordChecks checks(bar.store, "");
+        EXPECT_EQ(checks.Start(std::nullopt).error, message);
+        EXPECT_EQ(ReadBytes(bar.ini), ini);
+        EXPECT_EQ(ReadBytes(bar.store.FileName()), row.bytes);
+        EXPECT_FALSE(Exists(bar.store.PendingFileName()));
+    }
 }
 
 // A crash of the writer between the two files: before the configuration is written

@@ -88,6 +88,53 @@ TEST(PasswordFormat, RecordsRoundTripAndACutLastRecordIsLeftOut)
     EXPECT_EQ(r[3], (PasswordRecord{"SpeedButton20", std::string(255, 'y')}));
 }
 
+// Decoding stops at a bound: a whole record beyond it makes the bytes too many, a cut
+// one after the last allowed record is only a cut.
+TEST(PasswordFormat, DecodingStopsAtTheBound)
+{
+    const std::string three = EncodePasswordRecords({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+    const std::string fourth = EncodePasswordRecords({{"d", "4"}});
+    struct Row {
+        std::string bytes;
+        std::size_t records;
+        bool truncated, tooMany;
+    } rows[] = {
+        {three, 3, false, false},
+        {three + fourth.substr(0, 3), 3, true, false},
+        {three + fourth, 3, false, true},
+    };
+    for (const Row& row : rows) {
+        const DecodedPasswords d = DecodePasswordRecords(row.bytes, 3);
+        EXPECT_EQ(d.Records.size(), row.records);
+        EXPECT_EQ(d.Truncated, row.truncated);
+        EXPECT_EQ(d.TooMany, row.tooMany);
+    }
+}
+
+// The indexed table answers as the plain records do under the file's rules (first
+// match, a rewrite drops every record of its name and comes last), also for the
+// duplicates of a file written by hand and for names longer than the file keeps.
+TEST(PasswordFormat, TheIndexedTableKeepsTheFileRules)
+{
+    PasswordRecords plain = {{"Main", "m"}, {"SpeedButton1", "a"}, {"", "x"}, {"SpeedButton1", "dup"}};
+    PasswordTable table(plain);
+    const std::string longName(300, 'n');
+    const std::vector<std::string> names = {"Main", "SpeedButton1", "SpeedButton2", "", longName, longName.substr(0, 255)};
+    std::mt19937 rng(7);
+    for (int i = 0; i < 3000; ++i) {
+        const std::string& name = names[rng() % names.size()];
+        const std::string password = rng() % 3 ? std::to_string(rng() % 4) : "";
+        const PasswordRecords before = plain;
+        SetPassword(plain, name, password);
+        ASSERT_EQ(table.Set(name, password), plain != before) << i;
+        ASSERT_EQ(table.Records(), plain) << i;
+        for (const std::string& n : names)
+            ASSERT_EQ(table.Find(n), FindPassword(plain, n)) << i << " " << n;
+    }
+    EXPECT_EQ(table.Size(), plain.size());
+    EXPECT_EQ(table.Encode(), EncodePasswordRecords(plain));
+}
+
 // The older format: length byte, then character i stored as code + i.
 TEST(PasswordFormat, LegacyBlockIsRecognisedOnlyWhenItIsNotRecords)
 {

@@ -16,6 +16,8 @@ namespace kex {
 
 // Pages are never typed above this count (a bar of more pages could not be built).
 inline constexpr int kMaxPageCount = 1000;
+// The larger of the two page sizes.
+inline constexpr int kMaxButtonsPerPage = 21;
 
 // The page-move buffer: the moved page's buttons in slot order, ten strings a button
 // (ListBox2: program, parameters, icon file, icon index as decimal text, description,

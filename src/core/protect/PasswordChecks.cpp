@@ -11,9 +11,9 @@ constexpr std::string_view kNoPasswordMarker = "NilK305";
 
 // The master password a record holds: nothing when none is set (the marker, an
 // empty password, or no record).
-std::optional<std::string> MasterOf(const PasswordRecords& records)
+std::optional<std::string> MasterOf(const PasswordTable& records)
 {
-    std::optional<std::string> stored = FindPassword(records, kMasterRecordName);
+    std::optional<std::string> stored = records.Find(kMasterRecordName);
     if (!stored || stored->empty() || *stored == kNoPasswordMarker)
         return std::nullopt;
     return stored;
@@ -60,13 +60,14 @@ StartupResult PasswordChecks::Start(const std::optional<std::string>& user)
     const std::optional<std::string> master = MasterOf(contents.records);
     lock_ = master ? LockState::Locked : LockState::Unlocked;
     result.lock = lock_;
-    const bool current = user && *user == suffix_ + ":1";
     // A file that cannot be read cannot be converted or completed without losing
     // what it holds; it is left alone.
-    if (current || contents.format == PasswordStore::Format::Unreadable)
+    if (contents.format == PasswordStore::Format::Damaged)
+        result.error = store_.DamagedMessage();
+    if ((user && *user == suffix_ + ":1") || !contents.Usable())
         return result;
     try {
-        const bool noMasterRecord = !FindPassword(contents.records, kMasterRecordName);
+        const bool noMasterRecord = !contents.records.Find(kMasterRecordName);
         if (contents.format == PasswordStore::Format::Legacy) {
             store_.Write(kMasterRecordName, MasterRecordValue(master.value_or("")));
             result.action = StartupAction::Converted;
@@ -90,7 +91,7 @@ StartupResult PasswordChecks::Start(const std::optional<std::string>& user)
 void PasswordChecks::RefreshLock()
 {
     const PasswordStore::Contents contents = store_.Read();
-    if (contents.format != PasswordStore::Format::Unreadable)
+    if (contents.Usable())
         lock_ = MasterOf(contents.records) ? LockState::Locked : LockState::Unlocked;
 }
 

@@ -70,7 +70,8 @@ struct StartupResult {
     LockState lock = LockState::Unlocked;
     StartupAction action = StartupAction::None;
     // "Unable to write to <file>" when the password file or "User" could not be
-    // written (the next start tries again); the lock state is still right.
+    // written (the next start tries again); the lock state is still right. A damaged
+    // password file is reported here too, and left as it is.
     std::optional<std::string> error;
 };
 

@@ -43,7 +43,7 @@ std::string EncodePasswordRecords(const PasswordRecords& records)
     return out;
 }
 
-DecodedPasswords DecodePasswordRecords(std::string_view bytes)
+DecodedPasswords DecodePasswordRecords(std::string_view bytes, std::size_t maxRecords)
 {
     DecodedPasswords decoded;
     std::size_t pos = 0;
@@ -53,6 +53,10 @@ DecodedPasswords DecodePasswordRecords(std::string_view bytes)
         std::optional<std::string> password = name ? TakeCounted(bytes, at) : std::nullopt;
         if (!password) {
             decoded.Truncated = true;
+            break;
+        }
+        if (decoded.Records.size() == maxRecords) {
+            decoded.TooMany = true;
             break;
         }
         decoded.Records.push_back({std::move(*name), std::move(*password)});
@@ -97,9 +101,74 @@ std::optional<std::string> FindPassword(const PasswordRecords& records, std::str
 
 void SetPassword(PasswordRecords& records, std::string_view name, std::string_view password)
 {
-    std::erase_if(records, [&](const PasswordRecord& r) { return r.Name == name; });
-    records.push_back({StoredForm(name), StoredForm(password)});
+    const std::string stored = StoredForm(name);
+    std::erase_if(records, [&](const PasswordRecord& r) { return r.Name == stored; });
+    records.push_back({stored, StoredForm(password)});
 }
+
+// ------------------------------------------------------------------ PasswordTable
+
+PasswordTable::PasswordTable(PasswordRecords records)
+{
+    slots_.reserve(records.size());
+    for (PasswordRecord& r : records) {
+        where_[r.Name].push_back(slots_.size());
+        slots_.emplace_back(std::move(r));
+    }
+    live_ = slots_.size();
+}
+
+std::optional<std::string> PasswordTable::Find(std::string_view name) const
+{
+    const auto it = where_.find(std::string(name));
+    if (it == where_.end() || it->second.empty())
+        return std::nullopt;
+    return slots_[it->second.front()]->Password;
+}
+
+bool PasswordTable::Set(std::string_view name, std::string_view password)
+{
+    PasswordRecord record{StoredForm(name), StoredForm(password)};
+    std::vector<std::size_t>& at = where_[record.Name];
+    // Already the one record of the name, last, with this password: nothing to do.
+    if (at.size() == 1 && at.front() + 1 == slots_.size() && slots_.back() == record)
+        return false;
+    for (std::size_t i : at)
+        slots_[i].reset();
+    live_ -= at.size();
+    at.assign(1, slots_.size());
+    slots_.emplace_back(std::move(record));
+    ++live_;
+    // Dropped records are cleared away once they outnumber the live ones.
+    if (slots_.size() > 2 * live_ + 64)
+        Compact();
+    return true;
+}
+
+void PasswordTable::Compact()
+{
+    std::vector<std::optional<PasswordRecord>> kept;
+    kept.reserve(live_);
+    for (std::optional<PasswordRecord>& r : slots_)
+        if (r)
+            kept.push_back(std::move(r));
+    slots_ = std::move(kept);
+    where_.clear();
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        where_[slots_[i]->Name].push_back(i);
+}
+
+PasswordRecords PasswordTable::Records() const
+{
+    PasswordRecords records;
+    records.reserve(live_);
+    for (const std::optional<PasswordRecord>& r : slots_)
+        if (r)
+            records.push_back(*r);
+    return records;
+}
+
+std::string PasswordTable::Encode() const { return EncodePasswordRecords(Records()); }
 
 std::string StoredForm(std::string_view password) { return std::string(password.substr(0, kMaxPasswordLength)); }
 
