@@ -4,10 +4,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+#include <memory>
 #include <sstream>
 
 #include "IniTestUtil.h"
 #include "PageTestUtil.h"
+#include "core/bar/BarStore.h"
 #include "core/config/ConfigTool.h"
 #include "core/protect/PasswordChecks.h"
 #include "core/pages/PageShift.h"
@@ -30,7 +33,7 @@ struct Bar {
     Bar()
     {
         WriteBytes(ini, "[Location]\n");
-        checks.Start(std::nullopt);
+        checks.Start(std::nullopt, 16);
     }
     std::string Stored(int n) const { return store.Find(ButtonKey(n)).value_or("<none>"); }
     // Protects button n from its menu with `password`.
@@ -169,6 +172,57 @@ TEST(PasswordCarrier, AMovedButtonArrivesUnprotected)
     EXPECT_EQ(bar.Stored(36), "pw36");
 }
 
+// A button that gets a program (browsed for, or a file dropped on it) starts
+// unprotected, whatever was left for its number; one filled meanwhile by another bar
+// keeps its own.
+TEST(PasswordCarrier, AFilledButtonStartsUnprotected)
+{
+    struct Row {
+        const char* what;
+        int button;
+        std::function<void(BarStore&, int)> fill;
+        const char* after;
+    } rows[] = {
+        {"browsed for", 5, [](BarStore& s, int n) { s.SaveProgram(n, "/bin/five"); }, ""},
+        {"a file dropped on it", 5, [](BarStore& s, int n) { EXPECT_TRUE(s.FillButton(n, {"/bin/five", "", "", 0})); },
+         ""},
+        {"dropped on a button filled meanwhile", 20,
+         [](BarStore& s, int n) { EXPECT_FALSE(s.FillButton(n, {"/bin/five", "", "", 0})); }, "pw20"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        PagedBar bar;
+        bar.store.Write(ButtonKey(5), "left behind");
+        BarStore store(bar.ini, [&] { return std::make_unique<PasswordFileTransaction>(bar.store); });
+        row.fill(store, row.button);
+        EXPECT_EQ(bar.Stored(row.button), row.after);
+        EXPECT_EQ(bar.Stored(36), "pw36");
+    }
+}
+
+// Passwords left for the bar's empty buttons (a restored or hand-edited file, an older
+// version) go at the start, whatever "User" says; a button with a program, one beyond
+// the bar's pages, and a record that is no button's name keep theirs.
+TEST(PasswordChecks, AStartErasesThePasswordsOfEmptyButtons)
+{
+    for (const std::optional<std::string>& user : {std::optional<std::string>(":1"), std::optional<std::string>()}) {
+        SCOPED_TRACE(user ? "current file" : "conversion asked for");
+        PagedBar bar;
+        for (const char* name : {"SpeedButton5", "SpeedButton48", "SpeedButton49", "speedbutton6"})
+            bar.store.Write(name, "left");
+        PasswordChecks checks(bar.store, "");
+        EXPECT_FALSE(checks.Start(user, 16).error);
+        EXPECT_EQ(bar.Stored(5), "");
+        EXPECT_EQ(bar.Stored(48), "");
+        EXPECT_EQ(bar.Stored(49), "left");
+        EXPECT_EQ(bar.store.Find("speedbutton6"), "left");
+        EXPECT_EQ(bar.Stored(20), "pw20");
+        EXPECT_EQ(bar.Stored(36), "pw36");
+        EXPECT_FALSE(checks.MenuOpened(5));
+        EXPECT_TRUE(checks.MenuOpened(20));
+    }
+}
+
 TEST(PasswordCarrier, ACommandIsRefusedWhenThePasswordFileCannotBeRead)
 {
     PagedBar bar;
@@ -228,7 +282,7 @@ TEST(PasswordStore, AFileBeyondTheBoundIsReportedAndLeftAsItIs)
             EXPECT_EQ(e.what(), message);
         }
         PasswordChecks checks(bar.store, "");
-        EXPECT_EQ(checks.Start(std::nullopt).error, message);
+        EXPECT_EQ(checks.Start(std::nullopt, 16).error, message);
         EXPECT_EQ(ReadBytes(bar.ini), ini);
         EXPECT_EQ(ReadBytes(bar.store.FileName()), row.bytes);
         EXPECT_FALSE(Exists(bar.store.PendingFileName()));

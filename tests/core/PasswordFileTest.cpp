@@ -225,11 +225,13 @@ TEST(PasswordStartup, StartAndLockoutTable)
         TempDir dir;
         const std::string ini = dir.File("KXnet.INI");
         const std::string dat = dir.File("KXnet.DAT");
-        WriteBytes(ini, row.user ? "[Location]\nUser=" + *row.user + "\n" : "[Location]\n");
+        // Buttons 1 and 3 have programs: their passwords are no leftovers.
+        WriteBytes(ini, (row.user ? "[Location]\nUser=" + *row.user + "\n" : "[Location]\n")
+                            + "[Programs]\nSpeedButton1=/bin/one\nSpeedButton3=/bin/three\n");
         if (row.dat != DatFile::None)
             WriteBytes(dat, DatBytes(row.dat));
         PasswordChecks checks(PasswordStore(dir.Path() + "/", "net"), "net");
-        StartupResult start = checks.Start(row.user);
+        StartupResult start = checks.Start(row.user, 16);
         EXPECT_EQ(start.lock, row.atStart);
         EXPECT_EQ(start.action, row.action);
         EXPECT_FALSE(start.error);
@@ -259,7 +261,7 @@ TEST(PasswordStartup, WriteFailuresAreReportedAndChangeNoState)
     PasswordChecks checks(PasswordStore(dir.Path() + "/", ""), "");
     // A directory where the temporary file goes stops every write, also root's.
     ASSERT_EQ(::mkdir(dir.File("KX.$$$").c_str(), 0700), 0);
-    StartupResult start = checks.Start(std::nullopt);
+    StartupResult start = checks.Start(std::nullopt, 16);
     EXPECT_EQ(start.error, "Unable to write to " + dir.File("KX.DAT"));
     EXPECT_EQ(start.lock, LockState::Unlocked);
     EXPECT_EQ(TNewIniFile(dir.File("KX.INI")).ReadString("Location", "User", "?"), "?"); // tried again next time

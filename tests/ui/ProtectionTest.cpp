@@ -81,7 +81,7 @@ protected:
         protection.reset();
         protection = std::make_unique<Protection>(
             window, dialogs, ProtectionMenus{lockout, modifyMenu->menuAction(), protect}, bar);
-        protection->Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"));
+        protection->Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"), 16);
     }
     void Type(const char* text) { bar.Enter(text); }
     bool Locked() const { return lockout->isChecked() && !modifyMenu->menuAction()->isEnabled(); }
@@ -149,7 +149,7 @@ TEST_F(ProtectionTest, ALockSetByAnotherBarHoldsAtOnce)
     QAction* otherLockout = menu->addAction("Other lockout");
     otherLockout->setCheckable(true);
     Protection other(window, dialogs, ProtectionMenus{otherLockout, modifyMenu->menuAction(), protect}, otherBar);
-    other.Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"));
+    other.Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"), 16);
     otherLockout->trigger();
     otherBar.Enter("secret");
     ASSERT_FALSE(other.ModifyAllowed());
@@ -420,6 +420,23 @@ TEST_F(ProtectedBarTest, PasswordsFollowTheirRecordsWhenAPageIsDeleted)
     QTest::mouseClick(Button(f, 4), Qt::LeftButton);
     EXPECT_TRUE(platform.started.empty());
     EXPECT_TRUE(Editor(f)->isVisible());
+}
+
+// A password left for an empty button while the bar runs (a file edited by hand) does
+// not protect the program browsed for it.
+TEST_F(ProtectedBarTest, AButtonFilledByBrowsingStartsUnprotected)
+{
+    MainWindow& f = StartBar("");
+    Store().Write(ButtonKey(5), "left behind");
+    platform.openCommands["/bin/one"] = {"/bin/one"};
+    dialogs.files = {{"/bin/one"}};
+    QTest::mouseClick(Button(f, 5), Qt::LeftButton);
+    ASSERT_EQ(Value("Programs", "SpeedButton5"), "/bin/one");
+    EXPECT_EQ(Stored(5), "");
+    QTest::mouseClick(Button(f, 5), Qt::LeftButton);
+    Pump();
+    EXPECT_FALSE(Editor(f)->isVisible());
+    ASSERT_EQ(platform.started.size(), 1u);
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "core/protect/PasswordChecks.h"
 
+#include <algorithm>
+#include <unordered_set>
+
 namespace kex {
 
 namespace {
@@ -31,6 +34,24 @@ bool CanBeMasterPassword(const std::string& password)
 }
 // ------------------------------------------------------------------------------
 
+// The button records of `records` that protect a button of the bar (1 to `last`)
+// without a program in `doc`.
+std::vector<std::string> LeftoverPasswords(const PasswordTable& records, const IniDocument& doc, int last)
+{
+    std::unordered_set<int> filled;
+    for (const auto& [key, program] : doc.ReadSection(settings::ProgramsSection))
+        if (!program.empty())
+            filled.insert(NumberFromName(key));
+    std::vector<std::string> names;
+    for (const PasswordRecord& r : records.Records()) {
+        const int n = NumberFromName(r.Name);
+        if (n >= 1 && n <= last && r.Name == ButtonKey(n) && !filled.count(n)
+            && !records.Find(r.Name).value_or("").empty())
+            names.push_back(r.Name);
+    }
+    return names;
+}
+
 } // namespace
 
 std::string PasswordKey::RecordName() const
@@ -48,7 +69,7 @@ void PasswordChecks::WriteUser()
     TNewIniFile(store_.ConfigurationFile()).WriteString(settings::User.section, settings::User.key, suffix_ + ":1");
 }
 
-StartupResult PasswordChecks::Start(const std::optional<std::string>& user)
+StartupResult PasswordChecks::Start(const std::optional<std::string>& user, int buttonsPerPage)
 {
     StartupResult result;
     try {
@@ -64,7 +85,14 @@ StartupResult PasswordChecks::Start(const std::optional<std::string>& user)
     // what it holds; it is left alone.
     if (contents.format == PasswordStore::Format::Damaged)
         result.error = store_.DamagedMessage();
-    if ((user && *user == suffix_ + ":1") || !contents.Usable())
+    if (!contents.Usable())
+        return result;
+    try {
+        EraseLeftoverPasswords(contents.records, buttonsPerPage);
+    } catch (const EIniWriteError& e) {
+        result.error = e.what();
+    }
+    if (user && *user == suffix_ + ":1")
         return result;
     try {
         const bool noMasterRecord = !contents.records.Find(kMasterRecordName);
@@ -86,6 +114,29 @@ StartupResult PasswordChecks::Start(const std::optional<std::string>& user)
         result.error = e.what();
     }
     return result;
+}
+
+void PasswordChecks::EraseLeftoverPasswords(const PasswordTable& records, int buttonsPerPage)
+{
+    // The configuration is read only when the file protects a button at all.
+    const std::vector<PasswordRecord> all = records.Records();
+    if (std::none_of(all.begin(), all.end(),
+                     [](const PasswordRecord& r) { return NumberFromName(r.Name) > 0 && !r.Password.empty(); }))
+        return;
+    const std::string& ini = store_.ConfigurationFile();
+    auto last = [&](const IniDocument& doc) { return ReadPageCount(doc, ini) * buttonsPerPage; };
+    const IniDocument seen = TNewIniFile(ini).Document();
+    if (LeftoverPasswords(records, seen, last(seen)).empty())
+        return;
+    // Again under the lock, on the files as they are then (another bar may have
+    // filled the button meanwhile).
+    store_.Update([&](PasswordTable& now) {
+        const IniDocument doc = TNewIniFile(ini).Document();
+        const std::vector<std::string> names = LeftoverPasswords(now, doc, last(doc));
+        for (const std::string& name : names)
+            now.Set(name, "");
+        return !names.empty();
+    });
 }
 
 void PasswordChecks::RefreshLock()

@@ -83,8 +83,11 @@ public:
     // Start-up: `user` is the configuration's "Location"/"User" (nothing when
     // absent). Only suffix + ":1" says the password file is current; any other value
     // (absent, the bare suffix, another configuration's suffix, a record name) asks
-    // for the conversion, which converts only an older-format file.
-    StartupResult Start(const std::optional<std::string>& user);
+    // for the conversion, which converts only an older-format file. A password left
+    // for an empty button of the bar (its pages of `buttonsPerPage` buttons) is
+    // erased, as loading an empty button erases its record with its password: the
+    // next program put there starts unprotected.
+    StartupResult Start(const std::optional<std::string>& user, int buttonsPerPage);
 
     LockState Lock() const { return lock_; }
     bool Locked() const { return lock_ == LockState::Locked; }
@@ -122,6 +125,7 @@ private:
     CheckResult PasswordMain(const std::string& entered, bool typed);
     CheckResult ButtonCheck(int n, const std::string& entered, bool typed);
     void WriteUser();
+    void EraseLeftoverPasswords(const PasswordTable& records, int buttonsPerPage);
 
     PasswordStore store_;
     std::string suffix_;

@@ -49,11 +49,12 @@ void Protection::Guarded(const std::function<void()>& handler)
     ShowState();
 }
 
-void Protection::Start(const std::string& iniFile, const std::string& suffix, const std::string& user)
+void Protection::Start(const std::string& iniFile, const std::string& suffix, const std::string& user,
+                       int buttonsPerPage)
 {
     iniFile_ = iniFile;
     checks_.emplace(PasswordStore::ForConfiguration(iniFile), suffix);
-    const StartupResult started = checks_->Start(user);
+    const StartupResult started = checks_->Start(user, buttonsPerPage);
     ShowState();
     if (started.error)
         throw std::runtime_error(*started.error);
