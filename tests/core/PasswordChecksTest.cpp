@@ -162,6 +162,19 @@ TEST(PasswordCarrier, DeletingPageOneMovesPasswordsWithTheirRecords)
     EXPECT_FALSE(Exists(bar.store.PendingFileName()));
 }
 
+// A moved page takes its buttons' passwords along; the pages it passes keep theirs.
+TEST(PasswordCarrier, AMovedPageKeepsItsPasswords)
+{
+    PagedBar bar;
+    bar.store.Write(ButtonKey(4), "pw4");
+    ASSERT_EQ(bar.Run({"move-page", "1", "3"}), kConfigOk);
+    EXPECT_EQ(bar.Records(), (std::map<int, int>{{4, 20}, {20, 36}, {36, 4}}));
+    EXPECT_EQ(bar.Stored(4), "pw20");
+    EXPECT_EQ(bar.Stored(20), "pw36");
+    EXPECT_EQ(bar.Stored(36), "pw4");
+    EXPECT_FALSE(Exists(bar.store.PendingFileName()));
+}
+
 TEST(PasswordCarrier, AMovedButtonArrivesUnprotected)
 {
     PagedBar bar;

@@ -398,28 +398,45 @@ TEST_F(ProtectedBarTest, TheLockoutReachesEveryChangeButNotTheLaunch)
     EXPECT_EQ(Value("Programs", "SpeedButton5"), "<absent>");
 }
 
-// Deleting page 1 of 3 through the page menu: the passwords of buttons 20 and 36
-// go with their records to 4 and 20, and the bar asks for them there.
-TEST_F(ProtectedBarTest, PasswordsFollowTheirRecordsWhenAPageIsDeleted)
+// Deleting or moving page 1 of 3 through the page menu: the passwords go with their
+// records, and the bar asks for them at the buttons they arrive on.
+TEST_F(ProtectedBarTest, PasswordsFollowTheirRecordsWhenAPageIsDeletedOrMoved)
 {
-    WriteIni("");
-    Store().Write(ButtonKey(20), "pw20");
-    Store().Write(ButtonKey(36), "pw36");
-    MainWindow& f = StartBar("ButtonCount=16\n[Pages]\nCount=3\n[Programs]\nSpeedButton4=/bin/one\n"
-                             "SpeedButton20=/bin/twenty\nSpeedButton36=/bin/thirtysix\n");
-    dialogs.popupChoices = {"DeletePage1"};
-    dialogs.answers = {TModalResult::mrYes};
-    auto* tabs = f.findChild<TTabSet*>("TabSet1");
-    QTest::mousePress(tabs, Qt::RightButton, {}, tabs->ItemRect(0).center());
-    ASSERT_EQ(Value("Programs", "SpeedButton4"), "/bin/twenty");
-    EXPECT_EQ(Stored(4), "pw20");
-    EXPECT_EQ(Stored(20), "pw36");
-    EXPECT_EQ(Store().Find(ButtonKey(36)).value_or(""), "");
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(Store().PendingFileName())));
+    struct Row {
+        const char* item;
+        std::map<int, std::string> passwords; // afterwards
+        int asks;                             // a button that asks for its password
+    } rows[] = {
+        {"DeletePage1", {{4, "pw20"}, {20, "pw36"}, {36, ""}}, 4},
+        // Page 1 is put down before the third tab: it becomes page 2.
+        {"MovePage1", {{4, "pw20"}, {20, "pw4"}, {36, "pw36"}}, 20},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.item);
+        form.reset();
+        platform.started.clear();
+        WriteIni("");
+        ::unlink(Store().FileName().c_str());
+        for (int n : {4, 20, 36})
+            Store().Write(ButtonKey(n), "pw" + std::to_string(n));
+        MainWindow& f = StartBar("ButtonCount=16\n[Pages]\nCount=3\n[Programs]\nSpeedButton4=/bin/one\n"
+                                 "SpeedButton20=/bin/twenty\nSpeedButton36=/bin/thirtysix\n");
+        dialogs.popupChoices = {row.item};
+        dialogs.answers = {TModalResult::mrYes};
+        auto* tabs = f.findChild<TTabSet*>("TabSet1");
+        QTest::mousePress(tabs, Qt::RightButton, {}, tabs->ItemRect(0).center());
+        if (std::string(row.item) == "MovePage1")
+            QTest::mousePress(tabs, Qt::RightButton, {}, tabs->ItemRect(1).center());
+        ASSERT_EQ(Value("Programs", "SpeedButton4"), "/bin/twenty");
+        for (const auto& [n, password] : row.passwords)
+            EXPECT_EQ(Store().Find(ButtonKey(n)).value_or(""), password) << n;
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(Store().PendingFileName())));
 
-    QTest::mouseClick(Button(f, 4), Qt::LeftButton);
-    EXPECT_TRUE(platform.started.empty());
-    EXPECT_TRUE(Editor(f)->isVisible());
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->ItemRect((row.asks - 1) / 16).center());
+        QTest::mouseClick(Button(f, row.asks), Qt::LeftButton);
+        EXPECT_TRUE(platform.started.empty());
+        EXPECT_TRUE(Editor(f)->isVisible());
+    }
 }
 
 // A password left for an empty button while the bar runs (a file edited by hand) does
