@@ -1,6 +1,7 @@
 #include "core/protect/PasswordFile.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kex {
 
@@ -32,16 +33,7 @@ std::optional<std::string> TakeCounted(std::string_view bytes, std::size_t& pos)
 
 } // namespace
 
-std::string EncodePasswordRecords(const PasswordRecords& records)
-{
-    std::string out;
-    for (const PasswordRecord& r : records) {
-        out += '\0';
-        PutCounted(out, r.Name);
-        PutCounted(out, r.Password);
-    }
-    return out;
-}
+std::string EncodePasswordRecords(const PasswordRecords& records) { return PasswordTable(records).Encode(); }
 
 DecodedPasswords DecodePasswordRecords(std::string_view bytes, std::size_t maxRecords)
 {
@@ -108,36 +100,57 @@ void SetPassword(PasswordRecords& records, std::string_view name, std::string_vi
 
 // ------------------------------------------------------------------ PasswordTable
 
-PasswordTable::PasswordTable(PasswordRecords records)
+PasswordTable::PasswordTable(PasswordRecords records) : slots_(std::move(records)), live_(slots_.size()) {}
+
+void PasswordTable::Index() const
 {
-    slots_.reserve(records.size());
-    for (PasswordRecord& r : records) {
-        where_[r.Name].push_back(slots_.size());
-        slots_.emplace_back(std::move(r));
-    }
-    live_ = slots_.size();
+    if (indexed_)
+        return;
+    where_.clear();
+    where_.reserve(live_);
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (Live(i))
+            ++where_.try_emplace(slots_[i].Name, Place{i, 0}).first->second.count;
+    indexed_ = true;
 }
 
 std::optional<std::string> PasswordTable::Find(std::string_view name) const
 {
-    const auto it = where_.find(std::string(name));
-    if (it == where_.end() || it->second.empty())
+    if (!indexed_ && !std::exchange(lookedUp_, true)) {
+        for (std::size_t i = 0; i < slots_.size(); ++i)
+            if (slots_[i].Name == name && Live(i))
+                return slots_[i].Password;
         return std::nullopt;
-    return slots_[it->second.front()]->Password;
+    }
+    Index();
+    const auto it = where_.find(std::string(name));
+    if (it == where_.end() || it->second.count == 0)
+        return std::nullopt;
+    return slots_[it->second.first].Password;
 }
 
 bool PasswordTable::Set(std::string_view name, std::string_view password)
 {
+    Index();
     PasswordRecord record{StoredForm(name), StoredForm(password)};
-    std::vector<std::size_t>& at = where_[record.Name];
+    Place& place = where_[record.Name];
     // Already the one record of the name, last, with this password: nothing to do.
-    if (at.size() == 1 && at.front() + 1 == slots_.size() && slots_.back() == record)
+    if (place.count == 1 && place.first + 1 == slots_.size() && slots_.back() == record)
         return false;
-    for (std::size_t i : at)
-        slots_[i].reset();
-    live_ -= at.size();
-    at.assign(1, slots_.size());
-    slots_.emplace_back(std::move(record));
+    if (place.count > 0) {
+        gone_.resize(slots_.size(), false);
+        // A file written by hand may hold the name more than once: every record goes.
+        for (std::size_t i = place.first, left = place.count; left > 0; ++i)
+            if (Live(i) && slots_[i].Name == record.Name) {
+                gone_[i] = true;
+                --left;
+            }
+    }
+    live_ -= place.count;
+    place = {slots_.size(), 1};
+    slots_.push_back(std::move(record));
+    if (!gone_.empty())
+        gone_.push_back(false);
     ++live_;
     // Dropped records are cleared away once they outnumber the live ones.
     if (slots_.size() > 2 * live_ + 64)
@@ -147,28 +160,40 @@ bool PasswordTable::Set(std::string_view name, std::string_view password)
 
 void PasswordTable::Compact()
 {
-    std::vector<std::optional<PasswordRecord>> kept;
+    PasswordRecords kept;
     kept.reserve(live_);
-    for (std::optional<PasswordRecord>& r : slots_)
-        if (r)
-            kept.push_back(std::move(r));
-    slots_ = std::move(kept);
-    where_.clear();
     for (std::size_t i = 0; i < slots_.size(); ++i)
-        where_[slots_[i]->Name].push_back(i);
+        if (Live(i))
+            kept.push_back(std::move(slots_[i]));
+    slots_ = std::move(kept);
+    gone_.clear();
+    indexed_ = false;
+    Index();
 }
 
 PasswordRecords PasswordTable::Records() const
 {
+    if (gone_.empty())
+        return slots_;
     PasswordRecords records;
     records.reserve(live_);
-    for (const std::optional<PasswordRecord>& r : slots_)
-        if (r)
-            records.push_back(*r);
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (Live(i))
+            records.push_back(slots_[i]);
     return records;
 }
 
-std::string PasswordTable::Encode() const { return EncodePasswordRecords(Records()); }
+std::string PasswordTable::Encode() const
+{
+    std::string out;
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (Live(i)) {
+            out += '\0';
+            PutCounted(out, slots_[i].Name);
+            PutCounted(out, slots_[i].Password);
+        }
+    return out;
+}
 
 std::string StoredForm(std::string_view password) { return std::string(password.substr(0, kMaxPasswordLength)); }
 

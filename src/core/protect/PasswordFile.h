@@ -68,7 +68,9 @@ void SetPassword(PasswordRecords& records, std::string_view name, std::string_vi
 // The records of one password file indexed by name, so that a lookup or a rewrite of
 // one name costs the same however many records the file holds. The file's rules hold:
 // a lookup takes the first record of the name, a rewrite drops every record of the
-// name and puts the new one last, the others keep their order.
+// name and puts the new one last, the others keep their order. The index is made at
+// the second lookup or the first rewrite: a single check reads the records as they
+// come.
 class PasswordTable {
 public:
     PasswordTable() = default;
@@ -84,14 +86,23 @@ public:
     std::string Encode() const;
 
 private:
+    struct Place {
+        std::size_t first = 0; // the slot of the name's first record
+        std::size_t count = 0; // its records (more than one only in a file written by hand)
+    };
+    void Index() const;
     void Compact();
 
-    // File order; a record dropped by a rewrite leaves an empty slot until Compact.
-    std::vector<std::optional<PasswordRecord>> slots_;
-    // Name -> the slots that hold it, in file order (more than one only in a file
-    // written by hand).
-    std::unordered_map<std::string, std::vector<std::size_t>> where_;
+    bool Live(std::size_t i) const { return gone_.empty() || !gone_[i]; }
+
+    // File order; a record dropped by a rewrite stays, marked gone, until Compact.
+    PasswordRecords slots_;
+    std::vector<bool> gone_; // empty until a record is dropped
     std::size_t live_ = 0;
+    // Made on demand; a lookup may make it, so it is mutable.
+    mutable std::unordered_map<std::string, Place> where_;
+    mutable bool indexed_ = false;
+    mutable bool lookedUp_ = false;
 };
 
 // What the file keeps of a typed password: its first 255 bytes. Typed passwords are
