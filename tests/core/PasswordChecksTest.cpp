@@ -4,10 +4,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+#include <memory>
 #include <sstream>
 
 #include "IniTestUtil.h"
 #include "PageTestUtil.h"
+#include "core/bar/BarStore.h"
 #include "core/config/ConfigTool.h"
 #include "core/protect/PasswordChecks.h"
 #include "core/pages/PageShift.h"
@@ -30,7 +33,7 @@ struct Bar {
     Bar()
     {
         WriteBytes(ini, "[Location]\n");
-        checks.Start(std::nullopt);
+        checks.Start(std::nullopt, 16);
     }
     std::string Stored(int n) const { return store.Find(ButtonKey(n)).value_or("<none>"); }
     // Protects button n from its menu with `password`.
@@ -61,6 +64,9 @@ TEST(PasswordChecks, LaunchAsksOnceAndThePermissionServesOneLaunch)
     EXPECT_EQ(bar.checks.LaunchGate(6).verdict, Verdict::AskPassword);
     // A password longer than the file keeps still opens its button.
     EXPECT_EQ(bar.checks.Enter(std::string(300, 's')).verdict, Verdict::Launch);
+    // A launch that does not come drops its permission.
+    bar.checks.DropPermission();
+    EXPECT_EQ(bar.checks.LaunchGate(6).verdict, Verdict::AskPassword);
 
     // A button whose record holds an empty password is not protected.
     bar.store.Write(ButtonKey(7), "");
@@ -132,8 +138,11 @@ struct PagedBar : Bar {
         std::vector<std::string> argv = {"kexbar-config", ini};
         argv.insert(argv.end(), args.begin(), args.end());
         std::ostringstream out, err;
-        return RunConfigTool(argv, out, err);
+        const int rc = RunConfigTool(argv, out, err);
+        errors = err.str();
+        return rc;
     }
+    std::string errors; // what the last Run wrote to stderr
     std::map<int, int> Records()
     {
         IniDocument d = TNewIniFile(ini).Document();
@@ -153,6 +162,19 @@ TEST(PasswordCarrier, DeletingPageOneMovesPasswordsWithTheirRecords)
     EXPECT_FALSE(Exists(bar.store.PendingFileName()));
 }
 
+// A moved page takes its buttons' passwords along; the pages it passes keep theirs.
+TEST(PasswordCarrier, AMovedPageKeepsItsPasswords)
+{
+    PagedBar bar;
+    bar.store.Write(ButtonKey(4), "pw4");
+    ASSERT_EQ(bar.Run({"move-page", "1", "3"}), kConfigOk);
+    EXPECT_EQ(bar.Records(), (std::map<int, int>{{4, 20}, {20, 36}, {36, 4}}));
+    EXPECT_EQ(bar.Stored(4), "pw20");
+    EXPECT_EQ(bar.Stored(20), "pw36");
+    EXPECT_EQ(bar.Stored(36), "pw4");
+    EXPECT_FALSE(Exists(bar.store.PendingFileName()));
+}
+
 TEST(PasswordCarrier, AMovedButtonArrivesUnprotected)
 {
     PagedBar bar;
@@ -161,6 +183,57 @@ TEST(PasswordCarrier, AMovedButtonArrivesUnprotected)
     EXPECT_EQ(bar.Stored(5), "<none>");
     EXPECT_EQ(bar.Stored(20), ""); // erased at the source
     EXPECT_EQ(bar.Stored(36), "pw36");
+}
+
+// A button that gets a program (browsed for, or a file dropped on it) starts
+// unprotected, whatever was left for its number; one filled meanwhile by another bar
+// keeps its own.
+TEST(PasswordCarrier, AFilledButtonStartsUnprotected)
+{
+    struct Row {
+        const char* what;
+        int button;
+        std::function<void(BarStore&, int)> fill;
+        const char* after;
+    } rows[] = {
+        {"browsed for", 5, [](BarStore& s, int n) { s.SaveProgram(n, "/bin/five"); }, ""},
+        {"a file dropped on it", 5, [](BarStore& s, int n) { EXPECT_TRUE(s.FillButton(n, {"/bin/five", "", "", 0})); },
+         ""},
+        {"dropped on a button filled meanwhile", 20,
+         [](BarStore& s, int n) { EXPECT_FALSE(s.FillButton(n, {"/bin/five", "", "", 0})); }, "pw20"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        PagedBar bar;
+        bar.store.Write(ButtonKey(5), "left behind");
+        BarStore store(bar.ini, [&] { return std::make_unique<PasswordFileTransaction>(bar.store); });
+        row.fill(store, row.button);
+        EXPECT_EQ(bar.Stored(row.button), row.after);
+        EXPECT_EQ(bar.Stored(36), "pw36");
+    }
+}
+
+// Passwords left for the bar's empty buttons (a restored or hand-edited file, an older
+// version) go at the start, whatever "User" says; a button with a program, one beyond
+// the bar's pages, and a record that is no button's name keep theirs.
+TEST(PasswordChecks, AStartErasesThePasswordsOfEmptyButtons)
+{
+    for (const std::optional<std::string>& user : {std::optional<std::string>(":1"), std::optional<std::string>()}) {
+        SCOPED_TRACE(user ? "current file" : "conversion asked for");
+        PagedBar bar;
+        for (const char* name : {"SpeedButton5", "SpeedButton48", "SpeedButton49", "speedbutton6"})
+            bar.store.Write(name, "left");
+        PasswordChecks checks(bar.store, "");
+        EXPECT_FALSE(checks.Start(user, 16).error);
+        EXPECT_EQ(bar.Stored(5), "");
+        EXPECT_EQ(bar.Stored(48), "");
+        EXPECT_EQ(bar.Stored(49), "left");
+        EXPECT_EQ(bar.store.Find("speedbutton6"), "left");
+        EXPECT_EQ(bar.Stored(20), "pw20");
+        EXPECT_EQ(bar.Stored(36), "pw36");
+        EXPECT_FALSE(checks.MenuOpened(5));
+        EXPECT_TRUE(checks.MenuOpened(20));
+    }
 }
 
 TEST(PasswordCarrier, ACommandIsRefusedWhenThePasswordFileCannotBeRead)
@@ -174,6 +247,59 @@ TEST(PasswordCarrier, ACommandIsRefusedWhenThePasswordFileCannotBeRead)
     // A command that moves no password does not need the file.
     EXPECT_EQ(bar.Run({"rename-page", "1", "Tools"}), kConfigOk);
     ::unlink(bar.store.FileName().c_str());
+}
+
+// A password file holds at most a record for every button of 1000 pages of 21 and the
+// master record. One beyond that is damaged: it is said so, and nothing changes it
+// (no page command, no password write, not the start); one at the bound works.
+TEST(PasswordStore, AFileBeyondTheBoundIsReportedAndLeftAsItIs)
+{
+    // Every button of the largest bar has a record (20 and 36 a password), and the
+    // master record.
+    PasswordRecords full{{"Main", "NilK305"}};
+    for (std::size_t n = 1; n < kMaxPasswordRecords; ++n)
+        full.push_back({ButtonKey(int(n)), n == 20 || n == 36 ? "pw" + std::to_string(n) : ""});
+    const std::string largest = EncodePasswordRecords(full);
+    struct Row {
+        const char* what;
+        std::string bytes;
+        bool damaged;
+    } rows[] = {
+        {"as many records as a bar can have", largest, false},
+        {"one record more", largest + EncodePasswordRecords({{"", ""}}), true},
+        {"larger than such a file can be", largest + std::string(kMaxPasswordFileSize - largest.size() + 1, 'x'), true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        PagedBar bar;
+        WriteBytes(bar.store.FileName(), row.bytes);
+        const std::string ini = ReadBytes(bar.ini);
+        EXPECT_EQ(bar.store.Read().format,
+                  row.damaged ? PasswordStore::Format::Damaged : PasswordStore::Format::Current);
+        if (!row.damaged) {
+            ASSERT_EQ(bar.Run({"move-page", "1", "3"}), kConfigOk);
+            EXPECT_EQ(bar.Stored(4), "pw20");
+            // A name no bar gives would take it beyond the bound.
+            EXPECT_THROW(bar.store.Write("Gen", "x"), EIniWriteError);
+            EXPECT_EQ(bar.store.Find("Gen"), std::nullopt);
+            continue;
+        }
+        const std::string message = bar.store.DamagedMessage();
+        EXPECT_NE(message.find(bar.store.FileName() + " is damaged"), std::string::npos);
+        EXPECT_EQ(bar.Run({"move-page", "1", "3"}), kConfigRefused);
+        EXPECT_EQ(bar.errors, message + "\n");
+        try {
+            bar.store.Write(ButtonKey(5), "x");
+            ADD_FAILURE() << "a damaged file was written";
+        } catch (const EIniWriteError& e) {
+            EXPECT_EQ(e.what(), message);
+        }
+        PasswordChecks checks(bar.store, "");
+        EXPECT_EQ(checks.Start(std::nullopt, 16).error, message);
+        EXPECT_EQ(ReadBytes(bar.ini), ini);
+        EXPECT_EQ(ReadBytes(bar.store.FileName()), row.bytes);
+        EXPECT_FALSE(Exists(bar.store.PendingFileName()));
+    }
 }
 
 // A crash of the writer between the two files: before the configuration is written

@@ -88,6 +88,53 @@ TEST(PasswordFormat, RecordsRoundTripAndACutLastRecordIsLeftOut)
     EXPECT_EQ(r[3], (PasswordRecord{"SpeedButton20", std::string(255, 'y')}));
 }
 
+// Decoding stops at a bound: a whole record beyond it makes the bytes too many, a cut
+// one after the last allowed record is only a cut.
+TEST(PasswordFormat, DecodingStopsAtTheBound)
+{
+    const std::string three = EncodePasswordRecords({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+    const std::string fourth = EncodePasswordRecords({{"d", "4"}});
+    struct Row {
+        std::string bytes;
+        std::size_t records;
+        bool truncated, tooMany;
+    } rows[] = {
+        {three, 3, false, false},
+        {three + fourth.substr(0, 3), 3, true, false},
+        {three + fourth, 3, false, true},
+    };
+    for (const Row& row : rows) {
+        const DecodedPasswords d = DecodePasswordRecords(row.bytes, 3);
+        EXPECT_EQ(d.Records.size(), row.records);
+        EXPECT_EQ(d.Truncated, row.truncated);
+        EXPECT_EQ(d.TooMany, row.tooMany);
+    }
+}
+
+// The indexed table answers as the plain records do under the file's rules (first
+// match, a rewrite drops every record of its name and comes last), also for the
+// duplicates of a file written by hand and for names longer than the file keeps.
+TEST(PasswordFormat, TheIndexedTableKeepsTheFileRules)
+{
+    PasswordRecords plain = {{"Main", "m"}, {"SpeedButton1", "a"}, {"", "x"}, {"SpeedButton1", "dup"}};
+    PasswordTable table(plain);
+    const std::string longName(300, 'n');
+    const std::vector<std::string> names = {"Main", "SpeedButton1", "SpeedButton2", "", longName, longName.substr(0, 255)};
+    std::mt19937 rng(7);
+    for (int i = 0; i < 3000; ++i) {
+        const std::string& name = names[rng() % names.size()];
+        const std::string password = rng() % 3 ? std::to_string(rng() % 4) : "";
+        const PasswordRecords before = plain;
+        SetPassword(plain, name, password);
+        ASSERT_EQ(table.Set(name, password), plain != before) << i;
+        ASSERT_EQ(table.Records(), plain) << i;
+        for (const std::string& n : names)
+            ASSERT_EQ(table.Find(n), FindPassword(plain, n)) << i << " " << n;
+    }
+    EXPECT_EQ(table.Size(), plain.size());
+    EXPECT_EQ(table.Encode(), EncodePasswordRecords(plain));
+}
+
 // The older format: length byte, then character i stored as code + i.
 TEST(PasswordFormat, LegacyBlockIsRecognisedOnlyWhenItIsNotRecords)
 {
@@ -178,11 +225,13 @@ TEST(PasswordStartup, StartAndLockoutTable)
         TempDir dir;
         const std::string ini = dir.File("KXnet.INI");
         const std::string dat = dir.File("KXnet.DAT");
-        WriteBytes(ini, row.user ? "[Location]\nUser=" + *row.user + "\n" : "[Location]\n");
+        // Buttons 1 and 3 have programs: their passwords are no leftovers.
+        WriteBytes(ini, (row.user ? "[Location]\nUser=" + *row.user + "\n" : "[Location]\n")
+                            + "[Programs]\nSpeedButton1=/bin/one\nSpeedButton3=/bin/three\n");
         if (row.dat != DatFile::None)
             WriteBytes(dat, DatBytes(row.dat));
         PasswordChecks checks(PasswordStore(dir.Path() + "/", "net"), "net");
-        StartupResult start = checks.Start(row.user);
+        StartupResult start = checks.Start(row.user, 16);
         EXPECT_EQ(start.lock, row.atStart);
         EXPECT_EQ(start.action, row.action);
         EXPECT_FALSE(start.error);
@@ -212,7 +261,7 @@ TEST(PasswordStartup, WriteFailuresAreReportedAndChangeNoState)
     PasswordChecks checks(PasswordStore(dir.Path() + "/", ""), "");
     // A directory where the temporary file goes stops every write, also root's.
     ASSERT_EQ(::mkdir(dir.File("KX.$$$").c_str(), 0700), 0);
-    StartupResult start = checks.Start(std::nullopt);
+    StartupResult start = checks.Start(std::nullopt, 16);
     EXPECT_EQ(start.error, "Unable to write to " + dir.File("KX.DAT"));
     EXPECT_EQ(start.lock, LockState::Unlocked);
     EXPECT_EQ(TNewIniFile(dir.File("KX.INI")).ReadString("Location", "User", "?"), "?"); // tried again next time

@@ -81,7 +81,7 @@ protected:
         protection.reset();
         protection = std::make_unique<Protection>(
             window, dialogs, ProtectionMenus{lockout, modifyMenu->menuAction(), protect}, bar);
-        protection->Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"));
+        protection->Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"), 16);
     }
     void Type(const char* text) { bar.Enter(text); }
     bool Locked() const { return lockout->isChecked() && !modifyMenu->menuAction()->isEnabled(); }
@@ -149,7 +149,7 @@ TEST_F(ProtectionTest, ALockSetByAnotherBarHoldsAtOnce)
     QAction* otherLockout = menu->addAction("Other lockout");
     otherLockout->setCheckable(true);
     Protection other(window, dialogs, ProtectionMenus{otherLockout, modifyMenu->menuAction(), protect}, otherBar);
-    other.Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"));
+    other.Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"), 16);
     otherLockout->trigger();
     otherBar.Enter("secret");
     ASSERT_FALSE(other.ModifyAllowed());
@@ -196,14 +196,21 @@ TEST_F(ProtectionTest, ButtonMenuAndLaunchGate)
     EXPECT_FALSE(protection->ButtonProtected(4));
     EXPECT_FALSE(protect->isChecked());
 
+    // The repeated click passes the gate once; the permission does not outlive it.
     asked.clear();
     EXPECT_FALSE(protection->MayLaunch(3));
-    protection->Held(3, nullptr, [&] { asked.push_back("click 3"); });
+    auto click = [&] { asked.push_back(protection->MayLaunch(3) ? "click 3 starts" : "click 3 held"); };
+    protection->Held(3, nullptr, click);
     Type("pw");
     EXPECT_EQ(asked, std::vector<std::string>{"masked prompt: Enter Password"});
     QCoreApplication::processEvents();
-    EXPECT_EQ(asked, (std::vector<std::string>{"masked prompt: Enter Password", "click 3"}));
-    EXPECT_TRUE(protection->MayLaunch(3));
+    EXPECT_EQ(asked, (std::vector<std::string>{"masked prompt: Enter Password", "click 3 starts"}));
+    EXPECT_FALSE(protection->MayLaunch(3));
+    // A repeat that never reaches the gate leaves no permission behind.
+    protection->Held(3, nullptr, [] {});
+    Type("pw");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(protection->MayLaunch(3));
 
     // Unprotecting with the right password.
     EXPECT_TRUE(protection->ButtonProtected(3));
@@ -292,6 +299,44 @@ TEST_F(ProtectedBarTest, AProtectedButtonStartsOnceAfterItsPassword)
     EXPECT_EQ(platform.started.size(), 1u);
 }
 
+// The right password lets through the one launch it was typed for. When the repeated
+// launch does not happen, the permission goes with it: the next click asks again.
+TEST_F(ProtectedBarTest, APermissionWhoseLaunchDidNotHappenIsDropped)
+{
+    struct Row {
+        const char* what;
+        std::function<void()> spoilTheRepeat; // after the prompt opened, before Enter
+    } rows[] = {
+        {"the second files dialog is cancelled", [] {}},
+        {"another bar changed the pages",
+         [&] { TNewIniFile(Ini()).WriteString("Tabs", "PageTab2", "Renamed elsewhere"); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        form.reset();
+        dialogs.messages.clear();
+        platform.started.clear();
+        WriteIni("");
+        ::unlink(Store().FileName().c_str());
+        Store().Write(ButtonKey(1), "pw");
+        MainWindow& f = StartBar("[Programs]\nSpeedButton1=/bin/one\n[Select]\nSpeedButton1=" + platform.appDir + "\n");
+
+        dialogs.files = {{platform.appDir + "a.txt"}}; // the repeat's dialog is cancelled
+        QTest::mouseClick(Button(f, 1), Qt::LeftButton);
+        ASSERT_TRUE(Editor(f)->isVisible());
+        row.spoilTheRepeat();
+        TypeAndEnter(f, "pw");
+        Pump();
+        EXPECT_TRUE(platform.started.empty());
+
+        dialogs.files = {{platform.appDir + "b.txt"}};
+        QTest::mouseClick(Button(f, 1), Qt::LeftButton);
+        Pump();
+        EXPECT_TRUE(platform.started.empty());
+        EXPECT_TRUE(Editor(f)->isVisible());
+    }
+}
+
 // What the lockout refuses and what it leaves, before, while and after it is set.
 TEST_F(ProtectedBarTest, TheLockoutReachesEveryChangeButNotTheLaunch)
 {
@@ -353,28 +398,62 @@ TEST_F(ProtectedBarTest, TheLockoutReachesEveryChangeButNotTheLaunch)
     EXPECT_EQ(Value("Programs", "SpeedButton5"), "<absent>");
 }
 
-// Deleting page 1 of 3 through the page menu: the passwords of buttons 20 and 36
-// go with their records to 4 and 20, and the bar asks for them there.
-TEST_F(ProtectedBarTest, PasswordsFollowTheirRecordsWhenAPageIsDeleted)
+// Deleting or moving page 1 of 3 through the page menu: the passwords go with their
+// records, and the bar asks for them at the buttons they arrive on.
+TEST_F(ProtectedBarTest, PasswordsFollowTheirRecordsWhenAPageIsDeletedOrMoved)
 {
-    WriteIni("");
-    Store().Write(ButtonKey(20), "pw20");
-    Store().Write(ButtonKey(36), "pw36");
-    MainWindow& f = StartBar("ButtonCount=16\n[Pages]\nCount=3\n[Programs]\nSpeedButton4=/bin/one\n"
-                             "SpeedButton20=/bin/twenty\nSpeedButton36=/bin/thirtysix\n");
-    dialogs.popupChoices = {"DeletePage1"};
-    dialogs.answers = {TModalResult::mrYes};
-    auto* tabs = f.findChild<TTabSet*>("TabSet1");
-    QTest::mousePress(tabs, Qt::RightButton, {}, tabs->ItemRect(0).center());
-    ASSERT_EQ(Value("Programs", "SpeedButton4"), "/bin/twenty");
-    EXPECT_EQ(Stored(4), "pw20");
-    EXPECT_EQ(Stored(20), "pw36");
-    EXPECT_EQ(Store().Find(ButtonKey(36)).value_or(""), "");
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(Store().PendingFileName())));
+    struct Row {
+        const char* item;
+        std::map<int, std::string> passwords; // afterwards
+        int asks;                             // a button that asks for its password
+    } rows[] = {
+        {"DeletePage1", {{4, "pw20"}, {20, "pw36"}, {36, ""}}, 4},
+        // Page 1 is put down before the third tab: it becomes page 2.
+        {"MovePage1", {{4, "pw20"}, {20, "pw4"}, {36, "pw36"}}, 20},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.item);
+        form.reset();
+        platform.started.clear();
+        WriteIni("");
+        ::unlink(Store().FileName().c_str());
+        for (int n : {4, 20, 36})
+            Store().Write(ButtonKey(n), "pw" + std::to_string(n));
+        MainWindow& f = StartBar("ButtonCount=16\n[Pages]\nCount=3\n[Programs]\nSpeedButton4=/bin/one\n"
+                                 "SpeedButton20=/bin/twenty\nSpeedButton36=/bin/thirtysix\n");
+        dialogs.popupChoices = {row.item};
+        dialogs.answers = {TModalResult::mrYes};
+        auto* tabs = f.findChild<TTabSet*>("TabSet1");
+        QTest::mousePress(tabs, Qt::RightButton, {}, tabs->ItemRect(0).center());
+        if (std::string(row.item) == "MovePage1")
+            QTest::mousePress(tabs, Qt::RightButton, {}, tabs->ItemRect(1).center());
+        ASSERT_EQ(Value("Programs", "SpeedButton4"), "/bin/twenty");
+        for (const auto& [n, password] : row.passwords)
+            EXPECT_EQ(Store().Find(ButtonKey(n)).value_or(""), password) << n;
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(Store().PendingFileName())));
 
-    QTest::mouseClick(Button(f, 4), Qt::LeftButton);
-    EXPECT_TRUE(platform.started.empty());
-    EXPECT_TRUE(Editor(f)->isVisible());
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->ItemRect((row.asks - 1) / 16).center());
+        QTest::mouseClick(Button(f, row.asks), Qt::LeftButton);
+        EXPECT_TRUE(platform.started.empty());
+        EXPECT_TRUE(Editor(f)->isVisible());
+    }
+}
+
+// A password left for an empty button while the bar runs (a file edited by hand) does
+// not protect the program browsed for it.
+TEST_F(ProtectedBarTest, AButtonFilledByBrowsingStartsUnprotected)
+{
+    MainWindow& f = StartBar("");
+    Store().Write(ButtonKey(5), "left behind");
+    platform.openCommands["/bin/one"] = {"/bin/one"};
+    dialogs.files = {{"/bin/one"}};
+    QTest::mouseClick(Button(f, 5), Qt::LeftButton);
+    ASSERT_EQ(Value("Programs", "SpeedButton5"), "/bin/one");
+    EXPECT_EQ(Stored(5), "");
+    QTest::mouseClick(Button(f, 5), Qt::LeftButton);
+    Pump();
+    EXPECT_FALSE(Editor(f)->isVisible());
+    ASSERT_EQ(platform.started.size(), 1u);
 }
 
 } // namespace

@@ -135,7 +135,13 @@ void BarStore::Tidy(const std::vector<int>& strays, const std::vector<int>& icon
 
 void BarStore::SaveProgram(int n, const std::string& program)
 {
-    ini_.WriteString(settings::ProgramsSection, ButtonKey(n), program);
+    ModifyRecords([&](RecordStore& store) {
+        IniDocument& d = store.Document();
+        PasswordCarrier* passwords = store.Passwords();
+        if (passwords && d.ReadString(settings::ProgramsSection, ButtonKey(n), "").empty())
+            passwords->ErasePassword(n);
+        d.WriteString(settings::ProgramsSection, ButtonKey(n), program);
+    });
 }
 
 void BarStore::SaveParameters(int n, const std::string& parameters)
@@ -249,11 +255,12 @@ void BarStore::SaveButtonSetting(int n, TButtonSetting setting, const std::strin
 bool BarStore::FillButton(int n, const DroppedButton& dropped)
 {
     bool filled = false;
-    ini_.Modify([&](IniDocument& d) {
+    ModifyRecords([&](RecordStore& store) {
+        IniDocument& d = store.Document();
         const std::string key = ButtonKey(n);
         if (!d.ReadString(settings::ProgramsSection, key, "").empty())
             return;
-        RecordStore(d).Erase(n); // keys left without a program are not mixed in
+        store.Erase(n); // keys and a password left without a program are not mixed in
         d.WriteString(settings::ProgramsSection, key, dropped.program);
         if (!dropped.parameters.empty())
             d.WriteString(settings::ParametersSection, key, dropped.parameters);

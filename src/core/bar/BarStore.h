@@ -86,6 +86,8 @@ public:
     // Erases the keys of records without a program and marks the given buttons' icons
     // "Default", as one rewrite (nothing when both are empty).
     void Tidy(const std::vector<int>& strays, const std::vector<int>& iconDefaults);
+    // The program browsed for button n. A button filled so (empty until now) starts
+    // unprotected: a password left behind for its number is erased with it.
     void SaveProgram(int n, const std::string& program);
     // Empty parameters erase the key.
     void SaveParameters(int n, const std::string& parameters);
@@ -122,9 +124,10 @@ public:
     // One setting of button n, stored as it is (an empty value stays, empty).
     void SaveButtonSetting(int n, TButtonSetting setting, const std::string& value);
     // Fills button n from a dropped file, as one rewrite: the program, the parameters
-    // when there are any, the icon file and index when a shortcut gave them. Nothing
-    // is written, and the answer is false, when the file's button n has a program by
-    // now (another bar filled it).
+    // when there are any, the icon file and index when a shortcut gave them; the
+    // button starts unprotected (a password left behind for its number is erased).
+    // Nothing is written, and the answer is false, when the file's button n has a
+    // program by now (another bar filled it).
     bool FillButton(int n, const DroppedButton& dropped);
     // The hour's or the half hour's sound: whether it plays and its file.
     void SaveClockSound(bool halfHour, bool on, const std::string& file);

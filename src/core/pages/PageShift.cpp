@@ -80,6 +80,7 @@ PageMoveBuffer DeletePageRecords(RecordStore& store, int s, int c, int buttonsPe
                 ButtonRecord r = store.Read(d);
                 for (int k = 0; k < 10; ++k)
                     buffer.Fields.push_back(r.Field(k));
+                buffer.Passwords.push_back(store.HeldPassword);
             }
             store.Erase(d);
             if (q < last) {
@@ -102,7 +103,8 @@ void InsertPageRecords(RecordStore& store, int s, int c, int buttonsPerPage, con
     if (s < 0 || s > c)
         throw std::invalid_argument("Cannot insert a page at place " + std::to_string(s + 1) + " of "
                                     + std::to_string(c + 1));
-    if (fill && (fill->Fields.size() % 10 != 0 || fill->Fields.size() > std::size_t(10 * B)))
+    if (fill && (fill->Fields.size() % 10 != 0 || fill->Fields.size() > std::size_t(10 * B)
+                 || fill->Passwords.size() > fill->Fields.size() / 10))
         throw std::invalid_argument("The moved page does not fit a page of " + std::to_string(B) + " buttons");
     RecordBatch batch(store);
     IniDocument& doc = store.Document();
@@ -124,7 +126,8 @@ void InsertPageRecords(RecordStore& store, int s, int c, int buttonsPerPage, con
                 r.SetField(k, fill->Fields[std::size_t(10 * i + k)]);
             const int n = s * B + 1 + i;
             store.Erase(n);
-            store.HeldPassword.clear(); // the buffer carries no passwords
+            // The slot's own password, never one left behind by another record.
+            store.HeldPassword = std::size_t(i) < fill->Passwords.size() ? fill->Passwords[std::size_t(i)] : "";
             store.Write(n, r);
         }
     }

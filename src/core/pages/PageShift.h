@@ -16,17 +16,21 @@ namespace kex {
 
 // Pages are never typed above this count (a bar of more pages could not be built).
 inline constexpr int kMaxPageCount = 1000;
+// The larger of the two page sizes.
+inline constexpr int kMaxButtonsPerPage = 21;
 
 // The page-move buffer: the moved page's buttons in slot order, ten strings a button
 // (ListBox2: program, parameters, icon file, icon index as decimal text, description,
 // shrink, select, working, keyboard-select sound, launch sound; entry 10*i + k is
 // field k of slot i), with the page's name (MovedPageName) and the tab index it had.
-// It carries no passwords: a moved page's buttons arrive unprotected.
+// The buttons' passwords go with them (slot i's in Passwords[i], empty when it has
+// none), so that a moved page keeps its protection.
 struct PageMoveBuffer {
     std::string Name;
     int OldIndex = -1;
     int ButtonsPerPage = 0;
     std::vector<std::string> Fields;
+    std::vector<std::string> Passwords;
 
     bool Pending() const { return OldIndex >= 0; }
     void Clear() { *this = PageMoveBuffer(); }
@@ -44,7 +48,8 @@ bool CanDeletePage(int pageCount);
 // after it move one place left with their names (an unnamed page is stored as the
 // text of its new number), the last page's block and name go, "Pages"/"Count" :=
 // c - 1. For a move (forMove) the answer holds the page's buttons in the buffer
-// order, its name and its index; for a delete the buffer's Fields stay empty.
+// order with their passwords, its name and its index; for a delete the buffer's
+// Fields stay empty.
 // Throws std::runtime_error "Cannot delete the only page" when c <= 1 and
 // std::invalid_argument when s is not a page. Record keys on pages beyond c (left
 // by a lowered page count) move along with the pages before them, so that none is
@@ -54,9 +59,10 @@ PageMoveBuffer DeletePageRecords(RecordStore& store, int s, int c, int buttonsPe
 // Inserts a page at tab index s (before page s + 1; s == c appends) of c pages: pages
 // from the last down to s + 1 move one place right with their names (an unnamed page
 // is stored as the text of its old number), "Pages"/"Count" := c + 1, the new page is
-// filled from `fill` when given (empty fields are not written, no passwords) and
-// named `name` ("Page " + (s + 1) when empty). Throws std::invalid_argument for an s
-// outside 0..c or a buffer that does not fit a page.
+// filled from `fill` when given (empty fields are not written; its buttons get the
+// buffer's passwords, and none other) and named `name` ("Page " + (s + 1) when
+// empty). Throws std::invalid_argument for an s outside 0..c or a buffer that does
+// not fit a page.
 void InsertPageRecords(RecordStore& store, int s, int c, int buttonsPerPage, const std::string& name,
                        const PageMoveBuffer* fill = nullptr);
 

@@ -1,5 +1,8 @@
 #include "core/protect/PasswordChecks.h"
 
+#include <algorithm>
+#include <unordered_set>
+
 namespace kex {
 
 namespace {
@@ -11,9 +14,9 @@ constexpr std::string_view kNoPasswordMarker = "NilK305";
 
 // The master password a record holds: nothing when none is set (the marker, an
 // empty password, or no record).
-std::optional<std::string> MasterOf(const PasswordRecords& records)
+std::optional<std::string> MasterOf(const PasswordTable& records)
 {
-    std::optional<std::string> stored = FindPassword(records, kMasterRecordName);
+    std::optional<std::string> stored = records.Find(kMasterRecordName);
     if (!stored || stored->empty() || *stored == kNoPasswordMarker)
         return std::nullopt;
     return stored;
@@ -30,6 +33,24 @@ bool CanBeMasterPassword(const std::string& password)
     return !password.empty() && password != kNoPasswordMarker;
 }
 // ------------------------------------------------------------------------------
+
+// The button records of `records` that protect a button of the bar (1 to `last`)
+// without a program in `doc`.
+std::vector<std::string> LeftoverPasswords(const PasswordTable& records, const IniDocument& doc, int last)
+{
+    std::unordered_set<int> filled;
+    for (const auto& [key, program] : doc.ReadSection(settings::ProgramsSection))
+        if (!program.empty())
+            filled.insert(NumberFromName(key));
+    std::vector<std::string> names;
+    for (const PasswordRecord& r : records.Records()) {
+        const int n = NumberFromName(r.Name);
+        if (n >= 1 && n <= last && r.Name == ButtonKey(n) && !filled.count(n)
+            && !records.Find(r.Name).value_or("").empty())
+            names.push_back(r.Name);
+    }
+    return names;
+}
 
 } // namespace
 
@@ -48,7 +69,7 @@ void PasswordChecks::WriteUser()
     TNewIniFile(store_.ConfigurationFile()).WriteString(settings::User.section, settings::User.key, suffix_ + ":1");
 }
 
-StartupResult PasswordChecks::Start(const std::optional<std::string>& user)
+StartupResult PasswordChecks::Start(const std::optional<std::string>& user, int buttonsPerPage)
 {
     StartupResult result;
     try {
@@ -60,13 +81,21 @@ StartupResult PasswordChecks::Start(const std::optional<std::string>& user)
     const std::optional<std::string> master = MasterOf(contents.records);
     lock_ = master ? LockState::Locked : LockState::Unlocked;
     result.lock = lock_;
-    const bool current = user && *user == suffix_ + ":1";
     // A file that cannot be read cannot be converted or completed without losing
     // what it holds; it is left alone.
-    if (current || contents.format == PasswordStore::Format::Unreadable)
+    if (contents.format == PasswordStore::Format::Damaged)
+        result.error = store_.DamagedMessage();
+    if (!contents.Usable())
         return result;
     try {
-        const bool noMasterRecord = !FindPassword(contents.records, kMasterRecordName);
+        EraseLeftoverPasswords(contents.records, buttonsPerPage);
+    } catch (const EIniWriteError& e) {
+        result.error = e.what();
+    }
+    if (user && *user == suffix_ + ":1")
+        return result;
+    try {
+        const bool noMasterRecord = !contents.records.Find(kMasterRecordName);
         if (contents.format == PasswordStore::Format::Legacy) {
             store_.Write(kMasterRecordName, MasterRecordValue(master.value_or("")));
             result.action = StartupAction::Converted;
@@ -87,10 +116,33 @@ StartupResult PasswordChecks::Start(const std::optional<std::string>& user)
     return result;
 }
 
+void PasswordChecks::EraseLeftoverPasswords(const PasswordTable& records, int buttonsPerPage)
+{
+    // The configuration is read only when the file protects a button at all.
+    const std::vector<PasswordRecord> all = records.Records();
+    if (std::none_of(all.begin(), all.end(),
+                     [](const PasswordRecord& r) { return NumberFromName(r.Name) > 0 && !r.Password.empty(); }))
+        return;
+    const std::string& ini = store_.ConfigurationFile();
+    auto last = [&](const IniDocument& doc) { return ReadPageCount(doc, ini) * buttonsPerPage; };
+    const IniDocument seen = TNewIniFile(ini).Document();
+    if (LeftoverPasswords(records, seen, last(seen)).empty())
+        return;
+    // Again under the lock, on the files as they are then (another bar may have
+    // filled the button meanwhile).
+    store_.Update([&](PasswordTable& now) {
+        const IniDocument doc = TNewIniFile(ini).Document();
+        const std::vector<std::string> names = LeftoverPasswords(now, doc, last(doc));
+        for (const std::string& name : names)
+            now.Set(name, "");
+        return !names.empty();
+    });
+}
+
 void PasswordChecks::RefreshLock()
 {
     const PasswordStore::Contents contents = store_.Read();
-    if (contents.format != PasswordStore::Format::Unreadable)
+    if (contents.Usable())
         lock_ = MasterOf(contents.records) ? LockState::Locked : LockState::Unlocked;
 }
 

@@ -70,7 +70,8 @@ struct StartupResult {
     LockState lock = LockState::Unlocked;
     StartupAction action = StartupAction::None;
     // "Unable to write to <file>" when the password file or "User" could not be
-    // written (the next start tries again); the lock state is still right.
+    // written (the next start tries again); the lock state is still right. A damaged
+    // password file is reported here too, and left as it is.
     std::optional<std::string> error;
 };
 
@@ -82,8 +83,11 @@ public:
     // Start-up: `user` is the configuration's "Location"/"User" (nothing when
     // absent). Only suffix + ":1" says the password file is current; any other value
     // (absent, the bare suffix, another configuration's suffix, a record name) asks
-    // for the conversion, which converts only an older-format file.
-    StartupResult Start(const std::optional<std::string>& user);
+    // for the conversion, which converts only an older-format file. A password left
+    // for an empty button of the bar (its pages of `buttonsPerPage` buttons) is
+    // erased, as loading an empty button erases its record with its password: the
+    // next program put there starts unprotected.
+    StartupResult Start(const std::optional<std::string>& user, int buttonsPerPage);
 
     LockState Lock() const { return lock_; }
     bool Locked() const { return lock_ == LockState::Locked; }
@@ -102,6 +106,10 @@ public:
     // The launch gate of button n: Launch when it is not protected or its password was
     // just given (that permission is used up here), else AskPassword.
     CheckResult LaunchGate(int n);
+    // The launch a right password was given for is over, or will not happen (its
+    // files were not chosen, its button changed): the permission goes with it, so
+    // that no later launch comes through on it.
+    void DropPermission() { permitted_.reset(); }
     // Enter in the prompt. An empty text checks nothing.
     CheckResult Enter(const std::string& typed);
 
@@ -117,6 +125,7 @@ private:
     CheckResult PasswordMain(const std::string& entered, bool typed);
     CheckResult ButtonCheck(int n, const std::string& entered, bool typed);
     void WriteUser();
+    void EraseLeftoverPasswords(const PasswordTable& records, int buttonsPerPage);
 
     PasswordStore store_;
     std::string suffix_;

@@ -1,6 +1,7 @@
 #include "core/protect/PasswordFile.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kex {
 
@@ -32,18 +33,9 @@ std::optional<std::string> TakeCounted(std::string_view bytes, std::size_t& pos)
 
 } // namespace
 
-std::string EncodePasswordRecords(const PasswordRecords& records)
-{
-    std::string out;
-    for (const PasswordRecord& r : records) {
-        out += '\0';
-        PutCounted(out, r.Name);
-        PutCounted(out, r.Password);
-    }
-    return out;
-}
+std::string EncodePasswordRecords(const PasswordRecords& records) { return PasswordTable(records).Encode(); }
 
-DecodedPasswords DecodePasswordRecords(std::string_view bytes)
+DecodedPasswords DecodePasswordRecords(std::string_view bytes, std::size_t maxRecords)
 {
     DecodedPasswords decoded;
     std::size_t pos = 0;
@@ -53,6 +45,10 @@ DecodedPasswords DecodePasswordRecords(std::string_view bytes)
         std::optional<std::string> password = name ? TakeCounted(bytes, at) : std::nullopt;
         if (!password) {
             decoded.Truncated = true;
+            break;
+        }
+        if (decoded.Records.size() == maxRecords) {
+            decoded.TooMany = true;
             break;
         }
         decoded.Records.push_back({std::move(*name), std::move(*password)});
@@ -97,8 +93,106 @@ std::optional<std::string> FindPassword(const PasswordRecords& records, std::str
 
 void SetPassword(PasswordRecords& records, std::string_view name, std::string_view password)
 {
-    std::erase_if(records, [&](const PasswordRecord& r) { return r.Name == name; });
-    records.push_back({StoredForm(name), StoredForm(password)});
+    const std::string stored = StoredForm(name);
+    std::erase_if(records, [&](const PasswordRecord& r) { return r.Name == stored; });
+    records.push_back({stored, StoredForm(password)});
+}
+
+// ------------------------------------------------------------------ PasswordTable
+
+PasswordTable::PasswordTable(PasswordRecords records) : slots_(std::move(records)), live_(slots_.size()) {}
+
+void PasswordTable::Index() const
+{
+    if (indexed_)
+        return;
+    where_.clear();
+    where_.reserve(live_);
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (Live(i))
+            ++where_.try_emplace(slots_[i].Name, Place{i, 0}).first->second.count;
+    indexed_ = true;
+}
+
+std::optional<std::string> PasswordTable::Find(std::string_view name) const
+{
+    if (!indexed_ && !std::exchange(lookedUp_, true)) {
+        for (std::size_t i = 0; i < slots_.size(); ++i)
+            if (slots_[i].Name == name && Live(i))
+                return slots_[i].Password;
+        return std::nullopt;
+    }
+    Index();
+    const auto it = where_.find(std::string(name));
+    if (it == where_.end() || it->second.count == 0)
+        return std::nullopt;
+    return slots_[it->second.first].Password;
+}
+
+bool PasswordTable::Set(std::string_view name, std::string_view password)
+{
+    Index();
+    PasswordRecord record{StoredForm(name), StoredForm(password)};
+    Place& place = where_[record.Name];
+    // Already the one record of the name, last, with this password: nothing to do.
+    if (place.count == 1 && place.first + 1 == slots_.size() && slots_.back() == record)
+        return false;
+    if (place.count > 0) {
+        gone_.resize(slots_.size(), false);
+        // A file written by hand may hold the name more than once: every record goes.
+        for (std::size_t i = place.first, left = place.count; left > 0; ++i)
+            if (Live(i) && slots_[i].Name == record.Name) {
+                gone_[i] = true;
+                --left;
+            }
+    }
+    live_ -= place.count;
+    place = {slots_.size(), 1};
+    slots_.push_back(std::move(record));
+    if (!gone_.empty())
+        gone_.push_back(false);
+    ++live_;
+    // Dropped records are cleared away once they outnumber the live ones.
+    if (slots_.size() > 2 * live_ + 64)
+        Compact();
+    return true;
+}
+
+void PasswordTable::Compact()
+{
+    PasswordRecords kept;
+    kept.reserve(live_);
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (Live(i))
+            kept.push_back(std::move(slots_[i]));
+    slots_ = std::move(kept);
+    gone_.clear();
+    indexed_ = false;
+    Index();
+}
+
+PasswordRecords PasswordTable::Records() const
+{
+    if (gone_.empty())
+        return slots_;
+    PasswordRecords records;
+    records.reserve(live_);
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (Live(i))
+            records.push_back(slots_[i]);
+    return records;
+}
+
+std::string PasswordTable::Encode() const
+{
+    std::string out;
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (Live(i)) {
+            out += '\0';
+            PutCounted(out, slots_[i].Name);
+            PutCounted(out, slots_[i].Password);
+        }
+    return out;
 }
 
 std::string StoredForm(std::string_view password) { return std::string(password.substr(0, kMaxPasswordLength)); }

@@ -1,6 +1,7 @@
 #include "core/protect/PasswordStore.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <stdexcept>
@@ -15,17 +16,23 @@ namespace {
 // then the password file's new bytes.
 constexpr std::string_view kPendingMagic = "KXPENDING1 ";
 constexpr std::size_t kStampLength = 16;
+constexpr std::size_t kMaxPendingSize = kPendingMagic.size() + kStampLength + 1 + kMaxPasswordFileSize;
 
-enum class ReadResult { Missing, Read, Unreadable };
+enum class ReadResult { Missing, Read, Unreadable, TooBig };
 
 // The whole of the password file or the pending file, read as the configuration is:
 // never through a symbolic link of another user's (the pending file through none),
-// never anything but a regular file of sane size.
-ReadResult ReadBytes(const std::string& name, std::string& out, bool followLink)
+// never anything but a regular file of sane size. A file larger than `limit` is not
+// read at all.
+ReadResult ReadBytes(const std::string& name, std::string& out, bool followLink, std::size_t limit)
 {
     try {
-        if (ReadRegularFile(followLink ? ConfigurationTarget(name) : name, out))
-            return ReadResult::Read;
+        const std::string path = followLink ? ConfigurationTarget(name) : name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && std::uint64_t(st.st_size) > limit)
+            return ReadResult::TooBig;
+        if (ReadRegularFile(path, out))
+            return out.size() > limit ? ReadResult::TooBig : ReadResult::Read;
         return errno == ENOENT ? ReadResult::Missing : ReadResult::Unreadable;
     } catch (const EIniFileError&) {
         return ReadResult::Unreadable;
@@ -69,12 +76,16 @@ PasswordStore::Contents Decode(std::string_view bytes, bool legacyAllowed)
     PasswordStore::Contents c;
     if (legacyAllowed && IsLegacyPasswordFile(bytes)) {
         c.format = PasswordStore::Format::Legacy;
-        c.records.push_back({std::string(kMasterRecordName), DecodeLegacyPassword(bytes)});
+        c.records = PasswordTable({{std::string(kMasterRecordName), DecodeLegacyPassword(bytes)}});
         return c;
     }
-    DecodedPasswords d = DecodePasswordRecords(bytes);
+    DecodedPasswords d = DecodePasswordRecords(bytes, kMaxPasswordRecords);
+    if (d.TooMany) {
+        c.format = PasswordStore::Format::Damaged;
+        return c;
+    }
     c.format = PasswordStore::Format::Current;
-    c.records = std::move(d.Records);
+    c.records = PasswordTable(std::move(d.Records));
     c.truncated = d.Truncated;
     return c;
 }
@@ -96,9 +107,10 @@ PasswordStore PasswordStore::ForConfiguration(const std::string& iniFile) { retu
 PasswordStore::Contents PasswordStore::ReadFile() const
 {
     std::string bytes;
-    switch (ReadBytes(file_, bytes, true)) {
+    switch (ReadBytes(file_, bytes, true, kMaxPasswordFileSize)) {
     case ReadResult::Missing: return {};
     case ReadResult::Unreadable: return {Format::Unreadable, {}, false};
+    case ReadResult::TooBig: return {Format::Damaged, {}, false};
     case ReadResult::Read: break;
     }
     return Decode(bytes, true);
@@ -107,7 +119,7 @@ PasswordStore::Contents PasswordStore::ReadFile() const
 PasswordStore::Contents PasswordStore::Read() const
 {
     std::string text;
-    if (ReadBytes(PendingFileName(), text, false) == ReadResult::Read) {
+    if (ReadBytes(PendingFileName(), text, false, kMaxPendingSize) == ReadResult::Read) {
         std::optional<Pending> pending = ParsePending(text);
         if (pending && TNewIniFile(ini_).ReadString(settings::PasswordCommit.section, settings::PasswordCommit.key, "")
                            == pending->stamp)
@@ -116,14 +128,20 @@ PasswordStore::Contents PasswordStore::Read() const
     return ReadFile();
 }
 
-std::optional<std::string> PasswordStore::Find(std::string_view name) const
+std::optional<std::string> PasswordStore::Find(std::string_view name) const { return Read().records.Find(name); }
+
+std::string PasswordStore::DamagedMessage() const
 {
-    return FindPassword(Read().records, name);
+    return file_ + " is damaged: it holds more than the " + std::to_string(kMaxPasswordRecords)
+           + " password records a bar can have. It is left as it is, and no password is checked or changed "
+             "until it is mended or removed.";
 }
 
-PasswordRecords PasswordStore::RecordsForRewrite() const
+PasswordTable PasswordStore::RecordsForRewrite() const
 {
     Contents c = ReadFile();
+    if (c.format == Format::Damaged)
+        throw EIniWriteError(file_, DamagedMessage());
     if (c.format == Format::Unreadable)
         throw EIniWriteError(file_);
     return std::move(c.records);
@@ -149,11 +167,23 @@ void PasswordStore::WriteFile(const std::string& target, std::string_view bytes)
 
 void PasswordStore::Write(std::string_view name, std::string_view password)
 {
+    // Written even when the record is as it was: an older-format file becomes current.
+    Update([&](PasswordTable& records) {
+        records.Set(name, password);
+        return true;
+    });
+}
+
+void PasswordStore::Update(const std::function<bool(PasswordTable&)>& change)
+{
     ConfigurationLock lock(ini_, file_);
     SettleLocked();
-    PasswordRecords records = RecordsForRewrite();
-    SetPassword(records, name, password);
-    WriteFile(file_, EncodePasswordRecords(records));
+    PasswordTable records = RecordsForRewrite();
+    if (!change(records))
+        return;
+    if (records.Size() > kMaxPasswordRecords)
+        throw EIniWriteError(file_, DamagedMessage()); // it holds names no bar gives
+    WriteFile(file_, records.Encode());
 }
 
 void PasswordStore::Settle()
@@ -169,7 +199,7 @@ void PasswordStore::SettleLocked()
 {
     const std::string pendingName = PendingFileName();
     std::string text;
-    const ReadResult r = ReadBytes(pendingName, text, false);
+    const ReadResult r = ReadBytes(pendingName, text, false, kMaxPendingSize);
     if (r == ReadResult::Missing)
         return;
     std::optional<Pending> pending = r == ReadResult::Read ? ParsePending(text) : std::nullopt;
@@ -198,68 +228,53 @@ PasswordFileTransaction::~PasswordFileTransaction()
     }
 }
 
-void PasswordFileTransaction::Load()
+PasswordTable& PasswordFileTransaction::Records()
 {
-    if (records_)
-        return;
-    PasswordStore::Contents c = store_.Read();
-    if (c.format == PasswordStore::Format::Unreadable)
-        throw std::runtime_error("Cannot open file " + store_.FileName());
-    records_ = std::move(c.records);
+    if (!records_) {
+        PasswordStore::Contents c = store_.Read();
+        if (c.format == PasswordStore::Format::Damaged)
+            throw EIniWriteError(store_.FileName(), store_.DamagedMessage());
+        if (c.format == PasswordStore::Format::Unreadable)
+            throw std::runtime_error("Cannot open file " + store_.FileName());
+        records_ = std::move(c.records);
+    }
+    return *records_;
 }
 
-bool PasswordFileTransaction::Apply(PasswordRecords& records, const Change& change)
-{
-    const std::string name = ButtonKey(change.button);
-    if (change.erase && FindPassword(records, name).value_or("").empty())
-        return false; // nothing stored: an erase writes no record
-    SetPassword(records, name, change.password);
-    return true;
-}
-
-std::string PasswordFileTransaction::PasswordOf(int n)
-{
-    Load();
-    return FindPassword(*records_, ButtonKey(n)).value_or("");
-}
+std::string PasswordFileTransaction::PasswordOf(int n) { return Records().Find(ButtonKey(n)).value_or(""); }
 
 void PasswordFileTransaction::StorePassword(int n, const std::string& password)
 {
-    Load();
-    Change change{n, password, false};
-    if (Apply(*records_, change))
-        changes_.push_back(std::move(change));
+    changed_ = Records().Set(ButtonKey(n), password) || changed_;
 }
 
 void PasswordFileTransaction::ErasePassword(int n)
 {
-    Load();
-    Change change{n, "", true};
-    if (Apply(*records_, change))
-        changes_.push_back(std::move(change));
+    // Only a stored password is erased: an erase writes no record for a button that
+    // has none.
+    const std::string name = ButtonKey(n);
+    if (!Records().Find(name).value_or("").empty())
+        changed_ = Records().Set(name, "") || changed_;
 }
 
 void PasswordFileTransaction::Prepare(IniDocument& doc)
 {
-    if (changes_.empty())
+    if (!changed_)
         return;
     // Modify holds the configuration's lock while it applies a change to a file it
     // can write; anywhere else the pending file could replace another writer's.
     if (!ConfigurationWritable(store_.ConfigurationFile()))
         throw EIniWriteError(store_.ConfigurationFile());
+    if (records_->Size() > kMaxPasswordRecords)
+        throw EIniWriteError(store_.FileName(), store_.DamagedMessage());
+    // A pending change that the records were read with as finished is put in place
+    // (one that was not committed is dropped): the file then holds what was read.
     store_.SettleLocked();
-    // The changes again on the file as it is now, under the lock.
-    const PasswordRecords before = store_.RecordsForRewrite();
-    PasswordRecords records = before;
-    for (const Change& c : changes_)
-        Apply(records, c);
-    if (records == before)
-        return;
     const std::string stamp = NewStamp();
     std::string pending(kPendingMagic);
     pending += stamp;
     pending += '\n';
-    pending += EncodePasswordRecords(records);
+    pending += records_->Encode();
     store_.WriteFile(store_.PendingFileName(), pending);
     prepared_ = true;
     doc.WriteString(settings::PasswordCommit.section, settings::PasswordCommit.key, stamp);
@@ -270,7 +285,7 @@ void PasswordFileTransaction::Commit()
     if (!prepared_)
         return;
     prepared_ = false;
-    changes_.clear();
+    changed_ = false;
     store_.Settle();
 }
 

@@ -9,16 +9,23 @@
 // taking it again).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/config/Settings.h"
-#include "core/protect/PasswordFile.h"
 #include "core/pages/ButtonRecord.h"
+#include "core/pages/PageShift.h"
+#include "core/protect/PasswordFile.h"
 
 namespace kex {
+
+// A password file holds at most one record for each button a bar can have and the
+// master record; one with more is damaged (it was not written by a bar), and so is one
+// larger than that many records of the longest kind.
+inline constexpr std::size_t kMaxPasswordRecords = std::size_t(kMaxPageCount) * kMaxButtonsPerPage + 1;
+inline constexpr std::size_t kMaxPasswordFileSize = kMaxPasswordRecords * kMaxPasswordRecordSize;
 
 class PasswordStore {
 public:
@@ -40,16 +47,23 @@ public:
         Missing,    // no file: no records
         Current,    // records
         Legacy,     // the older single block: reads as the one record "Main"
-        Unreadable, // not a regular file, too big, or not readable: no records
+        Unreadable, // not a regular file, or not readable: no records
+        Damaged,    // more records than a bar can have (see DamagedMessage): no records
     };
     struct Contents {
         Format format = Format::Missing;
-        PasswordRecords records;
+        PasswordTable records;
         bool truncated = false; // a cut-short last record was left out
+        // Whether the records are the file's (else it is unreadable or damaged, and
+        // must not be replaced: what it holds would be lost).
+        bool Usable() const { return format != Format::Unreadable && format != Format::Damaged; }
     };
-    // The file as it reads now. A page operation committed to the configuration whose
-    // password change is still pending reads as finished.
+    // The file as it reads now, read once and decoded up to the bound. A page operation
+    // committed to the configuration whose password change is still pending reads as
+    // finished.
     Contents Read() const;
+    // "<file> is damaged: ...", what a damaged file is reported with.
+    std::string DamagedMessage() const;
     // The password stored for a record name, nothing when the file has no such record.
     std::optional<std::string> Find(std::string_view name) const;
 
@@ -57,10 +71,13 @@ public:
     // new one comes last; a missing file is created, an older-format file rewritten in
     // the current format. Throws EIniWriteError ("Unable
     // to write to <file>") when the file cannot be written or an existing file cannot
-    // be read (its other records would be lost), "<file> is locked by another program"
-    // when the lock stays held longer than the configuration store waits; the file is
-    // then as it was.
+    // be read (its other records would be lost), DamagedMessage for a damaged file,
+    // "<file> is locked by another program" when the lock stays held longer than the
+    // configuration store waits; the file is then as it was.
     void Write(std::string_view name, std::string_view password);
+    // The same for any change of the records: under the lock, `change` is given the
+    // file's records as they are now and answers whether to write them.
+    void Update(const std::function<bool(PasswordTable&)>& change);
 
     // Finishes or drops a pending change left by a page operation: finished when the
     // configuration carries its stamp, dropped otherwise. Takes the lock.
@@ -75,7 +92,7 @@ private:
     // The password file itself, without a pending change.
     Contents ReadFile() const;
     // The readable records of the file for a rewrite; throws when they cannot be read.
-    PasswordRecords RecordsForRewrite() const;
+    PasswordTable RecordsForRewrite() const;
     void WriteFile(const std::string& target, std::string_view bytes) const;
 
     std::string ini_;
@@ -86,7 +103,9 @@ private:
 // The carrier of one configuration change: button passwords follow their records as
 // the change reads, writes and erases them (a read takes the record's password, a
 // write with a held password stores it for the new number, an erase empties a stored
-// password), and the password file changes only if the configuration does:
+// password), and the password file changes only if the configuration does. It serves
+// one Modify: the file is read once, at the carrier's first use inside the change
+// (under the configuration's lock, so it cannot change until Prepare):
 //
 //   PasswordFileTransaction passwords(PasswordStore::ForConfiguration(ini.FileName()));
 //   ini.Modify([&](IniDocument& d) {
@@ -110,7 +129,8 @@ public:
     PasswordFileTransaction& operator=(const PasswordFileTransaction&) = delete;
 
     // Throws std::runtime_error "Cannot open file <file>" when the password file
-    // exists but cannot be read: a change that moves records must not go ahead then.
+    // exists but cannot be read, EIniWriteError with DamagedMessage when it is
+    // damaged: a change that moves records must not go ahead then.
     std::string PasswordOf(int n) override;
     void StorePassword(int n, const std::string& password) override;
     void ErasePassword(int n) override;
@@ -118,18 +138,11 @@ public:
     void Commit() override;
 
 private:
-    void Load();
-    struct Change {
-        int button;
-        std::string password;
-        bool erase; // empties the password only when one is stored
-    };
-    // Answers whether the records changed.
-    static bool Apply(PasswordRecords& records, const Change& change);
+    PasswordTable& Records();
 
     PasswordStore store_;
-    std::optional<PasswordRecords> records_;
-    std::vector<Change> changes_;
+    std::optional<PasswordTable> records_;
+    bool changed_ = false;
     bool prepared_ = false;
 };
 

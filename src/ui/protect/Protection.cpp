@@ -49,11 +49,12 @@ void Protection::Guarded(const std::function<void()>& handler)
     ShowState();
 }
 
-void Protection::Start(const std::string& iniFile, const std::string& suffix, const std::string& user)
+void Protection::Start(const std::string& iniFile, const std::string& suffix, const std::string& user,
+                       int buttonsPerPage)
 {
     iniFile_ = iniFile;
     checks_.emplace(PasswordStore::ForConfiguration(iniFile), suffix);
-    const StartupResult started = checks_->Start(user);
+    const StartupResult started = checks_->Start(user, buttonsPerPage);
     ShowState();
     if (started.error)
         throw std::runtime_error(*started.error);
@@ -106,6 +107,7 @@ void Protection::LockoutModify1Click()
 {
     if (!checks_)
         return;
+    ForgetHeldLaunch();
     checks_->LockoutModify();
     OpenPrompt();
 }
@@ -114,6 +116,7 @@ void Protection::PasswordProtect1Click()
 {
     if (!checks_ || menuButton_ <= 0)
         return;
+    ForgetHeldLaunch();
     checks_->PasswordProtect(menuButton_);
     OpenPrompt();
 }
@@ -141,9 +144,16 @@ void Protection::RestoreCaption()
     prompting_ = false;
 }
 
-void Protection::PromptEscaped()
+void Protection::ForgetHeldLaunch()
 {
     heldLaunch_ = nullptr;
+    if (checks_)
+        checks_->DropPermission();
+}
+
+void Protection::PromptEscaped()
+{
+    ForgetHeldLaunch();
     RestoreCaption();
 }
 
@@ -164,9 +174,18 @@ void Protection::Act(const CheckResult& result)
         break;
     case Verdict::Launch: {
         // The right password at launch: the launch is repeated once the prompt has
-        // closed, and the gate lets it through.
-        if (std::function<void()> again = std::exchange(heldLaunch_, nullptr))
-            QTimer::singleShot(0, this, [this, again] { Guarded(again); });
+        // closed, and the gate lets that one through. Whatever became of it (its files
+        // not chosen, its button changed meanwhile), the permission ends with it.
+        std::function<void()> again = std::exchange(heldLaunch_, nullptr);
+        if (!again) {
+            checks_->DropPermission();
+            break;
+        }
+        QTimer::singleShot(0, this, [this, again] {
+            Guarded(again);
+            if (checks_)
+                checks_->DropPermission();
+        });
         break;
     }
     default:

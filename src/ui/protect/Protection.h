@@ -47,10 +47,12 @@ public:
 
     // The start-up check of configuration `iniFile` ("KX" + suffix + ".INI") whose
     // "Location"/"User" reads `user`: converts an older password file, completes a
-    // current one, sets the lock and its menus. Throws std::runtime_error with the
-    // failed write's message ("Unable to write to <file>") when the password file or
-    // "User" could not be written; the lock is set even then.
-    void Start(const std::string& iniFile, const std::string& suffix, const std::string& user);
+    // current one, erases the passwords left for empty buttons (of pages of
+    // `buttonsPerPage`), sets the lock and its menus. Throws std::runtime_error with
+    // the failed write's message ("Unable to write to <file>") when the password file
+    // or "User" could not be written, or with what is wrong with a damaged password
+    // file; the lock is set even then.
+    void Start(const std::string& iniFile, const std::string& suffix, const std::string& user, int buttonsPerPage);
 
     // The lockout: no page menu, no button menu, no button filled, no Run button.
     bool ModifyLocked() const;
@@ -84,6 +86,9 @@ private:
     // Escape in the prompt: nothing is checked or stored.
     void PromptEscaped();
     void OpenPrompt();
+    // The prompt is for something else than a held launch: that launch, and a
+    // permission it may have left, go.
+    void ForgetHeldLaunch();
     void RestoreCaption();
     void Act(const CheckResult& result);
     void ShowState();

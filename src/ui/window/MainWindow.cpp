@@ -253,7 +253,8 @@ void MainWindow::FormCreate()
     settings_ = store_->ReadStartup(Machine());
     NotifyOnce(settings_.notice);
     WriteReportedOnce([&] { store_->NoteStart(settings_); });
-    WriteReportedOnce([&] { protection_->Start(IniFileName(), state_.IniSuffix, settings_.user); });
+    WriteReportedOnce(
+        [&] { protection_->Start(IniFileName(), state_.IniSuffix, settings_.user, settings_.buttonsPerPage); });
     state_.FirstStart = settings_.firstStart;
     state_.BarTop = settings_.barTop;
     state_.BarLeft = settings_.barLeft;
