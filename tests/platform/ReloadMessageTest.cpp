@@ -72,6 +72,10 @@ TEST(ReloadMessageTest, DISABLED_ToolTellsTheBarsInChild)
         GTEST_SKIP() << "runs only in the child of KexbarConfigTellsRunningBarsToReload";
     const std::string dir = std::getenv("KEX_RELOAD_DIR");
     const std::string ini = dir + "/KXdesk.INI", other = dir + "/other/KXdesk.INI";
+    // A configuration of the same suffix in another directory, and a link to this one.
+    fs::create_directory(dir + "/other");
+    fs::copy_file(ini, other);
+    fs::create_directory_symlink(dir, dir + "/link");
     // The bar's own file, also when the tool is given it through a linked directory.
     const std::string mine = ConfigurationIdentity(ini);
     ASSERT_EQ(mine, ConfigurationIdentity(dir + "/link/KXdesk.INI"));
@@ -142,11 +146,7 @@ TEST(ReloadMessageTest, KexbarConfigTellsRunningBarsToReload)
         GTEST_SKIP() << "no dbus-daemon to run a session bus of the test's own";
     TempDir tmp;
     const std::string socket = (tmp.path() / "bus").string();
-    const std::string bar = "[Location]\nTop=100\n[Pages]\nCount=3\n[Programs]\nSpeedButton1=/bin/true\n";
-    std::ofstream(tmp.path() / "KXdesk.INI") << bar;
-    fs::create_directory(tmp.path() / "other");
-    std::ofstream(tmp.path() / "other" / "KXdesk.INI") << bar;
-    fs::create_directory_symlink(tmp.path(), tmp.path() / "link");
+    std::ofstream(tmp.path() / "KXdesk.INI") << "[Location]\nTop=100\n[Pages]\nCount=3\n[Programs]\nSpeedButton1=/bin/true\n";
     const pid_t daemon = Spawn({"/usr/bin/dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socket});
     ASSERT_GT(daemon, 0);
     for (int i = 0; i < 100 && !fs::exists(socket); ++i)
