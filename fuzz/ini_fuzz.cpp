@@ -1,6 +1,7 @@
 // The INI document: any text parses and writes back byte for byte; a written key
 // reads back as written and an erased key as absent, every other key keeps its
-// value, and a reparse of the changed text gives the same document.
+// value, and a reparse of the changed text gives the same document, also after many
+// changes in a row.
 #include "core/config/NewIniFile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -90,5 +91,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(!erased.Get(section, key));
     CheckOthersKept(before, erased, section, key);
     CheckReparse(erased);
+
+    // Changes in a row on one document, so that its indexes have to follow each:
+    // the file's own keys erased and written again in turn, then a section dropped.
+    IniDocument doc2 = written;
+    int step = 0;
+    for (const auto& [name, value] : AllKeys(written)) {
+        if (step == 16)
+            break;
+        if (name.second.empty()) // a line "=value" is a key no caller can write
+            continue;
+        if (step++ % 2) {
+            doc2.EraseKey(name.first, name.second);
+            Check(!doc2.Get(name.first, name.second));
+        } else {
+            doc2.WriteString(name.first, name.second, "v" + std::to_string(step));
+            Check(doc2.Get(name.first, name.second) == "v" + std::to_string(step));
+        }
+        CheckReparse(doc2);
+    }
+    const auto sections = doc2.SectionNames();
+    if (!sections.empty()) {
+        doc2.EraseSection(sections.front());
+        Check(!doc2.HasSection(sections.front()));
+        CheckReparse(doc2);
+    }
     return 0;
 }

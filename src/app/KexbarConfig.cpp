@@ -1,6 +1,7 @@
 // kexbar-config FILE COMMAND ARGS...: the configuration file from the command line,
-// with the bar's own rules and lock. A command that changes the pages or buttons tells
-// the bars running on that file to reload at once, over the bars' own D-Bus message.
+// with the bar's own rules and lock. A command that changes the pages or any button
+// record tells the bars running on that file to reload at once, over the bars' own
+// D-Bus message, which names the file so that bars of other files leave it alone.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -17,16 +18,6 @@
 
 namespace {
 
-// The layout of the file as it is; an unreadable file has the empty layout.
-kex::PageLayout LayoutOf(const std::string& file)
-{
-    try {
-        return kex::PageLayoutOf(kex::TNewIniFile(file).Document());
-    } catch (const std::exception&) {
-        return {};
-    }
-}
-
 // The suffix of a bar's configuration file "KX<suffix>.INI"; nothing for another name.
 std::optional<std::string> BarSuffixOf(const std::string& file)
 {
@@ -39,17 +30,13 @@ std::optional<std::string> BarSuffixOf(const std::string& file)
 }
 
 // Sends the reload message to every bar on the session bus; nothing without a bus.
-void TellBarsToReload(int argc, char** argv, const std::string& suffix)
+void TellBarsToReload(int argc, char** argv, const kex::TBarMessage& message)
 {
     QCoreApplication app(argc, argv);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
-    using kex::DBusMessageBus;
-    QDBusMessage signal = QDBusMessage::createSignal(DBusMessageBus::kPath, DBusMessageBus::kInterface,
-                                                     DBusMessageBus::kSignal);
-    signal << QString::fromStdString(kex::LoadMessageName(suffix)) << 1;
-    bus.send(signal);
+    bus.send(kex::DBusMessageBus::Signal(message));
     // A call answered by the bus comes back only after the signal before it has left.
     bus.call(QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
                                             "GetId"));
@@ -61,11 +48,13 @@ int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv, argv + argc);
     const std::string file = kex::ConfigurationFileOf(args);
-    const kex::PageLayout before = file.empty() ? kex::PageLayout() : LayoutOf(file);
-    int rc = kex::RunConfigTool(args, std::cout, std::cerr);
+    const std::optional<std::string> suffix = file.empty() ? std::nullopt : BarSuffixOf(file);
+    kex::ConfigToolFiles files;
+    const int rc = kex::RunConfigTool(args, std::cout, std::cerr, suffix ? &files : nullptr);
     std::cout.flush();
-    if (rc == kex::kConfigOk && !file.empty())
-        if (auto suffix = BarSuffixOf(file); suffix && !(LayoutOf(file) == before))
-            TellBarsToReload(argc, argv, *suffix);
+    // A command that wrote nothing left the very text it found.
+    if (rc == kex::kConfigOk && suffix && files.before && files.after && files.before != files.after &&
+        kex::ButtonsDiffer(*files.before, *files.after))
+        TellBarsToReload(argc, argv, {kex::LoadMessageName(*suffix), 1, kex::ConfigurationIdentity(file)});
     return rc;
 }

@@ -139,9 +139,9 @@ QDateTime LinuxPlatform::Now() { return QDateTime::currentDateTime(); }
 
 QPoint LinuxPlatform::CursorPos() { return QCursor::pos(); }
 
-void LinuxPlatform::BroadcastMessage(const std::string& name, int wParam) { bus_->Post(name, wParam); }
+void LinuxPlatform::BroadcastMessage(const TBarMessage& message) { bus_->Post(message); }
 
-void LinuxPlatform::SetMessageHandler(std::function<void(const std::string&, int)> handler)
+void LinuxPlatform::SetMessageHandler(std::function<void(const TBarMessage&)> handler)
 {
     bus_->SetHandler(std::move(handler));
 }

@@ -31,8 +31,8 @@ public:
     QDateTime Now() override;
     QPoint CursorPos() override;
 
-    void BroadcastMessage(const std::string& name, int wParam) override;
-    void SetMessageHandler(std::function<void(const std::string& name, int wParam)> handler) override;
+    void BroadcastMessage(const TBarMessage& message) override;
+    void SetMessageHandler(std::function<void(const TBarMessage& message)> handler) override;
 
     QImage ExtractIcon(const std::string& file, int index) override;
     int IconCount(const std::string& file) override;

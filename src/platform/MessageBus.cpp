@@ -10,25 +10,35 @@ DBusMessageBus::DBusMessageBus()
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected())
-        onBus_ = bus.connect(QString(), kPath, kInterface, kSignal, this, SLOT(Received(QString, int)));
+        onBus_ = bus.connect(QString(), kPath, kInterface, kSignal, this, SLOT(Received(QDBusMessage)));
 }
 
-void DBusMessageBus::Post(const std::string& name, int wParam)
+void DBusMessageBus::Post(const TBarMessage& message)
 {
-    if (onBus_) {
-        QDBusMessage signal = QDBusMessage::createSignal(kPath, kInterface, kSignal);
-        signal << QString::fromStdString(name) << wParam;
-        if (QDBusConnection::sessionBus().send(signal))
-            return;
-    }
+    if (onBus_ && QDBusConnection::sessionBus().send(Signal(message)))
+        return;
     // No bus: the message still reaches this instance, later, as a posted message would.
-    QTimer::singleShot(0, this, [this, name, wParam] { Received(QString::fromStdString(name), wParam); });
+    QTimer::singleShot(0, this, [this, message] { Deliver(message); });
 }
 
-void DBusMessageBus::Received(const QString& name, int wParam)
+// Any signal of that name reaches here: one that is not (name, wParam) or
+// (name, wParam, configuration) is no message of ours.
+void DBusMessageBus::Received(const QDBusMessage& signal)
+{
+    const QList<QVariant> args = signal.arguments();
+    const auto is = [&](int i, QMetaType::Type type) { return args.size() > i && args[i].metaType().id() == type; };
+    if (!is(0, QMetaType::QString) || !is(1, QMetaType::Int) || (args.size() > 2 && !is(2, QMetaType::QString)))
+        return;
+    TBarMessage message{args[0].toString().toStdString(), args[1].toInt(), {}};
+    if (args.size() > 2)
+        message.configuration = args[2].toString().toStdString();
+    Deliver(message);
+}
+
+void DBusMessageBus::Deliver(const TBarMessage& message)
 {
     if (handler_)
-        handler_(name.toStdString(), wParam);
+        handler_(message);
 }
 
 } // namespace kex

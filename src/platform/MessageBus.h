@@ -1,16 +1,23 @@
-// Cross-instance messages: a D-Bus session-bus signal carrying the message name and
-// wParam. Every instance receives every message, the sender included; without a
-// session bus a message is delivered inside the sending process only.
+// Cross-instance messages: a D-Bus session-bus signal carrying the message name, its
+// wParam and the configuration file it is about. Every instance receives every
+// message, the sender included; without a session bus a message is delivered inside
+// the sending process only.
 #pragma once
 
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 
 #include <functional>
 #include <string>
 
+#include "core/window/Startup.h"
+
 namespace kex {
 
+// The signal org.kexbar.Bar.Message(name, wParam, configuration). Its older form
+// (name, wParam) is still taken, as a message about no file in particular; listeners
+// of the older form take the first two arguments of the newer one.
 class DBusMessageBus : public QObject {
     Q_OBJECT
 public:
@@ -20,15 +27,27 @@ public:
 
     DBusMessageBus();
     bool OnBus() const { return onBus_; }
-    void Post(const std::string& name, int wParam);
-    void SetHandler(std::function<void(const std::string&, int)> handler) { handler_ = std::move(handler); }
+    void Post(const TBarMessage& message);
+    void SetHandler(std::function<void(const TBarMessage&)> handler) { handler_ = std::move(handler); }
+
+    // The signal that carries a message (kexbar-config sends it too, without a bus
+    // object of its own).
+    static QDBusMessage Signal(const TBarMessage& message)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(kPath, kInterface, kSignal);
+        signal << QString::fromStdString(message.name) << message.wParam
+               << QString::fromStdString(message.configuration);
+        return signal;
+    }
 
 private Q_SLOTS:
-    void Received(const QString& name, int wParam);
+    void Received(const QDBusMessage& message);
 
 private:
+    void Deliver(const TBarMessage& message);
+
     bool onBus_ = false;
-    std::function<void(const std::string&, int)> handler_;
+    std::function<void(const TBarMessage&)> handler_;
 };
 
 } // namespace kex

@@ -15,6 +15,8 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "core/window/Startup.h"
+
 namespace kex {
 
 // GetSystemMetrics indices the geometry uses.
@@ -55,11 +57,12 @@ public:
     virtual QPoint CursorPos() = 0;
 
     // ---- cross-instance messages ("UKexbar" + suffix, "UKXForm" + suffix)
-    // Posts to every running instance, the sender included; delivery is
-    // asynchronous (never inside this call).
-    virtual void BroadcastMessage(const std::string& name, int wParam) = 0;
-    // Receives every broadcast message; each instance acts on the names it uses.
-    virtual void SetMessageHandler(std::function<void(const std::string& name, int wParam)> handler) = 0;
+    // Posts to every running instance and kexbar-config's listeners, the sender
+    // included; delivery is asynchronous (never inside this call).
+    virtual void BroadcastMessage(const TBarMessage& message) = 0;
+    // Receives every broadcast message, also those of the older form without a
+    // configuration; each instance acts on those for it (MessageAction).
+    virtual void SetMessageHandler(std::function<void(const TBarMessage& message)> handler) = 0;
 
     // ---- icons
     // Icon `index` of a file (.ico, Windows .exe/.dll, .png/.svg/.xpm/.bmp, .desktop,

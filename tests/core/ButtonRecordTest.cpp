@@ -229,6 +229,17 @@ TEST(RecordBatchTest, NewSectionsGoAtTheEndAndUnflushedBatchesChangeNothing)
     EXPECT_EQ(out.rfind("[Pages]\nCount=3\n\n[Programs]\nSpeedButton1=/usr/bin/prog1\n\n[Parameters]\n", 0), 0u)
         << out;
     EXPECT_EQ(RecordStore(doc).Read(1), MakeRecord(1));
+
+    // A file with a lone CR at the end of each line gets no blank line before the new
+    // keys (only a line without any ending needs one first).
+    IniDocument cr = IniDocument::Parse("[Programs]\rSpeedButton1=/bin/a\r");
+    RecordStore c(cr);
+    c.BeginBatch();
+    ButtonRecord b;
+    b.Program = "/bin/b";
+    c.Write(2, b);
+    c.Flush();
+    EXPECT_EQ(cr.Serialize(), "[Programs]\rSpeedButton1=/bin/a\rSpeedButton2=/bin/b\r");
 }
 
 TEST(ButtonRecordTest, FieldsInBufferOrder)

@@ -108,14 +108,15 @@ TEST(HostileFiles, PlantedLinksReachNoFileOutsideTheDirectory)
     }
 }
 
-// A FIFO or a directory where a file is expected: every command ends at
-// once with a clear error instead of waiting for a writer that never comes.
-TEST(HostileFiles, NonRegularFilesAreRefusedAtOnce)
+// A FIFO or a directory where a file is expected, or a configuration in UTF-16: every
+// command ends at once with a clear error (2) instead of waiting for a writer that
+// never comes or corrupting text it cannot read, and changes nothing.
+TEST(HostileFiles, FilesThatAreNoConfigurationAreRefusedAtOnce)
 {
     struct Case {
         const char* name;
         const char* special; // which file is not a regular one
-        const char* kind;    // "fifo" or "dir"
+        const char* kind;    // "fifo", "dir" or "utf16"
         std::vector<std::string> command;
     };
     const std::vector<Case> cases = {
@@ -125,7 +126,12 @@ TEST(HostileFiles, NonRegularFilesAreRefusedAtOnce)
         {"FIFO configuration, add-page", "KX.INI", "fifo", {"add-page", "1"}},
         {"directory as configuration, set", "KX.INI", "dir", {"set", "S", "K", "V"}},
         {"FIFO lock, set", "KX.INI.lock", "fifo", {"set", "S", "K", "V"}},
+        {"UTF-16 configuration, get", "KX.INI", "utf16", {"get", "S", "K"}},
+        {"UTF-16 configuration, set", "KX.INI", "utf16", {"set", "S", "N", "1"}},
+        {"UTF-16 configuration, describe-button", "KX.INI", "utf16", {"describe-button", "1", "D"}},
+        {"UTF-16 configuration, add-page", "KX.INI", "utf16", {"add-page", "1"}},
     };
+    const std::string utf16 = std::string("\xFF\xFE[\0S\0]\0\r\0\n\0K\0=\0v\0\r\0\n\0", 22);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
@@ -135,15 +141,24 @@ TEST(HostileFiles, NonRegularFilesAreRefusedAtOnce)
         const std::string kind = c.kind;
         if (kind == "fifo")
             ASSERT_EQ(::mkfifo(special.c_str(), 0644), 0);
-        else
+        else if (kind == "dir")
             ASSERT_EQ(::mkdir(special.c_str(), 0755), 0);
+        else
+            WriteBytes(special, utf16);
         std::vector<std::string> args = {ini};
         args.insert(args.end(), c.command.begin(), c.command.end());
         const ToolRun r = RunTool(dir, args);
         EXPECT_EQ(r.rc, kConfigRefused) << r.err;
-        EXPECT_NE(r.err.find("is not a regular file"), std::string::npos) << r.err;
+        const std::string reason = kind == "utf16" ? ini + " is not a configuration file this program can read: UTF-16\n"
+                                                   : "is not a regular file";
+        EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
         if (std::string(c.special) != "KX.INI")
             EXPECT_EQ(ReadBytes(ini), kConfig);
+        if (kind == "utf16") {
+            EXPECT_EQ(ReadBytes(ini), utf16);
+            EXPECT_FALSE(Exists(ini + ".lock"));
+            EXPECT_FALSE(Exists(dir.File("KX.BAK")));
+        }
         if (kind == "dir")
             ::rmdir(special.c_str());
     }

@@ -314,6 +314,86 @@ TEST(IniDocument, RefusesNamesThatWouldChangeTheFileStructure)
     EXPECT_EQ(doc.Serialize(), "[A]\nk=1\n");
 }
 
+// Every key the profile reads from a document, its sections and keys in file order:
+// what a freshly parsed copy of the same text must read too.
+std::vector<std::string> Readings(const IniDocument& doc)
+{
+    std::vector<std::string> all;
+    for (const std::string& section : doc.SectionNames())
+        for (const auto& [key, value] : doc.ReadSection(section))
+            all.push_back(section + "/" + key + "=" + value + "|" + doc.Get(section, key).value_or("<absent>"));
+    return all;
+}
+
+// Several changes on one document: a look-up after each finds what a fresh parse of
+// the text finds, however the changes moved, added and removed lines before it.
+TEST(IniDocument, ChangesInARowKeepEveryLookUpTrue)
+{
+    using Edit = std::function<void(IniDocument&)>;
+    auto set = [](const char* s, const char* k, const char* v) -> Edit {
+        return [=](IniDocument& d) { d.WriteString(s, k, v); };
+    };
+    auto erase = [](const char* s, const char* k) -> Edit { return [=](IniDocument& d) { d.EraseKey(s, k); }; };
+    auto drop = [](const char* s) -> Edit { return [=](IniDocument& d) { d.EraseSection(s); }; };
+    struct Case {
+        const char* name;
+        const char* before;
+        std::vector<Edit> edits;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"the last key erased: a new key goes after the key before it", "[A]\nk=1\nj=2\n; end\n",
+         {erase("A", "j"), set("A", "n", "3"), set("A", "m", "4")}, "[A]\nk=1\nn=3\nm=4\n; end\n"},
+        {"every key erased: a new key goes after the header", "[A]\nk=1\nj=2\n\n[B]\n",
+         {erase("A", "j"), erase("A", "k"), set("A", "z", "0")}, "[A]\nz=0\n\n[B]\n"},
+        {"a changed key changed again", "[A]\n  Key = 1\n", {set("A", "KEY", "2"), set("a", "key", "3")},
+         "[A]\n  Key=3\n"},
+        {"erased where it was written twice and in a second section", "[A]\nk=1\nK=2\n[A]\nk=3\n",
+         {erase("A", "k"), set("A", "k", "4")}, "[A]\nk=4\n[A]\n"},
+        {"a section erased before others: those are still found", "[A]\na=1\n[B]\nb=2\n[C]\nc=3\n",
+         {drop("b"), set("C", "c", "9"), set("A", "x", "0")}, "[A]\na=1\nx=0\n[C]\nc=9\n"},
+        {"a new section written again and erased again", "[A]\na=1\n",
+         {set("N", "k", "1"), set("n", "K", "2"), set("N", "j", "3"), erase("N", "k"), drop("A"), set("A", "a", "5")},
+         "[N]\nj=3\n\n[A]\na=5\n"},
+        {"the text's last line, without a line break, erased and written after", "[A]\nk=1\nj=2",
+         {erase("A", "j"), set("A", "j", "3"), set("B", "b", "4")}, "[A]\nk=1\nj=3\n\n[B]\nb=4\n"},
+        {"a header without a line break gets one for its first key", "x=0\n[A]", {set("A", "k", "1")},
+         "x=0\n[A]\nk=1\n"},
+        {"the first line ending erased: new lines take the next one", "[A]\nk=1\r\n[B]\r\nb=1\r\n",
+         {drop("A"), set("B", "c", "2")}, "[B]\r\nb=1\r\nc=2\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        IniDocument doc = IniDocument::Parse(c.before);
+        Readings(doc); // the indexes are made before the changes
+        for (const Edit& edit : c.edits) {
+            edit(doc);
+            EXPECT_EQ(Readings(doc), Readings(IniDocument::Parse(doc.Serialize())));
+        }
+        EXPECT_EQ(doc.Serialize(), c.after);
+    }
+}
+
+// A copy is a document of its own: a change to one leaves the other's text and
+// look-ups as they were.
+TEST(IniDocument, CopiesChangeApart)
+{
+    IniDocument original = IniDocument::Parse("[A]\nk=1\nj=2\n[B]\nb=1\n");
+    EXPECT_EQ(original.ReadString("A", "j", ""), "2");
+    IniDocument copy = original;
+    copy.EraseKey("A", "k");
+    copy.WriteString("A", "j", "changed");
+    copy.EraseSection("B");
+    EXPECT_EQ(original.Serialize(), "[A]\nk=1\nj=2\n[B]\nb=1\n");
+    EXPECT_EQ(original.ReadString("A", "k", ""), "1");
+    EXPECT_EQ(original.ReadString("A", "j", ""), "2");
+    EXPECT_EQ(original.ReadString("B", "b", ""), "1");
+    EXPECT_EQ(copy.Serialize(), "[A]\nj=changed\n");
+    original = copy;
+    EXPECT_EQ(original.ReadString("A", "j", ""), "changed");
+    EXPECT_FALSE(original.HasSection("B"));
+}
+
 // ------------------------------------------------------------------ the file object
 
 TEST(IniFile, MissingFileReadsDefaultsAndTheFirstWriteCreatesIt)
@@ -429,6 +509,59 @@ TEST(IniFile, ReadsSeeChangesMadeBehindTheObjectsBack)
     // And a file that goes away reads as defaults again.
     ASSERT_EQ(::unlink(name.c_str()), 0);
     EXPECT_EQ(reader.ReadString("A", "k", "gone"), "gone");
+}
+
+// UTF-16 text would be corrupted by the first write (an ASCII line appended to it):
+// it is refused for reading and writing with the reason, and nothing is changed, not
+// even a lock file made. Text that only looks odd is still read.
+TEST(IniFile, Utf16TextIsRefusedAndLeftAlone)
+{
+    using namespace std::string_literals;
+    const std::string le = "[\0S\0]\0\r\0\n\0K\0=\0v\0\r\0\n\0"s;
+    std::string be = le;
+    for (std::size_t i = 0; i + 1 < be.size(); i += 2)
+        std::swap(be[i], be[i + 1]);
+    struct Case {
+        const char* name;
+        std::string text;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"little-endian with its mark", "\xFF\xFE" + le, true},
+        {"big-endian with its mark", "\xFE\xFF" + be, true},
+        {"little-endian without a mark", le, true},
+        {"big-endian without a mark", be, true},
+        {"only the mark", "\xFF\xFE", true},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF[S]\nK=v\n", false},
+        {"a stray NUL in a value", "[S]\nK=v\0w\nJ=1\n"s, false},
+        {"a file of NULs (a crash's leftover)", std::string(64, '\0'), false},
+        {"one byte", "[", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(LooksLikeUtf16(c.text), c.refused);
+        TempDir dir;
+        const std::string name = dir.File("KX.INI");
+        WriteBytes(name, c.text);
+        if (!c.refused) {
+            EXPECT_NO_THROW(TNewIniFile(name).Document());
+            continue;
+        }
+        for (const auto& use : std::vector<std::function<void()>>{
+                 [&] { TNewIniFile(name).ReadString("S", "K", ""); },
+                 [&] { TNewIniFile(name).WriteString("S", "N", "1"); },
+                 [&] { TNewIniFile(name).EraseKey("S", "K"); },
+             }) {
+            try {
+                use();
+                ADD_FAILURE() << "UTF-16 text was taken";
+            } catch (const EIniFileError& e) {
+                EXPECT_EQ(std::string(e.what()), name + " is not a configuration file this program can read: UTF-16");
+            }
+        }
+        EXPECT_EQ(ReadBytes(name), c.text);
+        EXPECT_EQ(dir.List(), std::vector<std::string>{"KX.INI"});
+    }
 }
 
 TEST(IniFile, RewriteKeepsModeOwnerAndSymbolicLink)
@@ -547,6 +680,39 @@ TEST(SettingsCatalogue, EveryFixedKeyWithItsTypeAndDefault)
     EXPECT_EQ(CustomColorKey(15), "ColorP");
     EXPECT_EQ(RecordSections.front(), "Programs");
     EXPECT_EQ(RecordSections.back(), "SoundLaunch");
+}
+
+// Bars reload when their pages or a button record changed; settings and the recent
+// list alone leave them be.
+TEST(SettingsCatalogue, WhatMakesTheBarsReload)
+{
+    const std::string before = "[Location]\nTop=1\n[Pages]\nCount=3\n[Tabs]\nSelectedColor=1\nPageTab1=One\n"
+                               "[Programs]\nSpeedButton1=/bin/a\n[Names]\nSpeedButton1=A\n[MRU]\nCount=0\n";
+    struct Case {
+        const char* name;
+        std::function<void(IniDocument&)> change;
+        bool differ;
+    };
+    const Case cases[] = {
+        {"nothing", [](IniDocument&) {}, false},
+        {"a setting", [](IniDocument& d) { d.WriteString("Location", "Top", "2"); }, false},
+        {"a tab colour", [](IniDocument& d) { d.WriteString("Tabs", "SelectedColor", "2"); }, false},
+        {"the recent list", [](IniDocument& d) { d.WriteString("MRU", "1", "A  |1"); }, false},
+        {"another section's key", [](IniDocument& d) { d.WriteString("Plugin", "SpeedButton1", "x"); }, false},
+        {"a description", [](IniDocument& d) { d.WriteString("Names", "SpeedButton1", "B"); }, true},
+        {"a description erased", [](IniDocument& d) { d.EraseKey("Names", "SpeedButton1"); }, true},
+        {"a record section erased", [](IniDocument& d) { d.EraseSection("Names"); }, true},
+        {"a working directory", [](IniDocument& d) { d.WriteString("Working", "SpeedButton2", "/tmp"); }, true},
+        {"a program", [](IniDocument& d) { d.WriteString("Programs", "SpeedButton1", "/bin/b"); }, true},
+        {"a page name", [](IniDocument& d) { d.WriteString("Tabs", "PageTab1", "Uno"); }, true},
+        {"the page count", [](IniDocument& d) { d.WriteString("Pages", "Count", "4"); }, true},
+    };
+    const IniDocument old = IniDocument::Parse(before);
+    for (const Case& c : cases) {
+        IniDocument now = old;
+        c.change(now);
+        EXPECT_EQ(ButtonsDiffer(old, now), c.differ) << c.name;
+    }
 }
 
 TEST(SettingsCatalogue, WriteSettingGoesToItsSectionAndKey)

@@ -39,6 +39,31 @@ TEST(CommandLine, FileAndMessageNames)
     EXPECT_EQ(PageUpdateMessageName("desk"), "UKXFormdesk");
 }
 
+// A bar of "desk" on /home/u/KXdesk.INI acts on its own names with wParam 1, when the
+// message is about its file or about none (the older form); another directory's
+// "desk" configuration is not its business.
+TEST(CommandLine, MessagesABarActsOn)
+{
+    const std::string mine = "/home/u/KXdesk.INI";
+    using A = TMessageAction;
+    const std::pair<TBarMessage, A> cases[] = {
+        {{"UKexbardesk", 1, mine}, A::Reload},
+        {{"UKexbardesk", 1, ""}, A::Reload},
+        {{"UKXFormdesk", 1, mine}, A::Rebuild},
+        {{"UKXFormdesk", 1, ""}, A::Rebuild},
+        {{"UKexbardesk", 1, "/home/other/KXdesk.INI"}, A::None},
+        {{"UKXFormdesk", 1, "/home/other/KXdesk.INI"}, A::None},
+        {{"UKexbardesk", 0, mine}, A::None},
+        {{"UKexbardesk", 2, ""}, A::None},
+        {{"UKexbar", 1, mine}, A::None},
+        {{"UKexbarDESK", 1, mine}, A::None},
+        {{"UKexbardesk2", 1, ""}, A::None},
+    };
+    for (const auto& [message, action] : cases)
+        EXPECT_EQ(MessageAction(message, "desk", mine), action)
+            << message.name << " " << message.wParam << " " << message.configuration;
+}
+
 TEST(Geometry, ScreenWidthDecidesButtonsPerPage)
 {
     EXPECT_EQ(ScreenButtonsFor(600), 0);

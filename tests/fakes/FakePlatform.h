@@ -37,7 +37,8 @@ public:
     int reaps = 0;
     std::vector<std::string> soundsSync, soundsAsync;
     int beeps = 0;
-    std::vector<std::pair<std::string, int>> broadcasts;
+    std::vector<std::pair<std::string, int>> broadcasts;  // name and wParam of each message sent
+    std::vector<std::string> broadcastConfigurations;      // and the configuration it is about
     std::map<std::string, int> findResults;          // file → FindExecutable result
     std::map<std::string, std::string> findPrograms; // file → program
     std::map<std::pair<std::string, int>, QImage> icons;
@@ -52,15 +53,16 @@ public:
     QDateTime Now() override { return now; }
     QPoint CursorPos() override { return cursor; }
 
-    void BroadcastMessage(const std::string& name, int wParam) override
+    void BroadcastMessage(const TBarMessage& message) override
     {
-        broadcasts.emplace_back(name, wParam);
-        QTimer::singleShot(0, &context, [this, name, wParam] {
+        broadcasts.emplace_back(message.name, message.wParam);
+        broadcastConfigurations.push_back(message.configuration);
+        QTimer::singleShot(0, &context, [this, message] {
             if (handler)
-                handler(name, wParam);
+                handler(message);
         });
     }
-    void SetMessageHandler(std::function<void(const std::string&, int)> h) override { handler = std::move(h); }
+    void SetMessageHandler(std::function<void(const TBarMessage&)> h) override { handler = std::move(h); }
 
     QImage ExtractIcon(const std::string& file, int index) override
     {
@@ -123,7 +125,7 @@ public:
     MemoryService& Memory() override { return memory; }
     MixerService& Mixer() override { return mixer; }
 
-    std::function<void(const std::string&, int)> handler;
+    std::function<void(const TBarMessage&)> handler;
     QObject context; // pending deliveries die with the fake
     pid_t nextPid = 1000;
 };

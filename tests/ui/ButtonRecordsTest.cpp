@@ -290,7 +290,8 @@ TEST_F(ButtonRecordsTest, SynchronisedMoveTellsEveryInstanceAndStillCompletes)
     ASSERT_TRUE(Pages(*b).FindButton(3)->HasGlyph());
     auto relay = [&](std::size_t from) {
         for (std::size_t i = from; i < platform.broadcasts.size(); ++i)
-            otherPlatform.BroadcastMessage(platform.broadcasts[i].first, platform.broadcasts[i].second);
+            otherPlatform.BroadcastMessage(
+                {platform.broadcasts[i].first, platform.broadcasts[i].second, platform.broadcastConfigurations[i]});
         Pump();
     };
 
@@ -348,7 +349,7 @@ TEST_F(ButtonRecordsTest, PendingMoveIsNeverLost)
     };
     auto pageCountElsewhere = [this](MainWindow&) {
         TNewIniFile(Ini()).WriteInteger("Pages", "Count", 4);
-        platform.BroadcastMessage("UKXForm", 1);
+        platform.BroadcastMessage({"UKXForm", 1});
         Pump();
     };
     const Case cases[] = {
@@ -419,7 +420,7 @@ TEST_F(ButtonRecordsTest, PendingMoveOnAFullBarGetsAPageOfItsOwn)
         TNewIniFile(Ini()).WriteString("Programs", "SpeedButton3", "/bin/other");
         if (c.cutToOnePage) {
             TNewIniFile(Ini()).WriteInteger("Pages", "Count", 1);
-            platform.BroadcastMessage("UKXForm", 1);
+            platform.BroadcastMessage({"UKXForm", 1});
             Pump();
         } else {
             form.reset();

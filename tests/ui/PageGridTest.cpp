@@ -388,14 +388,19 @@ TEST_F(PageGridTest, ReloadPicksUpAnotherInstancesChanges)
         d.WriteString("Shrink", "SpeedButton150", "No");
         d.WriteString("Tabs", "PageTab2", "After");
     });
-    platform.BroadcastMessage("UKexbarother", 1); // not ours
+    platform.BroadcastMessage({"UKexbarother", 1}); // not ours
     Pump();
     EXPECT_EQ(Pages(f).FindButton(1)->toolTip().toStdString(), "First");
-    platform.BroadcastMessage("UKexbardesk", 0); // not a reload
+    platform.BroadcastMessage({"UKexbardesk", 0}); // not a reload
+    Pump();
+    EXPECT_EQ(Pages(f).FindButton(1)->toolTip().toStdString(), "First");
+    // A change to another directory's configuration of the same suffix.
+    platform.BroadcastMessage({"UKexbardesk", 1, ConfigurationIdentity(platform.appDir + "other/KXdesk.INI")});
     Pump();
     EXPECT_EQ(Pages(f).FindButton(1)->toolTip().toStdString(), "First");
 
-    platform.BroadcastMessage("UKexbardesk", 1);
+    // The older form names no file: every bar of the suffix takes it.
+    platform.BroadcastMessage({"UKexbardesk", 1});
     Pump();
     EXPECT_EQ(Pages(f).FindButton(1)->toolTip(), "Renamed\ntwice");
     EXPECT_FALSE(Pages(f).FindButton(2)->HasGlyph());
@@ -581,7 +586,7 @@ TEST_F(ButtonsPerPageTest, RebuildWithoutConfigurationFileStopsWithAnError)
     TSpeedButton* first = Pages(f).FindButton(1);
     ASSERT_EQ(std::remove(Ini().c_str()), 0);
     // Another instance asks for a rebuild.
-    platform.BroadcastMessage("UKXForm", 1);
+    platform.BroadcastMessage({"UKXForm", 1});
     Pump();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Cannot open file " + Ini());

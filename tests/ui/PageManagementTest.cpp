@@ -532,7 +532,7 @@ TEST_F(PageTest, APendingMoveGoesBackToItsPlaceOnARebuildOrTheEndOfTheProgram)
             Key(Qt::Key_Return);
             break;
         case End::RebuildMessage:
-            platform.handler(f.State().PageUpdateMsg, 1);
+            platform.handler({f.State().PageUpdateMsg, 1});
             break;
         case End::Close:
             form.reset();
@@ -800,7 +800,7 @@ TEST_F(PageTest, SynchronisedBarsFollowAPageChangeAtOnceAndARebuildKeepsTheBarIn
         d.WriteInteger("Location", "Left", 20);
     });
     Tool({Ini(), "add-page", "2", "Other"});
-    platform.handler(f.State().LoadMsg, 1);
+    platform.handler({f.State().LoadMsg, 1});
     EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Tabs(), QStringList({"Main", "Other", "Scripts"}));
     EXPECT_EQ(f.pos(), QPoint(300, 200));
     // A tab colour kept beside the page names is no change of the pages.

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QStackedWidget>
 #include <sys/stat.h>
@@ -276,6 +277,37 @@ TEST_F(StartupTest, RefusedWriteIsShownAndTheBarGoesOn)
     ::chmod(Ini().c_str(), 0644);
 }
 
+// A configuration the bar cannot read at all ends the start with the reason (the
+// program shows it in an error box) and is left as it was: a FIFO in its place, or
+// text in UTF-16, which the first write would corrupt.
+TEST_F(StartupTest, ConfigurationThatCannotBeReadEndsTheStartAndIsLeftAlone)
+{
+    const std::string utf16("\xFF\xFE[\0L\0o\0c\0a\0t\0i\0o\0n\0]\0\n\0T\0o\0p\0=\0\x35\0\n\0", 36);
+    const std::pair<std::string, std::string> cases[] = {
+        {"fifo", Ini() + " is not a regular file"},
+        {utf16, Ini() + " is not a configuration file this program can read: UTF-16"},
+    };
+    for (const auto& [content, reason] : cases) {
+        SCOPED_TRACE(reason);
+        ::unlink(Ini().c_str());
+        if (content == "fifo")
+            ASSERT_EQ(::mkfifo(Ini().c_str(), 0644), 0);
+        else
+            WriteIni(content);
+        try {
+            Start();
+            ADD_FAILURE() << "the bar started on it";
+        } catch (const EIniFileError& e) {
+            EXPECT_EQ(e.what(), reason);
+        }
+        if (content != "fifo")
+            EXPECT_EQ(IniText(), content);
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(Ini() + ".lock")));
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(platform.appDir + "KX.DAT")));
+    }
+    ::unlink(Ini().c_str());
+}
+
 TEST_F(StartupTest, ReloadMessageOfItsOwnSuffixOnly)
 {
     WriteIni("[Location]\nTop=100\n[Programs]\nSpeedButton1=/bin/true\n");
@@ -283,9 +315,9 @@ TEST_F(StartupTest, ReloadMessageOfItsOwnSuffixOnly)
     EXPECT_EQ(f.State().IniSuffix, "desk");
     // A message of another suffix is not ours; ours reloads the buttons.
     WriteIni("[Location]\nTop=100\n[Programs]\nSpeedButton2=/bin/true\n", "desk");
-    platform.handler("UKexbarother", 1);
+    platform.handler({"UKexbarother", 1});
     EXPECT_FALSE(Pages(f).FindButton(2)->HasGlyph());
-    platform.handler("UKexbardesk", 1);
+    platform.handler({"UKexbardesk", 1});
     EXPECT_TRUE(Pages(f).FindButton(2)->HasGlyph());
 }
 

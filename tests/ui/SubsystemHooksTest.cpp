@@ -68,7 +68,7 @@ TEST_F(SubsystemHooksTest, MovesRemovalsAndRebuildsAreAnnounced)
     EXPECT_TRUE(rebuilt.isEmpty());
     Pages(f).AddPage();
     EXPECT_EQ(rebuilt.size(), 1);
-    platform.handler(f.State().LoadMsg, 1); // a reload of the same pages rebuilds nothing
+    platform.handler({f.State().LoadMsg, 1}); // a reload of the same pages rebuilds nothing
     EXPECT_EQ(rebuilt.size(), 1);
 }
 

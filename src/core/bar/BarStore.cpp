@@ -84,16 +84,13 @@ void BarStore::SaveTabColor(bool selected, int colour, const std::array<int, 16>
 
 // ------------------------------------------------------------------ records
 
-ButtonRecord BarStore::Record(int n) const
-{
-    IniDocument doc = ini_.Document(); // a copy: reading a record may mark the rebuild's probe
-    return RecordStore(doc).Read(n);
-}
+ButtonRecord BarStore::Record(int n) const { return ReadButtonRecord(ini_.Document(), n); }
 
 ClickedButton BarStore::Clicked(int n, bool shrinkOnLaunch) const
 {
-    IniDocument doc = ini_.Document();
-    ClickedButton clicked{RecordStore(doc).Read(n), shrinkOnLaunch};
+    const std::shared_ptr<const IniDocument> snapshot = ini_.Snapshot();
+    const IniDocument& doc = *snapshot;
+    ClickedButton clicked{ReadButtonRecord(doc, n), shrinkOnLaunch};
     clicked.record.Parameters = doc.Get(settings::ParametersSection, ButtonKey(n)).value_or("");
     if (const auto stored = doc.Get(settings::ShrinkSection, ButtonKey(n)))
         clicked.shrink = YesNo(*stored);
@@ -233,7 +230,16 @@ void BarStore::RestorePage(const PageMoveBuffer& buffer, int buttonsPerPage)
 
 void BarStore::Backup() { CopyFileBytes(ini_.FileName(), BackupFileName(ini_.FileName())); }
 
-PageLayout BarStore::Layout() const { return PageLayoutOf(ini_.Document()); }
+const PageLayout& BarStore::Layout() const
+{
+    // The file's layout is worked out again only when the file changed.
+    std::shared_ptr<const IniDocument> doc = ini_.Snapshot();
+    if (doc != layoutOf_) {
+        layout_ = PageLayoutOf(*doc);
+        layoutOf_ = std::move(doc);
+    }
+    return layout_;
+}
 
 void BarStore::Renumber(int oldButtonsPerPage, int newButtonsPerPage, int tabs)
 {

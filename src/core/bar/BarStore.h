@@ -117,8 +117,9 @@ public:
     // The page rebuild's change: the records renumbered for a new count of buttons
     // per page (or, with the count unchanged, the recent list cleared), as one rewrite.
     void Renumber(int oldButtonsPerPage, int newButtonsPerPage, int tabs);
-    // What the file makes of the bar's pages and buttons now.
-    PageLayout Layout() const;
+    // What the file makes of the bar's pages and buttons now (the answer holds until
+    // the next call).
+    const PageLayout& Layout() const;
 
     // ---- button configuration
     // One setting of button n, stored as it is (an empty value stays, empty).
@@ -138,6 +139,9 @@ private:
 
     TNewIniFile ini_;
     PasswordTransactions passwords_;
+    // The layout of the file's text last asked about, kept with that text.
+    mutable std::shared_ptr<const IniDocument> layoutOf_;
+    mutable PageLayout layout_;
 };
 
 } // namespace kex

@@ -91,7 +91,7 @@ std::vector<ConfigCommand> IniCommands()
     return c;
 }
 
-int RunConfigTool(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err)
+int RunConfigTool(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err, ConfigToolFiles* files)
 {
     const std::vector<ConfigCommand> commands = AllCommands();
     if (argv.size() >= 2 && IsHelp(argv[1])) {
@@ -128,7 +128,12 @@ int RunConfigTool(const std::vector<std::string>& argv, std::ostream& out, std::
     }
     try {
         TNewIniFile ini(file);
-        return command->run(ini, args, out, err);
+        if (files)
+            files->before = ini.Snapshot(); // the command reads the same, read once
+        const int rc = command->run(ini, args, out, err);
+        if (files)
+            files->after = ini.Snapshot();
+        return rc;
     } catch (const EIniWriteError& e) {
         err << e.what() << "\n";
         return kConfigRefused;

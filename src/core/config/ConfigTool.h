@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,8 +49,17 @@ std::vector<ConfigCommand> PageCommands();
 // and when no command follows.
 std::string ConfigurationFileOf(const std::vector<std::string>& argv);
 
+// The configuration's text as a command found it and as it left it: the very same
+// document when the file was not written meanwhile (a command that changed nothing),
+// so that telling the bars costs nothing then.
+struct ConfigToolFiles {
+    std::shared_ptr<const IniDocument> before, after;
+};
+
 // The whole tool: argv as given to main. Usage problems answer kConfigUsage, refused
-// writes kConfigRefused with the error text on err.
-int RunConfigTool(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
+// writes kConfigRefused with the error text on err. With `files`, a command on a
+// configuration file leaves there the text it found and the text it left.
+int RunConfigTool(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
+                  ConfigToolFiles* files = nullptr);
 
 } // namespace kex

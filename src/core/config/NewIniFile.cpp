@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <filesystem>
 #include <fcntl.h>
 #include <mutex>
 #include <thread>
@@ -24,23 +25,6 @@
 namespace kex {
 
 namespace {
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-
-void CheckName(std::string_view name, bool isSection)
-{
-    for (char c : name)
-        if (c == '\n' || c == '\r' || (isSection ? c == ']' : c == '='))
-            throw std::invalid_argument(std::string(isSection ? "Invalid section name: " : "Invalid key name: ")
-                                        + std::string(name));
-    // A key line must not read back as a section header or a comment.
-    std::string_view t = NameOf(name);
-    if (!isSection && (t.empty() || t.front() == '[' || t.front() == ';' || t.front() == '#'))
-        throw std::invalid_argument("Invalid key name: " + std::string(name));
-}
 
 std::string Cut(std::string_view s, std::size_t n) { return std::string(s.substr(0, n)); }
 
@@ -394,345 +378,6 @@ EIniWriteError::EIniWriteError(const std::string& fileName, const std::string& m
 
 void SetLockWait(std::chrono::milliseconds wait) { gLockWaitMs = int(wait.count()); }
 
-std::string_view NameOf(std::string_view name)
-{
-    name = TrimBlanks(name);
-    while (name.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-        name = TrimBlanks(name.substr(kByteOrderMark.size()));
-    return name;
-}
-
-std::string_view TrimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
-std::string StoredValue(std::string_view value)
-{
-    std::string v(value);
-    for (char& c : v)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    return v;
-}
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
-}
-
-int ParseProfileInt(std::string_view text, int def)
-{
-    int base = 10;
-    std::string_view digits = text;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        digits = text.substr(2);
-    }
-    bool negative = false;
-    if (base == 10 && !digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
-        negative = digits[0] == '-';
-        digits.remove_prefix(1);
-    }
-    // from_chars takes a minus sign of its own: "--5" or "0x-1" are no integers.
-    if (digits.empty() || digits[0] == '-' || digits[0] == '+')
-        return def;
-    long long value = 0;
-    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
-    if (ec != std::errc() || end != digits.data() + digits.size())
-        return def;
-    if (negative)
-        value = -value;
-    if (base == 16 && value > INT_MAX && value <= 0xFFFFFFFFLL)
-        value -= 0x100000000LL; // "0xFFFFFFFF" is -1, as a 32-bit integer reads it
-    if (value < INT_MIN || value > INT_MAX)
-        return def;
-    return int(value);
-}
-
-// ---------------------------------------------------------------- IniDocument
-
-IniDocument IniDocument::Parse(std::string_view text) { return Adopt(std::string(text)); }
-
-IniDocument IniDocument::Adopt(std::string text)
-{
-    IniDocument doc;
-    doc.buffer_ = std::make_shared<const std::string>(std::move(text));
-    const std::vector<TextLine> lines = SplitTextLines(*doc.buffer_);
-    doc.lines_.reserve(lines.size());
-    for (const TextLine& l : lines) {
-        Line line;
-        line.text = l.text;
-        line.ending = l.ending == "\n" ? Ending::LF : l.ending == "\r\n" ? Ending::CRLF : l.ending == "\r" ? Ending::CR : Ending::None;
-        doc.lines_.push_back(std::move(line));
-    }
-    return doc;
-}
-
-IniDocument::Line IniDocument::MakeLine(std::string text, Ending ending)
-{
-    Line l;
-    l.own = std::make_shared<const std::string>(std::move(text));
-    l.text = *l.own;
-    l.ending = ending;
-    return l;
-}
-
-namespace {
-std::string_view EndingText(std::uint8_t e) { return e == 3 ? "\r" : e == 2 ? "\r\n" : e == 1 ? "\n" : ""; }
-} // namespace
-
-std::string IniDocument::Serialize() const
-{
-    std::size_t total = 0;
-    for (const Line& l : lines_)
-        total += l.text.size() + EndingText(std::uint8_t(l.ending)).size();
-    std::string out;
-    out.reserve(total);
-    for (const Line& l : lines_) {
-        out += l.text;
-        out += EndingText(std::uint8_t(l.ending));
-    }
-    return out;
-}
-
-std::vector<TextLine> SplitTextLines(std::string_view all)
-{
-    std::vector<TextLine> lines;
-    while (!all.empty()) {
-        const auto brk = all.find_first_of("\r\n");
-        if (brk == std::string_view::npos) {
-            lines.push_back({all, {}});
-            break;
-        }
-        const std::size_t len = (all[brk] == '\r' && brk + 1 < all.size() && all[brk + 1] == '\n') ? 2 : 1;
-        lines.push_back({all.substr(0, brk), all.substr(brk, len)});
-        all.remove_prefix(brk + len);
-    }
-    return lines;
-}
-
-ProfileLine ClassifyProfileLine(std::string_view text)
-{
-    using Kind = ProfileLine::Kind;
-    ProfileLine p;
-    std::string_view t = text;
-    // The byte-order mark some editors put at the start of a file is no part of the
-    // first line's content (it stays in the file).
-    t = NameOf(t);
-    if (t.empty() || t.front() == ';' || t.front() == '#')
-        return p;
-    if (t.front() == '[') {
-        auto close = t.find(']');
-        if (close != std::string_view::npos) {
-            p.kind = Kind::Section;
-            p.name = NameOf(t.substr(1, close - 1));
-        }
-        return p;
-    }
-    auto eq = t.find('=');
-    if (eq == std::string_view::npos)
-        return p;
-    p.kind = Kind::Key;
-    p.name = NameOf(t.substr(0, eq));
-    p.value = TrimBlanks(t.substr(eq + 1));
-    return p;
-}
-
-// Names given by callers are taken without surrounding blanks, as the names in the
-// file are, so that a name written with a blank finds its own line again.
-std::size_t IniDocument::FindSection(std::string_view section) const
-{
-    section = NameOf(section);
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        ProfileLine p = ClassifyProfileLine(lines_[i].text);
-        if (p.kind == Kind::Section && SameName(p.name, section))
-            return i;
-    }
-    return std::string::npos;
-}
-
-std::size_t IniDocument::SectionEnd(std::size_t h) const
-{
-    std::size_t i = h + 1;
-    while (i < lines_.size() && ClassifyProfileLine(lines_[i].text).kind != Kind::Section)
-        ++i;
-    return i;
-}
-
-std::size_t IniDocument::FindKey(std::size_t header, std::string_view key) const
-{
-    key = NameOf(key);
-    std::size_t end = SectionEnd(header);
-    for (std::size_t i = header + 1; i < end; ++i) {
-        ProfileLine p = ClassifyProfileLine(lines_[i].text);
-        if (p.kind == Kind::Key && SameName(p.name, key))
-            return i;
-    }
-    return std::string::npos;
-}
-
-std::optional<std::string> IniDocument::Get(std::string_view section, std::string_view key) const
-{
-    std::size_t h = FindSection(section);
-    if (h == std::string::npos)
-        return std::nullopt;
-    std::size_t k = FindKey(h, key);
-    if (k == std::string::npos)
-        return std::nullopt;
-    return std::string(ClassifyProfileLine(lines_[k].text).value);
-}
-
-std::string IniDocument::ReadString(std::string_view section, std::string_view key, std::string_view def) const
-{
-    auto v = Get(section, key);
-    return Cut(v ? std::string_view(*v) : def, kMaxValueLength);
-}
-
-int IniDocument::ReadInteger(std::string_view section, std::string_view key, int def) const
-{
-    auto v = Get(section, key);
-    if (!v)
-        return def;
-    return ParseProfileInt(std::string_view(*v).substr(0, kMaxValueLength), def);
-}
-
-IniDocument::Ending IniDocument::NewLineEnding() const
-{
-    for (const Line& l : lines_)
-        if (l.ending != Ending::None)
-            return l.ending;
-    return Ending::LF;
-}
-
-void IniDocument::InsertLine(std::size_t at, std::string text)
-{
-    Ending ending = NewLineEnding();
-    // The line before the new one may be the last line of a file without a final
-    // line break: give it one first.
-    if (at > 0 && lines_[at - 1].ending == Ending::None)
-        lines_[at - 1].ending = ending;
-    lines_.insert(lines_.begin() + std::ptrdiff_t(at), MakeLine(std::move(text), ending));
-}
-
-void IniDocument::WriteString(std::string_view section, std::string_view key, std::string_view value)
-{
-    CheckName(section, true);
-    CheckName(key, false);
-    std::string line = std::string(NameOf(key)) + "=" + StoredValue(value);
-    std::size_t h = FindSection(section);
-    if (h == std::string::npos) {
-        // A new section goes at the end, after a blank line when the file has text.
-        if (!lines_.empty() && !TrimBlanks(lines_.back().text).empty())
-            InsertLine(lines_.size(), "");
-        std::string header(1, '[');
-        header.append(NameOf(section)).push_back(']');
-        InsertLine(lines_.size(), std::move(header));
-        InsertLine(lines_.size(), std::move(line));
-        return;
-    }
-    std::size_t k = FindKey(h, key);
-    if (k != std::string::npos) {
-        // Keep the key as it was spelled and any indentation before it.
-        std::string_view before = lines_[k].text.substr(0, lines_[k].text.find('='));
-        while (!before.empty() && (before.back() == ' ' || before.back() == '\t'))
-            before.remove_suffix(1);
-        lines_[k] = MakeLine(std::string(before) + "=" + StoredValue(value), lines_[k].ending);
-        return;
-    }
-    // A new key goes after the last key line of the section (before trailing blank
-    // lines and comments), or right after the header.
-    std::size_t end = SectionEnd(h);
-    std::size_t at = h + 1;
-    for (std::size_t i = h + 1; i < end; ++i)
-        if (ClassifyProfileLine(lines_[i].text).kind == Kind::Key)
-            at = i + 1;
-    InsertLine(at, std::move(line));
-}
-
-void IniDocument::WriteInteger(std::string_view section, std::string_view key, int value)
-{
-    WriteString(section, key, std::to_string(value));
-}
-
-bool IniDocument::EraseKey(std::string_view section, std::string_view key)
-{
-    section = NameOf(section);
-    key = NameOf(key);
-    bool removed = false;
-    bool inSection = false;
-    for (std::size_t i = 0; i < lines_.size();) {
-        ProfileLine p = ClassifyProfileLine(lines_[i].text);
-        if (p.kind == Kind::Section)
-            inSection = SameName(p.name, section);
-        else if (inSection && p.kind == Kind::Key && SameName(p.name, key)) {
-            lines_.erase(lines_.begin() + std::ptrdiff_t(i));
-            removed = true;
-            continue;
-        }
-        ++i;
-    }
-    return removed;
-}
-
-bool IniDocument::EraseSection(std::string_view section)
-{
-    bool removed = false;
-    for (std::size_t h = FindSection(section); h != std::string::npos; h = FindSection(section)) {
-        std::size_t end = SectionEnd(h);
-        lines_.erase(lines_.begin() + std::ptrdiff_t(h), lines_.begin() + std::ptrdiff_t(end));
-        removed = true;
-    }
-    return removed;
-}
-
-bool IniDocument::HasSection(std::string_view section) const { return FindSection(section) != std::string::npos; }
-
-std::vector<std::string> IniDocument::SectionNames() const
-{
-    std::vector<std::string> names;
-    for (const Line& l : lines_) {
-        ProfileLine p = ClassifyProfileLine(l.text);
-        if (p.kind != Kind::Section)
-            continue;
-        bool seen = false;
-        for (const auto& n : names)
-            seen = seen || SameName(n, p.name);
-        if (!seen)
-            names.emplace_back(p.name);
-    }
-    return names;
-}
-
-std::vector<std::pair<std::string, std::string>> IniDocument::ReadSection(std::string_view section) const
-{
-    std::vector<std::pair<std::string, std::string>> keys;
-    std::size_t h = FindSection(section);
-    if (h == std::string::npos)
-        return keys;
-    std::size_t end = SectionEnd(h);
-    for (std::size_t i = h + 1; i < end; ++i) {
-        ProfileLine p = ClassifyProfileLine(lines_[i].text);
-        if (p.kind != Kind::Key)
-            continue;
-        bool seen = false;
-        for (const auto& kv : keys)
-            seen = seen || SameName(kv.first, p.name);
-        if (!seen)
-            keys.emplace_back(std::string(p.name), Cut(p.value, kMaxValueLength));
-    }
-    return keys;
-}
-
 // ---------------------------------------------------------------- TNewIniFile
 
 TNewIniFile::TNewIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
@@ -758,9 +403,69 @@ TNewIniFile::Stamp TNewIniFile::CurrentStamp() const
     return s;
 }
 
-const IniDocument& TNewIniFile::Document() const
+// A configuration is read and changed byte by byte as ASCII-compatible text: UTF-16
+// text would be corrupted by the first write (an ASCII line appended to it), so it is
+// refused as a whole, before anything is locked or written.
+std::string Utf16Refusal(const std::string& fileName)
 {
-    if (cachedStamp_ && *cachedStamp_ == CurrentStamp())
+    return fileName + " is not a configuration file this program can read: UTF-16";
+}
+
+bool LooksLikeUtf16(std::string_view text)
+{
+    if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF")
+        return true;
+    // Without a mark: the beginning, two bytes a character, mostly ASCII with its NUL
+    // byte after (little-endian) or before it (big-endian).
+    const std::string_view sample = text.substr(0, 512);
+    const std::size_t units = sample.size() / 2;
+    std::size_t little = 0, big = 0;
+    for (std::size_t i = 0; i < units; ++i) {
+        const bool first = sample[2 * i] == '\0', second = sample[2 * i + 1] == '\0';
+        little += !first && second;
+        big += first && !second;
+    }
+    return units > 0 && 2 * std::max(little, big) > units;
+}
+
+namespace {
+
+void RefuseUtf16(std::string_view text, const std::string& fileName)
+{
+    if (LooksLikeUtf16(text))
+        throw EIniFileError(fileName, Utf16Refusal(fileName));
+}
+
+// The beginning of the configuration (a missing or unreadable file has none), for the
+// checks made before a change takes the lock.
+std::string Beginning(const std::string& target, const std::string& shownName)
+{
+    struct stat st {};
+    Fd f(OpenRegularFile(target, shownName, &st));
+    std::string head(512, '\0');
+    ssize_t n = f.fd >= 0 ? ::pread(f.fd, head.data(), head.size(), 0) : -1;
+    head.resize(n > 0 ? std::size_t(n) : 0);
+    return head;
+}
+
+} // namespace
+
+std::string ConfigurationIdentity(const std::string& file)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(file, ec);
+    if (ec)
+        return file;
+    const fs::path canonical = fs::weakly_canonical(absolute, ec);
+    return (ec ? absolute.lexically_normal() : canonical).string();
+}
+
+const IniDocument& TNewIniFile::Document() const { return *Snapshot(); }
+
+std::shared_ptr<const IniDocument> TNewIniFile::Snapshot() const
+{
+    if (cached_ && cachedStamp_ && *cachedStamp_ == CurrentStamp())
         return cached_;
     // The stamp is taken from the file that is read, so that it describes exactly
     // the text that is kept.
@@ -770,12 +475,13 @@ const IniDocument& TNewIniFile::Document() const
     int fd = OpenRegularFile(ConfigurationTarget(fileName_), fileName_, &st);
     std::shared_ptr<const int> file = fd >= 0 ? HoldOpen(fd) : nullptr;
     if (file && ReadAll(fd, text, &st)) {
+        RefuseUtf16(text, fileName_);
         FillStamp(st, stamp.exists, stamp.dev, stamp.ino, stamp.size, stamp.mtimeNs);
-        cached_ = IniDocument::Adopt(std::move(text));
+        cached_ = std::make_shared<const IniDocument>(IniDocument::Adopt(std::move(text)));
         cachedFile_ = std::move(file);
     } else {
         stamp = CurrentStamp();
-        cached_ = IniDocument();
+        cached_ = std::make_shared<const IniDocument>();
         cachedFile_.reset();
     }
     cachedStamp_ = stamp;
@@ -819,6 +525,7 @@ void TNewIniFile::Modify(const std::function<void(IniDocument&)>& change, const 
                 throw EIniWriteError(fileName_);
             st = {};
         }
+        RefuseUtf16(text, fileName_);
         doc = IniDocument::Adopt(std::move(text));
         original = doc.buffer_;
         change(doc);
@@ -831,6 +538,7 @@ void TNewIniFile::Modify(const std::function<void(IniDocument&)>& change, const 
     struct stat lst {};
     if (::lstat(target.c_str(), &lst) == 0 && !S_ISREG(lst.st_mode))
         throw EIniFileError(fileName_, fileName_ + " is not a regular file");
+    RefuseUtf16(Beginning(target, fileName_), fileName_);
     // A read-only file or directory refuses every write that would change the file;
     // one that changes nothing (erasing a key that is not there) passes, so that a
     // read-only configuration can still be used. Checked before taking the lock, so
@@ -866,7 +574,7 @@ void TNewIniFile::Modify(const std::function<void(IniDocument&)>& change, const 
         if (::fstat(fd, &st) == 0) {
             Stamp stamp;
             FillStamp(st, stamp.exists, stamp.dev, stamp.ino, stamp.size, stamp.mtimeNs);
-            cached_ = std::move(doc);
+            cached_ = std::make_shared<const IniDocument>(std::move(doc));
             cachedStamp_ = stamp;
             cachedFile_ = std::move(file);
         }

@@ -13,14 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "core/config/IniDocument.h"
+
 struct stat;
 
 namespace kex {
-
-// A value is cut to this many characters when it is read (a 1024-byte buffer).
-inline constexpr std::size_t kMaxValueLength = 1023;
-// EraseKey cuts section and key names to this many characters first.
-inline constexpr std::size_t kMaxEraseNameLength = 127;
 
 // Thrown when a write is refused; the text is "Unable to write to <file>".
 class EIniWriteError : public std::runtime_error {
@@ -35,8 +32,9 @@ private:
 };
 
 // A file that cannot be used as a configuration at all, for reading or writing: not a
-// regular file (a FIFO, a device, a directory), too large, or a symbolic link that the
-// caller may not follow. The text names the file and the reason.
+// regular file (a FIFO, a device, a directory), too large, a symbolic link that the
+// caller may not follow, or text in UTF-16, which the profile's byte-wise rules cannot
+// read or change without corrupting it. The text names the file and the reason.
 class EIniFileError : public EIniWriteError {
 public:
     using EIniWriteError::EIniWriteError;
@@ -48,107 +46,6 @@ inline constexpr long long kMaxFileSize = 64ll * 1024 * 1024;
 // How long a write waits for another program's lock before it is refused with
 // "<file> is locked by another program" (5 seconds unless set).
 void SetLockWait(std::chrono::milliseconds wait);
-
-// Blanks and tabs around a name or value are not part of it.
-std::string_view TrimBlanks(std::string_view s);
-// A name as the file's lines give it: byte-order marks before it and blanks around
-// it are no part of it, so that a name given with either finds its own line again.
-std::string_view NameOf(std::string_view name);
-// The form a value takes in the file: line breaks inside it become blanks (they would
-// split it into lines of their own).
-std::string StoredValue(std::string_view value);
-
-// ASCII case-insensitive comparison, as the profile functions compare names.
-bool SameName(std::string_view a, std::string_view b);
-
-// Integer rules of the profile: decimal, or "0x"/"0X" hexadecimal when the text is
-// longer than two characters; anything else (empty, trailing junk, out of the
-// 32-bit range) gives the default.
-int ParseProfileInt(std::string_view text, int def);
-
-// A text split into lines, each with its line ending: LF, CR LF, or a lone CR (files
-// written with old Macintosh line ends); the last line may have none.
-struct TextLine {
-    std::string_view text;
-    std::string_view ending;
-};
-std::vector<TextLine> SplitTextLines(std::string_view all);
-
-// One line of a profile file as the store reads it: blank and comment lines (";",
-// "#") are nothing, "[name]" is a section header, a line with "=" is a key; names and
-// values are taken without surrounding blanks and tabs; a UTF-8 byte-order mark at the
-// start is no part of the line (nor of a name given by a caller).
-struct ProfileLine {
-    enum class Kind { Other, Section, Key };
-    Kind kind = Kind::Other;
-    std::string_view name;
-    std::string_view value;
-};
-ProfileLine ClassifyProfileLine(std::string_view text);
-
-// The parsed text of one profile file. Every line is kept as it was read, with its
-// own line ending, so that unknown sections, keys, comments and blank lines survive a
-// rewrite byte for byte. Lookups follow the profile functions: section and key names
-// match without regard to ASCII case, the first match wins, keys and values are taken
-// without surrounding blanks and tabs. Lines without "=" and comment lines (";" or
-// "#") are never keys; lines before the first section belong to no section.
-class IniDocument {
-public:
-    IniDocument() = default;
-    static IniDocument Parse(std::string_view text);
-    std::string Serialize() const;
-
-    // The stored value (whole, not cut), or nothing when the key is absent.
-    std::optional<std::string> Get(std::string_view section, std::string_view key) const;
-    // Profile read: the value cut to kMaxValueLength, or the default when absent.
-    std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
-    int ReadInteger(std::string_view section, std::string_view key, int def) const;
-
-    // Changes the first matching key of the first matching section; a new key goes
-    // after the last key of that section, a new section at the end of the text.
-    void WriteString(std::string_view section, std::string_view key, std::string_view value);
-    void WriteInteger(std::string_view section, std::string_view key, int value);
-    // Removes every occurrence of the key in every section of that name, so that an
-    // erased key reads as absent afterwards. Answers whether anything was removed.
-    bool EraseKey(std::string_view section, std::string_view key);
-    // Removes every section of that name with all its lines.
-    bool EraseSection(std::string_view section);
-
-    bool HasSection(std::string_view section) const;
-    // Section names in file order (each name once, as first written).
-    std::vector<std::string> SectionNames() const;
-    // Keys of the first section of that name with their values, first occurrence of
-    // each key only, in file order.
-    std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) const;
-    bool Empty() const { return lines_.empty(); }
-
-private:
-    friend class TNewIniFile;
-    // Takes the text over without copying it.
-    static IniDocument Adopt(std::string text);
-
-    enum class Ending : std::uint8_t { None, LF, CRLF, CR };
-    // A line points into the text it was parsed from, or into a string of its own
-    // once it is made or changed here. Both are shared and never changed, so copies
-    // of a document may share them.
-    struct Line {
-        std::string_view text; // without the line ending
-        Ending ending = Ending::None;
-        std::shared_ptr<const std::string> own;
-    };
-    using Kind = ProfileLine::Kind;
-    static Line MakeLine(std::string text, Ending ending);
-    // Index of the header line of the first section of that name, or npos.
-    std::size_t FindSection(std::string_view section) const;
-    // End (exclusive) of the section whose header is at index h.
-    std::size_t SectionEnd(std::size_t h) const;
-    std::size_t FindKey(std::size_t header, std::string_view key) const;
-    Ending NewLineEnding() const;
-    void InsertLine(std::size_t at, std::string text);
-
-    std::shared_ptr<const std::string> buffer_; // the parsed text
-    std::vector<Line> lines_;
-};
 
 // The INI file object. It remembers only the file name; every operation reaches the
 // file itself. Reads take the file as it is now (a parsed copy is reused only while
@@ -184,6 +81,10 @@ public:
     // The file's current content (empty when the file is missing or unreadable).
     // Throws EIniFileError for a file that is no configuration at all.
     const IniDocument& Document() const;
+    // The same content, shared: it stays as it is while the holder keeps it, and the
+    // next Snapshot gives the very same object while the file is unchanged (a changed
+    // file, or one this object wrote, gives a new one).
+    std::shared_ptr<const IniDocument> Snapshot() const;
 
 private:
     struct Stamp {
@@ -196,11 +97,24 @@ private:
 
     std::string fileName_;
     mutable std::optional<Stamp> cachedStamp_;
-    mutable IniDocument cached_;
+    mutable std::shared_ptr<const IniDocument> cached_;
     // The file the parsed copy was read from, kept open so that its inode number
     // cannot pass to a newer file while the copy is kept.
     mutable std::shared_ptr<const int> cachedFile_;
 };
+
+// The message sent when a configuration's text is UTF-16: "<file> is not a
+// configuration file this program can read: UTF-16".
+std::string Utf16Refusal(const std::string& fileName);
+// Whether a text is UTF-16: it begins with a UTF-16 byte-order mark (FF FE or FE FF),
+// or its beginning is text with every other byte NUL, as ASCII is in UTF-16. A text
+// read as a profile never holds NUL bytes.
+bool LooksLikeUtf16(std::string_view text);
+
+// What names one configuration file to everyone who works on it (bars and
+// kexbar-config tell each other about changes by it): its absolute path with every
+// symbolic link resolved, also when the file does not exist yet.
+std::string ConfigurationIdentity(const std::string& file);
 
 // Byte copy of a whole file, replacing the destination by a temporary file and rename
 // (a link in its place is replaced, not followed); the copy takes the source's mode

@@ -1,7 +1,6 @@
 #include "core/config/Settings.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace kex {
 
@@ -33,27 +32,41 @@ PageLayout PageLayoutOf(const IniDocument& doc)
     layout.pageCount = doc.Get(PageCount.section, PageCount.key).value_or("");
     layout.buttonCount = doc.Get(ButtonCount.section, ButtonCount.key).value_or("");
     // The page names (not the tab colours kept beside them) and the programs.
-    auto isPageName = [](const std::string& key) {
-        const std::string_view prefix = PageTabPrefix;
-        return key.size() >= prefix.size() &&
-               std::equal(prefix.begin(), prefix.end(), key.begin(), [](char a, char b) {
-                   return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-               });
+    auto isPageName = [](std::string_view key) {
+        return key.size() >= PageTabPrefix.size() && SameName(key.substr(0, PageTabPrefix.size()), PageTabPrefix);
     };
     for (std::string_view section : {TabsSection, ProgramsSection}) {
         layout.contents += '[';
         layout.contents += section;
         layout.contents += "]\n";
-        for (const auto& [key, value] : doc.ReadSection(section)) {
+        doc.ForEachKey(section, [&](std::string_view key, std::string_view value) {
             if (section == TabsSection && !isPageName(key))
-                continue;
+                return;
             layout.contents += key;
             layout.contents += '=';
             layout.contents += value;
             layout.contents += '\n';
-        }
+        });
     }
     return layout;
+}
+
+namespace {
+// The keys of a section as the profile reads them, with their whole values.
+std::vector<std::pair<std::string_view, std::string_view>> KeysOf(const IniDocument& doc, std::string_view section)
+{
+    std::vector<std::pair<std::string_view, std::string_view>> keys;
+    doc.ForEachKey(section, [&](std::string_view key, std::string_view value) { keys.emplace_back(key, value); });
+    return keys;
+}
+} // namespace
+
+bool ButtonsDiffer(const IniDocument& before, const IniDocument& after)
+{
+    if (!(PageLayoutOf(before) == PageLayoutOf(after)))
+        return true;
+    return std::any_of(RecordSections.begin(), RecordSections.end(),
+                       [&](std::string_view section) { return KeysOf(before, section) != KeysOf(after, section); });
 }
 
 int ReadSettingInt(const IniDocument& doc, const Setting& s) { return doc.ReadInteger(s.section, s.key, s.DefaultInt()); }

@@ -137,4 +137,9 @@ inline constexpr std::array<std::string_view, 10> RecordSections = {
     settings::IconSelectionSection, settings::NamesSection, settings::ShrinkSection, "Select", "Working", "SoundSelect",
     "SoundLaunch"};
 
+// Whether the bars on a file show something else once its text went from `before` to
+// `after`: its page layout or any key of the ten record sections differs (a setting or
+// the recent list alone does not).
+bool ButtonsDiffer(const IniDocument& before, const IniDocument& after);
+
 } // namespace kex

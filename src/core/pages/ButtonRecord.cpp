@@ -39,31 +39,17 @@ int RecordSectionIndex(std::string_view name)
 int KeyNumber(std::string_view key) { return NumberedKey(key, kKeyPrefix); }
 
 // Every record of the document as the profile reads it: the first section of each
-// name, the first key of each number in it.
+// name, the first key of each number in it (a number has one spelling, so that is the
+// first key of each name), whole values.
 std::unordered_map<int, Fields> LoadRecords(const IniDocument& doc)
 {
     std::unordered_map<int, Fields> records;
-    const std::string text = doc.Serialize();
-    std::array<bool, RecordSections.size()> seen{};
-    int current = -1;
-    for (const TextLine& line : SplitTextLines(text)) {
-        ProfileLine k = ClassifyProfileLine(line.text);
-        if (k.kind == ProfileLine::Kind::Section) {
-            int idx = RecordSectionIndex(k.name);
-            current = -1;
-            if (idx >= 0 && !seen[std::size_t(idx)]) {
-                seen[std::size_t(idx)] = true;
-                current = idx;
-            }
-        } else if (k.kind == ProfileLine::Kind::Key && current >= 0) {
-            int n = KeyNumber(k.name);
-            if (n < 0)
-                continue;
-            auto& field = records[n][std::size_t(current)];
-            if (!field)
-                field = std::string(k.value);
-        }
-    }
+    for (std::size_t k = 0; k < RecordSections.size(); ++k)
+        doc.ForEachKey(RecordSections[k], [&](std::string_view key, std::string_view value) {
+            const int n = KeyNumber(key);
+            if (n >= 0)
+                records[n][k] = std::string(value);
+        });
     return records;
 }
 
@@ -114,6 +100,19 @@ void ButtonRecord::SetField(int k, const std::string& value)
 }
 
 std::string ButtonKey(int n) { return std::string(kKeyPrefix) + std::to_string(n); }
+
+ButtonRecord ReadButtonRecord(const IniDocument& doc, int n)
+{
+    ButtonRecord r;
+    const std::string key = ButtonKey(n);
+    for (int k = 0; k < 10; ++k) {
+        if (k == kIconField)
+            r.IconIndex = doc.ReadInteger(RecordSections[std::size_t(k)], key, 0);
+        else
+            r.SetField(k, doc.ReadString(RecordSections[std::size_t(k)], key, ""));
+    }
+    return r;
+}
 
 int NumberedKey(std::string_view key, std::string_view prefix)
 {
@@ -207,13 +206,7 @@ ButtonRecord RecordStore::Read(int n)
             }
         }
     } else {
-        const std::string key = ButtonKey(n);
-        for (int k = 0; k < 10; ++k) {
-            if (k == kIconField)
-                r.IconIndex = doc_.ReadInteger(RecordSections[std::size_t(k)], key, 0);
-            else
-                r.SetField(k, doc_.ReadString(RecordSections[std::size_t(k)], key, ""));
-        }
+        r = ReadButtonRecord(doc_, n);
     }
     if (!r.Program.empty())
         SetBlank("No");
@@ -403,13 +396,16 @@ std::string RewrittenText(const std::string& text, const std::vector<TextLine>& 
     std::string out;
     out.reserve(text.size() + text.size() / 4);
     std::string_view lastText;
+    // Whether the text so far ends with a line ending (of any kind: LF, CR LF, CR).
+    bool ended = true;
     auto emitInserted = [&](std::size_t i) {
         for (std::size_t s = 0; s < RecordSections.size(); ++s)
             if (plan.insertAfter[s] == std::ptrdiff_t(i) && !added[s].empty()) {
-                if (!out.empty() && out.back() != '\n')
+                if (!ended)
                     out += ending; // the file's last line had no line break
                 out += added[s];
                 lastText = "x";
+                ended = true;
             }
     };
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -417,6 +413,7 @@ std::string RewrittenText(const std::string& text, const std::vector<TextLine>& 
             out += lines[i].text;
             out += lines[i].ending;
             lastText = lines[i].text;
+            ended = !lines[i].ending.empty();
         }
         emitInserted(i);
     }
@@ -425,7 +422,7 @@ std::string RewrittenText(const std::string& text, const std::vector<TextLine>& 
     for (std::size_t s = 0; s < RecordSections.size(); ++s) {
         if (plan.insertAfter[s] >= 0 || added[s].empty())
             continue;
-        if (!out.empty() && out.back() != '\n')
+        if (!ended)
             out += ending;
         if (!out.empty() && !TrimBlanks(lastText).empty())
             out += ending;
@@ -435,6 +432,7 @@ std::string RewrittenText(const std::string& text, const std::vector<TextLine>& 
         out += ending;
         out += added[s];
         lastText = "x";
+        ended = true;
     }
     return out;
 }

@@ -36,6 +36,9 @@ struct ButtonRecord {
 
 // "SpeedButton" + n, the component name and record key of button n.
 std::string ButtonKey(int n);
+// Button n's record as the document holds it, each value cut as a read cuts it; only
+// a read, unlike RecordStore::Read (no probe, no password).
+ButtonRecord ReadButtonRecord(const IniDocument& doc, int n);
 // The one parser of numbered keys: the number of prefix + n exactly as the keys spell
 // it (letter case aside, as names compare; no leading zero), or -1 for any other
 // text: "SpeedButton007" is another key, never read.

@@ -40,6 +40,17 @@ std::string ConfigFileName(const std::string& appDir, const std::string& suffix,
 std::string LoadMessageName(const std::string& suffix) { return "UKexbar" + suffix; }
 std::string PageUpdateMessageName(const std::string& suffix) { return "UKXForm" + suffix; }
 
+TMessageAction MessageAction(const TBarMessage& message, const std::string& suffix, const std::string& configuration)
+{
+    if (message.wParam != 1 || (!message.configuration.empty() && message.configuration != configuration))
+        return TMessageAction::None;
+    if (message.name == PageUpdateMessageName(suffix))
+        return TMessageAction::Rebuild;
+    if (message.name == LoadMessageName(suffix))
+        return TMessageAction::Reload;
+    return TMessageAction::None;
+}
+
 int ScreenButtonsFor(int screenWidth)
 {
     int buttons = 0;

@@ -28,6 +28,22 @@ std::string FindHelpFile(const std::vector<std::string>& directories);
 std::string LoadMessageName(const std::string& suffix);       // "UKexbar" + suffix
 std::string PageUpdateMessageName(const std::string& suffix); // "UKXForm" + suffix
 
+// A cross-instance message: its registered name, its wParam, and the configuration
+// file it is about (ConfigurationIdentity of the file). The older form names no file:
+// it is about every configuration of the name's suffix.
+struct TBarMessage {
+    std::string name;
+    int wParam = 0;
+    std::string configuration;
+};
+
+// What a bar on the configuration `configuration` (its identity) with this suffix
+// does with a message: reload its buttons ("UKexbar" + suffix), rebuild its pages
+// ("UKXForm" + suffix), each only with wParam 1 and only when the message is about
+// its own file or about none; anything else is not for it.
+enum class TMessageAction { None, Reload, Rebuild };
+TMessageAction MessageAction(const TBarMessage& message, const std::string& suffix, const std::string& configuration);
+
 // 0, 16 or 21: what a screen of this width allows.
 int ScreenButtonsFor(int screenWidth);
 

@@ -43,9 +43,7 @@ MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::
     BuildMenus();
     ReadCommandLine();
     BuildSubsystems();
-    platform_.SetMessageHandler([this](const std::string& name, int wParam) {
-        Guarded([&] { AppMessage(name, wParam); });
-    });
+    platform_.SetMessageHandler([this](const TBarMessage& message) { Guarded([&] { AppMessage(message); }); });
     FormCreate();
 }
 
@@ -229,6 +227,7 @@ void MainWindow::ReadCommandLine()
     state_.SyncMode = cl.SyncMode;
     state_.LoadMsg = LoadMessageName(state_.IniSuffix);
     state_.PageUpdateMsg = PageUpdateMessageName(state_.IniSuffix);
+    state_.ConfigurationId = ConfigurationIdentity(IniFileName());
     store_ = std::make_unique<BarStore>(IniFileName());
 }
 
@@ -521,20 +520,26 @@ void MainWindow::FormDestroy()
     SetScreenCursor(crDefault);
 }
 
-void MainWindow::AppMessage(const std::string& name, int wParam)
+void MainWindow::AppMessage(const TBarMessage& message)
 {
-    if (wParam != 1 || destroyed_)
+    if (destroyed_)
         return;
-    if (name == state_.PageUpdateMsg)
+    switch (MessageAction(message, state_.IniSuffix, state_.ConfigurationId)) {
+    case TMessageAction::Rebuild:
         pages_->PageUpdate();
-    else if (name == state_.LoadMsg)
+        break;
+    case TMessageAction::Reload:
         pages_->Reload();
+        break;
+    case TMessageAction::None:
+        break;
+    }
 }
 
 void MainWindow::BroadcastLoad()
 {
     if (state_.SyncMode)
-        platform_.BroadcastMessage(state_.LoadMsg, 1);
+        platform_.BroadcastMessage({state_.LoadMsg, 1, state_.ConfigurationId});
 }
 
 void MainWindow::SetScreenCursor(int cursor)

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/window/Startup.h"
 #include "core/window/StartupSettings.h"
 #include "ui/launch/Launcher.h"
 #include "ui/pages/PageBar.h"
@@ -55,6 +56,7 @@ struct WindowState {
     bool StartingUp = true;
     std::string CaptionPrefix = "Zivar32 ";
     std::string LoadMsg, PageUpdateMsg; // registered message names
+    std::string ConfigurationId;        // the configuration's identity, which messages about it carry
     int ScreenButtons = 0;
     int ScreenWidth = 0;
     int ScreenHeight = 0;
@@ -128,7 +130,7 @@ private:
     void LocationSettled();
     bool FormCloseQuery();
     void FormDestroy();
-    void AppMessage(const std::string& name, int wParam);
+    void AppMessage(const TBarMessage& message);
     void SetScreenCursor(int cursor) override;
 
     // ---- the gauge panel and the tray icon as the launcher sees them
