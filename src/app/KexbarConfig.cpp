@@ -12,7 +12,9 @@
 
 #include "core/config/ConfigTool.h"
 #include "core/config/Settings.h"
+#include "core/import/ProgramImport.h"
 #include "core/window/Startup.h"
+#include "platform/AppMenu.h"
 #include "platform/MessageBus.h"
 
 namespace {
@@ -60,6 +62,7 @@ void TellBarsToReload(int argc, char** argv, const std::string& suffix)
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv, argv + argc);
+    kex::SetConfigGroupSource([] { return std::make_unique<kex::AppMenuSource>(); });
     const std::string file = kex::ConfigurationFileOf(args);
     const kex::PageLayout before = file.empty() ? kex::PageLayout() : LayoutOf(file);
     int rc = kex::RunConfigTool(args, std::cout, std::cerr);

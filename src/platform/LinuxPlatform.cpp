@@ -1,5 +1,6 @@
 #include "platform/LinuxPlatform.h"
 
+#include "platform/AppMenu.h"
 #include "platform/MessageBus.h"
 
 #include <QCursor>
@@ -152,6 +153,13 @@ bool LinuxPlatform::CdRomFound()
         if (line.startsWith("drive name:"))
             return !line.mid(11).trimmed().isEmpty();
     return false;
+}
+
+TGroupSource& LinuxPlatform::ProgramGroups()
+{
+    if (!menu_)
+        menu_ = std::make_unique<AppMenuSource>();
+    return *menu_;
 }
 
 } // namespace kex

@@ -9,6 +9,7 @@
 
 namespace kex {
 
+class AppMenuSource;
 class DBusMessageBus;
 class SoundPlayer;
 
@@ -44,10 +45,14 @@ public:
 
     bool CdRomFound() override;
 
+    // The application menu (AppMenu.h).
+    TGroupSource& ProgramGroups() override;
+
 private:
     std::unique_ptr<DBusMessageBus> bus_;
     // Created on first use by the sound services (Sound.cpp).
     std::shared_ptr<SoundPlayer> sound_;
+    std::unique_ptr<AppMenuSource> menu_;
 };
 
 // AppDir resolution, separated so that tests can give every input.

@@ -13,6 +13,8 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "core/import/GroupSource.h"
+
 namespace kex {
 
 // GetSystemMetrics indices the geometry uses.
@@ -92,6 +94,9 @@ public:
 
     // ---- drives
     virtual bool CdRomFound() = 0;
+
+    // ---- the desktop's program groups (the first start's import)
+    virtual TGroupSource& ProgramGroups() = 0;
 };
 
 } // namespace kex

@@ -10,6 +10,11 @@ target_sources(kexplatform PRIVATE
   src/platform/SoundPlayer.h
   src/platform/Sound.cpp
 )
+# The application menu lives in a library of its own that kexbar-config links too.
+target_sources(kexappmenu PRIVATE
+  src/platform/AppMenu.h
+  src/platform/AppMenu.cpp
+)
 # The installed data directory, where the help file is looked for last.
 include(GNUInstallDirs)
 target_compile_definitions(kexplatform PRIVATE KEXBAR_DATADIR="${CMAKE_INSTALL_FULL_DATADIR}/kexbar")

@@ -9,6 +9,8 @@
 
 #include "platform/TPlatform.h"
 
+#include "FakeGroupSource.h"
+
 namespace kex {
 
 class FakePlatform : public TPlatform {
@@ -109,6 +111,9 @@ public:
     void PlaySoundAsync(const std::string& file) override { soundsAsync.push_back(file); }
     void Beep() override { ++beeps; }
     bool CdRomFound() override { return cdRom; }
+
+    FakeGroupSource programGroups;
+    TGroupSource& ProgramGroups() override { return programGroups; }
 
     std::function<void(const std::string&, int)> handler;
     QObject context; // pending deliveries die with the fake
