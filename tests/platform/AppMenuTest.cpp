@@ -33,19 +33,6 @@ void PrintTo(const TProgramGroup& g, std::ostream* os)
 
 namespace {
 
-void Write(const fs::path& file, const std::string& text, int mode = 0644)
-{
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << text;
-    ::chmod(file.c_str(), mode);
-}
-
-std::string Env(const char* name)
-{
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
 void Entry(const fs::path& dir, const std::string& id, const std::string& keys)
 {
     Write(dir / id, "[Desktop Entry]\nType=Application\n" + keys);
