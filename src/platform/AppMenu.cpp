@@ -150,9 +150,10 @@ std::optional<std::vector<TProgramGroup>> MenuGroups()
     g_object_unref(tree);
 
     if (!loose.items.empty()) {
-        auto other = std::find_if(groups.begin(), groups.end(), [](const TProgramGroup& g) { return g.name == kOtherGroup; });
+        auto other = std::find_if(groups.begin(), groups.end(),
+                                  [](const TProgramGroup& g) { return g.name == kOtherGroup; });
         if (other == groups.end())
-            groups.push_back({kOtherGroup, {}}), other = groups.end() - 1;
+            other = groups.insert(groups.end(), {kOtherGroup, {}});
         other->items.insert(other->items.end(), loose.items.begin(), loose.items.end());
     }
     return groups;
@@ -246,13 +247,16 @@ std::optional<std::vector<TProgramGroup>> AppMenuSource::ReadGroups()
 
 std::vector<std::string> AppMenuSource::InTerminal(const std::vector<std::string>& argv)
 {
+    // As a dropped launcher or a document of a terminal program is stored: the
+    // emulator's program resolved through PATH when it is found there.
+    auto inPath = [](const std::string& name) { return Taken(g_find_program_in_path(name.c_str())); };
     const char* terminal = std::getenv("TERMINAL");
-    return kex::InTerminal(argv, terminal ? terminal : "", [](const std::string& name) {
-        gchar* found = g_find_program_in_path(name.c_str());
-        const bool installed = found != nullptr;
-        g_free(found);
-        return installed;
-    });
+    std::vector<std::string> command =
+        kex::InTerminal(argv, terminal ? terminal : "", [&](const std::string& name) { return !inPath(name).empty(); });
+    if (!command.empty())
+        if (const std::string emulator = inPath(command[0]); !emulator.empty())
+            command[0] = emulator;
+    return command;
 }
 
 } // namespace kex

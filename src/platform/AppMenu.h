@@ -23,7 +23,8 @@ public:
     // Flatpak export is `flatpak run ... app-id`); its Icon as written; icon index 0;
     // its Terminal flag.
     std::optional<std::vector<TProgramGroup>> ReadGroups() override;
-    // $TERMINAL, else the first installed of the known emulators (see kex::InTerminal).
+    // $TERMINAL, else the first installed of the known emulators (see kex::InTerminal),
+    // its program resolved through PATH.
     std::vector<std::string> InTerminal(const std::vector<std::string>& argv) override;
 };
 

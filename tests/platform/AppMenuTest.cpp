@@ -30,7 +30,8 @@ namespace {
 
 void MakeWorld(const fs::path& w)
 {
-    for (const char* program : {"kexwriter", "kexsheet", "kexview", "kexchess", "kextop", "kexmail", "flatpak", "kexany"})
+    for (const char* program :
+         {"kexwriter", "kexsheet", "kexview", "kexchess", "kextop", "kexmail", "flatpak", "kexany", "kexterm"})
         Write(w / "bin" / program, "#!/bin/sh\nexit 0\n", 0755);
     std::string menu = "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
                        " \"http://www.freedesktop.org/standards/menu-spec/1.0/menu.dtd\">\n"
@@ -110,7 +111,8 @@ TEST(AppMenuTest, DISABLED_GroupsInChild)
         chess{"Chess, Checkers and Go", "kexchess --board '8 x 8'", "kex-chess", 0, false},
         here{"Only Here", "kexany --here", "", 0, false}, top{"Top", "kextop -d 1", "", 0, true},
         mail{"Mail", "kexmail '--subject=Hello, \"World\"'", "", 0, false},
-        paint{"Paint", flatpak + " run --branch=stable --arch=x86_64 --command=paint --file-forwarding org.example.Paint",
+        paint{"Paint",
+              flatpak + " run --branch=stable --arch=x86_64 --command=paint --file-forwarding org.example.Paint",
               "org.example.Paint", 0, false};
     const std::optional<std::vector<TProgramGroup>> groups = AppMenuSource().ReadGroups();
     if (Env("KEX_MENU_CASE") == "nothing") {
@@ -139,7 +141,8 @@ TEST(AppMenuTest, GroupsOfAPrivateWorld)
     TempDir tmp;
     MakeWorld(tmp.path());
     for (const char* what : {"menu", "categories", "nothing"}) {
-        const auto child = testing_child::RunTestInChild("AppMenuTest.DISABLED_GroupsInChild", WorldEnv(tmp.path(), what));
+        const auto child =
+            testing_child::RunTestInChild("AppMenuTest.DISABLED_GroupsInChild", WorldEnv(tmp.path(), what));
         EXPECT_TRUE(child.passed) << what << "\n" << child.output;
     }
 }
@@ -153,14 +156,16 @@ TEST(AppMenuTest, DISABLED_ImportMenuInChild)
         GTEST_SKIP() << "runs only in the child of ImportMenuCommand";
     kex::testing::TempDir dir;
     const std::string file = dir.File("KX.INI");
-    auto stored = [&](const char* section, const std::string& key) { return TNewIniFile(file).ReadString(section, key, ""); };
+    auto stored = [&](const char* section, const std::string& key) {
+        return TNewIniFile(file).ReadString(section, key, "");
+    };
 
     ToolRun r = RunTool(dir, {file, "import-menu", "--yes"});
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(r.out, "pages\t4\nbuttons\t8\n");
     EXPECT_EQ(stored("Location", "ButtonCount"), "16");
     EXPECT_EQ(stored("Tabs", "PageTab2"), "Büro");
-    EXPECT_EQ(stored("Programs", ButtonKey(2)), "kexterm -e kextop -d 1");
+    EXPECT_EQ(stored("Programs", ButtonKey(2)), Env("KEX_WORLD") + "/bin/kexterm -e kextop -d 1");
     EXPECT_EQ(stored("Icons", ButtonKey(18)), Env("KEX_WORLD") + "/icons/w.png");
     EXPECT_EQ(stored("Names", ButtonKey(33)), "Chess, Checkers and Go");
 
@@ -186,7 +191,8 @@ TEST(AppMenuTest, ImportMenuCommand)
 {
     TempDir tmp;
     MakeWorld(tmp.path());
-    const auto child = testing_child::RunTestInChild("AppMenuTest.DISABLED_ImportMenuInChild", WorldEnv(tmp.path(), "menu"));
+    const auto child =
+        testing_child::RunTestInChild("AppMenuTest.DISABLED_ImportMenuInChild", WorldEnv(tmp.path(), "menu"));
     EXPECT_TRUE(child.passed) << child.output;
 }
 
