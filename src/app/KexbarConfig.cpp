@@ -13,7 +13,9 @@
 
 #include "core/config/ConfigTool.h"
 #include "core/config/Settings.h"
+#include "core/import/ProgramImport.h"
 #include "core/window/Startup.h"
+#include "platform/AppMenu.h"
 #include "platform/MessageBus.h"
 
 namespace {
@@ -47,6 +49,7 @@ void TellBarsToReload(int argc, char** argv, const kex::TBarMessage& message)
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv, argv + argc);
+    kex::SetConfigGroupSource([] { return std::make_unique<kex::AppMenuSource>(); });
     const std::string file = kex::ConfigurationFileOf(args);
     const std::optional<std::string> suffix = file.empty() ? std::nullopt : BarSuffixOf(file);
     kex::ConfigToolFiles files;

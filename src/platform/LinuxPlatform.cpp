@@ -4,6 +4,7 @@
 
 #include "platform/Drives.h"
 #include "platform/Memory.h"
+#include "platform/AppMenu.h"
 #include "platform/MessageBus.h"
 #include "platform/Mixer.h"
 
@@ -176,6 +177,13 @@ MixerService& LinuxPlatform::Mixer()
     if (!mixer_)
         mixer_ = std::make_unique<AlsaMixer>();
     return *mixer_;
+}
+
+TGroupSource& LinuxPlatform::ProgramGroups()
+{
+    if (!menu_)
+        menu_ = std::make_unique<AppMenuSource>();
+    return *menu_;
 }
 
 } // namespace kex

@@ -11,6 +11,7 @@
 namespace kex {
 
 class AlsaMixer;
+class AppMenuSource;
 class DBusMessageBus;
 class LinuxDrives;
 class LinuxMemory;
@@ -53,6 +54,8 @@ public:
     VolumeService& Drives() override;
     MemoryService& Memory() override;
     MixerService& Mixer() override;
+    // The application menu (AppMenu.h).
+    TGroupSource& ProgramGroups() override;
 
 private:
     std::unique_ptr<DBusMessageBus> bus_;
@@ -63,6 +66,7 @@ private:
     std::shared_ptr<SoundPlayer> sound_;
     // Created on first use (LinuxSystemServices).
     std::unique_ptr<TSystemServices> system_;
+    std::unique_ptr<AppMenuSource> menu_;
 };
 
 // AppDir resolution, separated so that tests can give every input.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/window/Startup.h"
+#include "core/import/GroupSource.h"
 
 namespace kex {
 
@@ -109,6 +110,8 @@ public:
     virtual MemoryService& Memory() = 0;
     // The playback volume of the mixer devices 5, 0 and 2.
     virtual MixerService& Mixer() = 0;
+    // ---- the desktop's program groups (the first start's import)
+    virtual TGroupSource& ProgramGroups() = 0;
 };
 
 } // namespace kex

@@ -20,5 +20,10 @@ target_sources(kexplatform PRIVATE
   src/platform/Mixer.h
   src/platform/Mixer.cpp
 )
+# The application menu lives in a library of its own that kexbar-config links too.
+target_sources(kexappmenu PRIVATE
+  src/platform/AppMenu.h
+  src/platform/AppMenu.cpp
+)
 # The installed data directory, where the help file is looked for last.
 target_compile_definitions(kexplatform PRIVATE KEXBAR_DATADIR="${KEXBAR_DATADIR}")

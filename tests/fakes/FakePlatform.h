@@ -13,6 +13,8 @@
 #include "fakes/FakeMeters.h"
 #include "platform/TPlatform.h"
 
+#include "FakeGroupSource.h"
+
 namespace kex {
 
 class FakePlatform : public TPlatform {
@@ -124,6 +126,9 @@ public:
     VolumeService& Drives() override { return drives; }
     MemoryService& Memory() override { return memory; }
     MixerService& Mixer() override { return mixer; }
+
+    FakeGroupSource programGroups;
+    TGroupSource& ProgramGroups() override { return programGroups; }
 
     std::function<void(const TBarMessage&)> handler;
     QObject context; // pending deliveries die with the fake

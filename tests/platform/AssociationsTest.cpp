@@ -18,19 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 
-void Write(const fs::path& file, const std::string& text, int mode = 0644)
-{
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << text;
-    ::chmod(file.c_str(), mode);
-}
-
-std::string Env(const char* name)
-{
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
 TEST(AssociationsTest, MissingFileAndExecutablesNeedNoDesktop)
 {
     TempDir tmp;

@@ -1,8 +1,12 @@
-// A temporary directory that is removed with everything in it.
+// A temporary directory that is removed with everything in it, and the helpers that
+// make a private world of files in it.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -26,3 +30,18 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Writes a file, making its directories, with the mode given.
+inline void Write(const std::filesystem::path& file, const std::string& text, int mode = 0644)
+{
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << text;
+    ::chmod(file.c_str(), mode);
+}
+
+// An environment variable's value, empty when it is not set.
+inline std::string Env(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}

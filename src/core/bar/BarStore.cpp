@@ -289,4 +289,22 @@ void BarStore::SaveClockSound(bool halfHour, bool on, const std::string& file)
     });
 }
 
+// ------------------------------------------------------------------ first-start import
+
+bool BarStore::HasButtons() const { return kex::HasButtons(ini_.Document()); }
+
+void BarStore::SaveButtonsPerPage(int buttonsPerPage) { WriteSetting(ini_, settings::ButtonCount, buttonsPerPage); }
+
+std::optional<TImportSummary> BarStore::ImportGroups(const std::vector<TProgramGroup>& groups, int buttonsPerPage)
+{
+    std::optional<TImportSummary> summary;
+    ModifyRecords([&](RecordStore& store) {
+        IniDocument& d = store.Document();
+        d.WriteInteger(settings::ButtonCount.section, settings::ButtonCount.key, buttonsPerPage);
+        if (!kex::HasButtons(d))
+            summary = kex::ImportGroups(store, groups, buttonsPerPage, 1);
+    });
+    return summary;
+}
+
 } // namespace kex

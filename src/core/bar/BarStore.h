@@ -13,6 +13,7 @@
 
 #include "core/config/NewIniFile.h"
 #include "core/config/Settings.h"
+#include "core/import/ProgramImport.h"
 #include "core/pages/ButtonRecord.h"
 #include "core/pages/PageShift.h"
 #include "core/window/StartupSettings.h"
@@ -132,6 +133,16 @@ public:
     bool FillButton(int n, const DroppedButton& dropped);
     // The hour's or the half hour's sound: whether it plays and its file.
     void SaveClockSound(bool halfHour, bool on, const std::string& file);
+
+    // ---- the first start's import (ImportOnFirstStart)
+    // Whether any button has a program, on the pages or beyond them.
+    bool HasButtons() const;
+    // "ButtonCount": the buttons per page in effect.
+    void SaveButtonsPerPage(int buttonsPerPage);
+    // Stores "ButtonCount" and fills the pages from the first with the groups, as one
+    // rewrite. Nothing but "ButtonCount" is written, and the answer is nothing, when
+    // the file has buttons by now (another bar filled it).
+    std::optional<TImportSummary> ImportGroups(const std::vector<TProgramGroup>& groups, int buttonsPerPage);
 
 private:
     // One rewrite of records with their passwords carried along.

@@ -41,8 +41,10 @@ std::vector<ToolCommand> ShortcutCommands();
 
 // get, get-int, set, erase-key, erase-section.
 std::vector<ConfigCommand> IniCommands();
-// Page and button commands (show, buttons-per-page, pages and buttons).
+// Page and button commands (show, buttons-per-page, pages and buttons, import-menu).
 std::vector<ConfigCommand> PageCommands();
+// import-menu (core/import/ImportCommand.cpp).
+ConfigCommand ImportMenuCommand();
 
 // The configuration file a command line works on: argv[1] of "FILE COMMAND ARGS...";
 // empty for "--help" and the commands that work on no configuration file (read-link),

@@ -23,11 +23,7 @@ PasswordStoreOpener& Opener()
     return opener;
 }
 
-// A command that cannot be done as asked; thrown inside Modify so that the file is
-// left exactly as it was.
-struct Refusal : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+using Refusal = CommandRefusal;
 
 struct Shape {
     int buttonsPerPage = 16;
@@ -141,15 +137,7 @@ int Change(TNewIniFile& ini, std::ostream& err, bool backup, const std::function
     return kConfigOk;
 }
 
-// A changing command on the skeleton every one shares: the file opened once by the
-// tool, `check` refuses before the lock is taken and again under it, `change` makes
-// the change with the passwords carried along and answers what the tool prints, and
-// the configuration and the password file are committed once.
-struct PageChange {
-    bool backup = false;
-    std::function<void(const IniDocument&)> check = [](const IniDocument&) {};
-    std::function<std::string(IniDocument&, PasswordCarrier*)> change;
-};
+} // namespace
 
 int RunChange(TNewIniFile& ini, std::ostream& out, std::ostream& err, const PageChange& command)
 {
@@ -168,6 +156,8 @@ int RunChange(TNewIniFile& ini, std::ostream& out, std::ostream& err, const Page
     }
     return rc;
 }
+
+namespace {
 
 // The answer of a command that changes the page count.
 std::string PagesAnswer(int pages) { return "pages\t" + std::to_string(pages) + "\n"; }
@@ -427,6 +417,7 @@ std::vector<ConfigCommand> PageCommands()
     c.push_back({"copy-button", "FROM TO", 2, 2, changing([](Args a) { return PutCommand(false, a); })});
     c.push_back({"remove-button", "N", 1, 1, changing(RemoveButtonCommand)});
     c.push_back({"describe-button", "N TEXT", 2, 2, changing(DescribeButtonCommand)});
+    c.push_back(ImportMenuCommand());
 
     for (ConfigCommand& command : c)
         command.run = [run = std::move(command.run)](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {

@@ -32,10 +32,15 @@
 //   remove-button N         erases a button and drops its recent-list entry.
 //   describe-button N TEXT  gives a button with a program the description TEXT (not
 //                           empty); its recent-list entry takes it, at the top.
+//   import-menu [--yes] [--append]
+//                           fills the pages from the desktop's program groups as the
+//                           first start does (core/import/ImportCommand.cpp).
 #pragma once
 
 #include <functional>
+#include <iosfwd>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "core/pages/ButtonRecord.h"
@@ -49,5 +54,23 @@ namespace kex {
 // configuration is written (nullptr: the password file again).
 using PasswordStoreOpener = std::function<std::unique_ptr<PasswordCarrier>(const std::string& iniFile)>;
 void SetConfigPasswordStore(PasswordStoreOpener opener);
+
+// A command that cannot be done as asked; thrown inside a change so that the file is
+// left exactly as it was. The tool writes its text to err and answers kConfigUsage.
+struct CommandRefusal : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// A changing command on the skeleton every one shares: the file opened once by the
+// tool, `check` refuses before the lock is taken and again under it, `change` makes
+// the change with the passwords carried along and answers what the tool prints, and
+// the configuration and the password file are committed once (with `backup`, the
+// ".BAK" copy is written in the same locked rewrite; the file must exist).
+struct PageChange {
+    bool backup = false;
+    std::function<void(const IniDocument&)> check = [](const IniDocument&) {};
+    std::function<std::string(IniDocument&, PasswordCarrier*)> change;
+};
+int RunChange(TNewIniFile& ini, std::ostream& out, std::ostream& err, const PageChange& command);
 
 } // namespace kex
