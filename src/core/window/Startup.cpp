@@ -155,9 +155,12 @@ TScreenRect PlaceOnScreens(const TScreenRect& bar, const std::vector<TScreenRect
 std::string NormaliseGaugeType(const std::string& gaugeType)
 {
     if (gaugeType.size() >= 2 && gaugeType[1] == ':')
-        return std::string(1, gaugeType[0]) + "HardDrive";
-    if (gaugeType == "SysResource" || gaugeType == "UserResource" || gaugeType == "GDIResource")
-        return "SystemMemory1";
+        return std::string(1, char(std::toupper(static_cast<unsigned char>(gaugeType[0])))) + "HardDrive";
+    // The memory items of earlier versions, by the names they were stored under.
+    for (const char* memory : {"SysResource", "UserResource", "GDIResource", "UserResource1", "UserResources1",
+                               "GDIResources1"})
+        if (gaugeType == memory)
+            return "SystemMemory1";
     return gaugeType;
 }
 

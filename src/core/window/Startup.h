@@ -81,8 +81,9 @@ struct TScreenRect {
 // larger. No screens: where it stands.
 TScreenRect PlaceOnScreens(const TScreenRect& bar, const std::vector<TScreenRect>& screens);
 
-// Older gauge names: "C:..." becomes "CHardDrive"; "SysResource", "UserResource" and
-// "GDIResource" become "SystemMemory1".
+// Older gauge names: "C:..." (or "c:...") becomes "CHardDrive"; "SysResource",
+// "UserResource", "GDIResource" and the memory items "UserResource1",
+// "UserResources1" and "GDIResources1" become "SystemMemory1".
 std::string NormaliseGaugeType(const std::string& gaugeType);
 
 // CaptionPrefix + suffix + six blanks + date + six blanks + "Page p of n".
