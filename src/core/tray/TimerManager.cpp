@@ -117,9 +117,9 @@ void TRWTimerManager::Tick()
     if (!enabled_ || ticking_)
         return;
     ticking_ = true;
-    // Items made by a callback are appended; they wait for the next firing.
-    const std::size_t count = items_.size();
-    for (std::size_t i = 0; i < count && enabled_; ++i) {
+    // By index: callbacks may append items (whose period has just begun) and leave
+    // holes for items they destroy.
+    for (std::size_t i = 0; i < items_.size() && enabled_; ++i) {
         TRWTimerItem* item = items_[i];
         if (!item || !item->Active())
             continue;
