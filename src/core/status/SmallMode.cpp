@@ -95,6 +95,14 @@ public:
         plan_.holdPlace = true;
     }
 
+    // The full bar, from the small bar or out of the tray.
+    void BackToFull()
+    {
+        if (SmallActive(state_))
+            SmallSize(std::nullopt);
+        ShowFromTray();
+    }
+
     void Watch(bool on) { plan_.watch = on; }
     void Ignore() { plan_.ignored = true; }
 
@@ -117,9 +125,7 @@ SmallModePlan PlanSmallMode(SmallModeCause cause, const SmallModeInputs& in)
             p.Ignore();
             break;
         }
-        if (SmallActive(p.State()))
-            p.SmallSize(in.shrinkNow);
-        p.ShowFromTray();
+        p.BackToFull();
         break;
     case SmallModeCause::DisplayClick:
         // The display cannot be clicked while it hides.
@@ -147,17 +153,12 @@ SmallModePlan PlanSmallMode(SmallModeCause cause, const SmallModeInputs& in)
             p.HideInTray();
         break;
     case SmallModeCause::ProgramEnded:
-        if (in.staySmall)
-            break;
-        if (SmallActive(p.State()))
-            p.SmallSize(in.shrinkNow);
-        p.ShowFromTray();
+        if (!in.staySmall)
+            p.BackToFull();
         break;
     case SmallModeCause::StartFailed:
     case SmallModeCause::BringIntoView:
-        if (SmallActive(p.State()))
-            p.SmallSize(in.shrinkNow);
-        p.ShowFromTray();
+        p.BackToFull();
         if (cause == SmallModeCause::StartFailed)
             p.Watch(false);
         break;
