@@ -143,6 +143,13 @@ TEST(GaugeType, OlderNamesAreNormalised)
     EXPECT_EQ(NormaliseGaugeType("SysResource"), "SystemMemory1");
     EXPECT_EQ(NormaliseGaugeType("UserResource"), "SystemMemory1");
     EXPECT_EQ(NormaliseGaugeType("GDIResource"), "SystemMemory1");
+    // A hand-written lower-case letter, and the memory items' own names, which would
+    // otherwise check no item and colour a memory load by the drive rules.
+    EXPECT_EQ(NormaliseGaugeType("e:"), "EHardDrive");
+    EXPECT_EQ(NormaliseGaugeType("UserResources1"), "SystemMemory1");
+    EXPECT_EQ(NormaliseGaugeType("GDIResources1"), "SystemMemory1");
+    EXPECT_EQ(NormaliseGaugeType("UserResource1"), "SystemMemory1");
+    EXPECT_EQ(NormaliseGaugeType("SystemMemory1"), "SystemMemory1");
     EXPECT_EQ(NormaliseGaugeType("ShowTime1"), "ShowTime1");
     EXPECT_EQ(NormaliseGaugeType(""), "");
 }

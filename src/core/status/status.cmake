@@ -1,4 +1,5 @@
 target_sources(kexcore PRIVATE
   src/core/status/GaugeArithmetic.cpp
   src/core/status/EyesArithmetic.cpp
+  src/core/status/SmallMode.cpp
 )
