@@ -56,6 +56,8 @@ void BarStore::SaveLocation(int top, int left, bool minimised)
 
 void BarStore::SaveGaugeType(const std::string& gaugeType) { WriteSetting(ini_, settings::GaugeType, gaugeType); }
 
+void BarStore::SaveOnTop(bool onTop) { WriteSetting(ini_, settings::OnTop, onTop ? "Yes" : "No"); }
+
 void BarStore::SaveWindowState(bool minimised) { WriteSetting(ini_, settings::WindowState, minimised ? "Min" : "Norm"); }
 
 std::array<int, 16> BarStore::CustomColors() const

@@ -74,6 +74,8 @@ public:
     void SaveLocation(int top, int left, bool minimised);
     void SaveWindowState(bool minimised);
     void SaveGaugeType(const std::string& gaugeType);
+    // The stay-on-top state ("Stay on &Top", F2).
+    void SaveOnTop(bool onTop);
     // The colour dialog's sixteen custom colours (colour values 0x00BBGGRR).
     std::array<int, 16> CustomColors() const;
     // A tab colour chosen in the colour dialog, with the dialog's custom colours.
