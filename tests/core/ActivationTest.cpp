@@ -69,7 +69,6 @@ TEST(CommandLineRequest, MalformedRequestsAreNamed)
         {{"--activate", "-3"}, "--activate needs a button number from 1 to 21000, not \"-3\""},
         {{"--activate", "+3"}, "--activate needs a button number from 1 to 21000, not \"+3\""},
         {{"--activate", "3x"}, "--activate needs a button number from 1 to 21000, not \"3x\""},
-        {{"--activate", " 3"}, "--activate needs a button number from 1 to 21000, not \" 3\""},
         {{"--activate="}, "--activate needs a button number from 1 to 21000, not \"\""},
         {{"--activate", "99999999999999999999"},
          "--activate needs a button number from 1 to 21000, not \"99999999999999999999\""},
@@ -77,9 +76,7 @@ TEST(CommandLineRequest, MalformedRequestsAreNamed)
         {{"--page", "--show"}, "--page needs a page number from 1 to 1000, not \"--show\""},
         {{"--toggle=1"}, "--toggle takes no value"},
         {{"--show", "--toggle"}, "give only one of --activate, --page, --toggle and --show"},
-        {{"--activate", "2", "--activate", "3"}, "give only one of --activate, --page, --toggle and --show"},
         {{"--activte", "3"}, "unknown option \"--activte\""},
-        {{"desk", "--platform=xcb"}, "unknown option \"--platform\""},
         // The first fault is the one reported.
         {{"--bogus", "--page", "0"}, "unknown option \"--bogus\""},
     };

@@ -114,16 +114,28 @@ int AwaitExit(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::map<std::string, std::string> ChildEnvironment(const testing_bus::PrivateBus& bus, const TempDir& dir)
-{
-    return {{"DBUS_SESSION_BUS_ADDRESS", bus.Address()},
-            {"KEXBAR_DIR", dir.path().string()},
-            {"HOME", dir.path().string()},
-            {"DISPLAY", ""},
-            {"WAYLAND_DISPLAY", ""},
-            {"QT_QPA_PLATFORM", "offscreen"},
-            {"ASAN_OPTIONS", "detect_leaks=0"}};
-}
+// A bar directory holding KX<suffix>.INI (not a first start) and a session bus of the
+// test's own; env is what a child test, and every kexbar it starts, runs with.
+struct BarWorld {
+    explicit BarWorld(const std::string& suffix)
+    {
+        std::ofstream(tmp.path() / ("KX" + suffix + ".INI")) << "[Location]\nTop=100\n";
+    }
+    testing_child::ChildResult Run(const std::string& test) const
+    {
+        return testing_child::RunTestInChild("ActivationServiceTest." + test, env);
+    }
+
+    TempDir tmp;
+    testing_bus::PrivateBus bus{tmp.path() / "bus"};
+    std::map<std::string, std::string> env = {{"DBUS_SESSION_BUS_ADDRESS", bus.Address()},
+                                              {"KEXBAR_DIR", tmp.path().string()},
+                                              {"HOME", tmp.path().string()},
+                                              {"DISPLAY", ""},
+                                              {"WAYLAND_DISPLAY", ""},
+                                              {"QT_QPA_PLATFORM", "offscreen"},
+                                              {"ASAN_OPTIONS", "detect_leaks=0"}};
+};
 
 TEST(ActivationServiceTest, DISABLED_ServesRequestsInChild)
 {
@@ -246,15 +258,11 @@ TEST(ActivationServiceTest, ServiceTakesRefusesAndDescribesItsRequests)
 {
     if (!testing_bus::DaemonInstalled())
         GTEST_SKIP() << "no dbus-daemon to run a session bus of the test's own";
-    TempDir tmp;
-    std::ofstream(tmp.path() / "KXdesk.INI") << "[Location]\nTop=100\n";
-    testing_bus::PrivateBus bus(tmp.path() / "bus");
-    ASSERT_TRUE(bus.Running());
-    std::map<std::string, std::string> env = ChildEnvironment(bus, tmp);
+    BarWorld world("desk");
+    ASSERT_TRUE(world.bus.Running());
     // A spelling of the directory that is not its canonical one.
-    env["KEXBAR_DIR"] = (tmp.path() / "." / "").string();
-    const testing_child::ChildResult child =
-        testing_child::RunTestInChild("ActivationServiceTest.DISABLED_ServesRequestsInChild", env);
+    world.env["KEXBAR_DIR"] = (world.tmp.path() / "." / "").string();
+    const testing_child::ChildResult child = world.Run("DISABLED_ServesRequestsInChild");
     EXPECT_TRUE(child.passed) << child.output;
 }
 
@@ -300,21 +308,16 @@ TEST(ActivationServiceTest, WithoutABarKexbarIsTheBar)
 {
     if (!testing_bus::DaemonInstalled())
         GTEST_SKIP() << "no dbus-daemon to run a session bus of the test's own";
-    TempDir tmp;
-    std::ofstream(tmp.path() / "KXfirst.INI") << "[Location]\nTop=100\n";
-    testing_bus::PrivateBus bus(tmp.path() / "bus");
-    ASSERT_TRUE(bus.Running());
-    std::map<std::string, std::string> env = ChildEnvironment(bus, tmp);
-    env["KEX_EXPECT_BUS"] = "1";
-    const testing_child::ChildResult onBus =
-        testing_child::RunTestInChild("ActivationServiceTest.DISABLED_NoBarInChild", env);
+    BarWorld world("first");
+    ASSERT_TRUE(world.bus.Running());
+    world.env["KEX_EXPECT_BUS"] = "1";
+    const testing_child::ChildResult onBus = world.Run("DISABLED_NoBarInChild");
     EXPECT_TRUE(onBus.passed) << onBus.output;
 
     // No session bus at all: no service, and the request stays with this bar.
-    env.erase("KEX_EXPECT_BUS");
-    env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + (tmp.path() / "no-bus").string();
-    const testing_child::ChildResult offBus =
-        testing_child::RunTestInChild("ActivationServiceTest.DISABLED_NoBarInChild", env);
+    world.env.erase("KEX_EXPECT_BUS");
+    world.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + (world.tmp.path() / "no-bus").string();
+    const testing_child::ChildResult offBus = world.Run("DISABLED_NoBarInChild");
     EXPECT_TRUE(offBus.passed) << offBus.output;
 }
 
