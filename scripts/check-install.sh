@@ -23,9 +23,16 @@ share="$prefix/share"
 for program in kexbar kexbar-config; do
   [ -x "$bin/$program" ] || fault "bin/$program is missing or not executable"
 done
-for file in kexbar/Kexbar.HLP man/man1/kexbar.1 man/man1/kexbar-config.1; do
+for file in kexbar/Kexbar.HLP man/man1/kexbar.1 man/man1/kexbar-config.1 dbus-1/interfaces/io.github.kexbar.Kexbar.xml; do
   [ -s "$share/$file" ] || fault "share/$file is missing or empty"
 done
+# The bar's D-Bus interface description names the interface the bar serves.
+interface="$share/dbus-1/interfaces/io.github.kexbar.Kexbar.xml"
+grep -q '<interface name="io.github.kexbar.Kexbar">' "$interface" 2>/dev/null ||
+  fault "io.github.kexbar.Kexbar.xml does not describe the interface io.github.kexbar.Kexbar"
+if have xmllint; then
+  xmllint --noout "$interface" >&2 || fault "io.github.kexbar.Kexbar.xml is not well-formed XML"
+fi
 
 # One desktop entry; its id names the metainfo, which names it back.
 shopt -s nullglob
@@ -95,6 +102,18 @@ if [ -x "$bin/kexbar-config" ]; then
   for command in $commands; do
     grep -Eq "^\.B[IR]{0,2} $command( |$)" <<<"$tags" ||
       fault "kexbar-config.1 does not describe the command \"$command\""
+  done
+fi
+
+# kexbar's page describes every option kexbar --help lists, in a tagged paragraph
+# whose tag names it (written with roff's minus signs).
+if [ -x "$bin/kexbar" ]; then
+  usage="$(ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}" "$bin/kexbar" --help)"
+  options="$(grep -oE -- '^  (--[a-z-]+|-[a-z])(, (--[a-z-]+|-[a-z]))*' <<<"$usage" | grep -oE -- '-{1,2}[a-z-]+')"
+  [ -n "$options" ] || fault "kexbar --help lists no options"
+  tags="$(awk 'previous == ".TP" { print } { previous = $0 }' "$share/man/man1/kexbar.1")"
+  for option in $options; do
+    grep -qF -- "$(sed 's/-/\\-/g' <<<"$option")" <<<"$tags" || fault "kexbar.1 does not describe the option \"$option\""
   done
 fi
 

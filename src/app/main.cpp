@@ -1,15 +1,20 @@
-// The bar's program entry: the application object, the main window, the message loop.
+// The bar's program entry: the command line, a request handed to the bar already
+// running on the configuration, else the application object, the main window and the
+// message loop.
 #include <QApplication>
 #include <QIcon>
 
 #include <cstdlib>
 #include <exception>
+#include <iostream>
 #include <string>
 #include <vector>
 
+#include "core/window/Startup.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/widgets/Pictures.h"
 #include "ui/window/MainWindow.h"
+#include "platform/ActivationService.h"
 #include "platform/LinuxPlatform.h"
 
 namespace {
@@ -46,6 +51,21 @@ QIcon ApplicationIcon()
 
 int main(int argc, char** argv)
 {
+    // Help and a malformed request need no display: they are answered before the
+    // application object exists. Qt's own options (-platform, -style, ...) are written
+    // with one dash, which this reading passes over.
+    {
+        const kex::TCommandLine given = kex::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), "");
+        if (given.Help) {
+            std::cout << kex::CommandLineUsage();
+            return EXIT_SUCCESS;
+        }
+        if (!given.Error.empty()) {
+            std::cerr << "kexbar: " << given.Error << "\nTry \"kexbar --help\".\n";
+            return EXIT_FAILURE;
+        }
+    }
+
     // Placing the bar and keeping it on top need X11: on a Wayland session the bar runs
     // through XWayland unless the user chose a platform.
     if (!std::getenv("QT_QPA_PLATFORM") && std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY"))
@@ -60,13 +80,46 @@ int main(int argc, char** argv)
     kex::LinuxPlatform platform;
     kex::TQtDialogs dialogs;
     errorReporter = &dialogs;
-    std::vector<std::string> args(argv + 1, argv + argc);
+    // The application object has taken its own options out of argv.
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const kex::TCommandLine commandLine =
+        kex::ParseCommandLine(args, [&platform] { return platform.NetworkUserName(); });
+
+    // The configuration's service on the session bus. With a request, the bar that
+    // answers it already takes the request and this program ends; without one, or when
+    // none answers, this program is the bar (a second bar on a configuration waits in
+    // the name's queue and answers once the first ends).
+    kex::ActivationService activation(commandLine.IniSuffix, platform.AppDir());
+    if (commandLine.Request) {
+        const kex::TForwardResult sent = activation.HandToRunningBar(*commandLine.Request);
+        switch (sent.Outcome) {
+        case kex::TForwardOutcome::Delivered:
+            return EXIT_SUCCESS;
+        case kex::TForwardOutcome::Refused:
+        case kex::TForwardOutcome::NoAnswer:
+            std::cerr << "kexbar: " << sent.Message << "\n";
+            return EXIT_FAILURE;
+        case kex::TForwardOutcome::NoBar:
+            break;
+        }
+    }
+
     int result = EXIT_FAILURE;
     try {
-        kex::MainWindow form(platform, dialogs, args);
+        // The window gets the suffix as found (the login name of "/n" included) and the
+        // mode.
+        kex::MainWindow form(platform, dialogs, kex::WindowArguments(commandLine));
         dialogs.SetOwner(&form);
         if (!form.StartsHidden())
             form.show();
+        // The bar's own request is carried out once the bar stands, as one from the
+        // bus would be; requests that came while it started follow it.
+        if (commandLine.Request) {
+            const std::string refusal = activation.Request(*commandLine.Request);
+            if (!refusal.empty())
+                std::cerr << "kexbar: " << refusal << "\n";
+        }
+        activation.Open();
         result = app.exec();
         dialogs.SetOwner(nullptr);
     } catch (const std::exception& e) {

@@ -2,6 +2,8 @@ target_sources(kexplatform PRIVATE
   src/platform/TPlatform.h
   src/platform/LinuxPlatform.h
   src/platform/LinuxPlatform.cpp
+  src/platform/ActivationService.h
+  src/platform/ActivationService.cpp
   src/platform/MessageBus.h
   src/platform/MessageBus.cpp
   src/platform/Icons.cpp

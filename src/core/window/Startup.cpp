@@ -16,20 +16,152 @@ std::string LowerAscii(std::string s)
 }
 } // namespace
 
-TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& networkUser)
+namespace {
+
+// A request option and its value: the next word, or what follows "=".
+struct RequestOption {
+    const char* name;
+    TActivationKind kind;
+    const char* what; // what its number names; null when it takes none
+    int (*max)();
+};
+
+constexpr RequestOption kRequestOptions[] = {
+    {"--activate", TActivationKind::Activate, "a button number", MaxActivationButton},
+    {"--page", TActivationKind::ShowPage, "a page number", MaxActivationPage},
+    {"--toggle", TActivationKind::Toggle, nullptr, nullptr},
+    {"--show", TActivationKind::Show, nullptr, nullptr},
+};
+
+// A whole number of 1 to max written in decimal digits only; 0 otherwise.
+int PositiveNumber(const std::string& text, int max)
+{
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    const int value = std::stoi(text);
+    return value >= 1 && value <= max ? value : 0;
+}
+
+// Reads the option at args[i] (advancing i past its value) into cl; false with
+// cl.Error set when it cannot be used.
+bool ReadOption(const std::vector<std::string>& args, std::size_t& i, TCommandLine& cl)
+{
+    const std::string& word = args[i];
+    const std::size_t equals = word.find('=');
+    const std::string name = word.substr(0, equals);
+    const RequestOption* option = nullptr;
+    for (const RequestOption& o : kRequestOptions)
+        if (name == o.name)
+            option = &o;
+    if (!option) {
+        cl.Error = "unknown option \"" + name + "\"";
+        return false;
+    }
+    if (cl.Request) {
+        cl.Error = "give only one of --activate, --page, --toggle and --show";
+        return false;
+    }
+    TActivationRequest request{option->kind, 0};
+    if (!option->what) {
+        if (equals != std::string::npos) {
+            cl.Error = name + " takes no value";
+            return false;
+        }
+    } else {
+        const std::string range = " from 1 to " + std::to_string(option->max());
+        std::string value;
+        if (equals != std::string::npos) {
+            value = word.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            cl.Error = name + " needs " + option->what + range;
+            return false;
+        }
+        request.Number = PositiveNumber(value, option->max());
+        if (request.Number == 0) {
+            cl.Error = name + " needs " + option->what + range + ", not \"" + value + "\"";
+            return false;
+        }
+    }
+    cl.Request = request;
+    return true;
+}
+
+} // namespace
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::function<std::string()>& networkUser)
 {
     TCommandLine cl;
-    if (args.empty())
+    std::vector<std::string> words;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
+            cl.Help = true;
+        } else if (!optionsEnded && arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+            // The first fault is the one reported; the rest is still looked through
+            // for --help.
+            if (cl.Error.empty())
+                ReadOption(args, i, cl);
+        } else {
+            words.push_back(arg);
+        }
+    }
+    if (words.empty())
         return cl;
-    cl.IniSuffix = args[0];
-    std::string first = LowerAscii(args[0]);
+    cl.IniSuffix = words[0];
+    const std::string first = LowerAscii(words[0]);
     if (first == "/n")
-        cl.IniSuffix = networkUser;
+        cl.IniSuffix = networkUser ? networkUser() : std::string();
     if (first == "/m") {
         cl.SyncMode = true;
-        cl.IniSuffix = args.size() > 1 ? args[1] : std::string();
+        cl.IniSuffix = words.size() > 1 ? words[1] : std::string();
     }
     return cl;
+}
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& networkUser)
+{
+    return ParseCommandLine(args, [&networkUser] { return networkUser; });
+}
+
+std::vector<std::string> WindowArguments(const TCommandLine& commandLine)
+{
+    std::vector<std::string> args;
+    if (commandLine.SyncMode)
+        args.push_back("/m");
+    if (!commandLine.IniSuffix.empty()) {
+        args.push_back("--");
+        args.push_back(commandLine.IniSuffix);
+    }
+    return args;
+}
+
+std::string CommandLineUsage()
+{
+    return "Usage: kexbar [SUFFIX | /n | /m [SUFFIX]] [REQUEST]\n"
+           "A bar of program-launch buttons, kept in the configuration KX<SUFFIX>.INI.\n"
+           "\n"
+           "  SUFFIX          use the configuration KX<SUFFIX>.INI (KX.INI without one)\n"
+           "  /n              use the login name as the suffix\n"
+           "  /m [SUFFIX]     synchronised: every bar on SUFFIX reloads after a change\n"
+           "\n"
+           "A request goes to the bar running on the same configuration, and kexbar\n"
+           "ends at once; when none runs, the bar starts and carries it out itself.\n"
+           "  --activate N    launch button N (numbered from 1 across the pages), as a\n"
+           "                  click on it would\n"
+           "  --page P        show page P\n"
+           "  --toggle        switch between the full bar and the small bar or tray\n"
+           "  --show          bring the full bar into view\n"
+           "  --help, -h      print this help and end\n"
+           "\n"
+           "Options may stand before or after the suffix; every word after \"--\" is\n"
+           "taken as written (kexbar -- -h uses the configuration KX-h.INI). Exit\n"
+           "status with a request: 0 when a running bar took it, 1 when the arguments\n"
+           "are wrong or the running bar refused the request or did not answer.\n";
 }
 
 std::string ConfigFileName(const std::string& appDir, const std::string& suffix, const std::string& extension)

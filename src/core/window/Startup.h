@@ -2,6 +2,10 @@
 // allows, the bar's geometry, the caption and the gauge kind's older names.
 #pragma once
 
+#include "core/window/Activation.h"
+
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,12 +14,30 @@ namespace kex {
 struct TCommandLine {
     std::string IniSuffix;
     bool SyncMode = false;
+    // A request for the bar running on this configuration (--activate N, --page P,
+    // --toggle, --show), or for this bar once it stands when none runs.
+    std::optional<TActivationRequest> Request;
+    bool Help = false;  // --help or -h
+    std::string Error;  // why the arguments cannot be used; empty when they can
 };
 
-// args without the program name. "/n" takes the network user name as suffix (empty
-// when there is none, so the bar uses KX.INI); "/m" switches synchronised mode on and
-// takes the second argument as suffix; anything else is the suffix itself.
+// args without the program name. The words that are not options are the suffix
+// forms: "/n" takes the network user name as suffix (empty when there is none, so the
+// bar uses KX.INI); "/m" switches synchronised mode on and takes the next word as
+// suffix; any other first word is the suffix itself; words after those are ignored.
+// Options may stand before, between or after them; after "--" every word is taken as
+// written. networkUser is asked only for "/n".
+TCommandLine ParseCommandLine(const std::vector<std::string>& args,
+                              const std::function<std::string()>& networkUser);
 TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& networkUser);
+
+// The arguments that give the same suffix and mode without asking for the user name
+// again: "/m" when synchronised, then "--" and the suffix. The request is not among
+// them: the bar takes its own request through its activation service.
+std::vector<std::string> WindowArguments(const TCommandLine& commandLine);
+
+// What `kexbar --help` prints.
+std::string CommandLineUsage();
 
 // "KX" + suffix + extension in AppDir.
 std::string ConfigFileName(const std::string& appDir, const std::string& suffix, const std::string& extension = ".INI");
