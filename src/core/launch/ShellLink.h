@@ -14,6 +14,7 @@ struct DesktopEntry;
 
 // The values of one shortcut. Strings are UTF-8; a Windows link's paths stay Windows
 // paths ("C:\\...", "\\\\server\\share\\...") as the link holds them.
+// A string ends at its first NUL (some writers count the terminator in its length).
 struct TShellLinkData {
     std::string Target;       // the object the shortcut points to
     std::string WorkingDir;
