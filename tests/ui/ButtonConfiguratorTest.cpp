@@ -370,6 +370,23 @@ TEST_F(ButtonConfiguratorTest, EachItemWritesItsKeyAndTheMenuShowsItNextTime)
     EXPECT_EQ(Pages(f).FindButton(3)->Tag, 1);
 }
 
+TEST_F(ButtonConfiguratorTest, TheDirectoryDialogsOpenInTheProgramsDirectory)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"/usr/bin/editor", "/usr/bin/"},
+        {"'/opt/My Apps/tool' --x", "/opt/My Apps/"}, // a blank in the directory
+    };
+    for (const auto& [program, start] : cases) {
+        SCOPED_TRACE(program);
+        dialogs.directoryStarts.clear();
+        StartBar("[Location]\nTop=100\n[Programs]\nSpeedButton3=" + program + "\n");
+        for (const char* item : {"SelectWorkingDirectory1", "SelectFiles1"})
+            Menu(*form, 3, item);
+        EXPECT_EQ(dialogs.directoryStarts, (std::vector<std::string>{start, start}));
+        form.reset();
+    }
+}
+
 TEST_F(ButtonConfiguratorTest, DescriptionAndParameterThroughTheEditor)
 {
     MainWindow& f = StartBar();

@@ -273,7 +273,7 @@ void ButtonConfigurator::SelectDirectory(QAction* item)
         const std::string& stored = working ? record.Working : record.Select;
         const std::optional<std::string> chosen =
             dialogs_.SelectDirectory(working ? "Select Working Directory" : "Select Files on Launch",
-                                     ProgramOf(stored.empty() ? DirectoryPart(record.Program) : stored),
+                                     stored.empty() ? DirectoryPart(record.Program) : ProgramOf(stored),
                                      working ? kWorkingHelp : kFilesHelp);
         if (chosen)
             directory = ShortPathOf(*chosen);
