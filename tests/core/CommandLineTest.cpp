@@ -1,4 +1,5 @@
 #include "core/launch/CommandLine.h"
+#include "core/recent/RecentEntries.h"
 
 #include <gtest/gtest.h>
 
@@ -153,6 +154,57 @@ TEST(RecentEntryTest, NumberFollowsTheLastBar)
         EXPECT_EQ(NumberFromRecentEntry(c.text), c.number) << c.text;
     for (int n : {1, 42, 210, 99999})
         EXPECT_EQ(NumberFromRecentEntry(RecentEntryText("Some  |thing", "/bin/x", n)), n);
+}
+
+// Whether the bytes are whole UTF-8 characters.
+bool WholeUtf8(const std::string& s)
+{
+    for (std::size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (n == 0 || i + n > s.size())
+            return false;
+        for (std::size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += n;
+    }
+    return true;
+}
+
+TEST(RecentEntryTest, ALongLabelIsCutNeverItsNumber)
+{
+    auto times = [](const std::string& unit, std::size_t n) {
+        std::string s;
+        for (std::size_t i = 0; i < n; ++i)
+            s += unit;
+        return s;
+    };
+    struct Case {
+        const char* what;
+        std::string description;
+        int number;
+        std::size_t labelBytes; // of the label kept
+    };
+    const Case cases[] = {
+        {"fits exactly", times("a", 1019), 7, 1019},
+        {"one byte over", times("a", 1020), 7, 1019},
+        {"a longer number leaves less room", times("a", 2000), 12345, 1015},
+        {"two-byte characters", times("\xC3\xA9", 600), 7, 1018},
+        {"three-byte characters", times("\xE2\x82\xAC", 400), 7, 1017},
+        {"four-byte characters", "a" + times("\xF0\x9F\x98\x80", 300), 7, 1017},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string entry = RecentEntryText(c.description, "/bin/x", c.number);
+        const std::string tail = "  |" + std::to_string(c.number);
+        ASSERT_EQ(entry.size(), c.labelBytes + tail.size());
+        EXPECT_EQ(entry, c.description.substr(0, c.labelBytes) + tail);
+        EXPECT_TRUE(WholeUtf8(entry));
+        // The file keeps the entry as it is, so it still names its button.
+        EXPECT_EQ(RecentEntries::StoredEntry(entry), entry);
+        EXPECT_EQ(NumberFromRecentEntry(RecentEntries::StoredEntry(entry)), c.number);
+    }
 }
 
 TEST(ShouldShrinkTest, DecisionTable)

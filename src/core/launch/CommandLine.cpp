@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "core/config/NewIniFile.h"
+
 namespace kex {
 
 namespace {
@@ -149,7 +151,17 @@ std::string RecentEntryText(std::string_view description, std::string_view progr
         label = description;
     else
         label = NameWithoutExtension(FileNamePart(programText));
-    return label + "  |" + std::to_string(buttonNumber);
+    // The whole entry fits a stored value: a long label is cut, never the number after
+    // it, and not inside a UTF-8 character (at most three bytes are given back).
+    const std::string tail = "  |" + std::to_string(buttonNumber);
+    const std::size_t room = kMaxValueLength > tail.size() ? kMaxValueLength - tail.size() : 0;
+    if (label.size() > room) {
+        std::size_t cut = room;
+        for (int back = 0; back < 3 && cut > 0 && (static_cast<unsigned char>(label[cut]) & 0xC0) == 0x80; ++back)
+            --cut;
+        label.resize(cut);
+    }
+    return label + tail;
 }
 
 int NumberFromRecentEntry(std::string_view text)

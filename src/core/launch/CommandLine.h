@@ -50,7 +50,9 @@ std::string PathFileName(std::string_view path);
 std::string NameWithoutExtension(std::string_view fileName);
 
 // The recent-list entry of a launch: the description, or when it is empty the
-// program's file name without extension, then "  |" and the button number.
+// program's file name without extension, then "  |" and the button number. A label
+// too long for a stored value is cut (at a UTF-8 character boundary) so that the
+// whole entry, its number included, fits one.
 std::string RecentEntryText(std::string_view description, std::string_view programText, int buttonNumber);
 // The button number after the last "  |" of an entry text; 0 when there is none
 // (no "  |", no digits, other characters after the digits, or out of range).

@@ -228,9 +228,9 @@ void ButtonConfigurator::DescriptionEntered(int n, const std::string& text)
     if (text.empty() || !StillLoaded(n, record))
         return;
     store_.SaveButtonSetting(n, TButtonSetting::Description, text);
-    ButtonRecord changed = record;
-    changed.Description = text;
-    hooks_.descriptionChanged(n, record, changed);
+    // The description as stored (the store trims blanks and flattens line breaks), so
+    // that the renamed recent entry is the one the next launch makes.
+    hooks_.descriptionChanged(n, record, store_.Record(n));
 }
 
 void ButtonConfigurator::ParameterEntered(int n, const std::string& text)

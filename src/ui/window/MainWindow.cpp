@@ -171,6 +171,9 @@ void MainWindow::BuildSubsystems()
         Guarded([&] { launcher_->RunButtonRightClick(c_.runButton->mapToGlobal(pos)); });
     });
     connect(launcher_, &Launcher::RunMenuRequested, this, [this](const QPoint& pos) {
+        // Another bar on this file may have launched meanwhile: the list is taken
+        // from the file before the menu is known to be empty.
+        recent_->RefreshFromFile();
         if (HasVisibleItems(menus_->RunMenu()))
             dialogs_.Popup(menus_->RunMenu(), pos);
     });
