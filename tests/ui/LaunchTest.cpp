@@ -91,6 +91,14 @@ protected:
         return root + relative;
     }
 
+    // Chooses the recent list's entry with this caption from the Run button's menu.
+    void RunRecentEntry(MainWindow& f, const std::string& caption)
+    {
+        for (QAction* item : Child<QMenu>(f, "PopupMenu5")->actions())
+            if (item->isVisible() && item->text().toStdString() == caption)
+                return item->trigger();
+        ADD_FAILURE() << "no recent entry " << caption;
+    }
     void Click(int n)
     {
         TSpeedButton* button = Pages(*form).FindButton(n);
@@ -426,19 +434,31 @@ TEST_F(LaunchTest, WatchWaitsForTheProgramAndClearsTheRecordWhenItEnds)
         EXPECT_EQ(Launch(f).WatchedPid(), pid);
         EXPECT_TRUE(f.isVisible()); // no tray icon to bring it back: the bar stays in sight
 
-        // Ended, and the recent list replays the button: the watch stands aside.
+        // Ended, and the button replayed from the recent list: the watch waits for the
+        // replayed program as for a click's and restarts the timer at its end.
         platform.processes[pid] = TProcessState::Ended;
-        Launch(f).ClickButton(1, TLaunchSource::RecentList);
-        ASSERT_EQ(platform.started.size(), 2u);
-        const pid_t replayed = platform.started[1].pid;
+        Launch(f).Watch();
+        ASSERT_EQ(Launch(f).WatchedPid(), 0);
+        Click(1);
+        platform.processes[platform.started[1].pid] = TProcessState::Ended;
+        Launch(f).Watch();
+        ASSERT_EQ(Launch(f).WatchedPid(), 0);
+        const QDateTime replayEnd(QDate(2026, 12, 7), QTime(11, 0, 0));
+        platform.now = replayEnd;
+        RunRecentEntry(f, "tool  |1");
+        ASSERT_EQ(platform.started.size(), 3u);
+        const pid_t replayed = platform.started[2].pid;
+        EXPECT_EQ(Launch(f).WatchedPid(), replayed);
+        platform.now = replayEnd.addSecs(30);
         platform.processes[replayed] = TProcessState::Ended;
         Launch(f).Watch();
-        EXPECT_EQ(Launch(f).WatchedPid(), replayed);
+        EXPECT_EQ(Launch(f).WatchedPid(), 0);
+        EXPECT_EQ(Launch(f).ProgramTimerStart(), replayEnd.addSecs(30));
 
         // A click on the bar: the watch waits for its program again and sees its end.
         Click(1);
-        ASSERT_EQ(platform.started.size(), 3u);
-        platform.processes[platform.started[2].pid] = TProcessState::Ended;
+        ASSERT_EQ(platform.started.size(), 4u);
+        platform.processes[platform.started[3].pid] = TProcessState::Ended;
         const QDateTime endTime(QDate(2026, 12, 7), QTime(12, 0, 0));
         platform.now = endTime;
         EXPECT_TRUE(QTest::qWaitFor([&] { return Launch(f).WatchedPid() == 0; }, 2000));

@@ -154,7 +154,7 @@ TEST_F(RecentMenuTest, ThirtyTwoLaunchesKeepThirtyOneEntriesAndShowFifteen)
     WriteIni(ini);
     MainWindow& f = Start();
     for (int n = 1; n <= 32; ++n)
-        Launch(f).ClickButton(n, TLaunchSource::Button);
+        Launch(f).ClickButton(n);
     Texts stored;
     for (int n = 32; n >= 2; --n)
         stored.push_back("prog" + std::to_string(n) + "  |" + std::to_string(n));

@@ -43,7 +43,7 @@ bool Launcher::Watching() const { return watch_->isActive(); }
 
 void Launcher::RestartProgramTimer() { programStart_ = platform_.Now(); }
 
-void Launcher::ClickButton(int n, TLaunchSource source)
+void Launcher::ClickButton(int n)
 {
     // Not while a page name is edited or a move or copy is pending; a button of pages
     // changed meanwhile neither starts nor is filled.
@@ -75,9 +75,8 @@ void Launcher::ClickButton(int n, TLaunchSource source)
     if (!programs.empty() && !dropped) {
         if (!record.SoundLaunch.empty())
             platform_.PlaySoundSync(record.SoundLaunch);
-        source_ = source;
-        Launch(n, programs + " ", parameters, record.Working, record.Description,
-               [this, n, source] { ClickButton(n, source); });
+        source_ = TLaunchSource::Button;
+        Launch(n, programs + " ", parameters, record.Working, record.Description, [this, n] { ClickButton(n); });
     } else {
         // No launch: the button's shrink value must not carry over to a later one.
         shrinkNow_ = false;
@@ -200,9 +199,6 @@ void Launcher::Launch(int n, const std::string& programText, const std::string& 
 void Launcher::Watch()
 {
     platform_.ReapChildren();
-    // A launch without a watch is not waited for.
-    if (source_ == TLaunchSource::RecentList)
-        return;
     // Nothing to do while the watched program runs.
     if (launchedPid_ == 0 || platform_.PollProcess(launchedPid_) == TProcessState::Running)
         return;

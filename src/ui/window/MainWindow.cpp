@@ -184,7 +184,7 @@ void MainWindow::BuildRecentList()
 {
     RecentList::Hooks hooks;
     hooks.launchable = [this](int n) { return pages_->FindButton(n) && !store_->Record(n).Program.empty(); };
-    hooks.launch = [this](int n) { Guarded([&] { launcher_->ClickButton(n, TLaunchSource::RecentList); }); };
+    hooks.launch = [this](int n) { Guarded([&] { launcher_->ClickButton(n); }); };
     hooks.write = [this](const std::function<void()>& write) { WriteReportedOnce(write); };
     recent_ = new RecentList(menus_->Item("Pop5Bar"), std::move(hooks), this);
     recent_->Open(IniFileName());
