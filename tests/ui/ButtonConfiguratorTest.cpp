@@ -435,6 +435,12 @@ TEST_F(ButtonConfiguratorTest, ChangeIconAsksForTheIconAmongSeveral)
     }
     platform.iconCounts["/icons/three.dll"] = 3;
     platform.iconCounts["/icons/one.ico"] = 1;
+    // The help file beside the program, not in AppDir: the picker's Help finds it as
+    // the bar's own Help does, and leaves it for the dialogs after it.
+    QTemporaryDir programDir;
+    platform.programDir = programDir.path().toStdString() + "/";
+    const std::string helpFile = platform.programDir + "Kexbar.HLP";
+    std::ofstream(helpFile) << "<html></html>";
     platform.icons[{"/icons/one.ico", 0}] = icon;
     MainWindow& f = StartBar("[Location]\nTop=100\n[Programs]\nSpeedButton3=/usr/bin/editor\n"
                              "[Icons]\nSpeedButton3=/icons/old/x.ico\n[IconSelection]\nSpeedButton3=4\n");
@@ -456,6 +462,10 @@ TEST_F(ButtonConfiguratorTest, ChangeIconAsksForTheIconAmongSeveral)
                 return;
             for (int i = 0; i < c.stepsUp; ++i)
                 picker->StepUp();
+            if (c.stepsUp == 0) {
+                QTest::mouseClick(picker->findChild<QToolButton*>("SpeedButton2"), Qt::LeftButton);
+                EXPECT_EQ(dialogs.helpFile, helpFile);
+            }
             picker->Choose();
         });
         Menu(f, 3, "ChangeIcon1");
@@ -466,8 +476,10 @@ TEST_F(ButtonConfiguratorTest, ChangeIconAsksForTheIconAmongSeveral)
     }
     ASSERT_EQ(dialogs.openDialogs.size(), 3u);
     EXPECT_EQ(dialogs.openDialogs[0].title, "Please select an Icon");
+    EXPECT_EQ(dialogs.helpShown, std::vector<int>{14}) << "the picker's Help";
     EXPECT_EQ(dialogs.openDialogs[0].helpContext, 14);
     EXPECT_EQ(dialogs.openDialogs[0].initialDir, "/icons/old/");
+    EXPECT_EQ(dialogs.helpFile, helpFile);
 }
 
 TEST_F(ButtonConfiguratorTest, TheClockSoundsWriteTheTimeKeys)

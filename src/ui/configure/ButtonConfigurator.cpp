@@ -196,7 +196,7 @@ int ButtonConfigurator::PickIcon(const std::string& iconFile)
     if (!NeedsIconPicker(platform_, file))
         return 0;
     if (!picker_)
-        picker_ = new TForm2(platform_, dialogs_, &window_);
+        picker_ = new TForm2(platform_, dialogs_, hooks_.helpFile, &window_);
     // The choice is stored by the caller with the icon file, in one write.
     int chosen = 0;
     picker_->Execute(file, [&chosen](int index) { chosen = index; });
