@@ -26,6 +26,7 @@
 #include "ui/window/BarControls.h"
 #include "ui/window/BarMenus.h"
 #include "ui/widgets/Pictures.h"
+#include "ui/widgets/PlainToolTips.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
 #include "platform/TPlatform.h"
@@ -39,6 +40,8 @@ MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::
     : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), args_(std::move(args))
 {
     setObjectName("Form1");
+    // Hints are plain text: a description is never read as markup.
+    new TPlainToolTips(*this);
     BuildControls();
     BuildMenus();
     ReadCommandLine();
