@@ -21,6 +21,7 @@ public:
     std::string ProgramDirectory() override;
     std::string DataDirectory() override;
     QSize ScreenSize() override;
+    std::vector<QRect> ScreenGeometries() override;
     int SystemMetric(TSystemMetric metric) override;
     std::string NetworkUserName() override;
     QDateTime Now() override;

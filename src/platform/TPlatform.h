@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
 #include <functional>
@@ -43,6 +44,8 @@ public:
     virtual std::string ProgramDirectory() = 0;
     virtual std::string DataDirectory() = 0;
     virtual QSize ScreenSize() = 0;
+    // Every screen's rectangle on the desktop, the primary first.
+    virtual std::vector<QRect> ScreenGeometries() = 0;
     // SM_CYMENU 19 and SM_CYMENUSIZE 18, so that the bar's geometry holds.
     virtual int SystemMetric(TSystemMetric metric) = 0;
     // The login name, else $USER, else empty.

@@ -42,6 +42,11 @@ public:
     std::string ProgramDirectory() override { return programDir; }
     std::string DataDirectory() override { return dataDir; }
     QSize ScreenSize() override { return screen; }
+    std::vector<QRect> screens; // the primary first; none: one screen of `screen`'s size
+    std::vector<QRect> ScreenGeometries() override
+    {
+        return screens.empty() ? std::vector<QRect>{QRect(QPoint(0, 0), screen)} : screens;
+    }
     int SystemMetric(TSystemMetric m) override { return m == TSystemMetric::SM_CYMENU ? 19 : 18; }
     std::string NetworkUserName() override { return userName; }
     QDateTime Now() override { return now; }

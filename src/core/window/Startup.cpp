@@ -81,6 +81,77 @@ TBarGeometry ComputeGeometry(const TBarGeometryInput& in)
     return g;
 }
 
+namespace {
+
+// Edges in 64 bits, so that no stored place overflows them.
+long long RightOf(const TScreenRect& r) { return static_cast<long long>(r.Left) + r.Width; }
+long long BottomOf(const TScreenRect& r) { return static_cast<long long>(r.Top) + r.Height; }
+
+long long Overlap(const TScreenRect& a, const TScreenRect& b)
+{
+    const long long w = std::min(RightOf(a), RightOf(b)) - std::max(a.Left, b.Left);
+    const long long h = std::min(BottomOf(a), BottomOf(b)) - std::max(a.Top, b.Top);
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
+// Whether the screens together show every pixel of `bar`: the bar is cut along every
+// screen edge that crosses it, and each piece must lie on some screen. Screens may
+// overlap (mirrored ones) or leave gaps (screens of different sizes side by side).
+bool Covered(const TScreenRect& bar, const std::vector<TScreenRect>& screens)
+{
+    std::vector<long long> xs = {bar.Left, RightOf(bar)};
+    std::vector<long long> ys = {bar.Top, BottomOf(bar)};
+    for (const TScreenRect& s : screens) {
+        for (long long x : {static_cast<long long>(s.Left), RightOf(s)})
+            if (x > bar.Left && x < RightOf(bar))
+                xs.push_back(x);
+        for (long long y : {static_cast<long long>(s.Top), BottomOf(s)})
+            if (y > bar.Top && y < BottomOf(bar))
+                ys.push_back(y);
+    }
+    std::sort(xs.begin(), xs.end());
+    std::sort(ys.begin(), ys.end());
+    for (std::size_t i = 0; i + 1 < xs.size(); ++i)
+        for (std::size_t j = 0; j + 1 < ys.size(); ++j) {
+            if (xs[i] == xs[i + 1] || ys[j] == ys[j + 1])
+                continue;
+            const bool shown = std::any_of(screens.begin(), screens.end(), [&](const TScreenRect& s) {
+                return s.Left <= xs[i] && xs[i + 1] <= RightOf(s) && s.Top <= ys[j] && ys[j + 1] <= BottomOf(s);
+            });
+            if (!shown)
+                return false;
+        }
+    return true;
+}
+
+// The least move of a span [start, start + size) into [low, low + room): its start at
+// `low` when it does not fit.
+int Clamp(int start, int size, int low, int room)
+{
+    if (size >= room || start < low)
+        return low;
+    return static_cast<int>(std::min(static_cast<long long>(start), static_cast<long long>(low) + room - size));
+}
+
+} // namespace
+
+TScreenRect PlaceOnScreens(const TScreenRect& bar, const std::vector<TScreenRect>& screens)
+{
+    if (screens.empty() || Covered(bar, screens))
+        return bar;
+    const TScreenRect* best = &screens.front();
+    long long most = Overlap(bar, *best);
+    for (const TScreenRect& s : screens)
+        if (const long long o = Overlap(bar, s); o > most) {
+            best = &s;
+            most = o;
+        }
+    TScreenRect placed = bar;
+    placed.Left = Clamp(bar.Left, bar.Width, best->Left, best->Width);
+    placed.Top = Clamp(bar.Top, bar.Height, best->Top, best->Height);
+    return placed;
+}
+
 std::string NormaliseGaugeType(const std::string& gaugeType)
 {
     if (gaugeType.size() >= 2 && gaugeType[1] == ':')

@@ -65,6 +65,22 @@ inline constexpr int kPanelHeight = 19;
 int DefaultTopFor(int screenHeight, int cyMenuSize);
 TBarGeometry ComputeGeometry(const TBarGeometryInput& in);
 
+// A rectangle on the desktop: a screen, or the bar with its frame.
+struct TScreenRect {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    bool operator==(const TScreenRect&) const = default;
+};
+
+// Where the bar is shown, given its place and outer size and the screens (the primary
+// first): where it stands when the screens show all of it; else moved the least way
+// onto the screen it overlaps most (the primary when it overlaps none, the earlier one
+// of two it overlaps alike), with its top-left corner on that screen when it is
+// larger. No screens: where it stands.
+TScreenRect PlaceOnScreens(const TScreenRect& bar, const std::vector<TScreenRect>& screens);
+
 // Older gauge names: "C:..." becomes "CHardDrive"; "SysResource", "UserResource" and
 // "GDIResource" become "SystemMemory1".
 std::string NormaliseGaugeType(const std::string& gaugeType);
