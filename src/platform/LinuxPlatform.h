@@ -35,6 +35,7 @@ public:
 
     int FindExecutable(const std::string& file, std::string& program) override;
     std::vector<std::string> OpenCommand(const std::string& file) override;
+    std::vector<std::string> TerminalCommand(const std::vector<std::string>& argv) override;
     TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override;
     TProcessState PollProcess(pid_t pid) override;
     void ReapChildren() override;

@@ -77,6 +77,9 @@ public:
     // without field codes, its program resolved through PATH, inside a terminal
     // emulator when its desktop entry asks for one. Empty when nothing opens it.
     virtual std::vector<std::string> OpenCommand(const std::string& file) = 0;
+    // argv run inside the user's terminal emulator ($TERMINAL, else the first one
+    // installed, else x-terminal-emulator by name), its program resolved through PATH.
+    virtual std::vector<std::string> TerminalCommand(const std::vector<std::string>& argv) = 0;
     // Starts argv[0] with argv in `workingDir` (the child's only; empty: inherit),
     // never through a shell.
     virtual TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) = 0;

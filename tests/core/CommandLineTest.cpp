@@ -1,4 +1,6 @@
 #include "core/launch/CommandLine.h"
+#include "core/launch/DesktopEntry.h"
+#include "core/pages/Grid.h"
 #include "core/recent/RecentEntries.h"
 
 #include <gtest/gtest.h>
@@ -132,6 +134,41 @@ TEST(RecentEntryTest, LabelIsTheDescriptionOrTheProgramName)
     EXPECT_EQ(RecentEntryText("", "/usr/bin/gedit ", 3), "gedit  |3");
     EXPECT_EQ(RecentEntryText("", "'/opt/My Apps/run.sh' ", 7), "run  |7");
     EXPECT_EQ(RecentEntryText("Text editor", "/usr/bin/gedit ", 210), "Text editor  |210");
+}
+
+TEST(RecentEntryTest, ATerminalIsNeverTheLabel)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/usr/bin/x-terminal-emulator -e /usr/bin/vim", "vim"},
+        {"gnome-terminal -- '/opt/My Apps/ed.sh' -q", "ed"},
+        {"/usr/bin/kitty /usr/bin/htop", "htop"},
+        {"/usr/bin/xterm", "xterm"},                     // the terminal itself
+        {"/usr/bin/xterm -hold -e vim", "xterm"},        // another option first
+        {"/usr/bin/perl -e print", "perl"},              // not a terminal
+        {"/opt/term/myterm -e /usr/bin/vim", "myterm"}, // an emulator the bar does not know
+        {"", ""},
+    };
+    for (const auto& [program, label] : cases)
+        EXPECT_EQ(ProgramLabel(program), label) << program;
+    // Every command the bar makes for a terminal names the program inside.
+    for (const char* terminal : {"x-terminal-emulator", "gnome-terminal", "konsole", "xfce4-terminal", "mate-terminal",
+                                 "alacritty", "kitty", "xterm", "/usr/local/bin/xterm"}) {
+        const std::string command = JoinCommandLine(InTerminal({"/usr/bin/vim", "-R"}, terminal, nullptr));
+        EXPECT_EQ(ProgramLabel(command), "vim") << command;
+        EXPECT_EQ(RecentEntryText("", command, 5), "vim  |5");
+        EXPECT_EQ(ButtonHint(command, "", "/home/u/prog.c"), "vim /home/u/prog.c");
+    }
+}
+
+TEST(UnstorableNameTest, OnlyLineBreaksCannotBeKept)
+{
+    EXPECT_EQ(UnstorableName("/tmp/caf\xE9 'quoted' \"x\"\t.txt"), std::nullopt);
+    for (const char* name : {"/tmp/two\nlines", "/tmp/cr\r", "\n"}) {
+        const std::optional<std::string> why = UnstorableName(name);
+        ASSERT_TRUE(why) << name;
+        // The message shows the name on one line.
+        EXPECT_EQ(why->find_first_of("\n\r"), std::string::npos) << *why;
+    }
 }
 
 TEST(RecentEntryTest, NumberFollowsTheLastBar)

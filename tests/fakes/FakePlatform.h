@@ -91,6 +91,13 @@ public:
             return {};
         return {program};
     }
+    std::vector<std::string> terminal = {"/usr/bin/x-terminal-emulator", "-e"}; // put before a terminal program
+    std::vector<std::string> TerminalCommand(const std::vector<std::string>& argv) override
+    {
+        std::vector<std::string> command = terminal;
+        command.insert(command.end(), argv.begin(), argv.end());
+        return command;
+    }
     TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override
     {
         TStartResult r;

@@ -466,6 +466,7 @@ TShellLinkData ShellLinkFromDesktopEntry(const DesktopEntry& entry)
     link.WorkingDir = entry.path;
     link.Description = entry.comment.empty() ? entry.name : entry.comment;
     link.IconLocation = entry.icon;
+    link.Terminal = entry.terminal;
     // A NUL ends a string here too (a value read from a damaged file may hold one).
     for (std::string* s : {&link.Target, &link.Arguments, &link.WorkingDir, &link.Description, &link.IconLocation})
         *s = UpToNul(std::move(*s));

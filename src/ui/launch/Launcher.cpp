@@ -123,6 +123,16 @@ std::string Launcher::BrowseForProgram(int n, std::string& parameters)
     std::optional<std::string> chosen = dialogs_.OpenFile(options);
     if (!chosen)
         return {};
+    // A file that is not there (its name changed on the way) or whose name the
+    // configuration cannot keep fills nothing; the user learns why.
+    struct stat st {};
+    std::optional<std::string> refusal = UnstorableName(*chosen);
+    if (::stat(chosen->c_str(), &st) != 0)
+        refusal = FileNotFoundText(*chosen);
+    if (refusal) {
+        dialogs_.MessageDlg(*refusal, TMsgDlgType::mtError, mbOK, 0);
+        return {};
+    }
     // The command that opens the chosen file (the file itself for a program),
     // with what its desktop entry needs, both in command-line form; a program stores
     // no parameters.
