@@ -287,7 +287,8 @@ TEST(ShellLink, DesktopEntriesByTheirOwnQuotingRules)
         {"a link entry has no program", "[Desktop Entry]\nType=Link\nName=Site\nURL=https://example.org\n",
          data("", "", "", "Site", "")},
         {"a NUL in a damaged entry ends its value",
-         "[Desktop Entry]\nName=Ed\0it\nExec=ed\0x -n\nPath=/w\0\nIcon=ed\0.png\n"s, data("ed", "-n", "/w", "Ed", "ed")},
+         "[Desktop Entry]\nName=Ed\0it\nExec=ed\0x -n\nPath=/w\0\nIcon=ed\0.png\n"s,
+         data("ed", "-n", "/w", "Ed", "ed")},
     };
     TempDir dir;
     for (const DesktopCase& c : cases) {

@@ -241,7 +241,8 @@ TEST_F(ButtonConfiguratorTest, ShortcutsStandForTheirTargetsByTheirNamesOnly)
     EXPECT_EQ(Pages(f).FindButton(8)->toolTip().toStdString(), "tool -R");
     QTest::mouseClick(Pages(f).FindButton(8), Qt::LeftButton);
     ASSERT_EQ(platform.started.size(), 1u);
-    EXPECT_EQ(platform.started[0].argv, (std::vector<std::string>{"/usr/bin/x-terminal-emulator", "-e", program, "-R"}));
+    EXPECT_EQ(platform.started[0].argv,
+              (std::vector<std::string>{"/usr/bin/x-terminal-emulator", "-e", program, "-R"}));
     EXPECT_EQ(Value("MRU", "1"), "tool  |8");
 }
 

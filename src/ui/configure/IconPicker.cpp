@@ -31,8 +31,9 @@ bool NeedsIconPicker(TPlatform& platform, const std::string& iconFile)
 }
 
 TForm2::TForm2(TPlatform& platform, TDialogs& dialogs, std::function<std::string()> helpFile, QWidget* parent)
-    : QDialog(parent), platform_(platform), dialogs_(dialogs), helpFile_(std::move(helpFile)), caption_(new QLabel(this)),
-      chooseButton_(new QToolButton(this)), helpButton_(new QToolButton(this)), spin_(new TSpinButton(this))
+    : QDialog(parent), platform_(platform), dialogs_(dialogs), caption_(new QLabel(this)),
+      chooseButton_(new QToolButton(this)), helpButton_(new QToolButton(this)), spin_(new TSpinButton(this)),
+      helpFile_(std::move(helpFile))
 {
     setObjectName("Form2");
     setWindowTitle("Select");

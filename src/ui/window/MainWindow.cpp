@@ -356,7 +356,8 @@ void MainWindow::ApplyPlace()
     std::vector<TScreenRect> screens;
     for (const QRect& r : platform_.ScreenGeometries())
         screens.push_back({r.x(), r.y(), r.width(), r.height()});
-    const TScreenRect place = PlaceOnScreens({state_.BarLeft, state_.BarTop, state_.FullWidth, state_.FullHeight}, screens);
+    const TScreenRect place =
+        PlaceOnScreens({state_.BarLeft, state_.BarTop, state_.FullWidth, state_.FullHeight}, screens);
     state_.BarLeft = place.Left;
     state_.BarTop = place.Top;
     move(state_.BarLeft, state_.BarTop);
