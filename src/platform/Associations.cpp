@@ -54,6 +54,18 @@ std::string InPath(const std::string& program)
     return path;
 }
 
+// argv inside the user's terminal emulator (see TerminalCommand).
+std::vector<std::string> RunInTerminal(const std::vector<std::string>& argv)
+{
+    const char* terminal = std::getenv("TERMINAL");
+    std::vector<std::string> command =
+        InTerminal(argv, terminal ? terminal : "", [](const std::string& name) { return !InPath(name).empty(); });
+    if (!command.empty())
+        if (const std::string emulator = InPath(command[0]); !emulator.empty())
+            command[0] = emulator;
+    return command;
+}
+
 // The default application's command for a content type (see OpenCommand); empty when
 // there is none or its program is not found.
 std::vector<std::string> DefaultCommandFor(const std::string& type)
@@ -71,13 +83,7 @@ std::vector<std::string> DefaultCommandFor(const std::string& type)
     std::vector<std::string> argv = entry->OpenerArgv();
     if (argv.empty() || (argv[0] = InPath(argv[0])).empty())
         return {};
-    if (entry->terminal) {
-        const char* terminal = std::getenv("TERMINAL");
-        argv = InTerminal(argv, terminal ? terminal : "", [](const std::string& name) { return !InPath(name).empty(); });
-        if (const std::string emulator = InPath(argv[0]); !emulator.empty())
-            argv[0] = emulator;
-    }
-    return argv;
+    return entry->terminal ? RunInTerminal(argv) : argv;
 }
 
 // The absolute path of the default application's program for a content type; empty
@@ -114,6 +120,11 @@ int LinuxPlatform::FindExecutable(const std::string& file, std::string& program)
         return kFindNoAssociation;
     program = DefaultProgramFor(type);
     return program.empty() ? kFindNoAssociation : kFindOk;
+}
+
+std::vector<std::string> LinuxPlatform::TerminalCommand(const std::vector<std::string>& argv)
+{
+    return RunInTerminal(argv);
 }
 
 std::vector<std::string> LinuxPlatform::OpenCommand(const std::string& file)

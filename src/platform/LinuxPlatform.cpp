@@ -118,6 +118,18 @@ QSize LinuxPlatform::ScreenSize()
     return screen ? screen->geometry().size() : QSize(1024, 768);
 }
 
+std::vector<QRect> LinuxPlatform::ScreenGeometries()
+{
+    std::vector<QRect> geometries;
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary)
+        geometries.push_back(primary->geometry());
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen != primary)
+            geometries.push_back(screen->geometry());
+    return geometries;
+}
+
 int LinuxPlatform::SystemMetric(TSystemMetric metric)
 {
     switch (metric) {

@@ -27,6 +27,7 @@ public:
     std::string ProgramDirectory() override;
     std::string DataDirectory() override;
     QSize ScreenSize() override;
+    std::vector<QRect> ScreenGeometries() override;
     int SystemMetric(TSystemMetric metric) override;
     std::string NetworkUserName() override;
     QDateTime Now() override;
@@ -40,6 +41,7 @@ public:
 
     int FindExecutable(const std::string& file, std::string& program) override;
     std::vector<std::string> OpenCommand(const std::string& file) override;
+    std::vector<std::string> TerminalCommand(const std::vector<std::string>& argv) override;
     TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override;
     TProcessState PollProcess(pid_t pid) override;
     void ReapChildren() override;

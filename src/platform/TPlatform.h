@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
 #include "core/meters/MeterServices.h"
@@ -50,6 +51,8 @@ public:
     virtual std::string ProgramDirectory() = 0;
     virtual std::string DataDirectory() = 0;
     virtual QSize ScreenSize() = 0;
+    // Every screen's rectangle on the desktop, the primary first.
+    virtual std::vector<QRect> ScreenGeometries() = 0;
     // SM_CYMENU 19 and SM_CYMENUSIZE 18, so that the bar's geometry holds.
     virtual int SystemMetric(TSystemMetric metric) = 0;
     // The login name, else $USER, else empty.
@@ -82,6 +85,9 @@ public:
     // without field codes, its program resolved through PATH, inside a terminal
     // emulator when its desktop entry asks for one. Empty when nothing opens it.
     virtual std::vector<std::string> OpenCommand(const std::string& file) = 0;
+    // argv run inside the user's terminal emulator ($TERMINAL, else the first one
+    // installed, else x-terminal-emulator by name), its program resolved through PATH.
+    virtual std::vector<std::string> TerminalCommand(const std::vector<std::string>& argv) = 0;
     // Starts argv[0] with argv in `workingDir` (the child's only; empty: inherit),
     // never through a shell.
     virtual TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) = 0;

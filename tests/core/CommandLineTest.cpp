@@ -1,4 +1,7 @@
 #include "core/launch/CommandLine.h"
+#include "core/launch/DesktopEntry.h"
+#include "core/pages/Grid.h"
+#include "core/recent/RecentEntries.h"
 
 #include <gtest/gtest.h>
 
@@ -133,6 +136,30 @@ TEST(RecentEntryTest, LabelIsTheDescriptionOrTheProgramName)
     EXPECT_EQ(RecentEntryText("Text editor", "/usr/bin/gedit ", 210), "Text editor  |210");
 }
 
+TEST(RecentEntryTest, ATerminalIsNeverTheLabel)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/usr/bin/x-terminal-emulator -e /usr/bin/vim", "vim"},
+        {"gnome-terminal -- '/opt/My Apps/ed.sh' -q", "ed"},
+        {"/usr/bin/kitty /usr/bin/htop", "htop"},
+        {"/usr/bin/xterm", "xterm"},                     // the terminal itself
+        {"/usr/bin/xterm -hold -e vim", "xterm"},        // another option first
+        {"/usr/bin/perl -e print", "perl"},              // not a terminal
+        {"/opt/term/myterm -e /usr/bin/vim", "myterm"}, // an emulator the bar does not know
+        {"", ""},
+    };
+    for (const auto& [program, label] : cases)
+        EXPECT_EQ(ProgramLabel(program), label) << program;
+    // Every command the bar makes for a terminal names the program inside.
+    for (const char* terminal : {"x-terminal-emulator", "gnome-terminal", "konsole", "xfce4-terminal", "mate-terminal",
+                                 "alacritty", "kitty", "xterm", "/usr/local/bin/xterm"}) {
+        const std::string command = JoinCommandLine(InTerminal({"/usr/bin/vim", "-R"}, terminal, nullptr));
+        EXPECT_EQ(ProgramLabel(command), "vim") << command;
+        EXPECT_EQ(RecentEntryText("", command, 5), "vim  |5");
+        EXPECT_EQ(ButtonHint(command, "", "/home/u/prog.c"), "vim /home/u/prog.c");
+    }
+}
+
 TEST(RecentEntryTest, NumberFollowsTheLastBar)
 {
     struct Case {
@@ -153,6 +180,41 @@ TEST(RecentEntryTest, NumberFollowsTheLastBar)
         EXPECT_EQ(NumberFromRecentEntry(c.text), c.number) << c.text;
     for (int n : {1, 42, 210, 99999})
         EXPECT_EQ(NumberFromRecentEntry(RecentEntryText("Some  |thing", "/bin/x", n)), n);
+}
+
+TEST(RecentEntryTest, ALongLabelIsCutNeverItsNumber)
+{
+    auto times = [](const std::string& unit, std::size_t n) {
+        std::string s;
+        for (std::size_t i = 0; i < n; ++i)
+            s += unit;
+        return s;
+    };
+    struct Case {
+        const char* what;
+        std::string description;
+        int number;
+        std::size_t labelBytes; // of the label kept
+    };
+    const Case cases[] = {
+        {"fits exactly", times("a", 1019), 7, 1019},
+        {"one byte over", times("a", 1020), 7, 1019},
+        {"a longer number leaves less room", times("a", 2000), 12345, 1015},
+        {"two-byte characters", times("\xC3\xA9", 600), 7, 1018},
+        {"three-byte characters", times("\xE2\x82\xAC", 400), 7, 1017},
+        {"four-byte characters", "a" + times("\xF0\x9F\x98\x80", 300), 7, 1017},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string entry = RecentEntryText(c.description, "/bin/x", c.number);
+        const std::string tail = "  |" + std::to_string(c.number);
+        ASSERT_EQ(entry.size(), c.labelBytes + tail.size());
+        // Cut where a character begins: the label kept is whole characters.
+        EXPECT_EQ(entry, c.description.substr(0, c.labelBytes) + tail);
+        // The file keeps the entry as it is, so it still names its button.
+        EXPECT_EQ(RecentEntries::StoredEntry(entry), entry);
+        EXPECT_EQ(NumberFromRecentEntry(RecentEntries::StoredEntry(entry)), c.number);
+    }
 }
 
 TEST(ShouldShrinkTest, DecisionTable)

@@ -504,7 +504,8 @@ TEST(DesktopEntryOpener, TerminalProgramsRunInTheUsersTerminalEmulator)
         {"gnome-terminal", "", {"gnome-terminal", "xterm"}, {"gnome-terminal", "--", "/usr/bin/vim", "-R"}},
         {"xfce4-terminal", "", {"xfce4-terminal"}, {"xfce4-terminal", "-x", "/usr/bin/vim", "-R"}},
         {"xterm last", "", {"xterm"}, {"xterm", "-e", "/usr/bin/vim", "-R"}},
-        {"none installed", "", {}, vim},
+        {"none installed: the desktop's name for it all the same", "", {},
+         {"x-terminal-emulator", "-e", "/usr/bin/vim", "-R"}},
     };
     for (const Case& c : cases) {
         auto installed = [&](const std::string& name) {

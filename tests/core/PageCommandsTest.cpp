@@ -143,6 +143,10 @@ TEST_F(PageCommandsTest, MoveAndRemoveTreatAFullRecentListAsTheBarDoes)
     EXPECT_EQ(RecordStore(doc).Read(41).Description, "Terminal");
     entries[0] = "Terminal  |41";
     EXPECT_EQ(RecentEntries::ReadEntries(Doc(), "MRU", 100), entries);
+    // Renamed with the description as stored (blanks trimmed), as a launch makes it.
+    ASSERT_EQ(Command(file, "describe-button", {"41", "Shell  "}).rc, kConfigOk);
+    entries[0] = "Shell  |41";
+    EXPECT_EQ(RecentEntries::ReadEntries(Doc(), "MRU", 100), entries);
     const std::string before = ReadBytes(file);
     EXPECT_EQ(Command(file, "describe-button", {"5", "Editor"}).err, "Button 5 is empty\n");
     EXPECT_EQ(Command(file, "describe-button", {"41", " "}).err, "The description must not be empty\n");

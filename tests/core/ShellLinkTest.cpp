@@ -139,6 +139,25 @@ std::vector<LinkCase> LinkCases()
         c.expected.IconLocation = "%windir%\\ICON.DLL";
         cases.push_back(c);
     }
+    for (const bool unicode : {true, false}) {
+        // Writers that count the terminating NUL in a string's length; a string ends at
+        // its first NUL, also when more follows it.
+        LinkCase c{unicode ? "Unicode strings counted with their NUL" : "ANSI strings counted with their NUL", {},
+                   Target("C:\\Ed\\ed.exe")};
+        using namespace std::string_literals;
+        c.parts.linkInfo = LocalLinkInfo("C:\\Ed\\ed.exe", "");
+        c.parts.unicode = unicode;
+        c.parts.name = u"Editor\0"s;
+        c.parts.relativePath = u"ed.exe\0"s;
+        c.parts.workingDir = u"C:\\Work\0"s;
+        c.parts.arguments = u"-n\0stale"s;
+        c.parts.iconLocation = u"\0C:\\Ed\\ed.ico"s;
+        c.expected.Description = "Editor";
+        c.expected.WorkingDir = "C:\\Work";
+        c.expected.Arguments = "-n";
+        c.expected.IconLocation = "";
+        cases.push_back(c);
+    }
     {
         LinkCase c{"a link without a terminal block ends where its extra data would begin", {}, Target("C:\\x")};
         c.parts.linkInfo = LocalLinkInfo("C:\\x", "");
@@ -245,6 +264,7 @@ struct DesktopCase {
 
 TEST(ShellLink, DesktopEntriesByTheirOwnQuotingRules)
 {
+    using namespace std::string_literals;
     auto data = [](std::string target, std::string args, std::string dir, std::string description, std::string icon) {
         TShellLinkData d;
         d.Target = std::move(target);
@@ -266,6 +286,9 @@ TEST(ShellLink, DesktopEntriesByTheirOwnQuotingRules)
          data("view", "'two words' $HOME", "", "Viewer", "/usr/share/pixmaps/v.png")},
         {"a link entry has no program", "[Desktop Entry]\nType=Link\nName=Site\nURL=https://example.org\n",
          data("", "", "", "Site", "")},
+        {"a NUL in a damaged entry ends its value",
+         "[Desktop Entry]\nName=Ed\0it\nExec=ed\0x -n\nPath=/w\0\nIcon=ed\0.png\n"s,
+         data("ed", "-n", "/w", "Ed", "ed")},
     };
     TempDir dir;
     for (const DesktopCase& c : cases) {

@@ -30,7 +30,7 @@ public:
     std::deque<std::vector<std::string>> files; // answers of OpenFiles; none queued: cancelled
 
     std::deque<std::optional<std::string>> directories;
-    std::vector<std::string> directoryTitles;
+    std::vector<std::string> directoryTitles, directoryStarts;
     std::vector<int> directoryContexts;
 
     struct ColorAsk {
@@ -73,9 +73,11 @@ public:
         files.pop_front();
         return r;
     }
-    std::optional<std::string> SelectDirectory(const std::string& title, const std::string&, int helpContext) override
+    std::optional<std::string> SelectDirectory(const std::string& title, const std::string& start,
+                                               int helpContext) override
     {
         directoryTitles.push_back(title);
+        directoryStarts.push_back(start);
         directoryContexts.push_back(helpContext);
         if (directories.empty())
             return std::nullopt;

@@ -50,6 +50,11 @@ public:
     std::string ProgramDirectory() override { return programDir; }
     std::string DataDirectory() override { return dataDir; }
     QSize ScreenSize() override { return screen; }
+    std::vector<QRect> screens; // the primary first; none: one screen of `screen`'s size
+    std::vector<QRect> ScreenGeometries() override
+    {
+        return screens.empty() ? std::vector<QRect>{QRect(QPoint(0, 0), screen)} : screens;
+    }
     int SystemMetric(TSystemMetric m) override { return m == TSystemMetric::SM_CYMENU ? 19 : 18; }
     std::string NetworkUserName() override { return userName; }
     QDateTime Now() override { return now; }
@@ -94,6 +99,13 @@ public:
         if (FindExecutable(file, program) <= 32)
             return {};
         return {program};
+    }
+    std::vector<std::string> terminal = {"/usr/bin/x-terminal-emulator", "-e"}; // put before a terminal program
+    std::vector<std::string> TerminalCommand(const std::vector<std::string>& argv) override
+    {
+        std::vector<std::string> command = terminal;
+        command.insert(command.end(), argv.begin(), argv.end());
+        return command;
     }
     TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override
     {

@@ -207,9 +207,12 @@ TEST_F(ButtonConfiguratorTest, ShortcutsStandForTheirTargetsByTheirNamesOnly)
     }());
     const std::string entry = File("app.desktop", "[Desktop Entry]\nType=Application\nName=App\nExec=" + program +
                                                       " --open %F\nIcon=app-icon\n");
+    const std::string inTerminal = File("term.desktop", "[Desktop Entry]\nType=Application\nName=Vi\nExec=" + program +
+                                                            " -R %F\nTerminal=true\nIcon=vi\n");
     for (const std::string& plain : {mixed, windows})
         platform.openCommands[plain] = {"/usr/bin/viewer"};
     platform.icons[{program, 0}] = platform.icons[{"/usr/bin/viewer", 0}];
+    platform.icons[{"vi", 0}] = platform.icons[{program, 0}];
 
     MainWindow& f = StartBar();
     struct Case {
@@ -223,6 +226,8 @@ TEST_F(ButtonConfiguratorTest, ShortcutsStandForTheirTargetsByTheirNamesOnly)
         {mixed, 4, "/usr/bin/viewer", mixed, "<absent>", "<absent>"},
         {windows, 6, "/usr/bin/viewer", windows, "<absent>", "<absent>"}, // its target is no file here
         {entry, 7, program, "--open", "app-icon", "0"},
+        // A program that runs in a terminal starts in the user's, as a document of one does.
+        {inTerminal, 8, "/usr/bin/x-terminal-emulator -e " + program, "-R", "vi", "0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -232,6 +237,44 @@ TEST_F(ButtonConfiguratorTest, ShortcutsStandForTheirTargetsByTheirNamesOnly)
         EXPECT_EQ(Key("Icons", c.button), c.icons);
         EXPECT_EQ(Key("IconSelection", c.button), c.selection);
     }
+    // Its hint and its launch: the program inside the terminal names the button.
+    EXPECT_EQ(Pages(f).FindButton(8)->toolTip().toStdString(), "tool -R");
+    QTest::mouseClick(Pages(f).FindButton(8), Qt::LeftButton);
+    ASSERT_EQ(platform.started.size(), 1u);
+    EXPECT_EQ(platform.started[0].argv,
+              (std::vector<std::string>{"/usr/bin/x-terminal-emulator", "-e", program, "-R"}));
+    EXPECT_EQ(Value("MRU", "1"), "tool  |8");
+}
+
+TEST_F(ButtonConfiguratorTest, DroppedNamesAreBytesAndNamesTheFileCannotKeepAreRefused)
+{
+    MainWindow& f = StartBar();
+    // Not UTF-8: the name reaches the configuration and the program as the bytes it is.
+    const std::string latin1 = File("caf\xE9 \xFF\xFE.txt");
+    platform.openCommands[latin1] = {"/usr/bin/viewer"};
+    const QUrl url = QUrl::fromEncoded("file://" + QByteArray::fromStdString(latin1).toPercentEncoding("/"));
+    ASSERT_TRUE(Drop(f, Column(1), QList<QUrl>{url}));
+    EXPECT_EQ(Key("Programs", 1), "/usr/bin/viewer");
+    EXPECT_EQ(Key("Parameters", 1), "'" + latin1 + "'");
+    ASSERT_TRUE(Drop(f, Column(5), QList<QUrl>{url}));
+    ASSERT_EQ(platform.started.size(), 1u);
+    EXPECT_EQ(platform.started[0].argv, (std::vector<std::string>{"/bin/five", latin1}));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // A line break in a name, a file that is gone, an icon file with a line break: the
+    // user is told, and nothing is stored.
+    const std::string lineBreak = File("two\nlines.txt");
+    platform.openCommands[lineBreak] = {"/usr/bin/viewer"};
+    const std::string before = IniText();
+    ASSERT_TRUE(Drop(f, Column(2), {lineBreak}));
+    ASSERT_TRUE(Drop(f, Column(2), {files.path().toStdString() + "/gone.txt"}));
+    dialogs.files.push_back({File("icons\r.ico")});
+    Menu(f, 3, "ChangeIcon1");
+    EXPECT_EQ(IniText(), before);
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_NE(dialogs.messages[i].text.find(i == 1 ? "cannot be found" : "line break"), std::string::npos)
+            << dialogs.messages[i].text;
 }
 
 TEST_F(ButtonConfiguratorTest, WhatADropRefusesOrLeavesAlone)
@@ -370,6 +413,23 @@ TEST_F(ButtonConfiguratorTest, EachItemWritesItsKeyAndTheMenuShowsItNextTime)
     EXPECT_EQ(Pages(f).FindButton(3)->Tag, 1);
 }
 
+TEST_F(ButtonConfiguratorTest, TheDirectoryDialogsOpenInTheProgramsDirectory)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"/usr/bin/editor", "/usr/bin/"},
+        {"'/opt/My Apps/tool' --x", "/opt/My Apps/"}, // a blank in the directory
+    };
+    for (const auto& [program, start] : cases) {
+        SCOPED_TRACE(program);
+        dialogs.directoryStarts.clear();
+        StartBar("[Location]\nTop=100\n[Programs]\nSpeedButton3=" + program + "\n");
+        for (const char* item : {"SelectWorkingDirectory1", "SelectFiles1"})
+            Menu(*form, 3, item);
+        EXPECT_EQ(dialogs.directoryStarts, (std::vector<std::string>{start, start}));
+        form.reset();
+    }
+}
+
 TEST_F(ButtonConfiguratorTest, DescriptionAndParameterThroughTheEditor)
 {
     MainWindow& f = StartBar();
@@ -418,6 +478,12 @@ TEST_F(ButtonConfiguratorTest, ChangeIconAsksForTheIconAmongSeveral)
     }
     platform.iconCounts["/icons/three.dll"] = 3;
     platform.iconCounts["/icons/one.ico"] = 1;
+    // The help file beside the program, not in AppDir: the picker's Help finds it as
+    // the bar's own Help does, and leaves it for the dialogs after it.
+    QTemporaryDir programDir;
+    platform.programDir = programDir.path().toStdString() + "/";
+    const std::string helpFile = platform.programDir + "Kexbar.HLP";
+    std::ofstream(helpFile) << "<html></html>";
     platform.icons[{"/icons/one.ico", 0}] = icon;
     MainWindow& f = StartBar("[Location]\nTop=100\n[Programs]\nSpeedButton3=/usr/bin/editor\n"
                              "[Icons]\nSpeedButton3=/icons/old/x.ico\n[IconSelection]\nSpeedButton3=4\n");
@@ -439,6 +505,10 @@ TEST_F(ButtonConfiguratorTest, ChangeIconAsksForTheIconAmongSeveral)
                 return;
             for (int i = 0; i < c.stepsUp; ++i)
                 picker->StepUp();
+            if (c.stepsUp == 0) {
+                QTest::mouseClick(picker->findChild<QToolButton*>("SpeedButton2"), Qt::LeftButton);
+                EXPECT_EQ(dialogs.helpFile, helpFile);
+            }
             picker->Choose();
         });
         Menu(f, 3, "ChangeIcon1");
@@ -449,8 +519,10 @@ TEST_F(ButtonConfiguratorTest, ChangeIconAsksForTheIconAmongSeveral)
     }
     ASSERT_EQ(dialogs.openDialogs.size(), 3u);
     EXPECT_EQ(dialogs.openDialogs[0].title, "Please select an Icon");
+    EXPECT_EQ(dialogs.helpShown, std::vector<int>{14}) << "the picker's Help";
     EXPECT_EQ(dialogs.openDialogs[0].helpContext, 14);
     EXPECT_EQ(dialogs.openDialogs[0].initialDir, "/icons/old/");
+    EXPECT_EQ(dialogs.helpFile, helpFile);
 }
 
 TEST_F(ButtonConfiguratorTest, TheClockSoundsWriteTheTimeKeys)

@@ -74,15 +74,22 @@ protected:
         return *form;
     }
 
-    // A program path under root; its folder exists, and it has an icon so that no
-    // icon question comes up.
+    // A program path under root; it exists (as a file dialog would give it), and it
+    // has an icon so that no icon question comes up.
     std::string Program(const std::string& relative)
     {
-        std::string path = root + relative;
-        fs::create_directories(fs::path(path).parent_path());
+        std::string path = Document(relative);
         QImage icon(16, 16, QImage::Format_ARGB32);
         icon.fill(Qt::blue);
         platform.icons[{path, 0}] = icon;
+        return path;
+    }
+    // A file under root, with its folder.
+    std::string Document(const std::string& relative)
+    {
+        const std::string path = root + relative;
+        fs::create_directories(fs::path(path).parent_path());
+        std::ofstream(path).flush();
         return path;
     }
     std::string Folder(const std::string& relative)
@@ -91,6 +98,14 @@ protected:
         return root + relative;
     }
 
+    // Chooses the recent list's entry with this caption from the Run button's menu.
+    void RunRecentEntry(MainWindow& f, const std::string& caption)
+    {
+        for (QAction* item : Child<QMenu>(f, "PopupMenu5")->actions())
+            if (item->isVisible() && item->text().toStdString() == caption)
+                return item->trigger();
+        ADD_FAILURE() << "no recent entry " << caption;
+    }
     void Click(int n)
     {
         TSpeedButton* button = Pages(*form).FindButton(n);
@@ -170,8 +185,8 @@ TEST_F(LaunchTest, ClickOnTheTargetOfAMovePutsTheButtonDownWithoutStartingIt)
 TEST_F(LaunchTest, FirstClickOnAnEmptyButtonBrowsesAndStoresSecondClickStarts)
 {
     const std::string editor = Program("apps/editor");
-    const std::string report = root + "docs/report.txt";
-    const std::string spaced = root + "my docs/a b.txt";
+    const std::string report = Document("docs/report.txt");
+    const std::string spaced = Document("my docs/a b.txt");
     const std::string wrapper = Program("bin/flatpak"), terminal = Program("bin/xterm");
     struct Case {
         const char* what;
@@ -179,17 +194,18 @@ TEST_F(LaunchTest, FirstClickOnAnEmptyButtonBrowsesAndStoresSecondClickStarts)
         std::string associated; // empty: the chosen file is its own program
         std::string programs, parameters;
         Argv started;
-        Argv opener = {}; // the platform's command for the document, when given
+        Argv opener;       // the platform's command for the document, when given
+        std::string label; // in the hint and the recent entry: the program, never a terminal
     } cases[] = {
-        {"program", editor, "", editor, "<absent>", {editor}},
-        {"document", report, editor, editor, report, {editor, report}},
-        {"document with blanks", spaced, editor, editor, "'" + spaced + "'", {editor, spaced}},
+        {"program", editor, "", editor, "<absent>", {editor}, {}, "editor"},
+        {"document", report, editor, editor, report, {editor, report}, {}, "editor"},
+        {"document with blanks", spaced, editor, editor, "'" + spaced + "'", {editor, spaced}, {}, "editor"},
         // The desktop entry's own arguments are kept: a wrapper and a terminal program.
         {"document of a wrapped application", report, "", wrapper + " run --file-forwarding org.kex.Editor @@", report,
          {wrapper, "run", "--file-forwarding", "org.kex.Editor", "@@", report},
-         {wrapper, "run", "--file-forwarding", "org.kex.Editor", "@@"}},
+         {wrapper, "run", "--file-forwarding", "org.kex.Editor", "@@"}, "flatpak"},
         {"document of a terminal program", spaced, "", terminal + " -e " + editor + " -q ''", "'" + spaced + "'",
-         {terminal, "-e", editor, "-q", "", spaced}, {terminal, "-e", editor, "-q", ""}},
+         {terminal, "-e", editor, "-q", "", spaced}, {terminal, "-e", editor, "-q", ""}, "editor"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -217,9 +233,12 @@ TEST_F(LaunchTest, FirstClickOnAnEmptyButtonBrowsesAndStoresSecondClickStarts)
         EXPECT_TRUE(platform.started.empty());
         EXPECT_TRUE(Pages(f).FindButton(3)->HasGlyph());
         EXPECT_EQ(Launch(f).ShrinkNow(), std::optional<bool>(false));
+        const std::string parameters = c.parameters == "<absent>" ? "" : " " + c.parameters;
+        EXPECT_EQ(Pages(f).FindButton(3)->toolTip().toStdString(), c.label + parameters);
         Click(3);
         EXPECT_EQ(dialogs.openDialogs.size(), 1u);
         EXPECT_EQ(StartedArgv(), (std::vector<Argv>{c.started}));
+        EXPECT_EQ(Value("MRU", "1"), c.label + "  |3");
         EXPECT_TRUE(dialogs.messages.empty());
         form.reset();
     }
@@ -238,6 +257,27 @@ TEST_F(LaunchTest, EmptyButtonStaysEmptyWithoutAnAssociationOrWhenBrowsingIsCanc
     EXPECT_EQ(IniText(), before);
     EXPECT_FALSE(Pages(f).FindButton(5)->HasGlyph());
     EXPECT_TRUE(platform.started.empty());
+}
+
+TEST_F(LaunchTest, ABrowsedFileThatIsNotThereOrWhoseNameTheFileCannotKeepFillsNothing)
+{
+    const std::string lineBreak = Document("docs/two\nlines.txt");
+    const std::string gone = root + "docs/gone.txt";
+    platform.openCommands[lineBreak] = {"/usr/bin/viewer"};
+    MainWindow& f = StartBar();
+    const std::string before = IniText();
+    const std::pair<std::string, std::string> cases[] = {{lineBreak, "line break"}, {gone, "cannot be found"}};
+    for (const auto& [chosen, why] : cases) {
+        SCOPED_TRACE(chosen);
+        dialogs.messages.clear();
+        dialogs.files = {{chosen}};
+        Click(5);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtError);
+        EXPECT_NE(dialogs.messages[0].text.find(why), std::string::npos) << dialogs.messages[0].text;
+        EXPECT_EQ(IniText(), before);
+        EXPECT_FALSE(Pages(f).FindButton(5)->HasGlyph());
+    }
 }
 
 TEST_F(LaunchTest, ABrowsedButtonIsAnnouncedToTheOtherInstancesInSyncMode)
@@ -426,19 +466,31 @@ TEST_F(LaunchTest, WatchWaitsForTheProgramAndClearsTheRecordWhenItEnds)
         EXPECT_EQ(Launch(f).WatchedPid(), pid);
         EXPECT_TRUE(f.isVisible()); // no tray icon to bring it back: the bar stays in sight
 
-        // Ended, and the recent list replays the button: the watch stands aside.
+        // Ended, and the button replayed from the recent list: the watch waits for the
+        // replayed program as for a click's and restarts the timer at its end.
         platform.processes[pid] = TProcessState::Ended;
-        Launch(f).ClickButton(1, TLaunchSource::RecentList);
-        ASSERT_EQ(platform.started.size(), 2u);
-        const pid_t replayed = platform.started[1].pid;
+        Launch(f).Watch();
+        ASSERT_EQ(Launch(f).WatchedPid(), 0);
+        Click(1);
+        platform.processes[platform.started[1].pid] = TProcessState::Ended;
+        Launch(f).Watch();
+        ASSERT_EQ(Launch(f).WatchedPid(), 0);
+        const QDateTime replayEnd(QDate(2026, 12, 7), QTime(11, 0, 0));
+        platform.now = replayEnd;
+        RunRecentEntry(f, "tool  |1");
+        ASSERT_EQ(platform.started.size(), 3u);
+        const pid_t replayed = platform.started[2].pid;
+        EXPECT_EQ(Launch(f).WatchedPid(), replayed);
+        platform.now = replayEnd.addSecs(30);
         platform.processes[replayed] = TProcessState::Ended;
         Launch(f).Watch();
-        EXPECT_EQ(Launch(f).WatchedPid(), replayed);
+        EXPECT_EQ(Launch(f).WatchedPid(), 0);
+        EXPECT_EQ(Launch(f).ProgramTimerStart(), replayEnd.addSecs(30));
 
         // A click on the bar: the watch waits for its program again and sees its end.
         Click(1);
-        ASSERT_EQ(platform.started.size(), 3u);
-        platform.processes[platform.started[2].pid] = TProcessState::Ended;
+        ASSERT_EQ(platform.started.size(), 4u);
+        platform.processes[platform.started[3].pid] = TProcessState::Ended;
         const QDateTime endTime(QDate(2026, 12, 7), QTime(12, 0, 0));
         platform.now = endTime;
         EXPECT_TRUE(QTest::qWaitFor([&] { return Launch(f).WatchedPid() == 0; }, 2000));

@@ -1,8 +1,12 @@
 // The page grid on the real window: numbering and geometry of the buttons across
 // pages, the tab strip, and loading every button's record, picture, hint and tag.
 #include <QAction>
+#include <QHelpEvent>
 #include <QIcon>
+#include <QLabel>
 #include <QStackedWidget>
+#include <QTextDocument>
+#include <QToolTip>
 
 #include <cstdio>
 #include <map>
@@ -212,6 +216,44 @@ TEST_F(PageGridTest, HintsOfLoadedButtons)
     // An empty button keeps the hint given at creation (the general hints are on).
     EXPECT_EQ(Pages(f).FindButton(20)->toolTip().toStdString(), f.State().ButtonHintText);
     EXPECT_NE(f.State().ButtonHintText, "");
+}
+
+// What a tooltip shows: the text of the tooltip label as the user reads it.
+QString ShownToolTip(QWidget* widget)
+{
+    QHelpEvent event(QEvent::ToolTip, QPoint(4, 4), widget->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(widget, &event);
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* label = qobject_cast<QLabel*>(top); label && top->objectName() == "qtooltip_label") {
+            if (!Qt::mightBeRichText(label->text()))
+                return label->text();
+            QTextDocument shown;
+            shown.setHtml(label->text());
+            return shown.toPlainText();
+        }
+    return "<no tooltip>";
+}
+
+TEST_F(PageGridTest, HintsShowTheirTextNeverMarkup)
+{
+    const std::vector<std::pair<std::string, QString>> cases = {
+        {"<b>bold</b> & <i>more</i>", "<b>bold</b> & <i>more</i>"},
+        {"<p>Two~lines  with blanks</p>", "<p>Two\nlines  with blanks</p>"},
+        {"Plain~text", "Plain\ntext"},
+    };
+    std::vector<std::pair<int, ButtonRecord>> records;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        ButtonRecord r = Program("/usr/bin/gimp");
+        r.Description = cases[i].first;
+        records.emplace_back(int(i) + 1, r);
+    }
+    WriteIni(WithRecords("[Location]\nTop=100\n", records));
+    MainWindow& f = Start();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(ShownToolTip(Pages(f).FindButton(int(i) + 1)), cases[i].second) << cases[i].first;
+    QToolTip::hideText();
 }
 
 TEST_F(PageGridTest, EmptyButtonsHaveNoHintWhenGeneralHintsAreOff)

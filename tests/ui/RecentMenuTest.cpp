@@ -35,13 +35,14 @@ protected:
 
     // A right click on the Run button; `choose` picks the shown entry with that caption
     // (none when empty). Answers the captions shown after the menu's separator.
-    Texts RunMenu(const std::string& choose = "")
+    Texts RunMenu(const std::string& choose = "") { return RunMenuOf(*form, choose); }
+    Texts RunMenuOf(MainWindow& bar, const std::string& choose = "")
     {
         Texts shown;
         dialogs.duringPopup = [&] {
-            QMenu* menu = Child<QMenu>(*form, "PopupMenu5");
+            QMenu* menu = Child<QMenu>(bar, "PopupMenu5");
             const QList<QAction*> items = menu->actions();
-            for (qsizetype i = items.indexOf(form->MenuItem("Pop5Bar")) + 1; i < items.size(); ++i) {
+            for (qsizetype i = items.indexOf(bar.MenuItem("Pop5Bar")) + 1; i < items.size(); ++i) {
                 if (!items[i]->isVisible())
                     continue;
                 shown.push_back(items[i]->text().toStdString());
@@ -49,7 +50,7 @@ protected:
                     dialogs.popupChoices.push_back(items[i]->objectName().toStdString());
             }
         };
-        QToolButton* run = Child<QToolButton>(*form, "RunButton");
+        QToolButton* run = Child<QToolButton>(bar, "RunButton");
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(3, 3), run->mapToGlobal(QPoint(3, 3)));
         QApplication::sendEvent(run, &event);
         dialogs.duringPopup = nullptr;
@@ -96,6 +97,55 @@ TEST_F(RecentMenuTest, TheRunButtonsMenuLaunchesAChosenEntryAgain)
     EXPECT_EQ(Stored(), Texts{"Notes  |1"});
 }
 
+TEST_F(RecentMenuTest, ABarWithAnEmptyListShowsTheEntriesAnotherBarAdded)
+{
+    StartBar();
+    MainWindow other(platform, dialogs, {});
+    EXPECT_EQ(RunMenuOf(other), Texts{});
+    Click(1);
+    platform.started.clear();
+    EXPECT_EQ(RunMenuOf(other, "Editor  |1"), Texts{"Editor  |1"});
+    EXPECT_EQ(LastStarted(), "/usr/bin/editor");
+}
+
+TEST_F(RecentMenuTest, OneEntryPerButtonWhateverItsDescription)
+{
+    StartBar();
+    // Typed with blanks around it: the entry is renamed to the description as stored,
+    // which the next launch makes again.
+    Click(1);
+    ChooseOnButton(*form, 1, "ChangeName1");
+    Child<QLineEdit>(*form, "PageName")->clear();
+    TypeAndEnter(*form, " Notes ");
+    Click(1);
+    EXPECT_EQ(Stored(), Texts{"Notes  |1"});
+
+    // A description longer than a stored value: the label is cut, never the number; the
+    // caption is elided; the entry still launches its button.
+    std::string description;
+    while (description.size() < 1500)
+        description += "Grüße an alle ";
+    TNewIniFile(Ini()).WriteString("Names", "SpeedButton2", description);
+    Click(2);
+    const Texts stored = Stored();
+    ASSERT_EQ(stored.size(), 2u);
+    const std::string& entry = stored[0];
+    EXPECT_LE(entry.size(), 1023u);
+    EXPECT_EQ(entry.substr(entry.size() - 4), "  |2");
+    EXPECT_EQ(QString::fromStdString(entry).toStdString(), entry) << "a character was cut in two";
+    EXPECT_EQ(description.compare(0, entry.size() - 4, entry, 0, entry.size() - 4), 0);
+    const Texts shown = RunMenu();
+    ASSERT_EQ(shown.size(), 2u);
+    const QString caption = QString::fromStdString(shown[0]);
+    EXPECT_LE(caption.size(), 64);
+    EXPECT_TRUE(caption.startsWith("Grüße an alle")) << shown[0];
+    EXPECT_TRUE(caption.endsWith("  |2")) << shown[0];
+    platform.started.clear();
+    RunMenu(shown[0]);
+    EXPECT_EQ(LastStarted(), "/usr/bin/mail");
+    EXPECT_EQ(Stored().size(), 2u);
+}
+
 TEST_F(RecentMenuTest, ThirtyTwoLaunchesKeepThirtyOneEntriesAndShowFifteen)
 {
     std::string ini = "[Location]\nTop=100\n[Programs]\n";
@@ -104,7 +154,7 @@ TEST_F(RecentMenuTest, ThirtyTwoLaunchesKeepThirtyOneEntriesAndShowFifteen)
     WriteIni(ini);
     MainWindow& f = Start();
     for (int n = 1; n <= 32; ++n)
-        Launch(f).ClickButton(n, TLaunchSource::Button);
+        Launch(f).ClickButton(n);
     Texts stored;
     for (int n = 32; n >= 2; --n)
         stored.push_back("prog" + std::to_string(n) + "  |" + std::to_string(n));

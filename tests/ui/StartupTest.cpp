@@ -89,13 +89,36 @@ TEST_F(StartupTest, FirstStartIsDetectedAndTakesWhatTheScreenAllows)
 TEST_F(StartupTest, TopNearTheBottomMovesUp)
 {
     platform.screen = QSize(1024, 768);
-    // Default top: 768 - 18 - 85 = 665.
+    // Default top: 768 - 18 - 85 = 665. A top that leaves the framed bar (79 high)
+    // partly below the screen's edge brings the bar up onto it.
     struct Case {
         int saved, expected;
-    } cases[] = {{717, 717}, {718, 675}, {740, 675}};
+    } cases[] = {{689, 689}, {717, 689}, {718, 675}, {740, 675}};
     for (const Case& c : cases) {
         WriteIni("[Location]\nTop=" + std::to_string(c.saved) + "\n");
         EXPECT_EQ(Start().State().BarTop, c.expected) << c.saved;
+        form.reset();
+    }
+}
+
+TEST_F(StartupTest, ABarStoredOffTheScreensComesBackWhole)
+{
+    // Two screens: the primary, and a larger one to its right.
+    platform.screen = QSize(1024, 768);
+    platform.screens = {QRect(0, 0, 1024, 768), QRect(1024, 0, 1280, 1024)};
+    struct Case {
+        int left, top;
+        QPoint placed;
+    } cases[] = {
+        {-722, 100, {0, 100}},           // far off to the left
+        {2000, 500, {2304 - 627, 500}},  // partly off the second screen's right edge
+        {800, 300, {800, 300}},          // across both: shown whole, where it stands
+    };
+    for (const Case& c : cases) {
+        WriteIni("[Location]\nTop=" + std::to_string(c.top) + "\nLeft=" + std::to_string(c.left) + "\n");
+        MainWindow& f = Start();
+        EXPECT_EQ(f.pos(), c.placed) << c.left;
+        EXPECT_EQ(QPoint(f.State().BarLeft, f.State().BarTop), c.placed) << c.left;
         form.reset();
     }
 }

@@ -112,12 +112,12 @@ TEST_F(SubsystemHooksTest, LaunchGateHoldsAButtonUntilItIsClickedAgainAndAnnounc
 
     // The gate lets it through and clicks again (as the recent list replays, too).
     gate.launch = true;
-    Launch(f).ClickButton(3, TLaunchSource::Button);
+    Launch(f).ClickButton(3);
     ASSERT_EQ(platform.started.size(), 1u);
     ASSERT_EQ(launched.size(), 1);
     EXPECT_EQ(launched[0][0].toInt(), 3);
     EXPECT_EQ(launched[0][1].toString().toStdString(), RecentEntryText("Three", "/bin/three ", 3));
-    Launch(f).ClickButton(3, TLaunchSource::RecentList);
+    Launch(f).ClickButton(3);
     EXPECT_EQ(platform.started.size(), 2u);
     EXPECT_EQ(launched.size(), 2);
 

@@ -2,6 +2,9 @@
 
 #include <charconv>
 
+#include "core/config/NewIniFile.h"
+#include "core/launch/DesktopEntry.h"
+
 namespace kex {
 
 namespace {
@@ -142,14 +145,32 @@ std::string NameWithoutExtension(std::string_view fileName)
     return std::string(fileName.substr(0, dot));
 }
 
+std::string ProgramLabel(std::string_view programText)
+{
+    const std::vector<std::string> words = SplitCommandLine(programText);
+    if (words.empty())
+        return {};
+    return NameWithoutExtension(PathFileName(words[TerminalWrapperWords(words)]));
+}
+
 std::string RecentEntryText(std::string_view description, std::string_view programText, int buttonNumber)
 {
     std::string label;
     if (!description.empty())
         label = description;
     else
-        label = NameWithoutExtension(FileNamePart(programText));
-    return label + "  |" + std::to_string(buttonNumber);
+        label = ProgramLabel(programText);
+    // The whole entry fits a stored value: a long label is cut, never the number after
+    // it, and not inside a UTF-8 character (at most three bytes are given back).
+    const std::string tail = "  |" + std::to_string(buttonNumber);
+    const std::size_t room = kMaxValueLength > tail.size() ? kMaxValueLength - tail.size() : 0;
+    if (label.size() > room) {
+        std::size_t cut = room;
+        for (int back = 0; back < 3 && cut > 0 && (static_cast<unsigned char>(label[cut]) & 0xC0) == 0x80; ++back)
+            --cut;
+        label.resize(cut);
+    }
+    return label + tail;
 }
 
 int NumberFromRecentEntry(std::string_view text)
@@ -202,6 +223,30 @@ std::string JoinCommandLine(const std::vector<std::string>& words)
     }
     return line;
 }
+
+namespace {
+
+// A name in a message: in quotes, its line breaks written as \n and \r so that the
+// message shows the name on one line.
+std::string QuotedName(std::string_view name)
+{
+    std::string shown = "\"";
+    for (char c : name)
+        shown += c == '\n' ? std::string("\\n") : c == '\r' ? std::string("\\r") : std::string(1, c);
+    return shown + "\"";
+}
+
+} // namespace
+
+std::optional<std::string> UnstorableName(std::string_view name)
+{
+    if (name.find_first_of("\n\r") == std::string_view::npos)
+        return std::nullopt;
+    return QuotedName(name) +
+           " holds a line break in its name, which the configuration file cannot keep. Rename it and try again.";
+}
+
+std::string FileNotFoundText(std::string_view name) { return QuotedName(name) + " cannot be found."; }
 
 TFileOpening OpeningOf(const std::vector<std::string>& opener, std::string_view file)
 {

@@ -3,6 +3,7 @@
 // the recent-list entry text and the shrink decision of a launch.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,8 +50,16 @@ std::string PathFileName(std::string_view path);
 // A directory in front of the name is kept.
 std::string NameWithoutExtension(std::string_view fileName);
 
+// The name a button's program goes by in its hint and its recent entry: the file name,
+// without extension, of the program it starts for the user, which for a terminal
+// emulator's command line ("x-terminal-emulator -e /usr/bin/vim") is the program
+// inside, never the terminal.
+std::string ProgramLabel(std::string_view programText);
+
 // The recent-list entry of a launch: the description, or when it is empty the
-// program's file name without extension, then "  |" and the button number.
+// program's label (ProgramLabel), then "  |" and the button number. A label
+// too long for a stored value is cut (at a UTF-8 character boundary) so that the
+// whole entry, its number included, fits one.
 std::string RecentEntryText(std::string_view description, std::string_view programText, int buttonNumber);
 // The button number after the last "  |" of an entry text; 0 when there is none
 // (no "  |", no digits, other characters after the digits, or out of range).
@@ -63,6 +72,14 @@ bool ShouldShrink(std::string_view shrinkNow, std::string_view shrinkSetting);
 // The parameters for files chosen at a launch: " " + path for each file in order,
 // each path through ShortPathOf so that blanks survive the splitting.
 std::string FilesParameterList(const std::vector<std::string>& files);
+
+// Why a file name cannot be stored in the configuration, or nothing when it can: a
+// stored value is one line, so a name holding a line break (LF or CR) would come
+// back as another name.
+std::optional<std::string> UnstorableName(std::string_view name);
+// The message for a file chosen or dropped that is not there (a name changed on the
+// way, or a file removed meanwhile).
+std::string FileNotFoundText(std::string_view name);
 
 // What a button stores to open a file: the program (the words of the command that opens
 // it, `opener`, in command-line form) and the document (the file in command-line form),

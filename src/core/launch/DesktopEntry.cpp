@@ -234,38 +234,63 @@ std::vector<std::string> DesktopEntry::OpenerArgv() const
     return argv;
 }
 
+namespace {
+
+// The terminal emulators the bar knows, in the order it looks for them, each with the
+// option that makes it run a program ("" when the program follows without one).
+struct Emulator {
+    const char* name;
+    const char* option;
+};
+constexpr Emulator kKnownEmulators[] = {
+    {"x-terminal-emulator", "-e"}, {"gnome-terminal", "--"}, {"konsole", "-e"}, {"xfce4-terminal", "-x"},
+    {"mate-terminal", "-x"},       {"alacritty", "-e"},      {"kitty", ""},     {"xterm", "-e"},
+};
+
+const Emulator* KnownEmulator(const std::string& program)
+{
+    const std::string name = program.substr(program.rfind('/') + 1);
+    for (const Emulator& e : kKnownEmulators)
+        if (name == e.name)
+            return &e;
+    return nullptr;
+}
+
+} // namespace
+
 std::vector<std::string> InTerminal(const std::vector<std::string>& argv, const std::string& terminalEnv,
                                     const std::function<bool(const std::string&)>& installed)
 {
-    struct Emulator {
-        const char* name;
-        const char* option; // "" when the program follows without one
-    };
-    static constexpr Emulator kKnown[] = {
-        {"x-terminal-emulator", "-e"}, {"gnome-terminal", "--"}, {"konsole", "-e"}, {"xfce4-terminal", "-x"},
-        {"mate-terminal", "-x"},       {"alacritty", "-e"},      {"kitty", ""},     {"xterm", "-e"},
-    };
-    auto optionOf = [](const std::string& program) -> std::string {
-        const std::string name = program.substr(program.rfind('/') + 1);
-        for (const Emulator& e : kKnown)
-            if (name == e.name)
-                return e.option;
-        return "-e";
-    };
+    if (argv.empty())
+        return argv;
     std::string terminal = terminalEnv;
     if (terminal.empty())
-        for (const Emulator& e : kKnown)
+        for (const Emulator& e : kKnownEmulators)
             if (installed(e.name)) {
                 terminal = e.name;
                 break;
             }
-    if (terminal.empty() || argv.empty())
-        return argv;
+    if (terminal.empty())
+        terminal = kKnownEmulators[0].name;
     std::vector<std::string> command = {terminal};
-    if (const std::string option = optionOf(terminal); !option.empty())
+    const Emulator* known = KnownEmulator(terminal);
+    if (const std::string option = known ? known->option : "-e"; !option.empty())
         command.push_back(option);
     command.insert(command.end(), argv.begin(), argv.end());
     return command;
+}
+
+std::size_t TerminalWrapperWords(const std::vector<std::string>& words)
+{
+    if (words.empty())
+        return 0;
+    const Emulator* known = KnownEmulator(words[0]);
+    if (!known)
+        return 0;
+    const std::size_t wrapper = *known->option ? 2 : 1;
+    if (words.size() <= wrapper || (*known->option && words[1] != known->option))
+        return 0;
+    return wrapper;
 }
 
 } // namespace kex

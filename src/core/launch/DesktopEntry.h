@@ -40,9 +40,16 @@ struct DesktopEntry {
 // `terminalEnv`) when set, else the first of x-terminal-emulator and the known
 // emulators that `installed` finds, each with the option that runs a program
 // ("--" for gnome-terminal, "-x" for xfce4-terminal and mate-terminal, none for
-// kitty, "-e" for the others). argv unchanged when no emulator is found.
+// kitty, "-e" for the others). When none is found, x-terminal-emulator all the same
+// (the name the user's terminal goes by where one is installed later): a program that
+// needs a terminal never runs without one. Empty argv stays empty.
 std::vector<std::string> InTerminal(const std::vector<std::string>& argv, const std::string& terminalEnv,
                                     const std::function<bool(const std::string&)>& installed);
+
+// How many of the words are a known terminal emulator and its option for running a
+// program ("x-terminal-emulator -e", "gnome-terminal --", "kitty"), when a program
+// follows them; 0 for any other command.
+std::size_t TerminalWrapperWords(const std::vector<std::string>& words);
 
 // Parses a desktop file's text. Nothing when the text has no "[Desktop Entry]" group.
 // Lines are separated by LF or CR LF; "#" starts a comment line; blanks around "="

@@ -310,6 +310,13 @@ std::optional<std::string> EnvironmentBlockPath(const Bytes& block)
     return ansi;
 }
 
+// The string up to its first NUL (the whole string when it holds none).
+std::string UpToNul(std::string s)
+{
+    s.resize(std::min(s.size(), s.find('\0')));
+    return s;
+}
+
 std::optional<TShellLinkData> Failed(std::string* why, std::string reason)
 {
     if (why)
@@ -426,8 +433,10 @@ std::optional<TShellLinkData> ParseShellLink(std::span<const std::uint8_t> data,
         const std::size_t n = count ? std::size_t(*count) * (unicode ? 2 : 1) : 0;
         if (!count || !bytes.Has(at + 2, n))
             return fail("truncated string data");
+        // Some writers count a string's terminating NUL in its length: a string ends
+        // at its first NUL, as the shell reads it.
         if (field)
-            *field = unicode ? FromUtf16(bytes.Sub(at + 2, n)) : FromWindows1252(bytes.Sub(at + 2, n));
+            *field = UpToNul(unicode ? FromUtf16(bytes.Sub(at + 2, n)) : FromWindows1252(bytes.Sub(at + 2, n)));
         at += 2 + n;
     }
 
@@ -457,6 +466,10 @@ TShellLinkData ShellLinkFromDesktopEntry(const DesktopEntry& entry)
     link.WorkingDir = entry.path;
     link.Description = entry.comment.empty() ? entry.name : entry.comment;
     link.IconLocation = entry.icon;
+    link.Terminal = entry.terminal;
+    // A NUL ends a string here too (a value read from a damaged file may hold one).
+    for (std::string* s : {&link.Target, &link.Arguments, &link.WorkingDir, &link.Description, &link.IconLocation})
+        *s = UpToNul(std::move(*s));
     return link;
 }
 

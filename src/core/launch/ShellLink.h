@@ -14,6 +14,7 @@ struct DesktopEntry;
 
 // The values of one shortcut. Strings are UTF-8; a Windows link's paths stay Windows
 // paths ("C:\\...", "\\\\server\\share\\...") as the link holds them.
+// A string ends at its first NUL (some writers count the terminator in its length).
 struct TShellLinkData {
     std::string Target;       // the object the shortcut points to
     std::string WorkingDir;
@@ -23,6 +24,7 @@ struct TShellLinkData {
     int IconNumber = 0;       // icon index in IconLocation
     std::uint16_t HotKey = 0; // low byte the key, high byte the modifiers, as stored
     std::uint32_t ShowCmd = 0; // the show command as stored (0 for a desktop entry)
+    bool Terminal = false;     // a desktop entry's program runs in a terminal
 
     bool operator==(const TShellLinkData&) const = default;
 };
@@ -39,7 +41,7 @@ std::optional<TShellLinkData> ParseShellLink(std::span<const std::uint8_t> bytes
 // A desktop entry as a shortcut: Target = the Exec program, Arguments = the rest of
 // Exec without field codes, each argument in the bar's command-line form (quoted only
 // when it holds a blank, quote or backslash), WorkingDir = Path, Description = Comment
-// or else Name, IconLocation = Icon.
+// or else Name, IconLocation = Icon, Terminal = Terminal.
 TShellLinkData ShellLinkFromDesktopEntry(const DesktopEntry& entry);
 
 // Reads a shortcut file: a shell link when the bytes begin like one, otherwise a
@@ -69,6 +71,7 @@ public:
     std::uint16_t HotKey() const { return data_.HotKey; }
     std::uint32_t ShowCmd() const { return data_.ShowCmd; }
     int IconNumber() const { return data_.IconNumber; }
+    bool Terminal() const { return data_.Terminal; }
     const TShellLinkData& Data() const { return data_; }
 
 private:

@@ -18,7 +18,7 @@ std::string HintFromDescription(std::string_view description)
 
 std::string ButtonHint(std::string_view program, std::string_view description, std::string_view parameters)
 {
-    std::string name = program.empty() ? std::string() : NameWithoutExtension(FileNamePart(program));
+    std::string name = ProgramLabel(program);
     if (!parameters.empty() && parameters > std::string_view(" ")) {
         name += ' ';
         name.append(parameters);

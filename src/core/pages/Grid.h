@@ -22,7 +22,7 @@ std::string HintFromDescription(std::string_view description);
 inline constexpr std::string_view kBlankButtonHint = "Mouse: Left=Load/Launch  Right=Options";
 
 // The hint of a loaded button: its description as hint lines, else its name
-// (the program's file name without extension, with the parameters after a blank).
+// (ProgramLabel of the program, with the parameters after a blank).
 std::string ButtonHint(std::string_view program, std::string_view description, std::string_view parameters);
 
 } // namespace kex

@@ -335,9 +335,10 @@ PageChange DescribeButtonCommand(const std::vector<std::string>& a)
         if (before.Empty())
             throw Refusal("Button " + std::to_string(n) + " is empty");
         d.WriteString(settings::NamesSection, ButtonKey(n), description);
+        // The entry is renamed with the description as stored, as a launch makes it.
         RecentEntries::ReplaceStored(d, settings::MruSection, kBarRecentSaveCount,
                                      RecentEntryText(before.Description, before.Program, n),
-                                     RecentEntryText(description, before.Program, n));
+                                     RecentEntryText(RecordStore(d).Read(n).Description, before.Program, n));
         return std::string();
     };
     return change;

@@ -58,6 +58,12 @@ bool IsFile(const std::string& path)
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+bool Exists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
 // A shortcut's target as a file of this machine: a bare program name (a desktop
 // entry's Exec) is looked for on PATH; a target that names no file here (a Windows
 // path) gives nothing.
@@ -83,7 +89,10 @@ std::vector<std::string> DroppedFiles(const QMimeData* mime)
         const bool thisMachine = url.host().isEmpty() || url.host().compare("localhost", Qt::CaseInsensitive) == 0;
         if (url.scheme() != "file" || !thisMachine)
             continue;
-        const QString path = url.path(QUrl::FullyDecoded);
+        // A file name is bytes: decoded from the URL's own percent-encoding, so that a
+        // name that is not UTF-8 stays the name of its file (decoding it as text would
+        // put replacement characters in its place).
+        const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
         if (path.startsWith('/'))
             files.push_back(path.toStdString());
     }
@@ -178,6 +187,8 @@ void ButtonConfigurator::ChangeIcon()
     const std::optional<std::string> chosen = dialogs_.OpenFile(options);
     if (!chosen)
         return;
+    if (RefusedName(*chosen))
+        return;
     // A file with several icons asks which one; the first is stored as no index.
     const std::string iconFile = ShortPathOf(*chosen);
     const int iconIndex = PickIcon(iconFile);
@@ -196,7 +207,7 @@ int ButtonConfigurator::PickIcon(const std::string& iconFile)
     if (!NeedsIconPicker(platform_, file))
         return 0;
     if (!picker_)
-        picker_ = new TForm2(platform_, dialogs_, &window_);
+        picker_ = new TForm2(platform_, dialogs_, hooks_.helpFile, &window_);
     // The choice is stored by the caller with the icon file, in one write.
     int chosen = 0;
     picker_->Execute(file, [&chosen](int index) { chosen = index; });
@@ -228,9 +239,9 @@ void ButtonConfigurator::DescriptionEntered(int n, const std::string& text)
     if (text.empty() || !StillLoaded(n, record))
         return;
     store_.SaveButtonSetting(n, TButtonSetting::Description, text);
-    ButtonRecord changed = record;
-    changed.Description = text;
-    hooks_.descriptionChanged(n, record, changed);
+    // The description as stored (the store trims blanks and flattens line breaks), so
+    // that the renamed recent entry is the one the next launch makes.
+    hooks_.descriptionChanged(n, record, store_.Record(n));
 }
 
 void ButtonConfigurator::ParameterEntered(int n, const std::string& text)
@@ -273,9 +284,9 @@ void ButtonConfigurator::SelectDirectory(QAction* item)
         const std::string& stored = working ? record.Working : record.Select;
         const std::optional<std::string> chosen =
             dialogs_.SelectDirectory(working ? "Select Working Directory" : "Select Files on Launch",
-                                     ProgramOf(stored.empty() ? DirectoryPart(record.Program) : stored),
+                                     stored.empty() ? DirectoryPart(record.Program) : ProgramOf(stored),
                                      working ? kWorkingHelp : kFilesHelp);
-        if (chosen)
+        if (chosen && !RefusedName(*chosen))
             directory = ShortPathOf(*chosen);
     }
     item->setChecked(!directory.empty());
@@ -302,6 +313,8 @@ void ButtonConfigurator::SoundSelect(QAction* item)
         options.filter = kSoundFilter;
         options.helpContext = kSoundHelp;
         file = dialogs_.OpenFile(options).value_or("");
+        if (RefusedName(file))
+            file.clear();
     }
     const bool on = !file.empty();
     ShowSound(item, sound->caption, file);
@@ -389,11 +402,28 @@ void ButtonConfigurator::DropFiles(const std::vector<std::string>& files, int x)
     hooks_.launch(n, record, FilesParameterList(files), ShrinkChoiceFromTag(button ? button->Tag : 100));
 }
 
+bool ButtonConfigurator::RefusedName(const std::string& name)
+{
+    const std::optional<std::string> why = UnstorableName(name);
+    if (why)
+        dialogs_.MessageDlg(*why, TMsgDlgType::mtError, mbOK, 0);
+    return why.has_value();
+}
+
 void ButtonConfigurator::FillFromDrop(int n, const std::string& file)
 {
+    // A file that is gone, or whose name the configuration cannot keep, fills nothing,
+    // and the user learns why.
+    if (!Exists(file)) {
+        dialogs_.MessageDlg(FileNotFoundText(file), TMsgDlgType::mtError, mbOK, 0);
+        return;
+    }
+    if (RefusedName(file))
+        return;
     DroppedButton dropped;
     std::string document = file;
     std::string arguments;
+    bool terminal = false;
     // A shortcut stands for its target, when that is a file of this machine; its icon
     // comes with it. Any other shortcut is a plain file.
     if (IsShortcutName(PathFileName(file))) {
@@ -404,6 +434,7 @@ void ButtonConfigurator::FillFromDrop(int n, const std::string& file)
         if (!target.empty()) {
             document = target;
             arguments = link.Arguments();
+            terminal = link.Terminal();
             dropped.iconFile = ShortPathOf(link.IconLocation().empty() ? target : link.IconLocation());
             dropped.iconIndex = link.IconNumber();
         }
@@ -425,12 +456,21 @@ void ButtonConfigurator::FillFromDrop(int n, const std::string& file)
         if (opener.empty())
             return;
     }
-    const TFileOpening opening = OpeningOf(opener, document);
+    TFileOpening opening = OpeningOf(opener, document);
+    // A launcher of a program that runs in a terminal starts it in the user's
+    // terminal, as a document of such a program does.
+    if (terminal && opening.document.empty())
+        opening.program = JoinCommandLine(platform_.TerminalCommand(opener));
     dropped.program = opening.program;
     // The document is the file dropped (or the shortcut's target); a shortcut to a
     // program keeps the shortcut's arguments.
     dropped.parameters = opening.document.empty() ? arguments : opening.document;
-    if (dropped.program.empty() || !pages_.EnsureCurrent())
+    if (dropped.program.empty())
+        return;
+    for (const std::string* stored : {&dropped.program, &dropped.parameters, &dropped.iconFile})
+        if (RefusedName(*stored))
+            return;
+    if (!pages_.EnsureCurrent())
         return;
     if (!store_.FillButton(n, dropped)) {
         pages_.EnsureCurrent(); // another bar filled it meanwhile: the bar shows it

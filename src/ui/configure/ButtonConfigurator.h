@@ -97,6 +97,8 @@ private:
     // the file's buttons (the check before a change is written).
     bool StillLoaded(int n, ButtonRecord& record);
     void FillFromDrop(int n, const std::string& file);
+    // Whether a file name is refused for the configuration (the user is told why).
+    bool RefusedName(const std::string& name);
     // Whether a drag may end here (x, when given, must lie on a button).
     bool Acceptable(const QMimeData* mime, const int* x) const;
 

@@ -30,9 +30,10 @@ bool NeedsIconPicker(TPlatform& platform, const std::string& iconFile)
     return platform.IconCount(iconFile) > 1;
 }
 
-TForm2::TForm2(TPlatform& platform, TDialogs& dialogs, QWidget* parent)
+TForm2::TForm2(TPlatform& platform, TDialogs& dialogs, std::function<std::string()> helpFile, QWidget* parent)
     : QDialog(parent), platform_(platform), dialogs_(dialogs), caption_(new QLabel(this)),
-      chooseButton_(new QToolButton(this)), helpButton_(new QToolButton(this)), spin_(new TSpinButton(this))
+      chooseButton_(new QToolButton(this)), helpButton_(new QToolButton(this)), spin_(new TSpinButton(this)),
+      helpFile_(std::move(helpFile))
 {
     setObjectName("Form2");
     setWindowTitle("Select");
@@ -76,7 +77,6 @@ std::optional<int> TForm2::Execute(const std::string& iconFile, TIconSelectionWr
 
 void TForm2::FormActivate(const std::string& iconFile)
 {
-    appDir_ = platform_.AppDir();
     iconFile_ = iconFile;
     index_ = 0;
     chosen_.reset();
@@ -118,7 +118,7 @@ void TForm2::Choose()
 
 void TForm2::Help()
 {
-    dialogs_.SetHelpFile(appDir_ + "Kexbar.HLP");
+    dialogs_.SetHelpFile(helpFile_());
     dialogs_.ShowHelp(kHelpContext);
 }
 

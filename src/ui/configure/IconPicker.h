@@ -32,7 +32,8 @@ public:
     // (index 0 leaves the key erased, which reads as 0).
     using TIconSelectionWriter = std::function<void(int index)>;
 
-    TForm2(TPlatform& platform, TDialogs& dialogs, QWidget* parent = nullptr);
+    // helpFile: the bar's help file, found as for every other Help.
+    TForm2(TPlatform& platform, TDialogs& dialogs, std::function<std::string()> helpFile, QWidget* parent = nullptr);
 
     // Shows the picker modally on the icons of iconFile, starting at the first. Answers
     // the chosen index; nothing when the window was closed without a choice.
@@ -58,7 +59,7 @@ private:
     QToolButton* helpButton_;
     TSpinButton* spin_;
 
-    std::string appDir_;
+    std::function<std::string()> helpFile_;
     std::string iconFile_;
     int index_ = 0;
     int count_ = 0;

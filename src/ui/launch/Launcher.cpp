@@ -43,7 +43,7 @@ bool Launcher::Watching() const { return watch_->isActive(); }
 
 void Launcher::RestartProgramTimer() { programStart_ = platform_.Now(); }
 
-void Launcher::ClickButton(int n, TLaunchSource source)
+void Launcher::ClickButton(int n)
 {
     // Not while a page name is edited or a move or copy is pending; a button of pages
     // changed meanwhile neither starts nor is filled.
@@ -75,9 +75,8 @@ void Launcher::ClickButton(int n, TLaunchSource source)
     if (!programs.empty() && !dropped) {
         if (!record.SoundLaunch.empty())
             platform_.PlaySoundSync(record.SoundLaunch);
-        source_ = source;
-        Launch(n, programs + " ", parameters, record.Working, record.Description,
-               [this, n, source] { ClickButton(n, source); });
+        source_ = TLaunchSource::Button;
+        Launch(n, programs + " ", parameters, record.Working, record.Description, [this, n] { ClickButton(n); });
     } else {
         // No launch: the button's shrink value must not carry over to a later one.
         shrinkNow_ = false;
@@ -124,6 +123,16 @@ std::string Launcher::BrowseForProgram(int n, std::string& parameters)
     std::optional<std::string> chosen = dialogs_.OpenFile(options);
     if (!chosen)
         return {};
+    // A file that is not there (its name changed on the way) or whose name the
+    // configuration cannot keep fills nothing; the user learns why.
+    struct stat st {};
+    std::optional<std::string> refusal = UnstorableName(*chosen);
+    if (::stat(chosen->c_str(), &st) != 0)
+        refusal = FileNotFoundText(*chosen);
+    if (refusal) {
+        dialogs_.MessageDlg(*refusal, TMsgDlgType::mtError, mbOK, 0);
+        return {};
+    }
     // The command that opens the chosen file (the file itself for a program),
     // with what its desktop entry needs, both in command-line form; a program stores
     // no parameters.
@@ -200,9 +209,6 @@ void Launcher::Launch(int n, const std::string& programText, const std::string& 
 void Launcher::Watch()
 {
     platform_.ReapChildren();
-    // A launch without a watch is not waited for.
-    if (source_ == TLaunchSource::RecentList)
-        return;
     // Nothing to do while the watched program runs.
     if (launchedPid_ == 0 || platform_.PollProcess(launchedPid_) == TProcessState::Running)
         return;

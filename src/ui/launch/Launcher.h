@@ -69,9 +69,9 @@ public:
     void SetLaunchGate(LaunchGate* gate) { gate_ = gate; }
 
     // Launches button n as a click would (from the page bar, or replayed from the
-    // recent list with TLaunchSource::RecentList, whose program the watch does not
-    // wait for). Nothing while a page name is typed or a move is pending.
-    void ClickButton(int n, TLaunchSource source) override;
+    // recent list: the watch waits for its program alike). Nothing while a page name
+    // is typed or a move is pending.
+    void ClickButton(int n) override;
     // Starts button n's program (its record given) with files dropped on it as its
     // parameters (each after one blank), in its working directory, with the button's
     // shrink choice (none: the bar's setting).

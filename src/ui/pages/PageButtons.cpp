@@ -31,7 +31,7 @@ void PageBar::ButtonClicked(TSpeedButton* button)
     if (pendingButton_)
         PutButton(button->Number());
     else if (launcher_)
-        launcher_->ClickButton(button->Number(), TLaunchSource::Button);
+        launcher_->ClickButton(button->Number());
 }
 
 void PageBar::ButtonRightMouseDown(TSpeedButton* button, Qt::MouseButton mouse, int x, int y)

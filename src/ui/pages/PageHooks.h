@@ -13,10 +13,10 @@ namespace kex {
 
 class TSpeedButton;
 
-// Where a launch comes from: the Run button (no button, only the lockout governs it),
-// a replay from the recent list (whose program the watch does not wait for), or a
-// page button.
-enum class TLaunchSource { RunButton, RecentList, Button };
+// Where a launch comes from: the Run button (no button, only the lockout governs it)
+// or a page button (clicked, replayed from the recent list or the keyboard, or given
+// dropped files).
+enum class TLaunchSource { RunButton, Button };
 
 // The screen cursor; it only shows what the bar is doing (a pending move is a value
 // of the page bar, not a cursor).
@@ -81,7 +81,7 @@ protected:
 // nor is refused starts the button's program.
 class ButtonLauncher {
 public:
-    virtual void ClickButton(int n, TLaunchSource source) = 0;
+    virtual void ClickButton(int n) = 0;
 
 protected:
     ~ButtonLauncher() = default;

@@ -50,6 +50,22 @@ bool IsExistingFile(std::string_view entry)
     return info.exists() && !info.isDir();
 }
 
+
+// A caption no wider than a menu should be: a longer text keeps its start and its end
+// (where the bar's entries carry their button number) around an ellipsis, and no
+// character is split.
+QString ElidedCaption(const QString& text)
+{
+    constexpr qsizetype kMaxCaption = 64;
+    if (text.size() <= kMaxCaption)
+        return text;
+    qsizetype head = (kMaxCaption - 1) / 2, tail = text.size() - (kMaxCaption - 1 - head);
+    if (text[head - 1].isHighSurrogate())
+        --head;
+    if (text[tail].isLowSurrogate())
+        ++tail;
+    return text.left(head) + QChar(0x2026) + text.mid(tail);
+}
 } // namespace
 
 TMruList::TMruList(QObject* owner) : QObject(owner), entries_(SameInUserLocale), stamp_(CreationStamp()) {}
@@ -193,14 +209,7 @@ void TMruList::Loaded()
         QAction* blockStart = !items_.isEmpty() ? items_.first().data() : lineAfter_ ? lineAfter_.data() : first;
         menu->insertAction(blockStart, lineBefore_);
     }
-    connect(menu, &QMenu::aboutToShow, this, [this] {
-        try {
-            if (entries_.ReloadIfChanged())
-                Refresh();
-        } catch (const std::exception&) {
-            // An unreadable file leaves the list shown as it is.
-        }
-    });
+    connect(menu, &QMenu::aboutToShow, this, &TMruList::RefreshFromFile);
 
     configuring_ = false;
     entries_.SetSaveOnChange(options_.Contains(TMruOptionsType::mrAutoSave));
@@ -208,6 +217,18 @@ void TMruList::Loaded()
         entries_.SetKeep(IsExistingFile);
     UseStore();
     Refresh();
+}
+
+void TMruList::RefreshFromFile()
+{
+    if (configuring_)
+        return;
+    try {
+        if (entries_.ReloadIfChanged())
+            Refresh();
+    } catch (const std::exception&) {
+        // An unreadable file leaves the list shown as it is.
+    }
 }
 
 void TMruList::UseStore()
@@ -278,6 +299,7 @@ QString TMruList::Caption(const std::string& entry, int shown) const
     QString text = QString::fromStdString(entry);
     if (options_.Contains(TMruOptionsType::mrShortFileNames))
         text = QFileInfo(text).fileName();
+    text = ElidedCaption(text);
     // The entry shows as it is: "&" is no accelerator mark, a tab no shortcut column.
     text.replace('&', "&&").replace('\t', ' ');
     if (options_.Contains(TMruOptionsType::mrShowNumber))

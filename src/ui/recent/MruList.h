@@ -117,6 +117,10 @@ public:
     void Save();
     // Re-captions, shows and hides the items; only while the anchor is valid.
     void Refresh();
+    // Takes the file's list when another bar changed it (with mrAutoSave) and shows it;
+    // an unreadable file leaves the list as it is. The anchor's menu does this each
+    // time it is about to show.
+    void RefreshFromFile();
 
     const std::vector<RecentEntry>& Entries() const { return entries_.Entries(); }
     // The file the list is kept in.

@@ -51,6 +51,10 @@ public:
     // list in memory goes too.
     void PagesRebuilt();
 
+    // Takes the file's list when another bar changed it, so that whoever asks whether
+    // the menu has entries before showing it gets the answer of the file.
+    void RefreshFromFile() { MruList1.RefreshFromFile(); }
+
     const TMruList& List() const { return MruList1; }
 
 private:

@@ -1,5 +1,7 @@
 target_sources(kexui PRIVATE
   src/ui/widgets/Pictures.h
+  src/ui/widgets/PlainToolTips.h
+  src/ui/widgets/PlainToolTips.cpp
   src/ui/widgets/Pictures.cpp
   src/ui/widgets/SpeedButton.h
   src/ui/widgets/SpeedButton.cpp

@@ -26,6 +26,7 @@
 #include "ui/window/BarControls.h"
 #include "ui/window/BarMenus.h"
 #include "ui/widgets/Pictures.h"
+#include "ui/widgets/PlainToolTips.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
 #include "platform/TPlatform.h"
@@ -39,6 +40,8 @@ MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::
     : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), args_(std::move(args))
 {
     setObjectName("Form1");
+    // Hints are plain text: a description is never read as markup.
+    new TPlainToolTips(*this);
     BuildControls();
     BuildMenus();
     ReadCommandLine();
@@ -169,6 +172,9 @@ void MainWindow::BuildSubsystems()
         Guarded([&] { launcher_->RunButtonRightClick(c_.runButton->mapToGlobal(pos)); });
     });
     connect(launcher_, &Launcher::RunMenuRequested, this, [this](const QPoint& pos) {
+        // Another bar on this file may have launched meanwhile: the list is taken
+        // from the file before the menu is known to be empty.
+        recent_->RefreshFromFile();
         if (HasVisibleItems(menus_->RunMenu()))
             dialogs_.Popup(menus_->RunMenu(), pos);
     });
@@ -179,7 +185,7 @@ void MainWindow::BuildRecentList()
 {
     RecentList::Hooks hooks;
     hooks.launchable = [this](int n) { return pages_->FindButton(n) && !store_->Record(n).Program.empty(); };
-    hooks.launch = [this](int n) { Guarded([&] { launcher_->ClickButton(n, TLaunchSource::RecentList); }); };
+    hooks.launch = [this](int n) { Guarded([&] { launcher_->ClickButton(n); }); };
     hooks.write = [this](const std::function<void()>& write) { WriteReportedOnce(write); };
     recent_ = new RecentList(menus_->Item("Pop5Bar"), std::move(hooks), this);
     recent_->Open(IniFileName());
@@ -345,6 +351,15 @@ void MainWindow::ApplyPlace()
     else
         setWindowState(windowState() & ~Qt::WindowMinimized);
     setAcceptDrops(true);
+    // A bar stored (partly) off the screens comes back whole onto the one it overlaps
+    // most.
+    std::vector<TScreenRect> screens;
+    for (const QRect& r : platform_.ScreenGeometries())
+        screens.push_back({r.x(), r.y(), r.width(), r.height()});
+    const TScreenRect place =
+        PlaceOnScreens({state_.BarLeft, state_.BarTop, state_.FullWidth, state_.FullHeight}, screens);
+    state_.BarLeft = place.Left;
+    state_.BarTop = place.Top;
     move(state_.BarLeft, state_.BarTop);
 }
 
