@@ -2,6 +2,7 @@
 // borrows, the lock's menu states, the button menu's items, the launch gate, a lock
 // that could not be stored), then on the real bar: a protected button launched
 // through the prompt, the reach of the lockout, passwords that follow their records.
+#include <QFile>
 #include <QAction>
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -445,10 +446,12 @@ TEST_F(ProtectedBarTest, AButtonFilledByBrowsingStartsUnprotected)
 {
     MainWindow& f = StartBar("");
     Store().Write(ButtonKey(5), "left behind");
-    platform.openCommands["/bin/one"] = {"/bin/one"};
-    dialogs.files = {{"/bin/one"}};
+    const std::string program = platform.appDir + "one"; // browsing takes only a file that exists
+    QFile(QString::fromStdString(program)).open(QIODevice::WriteOnly);
+    platform.openCommands[program] = {program};
+    dialogs.files = {{program}};
     QTest::mouseClick(Button(f, 5), Qt::LeftButton);
-    ASSERT_EQ(Value("Programs", "SpeedButton5"), "/bin/one");
+    ASSERT_EQ(Value("Programs", "SpeedButton5"), program);
     EXPECT_EQ(Stored(5), "");
     QTest::mouseClick(Button(f, 5), Qt::LeftButton);
     Pump();
