@@ -37,7 +37,7 @@
 namespace kex {
 
 MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args, QWidget* parent)
-    : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), args_(std::move(args))
+    : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), guard_(dialogs), args_(std::move(args))
 {
     setObjectName("Form1");
     // Hints are plain text: a description is never read as markup.
@@ -129,6 +129,7 @@ void MainWindow::BuildMenus()
 
 void MainWindow::BuildSubsystems()
 {
+    context_ = std::make_unique<BarContext>(BarContext{*store_, platform_, dialogs_, guard_, state_.AppDir});
     status_ = new StatusPanel(*store_, *menus_, *c_.gauge, *c_.eyes, this);
     faces_ = std::make_unique<ButtonFaces>(*store_, platform_, dialogs_,
                                            [this](const std::function<void()>& write) { WriteReportedOnce(write); });
@@ -371,10 +372,7 @@ void MainWindow::NotifyOnce(const std::string& text)
 
 std::string MainWindow::IniFileName() const { return ConfigFileName(state_.AppDir, state_.IniSuffix); }
 
-std::string MainWindow::HelpFileName()
-{
-    return FindHelpFile({state_.AppDir, platform_.ProgramDirectory(), platform_.DataDirectory()});
-}
+std::string MainWindow::HelpFileName() { return context_->HelpFile(); }
 
 void MainWindow::SetHints()
 {
@@ -579,26 +577,9 @@ void MainWindow::SetScreenCursor(int cursor)
     }
 }
 
-void MainWindow::Guarded(const std::function<void()>& handler)
-{
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
-    }
-}
+void MainWindow::Guarded(const std::function<void()>& handler) { guard_.Guarded(handler); }
 
-void MainWindow::WriteReportedOnce(const std::function<void()>& write)
-{
-    try {
-        write();
-    } catch (const std::exception& e) {
-        if (writeError_ == e.what())
-            return;
-        writeError_ = e.what();
-        dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
-    }
-}
+void MainWindow::WriteReportedOnce(const std::function<void()>& write) { guard_.WriteReportedOnce(write); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {

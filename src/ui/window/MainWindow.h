@@ -19,6 +19,7 @@
 #include "ui/pages/PageHooks.h"
 #include "ui/status/StatusPanel.h"
 #include "ui/tray/TrayIcon.h"
+#include "ui/window/BarContext.h"
 #include "ui/window/BarControls.h"
 #include "ui/window/BarMenus.h"
 #include "ui/widgets/Colors.h"
@@ -156,6 +157,7 @@ private:
 
     TPlatform& platform_;
     TDialogs& dialogs_;
+    BarGuard guard_;
     std::vector<std::string> args_;
     WindowState state_;
     StartupSettings settings_; // as read at the start, changed by the menus since
@@ -164,7 +166,6 @@ private:
     bool destroyed_ = false;
     bool rebuilding_ = false; // the start-up pass runs again on a bar that stands
     bool locationStored_ = true;
-    std::string writeError_; // the last error of the bar's own writes shown
     std::set<std::string> notified_;
 
     BarControls c_;
@@ -175,6 +176,7 @@ private:
 
     // ---- subsystems
     std::unique_ptr<BarStore> store_;
+    std::unique_ptr<BarContext> context_; // what every subsystem is given
     std::unique_ptr<ButtonFaces> faces_;
     PageBar* pages_ = nullptr;      // owned as a child object
     Launcher* launcher_ = nullptr;  // owned as a child object

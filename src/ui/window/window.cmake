@@ -5,4 +5,6 @@ target_sources(kexui PRIVATE
   src/ui/window/BarControls.cpp
   src/ui/window/BarMenus.h
   src/ui/window/BarMenus.cpp
+  src/ui/window/BarContext.h
+  src/ui/window/BarContext.cpp
 )
