@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
@@ -121,6 +122,16 @@ void SmallMode::Carry(const SmallModePlan& plan)
     if (plan.windowShown == true) {
         window.show();
         window.raise();
+        // Qt writes the state of a window it maps from its own flags: the window
+        // manager is asked again once the window is shown.
+        // The window manager takes the request once it manages the window.
+        if (plan.taskbarEntry) {
+            const bool entry = *plan.taskbarEntry;
+            QTimer::singleShot(0, &window, [&window, entry] {
+                if (window.isVisible())
+                    SetTaskbarEntry(window, entry);
+            });
+        }
     }
     // Placed once shown: a new shape may have re-created the native window, and the
     // window manager places a new window where it likes.
@@ -255,7 +266,10 @@ void SetTaskbarEntry(QWidget& window, bool entry)
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
     if (!connection)
         return;
-    const auto id = static_cast<xcb_window_t>(window.winId());
+    // The native window as it is now: a new shape may have re-created it behind the
+    // widget's back, so the widget's own id may be stale.
+    window.winId();
+    const auto id = static_cast<xcb_window_t>(window.windowHandle()->winId());
     const xcb_atom_t state = InternAtom(connection, "_NET_WM_STATE");
     const xcb_atom_t skip[] = {InternAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR"),
                                InternAtom(connection, "_NET_WM_STATE_SKIP_PAGER")};
