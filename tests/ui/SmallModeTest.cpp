@@ -56,24 +56,34 @@ TEST_F(SmallModeTest, BarGraphOnLaunchShrinksTheBarAndItsEndRestoresItWhereItSto
     struct Case {
         const char* name;
         std::string location;
-        QPoint smallAt;    // where the small bar stands (none: where the bar stood)
-        bool staysSmall;   // "Stay Small": the program's end leaves it small
+        QPoint smallAt;  // where the small bar stands
+        const char* item; // an option the user chooses first (none: nullptr)
+        bool staysSmall;  // "Stay Small": the program's end leaves it small
     } cases[] = {
-        {"framed bar", "Shrink=Yes\n", QPoint(120, 100), false},
-        {"on-top bar", "Shrink=Yes\nOnTop=Yes\n", QPoint(120, 100), false},
-        {"locked place", "Shrink=Yes\nLockedGraph=Yes\nShrinkX=300\nShrinkY=40\n", QPoint(300, 40), false},
+        {"framed bar", "Shrink=Yes\n", QPoint(120, 100), nullptr, false},
+        {"on-top bar", "Shrink=Yes\nOnTop=Yes\n", QPoint(120, 100), nullptr, false},
+        {"locked place", "Shrink=Yes\nLockedGraph=Yes\nShrinkX=300\nShrinkY=40\n", QPoint(300, 40), nullptr, false},
         // A locked place on a monitor that is gone comes back onto the screen.
         {"locked place off the screens", "Shrink=Yes\nLockedGraph=Yes\nShrinkX=5000\nShrinkY=-900\n",
-         QPoint(1024 - 44, 0), false},
-        {"stay small", "Shrink=Yes\nStaySmall=No\n", QPoint(120, 100), true},
+         QPoint(1024 - 44, 0), nullptr, false},
+        // Locking takes the place where the bar stands.
+        {"locked by the menu", "Shrink=Yes\nShrinkX=300\nShrinkY=40\n", QPoint(120, 100), "LockGraphLocation1", false},
+        {"stay small", "Shrink=Yes\nStaySmall=No\n", QPoint(120, 100), "StaySmall", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         platform.started.clear();
         MainWindow& f = StartBar(c.location);
-        if (c.staysSmall)
-            f.MenuItem("StaySmall")->trigger();
         Settle();
+        const std::string item = c.item ? c.item : "";
+        if (!item.empty())
+            f.MenuItem(QString::fromStdString(item))->trigger();
+        if (item == "StaySmall")
+            EXPECT_EQ(Value("Location", "StaySmall"), "Yes");
+        if (item == "LockGraphLocation1") {
+            EXPECT_EQ(Value("Location", "LockedGraph"), "Yes");
+            EXPECT_EQ(Value("Location", "ShrinkX") + "," + Value("Location", "ShrinkY"), "120,100");
+        }
         const QRect full = f.frameGeometry();
         const Qt::WindowFlags fullFlags = f.windowFlags();
         auto* gauge = Child<TEnhancedGauge>(f, "Gauge1");

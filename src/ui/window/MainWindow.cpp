@@ -385,12 +385,12 @@ std::string MainWindow::HelpFileName() { return context_->HelpFile(); }
 
 void MainWindow::SetHints()
 {
-    // Hints name only what the bar does now: the keyboard, the gauge's mouse actions
-    // and the tray come with their subsystems, and their hints with them.
+    // Hints name only what the bar does now: the keyboard and the gauge's readings
+    // come with their subsystems, and their hints with them.
     state_.ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options";
-    state_.GaugeMouseHint.clear();
+    state_.GaugeMouseHint = "Mouse: LEFT=Shrink  RIGHT=Setup";
     state_.GaugeHintSuffix.clear();
-    state_.TrayHintTail.clear();
+    state_.TrayHintTail = "  Mouse: LEFT=ButtonBar  RIGHT=Last Launched Menu";
     c_.helpButton->setToolTip("Mouse: LEFT=Help");
     c_.tabs->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
     c_.runButton->setToolTip("Mouse: LEFT=Run Any Application  RIGHT=Last Launched Menu");
