@@ -73,8 +73,9 @@ public:
 
 public Q_SLOTS:
     // Toggles between the full bar and the small bar or the tray (F3, the arrows
-    // while small, a request from another kexbar).
-    void SmallSize() { Apply(SmallModeCause::Toggle); }
+    // while small, a request from another kexbar). A bar hidden in the tray comes
+    // back, as a click on the icon brings it.
+    void SmallSize() { Apply(InTray(state_) ? SmallModeCause::TrayClick : SmallModeCause::Toggle); }
     // A click on the panel, the gauge or the eyes; and the tray icon's click.
     void DisplayClick() { Apply(SmallModeCause::DisplayClick); }
     void TrayClick() { Apply(SmallModeCause::TrayClick); }
