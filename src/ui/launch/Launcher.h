@@ -100,6 +100,9 @@ Q_SIGNALS:
     // start tried; entry: its text in the recent list.
     void ButtonLaunched(int n, const QString& entry);
     void RunMenuRequested(const QPoint& screenPos);
+    // The program timer counts from `start` anew (the bar's start, a launch, the
+    // watched program's end).
+    void ProgramTimerRestarted(const QDateTime& start);
 
 private:
     // Browses for the program of an empty button and stores it; answers the program.
