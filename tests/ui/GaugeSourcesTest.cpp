@@ -114,6 +114,16 @@ TEST_F(GaugeSourcesTest, SelectedSourcesReadingReachesTheGaugeOrThePanel)
     EXPECT_EQ(Gauge(f).MaxValue(), 100);
     EXPECT_EQ(Gauge(f).MinValue(), 0);
     EXPECT_EQ(Gauge(f).Progress(), 25);
+    // The clock's options are stored as they are ticked; the two chime items exclude
+    // each other, and the hour chime's sound item shows.
+    EXPECT_TRUE(f.MenuItem("TimeSound1")->isVisible());
+    f.MenuItem("OnHalfHour1")->trigger();
+    EXPECT_FALSE(f.MenuItem("OnHour1")->isChecked());
+    EXPECT_EQ(Value("Time", "Display"), "HalfHour");
+    f.MenuItem("OnHalfHour1")->trigger();
+    EXPECT_EQ(Value("Time", "Display"), "No");
+    f.MenuItem("Clock1")->trigger();
+    EXPECT_EQ(Value("Time", "12Hour"), "No");
     // At the top: the message, and nothing written.
     platform.mixer.devices[kVolumeMaster] = 0xFFFFFFFFu;
     f.Status().VolAdj(kVolumeMaster, VolumeDirection::Up);
