@@ -27,6 +27,9 @@ QTimer& Pause(const MainWindow& f) { return *Child<QTimer>(f, "Timer3"); }
 TEST_F(GaugeSourcesTest, SelectedSourcesReadingReachesTheGaugeOrThePanel)
 {
     const std::string sep = QLocale::system().groupSeparator().toStdString();
+    const QString driveHint =
+        QString::fromStdString("C: HardDrive Space Available 1" + sep + "000 of 4" + sep + "000\n/");
+    const QString memoryHint = QString::fromStdString("Memory Load 40%: Total RAM 16" + sep + "777" + sep + "216");
     platform.drives.SetMountTable(kRootMount);
     platform.drives.space["/"] = {4000, 1000};
     platform.memory.memInfo = "MemTotal:  16384 kB\nMemFree: 100 kB\nMemAvailable:  9830 kB\n";
@@ -41,8 +44,8 @@ TEST_F(GaugeSourcesTest, SelectedSourcesReadingReachesTheGaugeOrThePanel)
         QString text, hint, caption;
         QColor color;
     } cases[] = {
-        {"CHardDrive", "", 0, true, 25, "C", QString::fromStdString("C: HardDrive Space Available 1" + sep + "000 of 4" + sep + "000\n/"), "", Qt::yellow},
-        {"SystemMemory1", "", 0, true, 40, "", QString::fromStdString("Memory Load 40%: Total RAM 16" + sep + "777" + sep + "216"), "", QColor(0, 0xFF, 0)},
+        {"CHardDrive", "", 0, true, 25, "C", driveHint, "", Qt::yellow},
+        {"SystemMemory1", "", 0, true, 40, "", memoryHint, "", QColor(0, 0xFF, 0)},
         {nullptr, "[Gauge]\nType=CHardDrive\n", 0, true, 25, "C", {}, "", Qt::yellow},
         {"ShowTime1", "", 0, false, 0, {}, {}, "9:05 P", {}},
         {"ShowTime1", "[Time]\n12Hour=No\n", 0, false, 0, {}, {}, "21:05", {}},

@@ -141,7 +141,8 @@ void StatusPanel::ConnectItems()
     auto connectItem = [this](QAction* item, std::function<void()> handler) {
         if (!item)
             return;
-        connect(item, &QAction::triggered, this, [this, handler = std::move(handler)] { context_.guard.Guarded(handler); });
+        connect(item, &QAction::triggered, this,
+                [this, handler = std::move(handler)] { context_.guard.Guarded(handler); });
         item->setVisible(true);
     };
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
@@ -342,7 +343,9 @@ void StatusPanel::CheckChime(const RefreshMoment& moment)
             // A file that cannot be read now: the chime sounds the warning beep.
         }
     }
-    if (const std::optional<ChimeSound> sound = ChimeSoundFor(*chime, hourSound, halfHourSound, files.hour, files.halfHour)) {
+    const std::optional<ChimeSound> sound =
+        ChimeSoundFor(*chime, hourSound, halfHourSound, files.hour, files.halfHour);
+    if (sound) {
         // Both play on the sound thread, never holding up the window.
         if (!sound->file.empty())
             context_.platform.PlaySoundAsync(sound->file);
