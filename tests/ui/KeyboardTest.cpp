@@ -37,28 +37,21 @@ protected:
     void Type(const std::string& keys)
     {
         static const std::map<std::string, Qt::Key> names = {
-            {"Right", Qt::Key_Right}, {"Left", Qt::Key_Left}, {"Up", Qt::Key_Up}, {"Down", Qt::Key_Down},
-            {"Enter", Qt::Key_Return}, {"Esc", Qt::Key_Escape}, {"F1", Qt::Key_F1}, {"F2", Qt::Key_F2},
-            {"F3", Qt::Key_F3}, {"F4", Qt::Key_F4}, {"F5", Qt::Key_F5}, {"F6", Qt::Key_F6}, {"F7", Qt::Key_F7},
-            {"F8", Qt::Key_F8}, {"F9", Qt::Key_F9}};
+            {"Right", Qt::Key_Right}, {"Left", Qt::Key_Left}, {"Up", Qt::Key_Up}, {"Enter", Qt::Key_Return},
+            {"Esc", Qt::Key_Escape}};
         std::istringstream words(keys);
         for (std::string word; words >> word;) {
             const auto star = word.find('*');
             const int times = star == std::string::npos ? 1 : std::stoi(word.substr(star + 1));
+            const std::string name = word.substr(0, star);
+            const Qt::Key key = name[0] == 'F' ? Qt::Key(Qt::Key_F1 + std::stoi(name.substr(1)) - 1) : names.at(name);
             for (int i = 0; i < times; ++i)
-                QTest::keyClick(form->windowHandle(), names.at(word.substr(0, star)));
+                QTest::keyClick(form->windowHandle(), key);
         }
     }
     QLineEdit* Keys() const { return Child<QLineEdit>(*form, "Keys"); }
     int Selection() const { return Pages(*form).KeySelection(); }
     bool Down(int n) const { return Pages(*form).FindButton(n)->Down(); }
-    std::string Started() const
-    {
-        std::string names;
-        for (const auto& s : platform.started)
-            names += (names.empty() ? "" : " ") + s.argv.at(0);
-        return names;
-    }
 };
 
 TEST_F(KeyboardTest, EnterLaunchesTheSelectedButton)
@@ -71,10 +64,8 @@ TEST_F(KeyboardTest, EnterLaunchesTheSelectedButton)
         const char* sounds;  // selection sounds played
     } cases[] = {
         {"Right Right Enter", "/usr/bin/mail", 2, 0, "/sounds/ding.wav"},
-        {"Right Enter", "/usr/bin/editor", 1, 0, ""},
         // Left from the first page's parked place goes round to the last page.
         {"Left*16 Enter", "/usr/bin/calc", 17, 1, ""},
-        {"Right*17 Enter", "/usr/bin/calc", 17, 1, "/sounds/ding.wav"},
         // Escape lets the selection go: Enter has nothing to launch.
         {"Right Esc Enter", "", 32, 0, ""},
         {"Right Enter Enter", "/usr/bin/editor", 1, 0, ""},
@@ -87,7 +78,10 @@ TEST_F(KeyboardTest, EnterLaunchesTheSelectedButton)
         platform.soundsAsync.clear();
         MainWindow& f = StartBar();
         Type(c.keys);
-        EXPECT_EQ(Started(), c.started);
+        std::string started;
+        for (const auto& s : platform.started)
+            started += (started.empty() ? "" : " ") + s.argv.at(0);
+        EXPECT_EQ(started, c.started);
         EXPECT_EQ(Selection(), c.selection);
         std::string sounds;
         for (const std::string& s : platform.soundsAsync)
