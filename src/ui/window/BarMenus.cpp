@@ -121,7 +121,7 @@ void BarMenus::BuildGaugeMenu(QWidget& window)
     AddItem(clock, "TimeSound1", "Hour &Sound", true, true);
     AddItem(clock, "TimeSound2", "H&alf Hour Sound", true);
     QMenu* modify = AddSubMenu(gauge_, "ModifyMenu1", "&Modify Kexbar Menu");
-    AddItem(modify, "StayonTop1", "Stay on &Top", true);
+    stayOnTop_ = AddItem(modify, "StayonTop1", "Stay on &Top", true);
     AddItem(modify, "StaySmall", "Stay &Small", true);
     AddItem(modify, "ShrinkOnLaunch1", "Bar &Graph on Launch", true, true);
     AddItem(modify, "HideGraph1", "", true);

@@ -21,6 +21,7 @@
 #include "core/window/Startup.h"
 #include "ui/configure/ButtonConfigurator.h"
 #include "ui/dialogs/Dialogs.h"
+#include "ui/keys/KeyboardSelection.h"
 #include "ui/pages/ButtonFaces.h"
 #include "ui/recent/RecentList.h"
 #include "ui/window/BarControls.h"
@@ -186,6 +187,25 @@ void MainWindow::BuildSubsystems()
     connect(launcher_, &Launcher::SmallModeRequested, small_, &SmallMode::Apply);
     connect(small_, &SmallMode::FullShapeRequested, this, [this] { ApplyShape(); });
     connect(small_, &SmallMode::PlaceHeld, saveLocationTimer_, qOverload<>(&QTimer::start));
+    // The keyboard: the keys' own edit, the function keys routed to the other
+    // subsystems, the caption's tail, the stay-on-top switch.
+    keyboard_ = new KeyboardSelection(*context_, state_, *c_.keys, *pages_, *launcher_, *small_,
+                                      KeyboardMenus{*menus_->GaugeMenu(), *menus_->StayOnTop()}, this);
+    connect(keyboard_, &KeyboardSelection::SmallSizeRequested, small_, &SmallMode::SmallSize);
+    connect(keyboard_, &KeyboardSelection::VolumeRequested, status_, &StatusPanel::VolAdj);
+    connect(keyboard_, &KeyboardSelection::RunMenuRequested, launcher_, &Launcher::RunMenuRequested);
+    connect(keyboard_, &KeyboardSelection::CaptionRequested, this, [this](const QString& tail) {
+        FormCaption();
+        if (!tail.isEmpty())
+            setWindowTitle(windowTitle() + tail);
+    });
+    connect(keyboard_, &KeyboardSelection::ShapeSwitched, this, [this](const TStayOnTop& shape) {
+        settings_.onTop = shape.OnTop;
+        rememberedOnTop_ = shape.OnTop;
+        ApplyShape();
+        setAcceptDrops(true);
+    });
+    connect(pages_, &PageBar::ButtonMenuAboutToShow, keyboard_, [this](int n) { keyboard_->MenuButton(n); });
 }
 
 void MainWindow::BuildRecentList()
@@ -405,6 +425,7 @@ void MainWindow::ApplyShape()
     state_.HorzScrollRange = g.HorzScrollRange;
 
     bool onTop = in.OnTop;
+    state_.OnTop = onTop;
     MenuItem("StayonTop1")->setChecked(onTop);
     Qt::WindowFlags flags = Qt::Window;
     if (onTop)

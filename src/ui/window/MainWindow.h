@@ -39,6 +39,7 @@ namespace kex {
 class BarStore;
 class ButtonConfigurator;
 class ButtonFaces;
+class KeyboardSelection;
 class Protection;
 class RecentList;
 class TDialogs;
@@ -67,6 +68,7 @@ struct WindowState {
     int BarTop = 0, BarLeft = 0;
     int FullWidth = 0, FullHeight = 0;
     int HorzScrollRange = 0;
+    bool OnTop = false; // the borderless on-top shape, not the framed one
     bool FirstStart = false;
     std::string TrayHint;
     std::string ButtonHintText, GaugeMouseHint, GaugeHintSuffix, TrayHintTail;
@@ -176,6 +178,7 @@ private:
     SmallMode* small_ = nullptr;       // owned as a child object
     ButtonConfigurator* configurator_ = nullptr; // owned as a child object
     RecentList* recent_ = nullptr; // owned as a child object
+    KeyboardSelection* keyboard_ = nullptr; // owned as a child object
 };
 
 } // namespace kex
