@@ -58,6 +58,10 @@ void BarStore::SaveGaugeType(const std::string& gaugeType) { WriteSetting(ini_, 
 
 void BarStore::SaveOnTop(bool onTop) { WriteSetting(ini_, settings::OnTop, onTop ? "Yes" : "No"); }
 
+void BarStore::SaveCheckExit(bool on) { WriteSetting(ini_, settings::CheckExit, on ? "Yes" : "No"); }
+
+void BarStore::SaveShowHint(bool on) { WriteSetting(ini_, settings::ShowHint, on ? "Yes" : "No"); }
+
 void BarStore::SaveWindowState(bool minimised) { WriteSetting(ini_, settings::WindowState, minimised ? "Min" : "Norm"); }
 
 std::array<int, 16> BarStore::CustomColors() const

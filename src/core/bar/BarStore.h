@@ -76,6 +76,9 @@ public:
     void SaveGaugeType(const std::string& gaugeType);
     // The stay-on-top state ("Stay on &Top", F2).
     void SaveOnTop(bool onTop);
+    // The exit question ("Show Exit &Options") and the general hints ("Show General &Hints").
+    void SaveCheckExit(bool on);
+    void SaveShowHint(bool on);
     // The colour dialog's sixteen custom colours (colour values 0x00BBGGRR).
     std::array<int, 16> CustomColors() const;
     // A tab colour chosen in the colour dialog, with the dialog's custom colours.

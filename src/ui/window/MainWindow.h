@@ -40,6 +40,7 @@ class ButtonConfigurator;
 class ButtonFaces;
 class Protection;
 class RecentList;
+class SystemActions;
 class TDialogs;
 class TEnhancedGauge;
 class TEyes;
@@ -123,7 +124,6 @@ private:
     void ApplyMenuSettings();
     void ApplyPlace();
     void ApplyShape();
-    void SetHints();
 
     // ---- the main window's lifecycle
     void FormCaption();
@@ -185,6 +185,7 @@ private:
     TrayIcon tray_;
     ButtonConfigurator* configurator_ = nullptr; // owned as a child object
     RecentList* recent_ = nullptr; // owned as a child object
+    SystemActions* system_ = nullptr; // owned as a child object
 };
 
 } // namespace kex
