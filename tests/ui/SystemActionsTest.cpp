@@ -1,10 +1,10 @@
 // The system actions as the user reaches them: the exit options after the close
-// question (a refused shutdown keeps the bar running and says why), the CD and
-// screen-saver items, and the general hints switched off and on.
+// question (a refused shutdown keeps the bar running and says why) and the general
+// hints switched off and on.
 #include "FormFixture.h"
 
+#include "core/system/GeneralHints.h"
 #include "core/system/Power.h"
-#include "ui/system/SystemActions.h"
 
 namespace kex {
 namespace {
@@ -84,47 +84,6 @@ TEST_F(SystemActionsTest, ExitOptionsCloseTheBarOnlyWhenTheComputerAgrees)
         platform.system.duringPowerRequest = nullptr;
         form.reset();
         EXPECT_EQ(Value("Programs", "SpeedButton1"), "/bin/true");
-    }
-}
-
-TEST_F(SystemActionsTest, CdAndScreenSaverItemsReachTheMachineAndShowNothing)
-{
-    struct Row {
-        bool drive;
-        TCdTrayOutcome outcome;
-        TSystemResult screenSaver;
-    } rows[] = {
-        {true, {TCdTrayAction::Eject, ""}, {true, "org.freedesktop.ScreenSaver", ""}},
-        {true, {TCdTrayAction::UnmountAndEject, "Not authorized"}, {false, "", "no screen saver answered"}},
-        {false, {}, {true, "xdg-screensaver", ""}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.drive ? "drive" : "no drive");
-        form.reset();
-        dialogs = FakeDialogs();
-        platform.cdRom = platform.system.cdDrive = row.drive;
-        platform.system.cdOutcome = row.outcome;
-        platform.system.screenSaverResult = row.screenSaver;
-        platform.system.cdPresses = platform.system.screenSaverRequests = 0;
-        MainWindow& f = StartActive("[Location]\nTop=100\n");
-        auto* actions = Child<SystemActions>(f, "SystemActions");
-        ASSERT_TRUE(actions);
-        // Without a drive the item is gone; F8 still asks, and nothing happens.
-        QAction* cd = f.MenuItem("CDTray1");
-        EXPECT_EQ(cd != nullptr, row.drive);
-        if (cd) {
-            EXPECT_TRUE(cd->isVisible());
-            cd->trigger();
-        } else {
-            actions->ToggleCdTray();
-        }
-        f.MenuItem("ScreenSave1")->trigger();
-        actions->ActivateScreenSaver();
-        Pump();
-        EXPECT_EQ(platform.system.cdPresses, 1);
-        EXPECT_EQ(platform.system.screenSaverRequests, 2);
-        EXPECT_TRUE(dialogs.messages.empty());
-        EXPECT_TRUE(f.isVisible());
     }
 }
 
