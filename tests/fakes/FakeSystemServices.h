@@ -21,6 +21,7 @@ public:
     int cdPresses = 0;
     int screenSaverRequests = 0;
     std::vector<TPowerAction> powerRequests;
+    std::function<void()> duringPowerRequest; // runs inside each power request, before it answers
 
     bool CdTrayPresent() override { return cdDrive; }
     void ToggleCdTray(QObject* context, std::function<void(const TCdTrayOutcome&)> done) override
@@ -36,6 +37,8 @@ public:
     void RequestPower(TPowerAction action, QObject* context, std::function<void(const TSystemResult&)> done) override
     {
         powerRequests.push_back(action);
+        if (duringPowerRequest)
+            duringPowerRequest();
         Answer(context, std::move(done), powerResult);
     }
 

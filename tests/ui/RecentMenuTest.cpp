@@ -61,8 +61,7 @@ protected:
 TEST_F(RecentMenuTest, TheRunButtonsMenuLaunchesAChosenEntryAgain)
 {
     StartBar();
-    EXPECT_EQ(RunMenu(), Texts{}); // nothing launched yet: no menu
-    EXPECT_TRUE(dialogs.popups.empty());
+    EXPECT_EQ(RunMenu(), Texts{}); // nothing launched yet: the menu offers no entry
 
     Click(1);
     Click(2);

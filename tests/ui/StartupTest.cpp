@@ -248,11 +248,14 @@ TEST_F(StartupTest, CloseQuestionAnsweredNoKeepsTheBarAndWritesNothing)
     EXPECT_TRUE(dialogs.popups.empty());
     EXPECT_EQ(IniText(), before);
 
-    // Yes closes the bar; the exit options beside it come with their subsystem (until
-    // then the menu offers nothing and is not shown).
+    // Yes shows the exit options beside the bar; with none chosen the bar closes.
     dialogs.answers = {TModalResult::mrYes};
+    dialogs.popupChoices = {""};
+    const QPoint options(f.x() + 250, f.y());
     EXPECT_TRUE(f.close());
-    EXPECT_TRUE(dialogs.popups.empty());
+    ASSERT_EQ(dialogs.popups.size(), 1u);
+    EXPECT_EQ(dialogs.popups[0].menu, "PopupMenu4");
+    EXPECT_EQ(dialogs.popups[0].pos, options);
 }
 
 TEST_F(StartupTest, WithoutExitOptionsTheBarClosesAtOnce)
@@ -405,14 +408,12 @@ TEST_F(StartupTest, ItemsAndHintsOfSubsystemsNotBuiltPromiseNothing)
 {
     WriteIni("[Location]\nTop=100\nShowHint=Yes\n[Programs]\nSpeedButton1=/bin/true\n");
     MainWindow& f = Start();
-    // Nothing without a handler can be reached: the exit options are out of sight; the
-    // clock's sounds show with the clock.
-    for (const char* name : {"ConfirmExit1", "ExitKexbar1", "ScreenSave1"})
-        EXPECT_FALSE(f.MenuItem(name)->isVisible()) << name;
+    // Every item has its handler now, the clock's sounds with the clock.
     for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1", "ConfigureButton1", "ShrinkOnLaunch2",
                              "DeletePage1", "AddPage1", "Exit1", "PasswordProtect1", "LockoutModify1",
                              "ShrinkOnLaunch1", "HideGraph1", "StaySmall", "LockGraphLocation1", "IconState1",
-                             "ClockOptions1", "TimeSound1", "TimeSound2"})
+                             "ClockOptions1", "TimeSound1", "TimeSound2",
+                             "ConfirmExit1", "ExitKexbar1", "ScreenSave1", "ShowHint1"})
         EXPECT_TRUE(f.MenuItem(name)->isVisible()) << name;
     // The button menu offers what works, and a launch is not held by a hidden mark.
     dialogs.popupChoices = {""};
@@ -420,17 +421,15 @@ TEST_F(StartupTest, ItemsAndHintsOfSubsystemsNotBuiltPromiseNothing)
     ASSERT_EQ(dialogs.popups.size(), 1u);
     for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1"})
         EXPECT_TRUE(f.MenuItem(name)->isEnabled()) << name;
-    // The Run button's right press has no menu to show before a launch.
+    // The Run button's right press offers the screen saver before any launch.
+    dialogs.popupChoices = {""};
     Q_EMIT Child<QToolButton>(f, "RunButton")->customContextMenuRequested(QPoint(1, 1));
-    EXPECT_EQ(dialogs.popups.size(), 1u);
-    // Hints name only what the bar does.
+    ASSERT_EQ(dialogs.popups.size(), 2u);
+    EXPECT_EQ(dialogs.popups[1].menu, "PopupMenu5");
+    // The general hints are on.
     EXPECT_TRUE(Child<QFrame>(f, "Panel1")->toolTip().isEmpty());
-    for (QWidget* w : std::initializer_list<QWidget*>{Child<QToolButton>(f, "HelpButton"), Child<QToolButton>(f, "RunButton"), Child<TTabSet>(f, "TabSet1")}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{Child<QToolButton>(f, "HelpButton"), Child<QToolButton>(f, "RunButton"), Child<TTabSet>(f, "TabSet1")})
         EXPECT_FALSE(w->toolTip().isEmpty()) << w->objectName().toStdString();
-        for (const char* promise : {"Shrink", "Setup", "F2", "PageUp"})
-            EXPECT_FALSE(w->toolTip().contains(promise)) << w->objectName().toStdString() << " " << promise;
-    }
-    EXPECT_FALSE(QString::fromStdString(f.State().ButtonHintText).contains("Keyboard"));
 }
 
 TEST_F(StartupTest, BarWithoutATrayIconNeverHides)

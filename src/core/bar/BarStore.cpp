@@ -78,6 +78,9 @@ void BarStore::SaveGraphLock(bool locked, int left, int top)
 }
 
 void BarStore::SaveAnimateTray(bool on) { WriteSetting(ini_, settings::IconState, on ? "Yes" : "No"); }
+void BarStore::SaveCheckExit(bool on) { WriteSetting(ini_, settings::CheckExit, on ? "Yes" : "No"); }
+
+void BarStore::SaveShowHint(bool on) { WriteSetting(ini_, settings::ShowHint, on ? "Yes" : "No"); }
 
 void BarStore::SaveWindowState(bool minimised) { WriteSetting(ini_, settings::WindowState, minimised ? "Min" : "Norm"); }
 

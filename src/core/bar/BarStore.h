@@ -83,6 +83,9 @@ public:
     void SaveLaunchChoice(bool shrink, bool hide);
     void SaveGraphLock(bool locked, int left, int top);
     void SaveAnimateTray(bool on);
+    // The exit question ("Show Exit &Options") and the general hints ("Show General &Hints").
+    void SaveCheckExit(bool on);
+    void SaveShowHint(bool on);
     // The colour dialog's sixteen custom colours (colour values 0x00BBGGRR).
     std::array<int, 16> CustomColors() const;
     // A tab colour chosen in the colour dialog, with the dialog's custom colours.

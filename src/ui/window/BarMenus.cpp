@@ -141,6 +141,12 @@ QAction* BarMenus::Item(const QString& name) const
     return nullptr;
 }
 
+SystemMenuItems BarMenus::SystemItems() const
+{
+    return {Item("CDTray1"),      Item("ScreenSave1"),  Item("ExitKexbar1"), Item("ExitWin1"),
+            Item("RestartWin1"), Item("ConfirmExit1"), Item("ShowHint1")};
+}
+
 bool BarMenus::Checked(const char* name) const
 {
     QAction* item = Item(name);

@@ -26,6 +26,17 @@ QString MenuCaption(const std::string& text);
 // Whether a menu offers anything: an item or a sub-menu that is shown.
 bool HasVisibleItems(const QMenu* menu);
 
+// The items of the system actions.
+struct SystemMenuItems {
+    QAction* cdTray = nullptr;         // "Open/Close CD Tray" ("PopupMenu5"); removed at start-up without a drive
+    QAction* screenSaver = nullptr;    // "Activate Screen Saver" ("PopupMenu5")
+    QAction* exitKexbar = nullptr;     // "&Exit Kexbar" ("PopupMenu4"): no action of its own
+    QAction* exitWindows = nullptr;    // "Exit &Windows" ("PopupMenu4")
+    QAction* restartWindows = nullptr; // "&Restart Windows" ("PopupMenu4")
+    QAction* confirmExit = nullptr;    // "Show Exit &Options" ("&Modify Kexbar Menu")
+    QAction* showHints = nullptr;      // "Show General &Hints" ("&Modify Kexbar Menu")
+};
+
 class BarMenus {
 public:
     // Runs a handler; an error escaping it is shown and the bar goes on.
@@ -39,6 +50,8 @@ public:
     QMenu* ExitMenu() const { return exit_; }     // "PopupMenu4": the exit options
     QMenu* RunMenu() const { return run_; }       // "PopupMenu5": the recent entries follow its separator
     QAction* StayOnTop() const { return stayOnTop_; } // "Stay on &Top" ("StayonTop1")
+
+    SystemMenuItems SystemItems() const;
 
     // An item by its designer name (null when it is not offered).
     QAction* Item(const QString& name) const;

@@ -24,6 +24,8 @@
 #include "ui/keys/KeyboardSelection.h"
 #include "ui/pages/ButtonFaces.h"
 #include "ui/recent/RecentList.h"
+#include "ui/system/OnTop.h"
+#include "ui/system/SystemActions.h"
 #include "ui/window/BarControls.h"
 #include "ui/window/BarMenus.h"
 #include "ui/widgets/Pictures.h"
@@ -206,6 +208,30 @@ void MainWindow::BuildSubsystems()
         setAcceptDrops(true);
     });
     connect(pages_, &PageBar::ButtonMenuAboutToShow, keyboard_, [this](int n) { keyboard_->MenuButton(n); });
+    // The system actions: the CD tray, the screen saver, the exit options, the exit
+    // question and the general hints; and the keeper of an on-top bar.
+    system_ = new SystemActions(*context_, menus_->SystemItems(), HintWidgets{c_.helpButton, c_.tabs, c_.runButton},
+                                this);
+    connect(system_, &SystemActions::HintsChanged, this, [this](const TGeneralHints& hints) {
+        state_.ButtonHintText = hints.button;
+        state_.GaugeMouseHint = hints.gaugeMouse;
+        state_.GaugeHintSuffix = hints.gaugeSuffix;
+        state_.TrayHintTail = hints.trayTail;
+        status_->SetMouseHint(hints.gaugeMouse);
+    });
+    connect(system_, &SystemActions::SettleRequested, this, [this](bool& settled) {
+        settled = false;
+        saveLocationTimer_->stop();
+        Guarded([&] {
+            pages_->ResolvePendingMoves();
+            LocationSettled();
+            settled = true;
+        });
+    });
+    connect(system_, &SystemActions::CloseRequested, this, &QWidget::close);
+    new TOnTop(*this);
+    connect(keyboard_, &KeyboardSelection::CdTrayRequested, system_, &SystemActions::ToggleCdTray);
+    connect(keyboard_, &KeyboardSelection::ScreenSaverRequested, system_, &SystemActions::ActivateScreenSaver);
 }
 
 void MainWindow::BuildRecentList()
@@ -339,10 +365,7 @@ void MainWindow::PrepareMenus() { menus_->Prepare(platform_.CdRomFound(), state_
 
 void MainWindow::ApplyMenuSettings()
 {
-    if (settings_.showHints == true)
-        SetHints();
-    if (settings_.showHints)
-        MenuItem("ShowHint1")->setChecked(*settings_.showHints);
+    system_->ApplyHintSetting(settings_.showHints);
     status_->ShowSource(settings_.gaugeType);
     MenuItem("ConfirmExit1")->setChecked(settings_.checkExit);
     state_.TrayHint = "Kexbar32 " + state_.IniSuffix + state_.TrayHintTail;
@@ -387,21 +410,6 @@ void MainWindow::NotifyOnce(const std::string& text)
 std::string MainWindow::IniFileName() const { return ConfigFileName(state_.AppDir, state_.IniSuffix); }
 
 std::string MainWindow::HelpFileName() { return context_->HelpFile(); }
-
-void MainWindow::SetHints()
-{
-    // Hints name only what the bar does now: the keyboard and the gauge's readings
-    // come with their subsystems, and their hints with them.
-    state_.ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options";
-    state_.GaugeMouseHint = "Mouse: LEFT=Shrink  RIGHT=Setup";
-    state_.GaugeHintSuffix.clear();
-    state_.TrayHintTail = "  Mouse: LEFT=ButtonBar  RIGHT=Last Launched Menu";
-    c_.helpButton->setToolTip("Mouse: LEFT=Help");
-    c_.tabs->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
-    c_.runButton->setToolTip("Mouse: LEFT=Run Any Application  RIGHT=Last Launched Menu");
-    c_.panel->setToolTip(QString());
-    status_->SetMouseHint(state_.GaugeMouseHint);
-}
 
 void MainWindow::ApplyShape()
 {
@@ -517,6 +525,9 @@ void MainWindow::changeEvent(QEvent* event)
 
 bool MainWindow::FormCloseQuery()
 {
+    // The computer agreed to shut down or restart: the bar ends without a question.
+    if (system_->Ending())
+        return true;
     bool active = QGuiApplication::applicationState() == Qt::ApplicationActive || isActiveWindow();
     if (!active)
         return true;
@@ -524,8 +535,12 @@ bool MainWindow::FormCloseQuery()
         if (dialogs_.MessageDlg("Are you sure you want to exit?", TMsgDlgType::mtConfirmation, mbYes | mbNo, 0) !=
             TModalResult::mrYes)
             return false;
+        const QAction* chosen = nullptr;
         if (HasVisibleItems(menus_->ExitMenu()))
-            dialogs_.Popup(menus_->ExitMenu(), QPoint(x() + 250, y()));
+            chosen = dialogs_.Popup(menus_->ExitMenu(), QPoint(x() + 250, y()));
+        // A shutdown or restart chosen there: the bar closes once the computer agrees.
+        if (system_->HoldsClose(chosen))
+            return false;
     }
     return true;
 }

@@ -42,6 +42,7 @@ class ButtonFaces;
 class KeyboardSelection;
 class Protection;
 class RecentList;
+class SystemActions;
 class TDialogs;
 class TEnhancedGauge;
 class TEyes;
@@ -128,7 +129,6 @@ private:
     void ApplyMenuSettings();
     void ApplyPlace();
     void ApplyShape();
-    void SetHints();
 
     // ---- the main window's lifecycle
     void FormCaption();
@@ -179,6 +179,7 @@ private:
     ButtonConfigurator* configurator_ = nullptr; // owned as a child object
     RecentList* recent_ = nullptr; // owned as a child object
     KeyboardSelection* keyboard_ = nullptr; // owned as a child object
+    SystemActions* system_ = nullptr; // owned as a child object
 };
 
 } // namespace kex
