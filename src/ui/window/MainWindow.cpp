@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "core/bar/BarStore.h"
+#include "core/import/ProgramImport.h"
 #include "core/launch/CommandLine.h"
 #include "core/window/Startup.h"
 #include "ui/configure/ButtonConfigurator.h"
@@ -269,6 +270,22 @@ void MainWindow::FormCreate()
         // stored its own place meanwhile).
         state_.BarTop = y();
         state_.BarLeft = x();
+    }
+    // A first start offers to fill the bar from the desktop's program groups, before
+    // the pages are built from the file.
+    if (settings_.firstStart && !rebuilding_) {
+        TFirstStartImport imported;
+        WriteReportedOnce([&] {
+            TImportPrompts prompts;
+            prompts.askYes = [this] {
+                return dialogs_.MessageDlg(kImportQuestion, TMsgDlgType::mtConfirmation, mbYes | mbNo | mbHelp,
+                                           kImportHelpContext) == TModalResult::mrYes;
+            };
+            prompts.busy = [this](bool busy) { SetScreenCursor(busy ? crHourGlass : crDefault); };
+            imported = ImportOnFirstStart(*store_, settings_.buttonsPerPage, platform_.ProgramGroups(), prompts);
+        });
+        if (!imported.message.empty())
+            dialogs_.ShowMessage(imported.message);
     }
     menus_->ApplyClockSettings(settings_);
     ApplyMenuSettings();
