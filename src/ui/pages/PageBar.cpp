@@ -154,6 +154,14 @@ void PageBar::SelectPage()
     host_.RefreshCaption();
 }
 
+void PageBar::ShowPage(int p)
+{
+    if (p < 1 || p > PageCount())
+        return;
+    w_.tabs->SetTabIndex(p - 1);
+    SelectPage();
+}
+
 void PageBar::TabMouseDown(Qt::MouseButton button, int x, int y)
 {
     // Only a right click, and not while a name is typed or modifying is locked out.

@@ -110,6 +110,9 @@ public:
 
     // ---- page commands (the tab strip and the page menu)
     void SelectPage();
+    // Shows page p (from 1) as a click on its tab does; a page the bar does not hold
+    // is passed over.
+    void ShowPage(int p);
     void TabMouseDown(Qt::MouseButton button, int x, int y);
     void RenamePage();
     void EditPageCount();

@@ -30,6 +30,7 @@
 #include "ui/widgets/PlainToolTips.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
+#include "platform/ActivationService.h"
 #include "platform/TPlatform.h"
 #include "ui/protect/Protection.h"
 #include "ui/widgets/EnhancedGauge.h"
@@ -37,8 +38,10 @@
 
 namespace kex {
 
-MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args, QWidget* parent)
-    : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), guard_(dialogs), args_(std::move(args))
+MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args,
+                       ActivationService* activation, QWidget* parent)
+    : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), guard_(dialogs), args_(std::move(args)),
+      activation_(activation)
 {
     setObjectName("Form1");
     // Hints are plain text: a description is never read as markup.
@@ -181,6 +184,45 @@ void MainWindow::BuildSubsystems()
             dialogs_.Popup(menus_->RunMenu(), pos);
     });
     BuildRecentList();
+
+    // Requests of another kexbar on this configuration (`--activate N`, `--page P`,
+    // `--toggle`, `--show`), carried out as the user's own. Each was answered before it
+    // comes here, checked against the limits of its moment: one beyond the bar as it
+    // stands now is passed over.
+    if (activation_) {
+        const auto bringBack = [this] {
+            if (status_->SmallActive())
+                status_->SmallSize();
+            if (windowState() & Qt::WindowMinimized)
+                setWindowState(windowState() & ~Qt::WindowMinimized);
+            show();
+            raise();
+            activateWindow();
+        };
+        connect(activation_, &ActivationService::ActivateRequested, this, [this, bringBack](int n) {
+            Guarded([&] {
+                if (n < 1 || n > pages_->PageCount() * pages_->ButtonsPerPage())
+                    return;
+                // Through the click's own way: the lockout, a password, small mode and
+                // the launched-program watch as for a click. A password prompt or a
+                // program browsed for needs the bar in sight.
+                launcher_->ClickButton(n);
+                if (pages_->EditorOpen())
+                    bringBack();
+            });
+        });
+        connect(activation_, &ActivationService::ShowPageRequested, this, [this, bringBack](int p) {
+            Guarded([&] {
+                if (p < 1 || p > pages_->PageCount())
+                    return;
+                bringBack();
+                pages_->ShowPage(p);
+            });
+        });
+        connect(activation_, &ActivationService::ToggleRequested, this,
+                [this] { Guarded([this] { status_->SmallSize(); }); });
+        connect(activation_, &ActivationService::ShowRequested, this, [this, bringBack] { Guarded(bringBack); });
+    }
 }
 
 void MainWindow::BuildRecentList()
@@ -295,6 +337,8 @@ void MainWindow::FormCreate()
     ApplyPlace();
     state_.StartingUp = false;
     pages_->Load();
+    if (activation_)
+        activation_->SetLimits(pages_->PageCount() * pages_->ButtonsPerPage(), pages_->PageCount());
 
     // A bar that stays small starts small; on top only when it does not start in the
     // tray or was on top before.
