@@ -38,6 +38,7 @@ public:
     QMenu* GaugeMenu() const { return gauge_; }   // "PopupMenu3": the gauge and setup menu
     QMenu* ExitMenu() const { return exit_; }     // "PopupMenu4": the exit options
     QMenu* RunMenu() const { return run_; }       // "PopupMenu5": the recent entries follow its separator
+    QAction* Autostart() const { return autostart_; } // "Autostart1": the session starts the bar
 
     // An item by its designer name (null when it is not offered).
     QAction* Item(const QString& name) const;
@@ -64,6 +65,7 @@ private:
     QMenu* gauge_ = nullptr;
     QMenu* exit_ = nullptr;
     QMenu* run_ = nullptr;
+    QAction* autostart_ = nullptr;
     std::vector<QAction*> items_;
     std::set<QAction*> connected_;
 };

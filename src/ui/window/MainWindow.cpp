@@ -20,6 +20,7 @@
 #include "core/import/ProgramImport.h"
 #include "core/launch/CommandLine.h"
 #include "core/window/Startup.h"
+#include "ui/autostart/AutostartItem.h"
 #include "ui/configure/ButtonConfigurator.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/pages/ButtonFaces.h"
@@ -223,6 +224,9 @@ void MainWindow::BuildSubsystems()
                 [this] { Guarded([this] { status_->SmallSize(); }); });
         connect(activation_, &ActivationService::ShowRequested, this, [this, bringBack] { Guarded(bringBack); });
     }
+
+    // The session starts this bar, with its suffix and mode, when the user asks.
+    new AutostartItem(*context_, *menus_->Autostart(), *menus_->GaugeMenu(), args_, this);
 }
 
 void MainWindow::BuildRecentList()
