@@ -108,7 +108,7 @@ int main(int argc, char** argv)
     try {
         // The window gets the suffix as found (the login name of "/n" included) and the
         // mode.
-        kex::MainWindow form(platform, dialogs, kex::WindowArguments(commandLine));
+        kex::MainWindow form(platform, dialogs, kex::WindowArguments(commandLine), &activation);
         dialogs.SetOwner(&form);
         if (!form.StartsHidden())
             form.show();

@@ -108,6 +108,8 @@ public:
     int KeySelection() const override { return keySelection_; }
     void SetKeySelection(int n) override { keySelection_ = n; }
     int ShownPage() const override;
+    // Shows a page (from 0) as a click on its tab does; one the bar does not hold is
+    // passed over.
     void ShowPage(int page) override;
     void ScrollTabsHome() override;
     bool RenamingPage() const override { return editorMode_ == EditorMode::PageName; }

@@ -130,6 +130,7 @@ void BarMenus::BuildGaugeMenu(QWidget& window)
     AddItem(modify, "ConfirmExit1", "Show Exit &Options", true);
     AddItem(modify, "Exit1", "&Exit");
     AddItem(modify, "LockGraphLocation1", "Lock Graph &Location", true);
+    autostart_ = AddItem(modify, "Autostart1", "Start &with the Session", true);
     AddItem(gauge_, "LockoutModify1", "Lockout &Modify", true)->setEnabled(false);
 }
 

@@ -52,6 +52,7 @@ public:
     QAction* StayOnTop() const { return stayOnTop_; } // "Stay on &Top" ("StayonTop1")
 
     SystemMenuItems SystemItems() const;
+    QAction* Autostart() const { return autostart_; } // "Autostart1": the session starts the bar
 
     // An item by its designer name (null when it is not offered).
     QAction* Item(const QString& name) const;
@@ -79,6 +80,7 @@ private:
     QMenu* exit_ = nullptr;
     QMenu* run_ = nullptr;
     QAction* stayOnTop_ = nullptr;
+    QAction* autostart_ = nullptr;
     std::vector<QAction*> items_;
     std::set<QAction*> connected_;
 };

@@ -17,8 +17,10 @@
 #include <algorithm>
 
 #include "core/bar/BarStore.h"
+#include "core/import/ProgramImport.h"
 #include "core/launch/CommandLine.h"
 #include "core/window/Startup.h"
+#include "ui/autostart/AutostartItem.h"
 #include "ui/configure/ButtonConfigurator.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/keys/KeyboardSelection.h"
@@ -32,6 +34,7 @@
 #include "ui/widgets/PlainToolTips.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
+#include "platform/ActivationService.h"
 #include "platform/TPlatform.h"
 #include "ui/protect/Protection.h"
 #include "ui/widgets/EnhancedGauge.h"
@@ -39,8 +42,10 @@
 
 namespace kex {
 
-MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args, QWidget* parent)
-    : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), guard_(dialogs), args_(std::move(args))
+MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args,
+                       ActivationService* activation, QWidget* parent)
+    : QWidget(parent, Qt::Window), platform_(platform), dialogs_(dialogs), guard_(dialogs), args_(std::move(args)),
+      activation_(activation)
 {
     setObjectName("Form1");
     // Hints are plain text: a description is never read as markup.
@@ -232,6 +237,47 @@ void MainWindow::BuildSubsystems()
     new TOnTop(*this);
     connect(keyboard_, &KeyboardSelection::CdTrayRequested, system_, &SystemActions::ToggleCdTray);
     connect(keyboard_, &KeyboardSelection::ScreenSaverRequested, system_, &SystemActions::ActivateScreenSaver);
+    // Requests of another kexbar on this configuration (`--activate N`, `--page P`,
+    // `--toggle`, `--show`), carried out as the user's own. Each was answered before it
+    // comes here, checked against the limits of its moment: one beyond the bar as it
+    // stands now is passed over.
+    if (activation_) {
+        const auto bringBack = [this] {
+            if (small_->SmallActive())
+                small_->SmallSize();
+            if (windowState() & Qt::WindowMinimized)
+                setWindowState(windowState() & ~Qt::WindowMinimized);
+            show();
+            raise();
+            activateWindow();
+        };
+        connect(activation_, &ActivationService::ActivateRequested, this, [this, bringBack](int n) {
+            Guarded([&] {
+                if (n < 1 || n > pages_->PageCount() * pages_->ButtonsPerPage())
+                    return;
+                // Through the click's own way: the lockout, a password, small mode and
+                // the launched-program watch as for a click. A password prompt or a
+                // program browsed for needs the bar in sight.
+                launcher_->ClickButton(n);
+                if (pages_->EditorOpen())
+                    bringBack();
+            });
+        });
+        connect(activation_, &ActivationService::ShowPageRequested, this, [this, bringBack](int p) {
+            Guarded([&] {
+                if (p < 1 || p > pages_->PageCount())
+                    return;
+                bringBack();
+                pages_->ShowPage(p - 1);
+            });
+        });
+        connect(activation_, &ActivationService::ToggleRequested, this,
+                [this] { Guarded([this] { small_->SmallSize(); }); });
+        connect(activation_, &ActivationService::ShowRequested, this, [this, bringBack] { Guarded(bringBack); });
+    }
+
+    // The session starts this bar, with its suffix and mode, when the user asks.
+    new AutostartItem(*context_, *menus_->Autostart(), *menus_->GaugeMenu(), args_, this);
 }
 
 void MainWindow::BuildRecentList()
@@ -312,6 +358,22 @@ void MainWindow::FormCreate()
         state_.BarTop = y();
         state_.BarLeft = x();
     }
+    // A first start offers to fill the bar from the desktop's program groups, before
+    // the pages are built from the file.
+    if (settings_.firstStart && !rebuilding_) {
+        TFirstStartImport imported;
+        WriteReportedOnce([&] {
+            TImportPrompts prompts;
+            prompts.askYes = [this] {
+                return dialogs_.MessageDlg(kImportQuestion, TMsgDlgType::mtConfirmation, mbYes | mbNo | mbHelp,
+                                           kImportHelpContext) == TModalResult::mrYes;
+            };
+            prompts.busy = [this](bool busy) { SetScreenCursor(busy ? crHourGlass : crDefault); };
+            imported = ImportOnFirstStart(*store_, settings_.buttonsPerPage, platform_.ProgramGroups(), prompts);
+        });
+        if (!imported.message.empty())
+            dialogs_.ShowMessage(imported.message);
+    }
     menus_->ApplyClockSettings(settings_);
     ApplyMenuSettings();
 
@@ -320,6 +382,8 @@ void MainWindow::FormCreate()
     ApplyPlace();
     state_.StartingUp = false;
     pages_->Load();
+    if (activation_)
+        activation_->SetLimits(pages_->PageCount() * pages_->ButtonsPerPage(), pages_->PageCount());
 
     // A bar that stays small starts small; on top only when it does not start in the
     // tray or was on top before.

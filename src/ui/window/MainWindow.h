@@ -36,6 +36,7 @@ class QToolButton;
 
 namespace kex {
 
+class ActivationService;
 class BarStore;
 class ButtonConfigurator;
 class ButtonFaces;
@@ -78,8 +79,11 @@ struct WindowState {
 class MainWindow : public QWidget, private PageBarHost, private LauncherHost {
     Q_OBJECT
 public:
-    // args: the command-line arguments after the program name. Runs the start-up pass.
-    MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args, QWidget* parent = nullptr);
+    // args: the command-line arguments after the program name. activation: the
+    // configuration's service on the session bus, whose requests the bar carries out
+    // (none: the bar takes no requests). Runs the start-up pass.
+    MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::string> args,
+               ActivationService* activation = nullptr, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // A bar that starts small in the tray is not shown when the message loop starts;
@@ -180,6 +184,7 @@ private:
     RecentList* recent_ = nullptr; // owned as a child object
     KeyboardSelection* keyboard_ = nullptr; // owned as a child object
     SystemActions* system_ = nullptr; // owned as a child object
+    ActivationService* activation_ = nullptr; // requests of another kexbar; not owned
 };
 
 } // namespace kex

@@ -1,0 +1,3 @@
+target_sources(kexcore PRIVATE
+  src/core/autostart/Autostart.cpp
+)

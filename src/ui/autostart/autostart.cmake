@@ -1,0 +1,3 @@
+target_sources(kexui PRIVATE
+  src/ui/autostart/AutostartItem.cpp
+)
