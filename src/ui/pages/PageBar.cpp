@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QStackedWidget>
 
+#include <set>
 #include <utility>
 
 #include "core/bar/BarStore.h"
@@ -28,6 +29,8 @@ PageBar::PageBar(BarStore& store, TDialogs& dialogs, ButtonFaces& faces, PageBar
       colors_(store, dialogs, *widgets.tabs)
 {
     setObjectName("PageBar");
+    // A page shown for the first time gets its buttons' pictures.
+    connect(w_.notebook, &QStackedWidget::currentChanged, this, [this](int i) { ShowFacesOfPage(i); });
 }
 
 QAction* PageBar::Item(const char* name) const
@@ -45,12 +48,38 @@ int PageBar::PageCount() const { return w_.notebook->count(); }
 TSpeedButton* PageBar::FindButton(int n) const
 {
     auto it = buttons_.find(n);
-    return it == buttons_.end() ? nullptr : it->second;
+    if (it == buttons_.end())
+        return nullptr;
+    // Whoever asks for a button gets it with its face.
+    if (!facesDue_.empty())
+        ShowFacesOfPage(PageOfButton(n, buttonsPerPage_));
+    return it->second;
+}
+
+void PageBar::ShowFacesOfPage(int i) const
+{
+    auto due = facesDue_.find(i);
+    if (due == facesDue_.end())
+        return;
+    const std::vector<std::pair<int, ButtonRecord>> records = std::move(due->second);
+    facesDue_.erase(due);
+    // As in a load: icons found missing are marked "Default" in one rewrite, when the
+    // file is still the one loaded.
+    faces_.BeginLoad();
+    for (const auto& [n, record] : records)
+        if (auto b = buttons_.find(n); b != buttons_.end())
+            faces_.Show(b->second, record);
+    const std::vector<int> iconDefaults = faces_.EndLoad();
+    if (!iconDefaults.empty()) {
+        auto* self = const_cast<PageBar*>(this);
+        host_.WriteReportedOnce([&] { self->loadedLayout_ = store_.Tidy({}, iconDefaults, loadedLayout_); });
+    }
 }
 
 void PageBar::ClearPages()
 {
     buttons_.clear();
+    facesDue_.clear();
     while (w_.notebook->count() > 0) {
         QWidget* page = w_.notebook->widget(w_.notebook->count() - 1);
         w_.notebook->removeWidget(page);
@@ -107,18 +136,35 @@ void PageBar::Load()
     const int cursorBefore = host_.ScreenCursor();
     host_.SetScreenCursor(crHourGlass);
     faces_.BeginLoad();
-    // Every record and tab caption from one read of the file.
+    // Every record and tab caption from one read of the file. The pictures of the
+    // shown page are made now, the others' when their page is first shown or one of
+    // their buttons is asked for; hints and shrink values are set at once.
     const int last = PageCount() * buttonsPerPage_;
     const BarContents contents = store_.Contents(last);
+    const int shown = w_.notebook->currentIndex();
+    std::set<int> wasDue; // buttons that show a hint of their last load, not yet a picture
+    for (const auto& [page, records] : facesDue_)
+        for (const auto& due : records)
+            wasDue.insert(due.first);
+    facesDue_.clear();
     for (int n = 1; n <= last; ++n) {
         const ButtonRecord& r = contents.records[std::size_t(n - 1)];
-        TSpeedButton* button = FindButton(n);
+        const auto found = buttons_.find(n);
+        TSpeedButton* button = found == buttons_.end() ? nullptr : found->second;
+        if (!button)
+            continue;
         if (r.Program.empty()) {
-            if (button && button->HasGlyph()) // a button that was loaded before is blanked
+            if (button->HasGlyph() || wasDue.count(n)) // a button that was loaded before is blanked
                 faces_.Blank(button);
-        } else if (button) {
-            button->Tag = r.Shrink == "Yes" ? 1 : r.Shrink == "No" ? 0 : 100;
+            continue;
+        }
+        button->Tag = r.Shrink == "Yes" ? 1 : r.Shrink == "No" ? 0 : 100;
+        const int page = PageOfButton(n, buttonsPerPage_);
+        if (page == shown) {
             faces_.Show(button, r);
+        } else {
+            button->setToolTip(QString::fromStdString(ButtonHint(r.Program, r.Description, r.Parameters)));
+            facesDue_[page].emplace_back(n, r);
         }
     }
     for (std::size_t p = 0; p < contents.captions.size() && int(p) < w_.tabs->Count(); ++p)
@@ -126,8 +172,14 @@ void PageBar::Load()
     // Records without a program lose their keys, and icons found missing are marked
     // "Default", in one rewrite.
     const std::vector<int> iconDefaults = faces_.EndLoad();
-    host_.WriteReportedOnce([&] { store_.Tidy(contents.strays, iconDefaults); });
-    NoteLayout();
+    // The layout noted is the one loaded (a change written meanwhile is not taken
+    // for shown), after the bar's own tidying.
+    loadedLayout_ = contents.layout;
+    host_.WriteReportedOnce([&] { loadedLayout_ = store_.Tidy(contents.strays, iconDefaults, contents.layout); });
+    // Pages made from an older count than the one loaded: no layout is noted as
+    // shown, so that the next reload or freshness check rebuilds the pages.
+    if (contents.pages != PageCount())
+        loadedLayout_ = PageLayout();
     host_.SetScreenCursor(cursorBefore);
 }
 

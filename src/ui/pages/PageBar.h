@@ -186,6 +186,10 @@ private:
     bool EditorEntered(const std::string& text);
     void ShowPendingCursor();
     QAction* Item(const char* name) const;
+    // Gives the buttons of page index i the faces their loaded records call for, when
+    // they wait for them (a page's pictures are made when it is first shown or when
+    // one of its buttons is asked for).
+    void ShowFacesOfPage(int i) const;
 
     BarStore& store_;
     TDialogs& dialogs_;
@@ -196,6 +200,9 @@ private:
     ModifyGate* gate_ = nullptr;
 
     std::map<int, TSpeedButton*> buttons_;
+    // The loaded records of the pages whose buttons' pictures are not made yet (page
+    // index → the records of its programs; hint, shrink value and blanking are done).
+    mutable std::map<int, std::vector<std::pair<int, ButtonRecord>>> facesDue_;
     int buttonsPerPage_ = 16;
     int requestedButtons_ = 16;
     int keySelection_ = 0;
