@@ -8,6 +8,8 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 
 #include "ui/widgets/EnhancedGauge.h"
@@ -219,6 +221,64 @@ TEST(EyesControl, PupilsFollowThePointerRepaintingOnlyTheirPlaces)
     // Never taller than wide.
     eyes.resize(30, 50);
     EXPECT_EQ(eyes.size(), QSize(30, 30));
+}
+
+// A watch of the pointer's motion as the display would give it.
+class FakeMotionWatch : public TPointerWatch {
+public:
+    int* arms;
+    explicit FakeMotionWatch(int* a) : arms(a) {}
+    void Arm() override { ++*arms; }
+};
+
+TEST(EyesControl, WithAMotionWatchThePollRestsWhileNothingMoves)
+{
+    for (const bool watched : {true, false}) {
+        SCOPED_TRACE(watched ? "with a watch" : "without a watch: the poll runs throughout");
+        QWidget window;
+        window.resize(200, 100);
+        QPoint pointer(0, 0);
+        int arms = 0;
+        std::function<void()> moved;
+        TEyes::TMotionWatchMaker maker;
+        if (watched)
+            maker = [&](std::function<void()> m) {
+                moved = std::move(m);
+                return std::make_unique<FakeMotionWatch>(&arms);
+            };
+        TEyes eyes(&window, [&] { return pointer; }, maker);
+        eyes.setGeometry(10, 20, 40, 16);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        eyes.Track(); // the pupils drawn
+        eyes.Track(); // nothing moved
+        EXPECT_EQ(eyes.Polling(), !watched);
+        EXPECT_EQ(arms, watched ? 1 : 0);
+        if (!watched)
+            continue;
+        // A motion: the poll runs and follows the pointer until it rests again.
+        pointer = eyes.mapToGlobal(QPoint(0, 0)) + QPoint(500, 8);
+        moved();
+        EXPECT_TRUE(eyes.Polling());
+        eyes.Track();
+        ASSERT_TRUE(eyes.Pupils());
+        EXPECT_EQ((*eyes.Pupils())[0], QPoint(17, 8));
+        eyes.Track();
+        EXPECT_FALSE(eyes.Polling());
+        EXPECT_EQ(arms, 2);
+        // The window moved under a still pointer: the pupils are placed anew.
+        window.move(window.pos() + QPoint(0, 300));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(eyes.Polling());
+        eyes.Track();
+        EXPECT_NE((*eyes.Pupils())[0], QPoint(17, 8));
+        // Inactive eyes ignore motions.
+        eyes.SetActive(false);
+        moved();
+        EXPECT_FALSE(eyes.Polling());
+        eyes.SetActive(true);
+        EXPECT_TRUE(eyes.Polling());
+    }
 }
 
 } // namespace

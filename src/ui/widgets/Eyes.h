@@ -1,6 +1,8 @@
 // TEyes: two eyes side by side whose pupils follow the pointer anywhere on the screen.
 // While active, the pointer is polled every 100 ms; nothing is drawn while it stays
-// still, and a move repaints only the pupils' old and new places.
+// still, and a move repaints only the pupils' old and new places. With a watch of the
+// pointer's motion the poll rests while the pointer (and the window) stays still, and
+// the watch's next motion starts it again.
 #pragma once
 
 #include <QColor>
@@ -8,9 +10,11 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "core/status/EyesArithmetic.h"
+#include "platform/TPlatform.h"
 #include "ui/widgets/GraphicControl.h"
 
 class QTimer;
@@ -21,9 +25,13 @@ class TEyes : public TGraphicControl {
     Q_OBJECT
 public:
     using TPointerSource = std::function<QPoint()>;
+    // Makes a watch that calls the given function at the pointer's next motion (none:
+    // no watch, the poll runs throughout).
+    using TMotionWatchMaker = std::function<std::unique_ptr<TPointerWatch>(std::function<void()>)>;
     // 100 x 100, active, white eyes with black pupils. pointer answers the pointer's
     // screen position (QCursor::pos when none is given).
-    explicit TEyes(QWidget* parent = nullptr, TPointerSource pointer = nullptr);
+    explicit TEyes(QWidget* parent = nullptr, TPointerSource pointer = nullptr, const TMotionWatchMaker& watch = nullptr);
+    ~TEyes() override;
 
     bool Active() const;
     void SetActive(bool active);
@@ -37,20 +45,29 @@ public:
     std::optional<std::array<QPoint, 2>> Pupils() const { return pupils_; }
     // One poll of the pointer (the tracking timer's tick).
     void Track();
+    // Whether the poll runs (it rests, with a watch, while nothing moves).
+    bool Polling() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Forgets the pupils and the pointer, so that the next tick draws them anew.
     void Invalidate();
+    // The poll runs again (after a motion, a move of the window, a change).
+    void Wake();
     void ChangeColor(QColor& field, const QColor& color);
     // The pupil ellipse's bounds around its centre.
     TRect PupilBounds(const QPoint& centre) const;
 
     QTimer* timer_ = nullptr;
+    bool active_ = true;
     TPointerSource pointer_;
+    std::unique_ptr<TPointerWatch> watch_;
+    QObject* watchedWindow_ = nullptr;
     QColor eyeColor_ = Qt::white;
     QColor pupilColor_ = Qt::black;
     TEyesGeometry geometry_;
