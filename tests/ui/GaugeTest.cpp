@@ -231,10 +231,10 @@ public:
     void Arm() override { ++*arms; }
 };
 
-TEST(EyesControl, WithAMotionWatchThePollRestsWhileNothingMoves)
+TEST(EyesControl, ThePollSlowsWhileNothingMovesAndAMotionBringsItBack)
 {
     for (const bool watched : {true, false}) {
-        SCOPED_TRACE(watched ? "with a watch" : "without a watch: the poll runs throughout");
+        SCOPED_TRACE(watched ? "with a watch" : "without a watch: the slow poll finds the motion");
         QWidget window;
         window.resize(200, 100);
         QPoint pointer(0, 0);
@@ -252,32 +252,34 @@ TEST(EyesControl, WithAMotionWatchThePollRestsWhileNothingMoves)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         eyes.Track(); // the pupils drawn
         eyes.Track(); // nothing moved
-        EXPECT_EQ(eyes.Polling(), !watched);
+        EXPECT_TRUE(eyes.Resting());
+        eyes.Track(); // still nothing: the watch is armed once
         EXPECT_EQ(arms, watched ? 1 : 0);
-        if (!watched)
-            continue;
-        // A motion: the poll runs and follows the pointer until it rests again.
+        // A motion: the poll follows the pointer at once until it rests again.
         pointer = eyes.mapToGlobal(QPoint(0, 0)) + QPoint(500, 8);
-        moved();
-        EXPECT_TRUE(eyes.Polling());
+        if (watched) {
+            moved();
+            EXPECT_FALSE(eyes.Resting());
+        }
         eyes.Track();
+        EXPECT_FALSE(eyes.Resting());
         ASSERT_TRUE(eyes.Pupils());
         EXPECT_EQ((*eyes.Pupils())[0], QPoint(17, 8));
         eyes.Track();
-        EXPECT_FALSE(eyes.Polling());
-        EXPECT_EQ(arms, 2);
+        EXPECT_TRUE(eyes.Resting());
+        EXPECT_EQ(arms, watched ? 2 : 0);
         // The window moved under a still pointer: the pupils are placed anew.
         window.move(window.pos() + QPoint(0, 300));
         QCoreApplication::processEvents();
-        EXPECT_TRUE(eyes.Polling());
+        EXPECT_FALSE(eyes.Resting());
         eyes.Track();
         EXPECT_NE((*eyes.Pupils())[0], QPoint(17, 8));
-        // Inactive eyes ignore motions.
+        // Inactive eyes ignore motions and do not poll.
         eyes.SetActive(false);
-        moved();
-        EXPECT_FALSE(eyes.Polling());
-        eyes.SetActive(true);
-        EXPECT_TRUE(eyes.Polling());
+        if (watched)
+            moved();
+        EXPECT_FALSE(eyes.Resting());
+        EXPECT_FALSE(eyes.Active());
     }
 }
 

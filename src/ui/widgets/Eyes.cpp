@@ -12,7 +12,7 @@ TEyes::TEyes(QWidget* parent, TPointerSource pointer, const TMotionWatchMaker& w
     : TGraphicControl(parent), pointer_(pointer ? std::move(pointer) : TPointerSource([] { return QCursor::pos(); }))
 {
     timer_ = new QTimer(this);
-    timer_->setInterval(100);
+    timer_->setInterval(kFollowInterval);
     connect(timer_, &QTimer::timeout, this, &TEyes::Track);
     timer_->start();
     if (watch)
@@ -25,7 +25,7 @@ TEyes::~TEyes() = default;
 
 bool TEyes::Active() const { return active_; }
 
-bool TEyes::Polling() const { return timer_->isActive(); }
+bool TEyes::Resting() const { return timer_->isActive() && timer_->interval() == kRestInterval; }
 
 void TEyes::SetActive(bool active)
 {
@@ -34,13 +34,15 @@ void TEyes::SetActive(bool active)
     active_ = active;
     if (!active)
         timer_->stop();
-    Invalidate();
+    Invalidate(); // active again: the next tick draws the pupils
 }
 
 void TEyes::Wake()
 {
-    if (active_ && !timer_->isActive())
+    if (active_ && (!timer_->isActive() || timer_->interval() != kFollowInterval)) {
+        timer_->setInterval(kFollowInterval);
         timer_->start();
+    }
 }
 
 void TEyes::showEvent(QShowEvent* event)
@@ -108,16 +110,19 @@ void TEyes::Track()
     const QPoint pointer = pointer_();
     const QPoint origin = mapToGlobal(QPoint(0, 0));
     if (pointer == lastPointer_ && origin == lastOrigin_) {
-        // Nothing moved since the last tick: with a watch, the poll rests until the
-        // next motion.
-        if (watch_) {
-            timer_->stop();
-            watch_->Arm();
+        // Nothing moved since the last tick: the poll slows down until something
+        // moves again; the watch, where there is one, wakes it at the next motion.
+        if (timer_->interval() != kRestInterval) {
+            timer_->setInterval(kRestInterval);
+            if (watch_)
+                watch_->Arm();
         }
         return;
     }
     lastPointer_ = pointer;
     lastOrigin_ = origin;
+    if (timer_->interval() != kFollowInterval)
+        timer_->setInterval(kFollowInterval);
     std::array<QPoint, 2> moved;
     for (int eye = 0; eye < 2; ++eye) {
         const TPoint p = PupilPosition(geometry_, eye, {origin.x(), origin.y()}, {pointer.x(), pointer.y()});

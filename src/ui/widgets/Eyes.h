@@ -1,8 +1,9 @@
 // TEyes: two eyes side by side whose pupils follow the pointer anywhere on the screen.
-// While active, the pointer is polled every 100 ms; nothing is drawn while it stays
-// still, and a move repaints only the pupils' old and new places. With a watch of the
-// pointer's motion the poll rests while the pointer (and the window) stays still, and
-// the watch's next motion starts it again.
+// While active, the pointer is polled every 100 ms while it moves and every 500 ms
+// while it and the window stay still (asking the display for the pointer wakes the
+// bar several times); nothing is drawn while it stays still, and a move repaints only
+// the pupils' old and new places. A watch of the pointer's motion, where the display
+// has one, brings the fast poll back at the first motion.
 #pragma once
 
 #include <QColor>
@@ -45,8 +46,9 @@ public:
     std::optional<std::array<QPoint, 2>> Pupils() const { return pupils_; }
     // One poll of the pointer (the tracking timer's tick).
     void Track();
-    // Whether the poll runs (it rests, with a watch, while nothing moves).
-    bool Polling() const;
+    // Whether the poll runs at its resting pace (nothing moved at the last tick).
+    bool Resting() const;
+    static constexpr int kFollowInterval = 100, kRestInterval = 500; // ms
 
 protected:
     void paintEvent(QPaintEvent* event) override;
