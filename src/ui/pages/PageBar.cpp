@@ -61,14 +61,14 @@ void PageBar::ShowFacesOfPage(int i) const
     auto due = facesDue_.find(i);
     if (due == facesDue_.end())
         return;
-    const std::vector<std::pair<int, ButtonRecord>> records = std::move(due->second);
+    const std::vector<DueFace> faces = std::move(due->second);
     facesDue_.erase(due);
     // As in a load: icons found missing are marked "Default" in one rewrite, when the
     // file is still the one loaded.
     faces_.BeginLoad();
-    for (const auto& [n, record] : records)
-        if (auto b = buttons_.find(n); b != buttons_.end())
-            faces_.Show(b->second, record);
+    for (const DueFace& f : faces)
+        if (auto b = buttons_.find(f.n); b != buttons_.end())
+            faces_.Show(b->second, f.program, f.iconIndex, f.description, f.iconFile, f.parameters);
     const std::vector<int> iconDefaults = faces_.EndLoad();
     if (!iconDefaults.empty()) {
         auto* self = const_cast<PageBar*>(this);
@@ -144,8 +144,8 @@ void PageBar::Load()
     const int shown = w_.notebook->currentIndex();
     std::set<int> wasDue; // buttons that show a hint of their last load, not yet a picture
     for (const auto& [page, records] : facesDue_)
-        for (const auto& due : records)
-            wasDue.insert(due.first);
+        for (const DueFace& due : records)
+            wasDue.insert(due.n);
     facesDue_.clear();
     for (int n = 1; n <= last; ++n) {
         const ButtonRecord& r = contents.records[std::size_t(n - 1)];
@@ -164,7 +164,7 @@ void PageBar::Load()
             faces_.Show(button, r);
         } else {
             button->setToolTip(QString::fromStdString(ButtonHint(r.Program, r.Description, r.Parameters)));
-            facesDue_[page].emplace_back(n, r);
+            facesDue_[page].push_back({n, r.Program, r.IconFile, r.Description, r.Parameters, r.IconIndex});
         }
     }
     for (std::size_t p = 0; p < contents.captions.size() && int(p) < w_.tabs->Count(); ++p)

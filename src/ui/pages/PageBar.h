@@ -200,9 +200,15 @@ private:
     ModifyGate* gate_ = nullptr;
 
     std::map<int, TSpeedButton*> buttons_;
-    // The loaded records of the pages whose buttons' pictures are not made yet (page
-    // index → the records of its programs; hint, shrink value and blanking are done).
-    mutable std::map<int, std::vector<std::pair<int, ButtonRecord>>> facesDue_;
+    // What a button's picture is made from, as loaded.
+    struct DueFace {
+        int n = 0;
+        std::string program, iconFile, description, parameters;
+        int iconIndex = 0;
+    };
+    // The buttons of the pages whose pictures are not made yet (page index → its
+    // buttons with a program; hint, shrink value and blanking are done).
+    mutable std::map<int, std::vector<DueFace>> facesDue_;
     int buttonsPerPage_ = 16;
     int requestedButtons_ = 16;
     int keySelection_ = 0;
