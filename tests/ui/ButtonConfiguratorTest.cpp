@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QUrl>
 
@@ -166,36 +167,38 @@ TEST_F(ButtonConfiguratorTest, ADropFillsTheButtonOfItsColumn)
 // button of every page shows what the file holds for it.
 TEST_F(ButtonConfiguratorTest, APageNotShownYetBehavesAsAShownOne)
 {
-    const std::string bar = "[Location]\nTop=100\n[Pages]\nCount=4\n"
+    // Twelve pages: the last ones' buttons are made when first shown or asked for.
+    const std::string bar = "[Location]\nTop=100\n[Pages]\nCount=12\n"
                             "[Programs]\nSpeedButton3=/usr/bin/editor\nSpeedButton33=/bin/five\nSpeedButton50=/bin/nine\n"
-                            "[Names]\nSpeedButton33=Thirty-three\n";
+                            "SpeedButton180=/opt/reader\n[Names]\nSpeedButton33=Thirty-three\n[Shrink]\nSpeedButton180=No\n";
     struct Case {
         const char* what;
         std::function<void(MainWindow&)> act;
         int filledHidden; // buttons with a program on pages other than the shown one, afterwards
     } cases[] = {
-        {"asked for", [](MainWindow&) {}, 2},
+        {"asked for", [](MainWindow&) {}, 3},
         {"a drop on its page",
          [this](MainWindow& f) {
              const std::string doc = File("notes.txt");
              platform.openCommands[doc] = {"/usr/bin/viewer"};
-             SelectPage(f, 2);
+             SelectPage(f, 11); // a page whose buttons are made only now
+             EXPECT_TRUE(Pages(f).FindButton(177)->isVisible());
              ASSERT_TRUE(Drop(f, Column(2), {doc}));
              SelectPage(f, 0);
          },
-         3},
+         4},
         {"the switch to 21 buttons",
          [this](MainWindow& f) {
              dialogs.answers.push_back(TModalResult::mrYes);
              f.MenuItem("PButton21")->trigger();
          },
-         2},
+         3},
         {"its button emptied by another program, then a reload",
          [this](MainWindow& f) {
              TNewIniFile(Ini()).EraseKey("Programs", "SpeedButton50");
              Pages(f).Reload();
          },
-         1},
+         2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -223,6 +226,9 @@ TEST_F(ButtonConfiguratorTest, APageNotShownYetBehavesAsAShownOne)
             else
                 EXPECT_EQ(b->toolTip(), QString::fromStdString(hint));
             filledHidden += !program.empty() && (n - 1) / perPage != 0;
+            if (program == "/opt/reader")
+                EXPECT_EQ(b->Tag, 0); // its stored "Shrink" value
+            EXPECT_EQ(b->parentWidget(), Child<QStackedWidget>(f, "Notebook1")->widget((n - 1) / perPage));
         }
         EXPECT_EQ(filledHidden, c.filledHidden);
         form.reset();

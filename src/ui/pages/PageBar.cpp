@@ -30,7 +30,10 @@ PageBar::PageBar(BarStore& store, TDialogs& dialogs, ButtonFaces& faces, PageBar
 {
     setObjectName("PageBar");
     // A page shown for the first time gets its buttons' pictures.
-    connect(w_.notebook, &QStackedWidget::currentChanged, this, [this](int i) { ShowFacesOfPage(i); });
+    connect(w_.notebook, &QStackedWidget::currentChanged, this, [this](int i) {
+        MakeButtons(i);
+        ShowFacesOfPage(i);
+    });
 }
 
 QAction* PageBar::Item(const char* name) const
@@ -47,13 +50,43 @@ int PageBar::PageCount() const { return w_.notebook->count(); }
 
 TSpeedButton* PageBar::FindButton(int n) const
 {
-    auto it = buttons_.find(n);
-    if (it == buttons_.end())
+    if (n < 1 || n > PageCount() * buttonsPerPage_)
         return nullptr;
-    // Whoever asks for a button gets it with its face.
+    // Whoever asks for a button gets it, made, with its face.
+    const int page = PageOfButton(n, buttonsPerPage_);
+    MakeButtons(page);
     if (!facesDue_.empty())
-        ShowFacesOfPage(PageOfButton(n, buttonsPerPage_));
-    return it->second;
+        ShowFacesOfPage(page);
+    auto it = buttons_.find(n);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+void PageBar::MakeButtons(int i) const
+{
+    if (!unmade_.erase(i))
+        return;
+    QWidget* page = w_.notebook->widget(i);
+    if (!page)
+        return;
+    auto* self = const_cast<PageBar*>(this);
+    for (int n = FirstButtonOfPage(i, buttonsPerPage_); n <= (i + 1) * buttonsPerPage_; ++n) {
+        auto* button = new TSpeedButton(n, page);
+        button->setGeometry(ButtonLeft(SlotOfButton(n, buttonsPerPage_)), 0, kButtonSize, kButtonSize);
+        button->setToolTip(hint_);
+        connect(button, &QToolButton::clicked, self, [self, button] { self->host_.Guarded([&] { self->ButtonClicked(button); }); });
+        connect(button, &TSpeedButton::RightMouseDown, self, [self, button](Qt::MouseButton b, int x, int y) {
+            self->host_.Guarded([&] { self->ButtonRightMouseDown(button, b, x, y); });
+        });
+        button->show(); // also on a page that is shown already
+        buttons_[n] = button;
+    }
+    // The loaded records' hints and shrink values; their pictures follow with the page's.
+    if (auto due = facesDue_.find(i); due != facesDue_.end())
+        for (const DueFace& f : due->second)
+            if (TSpeedButton* b = buttons_[f.n]) {
+                b->Tag = f.tag;
+                b->setToolTip(QString::fromStdString(ButtonHint(f.program, f.description, f.parameters)));
+            }
 }
 
 void PageBar::ShowFacesOfPage(int i) const
@@ -80,6 +113,7 @@ void PageBar::ClearPages()
 {
     buttons_.clear();
     facesDue_.clear();
+    unmade_.clear();
     while (w_.notebook->count() > 0) {
         QWidget* page = w_.notebook->widget(w_.notebook->count() - 1);
         w_.notebook->removeWidget(page);
@@ -100,13 +134,20 @@ void PageBar::CreatePages(int buttonsPerPage, const QString& hint)
     const int pages = store_.PageCount(&notice);
     host_.NotifyOnce(notice);
     ClearPages();
-    // Pages "Page" + i, each with its tab and its row of buttons.
+    // Pages "Page" + i, each with its tab and its row of buttons (beyond the first
+    // pages, the row is made when the page is first shown or asked for).
+    hint_ = hint;
     QStringList tabs;
     for (int i = 0; i < pages; ++i) {
         auto* page = new QWidget;
         page->setObjectName(QString("Page%1").arg(i));
         page->setAutoFillBackground(true); // the selection edit lies behind the pages
         tabs << QString::fromStdString(DefaultPageName(i + 1));
+        if (i >= kEagerPages) {
+            unmade_.insert(i);
+            w_.notebook->addWidget(page);
+            continue;
+        }
         for (int n = FirstButtonOfPage(i, buttonsPerPage); n <= (i + 1) * buttonsPerPage; ++n) {
             auto* button = new TSpeedButton(n, page);
             button->setGeometry(ButtonLeft(SlotOfButton(n, buttonsPerPage)), 0, kButtonSize, kButtonSize);
@@ -149,6 +190,13 @@ void PageBar::Load()
     facesDue_.clear();
     for (int n = 1; n <= last; ++n) {
         const ButtonRecord& r = contents.records[std::size_t(n - 1)];
+        const int page = PageOfButton(n, buttonsPerPage_);
+        if (unmade_.count(page)) { // made later with what the record says
+            if (!r.Program.empty())
+                facesDue_[page].push_back({n, r.Program, r.IconFile, r.Description, r.Parameters, r.IconIndex,
+                                           r.Shrink == "Yes" ? 1 : r.Shrink == "No" ? 0 : 100});
+            continue;
+        }
         const auto found = buttons_.find(n);
         TSpeedButton* button = found == buttons_.end() ? nullptr : found->second;
         if (!button)
@@ -159,7 +207,6 @@ void PageBar::Load()
             continue;
         }
         button->Tag = r.Shrink == "Yes" ? 1 : r.Shrink == "No" ? 0 : 100;
-        const int page = PageOfButton(n, buttonsPerPage_);
         if (page == shown) {
             faces_.Show(button, r);
         } else {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "core/config/Settings.h"
@@ -199,16 +200,25 @@ private:
     ButtonLauncher* launcher_ = nullptr;
     ModifyGate* gate_ = nullptr;
 
-    std::map<int, TSpeedButton*> buttons_;
+    mutable std::map<int, TSpeedButton*> buttons_;
     // What a button's picture is made from, as loaded.
     struct DueFace {
         int n = 0;
         std::string program, iconFile, description, parameters;
         int iconIndex = 0;
+        int tag = 100; // the shrink value, for a button not made yet
     };
+    // Makes the buttons of page index i when they are not made yet, with the hints and
+    // shrink values of their loaded records.
+    void MakeButtons(int i) const;
     // The buttons of the pages whose pictures are not made yet (page index → its
     // buttons with a program; hint, shrink value and blanking are done).
     mutable std::map<int, std::vector<DueFace>> facesDue_;
+    // The pages (by index) whose buttons are not made yet; the first kEagerPages are
+    // made with the pages, the others when first shown or asked for.
+    mutable std::set<int> unmade_;
+    QString hint_; // an empty button's hint
+    static constexpr int kEagerPages = 10;
     int buttonsPerPage_ = 16;
     int requestedButtons_ = 16;
     int keySelection_ = 0;
