@@ -78,6 +78,13 @@ public:
     void SaveGaugeType(const std::string& gaugeType);
     // The stay-on-top state ("Stay on &Top", F2).
     void SaveOnTop(bool onTop);
+    // The small-mode options of the gauge menu, each one rewrite: "StaySmall"; "Shrink"
+    // and "Hide" together (the two launch choices exclude each other); "LockedGraph"
+    // with the locked place "ShrinkX", "ShrinkY"; "IconState".
+    void SaveStaySmall(bool on);
+    void SaveLaunchChoice(bool shrink, bool hide);
+    void SaveGraphLock(bool locked, int left, int top);
+    void SaveAnimateTray(bool on);
     // The colour dialog's sixteen custom colours (colour values 0x00BBGGRR).
     std::array<int, 16> CustomColors() const;
     // A tab colour chosen in the colour dialog, with the dialog's custom colours.
@@ -141,6 +148,15 @@ public:
     bool FillButton(int n, const DroppedButton& dropped);
     // The hour's or the half hour's sound: whether it plays and its file.
     void SaveClockSound(bool halfHour, bool on, const std::string& file);
+    // The clock's 12-hour form, and when it chimes ("Display").
+    void SaveTwelveHour(bool twelveHour);
+    void SaveClockDisplay(ClockDisplay display);
+    // The hour's and the half hour's sound files as the file holds them now (another
+    // bar, or the sound items, may have changed them since the start).
+    struct ClockSoundFiles {
+        std::string hour, halfHour;
+    };
+    ClockSoundFiles ClockSounds() const;
 
     // ---- the first start's import (ImportOnFirstStart)
     // Whether any button has a program, on the pages or beyond them.
