@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6
-  libglib2.0-dev libgnome-menu-3-dev libcanberra-dev libasound2-dev libxcb1-dev
+  libglib2.0-dev libgnome-menu-3-dev libcanberra-dev libasound2-dev libxcb1-dev libxcb-xinput-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   dbus dbus-x11 python3-dbusmock xvfb xauth openbox xdotool imagemagick
   appstream desktop-file-utils groff-base

@@ -1,4 +1,5 @@
 #include "platform/LinuxPlatform.h"
+#include "platform/PointerWatch.h"
 
 #include "platform/LinuxSystemServices.h"
 
@@ -151,6 +152,11 @@ std::string LinuxPlatform::NetworkUserName()
 QDateTime LinuxPlatform::Now() { return QDateTime::currentDateTime(); }
 
 QPoint LinuxPlatform::CursorPos() { return QCursor::pos(); }
+
+std::unique_ptr<TPointerWatch> LinuxPlatform::WatchPointer(std::function<void()> moved)
+{
+    return MakeX11PointerWatch(std::move(moved));
+}
 
 void LinuxPlatform::BroadcastMessage(const TBarMessage& message) { bus_->Post(message); }
 

@@ -32,6 +32,7 @@ public:
     std::string NetworkUserName() override;
     QDateTime Now() override;
     QPoint CursorPos() override;
+    std::unique_ptr<TPointerWatch> WatchPointer(std::function<void()> moved) override;
 
     void BroadcastMessage(const TBarMessage& message) override;
     void SetMessageHandler(std::function<void(const TBarMessage& message)> handler) override;

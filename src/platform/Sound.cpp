@@ -14,11 +14,13 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <unistd.h>
 
 namespace kex {
@@ -76,6 +78,22 @@ bool Readable(const std::string& file)
 
 
 // The process's one libcanberra context and the finish notices of synchronous plays.
+// Plays a sound of these properties (play: false sets them on the context instead),
+// through the library's proplist calls, which load it at their first use.
+int PlayProps(ca_context* context, std::uint32_t id,
+              std::initializer_list<std::pair<const char*, const char*>> properties, bool play = true)
+{
+    ca_proplist* props = nullptr;
+    int rc = ca_proplist_create(&props);
+    if (rc != CA_SUCCESS)
+        return rc;
+    for (const auto& [key, value] : properties)
+        ca_proplist_sets(props, key, value);
+    rc = play ? ca_context_play_full(context, id, props, nullptr, nullptr) : ca_context_change_props_full(context, props);
+    ca_proplist_destroy(props);
+    return rc;
+}
+
 class SoundContext {
 public:
     static SoundContext& Instance()
@@ -92,8 +110,8 @@ public:
             ca_context* context = nullptr;
             if (ca_context_create(&context) != CA_SUCCESS)
                 return nullptr;
-            ca_context_change_props(context, CA_PROP_APPLICATION_NAME, "Kexbar", CA_PROP_APPLICATION_ID,
-                                    "org.kexbar.Kexbar", nullptr);
+            PlayProps(context, 0, {{CA_PROP_APPLICATION_NAME, "Kexbar"}, {CA_PROP_APPLICATION_ID, "org.kexbar.Kexbar"}},
+                      false);
             context_ = context;
         }
         return context_;
@@ -186,15 +204,13 @@ void SoundPlayer::PlayAsync(const std::string& file)
     if (!Readable(file))
         return;
     if (ca_context* context = SoundContext::Instance().Context())
-        ca_context_play(context, 0, CA_PROP_MEDIA_FILENAME, file.c_str(), CA_PROP_CANBERRA_CACHE_CONTROL, "never",
-                        nullptr);
+        PlayProps(context, 0, {{CA_PROP_MEDIA_FILENAME, file.c_str()}, {CA_PROP_CANBERRA_CACHE_CONTROL, "never"}});
 }
 
 void SoundPlayer::Beep()
 {
     if (ca_context* context = SoundContext::Instance().Context())
-        ca_context_play(context, 0, CA_PROP_EVENT_ID, "dialog-warning", CA_PROP_EVENT_DESCRIPTION, "Warning",
-                        nullptr);
+        PlayProps(context, 0, {{CA_PROP_EVENT_ID, "dialog-warning"}, {CA_PROP_EVENT_DESCRIPTION, "Warning"}});
 }
 
 SoundQueue& SoundQueue::Instance()

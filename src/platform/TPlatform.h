@@ -11,6 +11,7 @@
 #include "core/meters/MeterServices.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -38,6 +39,15 @@ struct TStartResult {
     std::string error;  // why nothing was started
 };
 
+// Tells of the pointer's motion without asking the display where it is (nothing
+// passes while the pointer rests). `moved` runs on the GUI thread at the first motion
+// after Arm(); the watch then rests until it is armed again.
+class TPointerWatch {
+public:
+    virtual ~TPointerWatch() = default;
+    virtual void Arm() = 0;
+};
+
 class TPlatform {
 public:
     virtual ~TPlatform() = default;
@@ -60,6 +70,13 @@ public:
     virtual std::string NetworkUserName() = 0;
     virtual QDateTime Now() = 0;
     virtual QPoint CursorPos() = 0;
+    // A watch of the pointer's motion; none where the display offers none (the caller
+    // asks for the pointer's place at intervals instead).
+    virtual std::unique_ptr<TPointerWatch> WatchPointer(std::function<void()> moved)
+    {
+        (void)moved;
+        return nullptr;
+    }
 
     // ---- cross-instance messages ("UKexbar" + suffix, "UKXForm" + suffix)
     // Posts to every running instance and kexbar-config's listeners, the sender

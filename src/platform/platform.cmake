@@ -21,11 +21,17 @@ target_sources(kexplatform PRIVATE
   src/platform/Memory.cpp
   src/platform/Mixer.h
   src/platform/Mixer.cpp
+  src/platform/PointerWatch.h
+  src/platform/PointerWatch.cpp
+  src/platform/LazySound.cpp
 )
 # The application menu lives in a library of its own that kexbar-config links too.
 target_sources(kexappmenu PRIVATE
   src/platform/AppMenu.h
   src/platform/AppMenu.cpp
+  src/platform/LazyLibrary.h
+  src/platform/LazyLibrary.cpp
+  src/platform/LazyGio.cpp
 )
 # The installed data directory, where the help file is looked for last.
 target_compile_definitions(kexplatform PRIVATE KEXBAR_DATADIR="${KEXBAR_DATADIR}")

@@ -6,7 +6,9 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <functional>
 #include <map>
+#include <utility>
 
 #include "FakeSystemServices.h"
 
@@ -73,6 +75,8 @@ public:
 
     QImage ExtractIcon(const std::string& file, int index) override
     {
+        if (duringIconRead)
+            std::exchange(duringIconRead, nullptr)();
         auto it = icons.find({file, index});
         return it == icons.end() ? QImage() : it->second;
     }
@@ -144,6 +148,8 @@ public:
     TGroupSource& ProgramGroups() override { return programGroups; }
 
     std::function<void(const TBarMessage&)> handler;
+    // Runs once, at the next icon read (a load of the buttons is under way).
+    std::function<void()> duringIconRead;
     QObject context; // pending deliveries die with the fake
     pid_t nextPid = 1000;
 };

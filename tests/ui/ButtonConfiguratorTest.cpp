@@ -7,12 +7,17 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QUrl>
+
+#include <functional>
+#include <map>
 
 #include "FormFixture.h"
 #include "core/ShellLinkBuilder.h"
 #include "core/pages/ButtonRecord.h"
+#include "core/pages/Grid.h"
 #include "ui/configure/ButtonConfigurator.h"
 #include "ui/configure/IconPicker.h"
 #include "ui/widgets/SpeedButton.h"
@@ -152,6 +157,80 @@ TEST_F(ButtonConfiguratorTest, ADropFillsTheButtonOfItsColumn)
             EXPECT_TRUE(Pages(f).FindButton(c.filled)->HasGlyph());
         }
         EXPECT_TRUE(platform.started.empty()); // a filled button is not started
+        form.reset();
+        std::remove(Ini().c_str());
+    }
+}
+
+// The pictures of a page are made when it is first shown; until then, and through
+// drops, renumbering and reloads, its buttons answer as those of a shown page: every
+// button of every page shows what the file holds for it.
+TEST_F(ButtonConfiguratorTest, APageNotShownYetBehavesAsAShownOne)
+{
+    // Twelve pages: the last ones' buttons are made when first shown or asked for.
+    const std::string bar = "[Location]\nTop=100\n[Pages]\nCount=12\n"
+                            "[Programs]\nSpeedButton3=/usr/bin/editor\nSpeedButton33=/bin/five\nSpeedButton50=/bin/nine\n"
+                            "SpeedButton180=/opt/reader\n[Names]\nSpeedButton33=Thirty-three\n[Shrink]\nSpeedButton180=No\n";
+    struct Case {
+        const char* what;
+        std::function<void(MainWindow&)> act;
+        int filledHidden; // buttons with a program on pages other than the shown one, afterwards
+    } cases[] = {
+        {"asked for", [](MainWindow&) {}, 3},
+        {"a drop on its page",
+         [this](MainWindow& f) {
+             const std::string doc = File("notes.txt");
+             platform.openCommands[doc] = {"/usr/bin/viewer"};
+             SelectPage(f, 11); // a page whose buttons are made only now
+             EXPECT_TRUE(Pages(f).FindButton(177)->isVisible());
+             ASSERT_TRUE(Drop(f, Column(2), {doc}));
+             SelectPage(f, 0);
+         },
+         4},
+        {"the switch to 21 buttons",
+         [this](MainWindow& f) {
+             dialogs.answers.push_back(TModalResult::mrYes);
+             f.MenuItem("PButton21")->trigger();
+         },
+         3},
+        {"its button emptied by another program, then a reload",
+         [this](MainWindow& f) {
+             TNewIniFile(Ini()).EraseKey("Programs", "SpeedButton50");
+             Pages(f).Reload();
+         },
+         2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform.screen = QSize(1280, 1024);
+        dialogs.answers.clear();
+        MainWindow& f = StartBar(bar);
+        c.act(f);
+        Pump();
+        const int perPage = Pages(f).ButtonsPerPage();
+        const int total = Pages(f).PageCount() * perPage;
+        const QString blankHint = Pages(f).FindButton(2)->toolTip(); // never filled, on the shown page
+        const TNewIniFile ini(Ini());
+        int filledHidden = 0;
+        for (int n = 1; n <= total; ++n) {
+            SCOPED_TRACE(n);
+            const std::string program = ini.ReadString("Programs", ButtonKey(n), "");
+            TSpeedButton* b = Pages(f).FindButton(n);
+            ASSERT_NE(b, nullptr);
+            EXPECT_EQ(b->HasGlyph(), !program.empty());
+            const std::string hint = ButtonHint(program, ini.ReadString("Names", ButtonKey(n), ""),
+                                                ini.ReadString("Parameters", ButtonKey(n), ""));
+            if (program.empty()) // the page's hint, or the hint of a button emptied since it was loaded
+                EXPECT_TRUE(b->toolTip() == blankHint || b->toolTip() == QString::fromStdString(ButtonHint("", "", "")))
+                    << b->toolTip().toStdString();
+            else
+                EXPECT_EQ(b->toolTip(), QString::fromStdString(hint));
+            filledHidden += !program.empty() && (n - 1) / perPage != 0;
+            if (program == "/opt/reader")
+                EXPECT_EQ(b->Tag, 0); // its stored "Shrink" value
+            EXPECT_EQ(b->parentWidget(), Child<QStackedWidget>(f, "Notebook1")->widget((n - 1) / perPage));
+        }
+        EXPECT_EQ(filledHidden, c.filledHidden);
         form.reset();
         std::remove(Ini().c_str());
     }

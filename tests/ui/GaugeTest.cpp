@@ -8,6 +8,8 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 
 #include "ui/widgets/EnhancedGauge.h"
@@ -219,6 +221,66 @@ TEST(EyesControl, PupilsFollowThePointerRepaintingOnlyTheirPlaces)
     // Never taller than wide.
     eyes.resize(30, 50);
     EXPECT_EQ(eyes.size(), QSize(30, 30));
+}
+
+// A watch of the pointer's motion as the display would give it.
+class FakeMotionWatch : public TPointerWatch {
+public:
+    int* arms;
+    explicit FakeMotionWatch(int* a) : arms(a) {}
+    void Arm() override { ++*arms; }
+};
+
+TEST(EyesControl, ThePollSlowsWhileNothingMovesAndAMotionBringsItBack)
+{
+    for (const bool watched : {true, false}) {
+        SCOPED_TRACE(watched ? "with a watch" : "without a watch: the slow poll finds the motion");
+        QWidget window;
+        window.resize(200, 100);
+        QPoint pointer(0, 0);
+        int arms = 0;
+        std::function<void()> moved;
+        TEyes::TMotionWatchMaker maker;
+        if (watched)
+            maker = [&](std::function<void()> m) {
+                moved = std::move(m);
+                return std::make_unique<FakeMotionWatch>(&arms);
+            };
+        TEyes eyes(&window, [&] { return pointer; }, maker);
+        eyes.setGeometry(10, 20, 40, 16);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        eyes.Track(); // the pupils drawn
+        eyes.Track(); // nothing moved
+        EXPECT_TRUE(eyes.Resting());
+        eyes.Track(); // still nothing: the watch is armed once
+        EXPECT_EQ(arms, watched ? 1 : 0);
+        // A motion: the poll follows the pointer at once until it rests again.
+        pointer = eyes.mapToGlobal(QPoint(0, 0)) + QPoint(500, 8);
+        if (watched) {
+            moved();
+            EXPECT_FALSE(eyes.Resting());
+        }
+        eyes.Track();
+        EXPECT_FALSE(eyes.Resting());
+        ASSERT_TRUE(eyes.Pupils());
+        EXPECT_EQ((*eyes.Pupils())[0], QPoint(17, 8));
+        eyes.Track();
+        EXPECT_TRUE(eyes.Resting());
+        EXPECT_EQ(arms, watched ? 2 : 0);
+        // The window moved under a still pointer: the pupils are placed anew.
+        window.move(window.pos() + QPoint(0, 300));
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(eyes.Resting());
+        eyes.Track();
+        EXPECT_NE((*eyes.Pupils())[0], QPoint(17, 8));
+        // Inactive eyes ignore motions and do not poll.
+        eyes.SetActive(false);
+        if (watched)
+            moved();
+        EXPECT_FALSE(eyes.Resting());
+        EXPECT_FALSE(eyes.Active());
+    }
 }
 
 } // namespace

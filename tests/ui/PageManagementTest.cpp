@@ -748,6 +748,47 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
     EXPECT_EQ(Layout(4), (std::map<int, int>{{17, 1}, {33, 17}}));
 }
 
+TEST_F(PageTest, AChangeWrittenWhileTheBarLoadsIsNoticedByTheNextCommand)
+{
+    TBar bar;
+    bar.names = {{1, "Main"}, {2, "Scripts"}, {3, "Misc"}};
+    bar.buttons = {1, 17, 33};
+    struct Case {
+        const char* what;
+        bool atStart;    // written while the start loads the buttons, else while a reload does
+        int pagesShown;  // what the bar shows once that load is done
+    } cases[] = {
+        {"while the start loads", true, 3},
+        {"while a reload message is followed", false, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialogs.messages.clear();
+        WriteIni(bar.Text());
+        // Another program adds a page while the bar reads its buttons' icons.
+        platform.duringIconRead = [this] { Tool({Ini(), "add-page", "1", "New"}); };
+        if (!c.atStart)
+            platform.duringIconRead = nullptr;
+        MainWindow& f = Shown();
+        if (!c.atStart) {
+            Tool({Ini(), "add-page", "2", "Second"}); // the shown first page keeps its button
+            platform.duringIconRead = [this] { Tool({Ini(), "add-page", "1", "New"}); };
+            Pages(f).Reload();
+        }
+        Pump();
+        ASSERT_FALSE(platform.duringIconRead); // the change was written during the load
+        EXPECT_EQ(Pages(f).PageCount(), c.pagesShown);
+        // The next command finds the bar behind its file: it reloads and does nothing.
+        QTest::mouseClick(Pages(f).FindButton(1), Qt::LeftButton);
+        Pump();
+        EXPECT_TRUE(platform.started.empty());
+        ASSERT_FALSE(dialogs.messages.empty());
+        EXPECT_NE(dialogs.messages.back().text.find("reloaded"), std::string::npos);
+        EXPECT_EQ(Pages(f).PageCount(), c.pagesShown + 1);
+        form.reset();
+    }
+}
+
 TEST_F(PageTest, BackupHoldsTheBarAsItWasBeforeEveryRebuildingCommand)
 {
     TBar bar;

@@ -1,10 +1,14 @@
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QStyleHints>
 #include <QFile>
 #include <QMenu>
 #include <QStackedWidget>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "FormFixture.h"
@@ -479,6 +483,50 @@ TEST_F(StartupTest, SoundCaptionsShowTheFileNameAsStoredWithItsAmpersand)
     dialogs.popupChoices = {""};
     Pages(f).OpenButtonMenu(1, QPoint(0, 0));
     EXPECT_EQ(f.MenuItem("SoundSelect1")->text(), "Sound on &Keyboard Select = rock && roll.wav");
+}
+
+} // namespace
+} // namespace kex
+
+namespace kex {
+namespace {
+
+// Counts the timer events of an object and its children (the edit's caret blink runs
+// on a child of the edit).
+class TimerLog : public QObject {
+public:
+    QObject* watched = nullptr;
+    int ticks = 0, keys = 0;
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        if (e->type() == QEvent::Timer && (o == watched || o->parent() == watched))
+            ++ticks;
+        if (e->type() == QEvent::KeyPress && o == watched)
+            ++keys;
+        return false;
+    }
+};
+
+TEST_F(StartupTest, TheHiddenSelectionEditTakesKeysWithoutABlinkingCaret)
+{
+    MainWindow& f = Start();
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    auto* keys = Child<QLineEdit>(f, "Keys");
+    keys->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), keys);
+    TimerLog log;
+    log.watched = keys;
+    qApp->installEventFilter(&log);
+    // Three of the caret's half periods would pass.
+    QTest::qWait(std::max(3 * QGuiApplication::styleHints()->cursorFlashTime() / 2, 300));
+    EXPECT_EQ(log.ticks, 0);
+    // The keys still go to the edit.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_7);
+    qApp->removeEventFilter(&log);
+    EXPECT_EQ(log.keys, 1);
 }
 
 } // namespace

@@ -125,12 +125,16 @@ ClickedButton BarStore::Clicked(int n, bool shrinkOnLaunch) const
 
 BarContents BarStore::Contents(int last) const
 {
-    IniDocument doc = ini_.Document();
+    // Records, captions and layout from one read: a change written meanwhile shows as
+    // a layout other than the one noted.
+    const std::shared_ptr<const IniDocument> read = ini_.Snapshot();
+    IniDocument doc = *read;
     RecordStore store(doc);
     store.BeginBatch(); // every record from one pass over the text
     const std::vector<int> stored = store.StoredNumbers();
     const int pages = ReadPageCount(doc, FileName());
     BarContents contents;
+    contents.pages = pages;
     contents.records.reserve(std::size_t(std::max(0, last)));
     for (int n = 1; n <= last; ++n) {
         contents.records.push_back(store.Read(n));
@@ -140,20 +144,28 @@ BarContents BarStore::Contents(int last) const
     for (int p = 1; p <= pages && p <= last; ++p)
         contents.captions.push_back(doc.ReadString(settings::TabsSection, PageTabKey(p), DefaultPageName(p)));
     store.DiscardBatch();
+    contents.layout = LayoutOf(read);
     return contents;
 }
 
-void BarStore::Tidy(const std::vector<int>& strays, const std::vector<int>& iconDefaults)
+PageLayout BarStore::Tidy(const std::vector<int>& strays, const std::vector<int>& iconDefaults,
+                          const PageLayout& loaded)
 {
     if (strays.empty() && iconDefaults.empty())
-        return;
+        return loaded;
+    PageLayout shown = loaded;
     ini_.Modify([&](IniDocument& d) {
+        shown = loaded;
+        if (!(PageLayoutOf(d) == loaded))
+            return; // written since the load: what was found there may be gone
         RecordStore store(d);
         for (int n : strays)
             store.Erase(n);
         for (int n : iconDefaults)
             d.WriteString(settings::IconsSection, ButtonKey(n), settings::IconDefault);
+        shown = PageLayoutOf(d);
     });
+    return shown;
 }
 
 void BarStore::SaveProgram(int n, const std::string& program)
@@ -256,10 +268,11 @@ void BarStore::RestorePage(const PageMoveBuffer& buffer, int buttonsPerPage)
 
 void BarStore::Backup() { CopyFileBytes(ini_.FileName(), BackupFileName(ini_.FileName())); }
 
-const PageLayout& BarStore::Layout() const
+const PageLayout& BarStore::Layout() const { return LayoutOf(ini_.Snapshot()); }
+
+const PageLayout& BarStore::LayoutOf(std::shared_ptr<const IniDocument> doc) const
 {
     // The file's layout is worked out again only when the file changed.
-    std::shared_ptr<const IniDocument> doc = ini_.Snapshot();
     if (doc != layoutOf_) {
         layout_ = PageLayoutOf(*doc);
         layoutOf_ = std::move(doc);

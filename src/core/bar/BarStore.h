@@ -47,6 +47,8 @@ struct BarContents {
     std::vector<ButtonRecord> records; // records[n - 1] is button n
     std::vector<std::string> captions; // captions[p - 1] is the stored caption of page p
     std::vector<int> strays;           // numbers that have record keys but no program
+    PageLayout layout;                 // the layout of the very text these were read from
+    int pages = 0;                     // its page count, bounded
 };
 
 // A new carrier for one change of the configuration: the passwords of the records it
@@ -97,8 +99,12 @@ public:
     // Buttons 1..last with the captions of the stored pages.
     BarContents Contents(int last) const;
     // Erases the keys of records without a program and marks the given buttons' icons
-    // "Default", as one rewrite (nothing when both are empty).
-    void Tidy(const std::vector<int>& strays, const std::vector<int>& iconDefaults);
+    // "Default", as one rewrite (nothing when both are empty), on the file the bar
+    // loaded as `loaded`. Answers the layout the bar shows from now on: the tidied
+    // file's; or, when the file was changed since the load (the strays may hold
+    // programs by now), nothing is tidied and the answer is `loaded`, so that the
+    // freshness check sees the change.
+    PageLayout Tidy(const std::vector<int>& strays, const std::vector<int>& iconDefaults, const PageLayout& loaded);
     // The program browsed for button n. A button filled so (empty until now) starts
     // unprotected: a password left behind for its number is erased with it.
     void SaveProgram(int n, const std::string& program);
@@ -168,6 +174,8 @@ public:
 private:
     // One rewrite of records with their passwords carried along.
     void ModifyRecords(const std::function<void(RecordStore&)>& change);
+    // The layout of one read of the file (kept with that read).
+    const PageLayout& LayoutOf(std::shared_ptr<const IniDocument> doc) const;
 
     TNewIniFile ini_;
     PasswordTransactions passwords_;

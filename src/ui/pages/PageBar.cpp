@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QStackedWidget>
 
+#include <set>
 #include <utility>
 
 #include "core/bar/BarStore.h"
@@ -28,6 +29,11 @@ PageBar::PageBar(BarStore& store, TDialogs& dialogs, ButtonFaces& faces, PageBar
       colors_(store, dialogs, *widgets.tabs)
 {
     setObjectName("PageBar");
+    // A page shown for the first time gets its buttons' pictures.
+    connect(w_.notebook, &QStackedWidget::currentChanged, this, [this](int i) {
+        MakeButtons(i);
+        ShowFacesOfPage(i);
+    });
 }
 
 QAction* PageBar::Item(const char* name) const
@@ -44,13 +50,70 @@ int PageBar::PageCount() const { return w_.notebook->count(); }
 
 TSpeedButton* PageBar::FindButton(int n) const
 {
+    if (n < 1 || n > PageCount() * buttonsPerPage_)
+        return nullptr;
+    // Whoever asks for a button gets it, made, with its face.
+    const int page = PageOfButton(n, buttonsPerPage_);
+    MakeButtons(page);
+    if (!facesDue_.empty())
+        ShowFacesOfPage(page);
     auto it = buttons_.find(n);
     return it == buttons_.end() ? nullptr : it->second;
+}
+
+void PageBar::MakeButtons(int i) const
+{
+    if (!unmade_.erase(i))
+        return;
+    QWidget* page = w_.notebook->widget(i);
+    if (!page)
+        return;
+    auto* self = const_cast<PageBar*>(this);
+    for (int n = FirstButtonOfPage(i, buttonsPerPage_); n <= (i + 1) * buttonsPerPage_; ++n) {
+        auto* button = new TSpeedButton(n, page);
+        button->setGeometry(ButtonLeft(SlotOfButton(n, buttonsPerPage_)), 0, kButtonSize, kButtonSize);
+        button->setToolTip(hint_);
+        connect(button, &QToolButton::clicked, self, [self, button] { self->host_.Guarded([&] { self->ButtonClicked(button); }); });
+        connect(button, &TSpeedButton::RightMouseDown, self, [self, button](Qt::MouseButton b, int x, int y) {
+            self->host_.Guarded([&] { self->ButtonRightMouseDown(button, b, x, y); });
+        });
+        button->show(); // also on a page that is shown already
+        buttons_[n] = button;
+    }
+    // The loaded records' hints and shrink values; their pictures follow with the page's.
+    if (auto due = facesDue_.find(i); due != facesDue_.end())
+        for (const DueFace& f : due->second)
+            if (TSpeedButton* b = buttons_[f.n]) {
+                b->Tag = f.tag;
+                b->setToolTip(QString::fromStdString(ButtonHint(f.program, f.description, f.parameters)));
+            }
+}
+
+void PageBar::ShowFacesOfPage(int i) const
+{
+    auto due = facesDue_.find(i);
+    if (due == facesDue_.end())
+        return;
+    const std::vector<DueFace> faces = std::move(due->second);
+    facesDue_.erase(due);
+    // As in a load: icons found missing are marked "Default" in one rewrite, when the
+    // file is still the one loaded.
+    faces_.BeginLoad();
+    for (const DueFace& f : faces)
+        if (auto b = buttons_.find(f.n); b != buttons_.end())
+            faces_.Show(b->second, f.program, f.iconIndex, f.description, f.iconFile, f.parameters);
+    const std::vector<int> iconDefaults = faces_.EndLoad();
+    if (!iconDefaults.empty()) {
+        auto* self = const_cast<PageBar*>(this);
+        host_.WriteReportedOnce([&] { self->loadedLayout_ = store_.Tidy({}, iconDefaults, loadedLayout_); });
+    }
 }
 
 void PageBar::ClearPages()
 {
     buttons_.clear();
+    facesDue_.clear();
+    unmade_.clear();
     while (w_.notebook->count() > 0) {
         QWidget* page = w_.notebook->widget(w_.notebook->count() - 1);
         w_.notebook->removeWidget(page);
@@ -71,13 +134,20 @@ void PageBar::CreatePages(int buttonsPerPage, const QString& hint)
     const int pages = store_.PageCount(&notice);
     host_.NotifyOnce(notice);
     ClearPages();
-    // Pages "Page" + i, each with its tab and its row of buttons.
+    // Pages "Page" + i, each with its tab and its row of buttons (beyond the first
+    // pages, the row is made when the page is first shown or asked for).
+    hint_ = hint;
     QStringList tabs;
     for (int i = 0; i < pages; ++i) {
         auto* page = new QWidget;
         page->setObjectName(QString("Page%1").arg(i));
         page->setAutoFillBackground(true); // the selection edit lies behind the pages
         tabs << QString::fromStdString(DefaultPageName(i + 1));
+        if (i >= kEagerPages) {
+            unmade_.insert(i);
+            w_.notebook->addWidget(page);
+            continue;
+        }
         for (int n = FirstButtonOfPage(i, buttonsPerPage); n <= (i + 1) * buttonsPerPage; ++n) {
             auto* button = new TSpeedButton(n, page);
             button->setGeometry(ButtonLeft(SlotOfButton(n, buttonsPerPage)), 0, kButtonSize, kButtonSize);
@@ -107,18 +177,41 @@ void PageBar::Load()
     const int cursorBefore = host_.ScreenCursor();
     host_.SetScreenCursor(crHourGlass);
     faces_.BeginLoad();
-    // Every record and tab caption from one read of the file.
+    // Every record and tab caption from one read of the file. The pictures of the
+    // shown page are made now, the others' when their page is first shown or one of
+    // their buttons is asked for; hints and shrink values are set at once.
     const int last = PageCount() * buttonsPerPage_;
     const BarContents contents = store_.Contents(last);
+    const int shown = w_.notebook->currentIndex();
+    std::set<int> wasDue; // buttons that show a hint of their last load, not yet a picture
+    for (const auto& [page, records] : facesDue_)
+        for (const DueFace& due : records)
+            wasDue.insert(due.n);
+    facesDue_.clear();
     for (int n = 1; n <= last; ++n) {
         const ButtonRecord& r = contents.records[std::size_t(n - 1)];
-        TSpeedButton* button = FindButton(n);
+        const int page = PageOfButton(n, buttonsPerPage_);
+        if (unmade_.count(page)) { // made later with what the record says
+            if (!r.Program.empty())
+                facesDue_[page].push_back({n, r.Program, r.IconFile, r.Description, r.Parameters, r.IconIndex,
+                                           r.Shrink == "Yes" ? 1 : r.Shrink == "No" ? 0 : 100});
+            continue;
+        }
+        const auto found = buttons_.find(n);
+        TSpeedButton* button = found == buttons_.end() ? nullptr : found->second;
+        if (!button)
+            continue;
         if (r.Program.empty()) {
-            if (button && button->HasGlyph()) // a button that was loaded before is blanked
+            if (button->HasGlyph() || wasDue.count(n)) // a button that was loaded before is blanked
                 faces_.Blank(button);
-        } else if (button) {
-            button->Tag = r.Shrink == "Yes" ? 1 : r.Shrink == "No" ? 0 : 100;
+            continue;
+        }
+        button->Tag = r.Shrink == "Yes" ? 1 : r.Shrink == "No" ? 0 : 100;
+        if (page == shown) {
             faces_.Show(button, r);
+        } else {
+            button->setToolTip(QString::fromStdString(ButtonHint(r.Program, r.Description, r.Parameters)));
+            facesDue_[page].push_back({n, r.Program, r.IconFile, r.Description, r.Parameters, r.IconIndex});
         }
     }
     for (std::size_t p = 0; p < contents.captions.size() && int(p) < w_.tabs->Count(); ++p)
@@ -126,8 +219,14 @@ void PageBar::Load()
     // Records without a program lose their keys, and icons found missing are marked
     // "Default", in one rewrite.
     const std::vector<int> iconDefaults = faces_.EndLoad();
-    host_.WriteReportedOnce([&] { store_.Tidy(contents.strays, iconDefaults); });
-    NoteLayout();
+    // The layout noted is the one loaded (a change written meanwhile is not taken
+    // for shown), after the bar's own tidying.
+    loadedLayout_ = contents.layout;
+    host_.WriteReportedOnce([&] { loadedLayout_ = store_.Tidy(contents.strays, iconDefaults, contents.layout); });
+    // Pages made from an older count than the one loaded: no layout is noted as
+    // shown, so that the next reload or freshness check rebuilds the pages.
+    if (contents.pages != PageCount())
+        loadedLayout_ = PageLayout();
     host_.SetScreenCursor(cursorBefore);
 }
 

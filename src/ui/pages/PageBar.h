@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "core/config/Settings.h"
@@ -195,6 +196,10 @@ private:
     bool EditorEntered(const std::string& text);
     void ShowPendingCursor();
     QAction* Item(const char* name) const;
+    // Gives the buttons of page index i the faces their loaded records call for, when
+    // they wait for them (a page's pictures are made when it is first shown or when
+    // one of its buttons is asked for).
+    void ShowFacesOfPage(int i) const;
 
     BarStore& store_;
     TDialogs& dialogs_;
@@ -204,7 +209,25 @@ private:
     ButtonLauncher* launcher_ = nullptr;
     ModifyGate* gate_ = nullptr;
 
-    std::map<int, TSpeedButton*> buttons_;
+    mutable std::map<int, TSpeedButton*> buttons_;
+    // What a button's picture is made from, as loaded.
+    struct DueFace {
+        int n = 0;
+        std::string program, iconFile, description, parameters;
+        int iconIndex = 0;
+        int tag = 100; // the shrink value, for a button not made yet
+    };
+    // Makes the buttons of page index i when they are not made yet, with the hints and
+    // shrink values of their loaded records.
+    void MakeButtons(int i) const;
+    // The buttons of the pages whose pictures are not made yet (page index → its
+    // buttons with a program; hint, shrink value and blanking are done).
+    mutable std::map<int, std::vector<DueFace>> facesDue_;
+    // The pages (by index) whose buttons are not made yet; the first kEagerPages are
+    // made with the pages, the others when first shown or asked for.
+    mutable std::set<int> unmade_;
+    QString hint_; // an empty button's hint
+    static constexpr int kEagerPages = 10;
     int buttonsPerPage_ = 16;
     int requestedButtons_ = 16;
     int keySelection_ = 0;

@@ -8,28 +8,61 @@
 
 namespace kex {
 
-TEyes::TEyes(QWidget* parent, TPointerSource pointer)
+TEyes::TEyes(QWidget* parent, TPointerSource pointer, const TMotionWatchMaker& watch)
     : TGraphicControl(parent), pointer_(pointer ? std::move(pointer) : TPointerSource([] { return QCursor::pos(); }))
 {
     timer_ = new QTimer(this);
-    timer_->setInterval(100);
+    timer_->setInterval(kFollowInterval);
     connect(timer_, &QTimer::timeout, this, &TEyes::Track);
     timer_->start();
+    if (watch)
+        watch_ = watch([this] { Wake(); });
     resize(100, 100);
     Invalidate();
 }
 
-bool TEyes::Active() const { return timer_->isActive(); }
+TEyes::~TEyes() = default;
+
+bool TEyes::Active() const { return active_; }
+
+bool TEyes::Resting() const { return timer_->isActive() && timer_->interval() == kRestInterval; }
 
 void TEyes::SetActive(bool active)
 {
-    if (active == Active())
+    if (active == active_)
         return;
-    if (active)
-        timer_->start();
-    else
+    active_ = active;
+    if (!active)
         timer_->stop();
-    Invalidate();
+    Invalidate(); // active again: the next tick draws the pupils
+}
+
+void TEyes::Wake()
+{
+    if (active_ && (!timer_->isActive() || timer_->interval() != kFollowInterval)) {
+        timer_->setInterval(kFollowInterval);
+        timer_->start();
+    }
+}
+
+void TEyes::showEvent(QShowEvent* event)
+{
+    TGraphicControl::showEvent(event);
+    // A window moved under a still pointer moves the pupils too.
+    if (window() != watchedWindow_) {
+        if (watchedWindow_)
+            watchedWindow_->removeEventFilter(this);
+        watchedWindow_ = window();
+        watchedWindow_->installEventFilter(this);
+    }
+    Wake();
+}
+
+bool TEyes::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == watchedWindow_ && event->type() == QEvent::Move)
+        Wake();
+    return false;
 }
 
 void TEyes::SetEyeColor(const QColor& color) { ChangeColor(eyeColor_, color); }
@@ -50,6 +83,7 @@ void TEyes::Invalidate()
     pupils_.reset();
     geometry_ = EyesGeometry(width(), height());
     update();
+    Wake();
 }
 
 void TEyes::resizeEvent(QResizeEvent* event)
@@ -75,10 +109,20 @@ void TEyes::Track()
     // when either changed.
     const QPoint pointer = pointer_();
     const QPoint origin = mapToGlobal(QPoint(0, 0));
-    if (pointer == lastPointer_ && origin == lastOrigin_)
+    if (pointer == lastPointer_ && origin == lastOrigin_) {
+        // Nothing moved since the last tick: the poll slows down until something
+        // moves again; the watch, where there is one, wakes it at the next motion.
+        if (timer_->interval() != kRestInterval) {
+            timer_->setInterval(kRestInterval);
+            if (watch_)
+                watch_->Arm();
+        }
         return;
+    }
     lastPointer_ = pointer;
     lastOrigin_ = origin;
+    if (timer_->interval() != kFollowInterval)
+        timer_->setInterval(kFollowInterval);
     std::array<QPoint, 2> moved;
     for (int eye = 0; eye < 2; ++eye) {
         const TPoint p = PupilPosition(geometry_, eye, {origin.x(), origin.y()}, {pointer.x(), pointer.y()});

@@ -1,5 +1,6 @@
 #include "ui/window/BarControls.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -15,6 +16,17 @@
 namespace kex {
 
 namespace {
+// The selection edit lies behind the pages, never seen: its caret does not blink (the
+// edit's focus-in would start a blink timer that wakes the idle bar twice a second).
+// The focus itself, the keys and the text are the edit's as before.
+class NoCaretBlink : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::FocusIn; }
+};
+
 QFont BarFont(int pixelSize, bool bold)
 {
     QFont font;
@@ -24,7 +36,7 @@ QFont BarFont(int pixelSize, bool bold)
     return font;
 }
 
-void BuildGaugePanel(BarControls& c, std::function<QPoint()> cursorPos)
+void BuildGaugePanel(BarControls& c, std::function<QPoint()> cursorPos, const TEyes::TMotionWatchMaker& motion)
 {
     c.panel = new QFrame(c.content);
     c.panel->setObjectName("Panel1");
@@ -39,7 +51,7 @@ void BuildGaugePanel(BarControls& c, std::function<QPoint()> cursorPos)
     c.gauge->SetBackColor(QColor(0x80, 0, 0)); // maroon
     c.gauge->SetAlignment(TAlignment::taCenter);
     c.gauge->setFont(BarFont(12, false));
-    c.eyes = new TEyes(c.panel, std::move(cursorPos));
+    c.eyes = new TEyes(c.panel, std::move(cursorPos), motion);
     c.eyes->setObjectName("Eyes");
     c.eyes->setGeometry(2, 1, 40, 16);
     c.eyes->SetActive(false);
@@ -58,7 +70,8 @@ QToolButton* SmallButton(QWidget* parent, const char* name, int left, const QIco
 }
 } // namespace
 
-BarControls BuildBarControls(QWidget& window, std::function<QPoint()> cursorPos)
+BarControls BuildBarControls(QWidget& window, std::function<QPoint()> cursorPos,
+                             const TEyes::TMotionWatchMaker& motion)
 {
     window.setWindowTitle("Start");
     window.setFont(BarFont(11, true));
@@ -82,8 +95,9 @@ BarControls BuildBarControls(QWidget& window, std::function<QPoint()> cursorPos)
     c.keys->setObjectName("Keys");
     c.keys->setGeometry(180, 6, 33, 20);
     c.keys->stackUnder(c.notebook);
+    c.keys->installEventFilter(new NoCaretBlink(c.keys));
 
-    BuildGaugePanel(c, std::move(cursorPos));
+    BuildGaugePanel(c, std::move(cursorPos), motion);
 
     c.helpButton = SmallButton(c.content, "HelpButton", 0, HelpGlyph());
     c.runButton = SmallButton(c.content, "RunButton", 22, RunGlyph());

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "ui/widgets/Eyes.h"
+
 class QFrame;
 class QLineEdit;
 class QScrollBar;
@@ -34,7 +36,8 @@ struct BarControls {
 };
 
 // Builds the controls on the window; cursorPos: the pointer's screen position, which
-// the eyes follow.
-BarControls BuildBarControls(QWidget& window, std::function<QPoint()> cursorPos);
+// the eyes follow; motion: the watch of the pointer's motion that lets them rest.
+BarControls BuildBarControls(QWidget& window, std::function<QPoint()> cursorPos,
+                             const TEyes::TMotionWatchMaker& motion = nullptr);
 
 } // namespace kex

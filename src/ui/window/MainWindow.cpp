@@ -68,7 +68,8 @@ MainWindow::~MainWindow()
 
 void MainWindow::BuildControls()
 {
-    c_ = BuildBarControls(*this, [this] { return platform_.CursorPos(); });
+    c_ = BuildBarControls(*this, [this] { return platform_.CursorPos(); },
+                          [this](std::function<void()> moved) { return platform_.WatchPointer(std::move(moved)); });
     connect(c_.helpButton, &QToolButton::clicked, this, [this] { Guarded([this] { ShowHelp(); }); });
     connect(c_.scrollBar, &QScrollBar::valueChanged, this, [this](int v) { c_.content->move(-v, 0); });
     c_.pageName->installEventFilter(this);
