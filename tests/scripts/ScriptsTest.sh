@@ -27,6 +27,7 @@ new_repo() {
   git -C "$dir" init -q -b main
   git -C "$dir" config user.email t@example.org
   git -C "$dir" config user.name test
+  git -C "$dir" config commit.gpgsign false
   git -C "$dir" add -A
   git -C "$dir" commit -q -m "base"
 }
