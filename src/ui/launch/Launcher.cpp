@@ -151,8 +151,6 @@ void Launcher::Launch(int n, const std::string& programText, const std::string& 
                       const std::string& workingDirectory, const std::string& description,
                       std::function<void()> again)
 {
-    // Whether the launch shrinks the bar.
-    const bool shrink = shrinkNow_.value_or(host_.ShrinkOnLaunch());
     // No length limit: the arguments are handed over as they are.
     const std::string commandLine = programText + parameters;
     // The working directory applies to the started program only; one that does not
@@ -163,22 +161,13 @@ void Launcher::Launch(int n, const std::string& programText, const std::string& 
     // The launch gate (a Run-button launch belongs to no button).
     bool permitted = source_ == TLaunchSource::RunButton || !gate_ || gate_->MayLaunch(n);
     if (!permitted) {
-        host_.BringIntoView();
+        Q_EMIT SmallModeRequested(SmallModeCause::BringIntoView);
         gate_->Held(n, pages_.FindButton(n), std::move(again));
     }
     // The launch: the bar shrinks or hides behind its tray icon, the watch starts, then the program.
     if (permitted) {
-        if (shrink && !host_.SmallActive())
-            host_.SmallSize();
+        Q_EMIT SmallModeRequested(SmallModeCause::Launch);
         watch_->start();
-        bool toTray = host_.TrayOnLaunch() && shrinkNow_ != true;
-        if (toTray) {
-            // Hidden only behind a tray icon that brings it back.
-            host_.TrayActivate(true);
-            toTray = host_.TrayIconShowing();
-            if (toTray)
-                host_.HideBar();
-        }
         if (source_ != TLaunchSource::RunButton)
             Q_EMIT ButtonLaunched(n, QString::fromStdString(RecentEntryText(description, programText, n)));
         std::vector<std::string> argv = SplitCommandLine(commandLine);
@@ -192,12 +181,7 @@ void Launcher::Launch(int n, const std::string& programText, const std::string& 
             // Nothing runs that the bar could wait for: it comes back at once, and the
             // user learns why without being held up.
             watch_->stop();
-            if (host_.SmallActive())
-                host_.SmallSize();
-            if (toTray) {
-                host_.TrayActivate(false);
-                host_.ShowBar();
-            }
+            Q_EMIT SmallModeRequested(SmallModeCause::StartFailed);
             dialogs_.Notify("Unable to start " + (argv.empty() ? commandLine : argv.front()) + ": " + started.error);
         }
     }
@@ -213,13 +197,8 @@ void Launcher::Watch()
     if (launchedPid_ == 0 || platform_.PollProcess(launchedPid_) == TProcessState::Running)
         return;
     // The watched program has ended.
-    const bool staySmall = host_.StaySmall();
-    if (!host_.SmallActive() && !staySmall) {
-        host_.ShowBar();
-        host_.TrayActivate(false);
-    }
-    if (host_.SmallActive() && !staySmall)
-        host_.SmallSize();
+    // The bar comes back unless it stays small.
+    Q_EMIT SmallModeRequested(SmallModeCause::ProgramEnded);
     // The watch is over; the program timer counts from now.
     launchedPid_ = 0;
     RestartProgramTimer();

@@ -15,6 +15,7 @@
 #include <sys/types.h>
 
 #include "core/pages/ButtonRecord.h"
+#include "core/status/SmallMode.h"
 #include "ui/pages/PageHooks.h"
 
 class QTimer;
@@ -26,28 +27,14 @@ class ButtonFaces;
 class TDialogs;
 class TPlatform;
 
-// What the launcher asks of the window: its settings, small mode, the tray and the
-// bar's visibility.
+// What the launcher asks of the window: its settings, the help file, the focus.
 class LauncherHost {
 public:
     // The keyboard selection takes the focus back.
     virtual void FocusKeys() = 0;
     virtual std::string HelpFileName() = 0;
-    // "Bar Graph on Launch" as the bar was started with it.
+    // "Bar Graph on Launch" as the menu says now.
     virtual bool ShrinkOnLaunch() const = 0;
-    // "Tray Icon on Launch" as the menu says now.
-    virtual bool TrayOnLaunch() const = 0;
-    virtual bool StaySmall() const = 0;
-    virtual bool SmallActive() const = 0;
-    // Switches small mode on or off.
-    virtual void SmallSize() = 0;
-    virtual void TrayActivate(bool active) = 0;
-    // Whether a working tray icon stands in for the bar (it never hides without one).
-    virtual bool TrayIconShowing() const = 0;
-    virtual void ShowBar() = 0;
-    virtual void HideBar() = 0;
-    // A held launch brings the bar into view (out of small mode, back from the tray).
-    virtual void BringIntoView() = 0;
     // The other bars of this file reload (in sync mode).
     virtual void BroadcastLoad() = 0;
     // Runs a handler; an error escaping it is shown and the bar goes on.
@@ -100,6 +87,10 @@ Q_SIGNALS:
     // start tried; entry: its text in the recent list.
     void ButtonLaunched(int n, const QString& entry);
     void RunMenuRequested(const QPoint& screenPos);
+    // The bar is to shrink, hide or come back for a launch (ShrinkNow holds the
+    // launch's own decision while this is emitted), a start that failed, a held launch
+    // or the watched program's end.
+    void SmallModeRequested(SmallModeCause cause);
 
 private:
     // Browses for the program of an empty button and stores it; answers the program.

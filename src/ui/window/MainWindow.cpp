@@ -152,7 +152,7 @@ void MainWindow::BuildSubsystems()
         Guarded([&] { pages_->TabMouseDown(b, x, y); });
     });
     ButtonConfigurator::Hooks configure;
-    configure.shrinkSetting = [this] { return settings_.shrinkOnLaunch; };
+    configure.shrinkSetting = [this] { return small_->ShrinkSetting(); };
     configure.launch = [this](int n, const ButtonRecord& record, const std::string& files, std::optional<bool> shrink) {
         launcher_->LaunchWithFiles(n, record, files, shrink);
     };
@@ -180,6 +180,27 @@ void MainWindow::BuildSubsystems()
             dialogs_.Popup(menus_->RunMenu(), pos);
     });
     BuildRecentList();
+
+    // The tray icon and small mode: a launch shrinks the bar or hides it behind the
+    // icon, the program's end brings it back; the icon's menu is the tray menu.
+    tray_ = new TRWTrayIcon95(this);
+    tray_->SetIcon(MainIcon());
+    tray_->SetDisabledIcon(MainIcon());
+    tray_->SetAnimationInterval(125);
+    tray_->SetAnimationIcons({"RUN3", "RUN2", "RUN1"});
+    tray_->SetAnimationOptions(TRWTrayIconAnimationOptions::aoIconsInExe);
+    tray_->SetHint("Kexbar");
+    tray_->SetPopupMenu(menus_->RunMenu());
+    tray_->SetAutoPopup(true);
+    connect(menus_->RunMenu(), &QMenu::aboutToShow, recent_, &RecentList::RefreshFromFile);
+    small_ = new SmallMode(*context_, SmallModeWidgets{this, c_.panel, c_.gauge, c_.eyes, c_.scrollBar},
+                           SmallModeMenus{MenuItem("StaySmall"), MenuItem("ShrinkOnLaunch1"), MenuItem("HideGraph1"),
+                                          MenuItem("LockGraphLocation1"), MenuItem("IconState1"),
+                                          MenuItem("StayonTop1"), menus_->GaugeMenu(), menus_->RunMenu()},
+                           state_, *launcher_, *tray_, this);
+    connect(launcher_, &Launcher::SmallModeRequested, small_, &SmallMode::Apply);
+    connect(small_, &SmallMode::FullShapeRequested, this, [this] { ApplyShape(); });
+    connect(small_, &SmallMode::PlaceHeld, saveLocationTimer_, qOverload<>(&QTimer::start));
 }
 
 void MainWindow::BuildRecentList()
@@ -207,17 +228,7 @@ void MainWindow::FocusKeys() { c_.keys->setFocus(); }
 
 QPoint MainWindow::PageMenuPoint(int x, int y) const { return mapToGlobal(QPoint(x + c_.panel->width(), y)); }
 
-bool MainWindow::TrayOnLaunch() const { return MenuItem("HideGraph1")->isChecked(); }
-
-bool MainWindow::StaySmall() const { return MenuItem("StaySmall")->isChecked(); }
-
-void MainWindow::BringIntoView()
-{
-    if (status_->SmallActive())
-        status_->SmallSize();
-    if (settings_.trayOnLaunch)
-        show();
-}
+bool MainWindow::ShrinkOnLaunch() const { return small_->ShrinkSetting(); }
 
 // ------------------------------------------------------------------ start-up pass
 
@@ -288,7 +299,7 @@ void MainWindow::FormCreate()
             state_.FullHeight = state_.FramedHeight;
         }
         launcher_->SetShrinkNow(false);
-        SmallSize();
+        small_->Apply(SmallModeCause::StartUp);
     }
     SetScreenCursor(crDefault);
     FormCaption();
@@ -330,18 +341,16 @@ void MainWindow::ApplyMenuSettings()
     status_->ShowSource(settings_.gaugeType);
     MenuItem("ConfirmExit1")->setChecked(settings_.checkExit);
     state_.TrayHint = "Kexbar32 " + state_.IniSuffix + state_.TrayHintTail;
-    MenuItem("HideGraph1")->setChecked(settings_.trayOnLaunch);
-    MenuItem("IconState1")->setChecked(settings_.animateTray);
-    if (settings_.graphLocked)
-        MenuItem("LockGraphLocation1")->setChecked(true);
-    MenuItem("ShrinkOnLaunch1")->setChecked(settings_.shrinkOnLaunch);
-    MenuItem("StaySmall")->setChecked(settings_.staySmall);
+    tray_->SetHint(QString::fromStdString(state_.TrayHint));
+    small_->ApplySettings(settings_);
 }
 
 void MainWindow::ApplyPlace()
 {
-    // The shape, on top and framed, then the place and the window state.
-    status_->FullSize();
+    // The shape, on top and framed, then the place and the window state. A rebuild
+    // while small or hidden brings the full bar back first.
+    if (small_->State() != SmallModeState::Full)
+        small_->Apply(SmallModeCause::BringIntoView);
     launcher_->SetShrinkNow(settings_.shrinkOnLaunch);
     rememberedOnTop_ = settings_.onTop;
     if (settings_.staySmall && !settings_.trayOnLaunch)
@@ -376,12 +385,12 @@ std::string MainWindow::HelpFileName() { return context_->HelpFile(); }
 
 void MainWindow::SetHints()
 {
-    // Hints name only what the bar does now: the keyboard, the gauge's mouse actions
-    // and the tray come with their subsystems, and their hints with them.
+    // Hints name only what the bar does now: the keyboard and the gauge's readings
+    // come with their subsystems, and their hints with them.
     state_.ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options";
-    state_.GaugeMouseHint.clear();
+    state_.GaugeMouseHint = "Mouse: LEFT=Shrink  RIGHT=Setup";
     state_.GaugeHintSuffix.clear();
-    state_.TrayHintTail.clear();
+    state_.TrayHintTail = "  Mouse: LEFT=ButtonBar  RIGHT=Last Launched Menu";
     c_.helpButton->setToolTip("Mouse: LEFT=Help");
     c_.tabs->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
     c_.runButton->setToolTip("Mouse: LEFT=Run Any Application  RIGHT=Last Launched Menu");
@@ -467,13 +476,13 @@ void MainWindow::moveEvent(QMoveEvent* event)
     QWidget::moveEvent(event);
     // While a window is being mapped it may pass through positions of the window
     // manager's making; the place is taken once the moves have settled.
-    if (!state_.StartingUp && !status_->SmallActive() && !destroyed_)
+    if (!state_.StartingUp && !destroyed_)
         saveLocationTimer_->start();
 }
 
 void MainWindow::LocationSettled()
 {
-    if (state_.StartingUp || status_->SmallActive() || destroyed_)
+    if (destroyed_ || !small_->PlaceToStore(state_.StartingUp))
         return;
     // Not a move: the bar stands where it was placed (and its place is stored).
     if (x() == state_.BarLeft && y() == state_.BarTop && locationStored_)

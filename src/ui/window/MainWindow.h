@@ -17,8 +17,9 @@
 #include "ui/launch/Launcher.h"
 #include "ui/pages/PageBar.h"
 #include "ui/pages/PageHooks.h"
+#include "ui/status/SmallMode.h"
 #include "ui/status/StatusPanel.h"
-#include "ui/tray/TrayIcon.h"
+#include "ui/tray/TrayIcon95.h"
 #include "ui/window/BarContext.h"
 #include "ui/window/BarControls.h"
 #include "ui/window/BarMenus.h"
@@ -80,7 +81,7 @@ public:
 
     // A bar that starts small in the tray is not shown when the message loop starts;
     // only with a tray icon showing to bring it back.
-    bool StartsHidden() const { return settings_.staySmall && settings_.trayOnLaunch && tray_.Showing(); }
+    bool StartsHidden() const { return InTray(small_->State()); }
     const WindowState& State() const { return state_; }
     // A menu item by its designer name.
     QAction* MenuItem(const QString& name) const { return menus_->Item(name); }
@@ -95,8 +96,10 @@ public:
     // when it fails (a read-only configuration, an AppDir that cannot be written) the
     // error is shown once, not at every try, and the bar goes on, read-only.
     void WriteReportedOnce(const std::function<void()>& write) override;
-    // The gauge panel: its sources, refresh and small mode.
+    // The gauge panel: its sources and refresh.
     StatusPanel& Status() const { return *status_; }
+    // Small mode: the full bar, the small bar, or hidden behind the tray icon.
+    SmallMode& Small() const { return *small_; }
 
 protected:
     void moveEvent(QMoveEvent* event) override;
@@ -134,12 +137,6 @@ private:
     void AppMessage(const TBarMessage& message);
     void SetScreenCursor(int cursor) override;
 
-    // ---- the gauge panel and the tray icon as the launcher sees them
-    void SmallSize() override { status_->SmallSize(); }
-    bool SmallActive() const override { return status_->SmallActive(); }
-    void TrayActivate(bool active) override { tray_.Activate(active); }
-    bool TrayIconShowing() const override { return tray_.Showing(); }
-
     // ---- PageBarHost and LauncherHost
     void RefreshCaption() override { FormCaption(); }
     void RunStartupPass() override;
@@ -148,12 +145,7 @@ private:
     void FocusKeys() override;
     void NotifyOnce(const std::string& text) override;
     QPoint PageMenuPoint(int x, int y) const override;
-    bool ShrinkOnLaunch() const override { return settings_.shrinkOnLaunch; }
-    bool TrayOnLaunch() const override;
-    bool StaySmall() const override;
-    void ShowBar() override { show(); }
-    void HideBar() override { hide(); }
-    void BringIntoView() override;
+    bool ShrinkOnLaunch() const override;
 
     TPlatform& platform_;
     TDialogs& dialogs_;
@@ -182,7 +174,8 @@ private:
     Launcher* launcher_ = nullptr;  // owned as a child object
     Protection* protection_ = nullptr; // owned as a child object
     StatusPanel* status_ = nullptr;    // owned as a child object
-    TrayIcon tray_;
+    TRWTrayIcon95* tray_ = nullptr;    // owned as a child object
+    SmallMode* small_ = nullptr;       // owned as a child object
     ButtonConfigurator* configurator_ = nullptr; // owned as a child object
     RecentList* recent_ = nullptr; // owned as a child object
 };
