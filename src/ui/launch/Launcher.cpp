@@ -41,7 +41,11 @@ Launcher::Launcher(BarStore& store, TPlatform& platform, TDialogs& dialogs, Laun
 
 bool Launcher::Watching() const { return watch_->isActive(); }
 
-void Launcher::RestartProgramTimer() { programStart_ = platform_.Now(); }
+void Launcher::RestartProgramTimer()
+{
+    programStart_ = platform_.Now();
+    Q_EMIT ProgramTimerRestarted(programStart_);
+}
 
 void Launcher::ClickButton(int n)
 {

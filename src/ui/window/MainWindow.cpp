@@ -73,25 +73,6 @@ void MainWindow::BuildControls()
 
 void MainWindow::BuildTimers()
 {
-    // The gauge's refresh every second (it also reaps programs that ended after their
-    // watch was over), and the delay before the refresh starts again.
-    gaugeTimer_ = new QTimer(this);
-    gaugeTimer_->setObjectName("Timer1");
-    gaugeTimer_->setInterval(1000);
-    connect(gaugeTimer_, &QTimer::timeout, this, [this] {
-        Guarded([this] {
-            platform_.ReapChildren(); // programs that ended after their watch was over
-            status_->GasGage();
-        });
-    });
-    gaugeDelay_ = new QTimer(this);
-    gaugeDelay_->setObjectName("Timer3");
-    gaugeDelay_->setInterval(100);
-    connect(gaugeDelay_, &QTimer::timeout, this, [this] {
-        gaugeDelay_->stop();
-        gaugeTimer_->start();
-    });
-    gaugeTimer_->start();
     // The bar's place is stored once its moves have settled.
     saveLocationTimer_ = new QTimer(this);
     saveLocationTimer_->setSingleShot(true);
@@ -130,13 +111,17 @@ void MainWindow::BuildMenus()
 void MainWindow::BuildSubsystems()
 {
     context_ = std::make_unique<BarContext>(BarContext{*store_, platform_, dialogs_, guard_, state_.AppDir});
-    status_ = new StatusPanel(*store_, *menus_, *c_.gauge, *c_.eyes, this);
+    status_ = new StatusPanel(*context_, *menus_, StatusWidgets{c_.panel, c_.gauge, c_.eyes}, this);
+    // Each tick of the gauge's refresh also reaps programs that ended after their
+    // watch was over.
+    connect(status_, &StatusPanel::Ticked, this, [this] { platform_.ReapChildren(); });
     faces_ = std::make_unique<ButtonFaces>(*store_, platform_, dialogs_,
                                            [this](const std::function<void()>& write) { WriteReportedOnce(write); });
     faces_->SetFaceColor(palette().color(QPalette::Button));
     pages_ = new PageBar(*store_, dialogs_, *faces_, *this,
                          PageBarWidgets{c_.notebook, c_.tabs, c_.pageName, menus_->ButtonMenu(), menus_->PageMenu()}, this);
     launcher_ = new Launcher(*store_, platform_, dialogs_, *this, *pages_, *faces_, this);
+    connect(launcher_, &Launcher::ProgramTimerRestarted, status_, &StatusPanel::SetProgramStart);
     pages_->SetLauncher(launcher_);
     protection_ = new Protection(*this, dialogs_,
                                  ProtectionMenus{MenuItem("LockoutModify1"), MenuItem("ModifyMenu1"),
@@ -395,6 +380,7 @@ void MainWindow::SetHints()
     c_.tabs->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
     c_.runButton->setToolTip("Mouse: LEFT=Run Any Application  RIGHT=Last Launched Menu");
     c_.panel->setToolTip(QString());
+    status_->SetMouseHint(state_.GaugeMouseHint);
 }
 
 void MainWindow::ApplyShape()

@@ -161,8 +161,6 @@ private:
     std::set<std::string> notified_;
 
     BarControls c_;
-    QTimer* gaugeTimer_ = nullptr;  // "Timer1": the gauge's refresh every second
-    QTimer* gaugeDelay_ = nullptr;  // "Timer3": the delay before the refresh starts again
     QTimer* saveLocationTimer_ = nullptr;
     std::unique_ptr<BarMenus> menus_; // the five popup menus
 
