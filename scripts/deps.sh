@@ -8,7 +8,7 @@ packages=(
   libglib2.0-dev libgnome-menu-3-dev libcanberra-dev libasound2-dev libxcb1-dev libxcb-xinput-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   dbus dbus-x11 python3-dbusmock xvfb xauth openbox xdotool imagemagick
-  appstream desktop-file-utils groff-base
+  appstream desktop-file-utils groff-base clang-format
   fonts-liberation fonts-dejavu-core
 )
 missing=()

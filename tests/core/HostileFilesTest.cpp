@@ -93,8 +93,9 @@ TEST(HostileFiles, PlantedLinksReachNoFileOutsideTheDirectory)
         }
         for (const std::string& name : user.List()) {
             struct stat st {};
-            if (name[0] != '.' && ::lstat(user.File(name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            if (name[0] != '.' && ::lstat(user.File(name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
                 EXPECT_EQ(ReadBytes(user.File(name)).find("root-only"), std::string::npos) << name << " discloses it";
+            }
         }
         const std::string link = c.link;
         if (link == "KX.BAK") {
@@ -152,8 +153,9 @@ TEST(HostileFiles, FilesThatAreNoConfigurationAreRefusedAtOnce)
         const std::string reason = kind == "utf16" ? ini + " is not a configuration file this program can read: UTF-16\n"
                                                    : "is not a regular file";
         EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
-        if (std::string(c.special) != "KX.INI")
+        if (std::string(c.special) != "KX.INI") {
             EXPECT_EQ(ReadBytes(ini), kConfig);
+        }
         if (kind == "utf16") {
             EXPECT_EQ(ReadBytes(ini), utf16);
             EXPECT_FALSE(Exists(ini + ".lock"));
@@ -221,8 +223,9 @@ TEST(HostileFiles, RefusedPageCommandsLeaveTheBackupAlone)
         const std::string ini = dir.File("KX.INI"), bak = dir.File("KX.BAK");
         WriteBytes(ini, kConfig);
         WriteBytes(bak, "the old backup\n");
-        if (c.readOnly)
+        if (c.readOnly) {
             ASSERT_EQ(::chmod(ini.c_str(), 0444), 0);
+        }
         std::vector<std::string> args = {ini};
         args.insert(args.end(), c.command.begin(), c.command.end());
         EXPECT_EQ(RunTool(dir, args).rc, c.rc);
@@ -278,8 +281,9 @@ TEST(HostileFiles, StoredCountsAreBoundedAndReported)
         EXPECT_EQ(r.out.find("buttons-per-page\t16\n"), 0u);
         const auto at = r.err.find("is out of range");
         EXPECT_EQ(at != std::string::npos, c.reported) << r.err;
-        if (at != std::string::npos)
+        if (at != std::string::npos) {
             EXPECT_EQ(r.err.find("is out of range", at + 1), std::string::npos) << "reported twice: " << r.err;
+        }
         EXPECT_EQ(ReadBytes(ini), c.stored) << "show stored something back";
     }
     // At the bound, a page more is refused instead of being lost beyond it.

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "IniTestUtil.h"
+#include "Rounds.h"
 #include "core/config/NewIniFile.h"
 
 namespace kex {
@@ -47,7 +48,7 @@ TEST(IniSafety, KilledWriterLeavesTheOldOrTheNewFileNeverATornOne)
     const unsigned seed = std::random_device{}();
     std::mt19937 rng(seed);
     int lastGen = 0, roundsWithStrayTemp = 0;
-    const int rounds = 60;
+    const int rounds = testing_rounds::Rounds(60, 15);
     for (int round = 0; round < rounds; ++round) {
         int ready[2];
         ASSERT_EQ(::pipe(ready), 0);
@@ -103,6 +104,7 @@ TEST(IniSafety, TwoProcessesWritingDifferentKeysLoseNothing)
 {
     TempDir dir;
     const std::string name = dir.File("KX.INI");
+    const int writes = testing_rounds::Rounds(500, 150);
     int gate[2];
     ASSERT_EQ(::pipe(gate), 0);
     pid_t children[2];
@@ -114,7 +116,7 @@ TEST(IniSafety, TwoProcessesWritingDifferentKeysLoseNothing)
             char c;
             (void)!::read(gate[0], &c, 1); // both start when the parent closes the gate
             try {
-                for (int i = 0; i < 500; ++i)
+                for (int i = 0; i < writes; ++i)
                     TNewIniFile(name).WriteString("Keys", "w" + std::to_string(w) + "_" + std::to_string(i),
                                                   std::to_string(i * 2 + w));
             } catch (...) {
@@ -132,9 +134,9 @@ TEST(IniSafety, TwoProcessesWritingDifferentKeysLoseNothing)
     }
     TNewIniFile ini(name);
     auto keys = ini.ReadSection("Keys");
-    EXPECT_EQ(keys.size(), 1000u);
+    EXPECT_EQ(keys.size(), std::size_t(2 * writes));
     for (int w = 0; w < 2; ++w)
-        for (int i = 0; i < 500; ++i)
+        for (int i = 0; i < writes; ++i)
             ASSERT_EQ(ini.ReadString("Keys", "w" + std::to_string(w) + "_" + std::to_string(i), "lost"),
                       std::to_string(i * 2 + w));
 }

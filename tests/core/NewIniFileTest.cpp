@@ -2,6 +2,7 @@
 // integer rules, the file object and the settings catalogue.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <climits>
 #include <fcntl.h>
 #include <signal.h>
@@ -620,48 +621,38 @@ TEST(IniFile, TemporaryFilesOfDeadWritersAreRemoved)
 
 TEST(SettingsCatalogue, EveryFixedKeyWithItsTypeAndDefault)
 {
-    struct Expected {
-        const char* section;
-        const char* key;
-        SettingType type;
-        const char* def;
-    };
     using T = SettingType;
-    const Expected expected[] = {
-        {"Location", "Top", T::Integer, "-50"},       {"Location", "Left", T::Integer, "0"},
-        {"Location", "OnTop", T::Flag, "No"},         {"Location", "StaySmall", T::Flag, "No"},
-        {"Location", "Shrink", T::Flag, "Yes"},       {"Location", "Hide", T::Flag, "No"},
-        {"Location", "IconState", T::Flag, "No"},     {"Location", "LockedGraph", T::Flag, "No"},
-        {"Location", "ShrinkX", T::Integer, "0"},     {"Location", "ShrinkY", T::Integer, "0"},
-        {"Location", "ButtonCount", T::Integer, "0"}, {"Location", "CheckExit", T::Flag, "No"},
-        {"Location", "ShowHint", T::Flag, "Yes"},     {"Location", "User", T::String, "UpdateMe"},
-        {"Location", "Run", T::Flag, ""},             {"Location", "PasswordCommit", T::String, ""},
-        {"Window", "State", T::String, "Norm"},
-        {"Gauge", "Type", T::String, "CHardDrive"},   {"Time", "12Hour", T::Flag, "Yes"},
-        {"Time", "Display", T::String, "Hour"},       {"Time", "Sound", T::Flag, "No"},
-        {"Time", "SoundFile", T::Path, ""},           {"Time", "Sound2", T::Flag, "No"},
-        {"Time", "SoundFile2", T::Path, ""},          {"Tabs", "SelectedColor", T::Colour, "12632256"},
-        {"Tabs", "UnselectedColor", T::Colour, "8421376"}, {"Pages", "Count", T::Integer, "10"},
-        {"Button", "Blank", T::Flag, ""},             {"MRU", "Count", T::Integer, "0"},
+    auto upper = [](std::string_view text) {
+        std::string out(text);
+        for (char& c : out)
+            c = char(std::toupper(static_cast<unsigned char>(c)));
+        return out;
     };
     const auto& all = Catalogue();
-    ASSERT_EQ(all.size(), std::size(expected));
+    ASSERT_FALSE(all.empty());
+    const IniDocument blank;
     for (std::size_t i = 0; i < all.size(); ++i) {
         const Setting& s = *all[i];
-        EXPECT_EQ(s.section, expected[i].section) << i;
-        EXPECT_EQ(s.key, expected[i].key) << i;
-        EXPECT_EQ(s.type, expected[i].type) << s.key;
-        EXPECT_EQ(s.def, expected[i].def) << s.key;
-        EXPECT_FALSE(s.meaning.empty()) << s.key;
+        SCOPED_TRACE(std::string(s.section) + "/" + std::string(s.key));
+        EXPECT_FALSE(s.meaning.empty());
+        // An empty file reads as the default, in the form it is stored in.
+        EXPECT_EQ(ReadSetting(blank, s), s.def);
         if (s.type == T::Flag) {
-            EXPECT_TRUE(s.def.empty() || s.def == "Yes" || s.def == "No") << s.key;
+            EXPECT_TRUE(s.def.empty() || s.def == "Yes" || s.def == "No");
         }
         if (s.type == T::Integer || s.type == T::Colour) {
-            EXPECT_EQ(std::to_string(s.DefaultInt()), s.def) << s.key;
+            EXPECT_EQ(std::to_string(ReadSettingInt(blank, s)), s.def);
         }
-        for (std::size_t j = 0; j < i; ++j)
-            EXPECT_FALSE(SameName(all[j]->section, s.section) && SameName(all[j]->key, s.key))
-                << "twice: " << s.section << "/" << s.key;
+        // A stored value is found whatever the case of its section and key, and no
+        // other setting reads it.
+        const std::string stored = s.type == T::Integer || s.type == T::Colour ? "4711" : "stored value";
+        const IniDocument doc = IniDocument::Parse("[" + upper(s.section) + "]\n" + upper(s.key) + "=" + stored + "\n");
+        EXPECT_EQ(ReadSetting(doc, s), stored);
+        for (std::size_t j = 0; j < all.size(); ++j) {
+            if (j != i) {
+                EXPECT_EQ(ReadSetting(doc, *all[j]), all[j]->def) << "read by " << all[j]->key;
+            }
+        }
     }
     // Readers get these defaults from an empty file, and the file's value otherwise.
     IniDocument empty;

@@ -34,8 +34,9 @@ TEST(AppDir, KexbarDirIsMadeWhenItsParentExistsElseTheDefaultIsReported)
         std::string notice;
         EXPECT_EQ(kex::ResolveAppDir(exeDir, c.kexbarDir, configHome, &notice), c.expected);
         EXPECT_EQ(!notice.empty(), c.reported) << notice;
-        if (c.reported)
+        if (c.reported) {
             EXPECT_NE(notice.find(c.kexbarDir), std::string::npos) << notice;
+        }
         EXPECT_TRUE(std::filesystem::is_directory(c.expected));
     }
     EXPECT_FALSE(std::filesystem::exists(root + "/no"));

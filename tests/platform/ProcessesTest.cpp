@@ -38,10 +38,11 @@ void WriteScript(const fs::path& file, const std::string& body, bool executable 
     ::chmod(file.c_str(), executable ? 0755 : 0644);
 }
 
-// Waits for a process started here to end, polling every 10 ms; false after 2 s.
+// Waits for a process started here to end, polling every 10 ms; false after 30 s (a
+// hang, not a slow machine).
 bool WaitForEnd(LinuxPlatform& platform, pid_t pid)
 {
-    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
     while (std::chrono::steady_clock::now() < deadline) {
         if (platform.PollProcess(pid) == TProcessState::Ended)
             return true;
@@ -135,11 +136,10 @@ TEST(ProcessesTest, PollSeesRunningThenEndedThenUnknown)
 TEST(ProcessesTest, ShortLivedProcessEndIsSeen)
 {
     LinuxPlatform platform;
-    const auto t0 = std::chrono::steady_clock::now();
     TStartResult started = platform.StartProcess({"/bin/true"}, "");
     ASSERT_GT(started.pid, 0) << started.error;
     ASSERT_TRUE(WaitForEnd(platform, started.pid));
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 2s);
+    EXPECT_EQ(ProcState(started.pid), 0) << "reaped, not a zombie";
 }
 
 TEST(ProcessesTest, ReapChildrenLeavesNoZombieAndKeepsTheWatchedEnd)
@@ -152,7 +152,7 @@ TEST(ProcessesTest, ReapChildrenLeavesNoZombieAndKeepsTheWatchedEnd)
         pids.push_back(started.pid);
     }
     // Wait until all of them have ended (zombies now), so the reaping has work to do.
-    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
     auto allEnded = [&] {
         for (pid_t pid : pids)
             if (ProcState(pid) != 'Z')
@@ -193,7 +193,6 @@ TEST(ProcessesTest, MissingAndNonExecutableProgramsAreReported)
     };
     LinuxPlatform platform;
     for (const Case& c : cases) {
-        const auto t0 = std::chrono::steady_clock::now();
         TStartResult result = platform.StartProcess(c.argv, tmp.path().string());
         EXPECT_EQ(result.pid, 0);
         EXPECT_NE(result.error.find(c.mentions), std::string::npos) << result.error;
@@ -201,7 +200,6 @@ TEST(ProcessesTest, MissingAndNonExecutableProgramsAreReported)
         if (!c.argv.empty() && !c.argv[0].empty()) {
             EXPECT_EQ(result.error.find(c.argv[0]), std::string::npos) << result.error;
         }
-        EXPECT_LT(std::chrono::steady_clock::now() - t0, 1s);
     }
 }
 

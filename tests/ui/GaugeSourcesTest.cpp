@@ -68,8 +68,9 @@ TEST_F(GaugeSourcesTest, SelectedSourcesReadingReachesTheGaugeOrThePanel)
         if (c.gaugeShown) {
             EXPECT_EQ(Gauge(f).Progress(), c.progress);
             EXPECT_EQ(Gauge(f).ProgressText(), c.text);
-            if (!c.hint.isEmpty()) // the reading's hint, then the panel's mouse line
+            if (!c.hint.isEmpty()) { // the reading's hint, then the panel's mouse line
                 EXPECT_EQ(Gauge(f).toolTip(), c.hint + "\n" + QString::fromStdString(f.State().GaugeMouseHint));
+            }
             EXPECT_EQ(Gauge(f).ForeColor(), c.color);
             EXPECT_TRUE(Caption(f).isEmpty());
         } else {

@@ -461,8 +461,7 @@ TEST_F(LaunchTest, WatchWaitsForTheProgramAndClearsTheRecordWhenItEnds)
 
         // Running: the ticks reap but change nothing.
         const int reaps = platform.reaps;
-        QTest::qWait(350);
-        EXPECT_GT(platform.reaps, reaps);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return platform.reaps > reaps; }, 30000));
         EXPECT_EQ(Launch(f).WatchedPid(), pid);
         EXPECT_TRUE(f.isVisible()); // no tray icon to bring it back: the bar stays in sight
 
@@ -493,7 +492,7 @@ TEST_F(LaunchTest, WatchWaitsForTheProgramAndClearsTheRecordWhenItEnds)
         platform.processes[platform.started[3].pid] = TProcessState::Ended;
         const QDateTime endTime(QDate(2026, 12, 7), QTime(12, 0, 0));
         platform.now = endTime;
-        EXPECT_TRUE(QTest::qWaitFor([&] { return Launch(f).WatchedPid() == 0; }, 2000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Launch(f).WatchedPid() == 0; }, 30000));
         EXPECT_EQ(Launch(f).ProgramTimerStart(), endTime);
         EXPECT_EQ(f.isVisible(), c.visibleAfterEnd);
         EXPECT_TRUE(Child<QTimer>(f, "Timer2")->isActive()); // until the bar is back at full size
@@ -667,12 +666,12 @@ TEST_F(RealLaunchTest, ButtonStartsItsScriptInItsWorkingDirectoryAndTheWatchSees
     EXPECT_TRUE(Child<QTimer>(f, "Timer2")->isActive());
     EXPECT_EQ(Cwd(), cwd);
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(out + "/argv"); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(out + "/argv"); }, 30000));
     EXPECT_EQ(SplitNul(ReadAll(out + "/argv")), (Argv{script, "one", "two words"}));
     EXPECT_EQ(ReadAll(out + "/cwd"), Canonical(work) + "\n");
 
     // The watch sees the end, clears the record, and nothing is left to reap.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Launch(f).WatchedPid() == 0; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Launch(f).WatchedPid() == 0; }, 30000));
     int status = 0;
     errno = 0;
     EXPECT_EQ(::waitpid(pid, &status, WNOHANG), -1);
@@ -688,10 +687,10 @@ TEST_F(RealLaunchTest, RunButtonStartsTheProgramInItsOwnDirectory)
     MainWindow& f = StartBar("");
     dialogs.files = {{script}};
     Launch(f).RunButtonClick();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(out + "/argv"); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fs::exists(out + "/argv"); }, 30000));
     EXPECT_EQ(SplitNul(ReadAll(out + "/argv")), Argv{script});
     EXPECT_EQ(ReadAll(out + "/cwd"), Canonical(base + "run dir") + "\n");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Launch(f).WatchedPid() == 0; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Launch(f).WatchedPid() == 0; }, 30000));
 }
 
 TEST_F(RealLaunchTest, ProgramThatCannotStartIsReportedWithoutWaiting)

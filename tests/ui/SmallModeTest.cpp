@@ -78,8 +78,9 @@ TEST_F(SmallModeTest, BarGraphOnLaunchShrinksTheBarAndItsEndRestoresItWhereItSto
         const std::string item = c.item ? c.item : "";
         if (!item.empty())
             f.MenuItem(QString::fromStdString(item))->trigger();
-        if (item == "StaySmall")
+        if (item == "StaySmall") {
             EXPECT_EQ(Value("Location", "StaySmall"), "Yes");
+        }
         if (item == "LockGraphLocation1") {
             EXPECT_EQ(Value("Location", "LockedGraph"), "Yes");
             EXPECT_EQ(Value("Location", "ShrinkX") + "," + Value("Location", "ShrinkY"), "120,100");

@@ -56,7 +56,7 @@ std::string PageUpdateMessageName(const std::string& suffix); // "UKXForm" + suf
 struct TBarMessage {
     std::string name;
     int wParam = 0;
-    std::string configuration;
+    std::string configuration{}; // initialised, so {name, wParam} is the older form in full
 };
 
 // What a bar on the configuration `configuration` (its identity) with this suffix
