@@ -38,19 +38,13 @@ constexpr const char* kIconFilter =
 constexpr const char* kSoundFilter = "Sound Files|*.WAV;*.OGG;*.OGA|All Files|*.*";
 constexpr const char* kProgramFilter = "Programs|*.EXE;*.COM;*.BAT;*.PIF";
 
-// The sound items: the caption without a file, and where the file is kept.
-struct SoundItem {
-    const char* name;
-    const char* caption;
-    enum { Button, HourChime, HalfHourChime } kind;
-    TButtonSetting setting;
-};
-constexpr SoundItem kSoundItems[] = {
-    {"SoundLaunch1", "Sound on &Launch", SoundItem::Button, TButtonSetting::SoundLaunch},
-    {"SoundSelect1", "Sound on &Keyboard Select", SoundItem::Button, TButtonSetting::SoundSelect},
-    {"TimeSound1", "Hour &Sound", SoundItem::HourChime, {}},
-    {"TimeSound2", "H&alf Hour Sound", SoundItem::HalfHourChime, {}},
-};
+constexpr ButtonConfigurator::SoundItem kLaunchSound{"Sound on &Launch", ButtonConfigurator::SoundItem::Button,
+                                                     TButtonSetting::SoundLaunch};
+constexpr ButtonConfigurator::SoundItem kSelectSound{"Sound on &Keyboard Select", ButtonConfigurator::SoundItem::Button,
+                                                     TButtonSetting::SoundSelect};
+constexpr ButtonConfigurator::SoundItem kHourSound{"Hour &Sound", ButtonConfigurator::SoundItem::HourChime, {}};
+constexpr ButtonConfigurator::SoundItem kHalfHourSound{"H&alf Hour Sound", ButtonConfigurator::SoundItem::HalfHourChime,
+                                                       {}};
 
 bool IsFile(const std::string& path)
 {
@@ -100,24 +94,30 @@ std::vector<std::string> DroppedFiles(const QMimeData* mime)
 }
 
 ButtonConfigurator::ButtonConfigurator(BarStore& store, TPlatform& platform, TDialogs& dialogs, QWidget& window,
-                                       LaunchPages& pages, InlinePrompt& prompt, ButtonFaces& faces, Hooks hooks)
-    : QObject(&window), store_(store), platform_(platform), dialogs_(dialogs), window_(window), pages_(pages),
-      prompt_(prompt), faces_(faces), hooks_(std::move(hooks))
+                                       const BarMenus& menus, LaunchPages& pages, InlinePrompt& prompt,
+                                       ButtonFaces& faces, Hooks hooks)
+    : QObject(&window), store_(store), platform_(platform), dialogs_(dialogs), window_(window), menus_(menus),
+      pages_(pages), prompt_(prompt), faces_(faces), hooks_(std::move(hooks))
 {
     setObjectName("ButtonConfigurator");
-    Connect("ChangeIcon1", [this](QAction*) { ChangeIcon(); });
-    Connect("ChangeName1", [this](QAction*) { ChangeName(); });
-    Connect("Parameter1", [this](QAction*) { ChangeParameter(); });
-    Connect("ShrinkOnLaunch2", [this](QAction* a) { ShrinkOnLaunch(a); });
-    Connect("SelectWorkingDirectory1", [this](QAction* a) { SelectDirectory(a); });
-    Connect("SelectFiles1", [this](QAction* a) { SelectDirectory(a); });
-    for (const SoundItem& sound : kSoundItems)
-        Connect(sound.name, [this](QAction* a) { SoundSelect(a); });
+    Connect(menus_.ChangeIcon(), [this](QAction*) { ChangeIcon(); });
+    Connect(menus_.ChangeDescription(), [this](QAction*) { ChangeName(); });
+    Connect(menus_.ChangeParameter(), [this](QAction*) { ChangeParameter(); });
+    Connect(menus_.ButtonShrink(), [this](QAction* a) { ShrinkOnLaunch(a); });
+    Connect(menus_.WorkingDirectory(), [this](QAction* a) { SelectDirectory(a); });
+    Connect(menus_.SelectFiles(), [this](QAction* a) { SelectDirectory(a); });
+    const std::pair<QAction*, const SoundItem*> sounds[] = {{menus_.SoundOnLaunch(), &kLaunchSound},
+                                                            {menus_.SoundOnSelect(), &kSelectSound},
+                                                            {menus_.HourSound(), &kHourSound},
+                                                            {menus_.HalfHourSound(), &kHalfHourSound}};
+    for (const auto& [item, sound] : sounds)
+        Connect(item, [this, sound = sound](QAction* a) { SoundSelect(a, *sound); });
     // The submenu and its items show now that they work; the clock's sound items show
     // with the clock.
-    for (const char* name : {"ConfigureButton1", "ChangeIcon1", "ChangeName1", "Parameter1", "ShrinkOnLaunch2",
-                             "SelectWorkingDirectory1", "SelectFiles1", "SoundLaunch1", "SoundSelect1"})
-        if (QAction* item = Item(name))
+    for (QAction* item : {menus_.ConfigureButton(), menus_.ChangeIcon(), menus_.ChangeDescription(),
+                          menus_.ChangeParameter(), menus_.ButtonShrink(), menus_.WorkingDirectory(),
+                          menus_.SelectFiles(), menus_.SoundOnLaunch(), menus_.SoundOnSelect()})
+        if (item)
             item->setVisible(true);
     faces_.SetIconPicker([this](const std::string& iconFile) { return PickIcon(iconFile); });
     window_.installEventFilter(this);
@@ -126,11 +126,8 @@ ButtonConfigurator::ButtonConfigurator(BarStore& store, TPlatform& platform, TDi
 
 ButtonConfigurator::~ButtonConfigurator() = default;
 
-QAction* ButtonConfigurator::Item(const char* name) const { return window_.findChild<QAction*>(name); }
-
-void ButtonConfigurator::Connect(const char* name, std::function<void(QAction*)> handler)
+void ButtonConfigurator::Connect(QAction* item, std::function<void(QAction*)> handler)
 {
-    QAction* item = Item(name);
     if (!item)
         return;
     connect(item, &QAction::triggered, this, [this, item, handler] { hooks_.guarded([&] { handler(item); }); });
@@ -145,13 +142,11 @@ void ButtonConfigurator::ShowSound(QAction* item, const char* caption, const std
 void ButtonConfigurator::MenuAboutToShow(int n, const ButtonRecord& record)
 {
     menuButton_ = n;
-    Item("SelectFiles1")->setChecked(!record.Select.empty());
-    Item("SelectWorkingDirectory1")->setChecked(!record.Working.empty());
-    for (const SoundItem& sound : kSoundItems)
-        if (sound.kind == SoundItem::Button)
-            ShowSound(Item(sound.name), sound.caption,
-                      sound.setting == TButtonSetting::SoundLaunch ? record.SoundLaunch : record.SoundSelect);
-    Item("ShrinkOnLaunch2")
+    menus_.SelectFiles()->setChecked(!record.Select.empty());
+    menus_.WorkingDirectory()->setChecked(!record.Working.empty());
+    ShowSound(menus_.SoundOnLaunch(), kLaunchSound.caption, record.SoundLaunch);
+    ShowSound(menus_.SoundOnSelect(), kSelectSound.caption, record.SoundSelect);
+    menus_.ButtonShrink()
         ->setChecked(record.Shrink == "Yes" || (record.Shrink.empty() && hooks_.shrinkSetting()));
 }
 
@@ -270,7 +265,7 @@ void ButtonConfigurator::ShrinkOnLaunch(QAction* item)
 
 void ButtonConfigurator::SelectDirectory(QAction* item)
 {
-    const bool working = item == Item("SelectWorkingDirectory1");
+    const bool working = item == menus_.WorkingDirectory();
     const bool on = item->isChecked();
     int n;
     ButtonRecord record;
@@ -296,12 +291,8 @@ void ButtonConfigurator::SelectDirectory(QAction* item)
     hooks_.broadcast();
 }
 
-void ButtonConfigurator::SoundSelect(QAction* item)
+void ButtonConfigurator::SoundSelect(QAction* item, const SoundItem& sound)
 {
-    const auto sound = std::find_if(std::begin(kSoundItems), std::end(kSoundItems),
-                                    [item](const SoundItem& s) { return item->objectName() == s.name; });
-    if (sound == std::end(kSoundItems))
-        return;
     const int n = menuButton_;
     // Switched on: the file chosen (none when the dialog was cancelled); switched off:
     // none. The check mark follows the stored file.
@@ -317,14 +308,14 @@ void ButtonConfigurator::SoundSelect(QAction* item)
             file.clear();
     }
     const bool on = !file.empty();
-    ShowSound(item, sound->caption, file);
-    if (sound->kind == SoundItem::Button) {
+    ShowSound(item, sound.caption, file);
+    if (sound.kind == SoundItem::Button) {
         ButtonRecord record;
         if (!StillLoaded(n, record))
             return;
-        store_.SaveButtonSetting(n, sound->setting, file);
+        store_.SaveButtonSetting(n, sound.setting, file);
     } else {
-        store_.SaveClockSound(sound->kind == SoundItem::HalfHourChime, on, file);
+        store_.SaveClockSound(sound.kind == SoundItem::HalfHourChime, on, file);
     }
     hooks_.broadcast();
 }

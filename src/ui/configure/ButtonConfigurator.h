@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/bar/BarStore.h"
 #include "core/configure/DropTarget.h"
 #include "core/pages/ButtonRecord.h"
 #include "ui/pages/PageHooks.h"
@@ -24,6 +25,7 @@ class QWidget;
 
 namespace kex {
 
+class BarMenus;
 class BarStore;
 class ButtonFaces;
 class TDialogs;
@@ -56,8 +58,9 @@ public:
     // and shows them; takes the drops on `window`; gives `faces` its icon picker.
     // `pages`: the freshness check, the pending move, the modify gate, the buttons;
     // `prompt`: the editor for the description and the parameter.
-    ButtonConfigurator(BarStore& store, TPlatform& platform, TDialogs& dialogs, QWidget& window, LaunchPages& pages,
-                       InlinePrompt& prompt, ButtonFaces& faces, Hooks hooks);
+    ButtonConfigurator(BarStore& store, TPlatform& platform, TDialogs& dialogs, QWidget& window,
+                       const BarMenus& menus, LaunchPages& pages, InlinePrompt& prompt, ButtonFaces& faces,
+                       Hooks hooks);
     ~ButtonConfigurator() override;
 
     // The button menu opens on button n with this record: the configure items are for
@@ -71,8 +74,14 @@ public:
     void ShrinkOnLaunch(QAction* item);
     // "Select &Working Directory" and "Select &Files on Launch".
     void SelectDirectory(QAction* item);
+    // A sound item: the caption without a file, and where the file is kept.
+    struct SoundItem {
+        const char* caption;
+        enum { Button, HourChime, HalfHourChime } kind;
+        TButtonSetting setting;
+    };
     // The two button sounds and the clock's hour and half-hour sounds.
-    void SoundSelect(QAction* item);
+    void SoundSelect(QAction* item, const SoundItem& sound);
     // Enter in the editor with a text, for button n.
     void DescriptionEntered(int n, const std::string& text);
     void ParameterEntered(int n, const std::string& text);
@@ -87,10 +96,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* Item(const char* name) const;
     // A sound item's check mark and caption for a sound file (none: empty).
     static void ShowSound(QAction* item, const char* caption, const std::string& file);
-    void Connect(const char* name, std::function<void(QAction*)> handler);
+    void Connect(QAction* item, std::function<void(QAction*)> handler);
     // The current button's record; nothing happens for a button without a program.
     bool LoadedButton(int& n, ButtonRecord& record);
     // Button n's record, when the button still has a program and the bar still shows
@@ -106,6 +114,7 @@ private:
     TPlatform& platform_;
     TDialogs& dialogs_;
     QWidget& window_;
+    const BarMenus& menus_;
     LaunchPages& pages_;
     InlinePrompt& prompt_;
     ButtonFaces& faces_;

@@ -30,14 +30,6 @@ PageBar::PageBar(BarStore& store, TDialogs& dialogs, ButtonFaces& faces, PageBar
     setObjectName("PageBar");
 }
 
-QAction* PageBar::Item(const char* name) const
-{
-    for (QMenu* menu : {w_.buttonMenu, w_.pageMenu})
-        if (QAction* a = menu->findChild<QAction*>(name))
-            return a;
-    return nullptr;
-}
-
 // ------------------------------------------------------------------ creating and loading
 
 int PageBar::PageCount() const { return w_.notebook->count(); }

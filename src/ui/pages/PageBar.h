@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/config/Settings.h"
 #include "core/pages/ButtonRecord.h"
@@ -72,6 +73,9 @@ struct PageBarWidgets {
     QLineEdit* editor = nullptr; // the inline editor ("PageName")
     QMenu* buttonMenu = nullptr; // "PopupMenu1"
     QMenu* pageMenu = nullptr;   // "PopupMenu2"
+    // The button menu's items that a protected button does not offer: move, copy,
+    // remove and the configure sub-menu.
+    std::vector<QAction*> unprotectedItems;
 };
 
 class PageBar : public QObject, public InlinePrompt, public LaunchPages {
@@ -185,7 +189,6 @@ private:
     // Carries out what the editor holds; false when the pages changed meanwhile.
     bool EditorEntered(const std::string& text);
     void ShowPendingCursor();
-    QAction* Item(const char* name) const;
 
     BarStore& store_;
     TDialogs& dialogs_;

@@ -63,15 +63,14 @@ void PageBar::OpenButtonMenu(int n, const QPoint& screenPos)
     if (!ModifyAllowed())
         return;
     const bool protectedButton = gate_ && gate_->ButtonProtected(n);
-    const char* guarded[] = {"MoveButton1", "CopyButton1", "RemoveButton1", "ConfigureButton1"};
-    for (const char* name : guarded)
-        if (QAction* a = Item(name))
+    for (QAction* a : w_.unprotectedItems)
+        if (a)
             a->setEnabled(!protectedButton);
     menuButton_ = n;
     dialogs_.Popup(w_.buttonMenu, screenPos);
     menuButton_ = 0;
-    for (const char* name : guarded)
-        if (QAction* a = Item(name))
+    for (QAction* a : w_.unprotectedItems)
+        if (a)
             a->setEnabled(true);
 }
 

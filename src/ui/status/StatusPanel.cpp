@@ -18,20 +18,16 @@ StatusPanel::StatusPanel(BarStore& store, BarMenus& menus, TEnhancedGauge& gauge
 void StatusPanel::ShowSource(const std::string& gaugeType)
 {
     gaugeType_ = gaugeType;
-    if (QAction* item = menus_.Item(QString::fromStdString(gaugeType_)))
+    if (QAction* item = menus_.GaugeSource(gaugeType_))
         item->setChecked(true);
-    if (menus_.Item("Eyes1")->isChecked())
+    if (menus_.ShowEyes()->isChecked())
         ShowEyes();
 }
 
 void StatusPanel::UnCheck()
 {
-    for (char letter = 'C'; letter <= 'Z'; ++letter)
-        if (QAction* drive = menus_.Item(QString(QChar(letter)) + "HardDrive"))
-            drive->setChecked(false);
-    for (const char* name : {"SystemMemory1", "ShowTime1", "ProgTime1", "Eyes1"})
-        if (QAction* item = menus_.Item(name))
-            item->setChecked(false);
+    for (QAction* item : menus_.GaugeSources())
+        item->setChecked(false);
     eyes_.SetActive(false);
     eyes_.hide();
 }
@@ -48,8 +44,8 @@ void StatusPanel::ShowEyes()
 void StatusPanel::Eyes1Click()
 {
     UnCheck();
-    menus_.Item("Eyes1")->setChecked(true);
-    gaugeType_ = "Eyes1";
+    menus_.ShowEyes()->setChecked(true);
+    gaugeType_ = "Eyes1"; // the stored gauge type
     // The eyes show what the menu says even when the choice cannot be stored.
     ShowEyes();
     store_.SaveGaugeType(gaugeType_);

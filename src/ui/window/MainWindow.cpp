@@ -102,24 +102,24 @@ void MainWindow::BuildTimers()
 void MainWindow::BuildMenus()
 {
     menus_ = std::make_unique<BarMenus>(*this, [this](const std::function<void()>& handler) { Guarded(handler); });
-    const std::pair<const char*, std::function<void()>> handlers[] = {
-        {"MoveButton1", [this] { pages_->MoveButton(); }},
-        {"CopyButton1", [this] { pages_->CopyButton(); }},
-        {"RemoveButton1", [this] { pages_->RemoveButton(); }},
-        {"RenamePage1", [this] { pages_->RenamePage(); }},
-        {"DeletePage1", [this] { pages_->DeletePage(); }},
-        {"MovePage1", [this] { pages_->MovePage(); }},
-        {"AddPage1", [this] { pages_->AddPage(); }},
-        {"UnselectedColor1", [this] { pages_->Colors().Change(false); }},
-        {"SelectedColor1", [this] { pages_->Colors().Change(true); }},
-        {"TotalPages1", [this] { pages_->EditPageCount(); }},
-        {"PButton16", [this] { pages_->SwitchButtonsPerPage(16); }},
-        {"PButton21", [this] { pages_->SwitchButtonsPerPage(21); }},
-        {"Eyes1", [this] { status_->Eyes1Click(); }},
-        {"Exit1", [this] { close(); }},
+    const std::pair<QAction*, std::function<void()>> handlers[] = {
+        {menus_->MoveButton(), [this] { pages_->MoveButton(); }},
+        {menus_->CopyButton(), [this] { pages_->CopyButton(); }},
+        {menus_->RemoveButton(), [this] { pages_->RemoveButton(); }},
+        {menus_->RenamePage(), [this] { pages_->RenamePage(); }},
+        {menus_->DeletePage(), [this] { pages_->DeletePage(); }},
+        {menus_->MovePage(), [this] { pages_->MovePage(); }},
+        {menus_->AddPage(), [this] { pages_->AddPage(); }},
+        {menus_->UnselectedColor(), [this] { pages_->Colors().Change(false); }},
+        {menus_->SelectedColor(), [this] { pages_->Colors().Change(true); }},
+        {menus_->TotalPages(), [this] { pages_->EditPageCount(); }},
+        {menus_->Buttons16(), [this] { pages_->SwitchButtonsPerPage(16); }},
+        {menus_->Buttons21(), [this] { pages_->SwitchButtonsPerPage(21); }},
+        {menus_->ShowEyes(), [this] { status_->Eyes1Click(); }},
+        {menus_->ExitFromMenu(), [this] { close(); }},
     };
-    for (const auto& [name, handler] : handlers)
-        menus_->Connect(name, handler);
+    for (const auto& [item, handler] : handlers)
+        menus_->Connect(item, handler);
     menus_->HideUnconnected();
     c_.gauge->SetPopupMenu(menus_->GaugeMenu());
     c_.eyes->SetPopupMenu(menus_->GaugeMenu());
@@ -135,12 +135,13 @@ void MainWindow::BuildSubsystems()
                                            [this](const std::function<void()>& write) { WriteReportedOnce(write); });
     faces_->SetFaceColor(palette().color(QPalette::Button));
     pages_ = new PageBar(*store_, dialogs_, *faces_, *this,
-                         PageBarWidgets{c_.notebook, c_.tabs, c_.pageName, menus_->ButtonMenu(), menus_->PageMenu()}, this);
+                         PageBarWidgets{c_.notebook, c_.tabs, c_.pageName, menus_->ButtonMenu(), menus_->PageMenu(),
+                                        {menus_->MoveButton(), menus_->CopyButton(), menus_->RemoveButton(),
+                                         menus_->ConfigureButton()}}, this);
     launcher_ = new Launcher(*store_, platform_, dialogs_, *this, *pages_, *faces_, this);
     pages_->SetLauncher(launcher_);
     protection_ = new Protection(*this, dialogs_,
-                                 ProtectionMenus{MenuItem("LockoutModify1"), MenuItem("ModifyMenu1"),
-                                                 MenuItem("PasswordProtect1")},
+                                 ProtectionMenus{menus_->LockoutModify(), menus_->ModifyMenu(), menus_->PasswordProtect()},
                                  *pages_);
     StarPasswordCharacter(*c_.pageName);
     pages_->SetModifyGate(protection_);
@@ -165,7 +166,7 @@ void MainWindow::BuildSubsystems()
     };
     configure.helpFile = [this] { return HelpFileName(); };
     configure.guarded = [this](const std::function<void()>& handler) { Guarded(handler); };
-    configurator_ = new ButtonConfigurator(*store_, platform_, dialogs_, *this, *pages_, *pages_, *faces_,
+    configurator_ = new ButtonConfigurator(*store_, platform_, dialogs_, *this, *menus_, *pages_, *pages_, *faces_,
                                            std::move(configure));
     connect(pages_, &PageBar::ButtonMenuAboutToShow, configurator_, &ButtonConfigurator::MenuAboutToShow);
     connect(c_.runButton, &QToolButton::clicked, this, [this] { Guarded([this] { launcher_->RunButtonClick(); }); });
@@ -188,7 +189,7 @@ void MainWindow::BuildRecentList()
     hooks.launchable = [this](int n) { return pages_->FindButton(n) && !store_->Record(n).Program.empty(); };
     hooks.launch = [this](int n) { Guarded([&] { launcher_->ClickButton(n); }); };
     hooks.write = [this](const std::function<void()>& write) { WriteReportedOnce(write); };
-    recent_ = new RecentList(menus_->Item("Pop5Bar"), std::move(hooks), this);
+    recent_ = new RecentList(menus_->RecentAnchor(), std::move(hooks), this);
     recent_->Open(IniFileName());
     connect(launcher_, &Launcher::ButtonLaunched, recent_, &RecentList::ButtonLaunched);
     connect(pages_, &PageBar::ButtonMoved, recent_, &RecentList::ButtonMoved);
@@ -207,9 +208,9 @@ void MainWindow::FocusKeys() { c_.keys->setFocus(); }
 
 QPoint MainWindow::PageMenuPoint(int x, int y) const { return mapToGlobal(QPoint(x + c_.panel->width(), y)); }
 
-bool MainWindow::TrayOnLaunch() const { return MenuItem("HideGraph1")->isChecked(); }
+bool MainWindow::TrayOnLaunch() const { return menus_->TrayOnLaunch()->isChecked(); }
 
-bool MainWindow::StaySmall() const { return MenuItem("StaySmall")->isChecked(); }
+bool MainWindow::StaySmall() const { return menus_->StaySmall()->isChecked(); }
 
 void MainWindow::BringIntoView()
 {
@@ -284,7 +285,7 @@ void MainWindow::FormCreate()
     if (settings_.staySmall) {
         if (!rememberedOnTop_ && !settings_.trayOnLaunch) {
             settings_.onTop = false;
-            MenuItem("StayonTop1")->setChecked(false);
+            menus_->StayOnTop()->setChecked(false);
             state_.FullHeight = state_.FramedHeight;
         }
         launcher_->SetShrinkNow(false);
@@ -326,16 +327,16 @@ void MainWindow::ApplyMenuSettings()
     if (settings_.showHints == true)
         SetHints();
     if (settings_.showHints)
-        MenuItem("ShowHint1")->setChecked(*settings_.showHints);
+        menus_->ShowHints()->setChecked(*settings_.showHints);
     status_->ShowSource(settings_.gaugeType);
-    MenuItem("ConfirmExit1")->setChecked(settings_.checkExit);
+    menus_->ExitOptions()->setChecked(settings_.checkExit);
     state_.TrayHint = "Kexbar32 " + state_.IniSuffix + state_.TrayHintTail;
-    MenuItem("HideGraph1")->setChecked(settings_.trayOnLaunch);
-    MenuItem("IconState1")->setChecked(settings_.animateTray);
+    menus_->TrayOnLaunch()->setChecked(settings_.trayOnLaunch);
+    menus_->AnimateTray()->setChecked(settings_.animateTray);
     if (settings_.graphLocked)
-        MenuItem("LockGraphLocation1")->setChecked(true);
-    MenuItem("ShrinkOnLaunch1")->setChecked(settings_.shrinkOnLaunch);
-    MenuItem("StaySmall")->setChecked(settings_.staySmall);
+        menus_->LockGraphLocation()->setChecked(true);
+    menus_->BarGraphOnLaunch()->setChecked(settings_.shrinkOnLaunch);
+    menus_->StaySmall()->setChecked(settings_.staySmall);
 }
 
 void MainWindow::ApplyPlace()
@@ -410,7 +411,7 @@ void MainWindow::ApplyShape()
     state_.HorzScrollRange = g.HorzScrollRange;
 
     bool onTop = in.OnTop;
-    MenuItem("StayonTop1")->setChecked(onTop);
+    menus_->StayOnTop()->setChecked(onTop);
     Qt::WindowFlags flags = Qt::Window;
     if (onTop)
         flags |= Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
@@ -504,7 +505,7 @@ bool MainWindow::FormCloseQuery()
     bool active = QGuiApplication::applicationState() == Qt::ApplicationActive || isActiveWindow();
     if (!active)
         return true;
-    if (MenuItem("ConfirmExit1")->isChecked()) {
+    if (menus_->ExitOptions()->isChecked()) {
         if (dialogs_.MessageDlg("Are you sure you want to exit?", TMsgDlgType::mtConfirmation, mbYes | mbNo, 0) !=
             TModalResult::mrYes)
             return false;

@@ -82,7 +82,8 @@ public:
     // only with a tray icon showing to bring it back.
     bool StartsHidden() const { return settings_.staySmall && settings_.trayOnLaunch && tray_.Showing(); }
     const WindowState& State() const { return state_; }
-    // A menu item by its designer name.
+    // A menu item by its designer name, for tests and help; the bar's code uses the
+    // typed items of BarMenus.
     QAction* MenuItem(const QString& name) const { return menus_->Item(name); }
     int ScreenCursor() const override { return screenCursor_; }
     std::string IniFileName() const;
