@@ -499,7 +499,7 @@ TEST_F(ButtonConfiguratorTest, ChangeIconAsksForTheIconAmongSeveral)
         dialogs.files.push_back({c.file});
         bool pickerShown = false;
         QTimer::singleShot(0, [&] {
-            auto* picker = qobject_cast<TForm2*>(QApplication::activeModalWidget());
+            auto* picker = qobject_cast<IconPicker*>(QApplication::activeModalWidget());
             pickerShown = picker != nullptr;
             if (!picker)
                 return;

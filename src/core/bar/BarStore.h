@@ -60,8 +60,6 @@ public:
     explicit BarStore(std::string fileName, PasswordTransactions passwords = nullptr);
 
     const std::string& FileName() const { return ini_.FileName(); }
-    // Where button passwords travel from now on when records change numbers.
-    void SetPasswordTransactions(PasswordTransactions passwords) { passwords_ = std::move(passwords); }
 
     // ---- settings
     StartupSettings ReadStartup(const StartupMachine& machine) const;

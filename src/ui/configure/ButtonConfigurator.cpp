@@ -20,6 +20,8 @@
 #include "ui/dialogs/Dialogs.h"
 #include "ui/pages/ButtonFaces.h"
 #include "ui/widgets/SpeedButton.h"
+#include "core/window/StartupSettings.h"
+#include "ui/window/BarContext.h"
 #include "ui/window/BarMenus.h"
 
 namespace kex {
@@ -93,11 +95,12 @@ std::vector<std::string> DroppedFiles(const QMimeData* mime)
     return files;
 }
 
-ButtonConfigurator::ButtonConfigurator(BarStore& store, TPlatform& platform, TDialogs& dialogs, QWidget& window,
-                                       const BarMenus& menus, LaunchPages& pages, InlinePrompt& prompt,
-                                       ButtonFaces& faces, Hooks hooks)
-    : QObject(&window), store_(store), platform_(platform), dialogs_(dialogs), window_(window), menus_(menus),
-      pages_(pages), prompt_(prompt), faces_(faces), hooks_(std::move(hooks))
+ButtonConfigurator::ButtonConfigurator(BarContext& context, const StartupSettings& settings, const BarMenus& menus,
+                                       QWidget& dropArea, LaunchPages& pages, InlinePrompt& prompt,
+                                       ButtonFaces& faces, IconIndexPicker& picker, QObject* parent)
+    : QObject(parent), context_(context), store_(context.store), platform_(context.platform),
+      dialogs_(context.dialogs), settings_(settings), menus_(menus), dropArea_(dropArea), pages_(pages),
+      prompt_(prompt), faces_(faces), picker_(picker)
 {
     setObjectName("ButtonConfigurator");
     Connect(menus_.ChangeIcon(), [this](QAction*) { ChangeIcon(); });
@@ -119,9 +122,8 @@ ButtonConfigurator::ButtonConfigurator(BarStore& store, TPlatform& platform, TDi
                           menus_.SelectFiles(), menus_.SoundOnLaunch(), menus_.SoundOnSelect()})
         if (item)
             item->setVisible(true);
-    faces_.SetIconPicker([this](const std::string& iconFile) { return PickIcon(iconFile); });
-    window_.installEventFilter(this);
-    window_.setAcceptDrops(true);
+    dropArea_.installEventFilter(this);
+    dropArea_.setAcceptDrops(true);
 }
 
 ButtonConfigurator::~ButtonConfigurator() = default;
@@ -130,7 +132,7 @@ void ButtonConfigurator::Connect(QAction* item, std::function<void(QAction*)> ha
 {
     if (!item)
         return;
-    connect(item, &QAction::triggered, this, [this, item, handler] { hooks_.guarded([&] { handler(item); }); });
+    connect(item, &QAction::triggered, this, [this, item, handler] { context_.guard.Guarded([&] { handler(item); }); });
 }
 
 void ButtonConfigurator::ShowSound(QAction* item, const char* caption, const std::string& file)
@@ -139,20 +141,19 @@ void ButtonConfigurator::ShowSound(QAction* item, const char* caption, const std
     item->setText(QString(caption) + (file.empty() ? QString() : " = " + MenuCaption(PathFileName(file))));
 }
 
-void ButtonConfigurator::MenuAboutToShow(int n, const ButtonRecord& record)
+void ButtonConfigurator::MenuAboutToShow(int, const ButtonRecord& record)
 {
-    menuButton_ = n;
     menus_.SelectFiles()->setChecked(!record.Select.empty());
     menus_.WorkingDirectory()->setChecked(!record.Working.empty());
     ShowSound(menus_.SoundOnLaunch(), kLaunchSound.caption, record.SoundLaunch);
     ShowSound(menus_.SoundOnSelect(), kSelectSound.caption, record.SoundSelect);
     menus_.ButtonShrink()
-        ->setChecked(record.Shrink == "Yes" || (record.Shrink.empty() && hooks_.shrinkSetting()));
+        ->setChecked(record.Shrink == "Yes" || (record.Shrink.empty() && settings_.shrinkOnLaunch));
 }
 
 bool ButtonConfigurator::LoadedButton(int& n, ButtonRecord& record)
 {
-    n = menuButton_;
+    n = pages_.MenuButton();
     record = store_.Record(n);
     return !record.Program.empty();
 }
@@ -173,7 +174,7 @@ void ButtonConfigurator::ChangeIcon()
     ButtonRecord record;
     if (!LoadedButton(n, record))
         return;
-    dialogs_.SetHelpFile(hooks_.helpFile());
+    dialogs_.SetHelpFile(context_.HelpFile());
     TOpenDialogOptions options;
     options.title = "Please select an Icon";
     options.filter = kIconFilter;
@@ -186,27 +187,14 @@ void ButtonConfigurator::ChangeIcon()
         return;
     // A file with several icons asks which one; the first is stored as no index.
     const std::string iconFile = ShortPathOf(*chosen);
-    const int iconIndex = PickIcon(iconFile);
+    const int iconIndex = picker_.PickIconIndex(iconFile);
     if (!StillLoaded(n, record))
         return;
     record.IconFile = iconFile;
     record.IconIndex = iconIndex;
     store_.SaveIcon(n, iconFile, iconIndex);
     faces_.Show(pages_.FindButton(n), record);
-    hooks_.broadcast();
-}
-
-int ButtonConfigurator::PickIcon(const std::string& iconFile)
-{
-    const std::string file = ProgramOf(iconFile);
-    if (!NeedsIconPicker(platform_, file))
-        return 0;
-    if (!picker_)
-        picker_ = new TForm2(platform_, dialogs_, hooks_.helpFile, &window_);
-    // The choice is stored by the caller with the icon file, in one write.
-    int chosen = 0;
-    picker_->Execute(file, [&chosen](int index) { chosen = index; });
-    return chosen;
+    Q_EMIT FileChanged();
 }
 
 void ButtonConfigurator::ChangeName()
@@ -236,7 +224,7 @@ void ButtonConfigurator::DescriptionEntered(int n, const std::string& text)
     store_.SaveButtonSetting(n, TButtonSetting::Description, text);
     // The description as stored (the store trims blanks and flattens line breaks), so
     // that the renamed recent entry is the one the next launch makes.
-    hooks_.descriptionChanged(n, record, store_.Record(n));
+    Q_EMIT DescriptionChanged(n, record, store_.Record(n));
 }
 
 void ButtonConfigurator::ParameterEntered(int n, const std::string& text)
@@ -253,14 +241,14 @@ void ButtonConfigurator::ShrinkOnLaunch(QAction* item)
 {
     // The item has changed its check mark already: it shows the new choice.
     const bool on = item->isChecked();
-    const int n = menuButton_;
+    const int n = pages_.MenuButton();
     ButtonRecord record;
     if (!StillLoaded(n, record))
         return;
     store_.SaveButtonSetting(n, TButtonSetting::Shrink, on ? "Yes" : "No");
     if (TSpeedButton* button = pages_.FindButton(n))
         button->Tag = on ? 1 : 0;
-    hooks_.broadcast();
+    Q_EMIT FileChanged();
 }
 
 void ButtonConfigurator::SelectDirectory(QAction* item)
@@ -275,7 +263,7 @@ void ButtonConfigurator::SelectDirectory(QAction* item)
     // off: none.
     std::string directory;
     if (on) {
-        dialogs_.SetHelpFile(hooks_.helpFile());
+        dialogs_.SetHelpFile(context_.HelpFile());
         const std::string& stored = working ? record.Working : record.Select;
         const std::optional<std::string> chosen =
             dialogs_.SelectDirectory(working ? "Select Working Directory" : "Select Files on Launch",
@@ -288,17 +276,17 @@ void ButtonConfigurator::SelectDirectory(QAction* item)
     if (!StillLoaded(n, record))
         return;
     store_.SaveButtonSetting(n, working ? TButtonSetting::Working : TButtonSetting::Select, directory);
-    hooks_.broadcast();
+    Q_EMIT FileChanged();
 }
 
 void ButtonConfigurator::SoundSelect(QAction* item, const SoundItem& sound)
 {
-    const int n = menuButton_;
+    const int n = pages_.MenuButton();
     // Switched on: the file chosen (none when the dialog was cancelled); switched off:
     // none. The check mark follows the stored file.
     std::string file;
     if (item->isChecked()) {
-        dialogs_.SetHelpFile(hooks_.helpFile());
+        dialogs_.SetHelpFile(context_.HelpFile());
         TOpenDialogOptions options;
         options.title = "Select Sound to Play";
         options.filter = kSoundFilter;
@@ -317,7 +305,7 @@ void ButtonConfigurator::SoundSelect(QAction* item, const SoundItem& sound)
     } else {
         store_.SaveClockSound(sound.kind == SoundItem::HalfHourChime, on, file);
     }
-    hooks_.broadcast();
+    Q_EMIT FileChanged();
 }
 
 // ------------------------------------------------------------------ dropped files
@@ -326,19 +314,19 @@ bool ButtonConfigurator::Acceptable(const QMimeData* mime, const int* x) const
 {
     if (pages_.MovePending() || DroppedFiles(mime).empty())
         return false;
-    return !x || DropButton(hooks_.dropGrid(), *x) != 0;
+    return !x || DropButton(pages_.DropGrid(), *x) != 0;
 }
 
 bool ButtonConfigurator::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != &window_)
+    if (watched != &dropArea_)
         return false;
     switch (event->type()) {
     case QEvent::WinIdChange:
     case QEvent::Show:
         // A change of the window's shape may give it a new native window: drops are
         // taken again on it.
-        window_.setAcceptDrops(true);
+        dropArea_.setAcceptDrops(true);
         return false;
     case QEvent::DragEnter:
     case QEvent::DragMove:
@@ -363,7 +351,7 @@ bool ButtonConfigurator::eventFilter(QObject* watched, QEvent* event)
         // held while the bar asks questions.
         if (event->type() == QEvent::Drop) {
             auto take = [this, files = DroppedFiles(drop->mimeData()), x] {
-                hooks_.guarded([&] { DropFiles(files, x); });
+                context_.guard.Guarded([&] { DropFiles(files, x); });
             };
             QMetaObject::invokeMethod(this, take, Qt::QueuedConnection);
         }
@@ -376,7 +364,7 @@ bool ButtonConfigurator::eventFilter(QObject* watched, QEvent* event)
 
 void ButtonConfigurator::DropFiles(const std::vector<std::string>& files, int x)
 {
-    const int n = DropButton(hooks_.dropGrid(), x);
+    const int n = DropButton(pages_.DropGrid(), x);
     // Not on the panel or beyond the last button, not while a move or copy waits, not
     // on pages another bar changed meanwhile.
     if (n == 0 || files.empty() || pages_.MovePending() || !pages_.EnsureCurrent())
@@ -390,7 +378,7 @@ void ButtonConfigurator::DropFiles(const std::vector<std::string>& files, int x)
     }
     // A configured button starts its program with the files, in its working directory.
     const TSpeedButton* button = pages_.FindButton(n);
-    hooks_.launch(n, record, FilesParameterList(files), ShrinkChoiceFromTag(button ? button->Tag : 100));
+    Q_EMIT LaunchWithFilesRequested(n, record, FilesParameterList(files), ShrinkChoiceFromTag(button ? button->Tag : 100));
 }
 
 bool ButtonConfigurator::RefusedName(const std::string& name)
@@ -435,7 +423,7 @@ void ButtonConfigurator::FillFromDrop(int n, const std::string& file)
     if (opener.empty()) {
         if (!IsFile(document))
             return;
-        dialogs_.SetHelpFile(hooks_.helpFile());
+        dialogs_.SetHelpFile(context_.HelpFile());
         TOpenDialogOptions options;
         options.title = "Find the Program to run this File";
         options.filter = kProgramFilter;
@@ -474,7 +462,7 @@ void ButtonConfigurator::FillFromDrop(int n, const std::string& file)
     record.IconFile = dropped.iconFile;
     record.IconIndex = dropped.iconIndex;
     faces_.Show(pages_.FindButton(n), record);
-    hooks_.broadcast();
+    Q_EMIT FileChanged();
 }
 
 } // namespace kex

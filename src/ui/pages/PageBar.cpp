@@ -4,8 +4,10 @@
 #include "ui/pages/PageBar.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStackedWidget>
 
 #include <utility>
@@ -17,17 +19,42 @@
 #include "ui/dialogs/Dialogs.h"
 #include "ui/pages/ButtonFaces.h"
 #include "ui/widgets/SpeedButton.h"
+#include "ui/window/BarContext.h"
 #include "ui/widgets/TabSet.h"
 #include "ui/widgets/Colors.h"
 
 namespace kex {
 
-PageBar::PageBar(BarStore& store, TDialogs& dialogs, ButtonFaces& faces, PageBarHost& host,
-                 const PageBarWidgets& widgets, QObject* parent)
-    : QObject(parent), store_(store), dialogs_(dialogs), faces_(faces), host_(host), w_(widgets),
-      colors_(store, dialogs, *widgets.tabs)
+PageBar::PageBar(BarContext& context, ButtonFaces& faces, ModifyGate& gate, const PageBarWidgets& widgets,
+                 QObject* parent)
+    : QObject(parent), context_(context), store_(context.store), dialogs_(context.dialogs), faces_(faces),
+      gate_(gate), w_(widgets), colors_(context.store, context.dialogs, *widgets.tabs)
 {
     setObjectName("PageBar");
+    w_.editor->installEventFilter(this);
+}
+
+bool PageBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == w_.editor && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_F1) {
+            context_.guard.Guarded([&] { EditorKey(key); });
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+TDropGrid PageBar::DropGrid() const
+{
+    return TDropGrid{w_.panel->width(), w_.scrollBar->value(), w_.tabs->TabIndex(), buttonsPerPage_};
+}
+
+void PageBar::ShowHelp()
+{
+    dialogs_.SetHelpFile(context_.HelpFile());
+    dialogs_.ShowHelp(0);
 }
 
 // ------------------------------------------------------------------ creating and loading
@@ -39,6 +66,8 @@ TSpeedButton* PageBar::FindButton(int n) const
     auto it = buttons_.find(n);
     return it == buttons_.end() ? nullptr : it->second;
 }
+
+bool PageBar::Launchable(int n) const { return FindButton(n) && !store_.Record(n).Program.empty(); }
 
 void PageBar::ClearPages()
 {
@@ -61,7 +90,7 @@ void PageBar::CreatePages(int buttonsPerPage, const QString& hint)
     // every rebuild); the old pages go (at start the design-time page).
     std::string notice;
     const int pages = store_.PageCount(&notice);
-    host_.NotifyOnce(notice);
+    context_.guard.NotifyOnce(notice);
     ClearPages();
     // Pages "Page" + i, each with its tab and its row of buttons.
     QStringList tabs;
@@ -74,9 +103,9 @@ void PageBar::CreatePages(int buttonsPerPage, const QString& hint)
             auto* button = new TSpeedButton(n, page);
             button->setGeometry(ButtonLeft(SlotOfButton(n, buttonsPerPage)), 0, kButtonSize, kButtonSize);
             button->setToolTip(hint);
-            connect(button, &QToolButton::clicked, this, [this, button] { host_.Guarded([&] { ButtonClicked(button); }); });
+            connect(button, &QToolButton::clicked, this, [this, button] { context_.guard.Guarded([&] { ButtonClicked(button); }); });
             connect(button, &TSpeedButton::RightMouseDown, this, [this, button](Qt::MouseButton b, int x, int y) {
-                host_.Guarded([&] { ButtonRightMouseDown(button, b, x, y); });
+                context_.guard.Guarded([&] { ButtonRightMouseDown(button, b, x, y); });
             });
             buttons_[n] = button;
         }
@@ -96,8 +125,8 @@ void PageBar::Load()
     // found: a pending move or copy keeps its drag cursor, an idle bar the default
     // one. Within the start-up pass and a rebuild that is the hourglass, which their
     // end takes away.
-    const int cursorBefore = host_.ScreenCursor();
-    host_.SetScreenCursor(crHourGlass);
+    const int cursorBefore = context_.cursor.Shape();
+    context_.cursor.Show(crHourGlass);
     faces_.BeginLoad();
     // Every record and tab caption from one read of the file.
     const int last = PageCount() * buttonsPerPage_;
@@ -118,9 +147,9 @@ void PageBar::Load()
     // Records without a program lose their keys, and icons found missing are marked
     // "Default", in one rewrite.
     const std::vector<int> iconDefaults = faces_.EndLoad();
-    host_.WriteReportedOnce([&] { store_.Tidy(contents.strays, iconDefaults); });
+    context_.guard.WriteReportedOnce([&] { store_.Tidy(contents.strays, iconDefaults); });
     NoteLayout();
-    host_.SetScreenCursor(cursorBefore);
+    context_.cursor.Show(cursorBefore);
 }
 
 // ------------------------------------------------------------------ selecting, the page menu
@@ -128,7 +157,7 @@ void PageBar::Load()
 void PageBar::SelectPage()
 {
     // The caption names the selected page, and the notebook shows it.
-    host_.RefreshCaption();
+    Q_EMIT CaptionChanged();
     const int p = w_.tabs->TabIndex() + 1;
     if (p >= 1 && p <= w_.notebook->count())
         w_.notebook->setCurrentIndex(p - 1);
@@ -143,7 +172,7 @@ void PageBar::SelectPage()
     if (keySelection_ == 0)
         keySelection_ = total;
     // The caption again, now that the selection moved.
-    host_.RefreshCaption();
+    Q_EMIT CaptionChanged();
 }
 
 void PageBar::TabMouseDown(Qt::MouseButton button, int x, int y)
@@ -168,7 +197,7 @@ void PageBar::TabMouseDown(Qt::MouseButton button, int x, int y)
     if (pagePending)
         AddPage(); // a pending page move is dropped before this tab
     else if (!buttonPending)
-        dialogs_.Popup(w_.pageMenu, host_.PageMenuPoint(x, y));
+        dialogs_.Popup(w_.pageMenu, w_.tabs->window()->mapToGlobal(QPoint(x + w_.panel->width(), y)));
 }
 
 // ------------------------------------------------------------------ the inline editor
@@ -215,7 +244,7 @@ void PageBar::CloseEditor()
     w_.editor->hide();
     w_.editor->setEchoMode(QLineEdit::Normal);
     colors_.ShowRenaming(false);
-    host_.FocusKeys();
+    Q_EMIT FocusKeysRequested();
 }
 
 void PageBar::EditorKey(int key)
@@ -223,7 +252,7 @@ void PageBar::EditorKey(int key)
     const std::string text = w_.editor->text().toStdString();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         if (EditorEntered(text))
-            host_.BroadcastLoad();
+            Q_EMIT FileChanged();
         CloseEditor();
     } else if (key == Qt::Key_Escape) {
         const auto cancelled = editorMode_ == EditorMode::Prompt ? prompt_.cancelled : nullptr;
@@ -236,8 +265,8 @@ void PageBar::EditorKey(int key)
         if (editorMode_ == EditorMode::Prompt && prompt_.cancelled)
             std::exchange(prompt_, Request()).cancelled();
         editorMode_ = EditorMode::None;
-        host_.ShowHelp();
-        host_.FocusKeys();
+        ShowHelp();
+        Q_EMIT FocusKeysRequested();
     }
 }
 
@@ -281,7 +310,7 @@ void PageBar::AddPage()
     pendingPage_.reset();
     const std::string name = moved ? moved->Name : NewPageName(s);
     // The hourglass while the pages change.
-    host_.SetScreenCursor(crHourGlass);
+    context_.cursor.Show(crHourGlass);
     store_.Backup();
     // The pages from the selected one on move one place right, as one rewrite.
     try {
@@ -295,7 +324,7 @@ void PageBar::AddPage()
         w_.tabs->SetTabIndex(s);
         SelectPage();
     }
-    host_.BroadcastLoad();
+    Q_EMIT FileChanged();
 }
 
 void PageBar::TakePage(bool move)
@@ -320,7 +349,7 @@ void PageBar::TakePage(bool move)
     if (!EnsureCurrent())
         return;
     // The page goes from the file as one rewrite, under the hourglass, after the backup.
-    host_.SetScreenCursor(crHourGlass);
+    context_.cursor.Show(crHourGlass);
     store_.Backup();
     const PageMoveBuffer taken = store_.DeletePage(s, c, buttonsPerPage_, move);
     // The bar is rebuilt on the changed file.
@@ -330,7 +359,7 @@ void PageBar::TakePage(bool move)
         pendingPage_ = taken;
         ShowPendingCursor();
     }
-    host_.BroadcastLoad();
+    Q_EMIT FileChanged();
 }
 
 void PageBar::ResolvePendingPageMove()
@@ -345,7 +374,7 @@ void PageBar::ResolvePendingPageMove()
 
 void PageBar::ShowPendingCursor()
 {
-    host_.SetScreenCursor(pendingButton_ ? crDrag : pendingPage_ ? crMultiDrag : crDefault);
+    context_.cursor.Show(pendingButton_ ? crDrag : pendingPage_ ? crMultiDrag : crDefault);
 }
 
 // ------------------------------------------------------------------ rebuild
@@ -365,10 +394,10 @@ void PageBar::SwitchButtonsPerPage(int count)
     }
     // The new count is written by the renumbering, after the backup, so that the
     // backup holds the bar exactly as it was.
-    host_.SetScreenCursor(crHourGlass);
+    context_.cursor.Show(crHourGlass);
     keySelection_ = 1;
     PageUpdate();
-    host_.BroadcastLoad();
+    Q_EMIT FileChanged();
 }
 
 void PageBar::PageUpdate(bool backupMade)
@@ -388,7 +417,7 @@ void PageBar::Rebuild()
 {
     ResolvePendingMoves();
     ClearPages();
-    host_.RunStartupPass();
+    Q_EMIT RebuildRequested();
     Q_EMIT PagesRebuilt();
 }
 
@@ -413,7 +442,7 @@ bool PageBar::EnsureCurrent()
     return false;
 }
 
-bool PageBar::ModifyAllowed() { return !gate_ || gate_->ModifyAllowed(); }
+bool PageBar::ModifyAllowed() { return gate_.ModifyAllowed(); }
 
 bool PageBar::ClicksLaunch() const
 {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "ui/pages/PageHooks.h"
+
 namespace kex {
 
 class BarMenus;
@@ -16,7 +18,7 @@ class TEyes;
 // mode. The readings of the sources and the shrinking of the bar come with their own
 // parts; until then the panel shows the eyes or the gauge, and the bar always stays at
 // full size.
-class StatusPanel : public QObject {
+class StatusPanel : public QObject, public SmallModeSwitch {
     Q_OBJECT
 public:
     StatusPanel(BarStore& store, BarMenus& menus, TEnhancedGauge& gauge, TEyes& eyes, QObject* parent);
@@ -34,8 +36,8 @@ public:
     // The panel's refresh every second.
     void GasGage() {}
     // Small mode: the bar shrunk to its gauge.
-    void SmallSize() {}
-    bool SmallActive() const { return smallActive_; }
+    void SmallSize() override {}
+    bool SmallActive() const override { return smallActive_; }
     // The start-up pass shows the bar at full size.
     void FullSize() { smallActive_ = false; }
 

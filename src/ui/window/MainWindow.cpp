@@ -20,6 +20,7 @@
 #include "core/launch/CommandLine.h"
 #include "core/window/Startup.h"
 #include "ui/configure/ButtonConfigurator.h"
+#include "ui/configure/IconPicker.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/pages/ButtonFaces.h"
 #include "ui/recent/RecentList.h"
@@ -63,7 +64,6 @@ void MainWindow::BuildControls()
     c_ = BuildBarControls(*this, [this] { return platform_.CursorPos(); });
     connect(c_.helpButton, &QToolButton::clicked, this, [this] { Guarded([this] { ShowHelp(); }); });
     connect(c_.scrollBar, &QScrollBar::valueChanged, this, [this](int v) { c_.content->move(-v, 0); });
-    c_.pageName->installEventFilter(this);
     c_.keys->installEventFilter(this);
     for (TGraphicControl* control : std::initializer_list<TGraphicControl*>{c_.gauge, c_.eyes})
         connect(control, &TGraphicControl::PopupRequested, this,
@@ -73,16 +73,12 @@ void MainWindow::BuildControls()
 
 void MainWindow::BuildTimers()
 {
-    // The gauge's refresh every second (it also reaps programs that ended after their
-    // watch was over), and the delay before the refresh starts again.
+    // The gauge's refresh every second, and the delay before the refresh starts again.
     gaugeTimer_ = new QTimer(this);
     gaugeTimer_->setObjectName("Timer1");
     gaugeTimer_->setInterval(1000);
     connect(gaugeTimer_, &QTimer::timeout, this, [this] {
-        Guarded([this] {
-            platform_.ReapChildren(); // programs that ended after their watch was over
-            status_->GasGage();
-        });
+        Guarded([this] { status_->GasGage(); });
     });
     gaugeDelay_ = new QTimer(this);
     gaugeDelay_->setObjectName("Timer3");
@@ -129,50 +125,72 @@ void MainWindow::BuildMenus()
 
 void MainWindow::BuildSubsystems()
 {
-    context_ = std::make_unique<BarContext>(BarContext{*store_, platform_, dialogs_, guard_, state_.AppDir});
+    // Each subsystem is given the context, its widgets and menu items, and the faces
+    // of those made before it; everything else is a signal connected here.
+    context_ = std::make_unique<BarContext>(BarContext{*store_, platform_, dialogs_, guard_, cursor_, state_.AppDir});
+    BarContext& context = *context_;
     status_ = new StatusPanel(*store_, *menus_, *c_.gauge, *c_.eyes, this);
-    faces_ = std::make_unique<ButtonFaces>(*store_, platform_, dialogs_,
-                                           [this](const std::function<void()>& write) { WriteReportedOnce(write); });
-    faces_->SetFaceColor(palette().color(QPalette::Button));
-    pages_ = new PageBar(*store_, dialogs_, *faces_, *this,
-                         PageBarWidgets{c_.notebook, c_.tabs, c_.pageName, menus_->ButtonMenu(), menus_->PageMenu(),
-                                        {menus_->MoveButton(), menus_->CopyButton(), menus_->RemoveButton(),
-                                         menus_->ConfigureButton()}}, this);
-    launcher_ = new Launcher(*store_, platform_, dialogs_, *this, *pages_, *faces_, this);
-    pages_->SetLauncher(launcher_);
-    protection_ = new Protection(*this, dialogs_,
-                                 ProtectionMenus{menus_->LockoutModify(), menus_->ModifyMenu(), menus_->PasswordProtect()},
-                                 *pages_);
-    StarPasswordCharacter(*c_.pageName);
-    pages_->SetModifyGate(protection_);
-    launcher_->SetLaunchGate(protection_);
-    store_->SetPasswordTransactions([this] { return protection_->Transaction(); });
+    iconChoice_ = std::make_unique<IconChoice>(context, this);
+    faces_ = std::make_unique<ButtonFaces>(context, *iconChoice_, palette().color(QPalette::Button));
 
+    // Protection: the gates of the page bar and the launcher; its prompt opens in the
+    // page bar's editor and borrows the caption.
+    protection_ = new Protection(
+        context, ProtectionMenus{menus_->LockoutModify(), menus_->ModifyMenu(), menus_->PasswordProtect()}, this);
+    StarPasswordCharacter(*c_.pageName);
+    connect(protection_, &Protection::CaptionLent, this, [this](const QString& caption) { setWindowTitle(caption); });
+    connect(protection_, &Protection::CaptionReturned, this, [this] { FormCaption(); });
+
+    // The page bar.
+    pages_ = new PageBar(context, *faces_, *protection_,
+                         PageBarWidgets{c_.panel, c_.scrollBar, c_.notebook, c_.tabs, c_.pageName, menus_->ButtonMenu(),
+                                        menus_->PageMenu(),
+                                        {menus_->MoveButton(), menus_->CopyButton(), menus_->RemoveButton(),
+                                         menus_->ConfigureButton()}},
+                         this);
+    connect(protection_, &Protection::PromptRequested, pages_, &PageBar::OpenPrompt);
+    connect(menus_->PasswordProtect(), &QAction::triggered, protection_,
+            [this] { protection_->ProtectButton(pages_->MenuButton()); });
+    connect(pages_, &PageBar::CaptionChanged, this, [this] { FormCaption(); });
+    connect(pages_, &PageBar::FileChanged, this, &MainWindow::BroadcastLoad);
+    connect(pages_, &PageBar::FocusKeysRequested, this, &MainWindow::FocusKeys);
+    connect(pages_, &PageBar::RebuildRequested, this, &MainWindow::RebuildPass);
     connect(c_.tabs, &TTabSet::Click, this, [this] { Guarded([this] { pages_->SelectPage(); }); });
     connect(c_.tabs, &TTabSet::MouseDown, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
         Guarded([&] { pages_->TabMouseDown(b, x, y); });
     });
-    ButtonConfigurator::Hooks configure;
-    configure.shrinkSetting = [this] { return settings_.shrinkOnLaunch; };
-    configure.launch = [this](int n, const ButtonRecord& record, const std::string& files, std::optional<bool> shrink) {
-        launcher_->LaunchWithFiles(n, record, files, shrink);
-    };
-    configure.broadcast = [this] { BroadcastLoad(); };
-    configure.descriptionChanged = [this](int n, const ButtonRecord& before, const ButtonRecord& after) {
-        pages_->DescriptionChanged(n, before, after);
-    };
-    configure.dropGrid = [this] {
-        return TDropGrid{c_.panel->width(), c_.scrollBar->value(), c_.tabs->TabIndex(), pages_->ButtonsPerPage()};
-    };
-    configure.helpFile = [this] { return HelpFileName(); };
-    configure.guarded = [this](const std::function<void()>& handler) { Guarded(handler); };
-    configurator_ = new ButtonConfigurator(*store_, platform_, dialogs_, *this, *menus_, *pages_, *pages_, *faces_,
-                                           std::move(configure));
-    connect(pages_, &PageBar::ButtonMenuAboutToShow, configurator_, &ButtonConfigurator::MenuAboutToShow);
+
+    // The launcher.
+    launcher_ = new Launcher(context, settings_, *pages_, *faces_, *status_, tray_, *protection_, this);
+    connect(pages_, &PageBar::LaunchRequested, launcher_, &Launcher::ClickButton);
+    connect(launcher_, &Launcher::FileChanged, this, &MainWindow::BroadcastLoad);
+    connect(launcher_, &Launcher::FocusKeysRequested, this, &MainWindow::FocusKeys);
+    connect(launcher_, &Launcher::ShowBarRequested, this, [this] { show(); });
+    connect(launcher_, &Launcher::HideBarRequested, this, [this] { hide(); });
+    connect(launcher_, &Launcher::BringIntoViewRequested, this, &MainWindow::BringIntoView);
     connect(c_.runButton, &QToolButton::clicked, this, [this] { Guarded([this] { launcher_->RunButtonClick(); }); });
     connect(c_.runButton, &QToolButton::customContextMenuRequested, this, [this](const QPoint& pos) {
         Guarded([&] { launcher_->RunButtonRightClick(c_.runButton->mapToGlobal(pos)); });
     });
+
+    // The button configuration.
+    configurator_ = new ButtonConfigurator(context, settings_, *menus_, *this, *pages_, *pages_, *faces_,
+                                           *iconChoice_, this);
+    connect(pages_, &PageBar::ButtonMenuAboutToShow, configurator_, &ButtonConfigurator::MenuAboutToShow);
+    connect(configurator_, &ButtonConfigurator::LaunchWithFilesRequested, launcher_, &Launcher::LaunchWithFiles);
+    connect(configurator_, &ButtonConfigurator::DescriptionChanged, pages_, &PageBar::DescriptionChanged);
+    connect(configurator_, &ButtonConfigurator::FileChanged, this, &MainWindow::BroadcastLoad);
+
+    // The recent list after the Run menu's separator, told of launches and button
+    // changes; it opens with "PopupMenu5" on the Run button's right click.
+    recent_ = new RecentList(guard_, *pages_, menus_->RecentAnchor(), this);
+    recent_->Open(IniFileName());
+    connect(recent_, &RecentList::LaunchRequested, this, [this](int n) { Guarded([&] { launcher_->ClickButton(n); }); });
+    connect(launcher_, &Launcher::ButtonLaunched, recent_, &RecentList::ButtonLaunched);
+    connect(pages_, &PageBar::ButtonMoved, recent_, &RecentList::ButtonMoved);
+    connect(pages_, &PageBar::ButtonRemoved, recent_, &RecentList::ButtonRemoved);
+    connect(pages_, &PageBar::ButtonDescriptionChanged, recent_, &RecentList::DescriptionChanged);
+    connect(pages_, &PageBar::PagesRebuilt, recent_, &RecentList::PagesRebuilt);
     connect(launcher_, &Launcher::RunMenuRequested, this, [this](const QPoint& pos) {
         // Another bar on this file may have launched meanwhile: the list is taken
         // from the file before the menu is known to be empty.
@@ -180,22 +198,6 @@ void MainWindow::BuildSubsystems()
         if (HasVisibleItems(menus_->RunMenu()))
             dialogs_.Popup(menus_->RunMenu(), pos);
     });
-    BuildRecentList();
-}
-
-void MainWindow::BuildRecentList()
-{
-    RecentList::Hooks hooks;
-    hooks.launchable = [this](int n) { return pages_->FindButton(n) && !store_->Record(n).Program.empty(); };
-    hooks.launch = [this](int n) { Guarded([&] { launcher_->ClickButton(n); }); };
-    hooks.write = [this](const std::function<void()>& write) { WriteReportedOnce(write); };
-    recent_ = new RecentList(menus_->RecentAnchor(), std::move(hooks), this);
-    recent_->Open(IniFileName());
-    connect(launcher_, &Launcher::ButtonLaunched, recent_, &RecentList::ButtonLaunched);
-    connect(pages_, &PageBar::ButtonMoved, recent_, &RecentList::ButtonMoved);
-    connect(pages_, &PageBar::ButtonRemoved, recent_, &RecentList::ButtonRemoved);
-    connect(pages_, &PageBar::ButtonDescriptionChanged, recent_, &RecentList::DescriptionChanged);
-    connect(pages_, &PageBar::PagesRebuilt, recent_, &RecentList::PagesRebuilt);
 }
 
 void MainWindow::ShowHelp()
@@ -205,12 +207,6 @@ void MainWindow::ShowHelp()
 }
 
 void MainWindow::FocusKeys() { c_.keys->setFocus(); }
-
-QPoint MainWindow::PageMenuPoint(int x, int y) const { return mapToGlobal(QPoint(x + c_.panel->width(), y)); }
-
-bool MainWindow::TrayOnLaunch() const { return menus_->TrayOnLaunch()->isChecked(); }
-
-bool MainWindow::StaySmall() const { return menus_->StaySmall()->isChecked(); }
 
 void MainWindow::BringIntoView()
 {
@@ -236,24 +232,21 @@ void MainWindow::ReadCommandLine()
     state_.LoadMsg = LoadMessageName(state_.IniSuffix);
     state_.PageUpdateMsg = PageUpdateMessageName(state_.IniSuffix);
     state_.ConfigurationId = ConfigurationIdentity(IniFileName());
-    store_ = std::make_unique<BarStore>(IniFileName());
+    // Each record change of the store carries the passwords along (protection's
+    // carrier, from its start-up check on).
+    store_ = std::make_unique<BarStore>(IniFileName(), [this]() -> std::unique_ptr<PasswordTransaction> {
+        return protection_ ? protection_->Transaction() : nullptr;
+    });
 }
 
 void MainWindow::FormCreate()
 {
-    // The machine.
     launcher_->RestartProgramTimer();
-    QSize screen = platform_.ScreenSize();
-    state_.ScreenWidth = screen.width();
-    state_.ScreenHeight = screen.height();
-    state_.ScreenButtons = ScreenButtonsFor(state_.ScreenWidth);
-    state_.DefaultTop = DefaultTopFor(state_.ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
     state_.StartingUp = true;
     dialogs_.SetHelpFile(HelpFileName());
     status_->GasGage();
     state_.CaptionPrefix = "Zivar32 ";
-    PrepareMenus();
-    FormCaption();
+    ReadMachine();
 
     // Every start-up setting from one read of the file; the start is noted in it (a
     // file that cannot be written leaves the bar read-only).
@@ -265,12 +258,40 @@ void MainWindow::FormCreate()
     state_.FirstStart = settings_.firstStart;
     state_.BarTop = settings_.barTop;
     state_.BarLeft = settings_.barLeft;
-    if (rebuilding_) {
-        // A rebuild keeps the bar where it stands (another bar on this file may have
-        // stored its own place meanwhile).
-        state_.BarTop = y();
-        state_.BarLeft = x();
-    }
+    ApplySettings();
+    // A first start stores the bar's place once it stands, so that the next start is
+    // not taken for a first one.
+    locationStored_ = !state_.FirstStart;
+    if (state_.FirstStart)
+        saveLocationTimer_->start();
+}
+
+void MainWindow::RebuildPass()
+{
+    state_.StartingUp = true;
+    ReadMachine();
+    settings_ = store_->ReadStartup(Machine());
+    NotifyOnce(settings_.notice);
+    // A rebuild keeps the bar where it stands (another bar on this file may have
+    // stored its own place meanwhile).
+    state_.BarTop = y();
+    state_.BarLeft = x();
+    ApplySettings();
+}
+
+void MainWindow::ReadMachine()
+{
+    QSize screen = platform_.ScreenSize();
+    state_.ScreenWidth = screen.width();
+    state_.ScreenHeight = screen.height();
+    state_.ScreenButtons = ScreenButtonsFor(state_.ScreenWidth);
+    state_.DefaultTop = DefaultTopFor(state_.ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
+    PrepareMenus();
+    FormCaption();
+}
+
+void MainWindow::ApplySettings()
+{
     menus_->ApplyClockSettings(settings_);
     ApplyMenuSettings();
 
@@ -288,28 +309,10 @@ void MainWindow::FormCreate()
             menus_->StayOnTop()->setChecked(false);
             state_.FullHeight = state_.FramedHeight;
         }
-        launcher_->SetShrinkNow(false);
-        SmallSize();
+        status_->SmallSize();
     }
     SetScreenCursor(crDefault);
     FormCaption();
-    // A first start stores the bar's place once it stands, so that the next start is
-    // not taken for a first one.
-    locationStored_ = !state_.FirstStart;
-    if (state_.FirstStart)
-        saveLocationTimer_->start();
-}
-
-void MainWindow::RunStartupPass()
-{
-    rebuilding_ = true;
-    try {
-        FormCreate();
-    } catch (...) {
-        rebuilding_ = false;
-        throw;
-    }
-    rebuilding_ = false;
 }
 
 StartupMachine MainWindow::Machine() const
@@ -343,7 +346,6 @@ void MainWindow::ApplyPlace()
 {
     // The shape, on top and framed, then the place and the window state.
     status_->FullSize();
-    launcher_->SetShrinkNow(settings_.shrinkOnLaunch);
     rememberedOnTop_ = settings_.onTop;
     if (settings_.staySmall && !settings_.trayOnLaunch)
         settings_.onTop = true;
@@ -363,12 +365,6 @@ void MainWindow::ApplyPlace()
     state_.BarLeft = place.Left;
     state_.BarTop = place.Top;
     move(state_.BarLeft, state_.BarTop);
-}
-
-void MainWindow::NotifyOnce(const std::string& text)
-{
-    if (!text.empty() && notified_.insert(text).second)
-        dialogs_.Notify(text);
 }
 
 std::string MainWindow::IniFileName() const { return ConfigFileName(state_.AppDir, state_.IniSuffix); }
@@ -556,41 +552,12 @@ void MainWindow::BroadcastLoad()
         platform_.BroadcastMessage({state_.LoadMsg, 1, state_.ConfigurationId});
 }
 
-void MainWindow::SetScreenCursor(int cursor)
-{
-    if (cursor == screenCursor_)
-        return;
-    if (screenCursor_ != crDefault)
-        QGuiApplication::restoreOverrideCursor();
-    screenCursor_ = cursor;
-    switch (cursor) {
-    case crHourGlass:
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        break;
-    case crDrag:
-        QGuiApplication::setOverrideCursor(DragCursor());
-        break;
-    case crMultiDrag:
-        QGuiApplication::setOverrideCursor(MultiDragCursor());
-        break;
-    default:
-        break;
-    }
-}
-
 void MainWindow::Guarded(const std::function<void()>& handler) { guard_.Guarded(handler); }
 
 void MainWindow::WriteReportedOnce(const std::function<void()>& write) { guard_.WriteReportedOnce(write); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == c_.pageName && event->type() == QEvent::KeyPress) {
-        int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_F1) {
-            Guarded([&] { pages_->EditorKey(key); });
-            return true;
-        }
-    }
     return QWidget::eventFilter(watched, event);
 }
 
