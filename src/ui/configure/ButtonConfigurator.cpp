@@ -22,6 +22,7 @@
 #include "ui/widgets/SpeedButton.h"
 #include "core/window/StartupSettings.h"
 #include "ui/window/BarContext.h"
+#include "ui/widgets/MenuText.h"
 #include "ui/window/BarMenus.h"
 
 namespace kex {

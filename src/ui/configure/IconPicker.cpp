@@ -10,6 +10,7 @@
 #include "ui/dialogs/Dialogs.h"
 #include "ui/window/BarContext.h"
 #include "platform/TPlatform.h"
+#include "ui/widgets/Pictures.h"
 #include "ui/widgets/SpinButton.h"
 
 namespace kex {
@@ -17,15 +18,6 @@ namespace kex {
 namespace {
 constexpr int kHelpContext = 14;
 } // namespace
-
-QImage IconGlyph(const QImage& icon, const QColor& face)
-{
-    QImage glyph(icon.width(), icon.height() + 1, QImage::Format_ARGB32_Premultiplied);
-    glyph.fill(face);
-    QPainter p(&glyph);
-    p.drawImage(0, 0, icon);
-    return glyph;
-}
 
 bool NeedsIconPicker(TPlatform& platform, const std::string& iconFile)
 {

@@ -23,10 +23,6 @@ struct BarContext;
 class TPlatform;
 class TSpinButton;
 
-// A glyph for an icon: the icon at the top-left of a picture one pixel taller, filled
-// with the button face colour.
-QImage IconGlyph(const QImage& icon, const QColor& face);
-
 // Whether choosing an icon from this file needs the picker: it holds more than one.
 bool NeedsIconPicker(TPlatform& platform, const std::string& iconFile);
 

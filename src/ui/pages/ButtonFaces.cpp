@@ -6,7 +6,6 @@
 #include "core/pages/ButtonRecord.h"
 #include "core/pages/Grid.h"
 #include "platform/TPlatform.h"
-#include "ui/configure/IconPicker.h"
 #include "ui/window/BarContext.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/widgets/Pictures.h"

@@ -13,14 +13,6 @@
 
 namespace kex {
 
-QString MenuCaption(const std::string& text) { return QString::fromStdString(text).replace('&', "&&"); }
-
-bool HasVisibleItems(const QMenu* menu)
-{
-    const QList<QAction*> items = menu->actions();
-    return std::any_of(items.begin(), items.end(), [](QAction* a) { return a->isVisible() && !a->isSeparator(); });
-}
-
 BarMenus::BarMenus(QWidget& window, Guard guard) : guard_(std::move(guard))
 {
     BuildButtonAndPageMenus(window);

@@ -16,6 +16,8 @@
 
 #include <QAction>
 
+#include "ui/widgets/MenuText.h"
+
 class QMenu;
 class QWidget;
 
@@ -149,11 +151,5 @@ private:
         showHints_, exitOptions_, exitFromMenu_, lockGraph_, lockoutModify_;
     QPointer<QAction> exitBar_, exitSession_, restartMachine_, cdTray_, screenSaver_, recentAnchor_;
 };
-
-// A file name or description as a menu caption: "&" shows as itself, not as the
-// mark of an accelerator.
-QString MenuCaption(const std::string& text);
-// Whether a menu offers anything: an item or a sub-menu that is shown.
-bool HasVisibleItems(const QMenu* menu);
 
 } // namespace kex
