@@ -410,7 +410,7 @@ TEST_F(ButtonConfiguratorTest, EachItemWritesItsKeyAndTheMenuShowsItNextTime)
         EXPECT_EQ(o.helpContext, 31);
     }
     // A launch after the shrink choice: "Yes" as written.
-    EXPECT_EQ(Pages(f).FindButton(3)->Tag, 1);
+    EXPECT_EQ(Pages(f).FindButton(3)->Shrink, std::optional<bool>(true));
 }
 
 TEST_F(ButtonConfiguratorTest, TheDirectoryDialogsOpenInTheProgramsDirectory)

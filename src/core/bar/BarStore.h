@@ -125,6 +125,8 @@ public:
     // ---- button configuration
     // One setting of button n, stored as it is (an empty value stays, empty).
     void SaveButtonSetting(int n, TButtonSetting setting, const std::string& value);
+    // Button n's shrink choice ("Yes" or "No").
+    void SaveButtonShrink(int n, bool shrink) { SaveButtonSetting(n, TButtonSetting::Shrink, shrink ? "Yes" : "No"); }
     // Fills button n from a dropped file, as one rewrite: the program, the parameters
     // when there are any, the icon file and index when a shortcut gave them; the
     // button starts unprotected (a password left behind for its number is erased).

@@ -11,6 +11,13 @@
 
 namespace kex {
 
+std::optional<bool> ButtonRecord::ShrinkChoice() const
+{
+    if (Shrink == "Yes" || Shrink == "No")
+        return Shrink == "Yes";
+    return std::nullopt;
+}
+
 namespace {
 
 constexpr std::string_view kKeyPrefix = "SpeedButton";

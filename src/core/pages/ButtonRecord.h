@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,7 +20,7 @@ struct ButtonRecord {
     std::string IconFile;    // "Icons": path or "Default"
     int IconIndex = 0;       // "IconSelection", written only when > 0
     std::string Description; // "Names", "~" separates hint lines
-    std::string Shrink;      // "Shrink": "Yes", "No" or empty
+    std::string Shrink;      // "Shrink" as stored: "Yes", "No" or empty (kept as it is)
     std::string Select;      // "Select": directory to choose files from at launch
     std::string Working;     // "Working": working directory
     std::string SoundSelect; // "SoundSelect"
@@ -33,6 +34,9 @@ struct ButtonRecord {
     // rules, 0 when it is none). Other k throw std::out_of_range.
     std::string Field(int k) const;
     void SetField(int k, const std::string& value);
+    // The button's shrink choice: "Yes" shrinks, "No" does not, anything else
+    // (nothing stored) follows the bar's setting.
+    std::optional<bool> ShrinkChoice() const;
 };
 
 // "SpeedButton" + n, the component name and record key of button n.

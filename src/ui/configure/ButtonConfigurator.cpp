@@ -149,7 +149,7 @@ void ButtonConfigurator::MenuAboutToShow(int, const ButtonRecord& record)
     ShowSound(menus_.SoundOnLaunch(), kLaunchSound.caption, record.SoundLaunch);
     ShowSound(menus_.SoundOnSelect(), kSelectSound.caption, record.SoundSelect);
     menus_.ButtonShrink()
-        ->setChecked(record.Shrink == "Yes" || (record.Shrink.empty() && settings_.shrinkOnLaunch));
+        ->setChecked(record.ShrinkChoice().value_or(record.Shrink.empty() && settings_.shrinkOnLaunch));
 }
 
 bool ButtonConfigurator::LoadedButton(int& n, ButtonRecord& record)
@@ -246,9 +246,9 @@ void ButtonConfigurator::ShrinkOnLaunch(QAction* item)
     ButtonRecord record;
     if (!StillLoaded(n, record))
         return;
-    store_.SaveButtonSetting(n, TButtonSetting::Shrink, on ? "Yes" : "No");
+    store_.SaveButtonShrink(n, on);
     if (TSpeedButton* button = pages_.FindButton(n))
-        button->Tag = on ? 1 : 0;
+        button->Shrink = on;
     Q_EMIT FileChanged();
 }
 
@@ -379,7 +379,7 @@ void ButtonConfigurator::DropFiles(const std::vector<std::string>& files, int x)
     }
     // A configured button starts its program with the files, in its working directory.
     const TSpeedButton* button = pages_.FindButton(n);
-    Q_EMIT LaunchWithFilesRequested(n, record, FilesParameterList(files), ShrinkChoiceFromTag(button ? button->Tag : 100));
+    Q_EMIT LaunchWithFilesRequested(n, record, FilesParameterList(files), button ? button->Shrink : std::nullopt);
 }
 
 bool ButtonConfigurator::RefusedName(const std::string& name)

@@ -138,7 +138,7 @@ void PageBar::Load()
             if (button && button->HasGlyph()) // a button that was loaded before is blanked
                 faces_.Blank(button);
         } else if (button) {
-            button->Tag = r.Shrink == "Yes" ? 1 : r.Shrink == "No" ? 0 : 100;
+            button->Shrink = r.ShrinkChoice();
             faces_.Show(button, r);
         }
     }
