@@ -123,10 +123,10 @@ std::vector<QRect> LinuxPlatform::ScreenGeometries()
     std::vector<QRect> geometries;
     QScreen* primary = QGuiApplication::primaryScreen();
     if (primary)
-        geometries.push_back(primary->geometry());
+        geometries.push_back(primary->availableGeometry());
     for (QScreen* screen : QGuiApplication::screens())
         if (screen != primary)
-            geometries.push_back(screen->geometry());
+            geometries.push_back(screen->availableGeometry());
     return geometries;
 }
 

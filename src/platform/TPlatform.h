@@ -51,7 +51,8 @@ public:
     virtual std::string ProgramDirectory() = 0;
     virtual std::string DataDirectory() = 0;
     virtual QSize ScreenSize() = 0;
-    // Every screen's rectangle on the desktop, the primary first.
+    // Every screen's available area on the desktop (without the desktop's panels and
+    // docks), the primary first.
     virtual std::vector<QRect> ScreenGeometries() = 0;
     // SM_CYMENU 19 and SM_CYMENUSIZE 18, so that the bar's geometry holds.
     virtual int SystemMetric(TSystemMetric metric) = 0;

@@ -407,11 +407,11 @@ TEST_F(StartupTest, ItemsAndHintsOfSubsystemsNotBuiltPromiseNothing)
     MainWindow& f = Start();
     // Nothing without a handler can be reached: the exit options and the clock's
     // sounds are out of sight.
-    for (const char* name : {"ConfirmExit1", "ShrinkOnLaunch1", "ExitKexbar1", "ScreenSave1", "TimeSound1",
-                             "TimeSound2"})
+    for (const char* name : {"ConfirmExit1", "ExitKexbar1", "ScreenSave1", "TimeSound1", "TimeSound2"})
         EXPECT_FALSE(f.MenuItem(name)->isVisible()) << name;
     for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1", "ConfigureButton1", "ShrinkOnLaunch2",
-                             "DeletePage1", "AddPage1", "Exit1", "PasswordProtect1", "LockoutModify1"})
+                             "DeletePage1", "AddPage1", "Exit1", "PasswordProtect1", "LockoutModify1",
+                             "ShrinkOnLaunch1", "HideGraph1", "StaySmall", "LockGraphLocation1", "IconState1"})
         EXPECT_TRUE(f.MenuItem(name)->isVisible()) << name;
     // The button menu offers what works, and a launch is not held by a hidden mark.
     dialogs.popupChoices = {""};

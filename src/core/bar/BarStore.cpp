@@ -58,6 +58,27 @@ void BarStore::SaveGaugeType(const std::string& gaugeType) { WriteSetting(ini_, 
 
 void BarStore::SaveOnTop(bool onTop) { WriteSetting(ini_, settings::OnTop, onTop ? "Yes" : "No"); }
 
+void BarStore::SaveStaySmall(bool on) { WriteSetting(ini_, settings::StaySmall, on ? "Yes" : "No"); }
+
+void BarStore::SaveLaunchChoice(bool shrink, bool hide)
+{
+    ini_.Modify([&](IniDocument& d) {
+        d.WriteString(settings::Shrink.section, settings::Shrink.key, shrink ? "Yes" : "No");
+        d.WriteString(settings::Hide.section, settings::Hide.key, hide ? "Yes" : "No");
+    });
+}
+
+void BarStore::SaveGraphLock(bool locked, int left, int top)
+{
+    ini_.Modify([&](IniDocument& d) {
+        d.WriteString(settings::LockedGraph.section, settings::LockedGraph.key, locked ? "Yes" : "No");
+        d.WriteInteger(settings::ShrinkX.section, settings::ShrinkX.key, left);
+        d.WriteInteger(settings::ShrinkY.section, settings::ShrinkY.key, top);
+    });
+}
+
+void BarStore::SaveAnimateTray(bool on) { WriteSetting(ini_, settings::IconState, on ? "Yes" : "No"); }
+
 void BarStore::SaveWindowState(bool minimised) { WriteSetting(ini_, settings::WindowState, minimised ? "Min" : "Norm"); }
 
 std::array<int, 16> BarStore::CustomColors() const

@@ -74,6 +74,13 @@ public:
     void SaveGaugeType(const std::string& gaugeType);
     // The stay-on-top state ("Stay on &Top", F2).
     void SaveOnTop(bool onTop);
+    // The small-mode options of the gauge menu, each one rewrite: "StaySmall"; "Shrink"
+    // and "Hide" together (the two launch choices exclude each other); "LockedGraph"
+    // with the locked place "ShrinkX", "ShrinkY"; "IconState".
+    void SaveStaySmall(bool on);
+    void SaveLaunchChoice(bool shrink, bool hide);
+    void SaveGraphLock(bool locked, int left, int top);
+    void SaveAnimateTray(bool on);
     // The colour dialog's sixteen custom colours (colour values 0x00BBGGRR).
     std::array<int, 16> CustomColors() const;
     // A tab colour chosen in the colour dialog, with the dialog's custom colours.

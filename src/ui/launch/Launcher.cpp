@@ -28,9 +28,9 @@ bool IsDirectory(const std::string& path)
 } // namespace
 
 Launcher::Launcher(BarContext& context, const StartupSettings& settings, LaunchPages& pages, ButtonFaces& faces,
-                   SmallModeSwitch& small, TrayPresence& tray, LaunchGate& gate, QObject* parent)
+                   LaunchGate& gate, QObject* parent)
     : QObject(parent), context_(context), store_(context.store), platform_(context.platform),
-      dialogs_(context.dialogs), settings_(settings), pages_(pages), faces_(faces), small_(small), tray_(tray), gate_(gate)
+      dialogs_(context.dialogs), settings_(settings), pages_(pages), faces_(faces), gate_(gate)
 {
     setObjectName("Launcher");
     // The launched-program watch.
@@ -161,8 +161,6 @@ void Launcher::Launch(const LaunchRequest& request, std::function<void()> again)
     const std::string& parameters = request.parameters;
     const std::string& workingDirectory = request.workingDirectory;
     shrinkNow_ = request.shrink;
-    // Whether the launch shrinks the bar.
-    const bool shrink = shrinkNow_.value_or(settings_.shrinkOnLaunch);
     // No length limit: the arguments are handed over as they are.
     const std::string commandLine = programText + parameters;
     // The working directory applies to the started program only; one that does not
@@ -173,22 +171,13 @@ void Launcher::Launch(const LaunchRequest& request, std::function<void()> again)
     // The launch gate (a Run-button launch belongs to no button).
     bool permitted = request.source == TLaunchSource::RunButton || gate_.MayLaunch(n);
     if (!permitted) {
-        Q_EMIT BringIntoViewRequested();
+        Q_EMIT SmallModeRequested(SmallModeCause::BringIntoView);
         gate_.Held(n, pages_.FindButton(n), std::move(again));
     }
     // The launch: the bar shrinks or hides behind its tray icon, the watch starts, then the program.
     if (permitted) {
-        if (shrink && !small_.SmallActive())
-            small_.SmallSize();
+        Q_EMIT SmallModeRequested(SmallModeCause::Launch);
         watch_->start();
-        bool toTray = settings_.trayOnLaunch && shrinkNow_ != true;
-        if (toTray) {
-            // Hidden only behind a tray icon that brings it back.
-            tray_.Activate(true);
-            toTray = tray_.Showing();
-            if (toTray)
-                Q_EMIT HideBarRequested();
-        }
         if (request.source != TLaunchSource::RunButton)
             Q_EMIT ButtonLaunched(n, QString::fromStdString(RecentEntryText(request.description, programText, n)));
         std::vector<std::string> argv = SplitCommandLine(commandLine);
@@ -202,12 +191,7 @@ void Launcher::Launch(const LaunchRequest& request, std::function<void()> again)
             // Nothing runs that the bar could wait for: it comes back at once, and the
             // user learns why without being held up.
             watch_->stop();
-            if (small_.SmallActive())
-                small_.SmallSize();
-            if (toTray) {
-                tray_.Activate(false);
-                Q_EMIT ShowBarRequested();
-            }
+            Q_EMIT SmallModeRequested(SmallModeCause::StartFailed);
             dialogs_.Notify("Unable to start " + (argv.empty() ? commandLine : argv.front()) + ": " + started.error);
         }
     }
@@ -223,13 +207,8 @@ void Launcher::Watch()
     if (launchedPid_ == 0 || platform_.PollProcess(launchedPid_) == TProcessState::Running)
         return;
     // The watched program has ended.
-    const bool staySmall = settings_.staySmall;
-    if (!small_.SmallActive() && !staySmall) {
-        Q_EMIT ShowBarRequested();
-        tray_.Activate(false);
-    }
-    if (small_.SmallActive() && !staySmall)
-        small_.SmallSize();
+    // The bar comes back unless it stays small.
+    Q_EMIT SmallModeRequested(SmallModeCause::ProgramEnded);
     // The watch is over; the program timer counts from now.
     launchedPid_ = 0;
     RestartProgramTimer();

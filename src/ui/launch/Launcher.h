@@ -15,6 +15,7 @@
 #include <sys/types.h>
 
 #include "core/pages/ButtonRecord.h"
+#include "core/status/SmallMode.h"
 #include "ui/pages/PageHooks.h"
 
 class QTimer;
@@ -43,11 +44,10 @@ struct LaunchRequest {
 class Launcher : public QObject {
     Q_OBJECT
 public:
-    // settings: the bar's typed settings ("Bar Graph on Launch", "Tray Icon on Launch",
-    // "Stay Small"); small, tray: small mode and the tray icon; gate: asked before a page
-    // button's program starts and before the Run button opens.
+    // settings: the bar's typed settings ("Bar Graph on Launch"); gate: asked before a
+    // page button's program starts and before the Run button opens.
     Launcher(BarContext& context, const StartupSettings& settings, LaunchPages& pages, ButtonFaces& faces,
-             SmallModeSwitch& small, TrayPresence& tray, LaunchGate& gate, QObject* parent);
+             LaunchGate& gate, QObject* parent);
 
     // Launches button n as a click would (from the page bar, or replayed from the
     // recent list: the watch waits for its program alike). Nothing while a page name
@@ -85,11 +85,10 @@ Q_SIGNALS:
     void FileChanged();
     // The keyboard selection takes the focus back.
     void FocusKeysRequested();
-    // The bar shows or hides (behind a working tray icon).
-    void ShowBarRequested();
-    void HideBarRequested();
-    // A held launch brings the bar into view (out of small mode, back from the tray).
-    void BringIntoViewRequested();
+    // The bar is to shrink, hide or come back for a launch (ShrinkNow holds the
+    // launch's own decision while this is emitted), a start that failed, a held launch
+    // or the watched program's end.
+    void SmallModeRequested(SmallModeCause cause);
 
 private:
     // Browses for the program of an empty button and stores it; answers the program.
@@ -106,8 +105,6 @@ private:
     const StartupSettings& settings_;
     LaunchPages& pages_;
     ButtonFaces& faces_;
-    SmallModeSwitch& small_;
-    TrayPresence& tray_;
     LaunchGate& gate_;
     QTimer* watch_ = nullptr;
     QTimer* reaper_ = nullptr; // reaps programs that ended after their watch was over

@@ -1,6 +1,6 @@
 // The narrow faces through which a subsystem calls the subsystems made before it
-// (see "How subsystems meet" in docs/architecture.md): the page bar's, protection's,
-// small mode's and the tray icon's.
+// (see "How subsystems meet" in docs/architecture.md): the page bar's and
+// protection's.
 #pragma once
 
 #include <QPoint>
@@ -77,30 +77,6 @@ public:
 
 protected:
     ~LaunchGate() = default;
-};
-
-// Small mode as the launcher switches it (the gauge panel).
-class SmallModeSwitch {
-public:
-    virtual bool SmallActive() const = 0;
-    // Switches small mode on or off.
-    virtual void SmallSize() = 0;
-
-protected:
-    ~SmallModeSwitch() = default;
-};
-
-// The tray icon that stands in for the bar while it hides.
-class TrayPresence {
-public:
-    // Shows or removes the icon.
-    virtual void Activate(bool active) = 0;
-    // Whether a working icon shows, one that brings the bar back (the bar never hides
-    // without one).
-    virtual bool Showing() const = 0;
-
-protected:
-    ~TrayPresence() = default;
 };
 
 // Whether button n stands on one of the bar's pages and its record has a program (the

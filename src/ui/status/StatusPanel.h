@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "ui/pages/PageHooks.h"
-
 namespace kex {
 
 class BarMenus;
@@ -14,11 +12,10 @@ class TEnhancedGauge;
 class TEyes;
 
 // The gauge panel: which source the gauge shows (a drive, memory, the clock, the
-// program timer, or the eyes instead of the gauge), the panel's refresh, and small
-// mode. The readings of the sources and the shrinking of the bar come with their own
-// parts; until then the panel shows the eyes or the gauge, and the bar always stays at
-// full size.
-class StatusPanel : public QObject, public SmallModeSwitch {
+// program timer, or the eyes instead of the gauge) and the panel's refresh. The
+// readings of the sources come with their own part; until then the panel shows the
+// eyes or the gauge. Small mode is an object of its own (SmallMode).
+class StatusPanel : public QObject {
     Q_OBJECT
 public:
     StatusPanel(BarStore& store, BarMenus& menus, TEnhancedGauge& gauge, TEyes& eyes, QObject* parent);
@@ -35,11 +32,6 @@ public:
 
     // The panel's refresh every second.
     void GasGage() {}
-    // Small mode: the bar shrunk to its gauge.
-    void SmallSize() override {}
-    bool SmallActive() const override { return smallActive_; }
-    // The start-up pass shows the bar at full size.
-    void FullSize() { smallActive_ = false; }
 
 private:
     void ShowEyes();
@@ -49,7 +41,6 @@ private:
     TEnhancedGauge& gauge_;
     TEyes& eyes_;
     std::string gaugeType_;
-    bool smallActive_ = false;
 };
 
 } // namespace kex

@@ -1,3 +1,4 @@
 target_sources(kexui PRIVATE
+  src/ui/status/SmallMode.cpp
   src/ui/status/StatusPanel.cpp
 )

@@ -1,3 +1,4 @@
 target_sources(kexui PRIVATE
-  src/ui/tray/TrayIcon.h
+  src/ui/tray/TrayIcon95.cpp
+  src/ui/tray/TrayIcon95.h
 )

@@ -161,13 +161,10 @@ void MainWindow::BuildSubsystems()
     });
 
     // The launcher.
-    launcher_ = new Launcher(context, settings_, *pages_, *faces_, *status_, tray_, *protection_, this);
+    launcher_ = new Launcher(context, settings_, *pages_, *faces_, *protection_, this);
     connect(pages_, &PageBar::LaunchRequested, launcher_, &Launcher::ClickButton);
     connect(launcher_, &Launcher::FileChanged, this, &MainWindow::BroadcastLoad);
     connect(launcher_, &Launcher::FocusKeysRequested, this, &MainWindow::FocusKeys);
-    connect(launcher_, &Launcher::ShowBarRequested, this, [this] { show(); });
-    connect(launcher_, &Launcher::HideBarRequested, this, [this] { hide(); });
-    connect(launcher_, &Launcher::BringIntoViewRequested, this, &MainWindow::BringIntoView);
     connect(c_.runButton, &QToolButton::clicked, this, [this] { Guarded([this] { launcher_->RunButtonClick(); }); });
     connect(c_.runButton, &QToolButton::customContextMenuRequested, this, [this](const QPoint& pos) {
         Guarded([&] { launcher_->RunButtonRightClick(c_.runButton->mapToGlobal(pos)); });
@@ -198,6 +195,32 @@ void MainWindow::BuildSubsystems()
         if (HasVisibleItems(menus_->RunMenu()))
             dialogs_.Popup(menus_->RunMenu(), pos);
     });
+
+    // The tray icon and small mode: a launch shrinks the bar or hides it behind the
+    // icon, the program's end brings it back; the icon's menu is the tray menu. The
+    // options small mode owns keep the window's typed settings, which the launcher
+    // and the button configuration read.
+    tray_ = new TRWTrayIcon95(this);
+    tray_->SetIcon(MainIcon());
+    tray_->SetDisabledIcon(MainIcon());
+    tray_->SetAnimationInterval(125);
+    tray_->SetAnimationIcons({"RUN3", "RUN2", "RUN1"});
+    tray_->SetAnimationOptions(TRWTrayIconAnimationOptions::aoIconsInExe);
+    tray_->SetHint("Kexbar");
+    tray_->SetPopupMenu(menus_->RunMenu());
+    tray_->SetAutoPopup(true);
+    connect(menus_->RunMenu(), &QMenu::aboutToShow, recent_, &RecentList::RefreshFromFile);
+    small_ = new SmallMode(context, SmallModeWidgets{this, c_.panel, c_.gauge, c_.eyes, c_.scrollBar},
+                           SmallModeMenus{menus_->StaySmall(), menus_->BarGraphOnLaunch(), menus_->TrayOnLaunch(),
+                                          menus_->LockGraphLocation(), menus_->AnimateTray(), menus_->StayOnTop(),
+                                          menus_->GaugeMenu(), menus_->RunMenu()},
+                           state_, *launcher_, *tray_, this);
+    connect(launcher_, &Launcher::SmallModeRequested, small_, &SmallMode::Apply);
+    connect(small_, &SmallMode::FullShapeRequested, this, [this] { ApplyShape(); });
+    connect(small_, &SmallMode::PlaceHeld, saveLocationTimer_, qOverload<>(&QTimer::start));
+    connect(menus_->BarGraphOnLaunch(), &QAction::toggled, this, [this](bool on) { settings_.shrinkOnLaunch = on; });
+    connect(menus_->TrayOnLaunch(), &QAction::toggled, this, [this](bool on) { settings_.trayOnLaunch = on; });
+    connect(menus_->StaySmall(), &QAction::toggled, this, [this](bool on) { settings_.staySmall = on; });
 }
 
 void MainWindow::ShowHelp()
@@ -208,13 +231,6 @@ void MainWindow::ShowHelp()
 
 void MainWindow::FocusKeys() { c_.keys->setFocus(); }
 
-void MainWindow::BringIntoView()
-{
-    if (status_->SmallActive())
-        status_->SmallSize();
-    if (settings_.trayOnLaunch)
-        show();
-}
 
 // ------------------------------------------------------------------ start-up pass
 
@@ -309,7 +325,7 @@ void MainWindow::ApplySettings()
             menus_->StayOnTop()->setChecked(false);
             state_.FullHeight = state_.FramedHeight;
         }
-        status_->SmallSize();
+        small_->Apply(SmallModeCause::StartUp);
     }
     SetScreenCursor(crDefault);
     FormCaption();
@@ -334,18 +350,16 @@ void MainWindow::ApplyMenuSettings()
     status_->ShowSource(settings_.gaugeType);
     menus_->ExitOptions()->setChecked(settings_.checkExit);
     state_.TrayHint = "Kexbar32 " + state_.IniSuffix + state_.TrayHintTail;
-    menus_->TrayOnLaunch()->setChecked(settings_.trayOnLaunch);
-    menus_->AnimateTray()->setChecked(settings_.animateTray);
-    if (settings_.graphLocked)
-        menus_->LockGraphLocation()->setChecked(true);
-    menus_->BarGraphOnLaunch()->setChecked(settings_.shrinkOnLaunch);
-    menus_->StaySmall()->setChecked(settings_.staySmall);
+    tray_->SetHint(QString::fromStdString(state_.TrayHint));
+    small_->ApplySettings(settings_);
 }
 
 void MainWindow::ApplyPlace()
 {
-    // The shape, on top and framed, then the place and the window state.
-    status_->FullSize();
+    // The shape, on top and framed, then the place and the window state. A rebuild
+    // while small or hidden brings the full bar back first.
+    if (small_->State() != SmallModeState::Full)
+        small_->Apply(SmallModeCause::BringIntoView);
     rememberedOnTop_ = settings_.onTop;
     if (settings_.staySmall && !settings_.trayOnLaunch)
         settings_.onTop = true;
@@ -373,12 +387,12 @@ std::string MainWindow::HelpFileName() { return context_->HelpFile(); }
 
 void MainWindow::SetHints()
 {
-    // Hints name only what the bar does now: the keyboard, the gauge's mouse actions
-    // and the tray come with their subsystems, and their hints with them.
+    // Hints name only what the bar does now: the keyboard and the gauge's readings
+    // come with their subsystems, and their hints with them.
     state_.ButtonHintText = "Mouse: LEFT=Load/Launch  RIGHT=Options";
-    state_.GaugeMouseHint.clear();
+    state_.GaugeMouseHint = "Mouse: LEFT=Shrink  RIGHT=Setup";
     state_.GaugeHintSuffix.clear();
-    state_.TrayHintTail.clear();
+    state_.TrayHintTail = "  Mouse: LEFT=ButtonBar  RIGHT=Last Launched Menu";
     c_.helpButton->setToolTip("Mouse: LEFT=Help");
     c_.tabs->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
     c_.runButton->setToolTip("Mouse: LEFT=Run Any Application  RIGHT=Last Launched Menu");
@@ -464,13 +478,13 @@ void MainWindow::moveEvent(QMoveEvent* event)
     QWidget::moveEvent(event);
     // While a window is being mapped it may pass through positions of the window
     // manager's making; the place is taken once the moves have settled.
-    if (!state_.StartingUp && !status_->SmallActive() && !destroyed_)
+    if (!state_.StartingUp && !destroyed_)
         saveLocationTimer_->start();
 }
 
 void MainWindow::LocationSettled()
 {
-    if (state_.StartingUp || status_->SmallActive() || destroyed_)
+    if (destroyed_ || !small_->PlaceToStore(state_.StartingUp))
         return;
     // Not a move: the bar stands where it was placed (and its place is stored).
     if (x() == state_.BarLeft && y() == state_.BarTop && locationStored_)

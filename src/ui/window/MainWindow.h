@@ -17,8 +17,9 @@
 #include "ui/launch/Launcher.h"
 #include "ui/pages/PageBar.h"
 #include "ui/pages/PageHooks.h"
+#include "ui/status/SmallMode.h"
 #include "ui/status/StatusPanel.h"
-#include "ui/tray/TrayIcon.h"
+#include "ui/tray/TrayIcon95.h"
 #include "ui/window/BarContext.h"
 #include "ui/window/BarControls.h"
 #include "ui/window/BarMenus.h"
@@ -81,7 +82,7 @@ public:
 
     // A bar that starts small in the tray is not shown when the message loop starts;
     // only with a tray icon showing to bring it back.
-    bool StartsHidden() const { return settings_.staySmall && settings_.trayOnLaunch && tray_.Showing(); }
+    bool StartsHidden() const { return InTray(small_->State()); }
     const WindowState& State() const { return state_; }
     // A menu item by its designer name, for tests and help; the bar's code uses the
     // typed items of BarMenus.
@@ -97,8 +98,10 @@ public:
     // when it fails (a read-only configuration, an AppDir that cannot be written) the
     // error is shown once, not at every try, and the bar goes on, read-only.
     void WriteReportedOnce(const std::function<void()>& write);
-    // The gauge panel: its sources, refresh and small mode.
+    // The gauge panel: its sources and refresh.
     StatusPanel& Status() const { return *status_; }
+    // Small mode: the full bar, the small bar, or hidden behind the tray icon.
+    SmallMode& Small() const { return *small_; }
 
 protected:
     void moveEvent(QMoveEvent* event) override;
@@ -149,8 +152,6 @@ private:
     void BroadcastLoad();
     void ShowHelp();
     void FocusKeys();
-    // A held launch brings the bar into view (out of small mode, back from the tray).
-    void BringIntoView();
 
     TPlatform& platform_;
     TDialogs& dialogs_;
@@ -178,7 +179,8 @@ private:
     Launcher* launcher_ = nullptr;  // owned as a child object
     Protection* protection_ = nullptr; // owned as a child object
     StatusPanel* status_ = nullptr;    // owned as a child object
-    TrayIcon tray_;
+    TRWTrayIcon95* tray_ = nullptr;    // owned as a child object
+    SmallMode* small_ = nullptr;       // owned as a child object
     ButtonConfigurator* configurator_ = nullptr; // owned as a child object
     RecentList* recent_ = nullptr; // owned as a child object
 };
