@@ -135,7 +135,8 @@ public:
     FakeDrives drives;
     FakeMemory memory;
     FakeMixer mixer;
-    VolumeService& Drives() override { return drives; }
+    VolumeService* volumes = nullptr; // when set, stands in for `drives`
+    VolumeService& Drives() override { return volumes ? *volumes : drives; }
     MemoryService& Memory() override { return memory; }
     MixerService& Mixer() override { return mixer; }
 

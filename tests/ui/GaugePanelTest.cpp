@@ -47,12 +47,12 @@ TEST_F(GaugePanelTest, ShowEyesFromTheGaugesMenuIsStoredAndAnotherSourceStopsThe
     WriteIni("[Location]\nTop=100\n");
     MainWindow& f = Start();
     Child<TEnhancedGauge>(f, "Gauge1")->SetProgress(70);
-    // Only the sources the bar can show are offered.
+    // Only the sources the bar can show are offered: no drive item without a volume.
     QStringList offered;
     for (QAction* a : f.MenuItem("GraphDisplayMenu1")->menu()->actions())
         if (a->isVisible())
             offered << a->objectName();
-    EXPECT_EQ(offered, QStringList{"Eyes1"});
+    EXPECT_EQ(offered, (QStringList{"SystemMemory1", "ProgTime1", "ShowTime1", "Eyes1"}));
 
     dialogs.popupChoices.push_back("Eyes1");
     RightClick(Child<TEnhancedGauge>(f, "Gauge1"));

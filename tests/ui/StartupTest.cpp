@@ -405,13 +405,14 @@ TEST_F(StartupTest, ItemsAndHintsOfSubsystemsNotBuiltPromiseNothing)
 {
     WriteIni("[Location]\nTop=100\nShowHint=Yes\n[Programs]\nSpeedButton1=/bin/true\n");
     MainWindow& f = Start();
-    // Nothing without a handler can be reached: the exit options and the clock's
-    // sounds are out of sight.
-    for (const char* name : {"ConfirmExit1", "ExitKexbar1", "ScreenSave1", "TimeSound1", "TimeSound2"})
+    // Nothing without a handler can be reached: the exit options are out of sight; the
+    // clock's sounds show with the clock.
+    for (const char* name : {"ConfirmExit1", "ExitKexbar1", "ScreenSave1"})
         EXPECT_FALSE(f.MenuItem(name)->isVisible()) << name;
     for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1", "ConfigureButton1", "ShrinkOnLaunch2",
                              "DeletePage1", "AddPage1", "Exit1", "PasswordProtect1", "LockoutModify1",
-                             "ShrinkOnLaunch1", "HideGraph1", "StaySmall", "LockGraphLocation1", "IconState1"})
+                             "ShrinkOnLaunch1", "HideGraph1", "StaySmall", "LockGraphLocation1", "IconState1",
+                             "ClockOptions1", "TimeSound1", "TimeSound2"})
         EXPECT_TRUE(f.MenuItem(name)->isVisible()) << name;
     // The button menu offers what works, and a launch is not held by a hidden mark.
     dialogs.popupChoices = {""};

@@ -312,6 +312,20 @@ void BarStore::SaveClockSound(bool halfHour, bool on, const std::string& file)
     });
 }
 
+void BarStore::SaveTwelveHour(bool twelveHour) { WriteSetting(ini_, settings::TwelveHour, twelveHour ? "Yes" : "No"); }
+
+void BarStore::SaveClockDisplay(ClockDisplay display)
+{
+    WriteSetting(ini_, settings::Display,
+                 display == ClockDisplay::Hour ? "Hour" : display == ClockDisplay::HalfHour ? "HalfHour" : "No");
+}
+
+BarStore::ClockSoundFiles BarStore::ClockSounds() const
+{
+    const IniDocument& doc = ini_.Document();
+    return {ReadSetting(doc, settings::SoundFile), ReadSetting(doc, settings::SoundFile2)};
+}
+
 // ------------------------------------------------------------------ first-start import
 
 bool BarStore::HasButtons() const { return kex::HasButtons(ini_.Document()); }

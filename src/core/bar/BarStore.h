@@ -142,6 +142,15 @@ public:
     bool FillButton(int n, const DroppedButton& dropped);
     // The hour's or the half hour's sound: whether it plays and its file.
     void SaveClockSound(bool halfHour, bool on, const std::string& file);
+    // The clock's 12-hour form, and when it chimes ("Display").
+    void SaveTwelveHour(bool twelveHour);
+    void SaveClockDisplay(ClockDisplay display);
+    // The hour's and the half hour's sound files as the file holds them now (another
+    // bar, or the sound items, may have changed them since the start).
+    struct ClockSoundFiles {
+        std::string hour, halfHour;
+    };
+    ClockSoundFiles ClockSounds() const;
 
     // ---- the first start's import (ImportOnFirstStart)
     // Whether any button has a program, on the pages or beyond them.

@@ -49,7 +49,11 @@ Launcher::Launcher(BarContext& context, const StartupSettings& settings, LaunchP
 
 bool Launcher::Watching() const { return watch_->isActive(); }
 
-void Launcher::RestartProgramTimer() { programStart_ = platform_.Now(); }
+void Launcher::RestartProgramTimer()
+{
+    programStart_ = platform_.Now();
+    Q_EMIT ProgramTimerRestarted(programStart_);
+}
 
 void Launcher::ClickButton(int n)
 {

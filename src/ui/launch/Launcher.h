@@ -89,6 +89,9 @@ Q_SIGNALS:
     // launch's own decision while this is emitted), a start that failed, a held launch
     // or the watched program's end.
     void SmallModeRequested(SmallModeCause cause);
+    // The program timer counts from `start` anew (the bar's start, a launch, the
+    // watched program's end).
+    void ProgramTimerRestarted(const QDateTime& start);
 
 private:
     // Browses for the program of an empty button and stores it; answers the program.

@@ -1,27 +1,49 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 
+#include <array>
+#include <memory>
 #include <string>
+
+#include "core/meters/Clock.h"
+#include "ui/status/GaugeSources.h"
+#include "ui/status/VolumeKeys.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QTimer;
 
 namespace kex {
 
 class BarMenus;
-class BarStore;
+struct BarContext;
 class TEnhancedGauge;
 class TEyes;
 
-// The gauge panel: which source the gauge shows (a drive, memory, the clock, the
-// program timer, or the eyes instead of the gauge) and the panel's refresh. The
-// readings of the sources come with their own part; until then the panel shows the
-// eyes or the gauge. Small mode is an object of its own (SmallMode).
-class StatusPanel : public QObject {
+// The gauge panel's controls: "Panel1" with the gauge and the eyes on it.
+struct StatusWidgets {
+    QFrame* panel = nullptr;
+    TEnhancedGauge* gauge = nullptr;
+    TEyes* eyes = nullptr;
+};
+
+// The gauge panel: which source it shows (a drive, memory, the clock, the program
+// timer, or the eyes instead of the gauge), its refresh every second ("Timer1") with
+// the chimes, the pause of the refresh after a chime or a volume step ("Timer3"), the
+// clock's options. Small mode is an object of its own (SmallMode).
+class StatusPanel : public QObject, public VolumeKeys {
     Q_OBJECT
 public:
-    StatusPanel(BarStore& store, BarMenus& menus, TEnhancedGauge& gauge, TEyes& eyes, QObject* parent);
+    // Offers the drive items of the volumes found now, the other sources and the
+    // clock's options, and starts the refresh.
+    StatusPanel(BarContext& context, BarMenus& menus, StatusWidgets widgets, QObject* parent);
+    ~StatusPanel() override;
 
     // The source the start-up settings name ("Gauge"/"Type"): its item is checked, and
-    // the eyes start when their item is.
+    // the eyes start when their item is; the clock and the timer hide the gauge.
     void ShowSource(const std::string& gaugeType);
     const std::string& GaugeType() const { return gaugeType_; }
     // The clearing of every source's check mark that each source item begins with;
@@ -30,17 +52,58 @@ public:
     // "Show Eyes": the eyes replace the gauge, and the choice is stored.
     void Eyes1Click();
 
-    // The panel's refresh every second.
-    void GasGage() {}
+    // The panel's refresh every second: the source shown anew, then the chimes.
+    void GasGage();
+    // The gauge panel's mouse hint while general hints are on (empty: off).
+    void SetMouseHint(const std::string& hint) { hints_.mouse = hint; }
+
+    // The volume keys: one step, shown on the gauge.
+    void VolAdj(int device, VolumeDirection direction) override;
+
+public Q_SLOTS:
+    // The program timer counts from `start` (the start, a launch, a program's end).
+    void SetProgramStart(const QDateTime& start) { programStart_ = start; }
+
+Q_SIGNALS:
+    // Every tick of the refresh, before the panel is refreshed.
+    void Ticked();
 
 private:
+    struct Items;
+    void ConnectItems();
+    void CountDrives();
+    QAction* SourceItem(const std::string& gaugeType) const;
+    // A source item chosen: the check marks, the source, then the choice stored.
+    void SelectSource(QAction* item, const std::string& gaugeType);
     void ShowEyes();
+    // A drive or the memory chosen: the gauge shows its first reading at once.
+    void GaugeSourceClick(QAction* item, const std::string& gaugeType);
+    // The clock or the program timer chosen: the gauge gives way to the panel's text.
+    void CaptionSourceClick(QAction* item, const std::string& gaugeType);
+    void Clock1Click();
+    void OnHour1Click();
+    void OnHalfHour1Click();
 
-    BarStore& store_;
-    BarMenus& menus_;
+    RefreshMoment Moment() const;
+    void Paint(const PanelShow& show);
+    void CheckChime(const RefreshMoment& moment);
+    // The volume level on the gauge for about a second.
+    void SoundGraph(int level);
+
+    BarContext& context_;
     TEnhancedGauge& gauge_;
     TEyes& eyes_;
+    QFrame& panel_;
+    QLabel* caption_ = nullptr; // Panel1's text: the clock or the timer
+    std::unique_ptr<Items> items_;
+    QTimer* refresh_ = nullptr; // "Timer1"
+    QTimer* pause_ = nullptr;   // "Timer3"
+    GaugeSources sources_;
+    std::unique_ptr<GaugeSource> source_;
     std::string gaugeType_;
+    PanelHints hints_;
+    QDateTime programStart_;
+    ChimeDetector chimes_;
 };
 
 } // namespace kex

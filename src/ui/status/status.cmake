@@ -1,4 +1,5 @@
 target_sources(kexui PRIVATE
   src/ui/status/SmallMode.cpp
   src/ui/status/StatusPanel.cpp
+  src/ui/status/GaugeSources.cpp
 )

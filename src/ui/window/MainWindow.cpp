@@ -73,21 +73,6 @@ void MainWindow::BuildControls()
 
 void MainWindow::BuildTimers()
 {
-    // The gauge's refresh every second, and the delay before the refresh starts again.
-    gaugeTimer_ = new QTimer(this);
-    gaugeTimer_->setObjectName("Timer1");
-    gaugeTimer_->setInterval(1000);
-    connect(gaugeTimer_, &QTimer::timeout, this, [this] {
-        Guarded([this] { status_->GasGage(); });
-    });
-    gaugeDelay_ = new QTimer(this);
-    gaugeDelay_->setObjectName("Timer3");
-    gaugeDelay_->setInterval(100);
-    connect(gaugeDelay_, &QTimer::timeout, this, [this] {
-        gaugeDelay_->stop();
-        gaugeTimer_->start();
-    });
-    gaugeTimer_->start();
     // The bar's place is stored once its moves have settled.
     saveLocationTimer_ = new QTimer(this);
     saveLocationTimer_->setSingleShot(true);
@@ -129,7 +114,7 @@ void MainWindow::BuildSubsystems()
     // of those made before it; everything else is a signal connected here.
     context_ = std::make_unique<BarContext>(BarContext{*store_, platform_, dialogs_, guard_, cursor_, state_.AppDir});
     BarContext& context = *context_;
-    status_ = new StatusPanel(*store_, *menus_, *c_.gauge, *c_.eyes, this);
+    status_ = new StatusPanel(context, *menus_, StatusWidgets{c_.panel, c_.gauge, c_.eyes}, this);
     iconChoice_ = std::make_unique<IconChoice>(context, this);
     faces_ = std::make_unique<ButtonFaces>(context, *iconChoice_, palette().color(QPalette::Button));
 
@@ -165,6 +150,7 @@ void MainWindow::BuildSubsystems()
     connect(pages_, &PageBar::LaunchRequested, launcher_, &Launcher::ClickButton);
     connect(launcher_, &Launcher::FileChanged, this, &MainWindow::BroadcastLoad);
     connect(launcher_, &Launcher::FocusKeysRequested, this, &MainWindow::FocusKeys);
+    connect(launcher_, &Launcher::ProgramTimerRestarted, status_, &StatusPanel::SetProgramStart);
     connect(c_.runButton, &QToolButton::clicked, this, [this] { Guarded([this] { launcher_->RunButtonClick(); }); });
     connect(c_.runButton, &QToolButton::customContextMenuRequested, this, [this](const QPoint& pos) {
         Guarded([&] { launcher_->RunButtonRightClick(c_.runButton->mapToGlobal(pos)); });
@@ -397,6 +383,7 @@ void MainWindow::SetHints()
     c_.tabs->setToolTip("Mouse: LEFT=Select Page  RIGHT=Page Options");
     c_.runButton->setToolTip("Mouse: LEFT=Run Any Application  RIGHT=Last Launched Menu");
     c_.panel->setToolTip(QString());
+    status_->SetMouseHint(state_.GaugeMouseHint);
 }
 
 void MainWindow::ApplyShape()

@@ -165,8 +165,6 @@ private:
     bool locationStored_ = true;
 
     BarControls c_;
-    QTimer* gaugeTimer_ = nullptr;  // "Timer1": the gauge's refresh every second
-    QTimer* gaugeDelay_ = nullptr;  // "Timer3": the delay before the refresh starts again
     QTimer* saveLocationTimer_ = nullptr;
     std::unique_ptr<BarMenus> menus_; // the five popup menus
 
