@@ -41,7 +41,7 @@ struct LaunchRequest {
     std::optional<bool> shrink;
 };
 
-class Launcher : public QObject {
+class Launcher : public QObject, public ButtonLauncher {
     Q_OBJECT
 public:
     // settings: the bar's typed settings ("Bar Graph on Launch"); gate: asked before a
@@ -52,7 +52,7 @@ public:
     // Launches button n as a click would (from the page bar, or replayed from the
     // recent list: the watch waits for its program alike). Nothing while a page name
     // is typed or a move is pending.
-    void ClickButton(int n);
+    void ClickButton(int n) override;
     // Starts button n's program (its record given) with files dropped on it as its
     // parameters (each after one blank), in its working directory, with the button's
     // shrink choice (none: the bar's setting).

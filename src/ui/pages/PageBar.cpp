@@ -175,6 +175,25 @@ void PageBar::SelectPage()
     Q_EMIT CaptionChanged();
 }
 
+int PageBar::ShownPage() const { return w_.tabs->TabIndex(); }
+
+void PageBar::ShowPage(int page)
+{
+    if (page < 0 || page >= w_.tabs->Count())
+        return;
+    w_.tabs->SetTabIndex(page);
+    SelectPage();
+}
+
+void PageBar::ScrollTabsHome() { w_.tabs->SetFirstIndex(0); }
+
+void PageBar::OpenPageMenu(const QPoint& screenPos)
+{
+    // The menu is for the pages the file has.
+    if (EnsureCurrent())
+        dialogs_.Popup(w_.pageMenu, screenPos);
+}
+
 void PageBar::TabMouseDown(Qt::MouseButton button, int x, int y)
 {
     // Only a right click, and not while a name is typed or modifying is locked out.

@@ -56,7 +56,7 @@ struct PageBarWidgets {
     std::vector<QAction*> unprotectedItems;
 };
 
-class PageBar : public QObject, public InlinePrompt, public LaunchPages, public LaunchableButtons {
+class PageBar : public QObject, public InlinePrompt, public LaunchPages, public LaunchableButtons, public KeyPages {
     Q_OBJECT
 public:
     // gate: asked before the page menu or the button menu opens and before an empty
@@ -76,8 +76,8 @@ public:
     const TabColors& Colors() const { return colors_; }
 
     // ---- what the bar shows
-    int PageCount() const;
-    int ButtonsPerPage() const { return buttonsPerPage_; }
+    int PageCount() const override;
+    int ButtonsPerPage() const override { return buttonsPerPage_; }
     // The count the 16/21 switch asks for (the count shown unless a switch runs).
     int RequestedButtons() const { return requestedButtons_; }
     TSpeedButton* FindButton(int n) const override;
@@ -86,8 +86,15 @@ public:
     // The page taken for a move, waiting for the tab before which it goes.
     const std::optional<PageMoveBuffer>& PendingPage() const { return pendingPage_; }
     // The keyboard selection's button number (the keyboard moves it).
-    int KeySelection() const { return keySelection_; }
-    void SetKeySelection(int n) { keySelection_ = n; }
+    int KeySelection() const override { return keySelection_; }
+    void SetKeySelection(int n) override { keySelection_ = n; }
+    int ShownPage() const override;
+    void ShowPage(int page) override;
+    void ScrollTabsHome() override;
+    bool RenamingPage() const override { return editorMode_ == EditorMode::PageName; }
+    bool ButtonMovePending() const override { return pendingButton_.has_value(); }
+    bool PageMovePending() const override { return pendingPage_.has_value(); }
+    void OpenPageMenu(const QPoint& screenPos) override;
 
     // ---- page commands (the tab strip and the page menu)
     void SelectPage();
@@ -101,7 +108,8 @@ public:
 
     // ---- button commands (the button menu)
     void ButtonRightMouseDown(TSpeedButton* button, Qt::MouseButton mouse, int x, int y);
-    void OpenButtonMenu(int n, const QPoint& screenPos);
+    void OpenButtonMenu(int n, const QPoint& screenPos) override;
+    void PutButton(int n) override;
     // The button the open button menu is for (0 while none is open): the configure
     // items act on it.
     int MenuButton() const override { return menuButton_; }
@@ -175,7 +183,6 @@ Q_SIGNALS:
 private:
 
     void ButtonClicked(TSpeedButton* button);
-    void PutButton(int n);
     // Takes the record of the button the menu is for (false when there is none to take).
     bool TakeButton(bool move);
     void TakePage(bool move);

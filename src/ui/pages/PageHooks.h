@@ -79,6 +79,15 @@ protected:
     ~LaunchGate() = default;
 };
 
+// The launcher as the keyboard sees it: button n launches as a click would.
+class ButtonLauncher {
+public:
+    virtual void ClickButton(int n) = 0;
+
+protected:
+    ~ButtonLauncher() = default;
+};
+
 // Whether button n stands on one of the bar's pages and its record has a program (the
 // recent list's entries launch only such buttons).
 class LaunchableButtons {
@@ -113,6 +122,41 @@ public:
 
 protected:
     ~LaunchPages() = default;
+};
+
+// The page bar as the keyboard selection sees it: the pages, the selection S it keeps
+// (parked again whenever a page is shown), the buttons, the editor, what is pending,
+// and the menus the page bar owns.
+class KeyPages {
+public:
+    virtual int PageCount() const = 0;
+    virtual int ButtonsPerPage() const = 0;
+    // The selected tab, from 0 (-1 without pages).
+    virtual int ShownPage() const = 0;
+    // Selects tab `page` and shows its page, as a click on the tab does: the old
+    // selection lets up and S is parked before the page's first button.
+    virtual void ShowPage(int page) = 0;
+    // The tab strip scrolled so that the first tab is the first one shown.
+    virtual void ScrollTabsHome() = 0;
+    virtual int KeySelection() const = 0;
+    virtual void SetKeySelection(int n) = 0;
+    virtual TSpeedButton* FindButton(int n) const = 0;
+    // Whether a page name is being typed in the editor.
+    virtual bool RenamingPage() const = 0;
+    virtual bool EditorOpen() const = 0;
+    virtual bool ButtonMovePending() const = 0;
+    virtual bool PageMovePending() const = 0;
+    // The pending move or copy put down on button n (an empty one).
+    virtual void PutButton(int n) = 0;
+    // Button n's menu at a screen point (or the error box of an empty button).
+    virtual void OpenButtonMenu(int n, const QPoint& screenPos) = 0;
+    // The page menu at a screen point.
+    virtual void OpenPageMenu(const QPoint& screenPos) = 0;
+    // False while modifying is locked out.
+    virtual bool ModifyAllowed() = 0;
+
+protected:
+    ~KeyPages() = default;
 };
 
 } // namespace kex

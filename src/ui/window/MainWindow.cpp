@@ -22,6 +22,7 @@
 #include "ui/configure/ButtonConfigurator.h"
 #include "ui/configure/IconPicker.h"
 #include "ui/dialogs/Dialogs.h"
+#include "ui/keys/KeyboardSelection.h"
 #include "ui/pages/ButtonFaces.h"
 #include "ui/recent/RecentList.h"
 #include "ui/window/BarControls.h"
@@ -123,8 +124,16 @@ void MainWindow::BuildSubsystems()
     protection_ = new Protection(
         context, ProtectionMenus{menus_->LockoutModify(), menus_->ModifyMenu(), menus_->PasswordProtect()}, this);
     StarPasswordCharacter(*c_.pageName);
-    connect(protection_, &Protection::CaptionLent, this, [this](const QString& caption) { setWindowTitle(caption); });
-    connect(protection_, &Protection::CaptionReturned, this, [this] { FormCaption(); });
+    connect(protection_, &Protection::CaptionLent, this, [this](const QString& caption) {
+        if (!lentCaption_) // once, when a second prompt replaces an open one
+            lentCaption_ = windowTitle();
+        setWindowTitle(caption);
+    });
+    connect(protection_, &Protection::CaptionReturned, this, [this] {
+        if (lentCaption_)
+            setWindowTitle(*lentCaption_);
+        lentCaption_.reset();
+    });
 
     // The page bar.
     pages_ = new PageBar(context, *faces_, *protection_,
@@ -207,6 +216,26 @@ void MainWindow::BuildSubsystems()
     connect(menus_->BarGraphOnLaunch(), &QAction::toggled, this, [this](bool on) { settings_.shrinkOnLaunch = on; });
     connect(menus_->TrayOnLaunch(), &QAction::toggled, this, [this](bool on) { settings_.trayOnLaunch = on; });
     connect(menus_->StaySmall(), &QAction::toggled, this, [this](bool on) { settings_.staySmall = on; });
+
+    // The keyboard: the keys' own edit, the function keys routed to the other
+    // subsystems, the caption's tail, the stay-on-top switch.
+    keyboard_ = new KeyboardSelection(context, state_, *c_.keys, *pages_, *launcher_, *small_,
+                                      KeyboardMenus{*menus_->GaugeMenu(), *menus_->StayOnTop()}, this);
+    connect(keyboard_, &KeyboardSelection::SmallSizeRequested, small_, &SmallMode::SmallSize);
+    connect(keyboard_, &KeyboardSelection::VolumeRequested, status_, &StatusPanel::VolAdj);
+    connect(keyboard_, &KeyboardSelection::RunMenuRequested, launcher_, &Launcher::RunMenuRequested);
+    connect(keyboard_, &KeyboardSelection::CaptionRequested, this, [this](const QString& tail) {
+        FormCaption();
+        if (!tail.isEmpty())
+            setWindowTitle(windowTitle() + tail);
+    });
+    connect(keyboard_, &KeyboardSelection::ShapeSwitched, this, [this](const TStayOnTop& shape) {
+        settings_.onTop = shape.OnTop;
+        rememberedOnTop_ = shape.OnTop;
+        ApplyShape();
+        setAcceptDrops(true);
+    });
+    connect(pages_, &PageBar::ButtonMenuAboutToShow, keyboard_, [this](int n) { keyboard_->MenuButton(n); });
 }
 
 void MainWindow::ShowHelp()
@@ -408,6 +437,7 @@ void MainWindow::ApplyShape()
     state_.HorzScrollRange = g.HorzScrollRange;
 
     bool onTop = in.OnTop;
+    state_.OnTop = onTop;
     menus_->StayOnTop()->setChecked(onTop);
     Qt::WindowFlags flags = Qt::Window;
     if (onTop)

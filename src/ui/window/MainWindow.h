@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,6 +41,7 @@ class BarStore;
 class ButtonConfigurator;
 class ButtonFaces;
 class IconChoice;
+class KeyboardSelection;
 class Protection;
 class RecentList;
 class TDialogs;
@@ -68,6 +70,7 @@ struct WindowState {
     int BarTop = 0, BarLeft = 0;
     int FullWidth = 0, FullHeight = 0;
     int HorzScrollRange = 0;
+    bool OnTop = false; // the borderless on-top shape, not the framed one
     bool FirstStart = false;
     std::string TrayHint;
     std::string ButtonHintText, GaugeMouseHint, GaugeHintSuffix, TrayHintTail;
@@ -163,6 +166,7 @@ private:
     bool rememberedOnTop_ = false; // the stored on-top state before stay-small put the bar on top
     bool destroyed_ = false;
     bool locationStored_ = true;
+    std::optional<QString> lentCaption_; // the caption while the password prompt borrows it
 
     BarControls c_;
     QTimer* saveLocationTimer_ = nullptr;
@@ -181,6 +185,7 @@ private:
     SmallMode* small_ = nullptr;       // owned as a child object
     ButtonConfigurator* configurator_ = nullptr; // owned as a child object
     RecentList* recent_ = nullptr; // owned as a child object
+    KeyboardSelection* keyboard_ = nullptr; // owned as a child object
 };
 
 } // namespace kex

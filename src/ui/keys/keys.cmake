@@ -1,0 +1,4 @@
+target_sources(kexui PRIVATE
+  src/ui/keys/KeyboardSelection.h
+  src/ui/keys/KeyboardSelection.cpp
+)
