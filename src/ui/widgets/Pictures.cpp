@@ -367,4 +367,13 @@ QCursor DragCursor()
     });
 }
 
+QImage IconGlyph(const QImage& icon, const QColor& face)
+{
+    QImage glyph(icon.width(), icon.height() + 1, QImage::Format_ARGB32_Premultiplied);
+    glyph.fill(face);
+    QPainter p(&glyph);
+    p.drawImage(0, 0, icon);
+    return glyph;
+}
+
 }  // namespace kex
