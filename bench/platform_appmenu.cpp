@@ -26,8 +26,8 @@ using namespace kex;
 namespace fs = std::filesystem;
 
 constexpr int kEntries = 500;
-const char* const kCategories[] = {"Utility", "Development", "Game",   "Graphics", "Network",
-                                   "AudioVideo", "Office",   "Settings", "System", "Education"};
+const char* const kCategories[] = {"Utility",    "Development", "Game",     "Graphics", "Network",
+                                   "AudioVideo", "Office",      "Settings", "System",   "Education"};
 
 void Write(const fs::path& file, const std::string& text, int mode = 0644)
 {
@@ -49,10 +49,9 @@ struct World {
         for (int c = 0; c < 10; ++c) {
             const std::string name = kCategories[c];
             // Two submenus hold a nested one for the entries marked "Extra".
-            const std::string nested =
-                c < 2 ? "<Menu><Name>More</Name><Include><And><Category>" + name
-                            + "</Category><Category>Extra</Category></And></Include></Menu>"
-                      : "";
+            const std::string nested = c < 2 ? "<Menu><Name>More</Name><Include><And><Category>" + name
+                                                   + "</Category><Category>Extra</Category></And></Include></Menu>"
+                                             : "";
             menu += "<Menu><Name>" + name + "</Name><Directory>kex-" + name + ".directory</Directory><Include>"
                     + "<Category>" + name + "</Category></Include>" + nested + "</Menu>\n";
             Write(root / "share/desktop-directories" / ("kex-" + name + ".directory"),
@@ -66,8 +65,8 @@ struct World {
             Write(root / "share/applications" / ("prog" + n + ".desktop"),
                   "[Desktop Entry]\nType=Application\nName=Program " + n + "\nName[de]=Programm " + n
                       + "\nComment=Does thing " + n + "\nExec=prog" + n + " --flag \"a b\" %U\nIcon=kex-prog" + n
-                      + "\nTerminal=" + (i % 25 == 0 ? "true" : "false") + "\nCategories=" + kCategories[i % 10]
-                      + ";" + extra + "\n");
+                      + "\nTerminal=" + (i % 25 == 0 ? "true" : "false") + "\nCategories=" + kCategories[i % 10] + ";"
+                      + extra + "\n");
         }
     }
     ~World()

@@ -35,12 +35,12 @@ struct World {
         setenv("XDG_DATA_DIRS", (root + "/data").c_str(), 1);
         setenv("PATH", (root + "/bin:/usr/bin:/bin").c_str(), 1);
 
-        const testicons::Bytes ico = testicons::BuildIco(
-            {testicons::SolidImage(16, 0xFFFF0000), testicons::SolidImage(32, 0xFF00FF00),
-             testicons::SolidImage(48, 0xFF0000FF)});
-        const testicons::Bytes exe = testicons::BuildPe(
-            {{testicons::SolidImage(16, 0xFFFF0000), testicons::SolidImage(32, 0xFF00FF00)},
-             {testicons::SolidImage(32, 0xFF0000FF)}});
+        const testicons::Bytes ico =
+            testicons::BuildIco({testicons::SolidImage(16, 0xFFFF0000), testicons::SolidImage(32, 0xFF00FF00),
+                                 testicons::SolidImage(48, 0xFF0000FF)});
+        const testicons::Bytes exe =
+            testicons::BuildPe({{testicons::SolidImage(16, 0xFFFF0000), testicons::SolidImage(32, 0xFF00FF00)},
+                                {testicons::SolidImage(32, 0xFF0000FF)}});
         QImage png(48, 48, QImage::Format_ARGB32);
         png.fill(0xFF336699);
         png.save(QString::fromStdString(root + "/data/icons/hicolor/32x32/apps/kexbench.png"));

@@ -96,9 +96,7 @@ void StartProcess_UntilOutput(benchmark::State& state)
     ::close(fds[0]);
     ::close(fds[1]);
 }
-BENCHMARK(StartProcess_UntilOutput)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(StartProcess_UntilOutput)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

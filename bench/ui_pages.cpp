@@ -73,8 +73,8 @@ struct TWorld {
         ::mkdir((root + "bin").c_str(), 0755);
         ini = root + "KX.INI";
 
-        IniDocument doc = IniDocument::Parse("[Location]\nTop=100\nLeft=0\nButtonCount=21\n\n[Pages]\nCount="
-                                             + std::to_string(kPages) + "\n\n[Tabs]\n");
+        IniDocument doc = IniDocument::Parse(
+            "[Location]\nTop=100\nLeft=0\nButtonCount=21\n\n[Pages]\nCount=" + std::to_string(kPages) + "\n\n[Tabs]\n");
         RecordStore store(doc);
         store.BeginBatch();
         for (int p = 1; p <= kPages; ++p) {
@@ -148,8 +148,8 @@ struct TBench {
     {
         TSpeedButton* shown = Pages(*form).FindButton(full);
         TSpeedButton* blank = Pages(*form).FindButton(empty);
-        if (Pages(*form).PageCount() != pages || Child<TTabSet>(*form, "TabSet1")->Count() != pages || !shown || !shown->HasGlyph()
-            || (blank && blank->HasGlyph())) {
+        if (Pages(*form).PageCount() != pages || Child<TTabSet>(*form, "TabSet1")->Count() != pages || !shown
+            || !shown->HasGlyph() || (blank && blank->HasGlyph())) {
             state.SkipWithError("the bar is not what the command should have made of it");
             return false;
         }

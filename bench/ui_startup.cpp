@@ -50,7 +50,8 @@ struct TBarFiles {
         ::mkdir((root + "bin").c_str(), 0755);
         ::mkdir((root + "data").c_str(), 0755);
         IniDocument doc = IniDocument::Parse("[Location]\nTop=100\nLeft=0\nButtonCount=16\nShowHint=Yes\n\n[Pages]\n"
-                                             "Count=" + std::to_string(kPages) + "\n\n[Tabs]\n");
+                                             "Count="
+                                             + std::to_string(kPages) + "\n\n[Tabs]\n");
         RecordStore store(doc);
         store.BeginBatch();
         for (int p = 1; p <= kPages; ++p) {
@@ -59,9 +60,9 @@ struct TBarFiles {
                 const int n = (p - 1) * kPerPage + i;
                 const std::string s = std::to_string(n);
                 const auto colour = [n](int shift) { return 0xFF000000u | (std::uint32_t(n * 2654435761u) >> shift); };
-                const testicons::Bytes ico = testicons::BuildIco({testicons::SolidImage(16, colour(8)),
-                                                                 testicons::SolidImage(32, colour(9)),
-                                                                 testicons::SolidImage(48, colour(10))});
+                const testicons::Bytes ico =
+                    testicons::BuildIco({testicons::SolidImage(16, colour(8)), testicons::SolidImage(32, colour(9)),
+                                         testicons::SolidImage(48, colour(10))});
                 ButtonRecord r;
                 r.Program = root + "bin/program-" + s;
                 r.IconFile = root + "icons/program-" + s + ".ico";

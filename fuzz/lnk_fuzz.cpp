@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     // UTF-8 takes at most three bytes for each input byte of a string.
-    for (const std::string* s : {&link->Target, &link->WorkingDir, &link->Description, &link->Arguments,
-                                 &link->IconLocation})
+    for (const std::string* s :
+         {&link->Target, &link->WorkingDir, &link->Description, &link->Arguments, &link->IconLocation})
         if (s->size() > 3 * size)
             std::abort();
     return 0;

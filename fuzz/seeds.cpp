@@ -13,7 +13,8 @@ namespace {
 
 void Save(const std::filesystem::path& path, const Bytes& bytes)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 void SaveText(const std::filesystem::path& path, const std::string& text)
@@ -48,7 +49,8 @@ int main(int argc, char** argv)
     const Image small = SolidImage(16, 0xFF00FF00);
     const Image pal8 = {8, 8, 8, Dib(8, 8, 8, palette, index, [](int x, int) { return x == 0; })};
     const Image pal4 = {8, 8, 4, Dib(8, 8, 4, palette, index)};
-    const Image mono = {8, 8, 1, Dib(8, 8, 1, {0xFF000000, 0xFFFFFFFF}, [](int x, int) { return std::uint32_t(x & 1); })};
+    const Image mono = {8, 8, 1,
+                        Dib(8, 8, 1, {0xFF000000, 0xFFFFFFFF}, [](int x, int) { return std::uint32_t(x & 1); })};
     const Image rgb = {8, 8, 24, Dib(8, 8, 24, {}, [](int x, int) { return std::uint32_t(x * 0x102030); })};
     const Image png = {16, 16, 32, SolidPng(16, 16, 0xFF0000FF)};
 
@@ -66,7 +68,8 @@ int main(int argc, char** argv)
              "Exec=\"/opt/my editor/bin/ed\" --file=%f \"a \\\\\"b\\\\\"\" 100%% %U\nIcon=accessories-text-editor\n"
              "Path=/tmp\nNoDisplay=false\nHidden=false\nTryExec=ed\nCategories=Utility;TextEditor;\n"
              "[Desktop Action New]\nExec=ed --new\n");
-    SaveText(dir / "desktop" / "link.desktop", "# comment\r\n[Desktop Entry]\r\nType=Link\r\nIcon=/usr/share/pixmaps/x.png\r\n");
+    SaveText(dir / "desktop" / "link.desktop",
+             "# comment\r\n[Desktop Entry]\r\nType=Link\r\nIcon=/usr/share/pixmaps/x.png\r\n");
 
     using namespace kex::testlinks;
     LinkParts local = EveryPartLink();
@@ -77,8 +80,8 @@ int main(int argc, char** argv)
     share.name = u"Caf\u00E9";
     Save(dir / "lnk" / "share.lnk", BuildLink(share));
     LinkParts items;
-    items.idList = IdList({NetworkItem("\\\\srv\\pub"), FileItem("A.TXT", u"a.txt", 3),
-                           FileItem("Wide", std::nullopt, 0, false, true)});
+    items.idList = IdList(
+        {NetworkItem("\\\\srv\\pub"), FileItem("A.TXT", u"a.txt", 3), FileItem("Wide", std::nullopt, 0, false, true)});
     Save(dir / "lnk" / "items.lnk", BuildLink(items));
 
     const std::string records = PasswordRecordBytes("Main", "NilK305") + PasswordRecordBytes("SpeedButton20", "pw")

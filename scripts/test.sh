@@ -9,6 +9,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
+# The layout and the decisions' numbers are checked before anything is built.
+bash scripts/check-format.sh
+python3 scripts/number-decisions.py --check
 rm -rf build/test
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEXBAR_SANITIZE=ON -DKEXBAR_BENCH=ON -DKEXBAR_WERROR=ON
 cmake --build build/test -j2

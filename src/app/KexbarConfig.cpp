@@ -25,8 +25,8 @@ std::optional<std::string> BarSuffixOf(const std::string& file)
 {
     const std::string name = file.substr(file.rfind('/') + 1);
     const std::string prefix = "KX", extension = ".INI";
-    if (name.size() < prefix.size() + extension.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - extension.size(), extension.size(), extension) != 0)
+    if (name.size() < prefix.size() + extension.size() || name.compare(0, prefix.size(), prefix) != 0
+        || name.compare(name.size() - extension.size(), extension.size(), extension) != 0)
         return std::nullopt;
     return name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
 }
@@ -56,8 +56,8 @@ int main(int argc, char** argv)
     const int rc = kex::RunConfigTool(args, std::cout, std::cerr, suffix ? &files : nullptr);
     std::cout.flush();
     // A command that wrote nothing left the very text it found.
-    if (rc == kex::kConfigOk && suffix && files.before && files.after && files.before != files.after &&
-        kex::ButtonsDiffer(*files.before, *files.after))
+    if (rc == kex::kConfigOk && suffix && files.before && files.after && files.before != files.after
+        && kex::ButtonsDiffer(*files.before, *files.after))
         TellBarsToReload(argc, argv, {kex::LoadMessageName(*suffix), 1, kex::ConfigurationIdentity(file)});
     return rc;
 }

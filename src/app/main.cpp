@@ -93,14 +93,10 @@ int main(int argc, char** argv)
     if (commandLine.Request) {
         const kex::TForwardResult sent = activation.HandToRunningBar(*commandLine.Request);
         switch (sent.Outcome) {
-        case kex::TForwardOutcome::Delivered:
-            return EXIT_SUCCESS;
+        case kex::TForwardOutcome::Delivered: return EXIT_SUCCESS;
         case kex::TForwardOutcome::Refused:
-        case kex::TForwardOutcome::NoAnswer:
-            std::cerr << "kexbar: " << sent.Message << "\n";
-            return EXIT_FAILURE;
-        case kex::TForwardOutcome::NoBar:
-            break;
+        case kex::TForwardOutcome::NoAnswer: std::cerr << "kexbar: " << sent.Message << "\n"; return EXIT_FAILURE;
+        case kex::TForwardOutcome::NoBar: break;
         }
     }
 

@@ -51,21 +51,14 @@ QDBusMessage RequestCall(const QString& destination, const TActivationRequest& r
 {
     const char* method = "Show";
     switch (request.Kind) {
-    case TActivationKind::Activate:
-        method = "Activate";
-        break;
-    case TActivationKind::ShowPage:
-        method = "ShowPage";
-        break;
-    case TActivationKind::Toggle:
-        method = "Toggle";
-        break;
-    case TActivationKind::Show:
-        break;
+    case TActivationKind::Activate: method = "Activate"; break;
+    case TActivationKind::ShowPage: method = "ShowPage"; break;
+    case TActivationKind::Toggle: method = "Toggle"; break;
+    case TActivationKind::Show: break;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(destination, QString::fromLatin1(kActivationPath),
-                                                      QString::fromLatin1(kActivationInterface),
-                                                      QString::fromLatin1(method));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(destination, QString::fromLatin1(kActivationPath),
+                                       QString::fromLatin1(kActivationInterface), QString::fromLatin1(method));
     // Bars are not started by the bus: a name nobody holds means no bar runs.
     call.setAutoStartService(false);
     if (request.Kind == TActivationKind::Activate || request.Kind == TActivationKind::ShowPage)
@@ -83,10 +76,8 @@ QString NameOwner(const QDBusConnection& bus, const QString& name)
 } // namespace
 
 ActivationService::ActivationService(const std::string& suffix, const std::string& appDir, QObject* parent)
-    : QObject(parent),
-      name_(QString::fromStdString(ActivationBusName(suffix, CanonicalDirectory(appDir)))),
-      maxButton_(MaxActivationButton()),
-      maxPage_(MaxActivationPage())
+    : QObject(parent), name_(QString::fromStdString(ActivationBusName(suffix, CanonicalDirectory(appDir)))),
+      maxButton_(MaxActivationButton()), maxPage_(MaxActivationPage())
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
@@ -135,8 +126,7 @@ TForwardResult ActivationService::HandToRunningBar(const TActivationRequest& req
             return {TForwardOutcome::Delivered, {}};
         const QDBusError error(reply);
         switch (error.type()) {
-        case QDBusError::ServiceUnknown:
-            continue;
+        case QDBusError::ServiceUnknown: continue;
         case QDBusError::NoReply:
         case QDBusError::Timeout:
         case QDBusError::TimedOut:
@@ -144,10 +134,8 @@ TForwardResult ActivationService::HandToRunningBar(const TActivationRequest& req
             if (NameOwner(bus, name_) != owner)
                 continue;
             return {TForwardOutcome::NoAnswer, "the bar running on this configuration does not answer"};
-        case QDBusError::Disconnected:
-            return {TForwardOutcome::NoBar, {}};
-        default:
-            return {TForwardOutcome::Refused, error.message().toStdString()};
+        case QDBusError::Disconnected: return {TForwardOutcome::NoBar, {}};
+        default: return {TForwardOutcome::Refused, error.message().toStdString()};
         }
     }
     return {TForwardOutcome::NoBar, {}};
@@ -201,18 +189,10 @@ void ActivationService::Signal(const TActivationRequest& request)
         this,
         [this, request] {
             switch (request.Kind) {
-            case TActivationKind::Activate:
-                Q_EMIT ActivateRequested(request.Number);
-                break;
-            case TActivationKind::ShowPage:
-                Q_EMIT ShowPageRequested(request.Number);
-                break;
-            case TActivationKind::Toggle:
-                Q_EMIT ToggleRequested();
-                break;
-            case TActivationKind::Show:
-                Q_EMIT ShowRequested();
-                break;
+            case TActivationKind::Activate: Q_EMIT ActivateRequested(request.Number); break;
+            case TActivationKind::ShowPage: Q_EMIT ShowPageRequested(request.Number); break;
+            case TActivationKind::Toggle: Q_EMIT ToggleRequested(); break;
+            case TActivationKind::Show: Q_EMIT ShowRequested(); break;
             }
         },
         Qt::QueuedConnection);

@@ -150,8 +150,8 @@ std::optional<std::vector<TProgramGroup>> MenuGroups()
     g_object_unref(tree);
 
     if (!loose.items.empty()) {
-        auto other = std::find_if(groups.begin(), groups.end(),
-                                  [](const TProgramGroup& g) { return g.name == kOtherGroup; });
+        auto other =
+            std::find_if(groups.begin(), groups.end(), [](const TProgramGroup& g) { return g.name == kOtherGroup; });
         if (other == groups.end())
             other = groups.insert(groups.end(), {kOtherGroup, {}});
         other->items.insert(other->items.end(), loose.items.begin(), loose.items.end());
@@ -163,10 +163,10 @@ std::optional<std::vector<TProgramGroup>> MenuGroups()
 const char* CategoryGroup(const char* categories)
 {
     static const std::map<std::string, const char*> kGroups = {
-        {"AudioVideo", "Multimedia"}, {"Audio", "Multimedia"},   {"Video", "Multimedia"},
-        {"Development", "Development"}, {"Game", "Games"},       {"Graphics", "Graphics"},
-        {"Network", "Internet"},      {"Office", "Office"},      {"Settings", "Settings"},
-        {"System", "System"},         {"Utility", "Accessories"},
+        {"AudioVideo", "Multimedia"},   {"Audio", "Multimedia"},    {"Video", "Multimedia"},
+        {"Development", "Development"}, {"Game", "Games"},          {"Graphics", "Graphics"},
+        {"Network", "Internet"},        {"Office", "Office"},       {"Settings", "Settings"},
+        {"System", "System"},           {"Utility", "Accessories"},
     };
     gchar** list = g_strsplit(categories ? categories : "", ";", -1);
     const char* group = kOtherGroup;

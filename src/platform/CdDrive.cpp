@@ -98,10 +98,11 @@ TCdAnswer UnmountAndEjectThroughUDisks(const std::string& name)
         return bus.call(message, QDBus::Block, kUDisksTimeoutMs);
     };
 
-    QDBusMessage reply = call(block, QStringLiteral("org.freedesktop.UDisks2.Filesystem"), QStringLiteral("Unmount"),
-                              {QVariantMap()});
+    QDBusMessage reply =
+        call(block, QStringLiteral("org.freedesktop.UDisks2.Filesystem"), QStringLiteral("Unmount"), {QVariantMap()});
     // A disc without a file system (audio), or one unmounted meanwhile, is ejected as it is.
-    if (reply.type() == QDBusMessage::ErrorMessage && reply.errorName() != QLatin1String("org.freedesktop.UDisks2.Error.NotMounted")
+    if (reply.type() == QDBusMessage::ErrorMessage
+        && reply.errorName() != QLatin1String("org.freedesktop.UDisks2.Error.NotMounted")
         && reply.errorName() != QLatin1String("org.freedesktop.DBus.Error.UnknownMethod")
         && reply.errorName() != QLatin1String("org.freedesktop.DBus.Error.UnknownInterface"))
         return {TCdAnswer::Failed, ErrorText(reply)};
@@ -111,12 +112,14 @@ TCdAnswer UnmountAndEjectThroughUDisks(const std::string& name)
     if (reply.type() == QDBusMessage::ErrorMessage)
         return {TCdAnswer::Failed, ErrorText(reply)};
     const QDBusObjectPath drive =
-        reply.arguments().isEmpty() ? QDBusObjectPath()
-                                    : qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().value<QDBusObjectPath>();
+        reply.arguments().isEmpty()
+            ? QDBusObjectPath()
+            : qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().value<QDBusObjectPath>();
     if (drive.path().isEmpty() || drive.path() == QLatin1String("/"))
         return {TCdAnswer::Failed, "the disk service knows no drive for " + name};
 
-    reply = call(drive.path(), QStringLiteral("org.freedesktop.UDisks2.Drive"), QStringLiteral("Eject"), {QVariantMap()});
+    reply =
+        call(drive.path(), QStringLiteral("org.freedesktop.UDisks2.Drive"), QStringLiteral("Eject"), {QVariantMap()});
     if (reply.type() == QDBusMessage::ErrorMessage)
         return {TCdAnswer::Failed, ErrorText(reply)};
     return {};
@@ -147,18 +150,12 @@ public:
     TCdStatus Status() override
     {
         switch (::ioctl(fd_, CDROM_DRIVE_STATUS, CDSL_CURRENT)) {
-        case CDS_DISC_OK:
-            return TCdStatus::DiscOk;
-        case CDS_TRAY_OPEN:
-            return TCdStatus::TrayOpen;
-        case CDS_NO_DISC:
-            return TCdStatus::NoDisc;
-        case CDS_DRIVE_NOT_READY:
-            return TCdStatus::NotReady;
-        case CDS_NO_INFO:
-            return TCdStatus::NoInfo;
-        default:
-            return TCdStatus::Failed;
+        case CDS_DISC_OK: return TCdStatus::DiscOk;
+        case CDS_TRAY_OPEN: return TCdStatus::TrayOpen;
+        case CDS_NO_DISC: return TCdStatus::NoDisc;
+        case CDS_DRIVE_NOT_READY: return TCdStatus::NotReady;
+        case CDS_NO_INFO: return TCdStatus::NoInfo;
+        default: return TCdStatus::Failed;
         }
     }
 
@@ -246,7 +243,8 @@ void LinuxSystemServices::ToggleCdTray(QObject* context, std::function<void(cons
     if (cdBusy_->exchange(true)) {
         TCdTrayOutcome busy;
         busy.error = "the drive is still answering the previous command";
-        QMetaObject::invokeMethod(home_.get(), [answer = std::move(answer), busy] { answer(busy); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            home_.get(), [answer = std::move(answer), busy] { answer(busy); }, Qt::QueuedConnection);
         return;
     }
     std::thread([mailbox = mailbox_, cdBusy = cdBusy_, answer = std::move(answer)]() mutable {

@@ -19,7 +19,7 @@ namespace kex {
 using Clock = std::chrono::steady_clock;
 
 // A late answer is used by the next call only while it is this fresh.
-constexpr std::chrono::seconds kLateAnswerKept {3};
+constexpr std::chrono::seconds kLateAnswerKept{3};
 // Finished probes of mount points no longer asked for are forgotten beyond this many.
 constexpr std::size_t kProbesKept = 64;
 
@@ -39,8 +39,7 @@ struct SpaceProber::Shared {
 };
 
 SpaceProber::SpaceProber(std::chrono::milliseconds timeout, StatFunction stat)
-    : timeout_(timeout), stat_(stat ? std::move(stat) : StatFunction(&StatVolume)),
-      shared_(std::make_shared<Shared>())
+    : timeout_(timeout), stat_(stat ? std::move(stat) : StatFunction(&StatVolume)), shared_(std::make_shared<Shared>())
 {
 }
 
@@ -128,7 +127,7 @@ std::optional<VolumeSpace> StatVolume(const std::string& path)
             return UINT64_MAX;
         return blocks * unit;
     };
-    return VolumeSpace {bytes(st.f_blocks), bytes(st.f_bavail)};
+    return VolumeSpace{bytes(st.f_blocks), bytes(st.f_bavail)};
 }
 
 LinuxDrives::LinuxDrives(std::chrono::milliseconds timeout, SpaceProber::StatFunction stat)
@@ -146,7 +145,7 @@ std::uint64_t LinuxDrives::MountTableGeneration()
 {
     // The kernel marks the table's file with POLLPRI after every change of the
     // mount table; asking clears the mark. Without the file every call is a change.
-    pollfd p {mountsFd_, POLLPRI, 0};
+    pollfd p{mountsFd_, POLLPRI, 0};
     if (generation_ == 0 || mountsFd_ < 0 || (::poll(&p, 1, 0) > 0 && (p.revents & (POLLPRI | POLLERR))))
         ++generation_;
     return generation_;

@@ -46,7 +46,7 @@ std::optional<VolumeSpace> StatVolume(const std::string& path);
 
 class LinuxDrives : public VolumeService {
 public:
-    static constexpr std::chrono::milliseconds kSpaceTimeout {250};
+    static constexpr std::chrono::milliseconds kSpaceTimeout{250};
     // `stat` stands in for statvfs in tests.
     explicit LinuxDrives(std::chrono::milliseconds timeout = kSpaceTimeout, SpaceProber::StatFunction stat = {});
     ~LinuxDrives() override;

@@ -78,10 +78,7 @@ bool IsRegularFile(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool IsExecutableFile(const std::string& path)
-{
-    return IsRegularFile(path) && ::access(path.c_str(), X_OK) == 0;
-}
+bool IsExecutableFile(const std::string& path) { return IsRegularFile(path) && ::access(path.c_str(), X_OK) == 0; }
 
 // The data directories of the XDG base directory rules, most important first.
 struct XdgDirs {
@@ -328,8 +325,8 @@ private:
     // Everything cached depends on where desktop entries and themes are looked up.
     void CheckWorld()
     {
-        std::string world = Env("HOME") + '\n' + Env("PATH") + '\n' + Env("XDG_DATA_HOME") + '\n'
-                            + Env("XDG_DATA_DIRS");
+        std::string world =
+            Env("HOME") + '\n' + Env("PATH") + '\n' + Env("XDG_DATA_HOME") + '\n' + Env("XDG_DATA_DIRS");
         if (world == world_)
             return;
         world_ = std::move(world);
@@ -455,8 +452,8 @@ private:
             bases.push_back(xdg_.dataHome + "/icons");
         for (const std::string& dir : xdg_.dataDirs)
             bases.push_back(dir + "/icons");
-        static const char* const kSizes[] = {"32x32", "scalable", "48x48", "64x64", "96x96", "128x128",
-                                             "256x256", "512x512", "24x24", "22x22", "16x16"};
+        static const char* const kSizes[] = {"32x32",   "scalable", "48x48", "64x64", "96x96", "128x128",
+                                             "256x256", "512x512",  "24x24", "22x22", "16x16"};
         static const char* const kExtensions[] = {".png", ".svg", ".xpm"};
         for (const std::string& base : bases)
             for (const char* size : kSizes)
@@ -498,9 +495,6 @@ QImage LinuxPlatform::ExtractIcon(const std::string& file, int index)
     return IconService::Instance().Extract(file, index);
 }
 
-int LinuxPlatform::IconCount(const std::string& file)
-{
-    return IconService::Instance().Count(file);
-}
+int LinuxPlatform::IconCount(const std::string& file) { return IconService::Instance().Count(file); }
 
 } // namespace kex

@@ -16,8 +16,8 @@ constexpr const char* kMenu = "libgnome-menu-3.so.0";
 
 // The instances these take come from the libraries, which are loaded by then.
 KEX_LAZY_VOID(kGObject, g_object_unref, (gpointer object), (object))
-KEX_LAZY(kGObject, GTypeInstance*, g_type_check_instance_cast, (GTypeInstance * instance, GType type),
-         (instance, type), instance)
+KEX_LAZY(kGObject, GTypeInstance*, g_type_check_instance_cast, (GTypeInstance * instance, GType type), (instance, type),
+         instance)
 KEX_LAZY(kGObject, gboolean, g_type_check_instance_is_a, (GTypeInstance * instance, GType type), (instance, type),
          FALSE)
 
@@ -26,13 +26,11 @@ KEX_LAZY(kGio, const char*, g_app_info_get_executable, (GAppInfo * info), (info)
 KEX_LAZY(kGio, const char*, g_app_info_get_name, (GAppInfo * info), (info), nullptr)
 KEX_LAZY(kGio, GType, g_app_info_get_type, (void), (), GType(0))
 KEX_LAZY(kGio, gboolean, g_app_info_should_show, (GAppInfo * info), (info), FALSE)
-KEX_LAZY(kGio, gchar*, g_content_type_guess,
-         (const gchar* file, const guchar* data, gsize size, gboolean* uncertain), (file, data, size, uncertain),
-         nullptr)
+KEX_LAZY(kGio, gchar*, g_content_type_guess, (const gchar* file, const guchar* data, gsize size, gboolean* uncertain),
+         (file, data, size, uncertain), nullptr)
 KEX_LAZY(kGio, const char*, g_desktop_app_info_get_filename, (GDesktopAppInfo * info), (info), nullptr)
 KEX_LAZY(kGio, GType, g_desktop_app_info_get_type, (void), (), GType(0))
-KEX_LAZY(kGio, gboolean, g_desktop_app_info_get_boolean, (GDesktopAppInfo * info, const char* key), (info, key),
-         FALSE)
+KEX_LAZY(kGio, gboolean, g_desktop_app_info_get_boolean, (GDesktopAppInfo * info, const char* key), (info, key), FALSE)
 KEX_LAZY(kGio, const char*, g_desktop_app_info_get_categories, (GDesktopAppInfo * info), (info), nullptr)
 KEX_LAZY(kGio, gboolean, g_desktop_app_info_get_is_hidden, (GDesktopAppInfo * info), (info), FALSE)
 KEX_LAZY(kGio, char*, g_desktop_app_info_get_string, (GDesktopAppInfo * info, const char* key), (info, key), nullptr)

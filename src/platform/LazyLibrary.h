@@ -20,18 +20,18 @@ bool LibraryMapped(const char* soname);
 } // namespace kex
 
 // Defines the library function `name` with the header's parameters and return type.
-#define KEX_LAZY(soname, ret, name, params, args, fallback)                                                  \
-    extern "C" ret name params                                                                               \
-    {                                                                                                        \
-        static const auto real = reinterpret_cast<decltype(&name)>(::kex::LazySymbol(soname, #name));        \
-        if (!real)                                                                                           \
-            return fallback;                                                                                 \
-        return real args;                                                                                    \
+#define KEX_LAZY(soname, ret, name, params, args, fallback)                                                            \
+    extern "C" ret name params                                                                                         \
+    {                                                                                                                  \
+        static const auto real = reinterpret_cast<decltype(&name)>(::kex::LazySymbol(soname, #name));                  \
+        if (!real)                                                                                                     \
+            return fallback;                                                                                           \
+        return real args;                                                                                              \
     }
-#define KEX_LAZY_VOID(soname, name, params, args)                                                            \
-    extern "C" void name params                                                                              \
-    {                                                                                                        \
-        static const auto real = reinterpret_cast<decltype(&name)>(::kex::LazySymbol(soname, #name));        \
-        if (real)                                                                                            \
-            real args;                                                                                       \
+#define KEX_LAZY_VOID(soname, name, params, args)                                                                      \
+    extern "C" void name params                                                                                        \
+    {                                                                                                                  \
+        static const auto real = reinterpret_cast<decltype(&name)>(::kex::LazySymbol(soname, #name));                  \
+        if (real)                                                                                                      \
+            real args;                                                                                                 \
     }

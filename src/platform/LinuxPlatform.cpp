@@ -134,10 +134,8 @@ std::vector<QRect> LinuxPlatform::ScreenGeometries()
 int LinuxPlatform::SystemMetric(TSystemMetric metric)
 {
     switch (metric) {
-    case TSystemMetric::SM_CYMENU:
-        return 19;
-    case TSystemMetric::SM_CYMENUSIZE:
-        return 18;
+    case TSystemMetric::SM_CYMENU: return 19;
+    case TSystemMetric::SM_CYMENUSIZE: return 18;
     }
     return 0;
 }

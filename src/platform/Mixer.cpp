@@ -16,12 +16,9 @@ namespace {
 std::vector<const char*> ElementNames(int device)
 {
     switch (device) {
-    case kVolumeMaster:
-        return {"Master"};
-    case kVolumeWave:
-        return {"PCM", "Wave"};
-    case kVolumeLine:
-        return {"Line", "Line Out"};
+    case kVolumeMaster: return {"Master"};
+    case kVolumeWave: return {"PCM", "Wave"};
+    case kVolumeLine: return {"Line", "Line Out"};
     }
     return {};
 }
@@ -93,9 +90,11 @@ bool AlsaMixer::SetVolume(int device, std::uint32_t word)
     if (snd_mixer_selem_get_playback_volume(elem, SND_MIXER_SCHN_FRONT_RIGHT, &right) < 0)
         right = left;
     return snd_mixer_selem_set_playback_volume(elem, SND_MIXER_SCHN_FRONT_LEFT,
-                                               ChannelFromWord(leftWord, min, max, left)) == 0
+                                               ChannelFromWord(leftWord, min, max, left))
+               == 0
            && snd_mixer_selem_set_playback_volume(elem, SND_MIXER_SCHN_FRONT_RIGHT,
-                                                  ChannelFromWord(rightWord, min, max, right)) == 0;
+                                                  ChannelFromWord(rightWord, min, max, right))
+                  == 0;
 }
 
 } // namespace kex

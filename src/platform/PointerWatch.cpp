@@ -95,7 +95,8 @@ std::unique_ptr<TPointerWatch> MakeX11PointerWatch(std::function<void()> moved)
     }
     const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_input_id);
     xcb_input_xi_query_version_reply_t* version =
-        ext && ext->present ? xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr) : nullptr;
+        ext && ext->present ? xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr)
+                            : nullptr;
     const bool xi2 = version && version->major_version >= 2;
     std::free(version);
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(c));

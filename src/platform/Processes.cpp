@@ -204,14 +204,8 @@ TStartResult LinuxPlatform::StartProcess(const std::vector<std::string>& argv, c
     return result;
 }
 
-TProcessState LinuxPlatform::PollProcess(pid_t pid)
-{
-    return Children().Poll(pid);
-}
+TProcessState LinuxPlatform::PollProcess(pid_t pid) { return Children().Poll(pid); }
 
-void LinuxPlatform::ReapChildren()
-{
-    Children().ReapAll();
-}
+void LinuxPlatform::ReapChildren() { Children().ReapAll(); }
 
 } // namespace kex

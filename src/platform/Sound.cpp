@@ -76,7 +76,6 @@ bool Readable(const std::string& file)
     return !file.empty() && ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(file.c_str(), R_OK) == 0;
 }
 
-
 // The process's one libcanberra context and the finish notices of synchronous plays.
 // Plays a sound of these properties (play: false sets them on the context instead),
 // through the library's proplist calls, which load it at their first use.
@@ -89,7 +88,8 @@ int PlayProps(ca_context* context, std::uint32_t id,
         return rc;
     for (const auto& [key, value] : properties)
         ca_proplist_sets(props, key, value);
-    rc = play ? ca_context_play_full(context, id, props, nullptr, nullptr) : ca_context_change_props_full(context, props);
+    rc = play ? ca_context_play_full(context, id, props, nullptr, nullptr)
+              : ca_context_change_props_full(context, props);
     ca_proplist_destroy(props);
     return rc;
 }

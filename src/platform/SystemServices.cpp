@@ -102,7 +102,8 @@ public:
         : QObject(home), request_(std::move(request)), context_(context), done_(std::move(done))
     {
         // The first answer may be known at once (no bus): it still comes later.
-        QMetaObject::invokeMethod(this, [this] { Try(0); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Try(0); }, Qt::QueuedConnection);
     }
 
 private:
@@ -116,8 +117,8 @@ private:
             return;
         }
         const ServiceCall& call = request_.calls[i];
-        QDBusConnection bus = call.bus == QDBusConnection::SessionBus ? QDBusConnection::sessionBus()
-                                                                      : QDBusConnection::systemBus();
+        QDBusConnection bus =
+            call.bus == QDBusConnection::SessionBus ? QDBusConnection::sessionBus() : QDBusConnection::systemBus();
         if (!bus.isConnected()) {
             Try(i + 1);
             return;
@@ -206,7 +207,9 @@ private:
                 Finish({true, program.toStdString(), {}});
             else
                 Finish({false, program.toStdString(),
-                        Cut(program + QStringLiteral(" ended with exit code %1").arg(status == QProcess::NormalExit ? code : -1))});
+                        Cut(program
+                            + QStringLiteral(" ended with exit code %1")
+                                  .arg(status == QProcess::NormalExit ? code : -1))});
         });
         // Started directly, found through PATH, never through a shell.
         process->start(program, request_.fallback.mid(1));
@@ -254,8 +257,8 @@ void LinuxSystemServices::ActivateScreenSaver(QObject* context, std::function<vo
     request.calls = {
         Call(session, "the screen saver", "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
              "org.freedesktop.ScreenSaver", "SetActive", {true}),
-        Call(session, "GNOME's screen saver", "org.gnome.ScreenSaver", "/org/gnome/ScreenSaver", "org.gnome.ScreenSaver",
-             "SetActive", {true}),
+        Call(session, "GNOME's screen saver", "org.gnome.ScreenSaver", "/org/gnome/ScreenSaver",
+             "org.gnome.ScreenSaver", "SetActive", {true}),
     };
     request.fallback = {QStringLiteral("xdg-screensaver"), QStringLiteral("activate")};
     new ServiceChain(home_.get(), std::move(request), context, std::move(done));
@@ -266,8 +269,8 @@ void LinuxSystemServices::RequestPower(TPowerAction action, QObject* context,
 {
     constexpr auto session = QDBusConnection::SessionBus;
     const bool off = action == TPowerAction::PowerOff;
-    ServiceCall gnome = Call(session, "the GNOME session manager", "org.gnome.SessionManager", "/org/gnome/SessionManager",
-                             "org.gnome.SessionManager", off ? "Shutdown" : "Reboot");
+    ServiceCall gnome = Call(session, "the GNOME session manager", "org.gnome.SessionManager",
+                             "/org/gnome/SessionManager", "org.gnome.SessionManager", off ? "Shutdown" : "Reboot");
     ServiceCall kde = Call(session, "the KDE session manager", "org.kde.Shutdown", "/Shutdown", "org.kde.Shutdown",
                            off ? "logoutAndShutdown" : "logoutAndReboot");
     ServiceCall lxqt = Call(session, "the LXQt session manager", "org.lxqt.session", "/LXQtSession", "org.lxqt.session",
@@ -277,8 +280,9 @@ void LinuxSystemServices::RequestPower(TPowerAction action, QObject* context,
     // A session manager is never started for the request: one that is not running
     // does not run this session.
     gnome.autoStart = kde.autoStart = lxqt.autoStart = false;
-    ServiceCall logind = Call(QDBusConnection::SystemBus, "systemd-logind", "org.freedesktop.login1", "/org/freedesktop/login1",
-                              "org.freedesktop.login1.Manager", off ? "PowerOff" : "Reboot", {true});
+    ServiceCall logind =
+        Call(QDBusConnection::SystemBus, "systemd-logind", "org.freedesktop.login1", "/org/freedesktop/login1",
+             "org.freedesktop.login1.Manager", off ? "PowerOff" : "Reboot", {true});
     logind.interactive = true;
     logind.timeoutMs = kAuthorisationTimeoutMs;
 

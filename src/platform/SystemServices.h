@@ -48,7 +48,8 @@ public:
     // systemd-logind, which may ask the user for authorisation. A session manager or
     // logind that refuses, or none to ask, answers ok false with the reason
     // (PowerRefusalMessage words it for the user).
-    virtual void RequestPower(TPowerAction action, QObject* context, std::function<void(const TSystemResult&)> done) = 0;
+    virtual void RequestPower(TPowerAction action, QObject* context,
+                              std::function<void(const TSystemResult&)> done) = 0;
 };
 
 } // namespace kex

@@ -35,8 +35,8 @@ enum class TProcessState { Running, Ended, Unknown };
 class TSystemServices; // platform/SystemServices.h
 
 struct TStartResult {
-    pid_t pid = 0;      // 0 when nothing was started
-    std::string error;  // why nothing was started
+    pid_t pid = 0;     // 0 when nothing was started
+    std::string error; // why nothing was started
 };
 
 // Tells of the pointer's motion without asking the display where it is (nothing

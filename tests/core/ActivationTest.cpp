@@ -112,8 +112,8 @@ TEST(CommandLineRequest, WindowArgumentsGiveTheSameConfiguration)
     // user name only when the first word is "/n": the arguments it is given must name
     // the same configuration without that.
     const std::vector<std::vector<std::string>> given = {
-        {},           {"desk"},          {"/n", "--show"},     {"--page", "2", "/n"}, {"/m", "desk", "--toggle"},
-        {"/m"},       {"--", "--odd"},   {"--", "/m", "x"},    {"/m", "--", "-h"},    {"--activate", "3", "desk"},
+        {},     {"desk"},        {"/n", "--show"},  {"--page", "2", "/n"}, {"/m", "desk", "--toggle"},
+        {"/m"}, {"--", "--odd"}, {"--", "/m", "x"}, {"/m", "--", "-h"},    {"--activate", "3", "desk"},
     };
     for (const std::vector<std::string>& args : given) {
         const TCommandLine cl = ParseCommandLine(args, "alice");
@@ -183,8 +183,22 @@ TEST(ActivationName, EscapedSuffixAndDirectory)
 
 TEST(ActivationName, OddSuffixesNeverShareAName)
 {
-    std::vector<std::string> suffixes = {"", "desk", "Desk", "desk ", " desk", "de.sk", "de_sk", "de_2Esk", "_2E",
-                                         ".", "_", "S", "H", std::string(1, '\0'), std::string("a\0b", 3), "a"};
+    std::vector<std::string> suffixes = {"",
+                                         "desk",
+                                         "Desk",
+                                         "desk ",
+                                         " desk",
+                                         "de.sk",
+                                         "de_sk",
+                                         "de_2Esk",
+                                         "_2E",
+                                         ".",
+                                         "_",
+                                         "S",
+                                         "H",
+                                         std::string(1, '\0'),
+                                         std::string("a\0b", 3),
+                                         "a"};
     // Around the longest suffix that is still written out, and far beyond it.
     for (std::size_t n : {100, 211, 212, 213, 214, 250, 4096})
         suffixes.push_back(std::string(n, 'x'));

@@ -38,11 +38,24 @@ TEST(AutostartTest, TheEntryStartsThisBarAndTheFileFollowsTheItem)
         bool enabledBefore;
         bool throws;
     } rows[] = {
-        {"the first write makes the directory", "xdg", Before::Nothing, true, {}, "/home/u/.config/kexbar/", false, false},
+        {"the first write makes the directory",
+         "xdg",
+         Before::Nothing,
+         true,
+         {},
+         "/home/u/.config/kexbar/",
+         false,
+         false},
         {"no XDG_CONFIG_HOME: ~/.config", "", Before::Nothing, true, {"/m", "--", "de sk"}, "/tmp/a b/", false, false},
         {"a relative XDG_CONFIG_HOME is not used", "rel", Before::Nothing, true, {"--", "x"}, "/d/", false, false},
-        {"characters the line reserves arrive whole", "xdg", Before::Nothing, true,
-         {"--", "a\"b$c`d\\e%f'g\nh;i*j(k)#%U"}, "/d%1/ \"q\"/", false, false},
+        {"characters the line reserves arrive whole",
+         "xdg",
+         Before::Nothing,
+         true,
+         {"--", "a\"b$c`d\\e%f'g\nh;i*j(k)#%U"},
+         "/d%1/ \"q\"/",
+         false,
+         false},
         {"an empty suffix word", "xdg", Before::Nothing, true, {"--", ""}, "/d/", false, false},
         {"an entry there is removed", "xdg", Before::Entry, false, {}, "/d/", true, false},
         {"removing what is not there", "xdg", Before::Nothing, false, {}, "/d/", false, false},
@@ -58,12 +71,13 @@ TEST(AutostartTest, TheEntryStartsThisBarAndTheFileFollowsTheItem)
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         const fs::path tmp = pattern;
         const std::string configHome = std::string(r.configHome) == "rel" ? "rel/config"
-                                       : *r.configHome                  ? (tmp / r.configHome).string()
-                                                                        : "";
+                                       : *r.configHome                    ? (tmp / r.configHome).string()
+                                                                          : "";
         const std::string file = AutostartFileName(configHome, (tmp / "home").string());
-        EXPECT_EQ(file, (*r.configHome && std::string(r.configHome) != "rel" ? tmp / r.configHome
-                                                                              : tmp / "home/.config")
-                                .string() + "/autostart/kexbar.desktop");
+        EXPECT_EQ(
+            file,
+            (*r.configHome && std::string(r.configHome) != "rel" ? tmp / r.configHome : tmp / "home/.config").string()
+                + "/autostart/kexbar.desktop");
         const fs::path outside = tmp / "outside.desktop";
         const std::string precious = "[Desktop Entry]\nType=Application\nName=Other\nExec=other\n";
         if (r.before != Before::Nothing)

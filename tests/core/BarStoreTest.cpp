@@ -24,16 +24,15 @@ TEST(BarStoreTest, TheLayoutNotedAfterALoadIsTheOneLoaded)
     struct Case {
         const char* what;
         std::function<void(TNewIniFile&)> meanwhile; // written between the load and its tidying
-        bool strayErased;       // the stray's keys are gone
-        bool notedMatchesFile;  // the freshness check finds the bar current
+        bool strayErased;                            // the stray's keys are gone
+        bool notedMatchesFile;                       // the freshness check finds the bar current
     } cases[] = {
         {"nobody wrote", nullptr, true, true},
         {"another bar filled the stray",
          [](TNewIniFile& ini) { ini.WriteString("Programs", "SpeedButton2", "/bin/two"); }, false, false},
-        {"another program added a page", [](TNewIniFile& ini) { ini.WriteInteger("Pages", "Count", 3); }, false,
-         false},
-        {"a setting beside the pages changed", [](TNewIniFile& ini) { ini.WriteString("Location", "Top", "5"); },
-         true, true},
+        {"another program added a page", [](TNewIniFile& ini) { ini.WriteInteger("Pages", "Count", 3); }, false, false},
+        {"a setting beside the pages changed", [](TNewIniFile& ini) { ini.WriteString("Location", "Top", "5"); }, true,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -39,8 +39,8 @@ TEST_P(RecordModes, WriteSkipsEmptyFieldsAndIconIndexZero)
     End(s);
     EXPECT_EQ(doc.Get("Programs", "SpeedButton5"), "/usr/bin/xterm");
     EXPECT_EQ(doc.Get("Names", "SpeedButton5"), "Terminal");
-    for (const char* section : {"Parameters", "Icons", "IconSelection", "Shrink", "Select", "Working", "SoundSelect",
-                                "SoundLaunch"})
+    for (const char* section :
+         {"Parameters", "Icons", "IconSelection", "Shrink", "Select", "Working", "SoundSelect", "SoundLaunch"})
         EXPECT_FALSE(doc.Get(section, "SpeedButton5")) << section;
     EXPECT_EQ(doc.Get("IconSelection", "SpeedButton6"), "2");
     EXPECT_EQ(RecordStore(doc).Read(5).IconIndex, 0);
@@ -202,8 +202,9 @@ TEST(RecordBatchTest, SameResultAsDirectOperationsOnAnAwkwardDocument)
     EXPECT_EQ(RecordStore(batched).Read(3).IconFile, "/i/two.ico");
     EXPECT_EQ(RecordStore(batched).Read(14).Description, "two lines");
     const std::string out = batched.Serialize();
-    for (const char* kept : {"; leading comment\r\n", "SpeedButton007=/bin/not-a-record\r\n",
-                             "\r\n; trailing comment kept in place\r\n[Names]", "[Unknown]\r\nSpeedButton1=keep me\r\n"})
+    for (const char* kept :
+         {"; leading comment\r\n", "SpeedButton007=/bin/not-a-record\r\n",
+          "\r\n; trailing comment kept in place\r\n[Names]", "[Unknown]\r\nSpeedButton1=keep me\r\n"})
         EXPECT_NE(out.find(kept), std::string::npos) << kept;
     EXPECT_EQ(out.find("shadowed"), std::string::npos); // button 2 was erased everywhere
     EXPECT_EQ(out.find("/bin/nine"), std::string::npos);
@@ -226,8 +227,7 @@ TEST(RecordBatchTest, NewSectionsGoAtTheEndAndUnflushedBatchesChangeNothing)
     s.Write(1, MakeRecord(1));
     s.Flush();
     const std::string out = doc.Serialize();
-    EXPECT_EQ(out.rfind("[Pages]\nCount=3\n\n[Programs]\nSpeedButton1=/usr/bin/prog1\n\n[Parameters]\n", 0), 0u)
-        << out;
+    EXPECT_EQ(out.rfind("[Pages]\nCount=3\n\n[Programs]\nSpeedButton1=/usr/bin/prog1\n\n[Parameters]\n", 0), 0u) << out;
     EXPECT_EQ(RecordStore(doc).Read(1), MakeRecord(1));
 
     // A file with a lone CR at the end of each line gets no blank line before the new

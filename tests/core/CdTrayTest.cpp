@@ -25,8 +25,7 @@ struct FakeDrive : TCdDrive {
     TCdAnswer UnmountAndEject() override { return Note("unmount+eject", unmountAndEject); }
     TCdAnswer CloseTray() override { return Note("close", closeTray); }
 
-    template <typename T>
-    T Note(const char* what, T answer)
+    template <typename T> T Note(const char* what, T answer)
     {
         trace += (trace.empty() ? "" : " ") + std::string(what);
         return answer;
@@ -62,7 +61,8 @@ TEST(CdTray, OnePressAsksTheDriveAfreshAndActsOnWhatItSays)
         {"drive that cannot be opened", drive(ok, false, done, done, done, false), A::None, "open", ""},
         {"closed tray, readable disc", drive(ok), A::Eject, ejected, ""},
         {"mounted disc", drive(ok, true), A::UnmountAndEject, unmounted, ""},
-        {"mounted between the look and the eject", drive(ok, false, busy), A::UnmountAndEject, ejected + " unmount+eject", ""},
+        {"mounted between the look and the eject", drive(ok, false, busy), A::UnmountAndEject,
+         ejected + " unmount+eject", ""},
         {"unmount refused", drive(ok, true, done, refused), A::UnmountAndEject, unmounted, "Not authorized"},
         {"eject fails", drive(ok, false, failed), A::Eject, ejected, "Input/output error"},
         {"open tray", drive(open), A::CloseTray, closed, ""},

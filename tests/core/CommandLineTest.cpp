@@ -27,29 +27,21 @@ TEST_P(SplitCommandLineTest, GivesTheShellWords)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SplitCommandLineTest,
-    testing::Values(
-        SplitCase{"", {}},
-        SplitCase{"   \t ", {}},
-        SplitCase{"/usr/bin/gedit ", {"/usr/bin/gedit"}},
-        SplitCase{"  a\tb   c  ", {"a", "b", "c"}},
-        SplitCase{"a\nb\r\nc", {"a", "b", "c"}},
-        SplitCase{"'/home/u/My Files/x' y", {"/home/u/My Files/x", "y"}},
-        SplitCase{"\"a b\" c", {"a b", "c"}},
-        SplitCase{"a\\ b c", {"a b", "c"}},
-        SplitCase{"'it'\\''s'", {"it's"}},
-        SplitCase{"'a\\b'", {"a\\b"}},                       // backslash literal in '...'
-        SplitCase{"\"a\\\"b\\\\c\\$d\\`e\"", {"a\"b\\c$d`e"}}, // the four escapes in "..."
-        SplitCase{"\"a\\nb\"", {"a\\nb"}},                   // other backslashes stay in "..."
-        SplitCase{"\\$HOME ~ *.txt $HOME", {"$HOME", "~", "*.txt", "$HOME"}},
-        SplitCase{"\"$HOME\" '$(rm -rf /)' `id`", {"$HOME", "$(rm -rf /)", "`id`"}},
-        SplitCase{"a;b|c&d>e", {"a;b|c&d>e"}},
-        SplitCase{"\"\" '' x", {"", "", "x"}},
-        SplitCase{"pre'fix'\"mid\"post", {"prefixmidpost"}},
-        SplitCase{"a\\", {"a\\"}},           // a backslash at the very end stays
-        SplitCase{"a\\\nb", {"ab"}},         // backslash-newline joins
-        SplitCase{"'unterminated rest", {"unterminated rest"}},
-        SplitCase{"x \"open \\\" end", {"x", "open \" end"}},
-        SplitCase{"x '", {"x", ""}}));
+    testing::Values(SplitCase{"", {}}, SplitCase{"   \t ", {}}, SplitCase{"/usr/bin/gedit ", {"/usr/bin/gedit"}},
+                    SplitCase{"  a\tb   c  ", {"a", "b", "c"}}, SplitCase{"a\nb\r\nc", {"a", "b", "c"}},
+                    SplitCase{"'/home/u/My Files/x' y", {"/home/u/My Files/x", "y"}},
+                    SplitCase{"\"a b\" c", {"a b", "c"}}, SplitCase{"a\\ b c", {"a b", "c"}},
+                    SplitCase{"'it'\\''s'", {"it's"}}, SplitCase{"'a\\b'", {"a\\b"}}, // backslash literal in '...'
+                    SplitCase{"\"a\\\"b\\\\c\\$d\\`e\"", {"a\"b\\c$d`e"}},            // the four escapes in "..."
+                    SplitCase{"\"a\\nb\"", {"a\\nb"}},                                // other backslashes stay in "..."
+                    SplitCase{"\\$HOME ~ *.txt $HOME", {"$HOME", "~", "*.txt", "$HOME"}},
+                    SplitCase{"\"$HOME\" '$(rm -rf /)' `id`", {"$HOME", "$(rm -rf /)", "`id`"}},
+                    SplitCase{"a;b|c&d>e", {"a;b|c&d>e"}}, SplitCase{"\"\" '' x", {"", "", "x"}},
+                    SplitCase{"pre'fix'\"mid\"post", {"prefixmidpost"}},
+                    SplitCase{"a\\", {"a\\"}},   // a backslash at the very end stays
+                    SplitCase{"a\\\nb", {"ab"}}, // backslash-newline joins
+                    SplitCase{"'unterminated rest", {"unterminated rest"}},
+                    SplitCase{"x \"open \\\" end", {"x", "open \" end"}}, SplitCase{"x '", {"x", ""}}));
 
 TEST(ShortPathOfTest, PlainPathsStayUnchanged)
 {
@@ -77,8 +69,7 @@ TEST(ShortPathOfTest, NastyPathsComeBackExactlyThroughTheSplitter)
         EXPECT_NE(quoted, path);
         EXPECT_EQ(SplitCommandLine(quoted), Words{path}) << "quoted: " << quoted;
         // And as a program followed by parameters, the way a launch joins them.
-        EXPECT_EQ(SplitCommandLine(quoted + " " + FilesParameterList({path, "/tmp/b"})),
-                  (Words{path, path, "/tmp/b"}));
+        EXPECT_EQ(SplitCommandLine(quoted + " " + FilesParameterList({path, "/tmp/b"})), (Words{path, path, "/tmp/b"}));
     }
 }
 
@@ -120,9 +111,14 @@ TEST(NameWithoutExtensionTest, CutsAtTheLastDotOfTheFileName)
         const char* out;
     };
     const Case cases[] = {
-        {"NOTEPAD.EXE", "NOTEPAD"}, {"gedit", "gedit"},           {"archive.tar.gz", "archive.tar"},
-        {".profile", ".profile"},   {"/home/u/.bashrc", "/home/u/.bashrc"}, {"/opt/v1.2/tool", "/opt/v1.2/tool"},
-        {"name.", "name"},          {"", ""},
+        {"NOTEPAD.EXE", "NOTEPAD"},
+        {"gedit", "gedit"},
+        {"archive.tar.gz", "archive.tar"},
+        {".profile", ".profile"},
+        {"/home/u/.bashrc", "/home/u/.bashrc"},
+        {"/opt/v1.2/tool", "/opt/v1.2/tool"},
+        {"name.", "name"},
+        {"", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(NameWithoutExtension(c.in), c.out) << c.in;
@@ -142,9 +138,9 @@ TEST(RecentEntryTest, ATerminalIsNeverTheLabel)
         {"/usr/bin/x-terminal-emulator -e /usr/bin/vim", "vim"},
         {"gnome-terminal -- '/opt/My Apps/ed.sh' -q", "ed"},
         {"/usr/bin/kitty /usr/bin/htop", "htop"},
-        {"/usr/bin/xterm", "xterm"},                     // the terminal itself
-        {"/usr/bin/xterm -hold -e vim", "xterm"},        // another option first
-        {"/usr/bin/perl -e print", "perl"},              // not a terminal
+        {"/usr/bin/xterm", "xterm"},                    // the terminal itself
+        {"/usr/bin/xterm -hold -e vim", "xterm"},       // another option first
+        {"/usr/bin/perl -e print", "perl"},             // not a terminal
         {"/opt/term/myterm -e /usr/bin/vim", "myterm"}, // an emulator the bar does not know
         {"", ""},
     };
@@ -167,14 +163,9 @@ TEST(RecentEntryTest, NumberFollowsTheLastBar)
         int number;
     };
     const Case cases[] = {
-        {"NOTEPAD  |12", 12},
-        {"a  |b  |5", 5},        // a description holding "  |"
-        {"gedit  |", 0},
-        {"gedit |12", 0},        // one blank is not the separator
-        {"gedit  |12x", 0},
-        {"gedit  |-3", 0},
-        {"gedit  |99999999999", 0},
-        {"", 0},
+        {"NOTEPAD  |12", 12}, {"a  |b  |5", 5}, // a description holding "  |"
+        {"gedit  |", 0},      {"gedit |12", 0}, // one blank is not the separator
+        {"gedit  |12x", 0},   {"gedit  |-3", 0}, {"gedit  |99999999999", 0}, {"", 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(NumberFromRecentEntry(c.text), c.number) << c.text;
@@ -225,10 +216,9 @@ TEST(ShouldShrinkTest, DecisionTable)
         bool shrink;
     };
     const Row rows[] = {
-        {"Yes", "Yes", true}, {"Yes", "No", true},  {"Yes", "", true},
-        {"No", "Yes", false}, {"No", "No", false},  {"No", "", false},
-        {"", "Yes", true},    {"", "No", false},    {"", "", false},
-        {"yes", "Yes", true}, {"yes", "No", false}, {"Maybe", "x", false},
+        {"Yes", "Yes", true}, {"Yes", "No", true},  {"Yes", "", true},    {"No", "Yes", false},
+        {"No", "No", false},  {"No", "", false},    {"", "Yes", true},    {"", "No", false},
+        {"", "", false},      {"yes", "Yes", true}, {"yes", "No", false}, {"Maybe", "x", false},
     };
     for (const Row& r : rows)
         EXPECT_EQ(ShouldShrink(r.shrinkNow, r.setting), r.shrink) << r.shrinkNow << " / " << r.setting;

@@ -150,8 +150,9 @@ TEST(HostileFiles, FilesThatAreNoConfigurationAreRefusedAtOnce)
         args.insert(args.end(), c.command.begin(), c.command.end());
         const ToolRun r = RunTool(dir, args);
         EXPECT_EQ(r.rc, kConfigRefused) << r.err;
-        const std::string reason = kind == "utf16" ? ini + " is not a configuration file this program can read: UTF-16\n"
-                                                   : "is not a regular file";
+        const std::string reason = kind == "utf16"
+                                       ? ini + " is not a configuration file this program can read: UTF-16\n"
+                                       : "is not a regular file";
         EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
         if (std::string(c.special) != "KX.INI") {
             EXPECT_EQ(ReadBytes(ini), kConfig);
@@ -298,8 +299,8 @@ TEST(HostileFiles, StoredCountsAreBoundedAndReported)
 TEST(HostileFiles, PageCountTakesOnlyAWholeNumberInRange)
 {
     const std::vector<std::pair<std::string, int>> cases = {
-        {"abc", kConfigUsage}, {"", kConfigUsage},   {"-5", kConfigUsage},  {"3x", kConfigUsage},
-        {"0", kConfigUsage},   {"1", kConfigUsage},  {"1001", kConfigUsage}, {" 3", kConfigUsage},
+        {"abc", kConfigUsage}, {"", kConfigUsage},  {"-5", kConfigUsage},   {"3x", kConfigUsage},
+        {"0", kConfigUsage},   {"1", kConfigUsage}, {"1001", kConfigUsage}, {" 3", kConfigUsage},
         {"2", kConfigOk},      {"1000", kConfigOk}, {"7", kConfigOk},
     };
     for (const auto& [arg, rc] : cases) {

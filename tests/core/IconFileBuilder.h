@@ -173,10 +173,7 @@ struct Image {
     Bytes data;
 };
 
-inline Image SolidImage(int size, std::uint32_t argb)
-{
-    return {size, size, 32, SolidDib(size, size, argb)};
-}
+inline Image SolidImage(int size, std::uint32_t argb) { return {size, size, 32, SolidDib(size, size, argb)}; }
 
 inline void PutDirEntry(Bytes& b, const Image& im)
 {

@@ -105,10 +105,17 @@ TEST(IconDib, RejectsWhatItCannotOrMustNotDecode)
         std::uint32_t value;
     };
     const Case cases[] = {
-        {"compressed", 16, 1},         {"width 0", 4, 0},         {"width 257", 4, 257},
-        {"huge width", 4, 0x7FFFFFFF}, {"height 0", 8, 1},        {"height 514", 8, 514},
-        {"lowest height", 8, 0x80000000}, {"3 bits", 14, 3},      {"header size", 0, 39},
-        {"header past end", 0, 100000}, {"palette of 300", 32, 300},
+        {"compressed", 16, 1},
+        {"width 0", 4, 0},
+        {"width 257", 4, 257},
+        {"huge width", 4, 0x7FFFFFFF},
+        {"height 0", 8, 1},
+        {"height 514", 8, 514},
+        {"lowest height", 8, 0x80000000},
+        {"3 bits", 14, 3},
+        {"header size", 0, 39},
+        {"header past end", 0, 100000},
+        {"palette of 300", 32, 300},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -162,9 +169,11 @@ TEST(IconChoice, PrefersExact32ThenNearestThenDeeper)
 
 TEST(IcoReader, PicksThe32By32ImageOfSeveral)
 {
-    const Bytes ico = testicons::BuildIco({SolidImage(16, kRed), SolidImage(48, kGreen),
+    const Bytes ico = testicons::BuildIco({SolidImage(16, kRed),
+                                           SolidImage(48, kGreen),
                                            {32, 32, 8, testicons::Dib(32, 32, 8, {kGrey}, [](int, int) { return 0u; })},
-                                           SolidImage(32, kBlue), SolidImage(24, kRed)});
+                                           SolidImage(32, kBlue),
+                                           SolidImage(24, kRed)});
     auto icon = Ico(ico);
     ASSERT_TRUE(icon);
     ASSERT_FALSE(icon->IsPng());
@@ -324,8 +333,8 @@ TEST(PeReader, HostileDirectoriesGiveNoIcon)
 
 TEST(IconReaders, EveryTruncationOfAValidFileGivesNoIcon)
 {
-    const Bytes ico = testicons::BuildIco({SolidImage(16, kRed), SolidImage(32, kGreen),
-                                           {48, 48, 32, testicons::SolidPng(48, 48, kBlue)}});
+    const Bytes ico = testicons::BuildIco(
+        {SolidImage(16, kRed), SolidImage(32, kGreen), {48, 48, 32, testicons::SolidPng(48, 48, kBlue)}});
     const Bytes pe = testicons::BuildPe(ThreeGroups());
     ASSERT_TRUE(Ico(ico));
     ASSERT_EQ(PeCount(pe), 3);
@@ -498,13 +507,21 @@ TEST(DesktopEntryOpener, TerminalProgramsRunInTheUsersTerminalEmulator)
         std::vector<std::string> installed;
         std::vector<std::string> command;
     } cases[] = {
-        {"$TERMINAL first", "/opt/term/myterm", {"x-terminal-emulator", "xterm"}, {"/opt/term/myterm", "-e", "/usr/bin/vim", "-R"}},
+        {"$TERMINAL first",
+         "/opt/term/myterm",
+         {"x-terminal-emulator", "xterm"},
+         {"/opt/term/myterm", "-e", "/usr/bin/vim", "-R"}},
         {"$TERMINAL a known one", "kitty", {"xterm"}, {"kitty", "/usr/bin/vim", "-R"}},
-        {"the desktop's choice", "", {"xterm", "x-terminal-emulator"}, {"x-terminal-emulator", "-e", "/usr/bin/vim", "-R"}},
+        {"the desktop's choice",
+         "",
+         {"xterm", "x-terminal-emulator"},
+         {"x-terminal-emulator", "-e", "/usr/bin/vim", "-R"}},
         {"gnome-terminal", "", {"gnome-terminal", "xterm"}, {"gnome-terminal", "--", "/usr/bin/vim", "-R"}},
         {"xfce4-terminal", "", {"xfce4-terminal"}, {"xfce4-terminal", "-x", "/usr/bin/vim", "-R"}},
         {"xterm last", "", {"xterm"}, {"xterm", "-e", "/usr/bin/vim", "-R"}},
-        {"none installed: the desktop's name for it all the same", "", {},
+        {"none installed: the desktop's name for it all the same",
+         "",
+         {},
          {"x-terminal-emulator", "-e", "/usr/bin/vim", "-R"}},
     };
     for (const Case& c : cases) {

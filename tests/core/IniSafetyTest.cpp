@@ -87,8 +87,8 @@ TEST(IniSafety, KilledWriterLeavesTheOldOrTheNewFileNeverATornOne)
         roundsWithStrayTemp += std::count_if(names.begin(), names.end(), IsTempName) > 0;
     }
     EXPECT_GT(lastGen, 0) << "the writers never completed a write";
-    std::cout << "[          ] " << lastGen << " complete versions written, " << roundsWithStrayTemp << " of "
-              << rounds << " kills left a temporary file\n";
+    std::cout << "[          ] " << lastGen << " complete versions written, " << roundsWithStrayTemp << " of " << rounds
+              << " kills left a temporary file\n";
 
     // The next write takes the file, not a leftover temporary file, and clears them.
     TNewIniFile(name).WriteString("Head", "After", "1");

@@ -62,18 +62,19 @@ struct Bar {
                               : k == 3 ? "three\nlines"
                                        : "b" + std::to_string(k)};
         };
-        static const char* const names[] = {"help",   "ontop", "small", "gaugemenu", "buttonmenu:", "error",
-                                            "pagemenu", "runmenu", "cd", "saver", "vol:", "up:", "page:",
-                                            "tabs0", "sel:", "launch:", "put:", "cap", "snd:"};
+        static const char* const names[] = {
+            "help", "ontop", "small", "gaugemenu", "buttonmenu:", "error",   "pagemenu", "runmenu", "cd",  "saver",
+            "vol:", "up:",   "page:", "tabs0",     "sel:",        "launch:", "put:",     "cap",     "snd:"};
         const TKeyPlan plan = HandleKey(snap, key, modifiers);
         std::ostringstream out;
         for (const TKeyAction& a : plan.Actions) {
             out << names[int(a.What)];
             switch (a.What) {
             case Kind::SmallSize: snap.SmallActive = !snap.SmallActive && !snap.ShrinksToTray; break;
-            case Kind::ButtonMenu: case Kind::Launch: case Kind::PutButton: case Kind::PlaySound:
-                out << a.Button;
-                break;
+            case Kind::ButtonMenu:
+            case Kind::Launch:
+            case Kind::PutButton:
+            case Kind::PlaySound: out << a.Button; break;
             case Kind::SelectionError: out << (a.Text.empty() ? "!" : ""); break;
             case Kind::Volume: out << a.Device << (a.Direction == VolumeDirection::Up ? '+' : '-'); break;
             case Kind::Release: out << a.Button, down = down == a.Button ? 0 : down; break;
@@ -102,11 +103,10 @@ struct Bar {
     std::string Type(const std::string& keys, TKeyModifiers last = {})
     {
         static const std::map<std::string, TKey> names = {
-            {"R", TKey::Right}, {"L", TKey::Left}, {"U", TKey::Up}, {"D", TKey::Down}, {"PU", TKey::PageUp},
-            {"PD", TKey::PageDown}, {"H", TKey::Home}, {"E", TKey::End}, {"Ent", TKey::Enter},
-            {"Esc", TKey::Escape}, {"x", TKey::Other}, {"F1", TKey::F1}, {"F2", TKey::F2}, {"F3", TKey::F3},
-            {"F4", TKey::F4}, {"F5", TKey::F5}, {"F6", TKey::F6}, {"F7", TKey::F7}, {"F8", TKey::F8},
-            {"F9", TKey::F9}};
+            {"R", TKey::Right},     {"L", TKey::Left}, {"U", TKey::Up},  {"D", TKey::Down},    {"PU", TKey::PageUp},
+            {"PD", TKey::PageDown}, {"H", TKey::Home}, {"E", TKey::End}, {"Ent", TKey::Enter}, {"Esc", TKey::Escape},
+            {"x", TKey::Other},     {"F1", TKey::F1},  {"F2", TKey::F2}, {"F3", TKey::F3},     {"F4", TKey::F4},
+            {"F5", TKey::F5},       {"F6", TKey::F6},  {"F7", TKey::F7}, {"F8", TKey::F8},     {"F9", TKey::F9}};
         std::vector<TKey> sequence;
         std::istringstream words(keys);
         for (std::string word; words >> word;) {
@@ -158,94 +158,98 @@ TEST(KeySelection, TwoPagesOfSixteen)
 {
     const TKeyModifiers shift{true, false, false}, ctrl{false, true, false}, alt{false, false, true},
         shiftCtrl{true, true, false};
-    RunCases(16, 2, {
-        // Walking across pages.
-        {"fresh first page, Right", "", "R", "page:0 sel:1 cap:b1 snd:1 S=1"},
-        {"fresh first page, Left", "", "L", "page:1 sel:32 cap:b32 snd:32 S=32"},
-        {"Right from 16", "", "R*16 R", "page:1 sel:17 cap:b17 snd:17 S=17"},
-        {"Right from 32", "", "L R", "page:0 sel:1 cap:b1 snd:1 S=1"},
-        {"Left from 1", "", "R L", "page:1 sel:32 cap:b32 snd:32 S=32"},
-        {"Left from 17", "", "R*17 L", "page:0 sel:16 cap:b16 snd:16 S=16"},
-        {"fresh second page, Left", "", "PU L", "page:0 sel:16 cap:b16 snd:16 S=16"},
-        {"fresh second page, Right", "", "PU R", "sel:17 cap:b17 snd:17 S=17"},
-        {"a selection on another page counts as parked", "stale", "R", "sel:17 cap:b17 snd:17 S=17"},
-        // Page keys, Escape, Enter.
-        {"Page Down on the first page", "", "PD", "page:1 cap S=16"},
-        {"Page Down on the last page", "", "PU PD", "page:0 cap S=32"},
-        {"Page Up on the last page", "", "PU PU", "page:0 cap S=32"},
-        {"Page Down lets the selection up", "", "R R PD", "up:2 page:1 cap S=16"},
-        {"Home", "", "E R H", "up:17 page:0 tabs0 cap S=32"},
-        {"End", "", "R E", "up:1 page:1 cap S=16"},
-        {"Escape on the second page", "", "PU R R Esc", "up:18 cap S=16"},
-        {"Escape on the first page", "", "R Esc", "up:1 cap S=32"},
-        {"Enter launches", "", "R R Ent", "launch:2 up:2 cap S=2"},
-        {"Enter puts a pending move down", "move", "R R Ent", "put:2 up:2 cap S=2"},
-        {"Enter with a page move pending", "pagemove", "R R Ent", "up:2 cap S=2"},
-        {"Enter after Escape", "", "R Esc Ent", "cap S=32"},
-        // The caption and the selection sound.
-        {"an empty button", "", "R*5", "sel:5 cap:Empty snd:5 S=5"},
-        {"a hint of two lines", "", "R*3", "sel:3 cap:three lines snd:3 S=3"},
-        {"another key replays", "", "R x", "cap:b1 snd:1 S=1"},
-        // Function keys.
-        {"F1", "", "R F1", "help cap:b1 snd:1 S=1"},
-        {"F2", "", "F2", "ontop cap S=32"},
-        {"F3 shrinks", "", "R F3", "small S=1"},
-        {"F3 into the tray", "tray", "F3", "small cap S=32"},
-        {"F4", "", "F4", "gaugemenu cap S=32"},
-        {"F5 on a selection", "", "R F5", "buttonmenu:1 cap:b1 snd:1 S=1"},
-        {"F5 without a selection", "", "R Esc F5", "error cap S=32"},
-        {"F5 while the editor is open", "editor", "R F5", "cap:b1 snd:1 S=1"},
-        {"F6", "", "F6", "pagemenu cap S=32"},
-        {"F6 while renaming", "rename", "F6", "cap S=32"},
-        {"F6 while the editor is open", "editor", "F6", "cap S=32"},
-        {"F6 locked out", "locked", "F6", "cap S=32"},
-        {"F7", "", "F7", "runmenu cap S=32"},
-        {"F8", "", "F8", "cd cap S=32"},
-        {"F9", "", "F9", "saver cap S=32"},
-        // Volume keys.
-        {"Up", "", "U", "vol:5+ cap S=32"},
-        {"Down on a selection", "", "R D", "vol:5- cap:b1 snd:1 S=1"},
-        {"Shift+Down", "", "D", "vol:0- cap S=32", shift},
-        {"Ctrl+Up", "", "U", "vol:2+ cap S=32", ctrl},
-        {"Shift+Ctrl+Up", "", "U", "cap S=32", shiftCtrl},
-        {"Alt+Up", "", "U", "cap S=32", alt},
-        // Small mode.
-        {"small: Right brings the bar back, then moves", "small", "R", "small page:0 sel:1 cap:b1 snd:1 S=1"},
-        {"small: Left brings the bar back, then moves", "small", "L", "small page:1 sel:32 cap:b32 snd:32 S=32"},
-        {"small: Page Down", "small", "PD", "S=32"},
-        {"small: Enter", "small", "Ent", "S=32"},
-        {"small: volume", "small", "U", "vol:5+ S=32"},
-        {"small: F3 brings the bar back", "small", "F3", "small cap S=32"},
-        {"small: F2 brings the bar back first", "small", "F2", "small ontop cap S=32"},
-    });
+    RunCases(
+        16, 2,
+        {
+            // Walking across pages.
+            {"fresh first page, Right", "", "R", "page:0 sel:1 cap:b1 snd:1 S=1"},
+            {"fresh first page, Left", "", "L", "page:1 sel:32 cap:b32 snd:32 S=32"},
+            {"Right from 16", "", "R*16 R", "page:1 sel:17 cap:b17 snd:17 S=17"},
+            {"Right from 32", "", "L R", "page:0 sel:1 cap:b1 snd:1 S=1"},
+            {"Left from 1", "", "R L", "page:1 sel:32 cap:b32 snd:32 S=32"},
+            {"Left from 17", "", "R*17 L", "page:0 sel:16 cap:b16 snd:16 S=16"},
+            {"fresh second page, Left", "", "PU L", "page:0 sel:16 cap:b16 snd:16 S=16"},
+            {"fresh second page, Right", "", "PU R", "sel:17 cap:b17 snd:17 S=17"},
+            {"a selection on another page counts as parked", "stale", "R", "sel:17 cap:b17 snd:17 S=17"},
+            // Page keys, Escape, Enter.
+            {"Page Down on the first page", "", "PD", "page:1 cap S=16"},
+            {"Page Down on the last page", "", "PU PD", "page:0 cap S=32"},
+            {"Page Up on the last page", "", "PU PU", "page:0 cap S=32"},
+            {"Page Down lets the selection up", "", "R R PD", "up:2 page:1 cap S=16"},
+            {"Home", "", "E R H", "up:17 page:0 tabs0 cap S=32"},
+            {"End", "", "R E", "up:1 page:1 cap S=16"},
+            {"Escape on the second page", "", "PU R R Esc", "up:18 cap S=16"},
+            {"Escape on the first page", "", "R Esc", "up:1 cap S=32"},
+            {"Enter launches", "", "R R Ent", "launch:2 up:2 cap S=2"},
+            {"Enter puts a pending move down", "move", "R R Ent", "put:2 up:2 cap S=2"},
+            {"Enter with a page move pending", "pagemove", "R R Ent", "up:2 cap S=2"},
+            {"Enter after Escape", "", "R Esc Ent", "cap S=32"},
+            // The caption and the selection sound.
+            {"an empty button", "", "R*5", "sel:5 cap:Empty snd:5 S=5"},
+            {"a hint of two lines", "", "R*3", "sel:3 cap:three lines snd:3 S=3"},
+            {"another key replays", "", "R x", "cap:b1 snd:1 S=1"},
+            // Function keys.
+            {"F1", "", "R F1", "help cap:b1 snd:1 S=1"},
+            {"F2", "", "F2", "ontop cap S=32"},
+            {"F3 shrinks", "", "R F3", "small S=1"},
+            {"F3 into the tray", "tray", "F3", "small cap S=32"},
+            {"F4", "", "F4", "gaugemenu cap S=32"},
+            {"F5 on a selection", "", "R F5", "buttonmenu:1 cap:b1 snd:1 S=1"},
+            {"F5 without a selection", "", "R Esc F5", "error cap S=32"},
+            {"F5 while the editor is open", "editor", "R F5", "cap:b1 snd:1 S=1"},
+            {"F6", "", "F6", "pagemenu cap S=32"},
+            {"F6 while renaming", "rename", "F6", "cap S=32"},
+            {"F6 while the editor is open", "editor", "F6", "cap S=32"},
+            {"F6 locked out", "locked", "F6", "cap S=32"},
+            {"F7", "", "F7", "runmenu cap S=32"},
+            {"F8", "", "F8", "cd cap S=32"},
+            {"F9", "", "F9", "saver cap S=32"},
+            // Volume keys.
+            {"Up", "", "U", "vol:5+ cap S=32"},
+            {"Down on a selection", "", "R D", "vol:5- cap:b1 snd:1 S=1"},
+            {"Shift+Down", "", "D", "vol:0- cap S=32", shift},
+            {"Ctrl+Up", "", "U", "vol:2+ cap S=32", ctrl},
+            {"Shift+Ctrl+Up", "", "U", "cap S=32", shiftCtrl},
+            {"Alt+Up", "", "U", "cap S=32", alt},
+            // Small mode.
+            {"small: Right brings the bar back, then moves", "small", "R", "small page:0 sel:1 cap:b1 snd:1 S=1"},
+            {"small: Left brings the bar back, then moves", "small", "L", "small page:1 sel:32 cap:b32 snd:32 S=32"},
+            {"small: Page Down", "small", "PD", "S=32"},
+            {"small: Enter", "small", "Ent", "S=32"},
+            {"small: volume", "small", "U", "vol:5+ S=32"},
+            {"small: F3 brings the bar back", "small", "F3", "small cap S=32"},
+            {"small: F2 brings the bar back first", "small", "F2", "small ontop cap S=32"},
+        });
     ExpectWalk(16, 2);
 }
 
 TEST(KeySelection, PagesOfTwentyOne)
 {
-    RunCases(21, 3, {
-        {"Right from 21", "", "R*21 R", "page:1 sel:22 cap:b22 snd:22 S=22"},
-        {"Right from 63", "", "L R", "page:0 sel:1 cap:b1 snd:1 S=1"},
-        {"Left from 1", "", "R L", "page:2 sel:63 cap:b63 snd:63 S=63"},
-        {"Left from 43", "", "E R L", "page:1 sel:42 cap:b42 snd:42 S=42"},
-        {"fresh second page, Left", "", "PU L", "page:0 sel:21 cap:b21 snd:21 S=21"},
-        {"fresh third page, Left", "", "PU PU L", "page:1 sel:42 cap:b42 snd:42 S=42"},
-        {"fresh third page, Right", "", "PU PU R", "sel:43 cap:b43 snd:43 S=43"},
-        {"Page Down on the first page", "", "PD", "page:2 cap S=42"},
-        {"Page Down on the last page", "", "E PD", "page:1 cap S=21"},
-        {"Page Up on the last page", "", "E PU", "page:0 cap S=63"},
-        {"Home from the last page", "", "E R H", "up:43 page:0 tabs0 cap S=63"},
-        {"Escape on the last page", "", "E R Esc", "up:43 cap S=42"},
-        {"Enter on the last page", "", "E R R Ent", "launch:44 up:44 cap S=44"},
-        {"an empty button", "", "R*20", "sel:20 cap:Empty snd:20 S=20"},
-        {"a selection past the bar counts as parked", "beyond", "R", "page:0 sel:1 cap:b1 snd:1 S=1"},
-    });
-    RunCases(21, 1, {
-        {"one page: Left", "", "L", "page:0 sel:21 cap:b21 snd:21 S=21"},
-        {"one page: Left from its last button", "", "L L", "sel:20 cap:Empty snd:20 S=20"},
-        {"one page: Right from its last button", "", "L R", "page:0 sel:1 cap:b1 snd:1 S=1"},
-        {"one page: Page Down", "", "R PD", "up:1 page:0 cap S=21"},
-    });
+    RunCases(21, 3,
+             {
+                 {"Right from 21", "", "R*21 R", "page:1 sel:22 cap:b22 snd:22 S=22"},
+                 {"Right from 63", "", "L R", "page:0 sel:1 cap:b1 snd:1 S=1"},
+                 {"Left from 1", "", "R L", "page:2 sel:63 cap:b63 snd:63 S=63"},
+                 {"Left from 43", "", "E R L", "page:1 sel:42 cap:b42 snd:42 S=42"},
+                 {"fresh second page, Left", "", "PU L", "page:0 sel:21 cap:b21 snd:21 S=21"},
+                 {"fresh third page, Left", "", "PU PU L", "page:1 sel:42 cap:b42 snd:42 S=42"},
+                 {"fresh third page, Right", "", "PU PU R", "sel:43 cap:b43 snd:43 S=43"},
+                 {"Page Down on the first page", "", "PD", "page:2 cap S=42"},
+                 {"Page Down on the last page", "", "E PD", "page:1 cap S=21"},
+                 {"Page Up on the last page", "", "E PU", "page:0 cap S=63"},
+                 {"Home from the last page", "", "E R H", "up:43 page:0 tabs0 cap S=63"},
+                 {"Escape on the last page", "", "E R Esc", "up:43 cap S=42"},
+                 {"Enter on the last page", "", "E R R Ent", "launch:44 up:44 cap S=44"},
+                 {"an empty button", "", "R*20", "sel:20 cap:Empty snd:20 S=20"},
+                 {"a selection past the bar counts as parked", "beyond", "R", "page:0 sel:1 cap:b1 snd:1 S=1"},
+             });
+    RunCases(21, 1,
+             {
+                 {"one page: Left", "", "L", "page:0 sel:21 cap:b21 snd:21 S=21"},
+                 {"one page: Left from its last button", "", "L L", "sel:20 cap:Empty snd:20 S=20"},
+                 {"one page: Right from its last button", "", "L R", "page:0 sel:1 cap:b1 snd:1 S=1"},
+                 {"one page: Page Down", "", "R PD", "up:1 page:0 cap S=21"},
+             });
     RunCases(21, 0, {{"no pages: nothing", "", "R", "S=0"}});
     ExpectWalk(21, 3);
     ExpectWalk(21, 1);

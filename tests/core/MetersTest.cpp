@@ -80,22 +80,22 @@ TEST(Meters, MountTableGivesLettersAndTypesAndKeepsThemWhileVolumesComeAndGo)
     TDISK disk(drives);
     EXPECT_EQ(disk.DriveLetter(), "C");
     ExpectLetters(disk, {
-        {'C', "/", T::DT_FIXED},
-        {'D', "/boot/efi", T::DT_FIXED},
-        {'E', "/data", T::DT_FIXED},
-        {'F', "/home/u/remote", T::DT_REMOTE},
-        {'G', "/media/my stick", T::DT_REMOVABLE},
-        {'H', "/mnt/image", T::DT_CDROM}, // a disc image
-        {'I', "/mnt/nas", T::DT_REMOTE},
-        {'J', "/mnt/ram", T::DT_RAMDISK},
-        {'K', "/run/media/u/USB", T::DT_REMOVABLE},
-        {'L', "/srv/whole", T::DT_FIXED},   // rather than a part of it at /srv/a
-        {'M', "/media/cdrom", T::DT_CDROM}, // /dev/sr0 with its disc
-        {'N', "", T::DT_CDROM},             // /dev/sr1, empty
-        {'O', nullptr, T::DT_NOROOTDIR},
-        {'A', nullptr, T::DT_NOROOTDIR},
-        {'1', nullptr, T::DT_UNKNOWN},
-    });
+                            {'C', "/", T::DT_FIXED},
+                            {'D', "/boot/efi", T::DT_FIXED},
+                            {'E', "/data", T::DT_FIXED},
+                            {'F', "/home/u/remote", T::DT_REMOTE},
+                            {'G', "/media/my stick", T::DT_REMOVABLE},
+                            {'H', "/mnt/image", T::DT_CDROM}, // a disc image
+                            {'I', "/mnt/nas", T::DT_REMOTE},
+                            {'J', "/mnt/ram", T::DT_RAMDISK},
+                            {'K', "/run/media/u/USB", T::DT_REMOVABLE},
+                            {'L', "/srv/whole", T::DT_FIXED},   // rather than a part of it at /srv/a
+                            {'M', "/media/cdrom", T::DT_CDROM}, // /dev/sr0 with its disc
+                            {'N', "", T::DT_CDROM},             // /dev/sr1, empty
+                            {'O', nullptr, T::DT_NOROOTDIR},
+                            {'A', nullptr, T::DT_NOROOTDIR},
+                            {'1', nullptr, T::DT_UNKNOWN},
+                        });
     EXPECT_TRUE(disk.CDROMFound());
     EXPECT_EQ(disk.CDROMDriveLetter(), "M");
     disk.SetDriveLetter("d:\\data");
@@ -112,7 +112,8 @@ TEST(Meters, MountTableGivesLettersAndTypesAndKeepsThemWhileVolumesComeAndGo)
     const std::string stick = "33 27 8:17 / /media/my\\040stick rw - vfat /dev/sdb1 rw\n";
     table.erase(table.find(stick), stick.size());
     drives.SetMountTable(table + "50 27 0:60 / /mnt/a rw - tmpfs tmpfs rw\n");
-    ExpectLetters(disk, {{'G', nullptr, T::DT_NOROOTDIR}, {'I', "/mnt/nas", T::DT_REMOTE}, {'O', "/mnt/a", T::DT_RAMDISK}});
+    ExpectLetters(disk,
+                  {{'G', nullptr, T::DT_NOROOTDIR}, {'I', "/mnt/nas", T::DT_REMOTE}, {'O', "/mnt/a", T::DT_RAMDISK}});
     drives.SetMountTable(table + stick + "50 27 0:60 / /mnt/a rw - tmpfs tmpfs rw\n");
     ExpectLetters(disk, {{'G', "/media/my stick", T::DT_REMOVABLE}, {'O', "/mnt/a", T::DT_RAMDISK}});
 
@@ -149,16 +150,20 @@ TEST(Meters, DriveAndMemoryReadingsWithTheirHintsAndColours)
         std::optional<GaugeReading> reading;
     };
     const Drive drives[] = {
-        {VolumeSpace {4000, 1000}, GaugeReading {25, "C", "C: HardDrive Space Available 1,000 of 4,000\n/", GaugeColor::Yellow}},
-        {VolumeSpace {4000, 0}, GaugeReading {0, "C", "C: HardDrive Space Available 0 of 4,000\n/", GaugeColor::Red}},
-        {VolumeSpace {4000, 2000}, GaugeReading {50, "C", "C: HardDrive Space Available 2,000 of 4,000\n/", GaugeColor::Lime}},
-        {VolumeSpace {100, 21}, GaugeReading {21, "C", "C: HardDrive Space Available 21 of 100\n/", GaugeColor::Yellow}},
-        {VolumeSpace {100, 20}, GaugeReading {20, "C", "C: HardDrive Space Available 20 of 100\n/", GaugeColor::Red}},
-        {VolumeSpace {3, 2}, GaugeReading {67, "C", "C: HardDrive Space Available 2 of 3\n/", GaugeColor::Lime}},
-        {VolumeSpace {kMax, kMax / 2}, GaugeReading {50, "C",
-            "C: HardDrive Space Available 9,223,372,036,854,775,807 of 18,446,744,073,709,551,615\n/", GaugeColor::Lime}},
-        {VolumeSpace {100, 200}, GaugeReading {100, "C", "C: HardDrive Space Available 100 of 100\n/", GaugeColor::Lime}},
-        {VolumeSpace {0, 0}, std::nullopt},
+        {VolumeSpace{4000, 1000},
+         GaugeReading{25, "C", "C: HardDrive Space Available 1,000 of 4,000\n/", GaugeColor::Yellow}},
+        {VolumeSpace{4000, 0}, GaugeReading{0, "C", "C: HardDrive Space Available 0 of 4,000\n/", GaugeColor::Red}},
+        {VolumeSpace{4000, 2000},
+         GaugeReading{50, "C", "C: HardDrive Space Available 2,000 of 4,000\n/", GaugeColor::Lime}},
+        {VolumeSpace{100, 21}, GaugeReading{21, "C", "C: HardDrive Space Available 21 of 100\n/", GaugeColor::Yellow}},
+        {VolumeSpace{100, 20}, GaugeReading{20, "C", "C: HardDrive Space Available 20 of 100\n/", GaugeColor::Red}},
+        {VolumeSpace{3, 2}, GaugeReading{67, "C", "C: HardDrive Space Available 2 of 3\n/", GaugeColor::Lime}},
+        {VolumeSpace{kMax, kMax / 2},
+         GaugeReading{50, "C",
+                      "C: HardDrive Space Available 9,223,372,036,854,775,807 of 18,446,744,073,709,551,615\n/",
+                      GaugeColor::Lime}},
+        {VolumeSpace{100, 200}, GaugeReading{100, "C", "C: HardDrive Space Available 100 of 100\n/", GaugeColor::Lime}},
+        {VolumeSpace{0, 0}, std::nullopt},
         {std::nullopt, std::nullopt},
     };
     for (const Drive& d : drives) {
@@ -170,7 +175,7 @@ TEST(Meters, DriveAndMemoryReadingsWithTheirHintsAndColours)
         SCOPED_TRACE(d.reading ? d.reading->hint : "unreadable");
         EXPECT_EQ(meter.HardDriveSpace('C'), d.reading);
         EXPECT_EQ(meter.HardDriveSpace('D'), std::nullopt); // no volume
-        EXPECT_EQ(meter.CountDrives(), d.reading ? std::vector<char> {'C'} : std::vector<char> {});
+        EXPECT_EQ(meter.CountDrives(), d.reading ? std::vector<char>{'C'} : std::vector<char>{});
     }
 
     // The locale's separator, whatever its length; the items are every volume with a
@@ -181,7 +186,7 @@ TEST(Meters, DriveAndMemoryReadingsWithTheirHintsAndColours)
     DriveMeter meter(fake, "\u202f");
     EXPECT_EQ(meter.HardDriveSpace('C')->hint, "C: HardDrive Space Available 7 of 1\u202f234\u202f567\n/");
     fake.spaceCalls.clear();
-    EXPECT_EQ(meter.CountDrives(), (std::vector<char> {'C', 'E', 'M'}));
+    EXPECT_EQ(meter.CountDrives(), (std::vector<char>{'C', 'E', 'M'}));
     EXPECT_EQ(fake.spaceCalls.size(), 1u);
 
     struct Memory {
@@ -190,15 +195,20 @@ TEST(Meters, DriveAndMemoryReadingsWithTheirHintsAndColours)
     };
     const Memory memories[] = {
         {"MemTotal:       16384 kB\nMemFree:   100 kB\nMemAvailable:    9830 kB\n",
-         GaugeReading {40, "", "Memory Load 40%: Total RAM 16,777,216", GaugeColor::Lime}},
-        {"MemTotal: 100 kB\nMemAvailable: 4 kB\n", GaugeReading {96, "", "Memory Load 96%: Total RAM 102,400", GaugeColor::Red}},
-        {"MemTotal: 100 kB\nMemAvailable: 15 kB\n", GaugeReading {85, "", "Memory Load 85%: Total RAM 102,400", GaugeColor::Yellow}},
-        {"MemTotal: 100 kB\nMemAvailable: 16 kB\n", GaugeReading {84, "", "Memory Load 84%: Total RAM 102,400", GaugeColor::Lime}},
+         GaugeReading{40, "", "Memory Load 40%: Total RAM 16,777,216", GaugeColor::Lime}},
+        {"MemTotal: 100 kB\nMemAvailable: 4 kB\n",
+         GaugeReading{96, "", "Memory Load 96%: Total RAM 102,400", GaugeColor::Red}},
+        {"MemTotal: 100 kB\nMemAvailable: 15 kB\n",
+         GaugeReading{85, "", "Memory Load 85%: Total RAM 102,400", GaugeColor::Yellow}},
+        {"MemTotal: 100 kB\nMemAvailable: 16 kB\n",
+         GaugeReading{84, "", "Memory Load 84%: Total RAM 102,400", GaugeColor::Lime}},
         // Older kernels: free + buffers + page cache.
         {"MemTotal: 200 kB\nMemFree: 20 kB\nBuffers: 10 kB\nCached: 30 kB\n",
-         GaugeReading {70, "", "Memory Load 70%: Total RAM 204,800", GaugeColor::Lime}},
-        {"MemTotal: 3 kB\nMemAvailable: 1 kB\n", GaugeReading {67, "", "Memory Load 67%: Total RAM 3,072", GaugeColor::Lime}},
-        {"MemTotal: 100 kB\nMemAvailable: 500 kB\n", GaugeReading {0, "", "Memory Load 0%: Total RAM 102,400", GaugeColor::Lime}},
+         GaugeReading{70, "", "Memory Load 70%: Total RAM 204,800", GaugeColor::Lime}},
+        {"MemTotal: 3 kB\nMemAvailable: 1 kB\n",
+         GaugeReading{67, "", "Memory Load 67%: Total RAM 3,072", GaugeColor::Lime}},
+        {"MemTotal: 100 kB\nMemAvailable: 500 kB\n",
+         GaugeReading{0, "", "Memory Load 0%: Total RAM 102,400", GaugeColor::Lime}},
         {"MemTotal: 0 kB\nMemAvailable: 0 kB\n", std::nullopt},
         {"MemFree: 20 kB\n", std::nullopt},
         {"", std::nullopt},
@@ -219,16 +229,16 @@ TEST(Meters, ClockAndProgramTimerTexts)
         const char* text;
     };
     const Clock clocks[] = {
-        {0, 15, true, "12:15 A"}, {12, 15, true, "12:15 P"}, {13, 5, true, "1:05 P"},  {9, 5, false, "9:05"},
-        {21, 5, true, "9:05 P"},  {21, 5, false, "21:05"},   {11, 59, true, "11:59 A"}, {23, 59, true, "11:59 P"},
-        {0, 0, false, "0:00"},
+        {0, 15, true, "12:15 A"},  {12, 15, true, "12:15 P"}, {13, 5, true, "1:05 P"},
+        {9, 5, false, "9:05"},     {21, 5, true, "9:05 P"},   {21, 5, false, "21:05"},
+        {11, 59, true, "11:59 A"}, {23, 59, true, "11:59 P"}, {0, 0, false, "0:00"},
     };
     for (const Clock& c : clocks)
         EXPECT_EQ(ClockText(c.hour, c.minute, c.twelve), c.text) << c.hour << ":" << c.minute;
 
     const std::pair<std::int64_t, const char*> timers[] = {
-        {0, "0:00:00"},     {4029, "1:07:09"},  {86399, "23:59:59"},  {90000, "1:00:00"},
-        {86400, "0:00:00"}, {-5, "0:00:00"},    {10 * 86400 + 61, "0:01:01"},
+        {0, "0:00:00"},     {4029, "1:07:09"}, {86399, "23:59:59"},          {90000, "1:00:00"},
+        {86400, "0:00:00"}, {-5, "0:00:00"},   {10 * 86400 + 61, "0:01:01"},
     };
     for (const auto& [seconds, text] : timers)
         EXPECT_EQ(ProgramTimerText(seconds), text) << seconds;
@@ -277,13 +287,13 @@ TEST(Meters, ChimesOncePerCrossingAndWhatTheyPlay)
         std::optional<ChimeSound> sound;
     };
     const Sound sounds[] = {
-        {K::Hour, true, false, "h.wav", "", ChimeSound {"h.wav", false}},
-        {K::Hour, true, false, "", "", ChimeSound {"", true}},
-        {K::Hour, false, true, "h.wav", "half.wav", ChimeSound {"h.wav", false}},
+        {K::Hour, true, false, "h.wav", "", ChimeSound{"h.wav", false}},
+        {K::Hour, true, false, "", "", ChimeSound{"", true}},
+        {K::Hour, false, true, "h.wav", "half.wav", ChimeSound{"h.wav", false}},
         {K::Hour, false, false, "h.wav", "half.wav", std::nullopt},
         {K::HalfHour, true, false, "h.wav", "half.wav", std::nullopt},
-        {K::HalfHour, false, true, "h.wav", "half.wav", ChimeSound {"half.wav", false}},
-        {K::HalfHour, true, true, "h.wav", "", ChimeSound {"", true}},
+        {K::HalfHour, false, true, "h.wav", "half.wav", ChimeSound{"half.wav", false}},
+        {K::HalfHour, true, true, "h.wav", "", ChimeSound{"", true}},
     };
     for (const Sound& s : sounds)
         EXPECT_EQ(ChimeSoundFor(s.kind, s.hourOn, s.halfOn, s.hourFile, s.halfFile), s.sound)

@@ -112,7 +112,7 @@ TEST(IniDocument, ReadsProfileSemantics)
         {"Location", ";Hidden", "<def>"},
         {"Location", "Hash", "<def>"},
         {"Location", "# Hash", "<def>"},
-        {"Location", "Empty", ""},  // present and empty is not absent
+        {"Location", "Empty", ""}, // present and empty is not absent
         {"Location", "Blanks", ""},
         {"Location", "Quoted", "\" spaced \""}, // quotes kept verbatim
         {"Location", "Dup", "first"},           // first key wins
@@ -236,40 +236,33 @@ TEST(IniDocument, EditsKeepEverythingElseByteForByte)
     const EditCase cases[] = {
         {"new key after the last key, before blank lines and comments", "[A]\nk=1\n; note\n\n[B]\nx=1\n",
          set("A", "n", "2"), "[A]\nk=1\nn=2\n; note\n\n[B]\nx=1\n"},
-        {"new key in a section without keys goes after the header", "[A]\n; only a comment\n[B]\n",
-         set("a", "n", "2"), "[A]\nn=2\n; only a comment\n[B]\n"},
+        {"new key in a section without keys goes after the header", "[A]\n; only a comment\n[B]\n", set("a", "n", "2"),
+         "[A]\nn=2\n; only a comment\n[B]\n"},
         {"changed key keeps its spelling and indentation", "[A]\n  KEY = old ; not a comment\nz=1\n",
          set("a", "key", "new"), "[A]\n  KEY=new\nz=1\n"},
         {"new section at the end after a blank line", "[A]\nk=1\n", set("B", "x", "y"), "[A]\nk=1\n\n[B]\nx=y\n"},
-        {"no second blank line before a new section", "[A]\nk=1\n\n", set("B", "x", "y"),
-         "[A]\nk=1\n\n[B]\nx=y\n"},
+        {"no second blank line before a new section", "[A]\nk=1\n\n", set("B", "x", "y"), "[A]\nk=1\n\n[B]\nx=y\n"},
         {"empty file", "", set("A", "k", "v"), "[A]\nk=v\n"},
         {"only lines before any section", "; header\nloose=1\n", set("A", "loose", "2"),
          "; header\nloose=1\n\n[A]\nloose=2\n"},
         {"file without a final line break: new key", "[A]\nk=1", set("A", "n", "2"), "[A]\nk=1\nn=2\n"},
         {"file without a final line break: changed key", "[A]\nk=1", set("A", "k", "9"), "[A]\nk=9"},
-        {"file without a final line break: new section", "[A]\nk=1", set("B", "x", "y"),
-         "[A]\nk=1\n\n[B]\nx=y\n"},
-        {"CRLF file keeps CRLF", "[A]\r\nk=1\r\n\r\n[C]\r\n", set("A", "n", "2"),
-         "[A]\r\nk=1\r\nn=2\r\n\r\n[C]\r\n"},
+        {"file without a final line break: new section", "[A]\nk=1", set("B", "x", "y"), "[A]\nk=1\n\n[B]\nx=y\n"},
+        {"CRLF file keeps CRLF", "[A]\r\nk=1\r\n\r\n[C]\r\n", set("A", "n", "2"), "[A]\r\nk=1\r\nn=2\r\n\r\n[C]\r\n"},
         {"CRLF file gets a CRLF section", "[A]\r\nk=1\r\n", set("B", "x", "y"), "[A]\r\nk=1\r\n\r\n[B]\r\nx=y\r\n"},
         {"mixed endings are each kept", "[A]\r\nk=1\nj=2\r\n", set("A", "k", "3"), "[A]\r\nk=3\nj=2\r\n"},
         {"duplicate keys: the first changes", "[A]\nk=1\nK=2\n", set("A", "k", "9"), "[A]\nk=9\nK=2\n"},
         {"duplicate sections: the first changes", "[A]\nk=1\n[B]\n[a]\nk=2\nn=0\n", set("A", "n", "5"),
          "[A]\nk=1\nn=5\n[B]\n[a]\nk=2\nn=0\n"},
-        {"line breaks in a value become blanks", "", set("A", "k", "one\r\ntwo\nthree\r"),
-         "[A]\nk=one  two three \n"},
+        {"line breaks in a value become blanks", "", set("A", "k", "one\r\ntwo\nthree\r"), "[A]\nk=one  two three \n"},
         {"names are written without surrounding blanks", "", set(" A\t", " k ", " v "), "[A]\nk= v \n"},
         {"a name with blanks finds its line again", "[A]\nk=1\n", set(" a ", "\tK ", "2"), "[A]\nk=2\n"},
-        {"a key line before any section is not the section's key", "k=1\n[A]\n", set("A", "k", "2"),
-         "k=1\n[A]\nk=2\n"},
-        {"a comment that looks like the key is not changed", "[A]\n;k=1\n", set("A", "k", "2"),
-         "[A]\nk=2\n;k=1\n"},
+        {"a key line before any section is not the section's key", "k=1\n[A]\n", set("A", "k", "2"), "k=1\n[A]\nk=2\n"},
+        {"a comment that looks like the key is not changed", "[A]\n;k=1\n", set("A", "k", "2"), "[A]\nk=2\n;k=1\n"},
         {"a line without = is not the key", "[A]\nk\n", set("A", "k", "2"), "[A]\nk=2\nk\n"},
         {"unknown lines survive", "\xEF\xBB\xBF; bom and \t tabs\n[X]\n\t weird = line \t\n[A]\nk=1\n",
          set("A", "k", "2"), "\xEF\xBB\xBF; bom and \t tabs\n[X]\n\t weird = line \t\n[A]\nk=2\n"},
-        {"erase key: every occurrence in every section of that name",
-         "[A]\nk=1\nK=2\nj=0\n[B]\nk=3\n[a]\nk=4\n",
+        {"erase key: every occurrence in every section of that name", "[A]\nk=1\nK=2\nj=0\n[B]\nk=3\n[a]\nk=4\n",
          [](IniDocument& d) { EXPECT_TRUE(d.EraseKey("a", "K")); }, "[A]\nj=0\n[B]\nk=3\n[a]\n"},
         {"erase key: the last line of a file without a final line break", "[A]\nj=0\nk=1",
          [](IniDocument& d) { EXPECT_TRUE(d.EraseKey("A", "k")); }, "[A]\nj=0\n"},
@@ -277,8 +270,7 @@ TEST(IniDocument, EditsKeepEverythingElseByteForByte)
          [](IniDocument& d) { EXPECT_FALSE(d.EraseKey("A", "k")); }, "[A]\nj=0\n"},
         {"erase section: every section of that name, nothing before it", "x=0\n[A]\nk=1\n\n[B]\nj=2\n[a]\nk=3\n",
          [](IniDocument& d) { EXPECT_TRUE(d.EraseSection("a")); }, "x=0\n[B]\nj=2\n"},
-        {"erase section: absent section", "[A]\n", [](IniDocument& d) { EXPECT_FALSE(d.EraseSection("B")); },
-         "[A]\n"},
+        {"erase section: absent section", "[A]\n", [](IniDocument& d) { EXPECT_FALSE(d.EraseSection("B")); }, "[A]\n"},
         {"integers are written in decimal", "", [](IniDocument& d) { d.WriteInteger("A", "n", -0x15); },
          "[A]\nn=-21\n"},
     };
@@ -306,8 +298,8 @@ TEST(IniDocument, WrittenValuesReadBack)
 TEST(IniDocument, RefusesNamesThatWouldChangeTheFileStructure)
 {
     const std::pair<const char*, const char*> bad[] = {
-        {"A", "k=x"}, {"A", ""},    {"A", "  "},     {"A", ";k"},       {"A", " #k"},     {"A", "[k"},
-        {"A]", "k"},  {"A\n", "k"}, {"A", "k\rx"},  {"A\r\n[B", "k"},
+        {"A", "k=x"}, {"A", ""},   {"A", "  "},  {"A", ";k"},   {"A", " #k"},
+        {"A", "[k"},  {"A]", "k"}, {"A\n", "k"}, {"A", "k\rx"}, {"A\r\n[B", "k"},
     };
     IniDocument doc = IniDocument::Parse("[A]\nk=1\n");
     for (auto [section, key] : bad)
@@ -343,25 +335,42 @@ TEST(IniDocument, ChangesInARowKeepEveryLookUpTrue)
         const char* after;
     };
     const Case cases[] = {
-        {"the last key erased: a new key goes after the key before it", "[A]\nk=1\nj=2\n; end\n",
-         {erase("A", "j"), set("A", "n", "3"), set("A", "m", "4")}, "[A]\nk=1\nn=3\nm=4\n; end\n"},
-        {"every key erased: a new key goes after the header", "[A]\nk=1\nj=2\n\n[B]\n",
-         {erase("A", "j"), erase("A", "k"), set("A", "z", "0")}, "[A]\nz=0\n\n[B]\n"},
-        {"a changed key changed again", "[A]\n  Key = 1\n", {set("A", "KEY", "2"), set("a", "key", "3")},
+        {"the last key erased: a new key goes after the key before it",
+         "[A]\nk=1\nj=2\n; end\n",
+         {erase("A", "j"), set("A", "n", "3"), set("A", "m", "4")},
+         "[A]\nk=1\nn=3\nm=4\n; end\n"},
+        {"every key erased: a new key goes after the header",
+         "[A]\nk=1\nj=2\n\n[B]\n",
+         {erase("A", "j"), erase("A", "k"), set("A", "z", "0")},
+         "[A]\nz=0\n\n[B]\n"},
+        {"a changed key changed again",
+         "[A]\n  Key = 1\n",
+         {set("A", "KEY", "2"), set("a", "key", "3")},
          "[A]\n  Key=3\n"},
-        {"erased where it was written twice and in a second section", "[A]\nk=1\nK=2\n[A]\nk=3\n",
-         {erase("A", "k"), set("A", "k", "4")}, "[A]\nk=4\n[A]\n"},
-        {"a section erased before others: those are still found", "[A]\na=1\n[B]\nb=2\n[C]\nc=3\n",
-         {drop("b"), set("C", "c", "9"), set("A", "x", "0")}, "[A]\na=1\nx=0\n[C]\nc=9\n"},
-        {"a new section written again and erased again", "[A]\na=1\n",
+        {"erased where it was written twice and in a second section",
+         "[A]\nk=1\nK=2\n[A]\nk=3\n",
+         {erase("A", "k"), set("A", "k", "4")},
+         "[A]\nk=4\n[A]\n"},
+        {"a section erased before others: those are still found",
+         "[A]\na=1\n[B]\nb=2\n[C]\nc=3\n",
+         {drop("b"), set("C", "c", "9"), set("A", "x", "0")},
+         "[A]\na=1\nx=0\n[C]\nc=9\n"},
+        {"a new section written again and erased again",
+         "[A]\na=1\n",
          {set("N", "k", "1"), set("n", "K", "2"), set("N", "j", "3"), erase("N", "k"), drop("A"), set("A", "a", "5")},
          "[N]\nj=3\n\n[A]\na=5\n"},
-        {"the text's last line, without a line break, erased and written after", "[A]\nk=1\nj=2",
-         {erase("A", "j"), set("A", "j", "3"), set("B", "b", "4")}, "[A]\nk=1\nj=3\n\n[B]\nb=4\n"},
-        {"a header without a line break gets one for its first key", "x=0\n[A]", {set("A", "k", "1")},
+        {"the text's last line, without a line break, erased and written after",
+         "[A]\nk=1\nj=2",
+         {erase("A", "j"), set("A", "j", "3"), set("B", "b", "4")},
+         "[A]\nk=1\nj=3\n\n[B]\nb=4\n"},
+        {"a header without a line break gets one for its first key",
+         "x=0\n[A]",
+         {set("A", "k", "1")},
          "x=0\n[A]\nk=1\n"},
-        {"the first line ending erased: new lines take the next one", "[A]\nk=1\r\n[B]\r\nb=1\r\n",
-         {drop("A"), set("B", "c", "2")}, "[B]\r\nb=1\r\nc=2\r\n"},
+        {"the first line ending erased: new lines take the next one",
+         "[A]\nk=1\r\n[B]\r\nb=1\r\n",
+         {drop("A"), set("B", "c", "2")},
+         "[B]\r\nb=1\r\nc=2\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -457,7 +466,8 @@ TEST(IniFile, UnknownContentKeptByteForByteAcrossWrites)
                                "[Names]\r\n"
                                "SpeedButton1=Terminal\r\n");
     // Writing a value it already has leaves the file alone.
-    struct stat before {}, after {};
+    struct stat before {
+    }, after{};
     ASSERT_EQ(::stat(name.c_str(), &before), 0);
     TNewIniFile(name).WriteString("location", "TOP", "20");
     ASSERT_EQ(::stat(name.c_str(), &after), 0);
@@ -479,7 +489,7 @@ TEST(IniFile, EraseKeyCutsSectionAndKeyTo127Characters)
     }
     TNewIniFile(name).EraseKey(sLong, kLong);
     TNewIniFile ini(name);
-    EXPECT_FALSE(ini.ValueExists(s127, k127));      // what the cut names point at is gone
+    EXPECT_FALSE(ini.ValueExists(s127, k127)); // what the cut names point at is gone
     EXPECT_EQ(ini.ReadString(s127, "other", ""), "stays");
     EXPECT_EQ(ini.ReadString(sLong, kLong, ""), "long names"); // the full names are never reached
 }
@@ -581,7 +591,8 @@ TEST(IniFile, RewriteKeepsModeOwnerAndSymbolicLink)
 
     // A link of the caller's own to a file of the caller's own is written through.
     TNewIniFile(link).WriteString("A", "k", "2");
-    struct stat lst {}, st {};
+    struct stat lst {
+    }, st{};
     ASSERT_EQ(::lstat(link.c_str(), &lst), 0);
     EXPECT_TRUE(S_ISLNK(lst.st_mode)) << "the link was replaced by a file";
     ASSERT_EQ(::stat(real.c_str(), &st), 0);

@@ -208,7 +208,8 @@ TEST(PageShiftTest, PagesBeyondTheCountMoveAlongInsteadOfBeingOverwritten)
 TEST(PageShiftTest, TypedPageCounts)
 {
     const std::pair<const char*, int> cases[] = {
-        {"1", 2}, {"0", 2}, {"abc", 2}, {"", 2}, {"12x", 12}, {"7", 7}, {"1000", 1000}, {"99999999999999", kMaxPageCount},
+        {"1", 2},    {"0", 2}, {"abc", 2},     {"", 2},
+        {"12x", 12}, {"7", 7}, {"1000", 1000}, {"99999999999999", kMaxPageCount},
     };
     for (const auto& [text, count] : cases)
         EXPECT_EQ(ParsePageCount(text), count) << text;

@@ -197,10 +197,16 @@ TEST(PasswordCarrier, AFilledButtonStartsUnprotected)
         const char* after;
     } rows[] = {
         {"browsed for", 5, [](BarStore& s, int n) { s.SaveProgram(n, "/bin/five"); }, ""},
-        {"a file dropped on it", 5, [](BarStore& s, int n) { EXPECT_TRUE(s.FillButton(n, {"/bin/five", "", "", 0})); },
+        {"a file dropped on it", 5,
+         [](BarStore& s, int n) {
+             EXPECT_TRUE(s.FillButton(n, {"/bin/five", "", "", 0}));
+         },
          ""},
         {"dropped on a button filled meanwhile", 20,
-         [](BarStore& s, int n) { EXPECT_FALSE(s.FillButton(n, {"/bin/five", "", "", 0})); }, "pw20"},
+         [](BarStore& s, int n) {
+             EXPECT_FALSE(s.FillButton(n, {"/bin/five", "", "", 0}));
+         },
+         "pw20"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

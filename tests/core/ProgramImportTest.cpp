@@ -100,8 +100,11 @@ TEST(ProgramImportTest, FirstStartFillsTheFileByTheGroupRules)
                                {"Spaced", "spaced", "/my icons/s.png", 0, false},
                                {"Top", "top -d 1", "", 0, true}}};
     Stored iconsStored = Expected(16, "1", {{1, "Icons"}}, {});
-    const char* const made[][2] = {{"Paint", "paint"}, {"Self", "/usr/bin/self"}, {"Themed, \"quoted\"", "echo 'a, b'"},
-                                   {"Spaced", "spaced"}, {"Top", "xterm -e top -d 1"}};
+    const char* const made[][2] = {{"Paint", "paint"},
+                                   {"Self", "/usr/bin/self"},
+                                   {"Themed, \"quoted\"", "echo 'a, b'"},
+                                   {"Spaced", "spaced"},
+                                   {"Top", "xterm -e top -d 1"}};
     for (int n = 1; n <= 5; ++n) {
         iconsStored["Names/" + ButtonKey(n)] = made[n - 1][0];
         iconsStored["Programs/" + ButtonKey(n)] = made[n - 1][1];
@@ -148,8 +151,8 @@ TEST(ProgramImportTest, FirstStartFillsTheFileByTheGroupRules)
          "Can not access Program Manager"},
         {"groups beyond the bar's 1000 pages are left out", 16, many, true, Imported,
          Expected(16, "1000", manyTabs, manyRuns), "", 1},
-        {"a bar with buttons is neither asked nor changed", 21, Groups{Group("A", 3)}, true, NotAsked, filledStored,
-         "", 0, filled},
+        {"a bar with buttons is neither asked nor changed", 21, Groups{Group("A", 3)}, true, NotAsked, filledStored, "",
+         0, filled},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -160,9 +163,8 @@ TEST(ProgramImportTest, FirstStartFillsTheFileByTheGroupRules)
         FakeGroupSource source;
         source.groups = c.groups;
         int asked = 0, busy = 0;
-        const TFirstStartImport result = ImportOnFirstStart(store, c.buttonsPerPage, source,
-                                                            {[&] { return ++asked, c.yes; },
-                                                             [&](bool on) { busy += on ? 1 : -1; }});
+        const TFirstStartImport result = ImportOnFirstStart(
+            store, c.buttonsPerPage, source, {[&] { return ++asked, c.yes; }, [&](bool on) { busy += on ? 1 : -1; }});
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(result.message, c.message);
         EXPECT_EQ(result.summary.groupsLeftOut, c.groupsLeftOut);

@@ -98,7 +98,8 @@ std::vector<LinkCase> LinkCases()
         cases.push_back(c);
     }
     {
-        LinkCase c{"no link info: file-system items, long names of every version", {},
+        LinkCase c{"no link info: file-system items, long names of every version",
+                   {},
                    Target("C:\\Program Files\\My Tools\\Übung\\Tool.exe")};
         c.parts.idList = IdList({RootItem(), VolumeItem("C:\\"), FileItem("PROGRA~1", u"Program Files", 9, true),
                                  FileItem("MYTOOL~1", u"My Tools", 8, true), FileItem("BUNG~1", u"Übung", 7, true),
@@ -130,8 +131,8 @@ std::vector<LinkCase> LinkCases()
         cases.push_back(c);
     }
     {
-        LinkCase c{"environment blocks: target and icon when nothing else names them", {},
-                   Target("%windir%\\notepad.exe")};
+        LinkCase c{
+            "environment blocks: target and icon when nothing else names them", {}, Target("%windir%\\notepad.exe")};
         c.parts.moreFlags = 0x200 | 0x4000;
         c.parts.extra = {EnvironmentBlock(0xA0000001, "%windir%\\NOTEPAD.EXE", u"%windir%\\notepad.exe"),
                          Bytes{12, 0, 0, 0, 0x09, 0, 0, 0xA0, 1, 2, 3, 4}, // an unknown block is skipped
@@ -142,7 +143,8 @@ std::vector<LinkCase> LinkCases()
     for (const bool unicode : {true, false}) {
         // Writers that count the terminating NUL in a string's length; a string ends at
         // its first NUL, also when more follows it.
-        LinkCase c{unicode ? "Unicode strings counted with their NUL" : "ANSI strings counted with their NUL", {},
+        LinkCase c{unicode ? "Unicode strings counted with their NUL" : "ANSI strings counted with their NUL",
+                   {},
                    Target("C:\\Ed\\ed.exe")};
         using namespace std::string_literals;
         c.parts.linkInfo = LocalLinkInfo("C:\\Ed\\ed.exe", "");
@@ -240,7 +242,8 @@ TEST(ShellLink, MalformedStructuresAreRefused)
         {"local base path outside the link info", linkInfo + 0x10, {0xFF, 0xFF, 0, 0}},
         {"common path suffix inside the header", linkInfo + 0x18, {0x04}},
         {"volume ID larger than the link info", linkInfo + 0x24, {0xFF, 0xFF}},
-        {"a Unicode suffix with no terminator before the link info ends", linkInfo + 0x20,
+        {"a Unicode suffix with no terminator before the link info ends",
+         linkInfo + 0x20,
          {std::uint8_t(full[linkInfo] - 1), full[linkInfo + 1]}},
         {"an extra block of size 5", full.size() - 4 - 0x314, {5, 0, 0, 0}},
         {"an environment block of the wrong size", full.size() - 4 - 0x314, {0x10, 0, 0, 0}},

@@ -36,8 +36,8 @@ std::string Describe(const SmallModePlan& p)
         add(*p.menu == PanelMenu::Tray ? "trayMenu" : "panelMenu");
     onOff(p.taskbarEntry, "taskbar");
     if (p.place)
-        add("at(" + std::to_string(p.place->Left) + "," + std::to_string(p.place->Top) + "," +
-            std::to_string(p.place->Width) + "," + std::to_string(p.place->Height) + ")");
+        add("at(" + std::to_string(p.place->Left) + "," + std::to_string(p.place->Top) + ","
+            + std::to_string(p.place->Width) + "," + std::to_string(p.place->Height) + ")");
     if (p.holdPlace)
         add("hold");
     if (p.acceptDrops)
@@ -153,15 +153,35 @@ TEST(SmallMode, PlacesOffEveryScreenComeBackOntoOne)
         TScreenRect expected;
     };
     const PlaceRow rows[] = {
-        {"a locked place beyond the right and bottom edges", C::DisplayClick, S::Full, TPoint{5000, 5000}, {}, one,
+        {"a locked place beyond the right and bottom edges",
+         C::DisplayClick,
+         S::Full,
+         TPoint{5000, 5000},
+         {},
+         one,
          {1236, 781, 44, 19}},
         {"a locked place left of both screens", C::DisplayClick, S::Full, TPoint{-300, 10}, {}, two, {0, 10, 44, 19}},
-        {"a locked place under the top panel comes below it", C::DisplayClick, S::Full, TPoint{0, 0}, {}, belowPanel,
+        {"a locked place under the top panel comes below it",
+         C::DisplayClick,
+         S::Full,
+         TPoint{0, 0},
+         {},
+         belowPanel,
          {0, 24, 44, 19}},
-        {"the full bar stored left of every screen", C::ProgramEnded, S::Small, {}, {-722, 600, 700, 80}, one,
+        {"the full bar stored left of every screen",
+         C::ProgramEnded,
+         S::Small,
+         {},
+         {-722, 600, 700, 80},
+         one,
          {0, 600, 700, 80}},
-        {"the full bar from the tray after its screen was unplugged", C::TrayClick, S::Tray, {}, {2000, 100, 700, 80},
-         one, {580, 100, 700, 80}},
+        {"the full bar from the tray after its screen was unplugged",
+         C::TrayClick,
+         S::Tray,
+         {},
+         {2000, 100, 700, 80},
+         one,
+         {580, 100, 700, 80}},
     };
     for (const PlaceRow& r : rows) {
         SCOPED_TRACE(r.name);

@@ -41,13 +41,13 @@ TEST(StartupSettings, ButtonsPerPageFromTheStoredCountTheScreenAndAFirstStart)
         int screenButtons;
         int expected;
     } cases[] = {
-        {"Top=100\n", 21, 16},                   // a bar that has started before keeps 16
-        {"Top=100\nButtonCount=21\n", 16, 21},   // a stored count stays, whatever the screen
-        {"Top=100\nButtonCount=17\n", 21, 16},   // a damaged count gives 16
+        {"Top=100\n", 21, 16},                 // a bar that has started before keeps 16
+        {"Top=100\nButtonCount=21\n", 16, 21}, // a stored count stays, whatever the screen
+        {"Top=100\nButtonCount=17\n", 21, 16}, // a damaged count gives 16
         {"Top=100\nButtonCount=-3\n", 21, 16},
-        {"Top=-50\n", 21, 21},                   // a first start takes the screen's count
-        {"Top=-50\n", 0, 16},                    // a tiny screen still gets pages of 16
-        {"Top=-50\nButtonCount=16\n", 21, 16},   // a stored count wins over the first start
+        {"Top=-50\n", 21, 21},                 // a first start takes the screen's count
+        {"Top=-50\n", 0, 16},                  // a tiny screen still gets pages of 16
+        {"Top=-50\nButtonCount=16\n", 21, 16}, // a stored count wins over the first start
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.location);
@@ -66,8 +66,8 @@ TEST(StartupSettings, FlagsAreOnOnlyForYesAndThreeStateFlagsKeepOtherValuesApart
                                     "IconState=Yes\nCheckExit=Yes\nShowHint=Yes\nLockedGraph=Yes\n"
                                     "[Window]\nState=Min\n[Time]\nSound=Yes\nSound2=Yes\nDisplay=HalfHour\n");
     EXPECT_FALSE(on.firstStart);
-    EXPECT_TRUE(on.onTop && on.staySmall && on.shrinkOnLaunch && on.trayOnLaunch && on.animateTray &&
-                on.checkExit && on.graphLocked && on.minimised);
+    EXPECT_TRUE(on.onTop && on.staySmall && on.shrinkOnLaunch && on.trayOnLaunch && on.animateTray && on.checkExit
+                && on.graphLocked && on.minimised);
     EXPECT_EQ(on.showHints, true);
     EXPECT_EQ(on.hourSound, true);
     EXPECT_EQ(on.halfHourSound, true);

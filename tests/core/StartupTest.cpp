@@ -106,7 +106,8 @@ TEST(Geometry, FramedAndOnTopShapes)
         in.BarTop = 100;
         in.OnTop = c.onTop;
         TBarGeometry g = ComputeGeometry(in);
-        SCOPED_TRACE(testing::Message() << c.buttons << " buttons, screen " << c.screenWidth << (c.onTop ? " on top" : " framed"));
+        SCOPED_TRACE(testing::Message() << c.buttons << " buttons, screen " << c.screenWidth
+                                        << (c.onTop ? " on top" : " framed"));
         EXPECT_EQ(g.PageWidth, c.pageWidth);
         EXPECT_EQ(g.BareHeight, c.bareHeight);
         EXPECT_EQ(g.WindowWidth, c.width);
@@ -159,18 +160,20 @@ TEST(Geometry, TheBarIsBroughtOntoTheScreens)
         {"one pixel off to the left", {-1, 100, 620, 73}, {primary}, {0, 100, 620, 73}},
         {"off to the right and below", {1000, 790, 620, 73}, {primary}, {660, 727, 620, 73}},
         {"above the screen", {30, -300, 620, 73}, {primary}, {30, 0, 620, 73}},
-        {"wider than the screen: its left edge on the screen's", {-40, 10, 620, 73}, {{0, 0, 500, 400}},
+        {"wider than the screen: its left edge on the screen's",
+         {-40, 10, 620, 73},
+         {{0, 0, 500, 400}},
          {0, 10, 620, 73}},
-        {"across two screens side by side: shown whole", {1000, 100, 620, 73}, {primary, right},
-         {1000, 100, 620, 73}},
+        {"across two screens side by side: shown whole", {1000, 100, 620, 73}, {primary, right}, {1000, 100, 620, 73}},
         {"partly in the gap below the smaller screen: onto the one it overlaps most",
-         {1000, 780, 620, 73}, {primary, right}, {1280, 780, 620, 73}},
+         {1000, 780, 620, 73},
+         {primary, right},
+         {1280, 780, 620, 73}},
         {"off the second screen's right edge", {3100, 500, 620, 73}, {primary, right}, {2580, 500, 620, 73}},
         {"on no screen: onto the primary", {-5000, -5000, 620, 73}, {primary, right}, {0, 0, 620, 73}},
         {"on no screen, the primary listed first", {-5000, 100, 620, 73}, {right, primary}, {1280, 100, 620, 73}},
         {"mirrored screens", {30, 100, 620, 73}, {primary, primary}, {30, 100, 620, 73}},
-        {"a screen left of the primary", {-900, 100, 620, 73}, {primary, {-1024, 0, 1024, 768}},
-         {-900, 100, 620, 73}},
+        {"a screen left of the primary", {-900, 100, 620, 73}, {primary, {-1024, 0, 1024, 768}}, {-900, 100, 620, 73}},
         {"no screens known", {-722, 100, 620, 73}, {}, {-722, 100, 620, 73}},
         {"extreme stored values", {2147483000, -2147483000, 620, 73}, {primary}, {660, 0, 620, 73}},
     };

@@ -34,8 +34,8 @@ TEST(GaugeRange, SettersClampRepaintOnlyOnPercentChangesAndRejectReversedRanges)
         {Op::Progress, 451, true, 0, 1000, 451, 45, {}},
         {Op::Progress, 459, false, 0, 1000, 459, 45, {}}, // stored, but still 45 %
         {Op::Progress, 460, true, 0, 1000, 460, 46, {}},
-        {Op::Max, 300, true, 0, 300, 300, 100, {}},       // the value follows the range down
-        {Op::Min, 300, true, 300, 300, 300, 0, {}},       // an empty range is 0 %
+        {Op::Max, 300, true, 0, 300, 300, 100, {}}, // the value follows the range down
+        {Op::Min, 300, true, 300, 300, 300, 0, {}}, // an empty range is 0 %
         {Op::Progress, 7, false, 300, 300, 300, 0, {}},
         {Op::Min, 5, true, 5, 300, 300, 100, {}},
         {Op::Max, 3, false, 5, 300, 300, 100, "Value must be between 6 and 2147483647"},
@@ -55,7 +55,7 @@ TEST(GaugeRange, SettersClampRepaintOnlyOnPercentChangesAndRejectReversedRanges)
         bool repaint = false;
         std::optional<std::string> error;
         try {
-            repaint = s.op == Op::Min ? g.SetMinValue(s.value)
+            repaint = s.op == Op::Min   ? g.SetMinValue(s.value)
                       : s.op == Op::Max ? g.SetMaxValue(s.value)
                                         : g.SetProgress(s.value);
         } catch (const EInvalidOperation& e) {
@@ -136,10 +136,8 @@ TEST(GaugeText, WordingAndPlacePerAlignment)
         std::string text;
         int x;
     } cases[] = {
-        {"C", A::taCenter, "C : 45%", (99 - 30) / 2},
-        {"C", A::taLeftJustify, "45% : C", 3},
-        {"C", A::taRightJustify, "C : 45%", 100 - 32},
-        {"", A::taLeftJustify, "45%", (99 - 30) / 2},
+        {"C", A::taCenter, "C : 45%", (99 - 30) / 2},  {"C", A::taLeftJustify, "45% : C", 3},
+        {"C", A::taRightJustify, "C : 45%", 100 - 32}, {"", A::taLeftJustify, "45%", (99 - 30) / 2},
         {"", A::taRightJustify, "45%", (99 - 30) / 2},
     };
     for (const Case& c : cases) {
@@ -178,8 +176,8 @@ TEST(Eyes, PupilsFollowThePointerWithinTheirEllipses)
         int eye;
         TPoint pointer, pupil;
     } cases[] = {
-        {"level and far right", 0, {900, 58}, {117, 58}},  // cx + rx = 117.5
-        {"level and far left", 1, {0, 58}, {123, 58}},     // 131 - 7.5
+        {"level and far right", 0, {900, 58}, {117, 58}}, // cx + rx = 117.5
+        {"level and far left", 1, {0, 58}, {123, 58}},    // 131 - 7.5
         {"straight above", 0, {110, 0}, {110, 52}},
         {"straight below, inside", 0, {110, 61}, {110, 61}},
         {"inside the ellipse", 1, {133, 60}, {133, 60}},

@@ -35,7 +35,7 @@ public:
     BlockDeviceFacts DeviceFacts(unsigned major, unsigned minor) override
     {
         auto it = devices.find({major, minor});
-        return it == devices.end() ? BlockDeviceFacts {} : it->second;
+        return it == devices.end() ? BlockDeviceFacts{} : it->second;
     }
     std::vector<std::string> OpticalDrives() override { return opticalDrives; }
     std::vector<std::optional<VolumeSpace>> Space(const std::vector<std::string>& mountPoints) override

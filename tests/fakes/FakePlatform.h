@@ -41,10 +41,10 @@ public:
     int reaps = 0;
     std::vector<std::string> soundsSync, soundsAsync;
     int beeps = 0;
-    std::vector<std::pair<std::string, int>> broadcasts;  // name and wParam of each message sent
-    std::vector<std::string> broadcastConfigurations;      // and the configuration it is about
-    std::map<std::string, int> findResults;          // file → FindExecutable result
-    std::map<std::string, std::string> findPrograms; // file → program
+    std::vector<std::pair<std::string, int>> broadcasts; // name and wParam of each message sent
+    std::vector<std::string> broadcastConfigurations;    // and the configuration it is about
+    std::map<std::string, int> findResults;              // file → FindExecutable result
+    std::map<std::string, std::string> findPrograms;     // file → program
     std::map<std::pair<std::string, int>, QImage> icons;
     std::map<std::string, int> iconCounts;
 

@@ -14,7 +14,7 @@ namespace kex {
 class FakeSystemServices : public TSystemServices {
 public:
     bool cdDrive = false;
-    TCdTrayOutcome cdOutcome;         // what a press answers (with a drive)
+    TCdTrayOutcome cdOutcome; // what a press answers (with a drive)
     TSystemResult screenSaverResult{true, "org.freedesktop.ScreenSaver", {}};
     TSystemResult powerResult{true, "org.freedesktop.login1", {}};
 
@@ -43,8 +43,7 @@ public:
     }
 
 private:
-    template <typename Result>
-    void Answer(QObject* context, std::function<void(const Result&)> done, Result result)
+    template <typename Result> void Answer(QObject* context, std::function<void(const Result&)> done, Result result)
     {
         QTimer::singleShot(0, &home_, [context = QPointer<QObject>(context), done = std::move(done), result] {
             if (context && done)

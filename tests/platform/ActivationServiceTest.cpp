@@ -38,15 +38,20 @@ struct Recorder {
     std::vector<TActivationRequest> got;
     explicit Recorder(ActivationService& service)
     {
-        QObject::connect(&service, &ActivationService::ActivateRequested,
-                         [this](int n) { got.push_back({K::Activate, n}); });
-        QObject::connect(&service, &ActivationService::ShowPageRequested,
-                         [this](int p) { got.push_back({K::ShowPage, p}); });
+        QObject::connect(&service, &ActivationService::ActivateRequested, [this](int n) {
+            got.push_back({K::Activate, n});
+        });
+        QObject::connect(&service, &ActivationService::ShowPageRequested, [this](int p) {
+            got.push_back({K::ShowPage, p});
+        });
         QObject::connect(&service, &ActivationService::ToggleRequested, [this] { got.push_back({K::Toggle, 0}); });
         QObject::connect(&service, &ActivationService::ShowRequested, [this] { got.push_back({K::Show, 0}); });
     }
     // Lets the event loop deliver what was signalled; true when `count` have come.
-    bool Await(std::size_t count) { return QTest::qWaitFor([&] { return got.size() >= count; }, kHangLimitMs); }
+    bool Await(std::size_t count)
+    {
+        return QTest::qWaitFor([&] { return got.size() >= count; }, kHangLimitMs);
+    }
 };
 
 std::string Describe(const std::vector<TActivationRequest>& requests)
@@ -62,8 +67,7 @@ std::string Describe(const std::vector<TActivationRequest>& requests)
 QDBusMessage CallAndWait(QDBusConnection& caller, const QString& name, const QString& method, QVariantList args = {},
                          const QString& interface = QString::fromLatin1(kActivationInterface))
 {
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(name, QString::fromLatin1(kActivationPath), interface, method);
+    QDBusMessage call = QDBusMessage::createMethodCall(name, QString::fromLatin1(kActivationPath), interface, method);
     call.setArguments(args);
     QDBusPendingCallWatcher watcher(caller.asyncCall(call, kHangLimitMs));
     static_cast<void>(QTest::qWaitFor([&] { return watcher.isFinished(); }, kHangLimitMs));
@@ -106,7 +110,8 @@ pid_t StartKexbar(std::vector<std::string> args)
 int AwaitExit(pid_t pid)
 {
     int status = 0;
-    const bool ended = pid > 0 && QTest::qWaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, kHangLimitMs);
+    const bool ended =
+        pid > 0 && QTest::qWaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, kHangLimitMs);
     if (!ended) {
         testing_bus::Stop(pid);
         return -1;

@@ -17,7 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
 TEST(AssociationsTest, MissingFileAndExecutablesNeedNoDesktop)
 {
     TempDir tmp;
@@ -74,7 +73,8 @@ TEST(AssociationsTest, DISABLED_DefaultApplicationsInChild)
         Argv command;
     } cases[] = {
         {"plain application", "notes.txt", {bin + "kexview"}},
-        {"wrapper with its arguments, the file-forwarding list left open", "page.html",
+        {"wrapper with its arguments, the file-forwarding list left open",
+         "page.html",
          {bin + "kexflat", "run", "--branch=stable", "--file-forwarding", "org.kex.Flat", "@@u"}},
         {"terminal program in $TERMINAL", "table.csv", {bin + "kexterm", "-e", bin + "kexvim", "-R"}},
         {"executable", "run.txt", {(root / "docs" / "run.txt").string()}},
@@ -126,16 +126,16 @@ TEST(AssociationsTest, DefaultApplicationOfAContentType)
     Write(root / "docs" / "paper.pdf", "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
     Write(root / "docs" / "run.txt", "#!/bin/sh\n", 0755);
 
-    const testing_child::ChildResult child = testing_child::RunTestInChild(
-        "AssociationsTest.DISABLED_DefaultApplicationsInChild",
-        {{"KEX_ASSOC_ROOT", root.string()},
-         {"XDG_DATA_HOME", data.string()},
-         {"XDG_CONFIG_HOME", config.string()},
-         {"XDG_DATA_DIRS", sysData.string()},
-         {"XDG_CONFIG_DIRS", (root / "sysconfig").string()},
-         {"XDG_CURRENT_DESKTOP", ""},
-         {"TERMINAL", "kexterm"},
-         {"PATH", (root / "bin").string() + ":" + Env("PATH")}});
+    const testing_child::ChildResult child =
+        testing_child::RunTestInChild("AssociationsTest.DISABLED_DefaultApplicationsInChild",
+                                      {{"KEX_ASSOC_ROOT", root.string()},
+                                       {"XDG_DATA_HOME", data.string()},
+                                       {"XDG_CONFIG_HOME", config.string()},
+                                       {"XDG_DATA_DIRS", sysData.string()},
+                                       {"XDG_CONFIG_DIRS", (root / "sysconfig").string()},
+                                       {"XDG_CURRENT_DESKTOP", ""},
+                                       {"TERMINAL", "kexterm"},
+                                       {"PATH", (root / "bin").string() + ":" + Env("PATH")}});
     EXPECT_TRUE(child.passed) << child.output;
 }
 

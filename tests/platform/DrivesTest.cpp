@@ -30,8 +30,7 @@ namespace {
 
 // Runs `f` on a thread of its own and waits at most 20 s for it: a hang fails the
 // test instead of stopping the suite.
-template <class F>
-std::optional<std::invoke_result_t<F>> Bounded(F f)
+template <class F> std::optional<std::invoke_result_t<F>> Bounded(F f)
 {
     auto done = std::make_shared<std::promise<std::invoke_result_t<F>>>();
     auto answer = done->get_future();

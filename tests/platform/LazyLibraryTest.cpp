@@ -30,7 +30,11 @@ TEST(LazyLibraryTest, DISABLED_MappedAtTheFirstUseInChild)
     } cases[] = {
         {"libasound.so.2", [&] { (void)platform.Mixer().Volume(0); }},
         {"libcanberra.so.0", [] { SoundPlayer().Beep(); }},
-        {"libgio-2.0.so.0", [&] { std::string program; (void)platform.FindExecutable(document, program); }},
+        {"libgio-2.0.so.0",
+         [&] {
+             std::string program;
+             (void)platform.FindExecutable(document, program);
+         }},
         {"libgnome-menu-3.so.0", [&] { (void)platform.ProgramGroups().ReadGroups(); }},
     };
     for (const Case& c : cases)
@@ -43,8 +47,8 @@ TEST(LazyLibraryTest, DISABLED_MappedAtTheFirstUseInChild)
 
 TEST(LazyLibraryTest, EachLibraryIsMappedWhenItsFeatureIsFirstUsed)
 {
-    const testing_child::ChildResult child =
-        testing_child::RunTestInChild("LazyLibraryTest.DISABLED_MappedAtTheFirstUseInChild", {{"CANBERRA_DRIVER", "null"}});
+    const testing_child::ChildResult child = testing_child::RunTestInChild(
+        "LazyLibraryTest.DISABLED_MappedAtTheFirstUseInChild", {{"CANBERRA_DRIVER", "null"}});
     EXPECT_TRUE(child.passed) << child.output;
 }
 

@@ -23,7 +23,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-
 std::string ReadAll(const fs::path& file)
 {
     std::ifstream in(file, std::ios::binary);
@@ -70,16 +69,22 @@ TEST(ProcessesTest, ArgumentsAndWorkingDirectoryArriveExactly)
     const fs::path work = tmp.path() / "work dir 'x'";
     fs::create_directory(work);
     const fs::path script = tmp.path() / "dump args.sh";
-    WriteScript(script, "printf '%s\\0' \"$@\" > \"" + (out / "argv").string() + "\"\n"
-                        "pwd > \"" + (out / "cwd").string() + "\"\n"
-                        "ls /proc/$$/fd > \"" + (out / "fds").string() + "\"\n"
-                        "readlink /proc/$$/fd/0 > \"" + (out / "stdin").string() + "\"\n");
+    WriteScript(script, "printf '%s\\0' \"$@\" > \"" + (out / "argv").string()
+                            + "\"\n"
+                              "pwd > \""
+                            + (out / "cwd").string()
+                            + "\"\n"
+                              "ls /proc/$$/fd > \""
+                            + (out / "fds").string()
+                            + "\"\n"
+                              "readlink /proc/$$/fd/0 > \""
+                            + (out / "stdin").string() + "\"\n");
     // A descriptor of the launcher without close-on-exec must not reach the child.
     const int leaked = ::dup2(::open("/dev/null", O_RDONLY), 57);
     ASSERT_EQ(leaked, 57);
 
-    const std::vector<std::string> argv = {script.string(), "plain", "with blank", "it's \"quoted\"",
-                                           "$HOME", "", "back\\slash", "*"};
+    const std::vector<std::string> argv = {script.string(), "plain", "with blank",  "it's \"quoted\"",
+                                           "$HOME",         "",      "back\\slash", "*"};
     const fs::path before = fs::current_path();
     LinuxPlatform platform;
     TStartResult started = platform.StartProcess(argv, work.string());

@@ -64,8 +64,7 @@ TEST(ReloadMessageTest, DISABLED_ToolTellsTheBarsInChild)
     bus.SetHandler([&](const TBarMessage& m) { received.push_back(m); });
     OlderListener older;
     ASSERT_TRUE(QDBusConnection::sessionBus().connect(QString(), DBusMessageBus::kPath, DBusMessageBus::kInterface,
-                                                      DBusMessageBus::kSignal, &older,
-                                                      SLOT(Received(QString, int))));
+                                                      DBusMessageBus::kSignal, &older, SLOT(Received(QString, int))));
     struct Step {
         std::string file;
         std::vector<std::string> args;
@@ -125,13 +124,13 @@ TEST(ReloadMessageTest, KexbarConfigTellsRunningBarsToReload)
     if (!testing_bus::DaemonInstalled())
         GTEST_SKIP() << "no dbus-daemon to run a session bus of the test's own";
     TempDir tmp;
-    std::ofstream(tmp.path() / "KXdesk.INI") << "[Location]\nTop=100\n[Pages]\nCount=3\n[Programs]\nSpeedButton1=/bin/true\n";
+    std::ofstream(tmp.path() / "KXdesk.INI")
+        << "[Location]\nTop=100\n[Pages]\nCount=3\n[Programs]\nSpeedButton1=/bin/true\n";
     testing_bus::PrivateBus bus(tmp.path() / "bus");
     ASSERT_TRUE(bus.Running());
-    const testing_child::ChildResult child =
-        testing_child::RunTestInChild("ReloadMessageTest.DISABLED_ToolTellsTheBarsInChild",
-                                      {{"DBUS_SESSION_BUS_ADDRESS", bus.Address()},
-                                       {"KEX_RELOAD_DIR", tmp.path().string()}});
+    const testing_child::ChildResult child = testing_child::RunTestInChild(
+        "ReloadMessageTest.DISABLED_ToolTellsTheBarsInChild",
+        {{"DBUS_SESSION_BUS_ADDRESS", bus.Address()}, {"KEX_RELOAD_DIR", tmp.path().string()}});
     EXPECT_TRUE(child.passed) << child.output;
 }
 

@@ -91,7 +91,8 @@ inline ChildResult RunTestInChild(const std::string& suiteDotName, std::map<std:
     const auto deadline = std::chrono::steady_clock::now() + limit;
     bool timedOut = false;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             timedOut = true;
             break;

@@ -22,7 +22,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-
 void Put16(std::string& s, std::uint16_t v)
 {
     s += char(v & 0xff);
@@ -45,12 +44,12 @@ std::uint32_t WriteWav(const fs::path& file, int rate, double seconds)
     Put32(wav, std::uint32_t(36 + data.size()));
     wav += "WAVEfmt ";
     Put32(wav, 16);
-    Put16(wav, 1);             // PCM
-    Put16(wav, 1);             // mono
+    Put16(wav, 1); // PCM
+    Put16(wav, 1); // mono
     Put32(wav, std::uint32_t(rate));
     Put32(wav, std::uint32_t(rate * 2)); // byte rate
-    Put16(wav, 2);             // block align
-    Put16(wav, 16);            // bits
+    Put16(wav, 2);                       // block align
+    Put16(wav, 16);                      // bits
     wav += "data";
     Put32(wav, std::uint32_t(data.size()));
     std::ofstream(file, std::ios::binary) << wav << data;
@@ -164,9 +163,6 @@ TEST(SoundTest, DISABLED_PlaysIntoAlsaFileInChild)
     platform.Beep();
 }
 
-TEST(SoundTest, SyncPlayWritesTheSamplesBeforeReturning)
-{
-    RunWithAlsaFileDevice("DISABLED_PlaysIntoAlsaFileInChild");
-}
+TEST(SoundTest, SyncPlayWritesTheSamplesBeforeReturning) { RunWithAlsaFileDevice("DISABLED_PlaysIntoAlsaFileInChild"); }
 
 } // namespace

@@ -55,8 +55,8 @@ public:
         : bus_(standIn.systemBus ? QDBusConnection::systemBus() : QDBusConnection::sessionBus()), standIn_(standIn),
           log_(log)
     {
-        std::vector<std::string> args = {Python(), "-m", "dbusmock", standIn.systemBus ? "--system" : "--session", "-l",
-                                         log.string()};
+        std::vector<std::string> args = {
+            Python(), "-m", "dbusmock", standIn.systemBus ? "--system" : "--session", "-l", log.string()};
         if (standIn.templateName.empty())
             args.insert(args.end(), {standIn.name, standIn.path, standIn.interface});
         else
@@ -65,9 +65,9 @@ public:
         ready_ = QTest::qWaitFor([this] { return Registered(); }, kHangLimitMs);
         for (const auto& [method, in, out, code] : standIn.methods) {
             // Replaces a template's method of the same name.
-            QDBusMessage add = QDBusMessage::createMethodCall(QString::fromStdString(standIn.name),
-                                                              QString::fromStdString(standIn.path),
-                                                              QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("AddMethod"));
+            QDBusMessage add = QDBusMessage::createMethodCall(
+                QString::fromStdString(standIn.name), QString::fromStdString(standIn.path),
+                QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("AddMethod"));
             for (const std::string& arg : {standIn.interface, method, in, out, code})
                 add << QString::fromStdString(arg);
             ready_ = ready_ && bus_.call(add).type() == QDBusMessage::ReplyMessage;
@@ -109,8 +109,7 @@ private:
 };
 
 // Runs one request and waits for its answer.
-template <typename Start>
-std::optional<TSystemResult> Await(Start start)
+template <typename Start> std::optional<TSystemResult> Await(Start start)
 {
     std::optional<TSystemResult> result;
     QObject context;
@@ -136,11 +135,15 @@ TEST(SystemServicesTest, DISABLED_ScreenSaverInChild)
     const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
 
     auto freedesktop = [](const char* answer) {
-        return StandIn{"org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver", "",
+        return StandIn{"org.freedesktop.ScreenSaver",
+                       "/org/freedesktop/ScreenSaver",
+                       "org.freedesktop.ScreenSaver",
+                       "",
                        {{"SetActive", "b", "b", answer}}};
     };
     const StandIn accepts = freedesktop("ret = True"), declines = freedesktop("ret = False");
-    const StandIn gnome{"org.gnome.ScreenSaver", "/org/gnome/ScreenSaver", "org.gnome.ScreenSaver", "gnome_screensaver", {}};
+    const StandIn gnome{
+        "org.gnome.ScreenSaver", "/org/gnome/ScreenSaver", "org.gnome.ScreenSaver", "gnome_screensaver", {}};
     struct Row {
         const char* name;
         const StandIn* freedesktop;
@@ -193,19 +196,36 @@ TEST(SystemServicesTest, DISABLED_PowerInChild)
     const std::string notRunning = raise("org.gnome.SessionManager.NotInRunning", "Not in the running phase");
     const std::string authRequired =
         raise("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired", "Interactive authentication required.");
-    const StandIn gnome{"org.gnome.SessionManager", "/org/gnome/SessionManager", "org.gnome.SessionManager", "",
+    const StandIn gnome{"org.gnome.SessionManager",
+                        "/org/gnome/SessionManager",
+                        "org.gnome.SessionManager",
+                        "",
                         {{"Shutdown", "", "", ""}, {"Reboot", "", "", ""}}};
     const StandIn gnomeRefusing{gnome.name, gnome.path, gnome.interface, "", {{"Shutdown", "", "", notRunning}}};
-    const StandIn kde{"org.kde.Shutdown", "/Shutdown", "org.kde.Shutdown", "",
+    const StandIn kde{"org.kde.Shutdown",
+                      "/Shutdown",
+                      "org.kde.Shutdown",
+                      "",
                       {{"logoutAndShutdown", "", "", ""}, {"logoutAndReboot", "", "", ""}}};
     auto lxqt = [](const char* can) {
-        return StandIn{"org.lxqt.session", "/LXQtSession", "org.lxqt.session", "",
-                       {{"canPowerOff", "", "b", can}, {"canReboot", "", "b", can}, {"powerOff", "", "", ""}, {"reboot", "", "", ""}}};
+        return StandIn{"org.lxqt.session",
+                       "/LXQtSession",
+                       "org.lxqt.session",
+                       "",
+                       {{"canPowerOff", "", "b", can},
+                        {"canReboot", "", "b", can},
+                        {"powerOff", "", "", ""},
+                        {"reboot", "", "", ""}}};
     };
     const StandIn lxqtAble = lxqt("ret = True"), lxqtUnable = lxqt("ret = False");
-    const StandIn logindGrants{"org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "logind", {}, true};
-    const StandIn logindRefuses{logindGrants.name, logindGrants.path, logindGrants.interface, "logind",
-                                {{"PowerOff", "b", "", authRequired}, {"Reboot", "b", "", authRequired}}, true};
+    const StandIn logindGrants{
+        "org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "logind", {}, true};
+    const StandIn logindRefuses{logindGrants.name,
+                                logindGrants.path,
+                                logindGrants.interface,
+                                "logind",
+                                {{"PowerOff", "b", "", authRequired}, {"Reboot", "b", "", authRequired}},
+                                true};
 
     const TPowerAction off = TPowerAction::PowerOff, reboot = TPowerAction::Reboot;
     struct Row {
@@ -231,8 +251,8 @@ TEST(SystemServicesTest, DISABLED_PowerInChild)
         {"logind restarts", nullptr, &logindGrants, reboot, true, "org.freedesktop.login1", "", "Reboot True", ""},
         {"logind refuses", nullptr, &logindRefuses, off, false, "org.freedesktop.login1", "", "PowerOff True",
          "Interactive authentication required."},
-        {"logind refuses a restart", nullptr, &logindRefuses, reboot, false, "org.freedesktop.login1", "", "Reboot True",
-         "Interactive authentication required."},
+        {"logind refuses a restart", nullptr, &logindRefuses, reboot, false, "org.freedesktop.login1", "",
+         "Reboot True", "Interactive authentication required."},
         {"nobody to ask", nullptr, nullptr, off, false, "", "", "", "systemd-logind"},
     };
     LinuxSystemServices services;
@@ -263,7 +283,8 @@ TEST(SystemServicesTest, DISABLED_PowerInChild)
         EXPECT_NE(result->reason.find(r.reason), std::string::npos) << result->reason;
         if (manager) {
             EXPECT_TRUE(manager->AwaitCall(r.managerCall)) << manager->Calls();
-            for (const std::string other : {"powerOff", "reboot", "Shutdown", "Reboot", "logoutAndShutdown", "logoutAndReboot"})
+            for (const std::string other :
+                 {"powerOff", "reboot", "Shutdown", "Reboot", "logoutAndShutdown", "logoutAndReboot"})
                 EXPECT_TRUE(other == r.managerCall || !manager->Called(other)) << other;
         }
         EXPECT_TRUE(!logind || logind->Calls().empty() == r.logindCall.empty()) << logind->Calls();
@@ -278,11 +299,13 @@ void RunInChildWithPrivateBuses(const std::string& test)
     TempDir tmp;
     testing_bus::PrivateBus session(tmp.path() / "session"), system(tmp.path() / "system");
     ASSERT_TRUE(session.Running() && system.Running());
-    const testing_child::ChildResult child = testing_child::RunTestInChild(
-        test,
-        {{"DBUS_SESSION_BUS_ADDRESS", session.Address()}, {"DBUS_SYSTEM_BUS_ADDRESS", system.Address()},
-         {"KEX_SYSTEM_DIR", tmp.path().string()}, {"DISPLAY", ""}},
-        std::chrono::seconds(180));
+    const testing_child::ChildResult child =
+        testing_child::RunTestInChild(test,
+                                      {{"DBUS_SESSION_BUS_ADDRESS", session.Address()},
+                                       {"DBUS_SYSTEM_BUS_ADDRESS", system.Address()},
+                                       {"KEX_SYSTEM_DIR", tmp.path().string()},
+                                       {"DISPLAY", ""}},
+                                      std::chrono::seconds(180));
     EXPECT_TRUE(child.passed) << child.output;
 }
 

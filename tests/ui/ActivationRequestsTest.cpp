@@ -125,9 +125,10 @@ TEST_F(ActivationRequestsTest, RequestsReachTheWindow)
     testing_bus::PrivateBus bus(dir.filePath("bus").toStdString());
     ASSERT_TRUE(bus.Running());
     const testing_child::ChildResult child = testing_child::RunTestInChild(
-        "ActivationRequestsTest.DISABLED_CarriedOutInChild",
-        {{"DBUS_SESSION_BUS_ADDRESS", bus.Address()}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""},
-         {"QT_QPA_PLATFORM", "offscreen"}});
+        "ActivationRequestsTest.DISABLED_CarriedOutInChild", {{"DBUS_SESSION_BUS_ADDRESS", bus.Address()},
+                                                              {"DISPLAY", ""},
+                                                              {"WAYLAND_DISPLAY", ""},
+                                                              {"QT_QPA_PLATFORM", "offscreen"}});
     EXPECT_TRUE(child.passed) << child.output;
 }
 

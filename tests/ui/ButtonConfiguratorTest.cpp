@@ -168,9 +168,10 @@ TEST_F(ButtonConfiguratorTest, ADropFillsTheButtonOfItsColumn)
 TEST_F(ButtonConfiguratorTest, APageNotShownYetBehavesAsAShownOne)
 {
     // Twelve pages: the last ones' buttons are made when first shown or asked for.
-    const std::string bar = "[Location]\nTop=100\n[Pages]\nCount=12\n"
-                            "[Programs]\nSpeedButton3=/usr/bin/editor\nSpeedButton33=/bin/five\nSpeedButton50=/bin/nine\n"
-                            "SpeedButton180=/opt/reader\n[Names]\nSpeedButton33=Thirty-three\n[Shrink]\nSpeedButton180=No\n";
+    const std::string bar =
+        "[Location]\nTop=100\n[Pages]\nCount=12\n"
+        "[Programs]\nSpeedButton3=/usr/bin/editor\nSpeedButton33=/bin/five\nSpeedButton50=/bin/nine\n"
+        "SpeedButton180=/opt/reader\n[Names]\nSpeedButton33=Thirty-three\n[Shrink]\nSpeedButton180=No\n";
     struct Case {
         const char* what;
         std::function<void(MainWindow&)> act;
@@ -285,10 +286,10 @@ TEST_F(ButtonConfiguratorTest, ShortcutsStandForTheirTargetsByTheirNamesOnly)
         const testlinks::Bytes b = testlinks::BuildLink(p);
         return std::string(b.begin(), b.end());
     }());
-    const std::string entry = File("app.desktop", "[Desktop Entry]\nType=Application\nName=App\nExec=" + program +
-                                                      " --open %F\nIcon=app-icon\n");
-    const std::string inTerminal = File("term.desktop", "[Desktop Entry]\nType=Application\nName=Vi\nExec=" + program +
-                                                            " -R %F\nTerminal=true\nIcon=vi\n");
+    const std::string entry = File("app.desktop", "[Desktop Entry]\nType=Application\nName=App\nExec=" + program
+                                                      + " --open %F\nIcon=app-icon\n");
+    const std::string inTerminal = File("term.desktop", "[Desktop Entry]\nType=Application\nName=Vi\nExec=" + program
+                                                            + " -R %F\nTerminal=true\nIcon=vi\n");
     for (const std::string& plain : {mixed, windows})
         platform.openCommands[plain] = {"/usr/bin/viewer"};
     platform.icons[{program, 0}] = platform.icons[{"/usr/bin/viewer", 0}];
@@ -462,8 +463,8 @@ TEST_F(ButtonConfiguratorTest, EachItemWritesItsKeyAndTheMenuShowsItNextTime)
         {"SoundSelect1", [](FakeDialogs&) {}, "SoundSelect", "", false, "Sound on &Keyboard Select"},
         {"SoundSelect1", [](FakeDialogs& d) { d.files.push_back({}); }, "SoundSelect", "", false,
          "Sound on &Keyboard Select"},
-        {"SoundSelect1", [](FakeDialogs& d) { d.files.push_back({"/snd/DING.WAV"}); }, "SoundSelect",
-         "/snd/DING.WAV", true, "Sound on &Keyboard Select = DING.WAV"},
+        {"SoundSelect1", [](FakeDialogs& d) { d.files.push_back({"/snd/DING.WAV"}); }, "SoundSelect", "/snd/DING.WAV",
+         true, "Sound on &Keyboard Select = DING.WAV"},
     };
     MainWindow& f = StartBar(kBar, {"/m", ""});
     for (const Case& c : cases) {
@@ -480,9 +481,8 @@ TEST_F(ButtonConfiguratorTest, EachItemWritesItsKeyAndTheMenuShowsItNextTime)
         }
     }
     // The dialogs asked with their help contexts.
-    EXPECT_EQ(dialogs.directoryTitles,
-              (std::vector<std::string>{"Select Working Directory", "Select Files on Launch",
-                                        "Select Files on Launch"}));
+    EXPECT_EQ(dialogs.directoryTitles, (std::vector<std::string>{"Select Working Directory", "Select Files on Launch",
+                                                                 "Select Files on Launch"}));
     EXPECT_EQ(dialogs.directoryContexts, (std::vector<int>{28, 24, 24}));
     ASSERT_EQ(dialogs.openDialogs.size(), 3u);
     for (const TOpenDialogOptions& o : dialogs.openDialogs) {
@@ -496,8 +496,7 @@ TEST_F(ButtonConfiguratorTest, EachItemWritesItsKeyAndTheMenuShowsItNextTime)
 TEST_F(ButtonConfiguratorTest, TheDirectoryDialogsOpenInTheProgramsDirectory)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"/usr/bin/editor", "/usr/bin/"},
-        {"'/opt/My Apps/tool' --x", "/opt/My Apps/"}, // a blank in the directory
+        {"/usr/bin/editor", "/usr/bin/"}, {"'/opt/My Apps/tool' --x", "/opt/My Apps/"}, // a blank in the directory
     };
     for (const auto& [program, start] : cases) {
         SCOPED_TRACE(program);
@@ -619,7 +618,12 @@ TEST_F(ButtonConfiguratorTest, TheClockSoundsWriteTheTimeKeys)
         {"TimeSound1", {"/snd/hour.wav"}, "Sound", "SoundFile", "Yes", "/snd/hour.wav", "Hour &Sound = hour.wav"},
         {"TimeSound1", {}, "Sound", "SoundFile", "No", "", "Hour &Sound"},
         {"TimeSound2", {}, "Sound2", "SoundFile2", "No", "", "H&alf Hour Sound"}, // cancelled: stays off
-        {"TimeSound2", {"/snd/half.wav"}, "Sound2", "SoundFile2", "Yes", "/snd/half.wav",
+        {"TimeSound2",
+         {"/snd/half.wav"},
+         "Sound2",
+         "SoundFile2",
+         "Yes",
+         "/snd/half.wav",
          "H&alf Hour Sound = half.wav"},
     };
     for (const Case& c : cases) {

@@ -17,23 +17,24 @@
 namespace kex {
 namespace {
 
-const char* const kSections[] = {"Programs", "Parameters",  "Icons",   "IconSelection", "Names",
-                                 "Shrink",   "Select",      "Working", "SoundSelect",   "SoundLaunch"};
+const char* const kSections[] = {"Programs", "Parameters", "Icons",   "IconSelection", "Names",
+                                 "Shrink",   "Select",     "Working", "SoundSelect",   "SoundLaunch"};
 
 // Button 3: every field; button 5: a program, a description and an explicit icon
 // index 0; buttons 1, 2 and 41: programs only.
-const char* const kBar = "[Location]\nTop=100\n"
-                         "[Programs]\nSpeedButton1=/bin/one\nSpeedButton2=/bin/two\nSpeedButton3=/opt/tools/editor.bin\n"
-                         "SpeedButton5=/bin/five\nSpeedButton41=/bin/fortyone\n"
-                         "[Parameters]\nSpeedButton3=--new\n"
-                         "[Icons]\nSpeedButton3=/icons/ed.ico\n"
-                         "[IconSelection]\nSpeedButton3=2\nSpeedButton5=0\n"
-                         "[Names]\nSpeedButton3=Editor~for text\nSpeedButton5=Five\n"
-                         "[Shrink]\nSpeedButton3=No\n"
-                         "[Select]\nSpeedButton3=/home/docs/\n"
-                         "[Working]\nSpeedButton3=/tmp/\n"
-                         "[SoundSelect]\nSpeedButton3=/snd/sel.wav\n"
-                         "[SoundLaunch]\nSpeedButton3=/snd/go.wav\n";
+const char* const kBar =
+    "[Location]\nTop=100\n"
+    "[Programs]\nSpeedButton1=/bin/one\nSpeedButton2=/bin/two\nSpeedButton3=/opt/tools/editor.bin\n"
+    "SpeedButton5=/bin/five\nSpeedButton41=/bin/fortyone\n"
+    "[Parameters]\nSpeedButton3=--new\n"
+    "[Icons]\nSpeedButton3=/icons/ed.ico\n"
+    "[IconSelection]\nSpeedButton3=2\nSpeedButton5=0\n"
+    "[Names]\nSpeedButton3=Editor~for text\nSpeedButton5=Five\n"
+    "[Shrink]\nSpeedButton3=No\n"
+    "[Select]\nSpeedButton3=/home/docs/\n"
+    "[Working]\nSpeedButton3=/tmp/\n"
+    "[SoundSelect]\nSpeedButton3=/snd/sel.wav\n"
+    "[SoundLaunch]\nSpeedButton3=/snd/go.wav\n";
 
 class ButtonRecordsTest : public FormTest {
 protected:
@@ -49,7 +50,7 @@ protected:
     }
 
     MainWindow& StartBar(const std::string& text = kBar, std::vector<std::string> args = {},
-                     const std::string& suffix = "")
+                         const std::string& suffix = "")
     {
         WriteIni(text, suffix);
         MainWindow& f = Start(std::move(args));
@@ -104,9 +105,16 @@ protected:
     // The record of button 3 as a put writes it.
     static std::map<std::string, std::string> Record3()
     {
-        return {{"Programs", "/opt/tools/editor.bin"}, {"Parameters", "--new"}, {"Icons", "/icons/ed.ico"},
-                {"IconSelection", "2"}, {"Names", "Editor~for text"}, {"Shrink", "No"}, {"Select", "/home/docs/"},
-                {"Working", "/tmp/"}, {"SoundSelect", "/snd/sel.wav"}, {"SoundLaunch", "/snd/go.wav"}};
+        return {{"Programs", "/opt/tools/editor.bin"},
+                {"Parameters", "--new"},
+                {"Icons", "/icons/ed.ico"},
+                {"IconSelection", "2"},
+                {"Names", "Editor~for text"},
+                {"Shrink", "No"},
+                {"Select", "/home/docs/"},
+                {"Working", "/tmp/"},
+                {"SoundSelect", "/snd/sel.wav"},
+                {"SoundLaunch", "/snd/go.wav"}};
     }
     static int ProgramCount(const std::string& text)
     {
@@ -337,10 +345,10 @@ TEST_F(ButtonRecordsTest, PendingMoveIsNeverLost)
 {
     struct Case {
         std::string name;
-        std::string command;   // the button menu item that arms
-        bool fillSource;       // another instance fills the source meanwhile
+        std::string command; // the button menu item that arms
+        bool fillSource;     // another instance fills the source meanwhile
         std::function<void(MainWindow&)> interrupt;
-        int expectedHome;      // where the record of button 3 is afterwards
+        int expectedHome; // where the record of button 3 is afterwards
     };
     auto endProgram = [this](MainWindow&) { form.reset(); };
     auto switchTo21 = [this](MainWindow& f) {

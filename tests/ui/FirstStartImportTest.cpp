@@ -16,19 +16,25 @@ TEST_F(FirstStartImportTest, TheAnswerDecidesWhetherTheBarIsFilled)
 {
     const std::vector<TProgramGroup> groups = {
         {"office", {{"Writer, the word processor", "lowriter", "", 0, false}}},
-        {"Games", {{"Mines", "gnome-mines", "gnome-mines", 0, false}, {"Chess", "", "", 0, false},
-                   {"Solitaire", "sol --deal \"1, 2\"", "", 0, false}}},
+        {"Games",
+         {{"Mines", "gnome-mines", "gnome-mines", 0, false},
+          {"Chess", "", "", 0, false},
+          {"Solitaire", "sol --deal \"1, 2\"", "", 0, false}}},
     };
     struct Row {
         const char* name;
         TModalResult answer;
-        bool readable;                        // whether the groups can be read
-        std::vector<std::string> tabs;        // the first tabs the bar shows
-        std::map<int, std::string> programs;  // buttons with a program
-        std::vector<std::string> shown;       // plain messages shown
+        bool readable;                       // whether the groups can be read
+        std::vector<std::string> tabs;       // the first tabs the bar shows
+        std::map<int, std::string> programs; // buttons with a program
+        std::vector<std::string> shown;      // plain messages shown
     } rows[] = {
-        {"Yes", TModalResult::mrYes, true, {"Games", "office"},
-         {{1, "gnome-mines"}, {2, "sol --deal \"1, 2\""}, {22, "lowriter"}}, {}},
+        {"Yes",
+         TModalResult::mrYes,
+         true,
+         {"Games", "office"},
+         {{1, "gnome-mines"}, {2, "sol --deal \"1, 2\""}, {22, "lowriter"}},
+         {}},
         {"No", TModalResult::mrNo, true, {"Page1", "Page2", "Page3"}, {}, {}},
         {"closed", TModalResult::mrNone, true, {"Page1", "Page2", "Page3"}, {}, {}},
         {"unreadable", TModalResult::mrYes, false, {"Page1", "Page2", "Page3"}, {}, {kNoProgramGroups}},

@@ -36,9 +36,9 @@ TEST_F(GaugeSourcesTest, SelectedSourcesReadingReachesTheGaugeOrThePanel)
     const QDateTime start(QDate(2026, 12, 7), QTime(21, 5, 0));
 
     struct Case {
-        const char* item;      // chosen from the menu, or none: the stored type
-        std::string stored;    // "Gauge"/"Type" and more settings
-        int laterSeconds;      // the clock moves on before the refresh (no chime on the way)
+        const char* item;   // chosen from the menu, or none: the stored type
+        std::string stored; // "Gauge"/"Type" and more settings
+        int laterSeconds;   // the clock moves on before the refresh (no chime on the way)
         bool gaugeShown;
         int progress;
         QString text, hint, caption;
@@ -144,7 +144,7 @@ struct BlockingRoot {
     std::optional<VolumeSpace> Stat(const std::string& path)
     {
         if (path != "/")
-            return VolumeSpace {1000, 500};
+            return VolumeSpace{1000, 500};
         std::unique_lock lock(mutex);
         released.wait(lock, [this] { return release; });
         return std::nullopt;

@@ -96,7 +96,8 @@ TEST(GaugeFrames, EveryKindMatchesItsReferenceImage)
                 Configure(g, large);
                 g.SetKind(kind);
                 g.SetProgress(percent);
-                const QString name = QString("%1-%2-%3.png").arg(KindName(kind), large ? "100x100" : "40x16").arg(percent);
+                const QString name =
+                    QString("%1-%2-%3.png").arg(KindName(kind), large ? "100x100" : "40x16").arg(percent);
                 SCOPED_TRACE(name.toStdString());
                 const QImage frame = g.Frame();
                 ASSERT_EQ(frame.format(), QImage::Format_RGB32);
@@ -246,7 +247,8 @@ TEST(EyesControl, ThePollSlowsWhileNothingMovesAndAMotionBringsItBack)
                 moved = std::move(m);
                 return std::make_unique<FakeMotionWatch>(&arms);
             };
-        TEyes eyes(&window, [&] { return pointer; }, maker);
+        TEyes eyes(
+            &window, [&] { return pointer; }, maker);
         eyes.setGeometry(10, 20, 40, 16);
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

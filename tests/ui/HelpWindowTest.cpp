@@ -21,7 +21,7 @@ const QString kHelpFile = QStringLiteral(KEX_SOURCE_DIR "/data/Kexbar.HLP");
 // The text of the paragraph shown at the top of the help text.
 std::string TopLine(const THelpWindow& help)
 {
-    QTest::qWait(20);  // whatever the browser does later must not move the topic
+    QTest::qWait(20); // whatever the browser does later must not move the topic
     return help.Browser()->cursorForPosition(QPoint(4, 4)).block().text().trimmed().toStdString();
 }
 
@@ -31,7 +31,7 @@ bool WriteFile(const QString& path, const QByteArray& data)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
 }
 
-}  // namespace
+} // namespace
 
 TEST(HelpWindow, TheHelpFileHasATopicForEveryContextTheBarPasses)
 {

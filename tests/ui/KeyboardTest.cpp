@@ -37,9 +37,11 @@ protected:
     // Keys by name ("Right*3 F5"), each pressed and released on the window.
     void Type(const std::string& keys)
     {
-        static const std::map<std::string, Qt::Key> names = {
-            {"Right", Qt::Key_Right}, {"Left", Qt::Key_Left}, {"Up", Qt::Key_Up}, {"Enter", Qt::Key_Return},
-            {"Esc", Qt::Key_Escape}};
+        static const std::map<std::string, Qt::Key> names = {{"Right", Qt::Key_Right},
+                                                             {"Left", Qt::Key_Left},
+                                                             {"Up", Qt::Key_Up},
+                                                             {"Enter", Qt::Key_Return},
+                                                             {"Esc", Qt::Key_Escape}};
         std::istringstream words(keys);
         for (std::string word; words >> word;) {
             const auto star = word.find('*');

@@ -65,7 +65,8 @@ protected:
 
     // The bar on a configuration that holds `ini` after a stored place (so no first
     // start), shown.
-    MainWindow& StartBar(const std::string& ini = "", std::vector<std::string> args = {}, const std::string& suffix = "")
+    MainWindow& StartBar(const std::string& ini = "", std::vector<std::string> args = {},
+                         const std::string& suffix = "")
     {
         WriteIni("[Location]\nTop=100\n" + ini, suffix);
         form = std::make_unique<MainWindow>(platform, dialogs, std::move(args));
@@ -134,7 +135,8 @@ TEST_F(LaunchTest, ClicksLaunchNothingWhileAPageIsRenamedOrAMoveIsPending)
         {"nothing pending", [](MainWindow&) {}, [](MainWindow&) {}, true},
         {"page renamed from the page menu (red tab)", [](MainWindow& f) { f.MenuItem("RenamePage1")->trigger(); },
          [](MainWindow& f) { QTest::keyClick(Child<QLineEdit>(f, "PageName"), Qt::Key_Escape); }, false},
-        {"page name edited", [](MainWindow& f) { Pages(f).RenamePage(); }, [](MainWindow& f) { Pages(f).CloseEditor(); }, false},
+        {"page name edited", [](MainWindow& f) { Pages(f).RenamePage(); },
+         [](MainWindow& f) { Pages(f).CloseEditor(); }, false},
         // The copy pending on button 1 is put down by the click on the empty button 2.
         {"copy pending", [this](MainWindow& f) { ChooseOnButton(f, 1, "CopyButton1"); }, [](MainWindow&) {}, false},
     };
@@ -161,8 +163,8 @@ TEST_F(LaunchTest, ClickOnTheTargetOfAMovePutsTheButtonDownWithoutStartingIt)
 {
     const std::string prog = Program("apps/editor");
     const std::string other = Program("apps/other");
-    MainWindow& f = StartBar("[Programs]\nSpeedButton1=" + prog + "\nSpeedButton3=" + other +
-                         "\n[Names]\nSpeedButton1=Editor\n");
+    MainWindow& f =
+        StartBar("[Programs]\nSpeedButton1=" + prog + "\nSpeedButton3=" + other + "\n[Names]\nSpeedButton1=Editor\n");
     dialogs.popupChoices = {"MoveButton1"};
     Pages(f).OpenButtonMenu(1, QPoint(0, 0));
     ASSERT_EQ(f.ScreenCursor(), crDrag);
@@ -201,11 +203,22 @@ TEST_F(LaunchTest, FirstClickOnAnEmptyButtonBrowsesAndStoresSecondClickStarts)
         {"document", report, editor, editor, report, {editor, report}, {}, "editor"},
         {"document with blanks", spaced, editor, editor, "'" + spaced + "'", {editor, spaced}, {}, "editor"},
         // The desktop entry's own arguments are kept: a wrapper and a terminal program.
-        {"document of a wrapped application", report, "", wrapper + " run --file-forwarding org.kex.Editor @@", report,
+        {"document of a wrapped application",
+         report,
+         "",
+         wrapper + " run --file-forwarding org.kex.Editor @@",
+         report,
          {wrapper, "run", "--file-forwarding", "org.kex.Editor", "@@", report},
-         {wrapper, "run", "--file-forwarding", "org.kex.Editor", "@@"}, "flatpak"},
-        {"document of a terminal program", spaced, "", terminal + " -e " + editor + " -q ''", "'" + spaced + "'",
-         {terminal, "-e", editor, "-q", "", spaced}, {terminal, "-e", editor, "-q", ""}, "editor"},
+         {wrapper, "run", "--file-forwarding", "org.kex.Editor", "@@"},
+         "flatpak"},
+        {"document of a terminal program",
+         spaced,
+         "",
+         terminal + " -e " + editor + " -q ''",
+         "'" + spaced + "'",
+         {terminal, "-e", editor, "-q", "", spaced},
+         {terminal, "-e", editor, "-q", ""},
+         "editor"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -322,8 +335,9 @@ TEST_F(LaunchTest, FilesChosenAtTheLaunchBecomeItsParametersAfterTheSound)
 {
     const std::string prog = Program("apps/viewer");
     const std::string inbox = Folder("in box");
-    const std::string ini = "[Programs]\nSpeedButton1=" + prog + "\n[Parameters]\nSpeedButton1=-x\n[Select]\nSpeedButton1=" +
-                            ShortPathOf(inbox) + "\n[SoundLaunch]\nSpeedButton1=/snd/go.wav\n[Shrink]\nSpeedButton1=Yes\n";
+    const std::string ini = "[Programs]\nSpeedButton1=" + prog
+                            + "\n[Parameters]\nSpeedButton1=-x\n[Select]\nSpeedButton1=" + ShortPathOf(inbox)
+                            + "\n[SoundLaunch]\nSpeedButton1=/snd/go.wav\n[Shrink]\nSpeedButton1=Yes\n";
     MainWindow& f = StartBar(ini);
 
     // Cancelled: nothing starts, nothing sounds.
@@ -365,7 +379,8 @@ TEST_F(LaunchTest, ParametersAndLongCommandLinesReachTheProgramWhole)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.parameters.substr(0, 40));
         platform.started.clear();
-        StartBar("[Programs]\nSpeedButton2=" + ShortPathOf(prog) + "\n[Parameters]\nSpeedButton2=" + c.parameters + "\n");
+        StartBar("[Programs]\nSpeedButton2=" + ShortPathOf(prog) + "\n[Parameters]\nSpeedButton2=" + c.parameters
+                 + "\n");
         Click(2);
         EXPECT_EQ(StartedArgv(), (std::vector<Argv>{c.argv}));
         // A launch writes no parameters back: the stored value stays whole, as written.
@@ -391,8 +406,8 @@ TEST_F(LaunchTest, WorkingDirectoryIsTheButtonsElseTheProgramsAndOnlyAnExistingO
     for (const Case& c : cases) {
         SCOPED_TRACE(c.program + " / " + c.working);
         platform.started.clear();
-        StartBar("[Programs]\nSpeedButton1=" + c.program + "\n[Working]\nSpeedButton1=" + c.working +
-                 "\n[Icons]\nSpeedButton1=Default\n");
+        StartBar("[Programs]\nSpeedButton1=" + c.program + "\n[Working]\nSpeedButton1=" + c.working
+                 + "\n[Icons]\nSpeedButton1=Default\n");
         Click(1);
         ASSERT_EQ(platform.started.size(), 1u);
         EXPECT_EQ(platform.started[0].workingDir, c.expected);
@@ -409,7 +424,7 @@ TEST_F(LaunchTest, ButtonShrinkValueDecidesTheLaunchAndIsResetAfterIt)
         std::string setting;
         std::optional<bool> shrinkNow; // nothing: the bar's setting decides
     } cases[] = {
-        {"Yes", "No", true}, {"No", "Yes", false}, {std::nullopt, "Yes", true},
+        {"Yes", "No", true},         {"No", "Yes", false},      {std::nullopt, "Yes", true},
         {std::nullopt, "No", false}, {"", "Yes", std::nullopt}, {"maybe", "Yes", std::nullopt},
     };
     for (const Case& c : cases) {
@@ -646,7 +661,10 @@ protected:
         }
         return r;
     }
-    static std::string Canonical(const std::string& dir) { return QDir(QString::fromStdString(dir)).canonicalPath().toStdString(); }
+    static std::string Canonical(const std::string& dir)
+    {
+        return QDir(QString::fromStdString(dir)).canonicalPath().toStdString();
+    }
     static std::string Cwd() { return fs::current_path().string(); }
 };
 
@@ -656,8 +674,9 @@ TEST_F(RealLaunchTest, ButtonStartsItsScriptInItsWorkingDirectoryAndTheWatchSees
     const std::string script = Script("my progs/show args.sh", out);
     const std::string work = base + "work dir";
     fs::create_directories(work);
-    MainWindow& f = StartBar("[Programs]\nSpeedButton1=" + ShortPathOf(script) + "\n[Parameters]\nSpeedButton1=one 'two words'\n" +
-                         "[Working]\nSpeedButton1=" + ShortPathOf(work) + "\n[Icons]\nSpeedButton1=Default\n");
+    MainWindow& f =
+        StartBar("[Programs]\nSpeedButton1=" + ShortPathOf(script) + "\n[Parameters]\nSpeedButton1=one 'two words'\n"
+                 + "[Working]\nSpeedButton1=" + ShortPathOf(work) + "\n[Icons]\nSpeedButton1=Default\n");
     const std::string cwd = Cwd();
     QTest::mouseClick(Pages(f).FindButton(1), Qt::LeftButton);
     EXPECT_TRUE(dialogs.notices.empty()) << dialogs.notices.front();
@@ -708,7 +727,8 @@ TEST_F(RealLaunchTest, ProgramThatCannotStartIsReportedWithoutWaiting)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.program);
         dialogs.notices.clear();
-        MainWindow& f = StartBar("[Programs]\nSpeedButton1=" + ShortPathOf(c.program) + "\n[Icons]\nSpeedButton1=Default\n");
+        MainWindow& f =
+            StartBar("[Programs]\nSpeedButton1=" + ShortPathOf(c.program) + "\n[Icons]\nSpeedButton1=Default\n");
         QTest::mouseClick(Pages(f).FindButton(1), Qt::LeftButton);
         ASSERT_EQ(dialogs.notices.size(), 1u);
         const std::string& notice = dialogs.notices[0];

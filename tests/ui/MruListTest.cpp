@@ -94,48 +94,55 @@ TEST(MruListTest, RulesOfTheListInMemoryAndInTheFile)
                  bar.list.Add(Entry("Program" + std::to_string(n), n));
          },
          last31},
-        {"a repeated launch", "",
+        {"a repeated launch",
+         "",
          [](Bar& bar, const std::string&) {
              for (const char* label : {"Editor", "Mail", "Editor"})
                  bar.list.Add(Entry(label, label[0] == 'E' ? 1 : 2));
          },
          {Entry("Editor", 1), Entry("Mail", 2)}},
-        {"letter case, also beyond ASCII", "",
+        {"letter case, also beyond ASCII",
+         "",
          [](Bar& bar, const std::string&) {
              for (const char* label : {"notes", "Émile", "NOTES", "éMILE"})
                  bar.list.Add(Entry(label, label[0] == 'n' || label[0] == 'N' ? 3 : 1));
          },
          {Entry("Émile", 1), Entry("notes", 3)}},
-        {"Count 3 with an empty 2 loads two", "[MRU]\nCount=3\n1=Alpha  |1\n2=\n3=Gamma  |3\n",
+        {"Count 3 with an empty 2 loads two",
+         "[MRU]\nCount=3\n1=Alpha  |1\n2=\n3=Gamma  |3\n",
          [](Bar& bar, const std::string&) {
              EXPECT_EQ(bar.Entries(), Texts({Entry("Alpha", 1), Entry("Gamma", 3)}));
              bar.list.Add(Entry("Beta", 2));
          },
          {Entry("Beta", 2), Entry("Alpha", 1), Entry("Gamma", 3)}},
-        {"a huge Count costs only the keys there are", "[MRU]\nCount=2147483647\n1=Alpha  |1\n7=Gamma  |7\n",
+        {"a huge Count costs only the keys there are",
+         "[MRU]\nCount=2147483647\n1=Alpha  |1\n7=Gamma  |7\n",
          [](Bar& bar, const std::string&) { bar.list.Add(Entry("Beta", 2)); },
          {Entry("Beta", 2), Entry("Alpha", 1), Entry("Gamma", 7)}},
-        {"a renamed description moves to the top", "",
+        {"a renamed description moves to the top",
+         "",
          [](Bar& bar, const std::string&) {
              bar.list.Add(Entry("Editor", 4));
              bar.list.Add(Entry("Mail", 5));
              bar.list.Replace(Entry("Editor", 4), Entry("Notes", 4));
          },
          {Entry("Notes", 4), Entry("Mail", 5)}},
-        {"a removed button's entry goes", "",
+        {"a removed button's entry goes",
+         "",
          [](Bar& bar, const std::string&) {
              for (int n = 1; n <= 3; ++n)
                  bar.list.Add(Entry("P", n));
              bar.list.Replace(Entry("P", 2), "");
          },
          {Entry("P", 3), Entry("P", 1)}},
-        {"another bar's launch is kept", "",
+        {"another bar's launch is kept",
+         "",
          [](Bar& bar, const std::string& file) {
              bar.list.Add(Entry("Alpha", 1));
              {
                  Bar other(file);
                  other.list.Add(Entry("Beta", 2));
-             } // the other bar ends: it writes nothing more
+             }                              // the other bar ends: it writes nothing more
              Q_EMIT bar.menu.aboutToShow(); // the menu shows the file's list
              EXPECT_EQ(bar.Shown(), Texts({Entry("Beta", 2), Entry("Alpha", 1)}));
              bar.list.Add(Entry("Gamma", 3));
@@ -292,9 +299,9 @@ TEST(MruListTest, EveryOptionStyleAndPosition)
         TMruOptions options;
         TMruStyle style;
         TMruPosition position;
-        int adds;       // of one, two, three, in that order
-        Texts layout;   // the visible items of the menu ("-" a separator, "*" checked,
-                        // "!" disabled), of the anchor's submenu for mpNewMenu
+        int adds;     // of one, two, three, in that order
+        Texts layout; // the visible items of the menu ("-" a separator, "*" checked,
+                      // "!" disabled), of the anchor's submenu for mpNewMenu
         int maxShow = 5;
     };
     const TMruStyle normal = TMruStyle::msNormal;
@@ -304,9 +311,17 @@ TEST(MruListTest, EveryOptionStyleAndPosition)
         {"to the top", {mrTopSelected}, normal, after, 3, {"Before", "Anchor", "~/three", "~/two", "~/one", "After"}},
         {"lines", {mrLineBefore, mrLineAfter}, normal, after, 1, {"Before", "Anchor", "-", "~/one", "-", "After"}},
         {"no lines around nothing", {mrLineBefore, mrLineAfter}, normal, after, 0, {"Before", "Anchor", "After"}},
-        {"short names, numbers", {mrShortFileNames, mrShowNumber}, normal, after, 2,
+        {"short names, numbers",
+         {mrShortFileNames, mrShowNumber},
+         normal,
+         after,
+         2,
          {"Before", "Anchor", "&1  one", "&2  two", "After"}},
-        {"existing files only", {mrCheckFileExist}, normal, after, 3,
+        {"existing files only",
+         {mrCheckFileExist},
+         normal,
+         after,
+         3,
          {"Before", "Anchor", "~/one", "~/three", "After"}},
         {"marked hidden", {}, TMruStyle::msHideSelected, after, 3, {"Before", "Anchor", "~/one", "~/two", "After"}},
         {"marked checked", {}, TMruStyle::msCheckSelected, after, 2, {"Before", "Anchor", "~/one", "*~/two", "After"}},
@@ -315,7 +330,11 @@ TEST(MruListTest, EveryOptionStyleAndPosition)
         {"at most MaxShowCount", {}, normal, after, 3, {"Before", "Anchor", "~/one", "~/two", "After"}, 2},
         {"anchor disabled while empty", {mrDisableAnchorIfEmpty}, normal, after, 0, {"Before", "!Anchor", "After"}},
         {"anchor hidden while empty", {mrHideAnchorIfEmpty}, normal, after, 0, {"Before", "After"}},
-        {"anchor back with entries", {mrDisableAnchorIfEmpty, mrHideAnchorIfEmpty}, normal, after, 1,
+        {"anchor back with entries",
+         {mrDisableAnchorIfEmpty, mrHideAnchorIfEmpty},
+         normal,
+         after,
+         1,
          {"Before", "Anchor", "~/one", "After"}},
     };
     TempDir dir;
@@ -348,8 +367,7 @@ TEST(MruListTest, EveryOptionStyleAndPosition)
                 continue;
             QString text = a->isSeparator() ? "-" : a->text();
             text.replace(QString::fromStdString(dir.Path()), "~");
-            layout.push_back((a->isChecked() ? "*" : "") + std::string(a->isEnabled() ? "" : "!") +
-                             text.toStdString());
+            layout.push_back((a->isChecked() ? "*" : "") + std::string(a->isEnabled() ? "" : "!") + text.toStdString());
         }
         EXPECT_EQ(layout, c.layout);
     }

@@ -21,8 +21,8 @@
 namespace kex {
 namespace {
 
-const char* const kRecordSections[] = {"Programs", "Parameters",  "Icons",  "IconSelection", "Names",
-                                       "Shrink",   "Select",      "Working", "SoundSelect",  "SoundLaunch"};
+const char* const kRecordSections[] = {"Programs", "Parameters", "Icons",   "IconSelection", "Names",
+                                       "Shrink",   "Select",     "Working", "SoundSelect",   "SoundLaunch"};
 
 // An INI text of a head and the given records, written as the bar writes records.
 std::string WithRecords(const std::string& head, const std::vector<std::pair<int, ButtonRecord>>& records)
@@ -64,8 +64,8 @@ TEST_F(PageGridTest, ButtonsAreNumberedThroughThePagesInRows)
     } cases[] = {{16, 10, 17, 32, 540}, {21, 10, 22, 42, 720}, {16, 3, 17, 32, 540}, {21, 1, 0, 0, 720}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.pages << " pages of " << c.perPage);
-        WriteIni("[Location]\nTop=100\nButtonCount=" + std::to_string(c.perPage) + "\n[Pages]\nCount="
-                 + std::to_string(c.pages) + "\n");
+        WriteIni("[Location]\nTop=100\nButtonCount=" + std::to_string(c.perPage)
+                 + "\n[Pages]\nCount=" + std::to_string(c.pages) + "\n");
         MainWindow& f = Start();
         ASSERT_EQ(Pages(f).ButtonsPerPage(), c.perPage);
         ASSERT_EQ(Child<QStackedWidget>(f, "Notebook1")->count(), c.pages);
@@ -316,9 +316,9 @@ TEST_F(PageGridTest, IconFromIconFileThenProgramThenBuiltIn)
         int n;
         QSize glyphSize;
         std::optional<QRgb> colour; // none: the built-in icon
-        std::string icons;           // "Icons" afterwards
-    } expects[] = {{1, {32, 33}, red, "/icons/a.ico"},       {2, {32, 33}, blue, "/icons/none.ico"},
-                   {3, {32, 33}, std::nullopt, "Default"},   {4, {32, 33}, blue, "Default"},
+        std::string icons;          // "Icons" afterwards
+    } expects[] = {{1, {32, 33}, red, "/icons/a.ico"},        {2, {32, 33}, blue, "/icons/none.ico"},
+                   {3, {32, 33}, std::nullopt, "Default"},    {4, {32, 33}, blue, "Default"},
                    {5, {32, 33}, green, "'/my icons/b.ico'"}, {6, {16, 17}, red, "/icons/small.png"},
                    {7, {32, 33}, std::nullopt, "Default"}};
     for (const Expect& e : expects) {
@@ -397,7 +397,8 @@ TEST_F(PageGridTest, ButtonWithoutIconOutsideLoadingAsksForOne)
         if (c.colour) {
             EXPECT_EQ(Glyph(b).pixel(16, 16), *c.colour);
         } else {
-            EXPECT_EQ(Glyph(b).pixel(16, 16), BuiltinIcon("ICON_2").convertToFormat(QImage::Format_ARGB32).pixel(16, 16));
+            EXPECT_EQ(Glyph(b).pixel(16, 16),
+                      BuiltinIcon("ICON_2").convertToFormat(QImage::Format_ARGB32).pixel(16, 16));
         }
         // A reload finds the stored icon and asks nothing.
         Pages(f).Load();
@@ -556,7 +557,12 @@ TEST_F(ButtonsPerPageTest, SwitchRenumbersAndRebuildsTheBar)
         QStringList captions;     // the tabs afterwards
     } cases[] = {
         {"16 to 21, one group on two pages", 16, 21, {"Tools", "Tools"}, Range(1, 19), {}, {"Tools"}},
-        {"16 to 21, two groups", 16, 21, {"Tools", "Games"}, Range(1, 19), {{17, 22}, {18, 23}, {19, 24}},
+        {"16 to 21, two groups",
+         16,
+         21,
+         {"Tools", "Games"},
+         Range(1, 19),
+         {{17, 22}, {18, 23}, {19, 24}},
          {"Tools", "Games"}},
         {"21 to 16, one full page", 21, 16, {"Tools"}, Range(1, 21), {}, {"Tools", "Tools"}},
         {"16 to 21, used pages apart", 16, 21, {"A", "B", "C"}, {1, 2, 33, 34}, {{33, 22}, {34, 23}}, {"A", "C"}},

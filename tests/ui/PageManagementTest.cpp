@@ -210,7 +210,8 @@ TEST_F(PageTest, PageMenuOpensOnlyOnAnUnlockedRightPressOnATabWithTheEditorHidde
         ASSERT_EQ(dialogs.popups.size(), before + (c.opens ? 1 : 0));
         if (c.opens) {
             EXPECT_EQ(dialogs.popups.back().menu, "PopupMenu2");
-            EXPECT_EQ(dialogs.popups.back().pos, f.mapToGlobal(QPoint(c.at.x() + Child<QFrame>(f, "Panel1")->width(), c.at.y())));
+            EXPECT_EQ(dialogs.popups.back().pos,
+                      f.mapToGlobal(QPoint(c.at.x() + Child<QFrame>(f, "Panel1")->width(), c.at.y())));
             EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->TabIndex(), 1) << "the pressed tab is selected";
             EXPECT_TRUE(f.windowTitle().endsWith("Page 2 of 3"));
         } else if (c.button == Qt::RightButton) {
@@ -253,7 +254,9 @@ TEST_F(PageTest, RenamingStoresANonEmptyNameAndShowsItAtOnceWhileTheRedHighlight
         EXPECT_EQ(Child<QLineEdit>(f, "PageName")->toolTip(), "Enter new name for Selected Page Tab");
         EXPECT_EQ(Child<QLineEdit>(f, "PageName")->text().toStdString(), c.shownBefore);
         EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->SelectedColor(), QColor(255, 0, 0));
-        EXPECT_GT(CountColour(Painted(Child<TTabSet>(f, "TabSet1")), Child<TTabSet>(f, "TabSet1")->ItemRect(c.tab), QColor(255, 0, 0)), 20);
+        EXPECT_GT(CountColour(Painted(Child<TTabSet>(f, "TabSet1")), Child<TTabSet>(f, "TabSet1")->ItemRect(c.tab),
+                              QColor(255, 0, 0)),
+                  20);
 
         Retype(c.typed);
         Key(c.key);
@@ -264,7 +267,9 @@ TEST_F(PageTest, RenamingStoresANonEmptyNameAndShowsItAtOnceWhileTheRedHighlight
         const std::string stored = Value("Tabs", PageTabKey(c.tab + 1));
         EXPECT_EQ(stored, c.stored == "Page3" ? "<absent>" : c.stored);
         EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->SelectedColor(), ColorFromValue(Pages(f).Colors().Selected()));
-        EXPECT_EQ(CountColour(Painted(Child<TTabSet>(f, "TabSet1")), Child<TTabSet>(f, "TabSet1")->rect(), QColor(255, 0, 0)), 0);
+        EXPECT_EQ(
+            CountColour(Painted(Child<TTabSet>(f, "TabSet1")), Child<TTabSet>(f, "TabSet1")->rect(), QColor(255, 0, 0)),
+            0);
         EXPECT_EQ(Pages(f).FindButton(17), button) << "a rename rebuilds nothing";
         EXPECT_FALSE(QFile::exists(QString::fromStdString(platform.appDir + "KX.BAK")));
         form.reset();
@@ -385,27 +390,53 @@ TEST_F(PageTest, DeletingAndAddingShiftPagesWithTheirNamesAndButtons)
         int pages, tab;
         std::map<int, std::string> names;
         std::vector<int> buttons;
-        std::vector<std::string> tabs;        // afterwards
+        std::vector<std::string> tabs;           // afterwards
         std::map<std::string, std::string> keys; // "PageTab" + p afterwards
-        std::map<int, int> layout;             // afterwards: number → first number
+        std::map<int, int> layout;               // afterwards: number → first number
         int selected;
     } cases[] = {
-        {"delete the last page", "DeletePage1", 3, 2, {{1, "Alpha"}, {3, "Gamma"}}, {1, 33, 48},
-         {"Alpha", "Page2"}, {{"PageTab1", "Alpha"}, {"PageTab2", "<absent>"}, {"PageTab3", "<absent>"}},
-         {{1, 1}}, 0},
+        {"delete the last page",
+         "DeletePage1",
+         3,
+         2,
+         {{1, "Alpha"}, {3, "Gamma"}},
+         {1, 33, 48},
+         {"Alpha", "Page2"},
+         {{"PageTab1", "Alpha"}, {"PageTab2", "<absent>"}, {"PageTab3", "<absent>"}},
+         {{1, 1}},
+         0},
         // The unnamed page 4 moves to place 3 and is stored as "3".
-        {"delete page 2 of 4", "DeletePage1", 4, 1, {{1, "Alpha"}, {2, "Beta"}, {3, "Gamma"}},
-         {1, 2, 17, 18, 33, 40, 49, 64}, {"Alpha", "Gamma", "3"},
+        {"delete page 2 of 4",
+         "DeletePage1",
+         4,
+         1,
+         {{1, "Alpha"}, {2, "Beta"}, {3, "Gamma"}},
+         {1, 2, 17, 18, 33, 40, 49, 64},
+         {"Alpha", "Gamma", "3"},
          {{"PageTab1", "Alpha"}, {"PageTab2", "Gamma"}, {"PageTab3", "3"}, {"PageTab4", "<absent>"}},
-         {{1, 1}, {2, 2}, {17, 33}, {24, 40}, {33, 49}, {48, 64}}, 0},
+         {{1, 1}, {2, 2}, {17, 33}, {24, 40}, {33, 49}, {48, 64}},
+         0},
         // The unnamed page 3 moves to place 4 and is stored as "3".
-        {"add before the first page", "AddPage1", 3, 0, {{1, "Alpha"}, {2, "Beta"}}, {1, 16, 17, 33},
+        {"add before the first page",
+         "AddPage1",
+         3,
+         0,
+         {{1, "Alpha"}, {2, "Beta"}},
+         {1, 16, 17, 33},
          {"Page 1", "Alpha", "Beta", "3"},
          {{"PageTab1", "Page 1"}, {"PageTab2", "Alpha"}, {"PageTab3", "Beta"}, {"PageTab4", "3"}},
-         {{17, 1}, {32, 16}, {33, 17}, {49, 33}}, 0},
-        {"add before page 2", "AddPage1", 2, 1, {{1, "Alpha"}}, {1, 17, 32},
-         {"Alpha", "Page 2", "2"}, {{"PageTab1", "Alpha"}, {"PageTab2", "Page 2"}, {"PageTab3", "2"}},
-         {{1, 1}, {33, 17}, {48, 32}}, 1},
+         {{17, 1}, {32, 16}, {33, 17}, {49, 33}},
+         0},
+        {"add before page 2",
+         "AddPage1",
+         2,
+         1,
+         {{1, "Alpha"}},
+         {1, 17, 32},
+         {"Alpha", "Page 2", "2"},
+         {{"PageTab1", "Alpha"}, {"PageTab2", "Page 2"}, {"PageTab3", "2"}},
+         {{1, 1}, {33, 17}, {48, 32}},
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -531,12 +562,8 @@ TEST_F(PageTest, APendingMoveGoesBackToItsPlaceOnARebuildOrTheEndOfTheProgram)
             Retype("5");
             Key(Qt::Key_Return);
             break;
-        case End::RebuildMessage:
-            platform.handler({f.State().PageUpdateMsg, 1});
-            break;
-        case End::Close:
-            form.reset();
-            break;
+        case End::RebuildMessage: platform.handler({f.State().PageUpdateMsg, 1}); break;
+        case End::Close: form.reset(); break;
         }
         EXPECT_EQ(Value("Pages", "Count"), std::to_string(c.count));
         EXPECT_EQ(Value("Tabs", "PageTab1"), "Alpha");
@@ -606,7 +633,8 @@ TEST_F(PageTest, TabColoursComeFromTheColourDialogWithTheStoredPalette)
         const QImage painted = Painted(Child<TTabSet>(f, "TabSet1"));
         // The middle of each tab: neighbouring trapezoids overlap at their sides.
         auto middle = [](QRect r) { return r.adjusted(r.width() / 3, 0, -r.width() / 3, 0); };
-        const QRect selectedTab = middle(Child<TTabSet>(f, "TabSet1")->ItemRect(0)), unselectedTab = middle(Child<TTabSet>(f, "TabSet1")->ItemRect(1));
+        const QRect selectedTab = middle(Child<TTabSet>(f, "TabSet1")->ItemRect(0)),
+                    unselectedTab = middle(Child<TTabSet>(f, "TabSet1")->ItemRect(1));
         if (c.cancel) {
             EXPECT_EQ(IniText(), before);
             EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->SelectedColor(), selectedBefore);
@@ -627,7 +655,9 @@ TEST_F(PageTest, TabColoursComeFromTheColourDialogWithTheStoredPalette)
             // A later start paints with the stored colour and reopens the same palette.
             form.reset();
             MainWindow& again = Shown();
-            EXPECT_EQ(selected ? Child<TTabSet>(again, "TabSet1")->SelectedColor() : Child<TTabSet>(again, "TabSet1")->UnselectedColor(), chosen);
+            EXPECT_EQ(selected ? Child<TTabSet>(again, "TabSet1")->SelectedColor()
+                               : Child<TTabSet>(again, "TabSet1")->UnselectedColor(),
+                      chosen);
             Menu(0, c.item);
             ASSERT_EQ(dialogs.colorAsks.size(), 2u);
             EXPECT_EQ(dialogs.colorAsks[1].custom, edited);
@@ -664,7 +694,8 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
              dialogs.answers.push_back(TModalResult::mrYes);
              Menu(2, "DeletePage1");
          }},
-        {"delete asked before the change", [this](MainWindow& f) {
+        {"delete asked before the change",
+         [this](MainWindow& f) {
              // The question is open while the other program adds its page.
              dialogs.answers.push_back(TModalResult::mrYes);
              dialogs.popupChoices.push_back("DeletePage1");
@@ -673,34 +704,40 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
              Tool({Ini(), "add-page", "1", "New"});
              f.MenuItem("DeletePage1")->trigger();
          }},
-        {"typed page count", [this](MainWindow& f) {
+        {"typed page count",
+         [this](MainWindow& f) {
              f.MenuItem("TotalPages1")->trigger();
              Tool({Ini(), "add-page", "1", "New"});
              Retype("2");
              Key(Qt::Key_Return);
          }},
-        {"16/21 switch", [this](MainWindow& f) {
+        {"16/21 switch",
+         [this](MainWindow& f) {
              Tool({Ini(), "add-page", "1", "New"});
              dialogs.answers.push_back(TModalResult::mrYes);
              f.MenuItem("PButton21")->trigger();
          }},
-        {"button menu", [this](MainWindow& f) {
+        {"button menu",
+         [this](MainWindow& f) {
              Tool({Ini(), "add-page", "1", "New"});
              dialogs.popupChoices.push_back("RemoveButton1");
              Pages(f).OpenButtonMenu(17, QPoint(0, 0));
          }},
-        {"remove chosen from a menu opened before the change", [this](MainWindow& f) {
+        {"remove chosen from a menu opened before the change",
+         [this](MainWindow& f) {
              // The menu is open while the other program adds its page.
              dialogs.duringPopup = [this] { Tool({Ini(), "add-page", "1", "New"}); };
              dialogs.popupChoices.push_back("RemoveButton1");
              Pages(f).OpenButtonMenu(17, QPoint(0, 0));
          }},
-        {"put of a copy", [this](MainWindow& f) {
+        {"put of a copy",
+         [this](MainWindow& f) {
              ChooseOnButton(f, 1, "CopyButton1");
              Tool({Ini(), "add-page", "1", "New"});
              QTest::mouseClick(Pages(f).FindButton(2), Qt::LeftButton);
          }},
-        {"click on a button", [this](MainWindow& f) {
+        {"click on a button",
+         [this](MainWindow& f) {
              Tool({Ini(), "add-page", "1", "New"});
              Child<TTabSet>(f, "TabSet1")->SetTabIndex(1);
              Pages(f).SelectPage();
@@ -728,8 +765,8 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
         EXPECT_EQ(Pages(f).PageCount(), 4);
         EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Tabs(), QStringList({"New", "Main", "Scripts", "Misc"}));
         EXPECT_EQ(f.ScreenCursor(), crDefault);
-        const bool told = !dialogs.messages.empty() && dialogs.messages.back().type == TMsgDlgType::mtInformation &&
-                          dialogs.messages.back().text.find("reloaded") != std::string::npos;
+        const bool told = !dialogs.messages.empty() && dialogs.messages.back().type == TMsgDlgType::mtInformation
+                          && dialogs.messages.back().text.find("reloaded") != std::string::npos;
         EXPECT_TRUE(told);
         form.reset();
     }
@@ -755,8 +792,8 @@ TEST_F(PageTest, AChangeWrittenWhileTheBarLoadsIsNoticedByTheNextCommand)
     bar.buttons = {1, 17, 33};
     struct Case {
         const char* what;
-        bool atStart;    // written while the start loads the buttons, else while a reload does
-        int pagesShown;  // what the bar shows once that load is done
+        bool atStart;   // written while the start loads the buttons, else while a reload does
+        int pagesShown; // what the bar shows once that load is done
     } cases[] = {
         {"while the start loads", true, 3},
         {"while a reload message is followed", false, 4},
@@ -804,7 +841,8 @@ TEST_F(PageTest, BackupHoldsTheBarAsItWasBeforeEveryRebuildingCommand)
              dialogs.answers.push_back(TModalResult::mrYes);
              Menu(1, "DeletePage1");
          }},
-        {"page count", [this](MainWindow& f) {
+        {"page count",
+         [this](MainWindow& f) {
              f.MenuItem("TotalPages1")->trigger();
              Retype("5");
              Key(Qt::Key_Return);

@@ -14,7 +14,7 @@ int OpaquePixels(const QImage& image)
     return count;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Pictures, BuiltinIconsAreDrawn32By32AndUnknownNamesGiveNone)
 {
@@ -38,7 +38,7 @@ TEST(Pictures, GlyphsFitTheirButtonsAndCursorsPointWithTheArrowTip)
 {
     for (const QPixmap& glyph : {kex::HelpGlyph(), kex::RunGlyph()}) {
         const QSizeF logical = glyph.deviceIndependentSize();
-        EXPECT_LE(logical.width(), 19);  // inside the 23 x 19 button's bevel
+        EXPECT_LE(logical.width(), 19); // inside the 23 x 19 button's bevel
         EXPECT_LE(logical.height(), 15);
         EXPECT_GT(OpaquePixels(glyph.toImage()), 10);
     }

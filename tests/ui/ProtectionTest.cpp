@@ -111,8 +111,8 @@ protected:
     void Restart()
     {
         protection.reset();
-        protection = std::make_unique<Protection>(
-            context, ProtectionMenus{lockout, modifyMenu->menuAction(), protect}, nullptr);
+        protection =
+            std::make_unique<Protection>(context, ProtectionMenus{lockout, modifyMenu->menuAction(), protect}, nullptr);
         Wire(*protection, window, bar, protect, menuButton);
         protection->Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"), 16);
     }
@@ -129,15 +129,15 @@ protected:
     {
         std::vector<std::string> texts;
         for (const auto& m : dialogs.messages)
-            texts.push_back(m.text + "/" + std::to_string(int(m.type)) + "/" + std::to_string(m.buttons) + "/" +
-                            std::to_string(m.helpContext));
+            texts.push_back(m.text + "/" + std::to_string(int(m.type)) + "/" + std::to_string(m.buttons) + "/"
+                            + std::to_string(m.helpContext));
         dialogs.messages.clear();
         return texts;
     }
     static std::string Incorrect(int help)
     {
-        return "Incorrect Password/" + std::to_string(int(TMsgDlgType::mtWarning)) + "/" +
-               std::to_string(mbOK | mbHelp) + "/" + std::to_string(help);
+        return "Incorrect Password/" + std::to_string(int(TMsgDlgType::mtWarning)) + "/" + std::to_string(mbOK | mbHelp)
+               + "/" + std::to_string(help);
     }
 };
 

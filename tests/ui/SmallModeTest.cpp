@@ -56,7 +56,7 @@ TEST_F(SmallModeTest, BarGraphOnLaunchShrinksTheBarAndItsEndRestoresItWhereItSto
     struct Case {
         const char* name;
         std::string location;
-        QPoint smallAt;  // where the small bar stands
+        QPoint smallAt;   // where the small bar stands
         const char* item; // an option the user chooses first (none: nullptr)
         bool staysSmall;  // "Stay Small": the program's end leaves it small
     } cases[] = {

@@ -36,7 +36,8 @@ TEST_F(StartupTest, CommandLineGivesFileCaptionSyncModeAndMessages)
         EXPECT_EQ(f.State().LoadMsg, "UKexbar" + c.suffix);
         EXPECT_EQ(f.State().PageUpdateMsg, "UKXForm" + c.suffix);
         QString date = QLocale::system().toString(QDate(2026, 12, 7), QLocale::ShortFormat);
-        EXPECT_EQ(f.windowTitle(), QString::fromStdString("Zivar32 " + c.suffix + "      ") + date + "      Page 1 of 10");
+        EXPECT_EQ(f.windowTitle(),
+                  QString::fromStdString("Zivar32 " + c.suffix + "      ") + date + "      Page 1 of 10");
         // The start writes "Run" into its own file.
         EXPECT_EQ(Value("Location", "Run", c.suffix), "Yes");
         form.reset();
@@ -114,9 +115,9 @@ TEST_F(StartupTest, ABarStoredOffTheScreensComesBackWhole)
         int left, top;
         QPoint placed;
     } cases[] = {
-        {-722, 100, {0, 100}},           // far off to the left
-        {2000, 500, {2304 - 627, 500}},  // partly off the second screen's right edge
-        {800, 300, {800, 300}},          // across both: shown whole, where it stands
+        {-722, 100, {0, 100}},          // far off to the left
+        {2000, 500, {2304 - 627, 500}}, // partly off the second screen's right edge
+        {800, 300, {800, 300}},         // across both: shown whole, where it stands
     };
     for (const Case& c : cases) {
         WriteIni("[Location]\nTop=" + std::to_string(c.top) + "\nLeft=" + std::to_string(c.left) + "\n");
@@ -413,11 +414,11 @@ TEST_F(StartupTest, ItemsAndHintsOfSubsystemsNotBuiltPromiseNothing)
     WriteIni("[Location]\nTop=100\nShowHint=Yes\n[Programs]\nSpeedButton1=/bin/true\n");
     MainWindow& f = Start();
     // Every item has its handler now, the clock's sounds with the clock.
-    for (const char* name : {"MoveButton1", "CopyButton1", "RemoveButton1", "ConfigureButton1", "ShrinkOnLaunch2",
-                             "DeletePage1", "AddPage1", "Exit1", "PasswordProtect1", "LockoutModify1",
-                             "ShrinkOnLaunch1", "HideGraph1", "StaySmall", "LockGraphLocation1", "IconState1",
-                             "ClockOptions1", "TimeSound1", "TimeSound2",
-                             "ConfirmExit1", "ExitKexbar1", "ScreenSave1", "ShowHint1"})
+    for (const char* name : {"MoveButton1",     "CopyButton1", "RemoveButton1", "ConfigureButton1",   "ShrinkOnLaunch2",
+                             "DeletePage1",     "AddPage1",    "Exit1",         "PasswordProtect1",   "LockoutModify1",
+                             "ShrinkOnLaunch1", "HideGraph1",  "StaySmall",     "LockGraphLocation1", "IconState1",
+                             "ClockOptions1",   "TimeSound1",  "TimeSound2",    "ConfirmExit1",       "ExitKexbar1",
+                             "ScreenSave1",     "ShowHint1"})
         EXPECT_TRUE(f.MenuItem(name)->isVisible()) << name;
     // The button menu offers what works, and a launch is not held by a hidden mark.
     dialogs.popupChoices = {""};
@@ -432,7 +433,8 @@ TEST_F(StartupTest, ItemsAndHintsOfSubsystemsNotBuiltPromiseNothing)
     EXPECT_EQ(dialogs.popups[1].menu, "PopupMenu5");
     // The general hints are on.
     EXPECT_TRUE(Child<QFrame>(f, "Panel1")->toolTip().isEmpty());
-    for (QWidget* w : std::initializer_list<QWidget*>{Child<QToolButton>(f, "HelpButton"), Child<QToolButton>(f, "RunButton"), Child<TTabSet>(f, "TabSet1")})
+    for (QWidget* w : std::initializer_list<QWidget*>{Child<QToolButton>(f, "HelpButton"),
+                                                      Child<QToolButton>(f, "RunButton"), Child<TTabSet>(f, "TabSet1")})
         EXPECT_FALSE(w->toolTip().isEmpty()) << w->objectName().toStdString();
 }
 

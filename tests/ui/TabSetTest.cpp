@@ -42,7 +42,7 @@ int CountColour(const QImage& image, const QRect& rect, const QColor& colour)
     return count;
 }
 
-}  // namespace
+} // namespace
 
 TEST(TabSet, EveryShownTabIsFoundAtItsRectangleAndNothingBesideThem)
 {

@@ -48,8 +48,7 @@ std::string ExecArgument(const std::string& arg)
     return value;
 }
 
-std::string AutostartEntry(const std::string& program, const std::vector<std::string>& args,
-                           const std::string& appDir)
+std::string AutostartEntry(const std::string& program, const std::vector<std::string>& args, const std::string& appDir)
 {
     std::string exec = "env " + ExecArgument("KEXBAR_DIR=" + appDir) + " " + ExecArgument(program);
     for (const std::string& a : args)
@@ -58,10 +57,12 @@ std::string AutostartEntry(const std::string& program, const std::vector<std::st
            "Type=Application\n"
            "Name=Kexbar\n"
            "Comment=The program launcher bar\n"
-           "Exec=" + exec + "\n"
-           "Icon=kexbar\n"
-           "Terminal=false\n"
-           "X-GNOME-Autostart-enabled=true\n";
+           "Exec="
+           + exec
+           + "\n"
+             "Icon=kexbar\n"
+             "Terminal=false\n"
+             "X-GNOME-Autostart-enabled=true\n";
 }
 
 bool AutostartEnabled(const std::string& file)

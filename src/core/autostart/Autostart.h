@@ -19,8 +19,7 @@ std::string ExecArgument(const std::string& arg);
 // The entry that starts `program args...` with KEXBAR_DIR set to appDir (through
 // env), so that the bar that starts with the session is this one: the same suffix and
 // the same configuration directory.
-std::string AutostartEntry(const std::string& program, const std::vector<std::string>& args,
-                           const std::string& appDir);
+std::string AutostartEntry(const std::string& program, const std::vector<std::string>& args, const std::string& appDir);
 
 // Whether the session starts the bar: the file is a regular file holding a desktop
 // entry that is not Hidden.

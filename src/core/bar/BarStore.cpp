@@ -82,7 +82,10 @@ void BarStore::SaveCheckExit(bool on) { WriteSetting(ini_, settings::CheckExit, 
 
 void BarStore::SaveShowHint(bool on) { WriteSetting(ini_, settings::ShowHint, on ? "Yes" : "No"); }
 
-void BarStore::SaveWindowState(bool minimised) { WriteSetting(ini_, settings::WindowState, minimised ? "Min" : "Norm"); }
+void BarStore::SaveWindowState(bool minimised)
+{
+    WriteSetting(ini_, settings::WindowState, minimised ? "Min" : "Norm");
+}
 
 std::array<int, 16> BarStore::CustomColors() const
 {
@@ -333,7 +336,9 @@ void BarStore::SaveTwelveHour(bool twelveHour) { WriteSetting(ini_, settings::Tw
 void BarStore::SaveClockDisplay(ClockDisplay display)
 {
     WriteSetting(ini_, settings::Display,
-                 display == ClockDisplay::Hour ? "Hour" : display == ClockDisplay::HalfHour ? "HalfHour" : "No");
+                 display == ClockDisplay::Hour       ? "Hour"
+                 : display == ClockDisplay::HalfHour ? "HalfHour"
+                                                     : "No");
 }
 
 BarStore::ClockSoundFiles BarStore::ClockSounds() const

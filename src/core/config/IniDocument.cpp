@@ -44,8 +44,7 @@ struct FoldHash {
 struct FoldEqual {
     bool operator()(std::string_view a, std::string_view b) const noexcept { return SameName(a, b); }
 };
-template <class T>
-using NameMap = std::unordered_map<std::string_view, T, FoldHash, FoldEqual>;
+template <class T> using NameMap = std::unordered_map<std::string_view, T, FoldHash, FoldEqual>;
 
 } // namespace
 
@@ -260,10 +259,10 @@ IniDocument IniDocument::Adopt(std::string text)
         const auto [lineText, len] = NextLine(all);
         Line line;
         line.text = lineText;
-        line.ending = len == 0                          ? Ending::None
-                      : len == 2                        ? Ending::CRLF
+        line.ending = len == 0                       ? Ending::None
+                      : len == 2                     ? Ending::CRLF
                       : all[lineText.size()] == '\n' ? Ending::LF
-                                                        : Ending::CR;
+                                                     : Ending::CR;
         line.kind = ClassifyProfileLine(lineText).kind;
         all.remove_prefix(lineText.size() + len);
         if (line.kind == Kind::Section) {
@@ -571,7 +570,8 @@ std::vector<std::pair<std::string, std::string>> IniDocument::ReadSection(std::s
 bool IniDocument::Empty() const
 {
     return sections_.size() == 1
-           && std::all_of(sections_[0].lines.begin(), sections_[0].lines.end(), [](const Line& l) { return l.removed; });
+           && std::all_of(sections_[0].lines.begin(), sections_[0].lines.end(),
+                          [](const Line& l) { return l.removed; });
 }
 
 } // namespace kex

@@ -8,10 +8,11 @@ const std::vector<const Setting*>& Catalogue()
 {
     using namespace settings;
     static const std::vector<const Setting*> all = {
-        &Top,        &Left,      &OnTop,      &StaySmall, &Shrink,       &Hide,          &IconState,
-        &LockedGraph, &ShrinkX,  &ShrinkY,    &ButtonCount, &CheckExit,  &ShowHint,      &User,
-        &Run,        &PasswordCommit, &WindowState, &GaugeType, &TwelveHour, &Display,    &Sound,         &SoundFile,
-        &Sound2,     &SoundFile2, &SelectedColor, &UnselectedColor, &PageCount, &Blank,  &MruCount,
+        &Top,         &Left,           &OnTop,       &StaySmall,     &Shrink,          &Hide,      &IconState,
+        &LockedGraph, &ShrinkX,        &ShrinkY,     &ButtonCount,   &CheckExit,       &ShowHint,  &User,
+        &Run,         &PasswordCommit, &WindowState, &GaugeType,     &TwelveHour,      &Display,   &Sound,
+        &SoundFile,   &Sound2,         &SoundFile2,  &SelectedColor, &UnselectedColor, &PageCount, &Blank,
+        &MruCount,
     };
     return all;
 }
@@ -69,9 +70,15 @@ bool ButtonsDiffer(const IniDocument& before, const IniDocument& after)
                        [&](std::string_view section) { return KeysOf(before, section) != KeysOf(after, section); });
 }
 
-int ReadSettingInt(const IniDocument& doc, const Setting& s) { return doc.ReadInteger(s.section, s.key, s.DefaultInt()); }
+int ReadSettingInt(const IniDocument& doc, const Setting& s)
+{
+    return doc.ReadInteger(s.section, s.key, s.DefaultInt());
+}
 int ReadSettingInt(const IniDocument& doc, const Setting& s, int def) { return doc.ReadInteger(s.section, s.key, def); }
-void WriteSetting(TNewIniFile& ini, const Setting& s, std::string_view value) { ini.WriteString(s.section, s.key, value); }
+void WriteSetting(TNewIniFile& ini, const Setting& s, std::string_view value)
+{
+    ini.WriteString(s.section, s.key, value);
+}
 void WriteSetting(TNewIniFile& ini, const Setting& s, int value) { ini.WriteInteger(s.section, s.key, value); }
 
 } // namespace kex

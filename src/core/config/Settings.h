@@ -33,7 +33,8 @@ inline constexpr Setting Left{"Location", "Left", SettingType::Integer, "0", "le
 inline constexpr Setting OnTop{"Location", "OnTop", SettingType::Flag, "No", "bar borderless and always on top"};
 inline constexpr Setting StaySmall{"Location", "StaySmall", SettingType::Flag, "No",
                                    "start shrunk and stay small after launches"};
-inline constexpr Setting Shrink{"Location", "Shrink", SettingType::Flag, "Yes", "shrink the bar to the gauge on launch"};
+inline constexpr Setting Shrink{"Location", "Shrink", SettingType::Flag, "Yes",
+                                "shrink the bar to the gauge on launch"};
 inline constexpr Setting Hide{"Location", "Hide", SettingType::Flag, "No", "hide to the tray on launch"};
 inline constexpr Setting IconState{"Location", "IconState", SettingType::Flag, "No", "animate the tray icon"};
 inline constexpr Setting LockedGraph{"Location", "LockedGraph", SettingType::Flag, "No",
@@ -81,9 +82,9 @@ inline constexpr Setting MruCount{"MRU", "Count", SettingType::Integer, "0", "nu
 inline constexpr std::string_view TabsSection = "Tabs";
 inline constexpr std::string_view PageTabPrefix = "PageTab"; // + page number from 1, default "Page" + n
 inline constexpr std::string_view ColorsSection = "Colors";
-inline constexpr std::string_view ColorPrefix = "Color";     // + "A".."P", default "FFFFFF"
+inline constexpr std::string_view ColorPrefix = "Color"; // + "A".."P", default "FFFFFF"
 inline constexpr std::string_view ColorDefault = "FFFFFF";
-inline constexpr std::string_view MruSection = "MRU";         // "1".."Count"
+inline constexpr std::string_view MruSection = "MRU"; // "1".."Count"
 } // namespace settings
 
 // Every fixed key of the catalogue, in catalogue order.
@@ -132,10 +133,16 @@ inline constexpr std::string_view NamesSection = "Names";
 inline constexpr std::string_view ShrinkSection = "Shrink"; // "Yes", "No", or the global setting
 inline constexpr std::string_view IconDefault = "Default";
 } // namespace settings
-inline constexpr std::array<std::string_view, 10> RecordSections = {
-    settings::ProgramsSection, settings::ParametersSection, settings::IconsSection,
-    settings::IconSelectionSection, settings::NamesSection, settings::ShrinkSection, "Select", "Working", "SoundSelect",
-    "SoundLaunch"};
+inline constexpr std::array<std::string_view, 10> RecordSections = {settings::ProgramsSection,
+                                                                    settings::ParametersSection,
+                                                                    settings::IconsSection,
+                                                                    settings::IconSelectionSection,
+                                                                    settings::NamesSection,
+                                                                    settings::ShrinkSection,
+                                                                    "Select",
+                                                                    "Working",
+                                                                    "SoundSelect",
+                                                                    "SoundLaunch"};
 
 // Whether the bars on a file show something else once its text went from `before` to
 // `after`: its page layout or any key of the ten record sections differs (a setting or

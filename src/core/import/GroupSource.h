@@ -15,7 +15,7 @@ struct TProgramItem {
     std::string commandLine; // in the bar's command-line form; empty: nothing to start
     std::string iconFile;    // an icon file's path or an icon theme name, as written; empty: none
     int iconIndex = 0;
-    bool terminal = false;   // the program runs in a terminal window
+    bool terminal = false; // the program runs in a terminal window
 
     bool operator==(const TProgramItem&) const = default;
 };

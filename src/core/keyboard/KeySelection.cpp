@@ -38,8 +38,7 @@ class KeyWalk {
 public:
     KeyWalk(const TKeySnapshot& bar, TKey key, TKeyModifiers modifiers)
         : bar_(bar), key_(key), modifiers_(modifiers), n_(bar.ButtonsPerPage), pages_(bar.Pages),
-          total_(bar.ButtonsPerPage * bar.Pages), page_(std::clamp(bar.Page, 0, bar.Pages - 1)),
-          small_(bar.SmallActive)
+          total_(bar.ButtonsPerPage * bar.Pages), page_(std::clamp(bar.Page, 0, bar.Pages - 1)), small_(bar.SmallActive)
     {
         s_ = bar.Selection;
         // A selection that is not on the shown page (the bar changed under it) is
@@ -137,9 +136,7 @@ private:
     void FunctionKey()
     {
         switch (key_) {
-        case TKey::F1:
-            Do(Kind::HelpContents);
-            break;
+        case TKey::F1: Do(Kind::HelpContents); break;
         case TKey::F2:
             // The switch gives the bar its full size: a small bar first comes back
             // whole, so that the launch watch and the gauge's menu are as the full
@@ -153,9 +150,7 @@ private:
             Do(Kind::SmallSize);
             small_ = small_ ? false : !bar_.ShrinksToTray;
             break;
-        case TKey::F4:
-            Do(Kind::GaugeMenu);
-            break;
+        case TKey::F4: Do(Kind::GaugeMenu); break;
         case TKey::F5:
             if (s_ > 0) {
                 if (selectionDown_ && !bar_.EditorOpen)
@@ -168,17 +163,10 @@ private:
             if (!bar_.Renaming && !bar_.EditorOpen && !bar_.ModifyLocked)
                 Do(Kind::PageMenu);
             break;
-        case TKey::F7:
-            Do(Kind::RunMenu);
-            break;
-        case TKey::F8:
-            Do(Kind::CdTray);
-            break;
-        case TKey::F9:
-            Do(Kind::ScreenSaver);
-            break;
-        default:
-            break;
+        case TKey::F7: Do(Kind::RunMenu); break;
+        case TKey::F8: Do(Kind::CdTray); break;
+        case TKey::F9: Do(Kind::ScreenSaver); break;
+        default: break;
         }
     }
 
@@ -284,8 +272,7 @@ private:
                 refresh_ = true;
             }
             break;
-        default:
-            break;
+        default: break;
         }
     }
 
@@ -302,8 +289,8 @@ private:
     bool selectionDown_ = false; // B is pressed
     int looked_ = 0;             // the button looked up last
     std::optional<TKeyButton> lookedButton_;
-    bool lookedDown_ = false;    // ... and whether it is pressed now
-    bool refresh_ = false;       // the caption is rebuilt
+    bool lookedDown_ = false; // ... and whether it is pressed now
+    bool refresh_ = false;    // the caption is rebuilt
     TKeyPlan plan_;
 };
 

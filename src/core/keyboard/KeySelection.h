@@ -16,8 +16,28 @@
 namespace kex {
 
 // The keys the selection knows; every other key is Other.
-enum class TKey { Other, Left, Right, Up, Down, PageUp, PageDown, Home, End, Enter, Escape,
-                  F1, F2, F3, F4, F5, F6, F7, F8, F9 };
+enum class TKey {
+    Other,
+    Left,
+    Right,
+    Up,
+    Down,
+    PageUp,
+    PageDown,
+    Home,
+    End,
+    Enter,
+    Escape,
+    F1,
+    F2,
+    F3,
+    F4,
+    F5,
+    F6,
+    F7,
+    F8,
+    F9
+};
 
 struct TKeyModifiers {
     bool Shift = false;
@@ -27,9 +47,9 @@ struct TKeyModifiers {
 
 // One page button as the keyboard sees it.
 struct TKeyButton {
-    bool Down = false;  // shown pressed (selected)
-    bool Empty = true;  // holds no program
-    std::string Hint;   // its hint as shown
+    bool Down = false; // shown pressed (selected)
+    bool Empty = true; // holds no program
+    std::string Hint;  // its hint as shown
 };
 
 // What, if anything, waits to be put down; Enter on a selection acts by it.
@@ -39,10 +59,10 @@ enum class TKeyPending { None, ButtonMove, PageMove };
 struct TKeySnapshot {
     int ButtonsPerPage = 16;
     int Pages = 1;
-    int Page = 0;      // the selected tab, from 0
-    int Selection = 0; // S: the selected button, or p * ButtonsPerPage while parked
-                       // before page p's first button (the last button of the last
-                       // page for page 0)
+    int Page = 0;               // the selected tab, from 0
+    int Selection = 0;          // S: the selected button, or p * ButtonsPerPage while parked
+                                // before page p's first button (the last button of the last
+                                // page for page 0)
     bool SmallActive = false;   // shrunk to the gauge
     bool ShrinksToTray = false; // F3 from the full bar hides it in the tray instead
     bool EditorOpen = false;    // the editor below the tabs is open

@@ -7,11 +7,11 @@
 namespace kex {
 
 struct TStayOnTop {
-    bool OnTop = false;       // the new state: stored as the "OnTop" setting, and the
-                              // check mark of "Stay on &Top" follows it
-    int WindowWidth = 0;      // the new full size (outer), cut to the screen
+    bool OnTop = false;  // the new state: stored as the "OnTop" setting, and the
+                         // check mark of "Stay on &Top" follows it
+    int WindowWidth = 0; // the new full size (outer), cut to the screen
     int WindowHeight = 0;
-    int NotebookWidth = 0;    // the page area, as a start with the new state has it
+    int NotebookWidth = 0; // the page area, as a start with the new state has it
     int HorzScrollRange = 0;
 };
 

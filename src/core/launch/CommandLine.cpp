@@ -9,15 +9,9 @@ namespace kex {
 
 namespace {
 
-bool IsSeparator(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
+bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-bool IsSpecial(char c)
-{
-    return IsSeparator(c) || c == '\'' || c == '"' || c == '\\';
-}
+bool IsSpecial(char c) { return IsSeparator(c) || c == '\'' || c == '"' || c == '\\'; }
 
 } // namespace
 
@@ -242,8 +236,8 @@ std::optional<std::string> UnstorableName(std::string_view name)
 {
     if (name.find_first_of("\n\r") == std::string_view::npos)
         return std::nullopt;
-    return QuotedName(name) +
-           " holds a line break in its name, which the configuration file cannot keep. Rename it and try again.";
+    return QuotedName(name)
+           + " holds a line break in its name, which the configuration file cannot keep. Rename it and try again.";
 }
 
 std::string FileNotFoundText(std::string_view name) { return QuotedName(name) + " cannot be found."; }

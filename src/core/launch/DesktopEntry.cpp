@@ -43,9 +43,7 @@ std::string Unescape(std::string_view v, bool listSeparator = false)
             else
                 out += ";";
             break;
-        default:
-            out += '\\';
-            out += c;
+        default: out += '\\'; out += c;
         }
     }
     return out;
@@ -75,10 +73,7 @@ std::vector<std::string> SplitList(std::string_view v)
     return items;
 }
 
-bool Boolean(std::string_view v)
-{
-    return v == "true" || v == "1";
-}
+bool Boolean(std::string_view v) { return v == "true" || v == "1"; }
 
 } // namespace
 
@@ -167,8 +162,8 @@ std::vector<std::string> SplitExec(std::string_view exec)
 {
     std::vector<std::string> argv;
     std::string arg;
-    bool inArg = false;      // an argument has begun
-    bool keep = false;       // it holds something besides field codes (or is quoted)
+    bool inArg = false; // an argument has begun
+    bool keep = false;  // it holds something besides field codes (or is quoted)
     bool quoted = false;
 
     auto finish = [&] {
@@ -220,10 +215,7 @@ std::vector<std::string> SplitExec(std::string_view exec)
     return argv;
 }
 
-std::vector<std::string> DesktopEntry::Argv() const
-{
-    return SplitExec(exec);
-}
+std::vector<std::string> DesktopEntry::Argv() const { return SplitExec(exec); }
 
 std::vector<std::string> DesktopEntry::OpenerArgv() const
 {

@@ -15,12 +15,12 @@ namespace kex {
 // localized variants ("Name[de]") are ignored in favour of the plain key; a key given
 // twice takes its last value. Absent keys stay empty or false.
 struct DesktopEntry {
-    std::string type;      // "Application", "Link", "Directory", ...
+    std::string type; // "Application", "Link", "Directory", ...
     std::string name;
     std::string comment;
-    std::string exec;      // the Exec line as written (after unescaping); see SplitExec
-    std::string icon;      // an absolute path or an icon theme name
-    std::string path;      // working directory
+    std::string exec; // the Exec line as written (after unescaping); see SplitExec
+    std::string icon; // an absolute path or an icon theme name
+    std::string path; // working directory
     std::string tryExec;
     bool noDisplay = false;
     bool hidden = false;   // "deleted": the entry must be treated as absent

@@ -16,14 +16,12 @@ namespace {
 std::uint16_t U16(const std::uint8_t* p) { return std::uint16_t(p[0] | (p[1] << 8)); }
 std::uint32_t U32(const std::uint8_t* p)
 {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16)
-           | (std::uint32_t(p[3]) << 24);
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
 }
 std::int32_t S32(const std::uint8_t* p) { return std::int32_t(U32(p)); }
 std::uint32_t U32BE(const std::uint8_t* p)
 {
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8)
-           | std::uint32_t(p[3]);
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | std::uint32_t(p[3]);
 }
 
 // Reads n bytes at offset into a new buffer; nothing when out of range.
@@ -93,10 +91,7 @@ std::unique_ptr<FileByteSource> FileByteSource::Open(const std::string& path)
     return std::unique_ptr<FileByteSource>(new FileByteSource(fd, std::uint64_t(st.st_size)));
 }
 
-FileByteSource::~FileByteSource()
-{
-    ::close(fd_);
-}
+FileByteSource::~FileByteSource() { ::close(fd_); }
 
 bool FileByteSource::Read(std::uint64_t offset, void* out, std::size_t n) const
 {

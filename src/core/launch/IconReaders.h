@@ -80,16 +80,16 @@ struct IconDirEntry {
     int height = 0;
     int colorCount = 0;
     int bitCount = 0;
-    std::uint32_t bytes = 0;   // size of the image data
-    std::uint32_t offset = 0;  // .ico: file offset of the image data
-    std::uint16_t id = 0;      // program: the RT_ICON resource id
+    std::uint32_t bytes = 0;  // size of the image data
+    std::uint32_t offset = 0; // .ico: file offset of the image data
+    std::uint16_t id = 0;     // program: the RT_ICON resource id
 };
 
 // Limits of the readers: larger or more is taken as a broken file.
-inline constexpr int kMaxIconDimension = 256;                   // bitmap images
-inline constexpr int kMaxPngIconDimension = 1024;               // PNG images
-inline constexpr std::uint32_t kMaxIconImageBytes = 4u << 20;   // one image's data
-inline constexpr int kMaxIconDirEntries = 512;                  // entries of one directory
+inline constexpr int kMaxIconDimension = 256;                 // bitmap images
+inline constexpr int kMaxPngIconDimension = 1024;             // PNG images
+inline constexpr std::uint32_t kMaxIconImageBytes = 4u << 20; // one image's data
+inline constexpr int kMaxIconDirEntries = 512;                // entries of one directory
 
 // The entry to show at the standard icon size of 32 × 32: an exact 32 × 32 first,
 // then the nearest size (the larger of two equally near), then the higher colour

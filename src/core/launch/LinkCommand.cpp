@@ -40,9 +40,6 @@ int ReadLink(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
 } // namespace
 
-std::vector<ToolCommand> ShortcutCommands()
-{
-    return {{"read-link", "FILE", 1, 1, ReadLink}};
-}
+std::vector<ToolCommand> ShortcutCommands() { return {{"read-link", "FILE", 1, 1, ReadLink}}; }
 
 } // namespace kex

@@ -70,10 +70,10 @@ void AppendUtf8(std::string& out, char32_t c)
 // 0x8F, 0x90, 0x9D) keep their value as a code point, as Windows converts them.
 std::string FromWindows1252(std::span<const std::uint8_t> bytes)
 {
-    static constexpr char16_t k80to9F[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    static constexpr char16_t k80to9F[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                             0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                             0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     std::string out;
     out.reserve(bytes.size());
     for (std::uint8_t b : bytes)
@@ -156,8 +156,7 @@ std::optional<std::string> LongNameOfFileEntry(const Bytes& item, std::size_t at
     const auto size = item.U16(at);
     const auto version = item.U16(at + 2);
     const auto signature = item.U32(at + 4);
-    if (!size || !version || !signature || *signature != kFileEntryExtension || *version < 3
-        || !item.Has(at, *size))
+    if (!size || !version || !signature || *signature != kFileEntryExtension || *version < 3 || !item.Has(at, *size))
         return std::nullopt;
     // Two dates and an identifier; from version 7 a further 18 bytes (a file
     // reference among them); then the name's size, and from versions 9 and 8 four
@@ -207,8 +206,7 @@ bool AppendItem(const Bytes& item, std::string& path)
         path = JoinWindowsPath(path, *name);
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -376,7 +374,8 @@ bool ReadExtraData(const Bytes& bytes, std::size_t at, std::optional<std::string
                 reason = "malformed extra data";
                 return false;
             }
-            (signature == kEnvironmentVariableBlock ? environmentTarget : environmentIcon) = EnvironmentBlockPath(block);
+            (signature == kEnvironmentVariableBlock ? environmentTarget : environmentIcon) =
+                EnvironmentBlockPath(block);
         }
         at += *blockSize;
         if (at == bytes.Size())
@@ -424,9 +423,10 @@ std::optional<TShellLinkData> ParseShellLink(std::span<const std::uint8_t> data,
     }
 
     const bool unicode = flags & kIsUnicode;
-    for (auto [flag, field] : {std::pair{kHasName, &link.Description}, std::pair{kHasRelativePath, (std::string*)nullptr},
-                               std::pair{kHasWorkingDir, &link.WorkingDir}, std::pair{kHasArguments, &link.Arguments},
-                               std::pair{kHasIconLocation, &link.IconLocation}}) {
+    for (auto [flag, field] :
+         {std::pair{kHasName, &link.Description}, std::pair{kHasRelativePath, (std::string*)nullptr},
+          std::pair{kHasWorkingDir, &link.WorkingDir}, std::pair{kHasArguments, &link.Arguments},
+          std::pair{kHasIconLocation, &link.IconLocation}}) {
         if (!(flags & flag))
             continue;
         const auto count = bytes.U16(at);

@@ -16,13 +16,13 @@ struct DesktopEntry;
 // paths ("C:\\...", "\\\\server\\share\\...") as the link holds them.
 // A string ends at its first NUL (some writers count the terminator in its length).
 struct TShellLinkData {
-    std::string Target;       // the object the shortcut points to
+    std::string Target; // the object the shortcut points to
     std::string WorkingDir;
     std::string Description;
     std::string Arguments;
-    std::string IconLocation; // empty when the shortcut names no icon file
-    int IconNumber = 0;       // icon index in IconLocation
-    std::uint16_t HotKey = 0; // low byte the key, high byte the modifiers, as stored
+    std::string IconLocation;  // empty when the shortcut names no icon file
+    int IconNumber = 0;        // icon index in IconLocation
+    std::uint16_t HotKey = 0;  // low byte the key, high byte the modifiers, as stored
     std::uint32_t ShowCmd = 0; // the show command as stored (0 for a desktop entry)
     bool Terminal = false;     // a desktop entry's program runs in a terminal
 

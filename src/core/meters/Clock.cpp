@@ -58,9 +58,9 @@ std::optional<ChimeSound> ChimeSoundFor(ChimeKind kind, bool hourSoundOn, bool h
                                         const std::string& hourSoundFile, const std::string& halfHourSoundFile)
 {
     if (kind == ChimeKind::Hour && (hourSoundOn || halfHourSoundOn))
-        return ChimeSound {hourSoundFile, hourSoundFile.empty()};
+        return ChimeSound{hourSoundFile, hourSoundFile.empty()};
     if (kind == ChimeKind::HalfHour && halfHourSoundOn)
-        return ChimeSound {halfHourSoundFile, halfHourSoundFile.empty()};
+        return ChimeSound{halfHourSoundFile, halfHourSoundFile.empty()};
     return std::nullopt;
 }
 

@@ -35,8 +35,8 @@ public:
     std::optional<ChimeKind> Tick(std::int64_t localSeconds, ClockDisplay display);
 
 private:
-    std::optional<std::int64_t> last_;     // the previous refresh
-    std::optional<std::int64_t> chimed_;   // the latest crossing that chimed
+    std::optional<std::int64_t> last_;   // the previous refresh
+    std::optional<std::int64_t> chimed_; // the latest crossing that chimed
 };
 
 // What a chime plays: the hour's file on the hour when either chime sound is on, the

@@ -12,7 +12,7 @@
 namespace kex {
 
 struct MemoryFigures {
-    int load = 0;                // per cent in use: 100 - 100 x available / total, rounded
+    int load = 0;                 // per cent in use: 100 - 100 x available / total, rounded
     std::uint64_t totalBytes = 0; // MemTotal x 1024
     bool operator==(const MemoryFigures&) const = default;
 };

@@ -17,9 +17,9 @@ enum class MeterKind : std::uint8_t { Drive, Memory };
 GaugeColor GaugeColorFor(MeterKind kind, int progress);
 
 struct GaugeReading {
-    int progress = 0;          // 0 to 100
-    std::string progressText;  // shown beside the percentage ("C : 45%"); empty for the percentage alone
-    std::string hint;          // without the panel's suffix
+    int progress = 0;         // 0 to 100
+    std::string progressText; // shown beside the percentage ("C : 45%"); empty for the percentage alone
+    std::string hint;         // without the panel's suffix
     GaugeColor color = GaugeColor::Lime;
     bool operator==(const GaugeReading&) const = default;
 };

@@ -12,9 +12,7 @@ constexpr int kChannelStep = 0x400;
 
 std::uint32_t StepChannels(std::uint32_t word, int delta)
 {
-    auto step = [delta](std::uint32_t channel) {
-        return std::uint32_t(std::clamp(int(channel) + delta, 0, 0xFFFF));
-    };
+    auto step = [delta](std::uint32_t channel) { return std::uint32_t(std::clamp(int(channel) + delta, 0, 0xFFFF)); };
     return step(word & 0xFFFF) | step(word >> 16) << 16;
 }
 

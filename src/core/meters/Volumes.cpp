@@ -75,11 +75,37 @@ bool Under(std::string_view path, std::string_view dir)
 bool PseudoFileSystem(std::string_view type)
 {
     static const std::set<std::string_view> pseudo = {
-        "proc",      "sysfs",      "devtmpfs",    "devpts",   "cgroup",     "cgroup2",  "securityfs",
-        "pstore",    "efivarfs",   "bpf",         "debugfs",  "tracefs",    "configfs", "fusectl",
-        "mqueue",    "hugetlbfs",  "autofs",      "binfmt_misc", "rpc_pipefs", "nsfs", "selinuxfs",
-        "nfsd",      "usbfs",      "devfs",       "sockfs",   "pipefs",     "functionfs", "fuse.gvfsd-fuse",
-        "fuse.portal", "fuse.lxcfs", "fuse.xdg-document-portal",
+        "proc",
+        "sysfs",
+        "devtmpfs",
+        "devpts",
+        "cgroup",
+        "cgroup2",
+        "securityfs",
+        "pstore",
+        "efivarfs",
+        "bpf",
+        "debugfs",
+        "tracefs",
+        "configfs",
+        "fusectl",
+        "mqueue",
+        "hugetlbfs",
+        "autofs",
+        "binfmt_misc",
+        "rpc_pipefs",
+        "nsfs",
+        "selinuxfs",
+        "nfsd",
+        "usbfs",
+        "devfs",
+        "sockfs",
+        "pipefs",
+        "functionfs",
+        "fuse.gvfsd-fuse",
+        "fuse.portal",
+        "fuse.lxcfs",
+        "fuse.xdg-document-portal",
     };
     return pseudo.contains(type);
 }
@@ -106,10 +132,11 @@ bool SystemMount(const MountEntry& e)
 bool RemoteFileSystem(std::string_view type)
 {
     static const std::set<std::string_view> remote = {
-        "nfs",        "nfs4",        "cifs",        "smb3",       "smbfs",      "ncpfs",       "afs",
-        "coda",       "9p",          "ceph",        "glusterfs",  "lustre",     "gfs2",        "ocfs2",
-        "davfs",      "sshfs",       "fuse.sshfs",  "fuse.rclone", "fuse.s3fs", "fuse.glusterfs", "fuse.davfs2",
-        "fuse.cephfs", "fuse.smbnetfs", "fuse.curlftpfs", "fuse.gcsfuse", "fuse.goofys",
+        "nfs",          "nfs4",           "cifs",        "smb3",        "smbfs",         "ncpfs",
+        "afs",          "coda",           "9p",          "ceph",        "glusterfs",     "lustre",
+        "gfs2",         "ocfs2",          "davfs",       "sshfs",       "fuse.sshfs",    "fuse.rclone",
+        "fuse.s3fs",    "fuse.glusterfs", "fuse.davfs2", "fuse.cephfs", "fuse.smbnetfs", "fuse.curlftpfs",
+        "fuse.gcsfuse", "fuse.goofys",
     };
     return remote.contains(type);
 }
@@ -193,9 +220,9 @@ std::vector<Volume> RealVolumes(const std::vector<MountEntry>& table, const Devi
     std::vector<Volume> volumes;
     std::map<std::string, std::string> discMounts; // optical drive device to its disc's mount point
     for (const auto& [device, e] : byDevice) {
-        const BlockDeviceFacts f = facts ? facts(e->major, e->minor) : BlockDeviceFacts {};
-        const bool ofDrive = f.optical
-                             && std::find(opticalDrives.begin(), opticalDrives.end(), e->source) != opticalDrives.end();
+        const BlockDeviceFacts f = facts ? facts(e->major, e->minor) : BlockDeviceFacts{};
+        const bool ofDrive =
+            f.optical && std::find(opticalDrives.begin(), opticalDrives.end(), e->source) != opticalDrives.end();
         if (ofDrive) {
             discMounts[e->source] = e->mountPoint;
             continue;

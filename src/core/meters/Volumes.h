@@ -18,15 +18,23 @@
 namespace kex {
 
 // A drive's type; 1 to 6 keep the numbers of the classic drive type codes.
-enum class TDISKTYPE : std::uint8_t { DT_UNKNOWN, DT_NOROOTDIR, DT_REMOVABLE, DT_FIXED, DT_REMOTE, DT_CDROM, DT_RAMDISK };
+enum class TDISKTYPE : std::uint8_t {
+    DT_UNKNOWN,
+    DT_NOROOTDIR,
+    DT_REMOVABLE,
+    DT_FIXED,
+    DT_REMOTE,
+    DT_CDROM,
+    DT_RAMDISK
+};
 
 // One line of the mount table (/proc/self/mountinfo).
 struct MountEntry {
     unsigned major = 0, minor = 0;
-    std::string root;       // the part of the file system mounted here ("/" for all of it)
+    std::string root; // the part of the file system mounted here ("/" for all of it)
     std::string mountPoint;
-    std::string fsType;     // "ext4", "nfs4", "fuse.sshfs", ...
-    std::string source;     // "/dev/sda1", "server:/export", "tmpfs", ...
+    std::string fsType; // "ext4", "nfs4", "fuse.sshfs", ...
+    std::string source; // "/dev/sda1", "server:/export", "tmpfs", ...
 };
 
 // Every well-formed line, in the table's order; other lines are skipped. The
@@ -70,8 +78,8 @@ public:
 
 private:
     static constexpr int kLetters = 'Z' - 'C' + 1;
-    std::array<std::string, kLetters> ids_;     // letter to the id it was given to ("" never given)
-    std::array<bool, kLetters> present_ {};
+    std::array<std::string, kLetters> ids_; // letter to the id it was given to ("" never given)
+    std::array<bool, kLetters> present_{};
     std::array<Volume, kLetters> volumes_;
 };
 

@@ -27,13 +27,9 @@ using Fields = std::array<std::optional<std::string>, 10>; // nullopt: the key i
 
 // What a written value reads back as: line breaks become blanks (the store cannot
 // hold them) and surrounding blanks are not part of a value.
-std::string Normalize(std::string_view value)
-{
-    return std::string(TrimBlanks(StoredValue(value)));
-}
+std::string Normalize(std::string_view value) { return std::string(TrimBlanks(StoredValue(value))); }
 
 std::string Cut(const std::string& s) { return s.substr(0, kMaxValueLength); }
-
 
 int RecordSectionIndex(std::string_view name)
 {
@@ -140,7 +136,6 @@ int NumberedKey(std::string_view key, std::string_view prefix)
 int NumberFromName(std::string_view name) { return std::max(0, NumberedKey(name, kKeyPrefix)); }
 
 // ---------------------------------------------------------------- PasswordBuffer
-
 
 // ------------------------------------------------------------------- RecordStore
 

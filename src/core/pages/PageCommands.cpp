@@ -77,8 +77,7 @@ int PageCountArg(const std::string& text)
 void RequirePage(int p, int pages, int extra = 0)
 {
     if (p < 1 || p > pages + extra)
-        throw Refusal("There is no page " + std::to_string(p) + " (the bar has " + std::to_string(pages)
-                      + " pages)");
+        throw Refusal("There is no page " + std::to_string(p) + " (the bar has " + std::to_string(pages) + " pages)");
 }
 
 // A name or description typed for the bar: blanks alone are none.
@@ -385,12 +384,10 @@ std::vector<ConfigCommand> PageCommands()
         };
     };
 
-    c.push_back({"show", "", 0, 0, [](TNewIniFile& ini, Args, std::ostream& out, std::ostream&) {
-                     return Show(ini, out);
-                 }});
+    c.push_back(
+        {"show", "", 0, 0, [](TNewIniFile& ini, Args, std::ostream& out, std::ostream&) { return Show(ini, out); }});
 
-    c.push_back({"buttons-per-page", "16|21", 1, 1,
-                 [](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
+    c.push_back({"buttons-per-page", "16|21", 1, 1, [](TNewIniFile& ini, Args a, std::ostream& out, std::ostream& err) {
                      if (a[0] != "16" && a[0] != "21")
                          throw std::invalid_argument("Buttons per page are 16 or 21, not " + a[0]);
                      const int wanted = a[0] == "16" ? 16 : 21;

@@ -103,8 +103,9 @@ void InsertPageRecords(RecordStore& store, int s, int c, int buttonsPerPage, con
     if (s < 0 || s > c)
         throw std::invalid_argument("Cannot insert a page at place " + std::to_string(s + 1) + " of "
                                     + std::to_string(c + 1));
-    if (fill && (fill->Fields.size() % 10 != 0 || fill->Fields.size() > std::size_t(10 * B)
-                 || fill->Passwords.size() > fill->Fields.size() / 10))
+    if (fill
+        && (fill->Fields.size() % 10 != 0 || fill->Fields.size() > std::size_t(10 * B)
+            || fill->Passwords.size() > fill->Fields.size() / 10))
         throw std::invalid_argument("The moved page does not fit a page of " + std::to_string(B) + " buttons");
     RecordBatch batch(store);
     IniDocument& doc = store.Document();
@@ -156,22 +157,23 @@ int BoundedSetting(const IniDocument& doc, const Setting& setting, const std::st
     if (notice)
         *notice = value == stored ? std::string()
                                   : fileName + ": " + std::string(setting.section) + "/" + std::string(setting.key)
-                                        + "=" + doc.ReadString(setting.section, setting.key, "")
-                                        + " is out of range; " + std::to_string(value) + " " + what + " used.";
+                                        + "=" + doc.ReadString(setting.section, setting.key, "") + " is out of range; "
+                                        + std::to_string(value) + " " + what + " used.";
     return value;
 }
 } // namespace
 
 int ReadPageCount(const IniDocument& doc, const std::string& fileName, std::string* notice)
 {
-    return BoundedSetting(doc, settings::PageCount, fileName, notice,
-                          [](int n) { return std::clamp(n, 1, kMaxPageCount); }, "pages are");
+    return BoundedSetting(
+        doc, settings::PageCount, fileName, notice, [](int n) { return std::clamp(n, 1, kMaxPageCount); }, "pages are");
 }
 
 int ReadButtonsPerPage(const IniDocument& doc, const std::string& fileName, std::string* notice)
 {
-    return BoundedSetting(doc, settings::ButtonCount, fileName, notice,
-                          [](int b) { return b == 0 || b == 21 ? b : 16; }, "buttons per page are");
+    return BoundedSetting(
+        doc, settings::ButtonCount, fileName, notice, [](int b) { return b == 0 || b == 21 ? b : 16; },
+        "buttons per page are");
 }
 
 int ParsePageCount(std::string_view text)

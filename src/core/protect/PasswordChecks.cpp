@@ -28,10 +28,7 @@ std::string MasterRecordValue(const std::string& password)
     return password.empty() ? std::string(kNoPasswordMarker) : password;
 }
 
-bool CanBeMasterPassword(const std::string& password)
-{
-    return !password.empty() && password != kNoPasswordMarker;
-}
+bool CanBeMasterPassword(const std::string& password) { return !password.empty() && password != kNoPasswordMarker; }
 // ------------------------------------------------------------------------------
 
 // The button records of `records` that protect a button of the bar (1 to `last`)
@@ -54,10 +51,7 @@ std::vector<std::string> LeftoverPasswords(const PasswordTable& records, const I
 
 } // namespace
 
-std::string PasswordKey::RecordName() const
-{
-    return IsMain() ? std::string(kMasterRecordName) : ButtonKey(button_);
-}
+std::string PasswordKey::RecordName() const { return IsMain() ? std::string(kMasterRecordName) : ButtonKey(button_); }
 
 PasswordChecks::PasswordChecks(PasswordStore store, std::string suffix)
     : store_(std::move(store)), suffix_(std::move(suffix))

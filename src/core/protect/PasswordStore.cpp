@@ -121,8 +121,9 @@ PasswordStore::Contents PasswordStore::Read() const
     std::string text;
     if (ReadBytes(PendingFileName(), text, false, kMaxPendingSize) == ReadResult::Read) {
         std::optional<Pending> pending = ParsePending(text);
-        if (pending && TNewIniFile(ini_).ReadString(settings::PasswordCommit.section, settings::PasswordCommit.key, "")
-                           == pending->stamp)
+        if (pending
+            && TNewIniFile(ini_).ReadString(settings::PasswordCommit.section, settings::PasswordCommit.key, "")
+                   == pending->stamp)
             return Decode(pending->bytes, false);
     }
     return ReadFile();

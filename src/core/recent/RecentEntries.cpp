@@ -175,8 +175,7 @@ std::string RecentEntries::StoredEntry(std::string_view item)
     return std::string(TrimBlanks(cut));
 }
 
-std::vector<std::string> RecentEntries::ReadEntries(const IniDocument& doc, std::string_view section,
-                                                    std::size_t limit)
+std::vector<std::string> RecentEntries::ReadEntries(const IniDocument& doc, std::string_view section, std::size_t limit)
 {
     std::vector<std::string> entries;
     const int count = doc.ReadInteger(section, settings::MruCount.key, 0);

@@ -10,7 +10,7 @@ namespace kex {
 struct TEyesGeometry {
     int PupilRadius = 1;
     int Margin = 1;
-    TRect Eye[2];       // the left and the right eye's ellipse bounds
+    TRect Eye[2];        // the left and the right eye's ellipse bounds
     int CentreX[2] = {}; // horizontal centres in client coordinates
     double CentreY = 0;
     double Rx = 0, Ry = 0; // semi-axes of the ellipse within which a pupil's centre moves

@@ -74,8 +74,7 @@ TGaugeLayout GaugeLayout(TGaugeKind kind, TBorderStyle border, int width, int he
     const TRect& R = l.R;
     const double pi = std::numbers::pi;
     switch (kind) {
-    case TGaugeKind::gkText:
-        break;
+    case TGaugeKind::gkText: break;
     case TGaugeKind::gkHorizontalBar:
     case TGaugeKind::gkVerticalBar: {
         // The lengths serve as the right and bottom coordinates of the fill, so with
@@ -123,7 +122,8 @@ TGaugeLayout GaugeLayout(TGaugeKind kind, TBorderStyle border, int width, int he
                 const int MX = width / 2;
                 const double A = percent * 0.01 * pi;
                 l.needleFrom = {MX, R.Bottom - 1};
-                l.needleTo = {int(std::lround(MX * (1 - std::cos(A)))), int(std::lround((R.Bottom - 1) * (1 - std::sin(A))))};
+                l.needleTo = {int(std::lround(MX * (1 - std::cos(A)))),
+                              int(std::lround((R.Bottom - 1) * (1 - std::sin(A))))};
             }
         }
         break;
@@ -161,8 +161,8 @@ std::string GaugeText(int percent, const std::string& progressText, TAlignment a
     return progressText + " : " + p;
 }
 
-TPoint GaugeTextOrigin(const TRect& R, int controlWidth, int textWidth, int textHeight,
-                       const std::string& progressText, TAlignment alignment)
+TPoint GaugeTextOrigin(const TRect& R, int controlWidth, int textWidth, int textHeight, const std::string& progressText,
+                       TAlignment alignment)
 {
     int x = (R.Right - R.Left + 1 - textWidth) / 2;
     if (!progressText.empty() && alignment == TAlignment::taLeftJustify)

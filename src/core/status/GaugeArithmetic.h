@@ -54,10 +54,10 @@ private:
 
 // Where one frame of a gauge of width x height draws at `percent`.
 struct TGaugeLayout {
-    TRect R;           // the drawing rectangle; a single border leaves a black margin of one pixel
-    TRect background;  // filled with BackColor (text and bars) or the control's Color (pie, needle)
-    TRect fill;        // bars: the ForeColor part (empty when none)
-    TRect ellipse;     // pie: the ellipse; needle: the bounds of the dial's ellipse
+    TRect R;                 // the drawing rectangle; a single border leaves a black margin of one pixel
+    TRect background;        // filled with BackColor (text and bars) or the control's Color (pie, needle)
+    TRect fill;              // bars: the ForeColor part (empty when none)
+    TRect ellipse;           // pie: the ellipse; needle: the bounds of the dial's ellipse
     TPoint radial1, radial2; // pie and needle: the sector runs counter-clockwise from radial1 to radial2
     bool sector = false;     // pie: the ForeColor sector is drawn (P > 0)
     TPoint baseFrom, baseTo; // needle: the dial's base line
@@ -79,7 +79,7 @@ TArc SectorArc(const TRect& ellipse, TPoint radial1, TPoint radial2);
 // " : " on the side the alignment says.
 std::string GaugeText(int percent, const std::string& progressText, TAlignment alignment);
 // The text's top-left corner for a text of textWidth x textHeight.
-TPoint GaugeTextOrigin(const TRect& R, int controlWidth, int textWidth, int textHeight,
-                       const std::string& progressText, TAlignment alignment);
+TPoint GaugeTextOrigin(const TRect& R, int controlWidth, int textWidth, int textHeight, const std::string& progressText,
+                       TAlignment alignment);
 
 } // namespace kex

@@ -138,9 +138,7 @@ SmallModePlan PlanSmallMode(SmallModeCause cause, const SmallModeInputs& in)
         else
             p.HideInTray();
         break;
-    case SmallModeCause::Toggle:
-        p.SmallSize(in.shrinkNow);
-        break;
+    case SmallModeCause::Toggle: p.SmallSize(in.shrinkNow); break;
     case SmallModeCause::StartUp:
         if (in.staySmall)
             p.SmallSize(false);

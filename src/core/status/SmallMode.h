@@ -68,16 +68,16 @@ enum class PanelMenu : std::uint8_t { Panel, Tray };
 // and the drop registration.
 struct SmallModePlan {
     SmallModeState next = SmallModeState::Full;
-    bool ignored = false;               // the cause is ignored: nothing changes
-    std::optional<bool> windowShown;    // seen afterwards, or hidden
-    std::optional<bool> taskbarEntry;   // the bar's entry in the taskbar
-    std::optional<bool> trayIcon;       // the icon in the tray
-    std::optional<bool> watch;          // the launched-program watch
+    bool ignored = false;             // the cause is ignored: nothing changes
+    std::optional<bool> windowShown;  // seen afterwards, or hidden
+    std::optional<bool> taskbarEntry; // the bar's entry in the taskbar
+    std::optional<bool> trayIcon;     // the icon in the tray
+    std::optional<bool> watch;        // the launched-program watch
     std::optional<WindowShape> shape;
-    std::optional<TScreenRect> place;   // outer place and size, on the screens
+    std::optional<TScreenRect> place; // outer place and size, on the screens
     std::optional<PanelMenu> menu;
-    bool acceptDrops = false;           // take dropped files again
-    bool holdPlace = false;             // the moves this change makes are not the bar's place
+    bool acceptDrops = false; // take dropped files again
+    bool holdPlace = false;   // the moves this change makes are not the bar's place
     bool operator==(const SmallModePlan&) const = default;
 };
 

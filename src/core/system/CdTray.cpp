@@ -18,8 +18,7 @@ TCdTrayOutcome ToggleCdTray(TCdDrive* drive)
     outcome.action = CdTrayAction(status, status == TCdStatus::DiscOk && drive->Mounted());
     TCdAnswer answer;
     switch (outcome.action) {
-    case TCdTrayAction::None:
-        return outcome;
+    case TCdTrayAction::None: return outcome;
     case TCdTrayAction::Eject:
         answer = drive->Eject();
         if (answer.kind == TCdAnswer::Busy) {
@@ -28,15 +27,11 @@ TCdTrayOutcome ToggleCdTray(TCdDrive* drive)
             answer = drive->UnmountAndEject();
         }
         break;
-    case TCdTrayAction::UnmountAndEject:
-        answer = drive->UnmountAndEject();
-        break;
-    case TCdTrayAction::CloseTray:
-        answer = drive->CloseTray();
-        break;
+    case TCdTrayAction::UnmountAndEject: answer = drive->UnmountAndEject(); break;
+    case TCdTrayAction::CloseTray: answer = drive->CloseTray(); break;
     }
     if (answer.kind != TCdAnswer::Done)
-        outcome.error = !answer.error.empty()              ? answer.error
+        outcome.error = !answer.error.empty()            ? answer.error
                         : answer.kind == TCdAnswer::Busy ? "the drive is in use"
                                                          : "the drive did not answer";
     return outcome;

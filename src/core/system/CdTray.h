@@ -10,7 +10,7 @@ namespace kex {
 
 // What the drive says about its tray and disc.
 enum class TCdStatus {
-    DiscOk,   // a closed tray with a readable disc
+    DiscOk, // a closed tray with a readable disc
     TrayOpen,
     NoDisc,   // a closed, empty tray
     NotReady, // the drive is still reading the disc

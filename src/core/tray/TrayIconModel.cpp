@@ -148,12 +148,8 @@ void TrayIconModel::IconChanged()
 void TrayIconModel::Refresh()
 {
     switch (state_) {
-    case TRWTrayIconState::tsEnabled:
-        picture_ = {TrayPicture::Source::Icon, {}};
-        break;
-    case TRWTrayIconState::tsDisabled:
-        picture_ = {TrayPicture::Source::DisabledIcon, {}};
-        break;
+    case TRWTrayIconState::tsEnabled: picture_ = {TrayPicture::Source::Icon, {}}; break;
+    case TRWTrayIconState::tsDisabled: picture_ = {TrayPicture::Source::DisabledIcon, {}}; break;
     case TRWTrayIconState::tsAnimated:
         // A frame beyond the list leaves the picture as it is.
         if (frame_ < icons_.size()) {

@@ -300,8 +300,8 @@ std::string NormaliseGaugeType(const std::string& gaugeType)
     if (gaugeType.size() >= 2 && gaugeType[1] == ':')
         return std::string(1, char(std::toupper(static_cast<unsigned char>(gaugeType[0])))) + "HardDrive";
     // The memory items of earlier versions, by the names they were stored under.
-    for (const char* memory : {"SysResource", "UserResource", "GDIResource", "UserResource1", "UserResources1",
-                               "GDIResources1"})
+    for (const char* memory :
+         {"SysResource", "UserResource", "GDIResource", "UserResource1", "UserResources1", "GDIResources1"})
         if (gaugeType == memory)
             return "SystemMemory1";
     return gaugeType;
@@ -310,8 +310,8 @@ std::string NormaliseGaugeType(const std::string& gaugeType)
 std::string CaptionText(const std::string& prefix, const std::string& suffix, const std::string& date, int page,
                         int pages)
 {
-    return prefix + suffix + "      " + date + "      " + "Page " + std::to_string(page) + " of " +
-           std::to_string(pages);
+    return prefix + suffix + "      " + date + "      " + "Page " + std::to_string(page) + " of "
+           + std::to_string(pages);
 }
 
 std::string FindHelpFile(const std::vector<std::string>& directories)

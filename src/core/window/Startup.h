@@ -17,8 +17,8 @@ struct TCommandLine {
     // A request for the bar running on this configuration (--activate N, --page P,
     // --toggle, --show), or for this bar once it stands when none runs.
     std::optional<TActivationRequest> Request;
-    bool Help = false;  // --help or -h
-    std::string Error;  // why the arguments cannot be used; empty when they can
+    bool Help = false; // --help or -h
+    std::string Error; // why the arguments cannot be used; empty when they can
 };
 
 // args without the program name. The words that are not options are the suffix
@@ -27,8 +27,7 @@ struct TCommandLine {
 // suffix; any other first word is the suffix itself; words after those are ignored.
 // Options may stand before, between or after them; after "--" every word is taken as
 // written. networkUser is asked only for "/n".
-TCommandLine ParseCommandLine(const std::vector<std::string>& args,
-                              const std::function<std::string()>& networkUser);
+TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::function<std::string()>& networkUser);
 TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& networkUser);
 
 // The arguments that give the same suffix and mode without asking for the user name
@@ -76,8 +75,8 @@ struct TBarGeometryInput {
     int ScreenButtons = 16;
     int ScreenWidth = 1024;
     int ScreenHeight = 768;
-    int CyMenu = 19;      // SM_CYMENU
-    int CyMenuSize = 18;  // SM_CYMENUSIZE
+    int CyMenu = 19;     // SM_CYMENU
+    int CyMenuSize = 18; // SM_CYMENUSIZE
     int BarTop = 0;
     bool OnTop = false;
 };
@@ -88,8 +87,8 @@ struct TBarGeometry {
     int BareHeight = 0;
     int FramedHeight = 0;
     int FramedWidth = 0;
-    int BarTop = 0;          // after the top correction
-    int WindowWidth = 0;     // after the screen-width cap
+    int BarTop = 0;      // after the top correction
+    int WindowWidth = 0; // after the screen-width cap
     int WindowHeight = 0;
     int NotebookWidth = 0;
     int HorzScrollRange = 0; // 0: no horizontal scroll bar

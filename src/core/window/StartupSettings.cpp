@@ -40,8 +40,7 @@ ClockDisplay DisplayOf(const std::string& value)
 
 } // namespace
 
-StartupSettings ReadStartupSettings(const IniDocument& doc, const StartupMachine& machine,
-                                    const std::string& fileName)
+StartupSettings ReadStartupSettings(const IniDocument& doc, const StartupMachine& machine, const std::string& fileName)
 {
     using namespace settings;
     StartupSettings s;

@@ -17,8 +17,8 @@ std::optional<bool> YesNo(std::string_view value);
 // What the machine gives the reader: defaults that depend on the screen and on the
 // program's folder.
 struct StartupMachine {
-    int defaultTop = 0;      // the top of a bar that has no stored place
-    int screenButtons = 16;  // 0, 16 or 21: what the screen width allows
+    int defaultTop = 0;     // the top of a bar that has no stored place
+    int screenButtons = 16; // 0, 16 or 21: what the screen width allows
 };
 
 // When the clock shows the time and chimes.
@@ -70,7 +70,6 @@ struct StartupSettings {
 // stored 16 or 21 stays; 0 (none) gives 16, or on a first start what the screen
 // allows (16 on a screen too small for either); any other value is a damaged one,
 // gives 16 and is reported in `notice`.
-StartupSettings ReadStartupSettings(const IniDocument& doc, const StartupMachine& machine,
-                                    const std::string& fileName);
+StartupSettings ReadStartupSettings(const IniDocument& doc, const StartupMachine& machine, const std::string& fileName);
 
 } // namespace kex

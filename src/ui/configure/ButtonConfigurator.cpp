@@ -46,8 +46,8 @@ constexpr ButtonConfigurator::SoundItem kLaunchSound{"Sound on &Launch", ButtonC
 constexpr ButtonConfigurator::SoundItem kSelectSound{"Sound on &Keyboard Select", ButtonConfigurator::SoundItem::Button,
                                                      TButtonSetting::SoundSelect};
 constexpr ButtonConfigurator::SoundItem kHourSound{"Hour &Sound", ButtonConfigurator::SoundItem::HourChime, {}};
-constexpr ButtonConfigurator::SoundItem kHalfHourSound{"H&alf Hour Sound", ButtonConfigurator::SoundItem::HalfHourChime,
-                                                       {}};
+constexpr ButtonConfigurator::SoundItem kHalfHourSound{
+    "H&alf Hour Sound", ButtonConfigurator::SoundItem::HalfHourChime, {}};
 
 bool IsFile(const std::string& path)
 {
@@ -97,11 +97,11 @@ std::vector<std::string> DroppedFiles(const QMimeData* mime)
 }
 
 ButtonConfigurator::ButtonConfigurator(BarContext& context, const StartupSettings& settings, const BarMenus& menus,
-                                       QWidget& dropArea, LaunchPages& pages, InlinePrompt& prompt,
-                                       ButtonFaces& faces, IconIndexPicker& picker, QObject* parent)
-    : QObject(parent), context_(context), store_(context.store), platform_(context.platform),
-      dialogs_(context.dialogs), settings_(settings), menus_(menus), dropArea_(dropArea), pages_(pages),
-      prompt_(prompt), faces_(faces), picker_(picker)
+                                       QWidget& dropArea, LaunchPages& pages, InlinePrompt& prompt, ButtonFaces& faces,
+                                       IconIndexPicker& picker, QObject* parent)
+    : QObject(parent), context_(context), store_(context.store), platform_(context.platform), dialogs_(context.dialogs),
+      settings_(settings), menus_(menus), dropArea_(dropArea), pages_(pages), prompt_(prompt), faces_(faces),
+      picker_(picker)
 {
     setObjectName("ButtonConfigurator");
     Connect(menus_.ChangeIcon(), [this](QAction*) { ChangeIcon(); });
@@ -148,8 +148,8 @@ void ButtonConfigurator::MenuAboutToShow(int, const ButtonRecord& record)
     menus_.WorkingDirectory()->setChecked(!record.Working.empty());
     ShowSound(menus_.SoundOnLaunch(), kLaunchSound.caption, record.SoundLaunch);
     ShowSound(menus_.SoundOnSelect(), kSelectSound.caption, record.SoundSelect);
-    menus_.ButtonShrink()
-        ->setChecked(record.ShrinkChoice().value_or(record.Shrink.empty() && settings_.shrinkOnLaunch));
+    menus_.ButtonShrink()->setChecked(
+        record.ShrinkChoice().value_or(record.Shrink.empty() && settings_.shrinkOnLaunch));
 }
 
 bool ButtonConfigurator::LoadedButton(int& n, ButtonRecord& record)
@@ -266,10 +266,9 @@ void ButtonConfigurator::SelectDirectory(QAction* item)
     if (on) {
         dialogs_.SetHelpFile(context_.HelpFile());
         const std::string& stored = working ? record.Working : record.Select;
-        const std::optional<std::string> chosen =
-            dialogs_.SelectDirectory(working ? "Select Working Directory" : "Select Files on Launch",
-                                     stored.empty() ? DirectoryPart(record.Program) : ProgramOf(stored),
-                                     working ? kWorkingHelp : kFilesHelp);
+        const std::optional<std::string> chosen = dialogs_.SelectDirectory(
+            working ? "Select Working Directory" : "Select Files on Launch",
+            stored.empty() ? DirectoryPart(record.Program) : ProgramOf(stored), working ? kWorkingHelp : kFilesHelp);
         if (chosen && !RefusedName(*chosen))
             directory = ShortPathOf(*chosen);
     }
@@ -339,9 +338,9 @@ bool ButtonConfigurator::eventFilter(QObject* watched, QEvent* event)
         // source must not delete them.
         const bool enter = event->type() == QEvent::DragEnter;
         const Qt::DropActions actions = drop->possibleActions();
-        const Qt::DropAction action = actions & Qt::CopyAction ? Qt::CopyAction
+        const Qt::DropAction action = actions & Qt::CopyAction   ? Qt::CopyAction
                                       : actions & Qt::LinkAction ? Qt::LinkAction
-                                                                  : Qt::IgnoreAction;
+                                                                 : Qt::IgnoreAction;
         if (action == Qt::IgnoreAction || !Acceptable(drop->mimeData(), enter ? nullptr : &x)) {
             drop->ignore();
             return true;
@@ -358,8 +357,7 @@ bool ButtonConfigurator::eventFilter(QObject* watched, QEvent* event)
         }
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 

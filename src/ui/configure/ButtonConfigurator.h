@@ -43,9 +43,9 @@ public:
     // gate, the buttons, the button the menu is for and where the buttons lie;
     // `prompt`: the editor for the description and the parameter; `picker`: the icon
     // index of a file with several icons.
-    ButtonConfigurator(BarContext& context, const StartupSettings& settings, const BarMenus& menus,
-                       QWidget& dropArea, LaunchPages& pages, InlinePrompt& prompt, ButtonFaces& faces,
-                       IconIndexPicker& picker, QObject* parent);
+    ButtonConfigurator(BarContext& context, const StartupSettings& settings, const BarMenus& menus, QWidget& dropArea,
+                       LaunchPages& pages, InlinePrompt& prompt, ButtonFaces& faces, IconIndexPicker& picker,
+                       QObject* parent);
     ~ButtonConfigurator() override;
 
     // The button menu opens on button n with this record: the configure items show

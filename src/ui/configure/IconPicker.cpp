@@ -19,10 +19,7 @@ namespace {
 constexpr int kHelpContext = 14;
 } // namespace
 
-bool NeedsIconPicker(TPlatform& platform, const std::string& iconFile)
-{
-    return platform.IconCount(iconFile) > 1;
-}
+bool NeedsIconPicker(TPlatform& platform, const std::string& iconFile) { return platform.IconCount(iconFile) > 1; }
 
 IconPicker::IconPicker(TPlatform& platform, TDialogs& dialogs, std::function<std::string()> helpFile, QWidget* parent)
     : QDialog(parent), platform_(platform), dialogs_(dialogs), caption_(new QLabel(this)),
@@ -82,8 +79,8 @@ void IconPicker::IconShow()
     count_ = platform_.IconCount(iconFile_);
     caption_->setText(QString("Icon %1 of %2").arg(index_ + 1).arg(count_));
     const QImage icon = platform_.ExtractIcon(iconFile_, index_);
-    chooseButton_->setIcon(icon.isNull() ? QIcon()
-                                        : QIcon(QPixmap::fromImage(IconGlyph(icon, palette().color(QPalette::Button)))));
+    chooseButton_->setIcon(
+        icon.isNull() ? QIcon() : QIcon(QPixmap::fromImage(IconGlyph(icon, palette().color(QPalette::Button)))));
 }
 
 void IconPicker::StepUp()
@@ -122,8 +119,8 @@ int IconChoice::PickIconIndex(const std::string& iconFile)
     if (!NeedsIconPicker(context_.platform, file))
         return 0;
     if (!picker_)
-        picker_ = new IconPicker(context_.platform, context_.dialogs, [this] { return context_.HelpFile(); },
-                                 dialogParent_);
+        picker_ = new IconPicker(
+            context_.platform, context_.dialogs, [this] { return context_.HelpFile(); }, dialogParent_);
     // The choice is stored by the caller with the icon file, in one write.
     int chosen = 0;
     picker_->Execute(file, [&chosen](int index) { chosen = index; });

@@ -34,7 +34,8 @@ public:
     using TIconSelectionWriter = std::function<void(int index)>;
 
     // helpFile: the bar's help file, found as for every other Help.
-    IconPicker(TPlatform& platform, TDialogs& dialogs, std::function<std::string()> helpFile, QWidget* parent = nullptr);
+    IconPicker(TPlatform& platform, TDialogs& dialogs, std::function<std::string()> helpFile,
+               QWidget* parent = nullptr);
 
     // Shows the picker modally on the icons of iconFile, starting at the first. Answers
     // the chosen index; nothing when the window was closed without a choice.

@@ -17,16 +17,11 @@ namespace kex {
 const char* MessageCaption(TMsgDlgType type)
 {
     switch (type) {
-    case TMsgDlgType::mtWarning:
-        return "Warning";
-    case TMsgDlgType::mtError:
-        return "Error";
-    case TMsgDlgType::mtInformation:
-        return "Information";
-    case TMsgDlgType::mtConfirmation:
-        return "Confirm";
-    case TMsgDlgType::mtCustom:
-        break;
+    case TMsgDlgType::mtWarning: return "Warning";
+    case TMsgDlgType::mtError: return "Error";
+    case TMsgDlgType::mtInformation: return "Information";
+    case TMsgDlgType::mtConfirmation: return "Confirm";
+    case TMsgDlgType::mtCustom: break;
     }
     return "Zivar32";
 }
@@ -85,20 +80,11 @@ TModalResult TQtDialogs::MessageDlg(const std::string& text, TMsgDlgType type, u
     box.setWindowTitle(MessageCaption(type));
     box.setText(QString::fromStdString(text));
     switch (type) {
-    case TMsgDlgType::mtWarning:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case TMsgDlgType::mtError:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case TMsgDlgType::mtInformation:
-        box.setIcon(QMessageBox::Information);
-        break;
-    case TMsgDlgType::mtConfirmation:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case TMsgDlgType::mtCustom:
-        break;
+    case TMsgDlgType::mtWarning: box.setIcon(QMessageBox::Warning); break;
+    case TMsgDlgType::mtError: box.setIcon(QMessageBox::Critical); break;
+    case TMsgDlgType::mtInformation: box.setIcon(QMessageBox::Information); break;
+    case TMsgDlgType::mtConfirmation: box.setIcon(QMessageBox::Question); break;
+    case TMsgDlgType::mtCustom: break;
     }
     QMessageBox::StandardButtons standard;
     if (buttons & mbYes)
@@ -119,16 +105,11 @@ TModalResult TQtDialogs::MessageDlg(const std::string& text, TMsgDlgType type, u
         QObject::connect(help, &QPushButton::clicked, [this, helpContext] { ShowHelp(helpContext); });
     }
     switch (box.exec()) {
-    case QMessageBox::Yes:
-        return TModalResult::mrYes;
-    case QMessageBox::No:
-        return TModalResult::mrNo;
-    case QMessageBox::Ok:
-        return TModalResult::mrOk;
-    case QMessageBox::Cancel:
-        return TModalResult::mrCancel;
-    default:
-        return TModalResult::mrNone;
+    case QMessageBox::Yes: return TModalResult::mrYes;
+    case QMessageBox::No: return TModalResult::mrNo;
+    case QMessageBox::Ok: return TModalResult::mrOk;
+    case QMessageBox::Cancel: return TModalResult::mrCancel;
+    default: return TModalResult::mrNone;
     }
 }
 

@@ -32,10 +32,9 @@ int AnchorPosition(const QTextDocument* document, const QString& name)
     return -1;
 }
 
-}  // namespace
+} // namespace
 
-THelpWindow::THelpWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window)
+THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(QStringLiteral("Kexbar Help"));
     setWindowIcon(MainIcon());
@@ -69,10 +68,7 @@ THelpWindow::THelpWindow(QWidget* parent)
     connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
-void THelpWindow::SetHelpFile(const QString& path)
-{
-    Path_ = path;
-}
+void THelpWindow::SetHelpFile(const QString& path) { Path_ = path; }
 
 bool THelpWindow::Load()
 {
@@ -144,4 +140,4 @@ void THelpWindow::ShowContext(int context)
     Browser_->scrollToAnchor(name);
 }
 
-}  // namespace kex
+} // namespace kex

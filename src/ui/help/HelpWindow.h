@@ -47,4 +47,4 @@ private:
     QDateTime LoadedStamp_;
 };
 
-}  // namespace kex
+} // namespace kex

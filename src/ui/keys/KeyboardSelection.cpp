@@ -60,18 +60,16 @@ bool Waits(Kind what)
     case Kind::SelectionError:
     case Kind::PageMenu:
     case Kind::RunMenu:
-    case Kind::Launch:
-        return true;
-    default:
-        return false;
+    case Kind::Launch: return true;
+    default: return false;
     }
 }
 
 } // namespace
 
-KeyboardSelection::KeyboardSelection(BarContext& context, const WindowState& window, QLineEdit& keys,
-                                     KeyPages& pages, ButtonLauncher& launcher, const SmallMode& small,
-                                     KeyboardMenus menus, QObject* parent)
+KeyboardSelection::KeyboardSelection(BarContext& context, const WindowState& window, QLineEdit& keys, KeyPages& pages,
+                                     ButtonLauncher& launcher, const SmallMode& small, KeyboardMenus menus,
+                                     QObject* parent)
     : QObject(parent), context_(context), window_(window), keys_(keys), pages_(pages), launcher_(launcher),
       small_(small), menus_(menus)
 {
@@ -80,7 +78,8 @@ KeyboardSelection::KeyboardSelection(BarContext& context, const WindowState& win
     // A window that becomes active again (a dialog of another window closed, the
     // user came back) gives its keys the focus.
     keys_.window()->installEventFilter(this);
-    connect(&menus_.stayOnTop, &QAction::triggered, this, [this] { context_.guard.Guarded([this] { TopButtonKey(); }); });
+    connect(&menus_.stayOnTop, &QAction::triggered, this,
+            [this] { context_.guard.Guarded([this] { TopButtonKey(); }); });
     menus_.stayOnTop.setVisible(true);
     if (auto* menu = qobject_cast<QMenu*>(menus_.stayOnTop.parent()))
         menu->menuAction()->setVisible(true);
@@ -146,46 +145,25 @@ void KeyboardSelection::Carry(const TKeyPlan& plan)
             context_.dialogs.SetHelpFile(context_.HelpFile());
             context_.dialogs.ShowHelp(0);
             break;
-        case Kind::StayOnTop:
-            SwitchOnTop();
-            break;
-        case Kind::SmallSize:
-            Q_EMIT SmallSizeRequested();
-            break;
-        case Kind::CdTray:
-            Q_EMIT CdTrayRequested();
-            break;
-        case Kind::ScreenSaver:
-            Q_EMIT ScreenSaverRequested();
-            break;
-        case Kind::Volume:
-            Q_EMIT VolumeRequested(a.Device, a.Direction);
-            break;
+        case Kind::StayOnTop: SwitchOnTop(); break;
+        case Kind::SmallSize: Q_EMIT SmallSizeRequested(); break;
+        case Kind::CdTray: Q_EMIT CdTrayRequested(); break;
+        case Kind::ScreenSaver: Q_EMIT ScreenSaverRequested(); break;
+        case Kind::Volume: Q_EMIT VolumeRequested(a.Device, a.Direction); break;
         case Kind::Release:
             if (button)
                 button->SetDown(false);
             break;
-        case Kind::ShowPage:
-            pages_.ShowPage(a.Page);
-            break;
-        case Kind::TabsToStart:
-            pages_.ScrollTabsHome();
-            break;
+        case Kind::ShowPage: pages_.ShowPage(a.Page); break;
+        case Kind::TabsToStart: pages_.ScrollTabsHome(); break;
         case Kind::Select:
             if (button)
                 button->SetDown(true);
             break;
-        case Kind::PutButton:
-            pages_.PutButton(a.Button);
-            break;
-        case Kind::Caption:
-            Q_EMIT CaptionRequested(QString::fromStdString(a.Text));
-            break;
-        case Kind::PlaySound:
-            PlaySelectSound(a.Button);
-            break;
-        default:
-            break;
+        case Kind::PutButton: pages_.PutButton(a.Button); break;
+        case Kind::Caption: Q_EMIT CaptionRequested(QString::fromStdString(a.Text)); break;
+        case Kind::PlaySound: PlaySelectSound(a.Button); break;
+        default: break;
         }
     }
     pages_.SetKeySelection(plan.Selection);
@@ -197,28 +175,17 @@ void KeyboardSelection::Carry(const TKeyPlan& plan)
 void KeyboardSelection::Modal(const TKeyAction& action)
 {
     switch (action.What) {
-    case Kind::GaugeMenu:
-        context_.dialogs.Popup(&menus_.gauge, PopupPoint());
-        break;
-    case Kind::ButtonMenu:
-        pages_.OpenButtonMenu(action.Button, PopupPoint());
-        break;
-    case Kind::SelectionError:
-        context_.dialogs.MessageDlg(action.Text, TMsgDlgType::mtError, mbOK, 0);
-        break;
-    case Kind::PageMenu:
-        pages_.OpenPageMenu(PopupPoint());
-        break;
-    case Kind::RunMenu:
-        Q_EMIT RunMenuRequested(PopupPoint());
-        break;
+    case Kind::GaugeMenu: context_.dialogs.Popup(&menus_.gauge, PopupPoint()); break;
+    case Kind::ButtonMenu: pages_.OpenButtonMenu(action.Button, PopupPoint()); break;
+    case Kind::SelectionError: context_.dialogs.MessageDlg(action.Text, TMsgDlgType::mtError, mbOK, 0); break;
+    case Kind::PageMenu: pages_.OpenPageMenu(PopupPoint()); break;
+    case Kind::RunMenu: Q_EMIT RunMenuRequested(PopupPoint()); break;
     case Kind::Launch:
         // A button of pages that changed meanwhile is passed over.
         if (pages_.FindButton(action.Button))
             launcher_.ClickButton(action.Button);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

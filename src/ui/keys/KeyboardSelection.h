@@ -29,7 +29,7 @@ struct WindowState;
 
 // The menus the keys open themselves and the item the switch owns.
 struct KeyboardMenus {
-    QMenu& gauge;      // "PopupMenu3", for F4
+    QMenu& gauge;       // "PopupMenu3", for F4
     QAction& stayOnTop; // "Stay on &Top": connected and shown here, its check mark follows the state
 };
 
@@ -54,7 +54,7 @@ public:
 Q_SIGNALS:
     // F3, Left or Right in small mode, F2 on a small bar: small mode toggled.
     void SmallSizeRequested();
-    void CdTrayRequested();     // F8
+    void CdTrayRequested();      // F8
     void ScreenSaverRequested(); // F9
     // Up and Down: one step of a mixer (5: master, 0: wave with Shift, 2: line with Ctrl).
     void VolumeRequested(int device, kex::VolumeDirection direction);

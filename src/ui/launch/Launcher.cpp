@@ -29,8 +29,8 @@ bool IsDirectory(const std::string& path)
 
 Launcher::Launcher(BarContext& context, const StartupSettings& settings, LaunchPages& pages, ButtonFaces& faces,
                    LaunchGate& gate, QObject* parent)
-    : QObject(parent), context_(context), store_(context.store), platform_(context.platform),
-      dialogs_(context.dialogs), settings_(settings), pages_(pages), faces_(faces), gate_(gate)
+    : QObject(parent), context_(context), store_(context.store), platform_(context.platform), dialogs_(context.dialogs),
+      settings_(settings), pages_(pages), faces_(faces), gate_(gate)
 {
     setObjectName("Launcher");
     // The launched-program watch.
@@ -75,8 +75,7 @@ void Launcher::ClickButton(int n)
     if (!program.empty()) {
         if (programs.empty())
             store_.SaveParameters(n, parameters);
-        faces_.Show(pages_.FindButton(n), program, record.IconIndex, record.Description, record.IconFile,
-                    parameters);
+        faces_.Show(pages_.FindButton(n), program, record.IconIndex, record.Description, record.IconFile, parameters);
     }
     // The keyboard selection keeps the focus.
     Q_EMIT FocusKeysRequested();
@@ -86,25 +85,24 @@ void Launcher::ClickButton(int n)
     if (!programs.empty() && !dropped) {
         if (!record.SoundLaunch.empty())
             platform_.PlaySoundSync(record.SoundLaunch);
-        Launch({TLaunchSource::Button, n, programs + " ", parameters, record.Working, record.Description,
-                clicked.shrink},
-               [this, n] { ClickButton(n); });
+        Launch(
+            {TLaunchSource::Button, n, programs + " ", parameters, record.Working, record.Description, clicked.shrink},
+            [this, n] { ClickButton(n); });
     } else {
         // No launch: the button's shrink value must not carry over to a later one.
         shrinkNow_ = false;
     }
 }
 
-void Launcher::LaunchWithFiles(int n, const ButtonRecord& record, const std::string& files,
-                               std::optional<bool> shrink)
+void Launcher::LaunchWithFiles(int n, const ButtonRecord& record, const std::string& files, std::optional<bool> shrink)
 {
     // Let go by the launch gate, the button starts with the same files, as it is then.
     Launch({TLaunchSource::Button, n, record.Program, files, record.Working, record.Description, shrink},
            [this, n, files, shrink] {
-        const ButtonRecord now = store_.Record(n);
-        if (pages_.EnsureCurrent() && !now.Program.empty())
-            LaunchWithFiles(n, now, files, shrink);
-    });
+               const ButtonRecord now = store_.Record(n);
+               if (pages_.EnsureCurrent() && !now.Program.empty())
+                   LaunchWithFiles(n, now, files, shrink);
+           });
 }
 
 bool Launcher::SelectFiles(const std::string& folder, std::string& parameters)

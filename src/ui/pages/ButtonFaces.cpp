@@ -14,8 +14,8 @@
 namespace kex {
 
 ButtonFaces::ButtonFaces(BarContext& context, IconIndexPicker& picker, const QColor& face)
-    : context_(context), store_(context.store), platform_(context.platform), dialogs_(context.dialogs),
-      picker_(picker), face_(face)
+    : context_(context), store_(context.store), platform_(context.platform), dialogs_(context.dialogs), picker_(picker),
+      face_(face)
 {
 }
 
@@ -34,8 +34,8 @@ void ButtonFaces::Show(TSpeedButton* button, const ButtonRecord& r)
     Show(button, r.Program, r.IconIndex, r.Description, r.IconFile, r.Parameters);
 }
 
-void ButtonFaces::Show(TSpeedButton* button, const std::string& program, int iconIndex,
-                       const std::string& description, const std::string& iconFile, const std::string& parameters)
+void ButtonFaces::Show(TSpeedButton* button, const std::string& program, int iconIndex, const std::string& description,
+                       const std::string& iconFile, const std::string& parameters)
 {
     if (!button)
         return;
@@ -43,8 +43,8 @@ void ButtonFaces::Show(TSpeedButton* button, const std::string& program, int ico
     std::string name = program.empty() ? std::string() : NameWithoutExtension(FileNamePart(program));
     // The icon: the chosen icon file, else the program's own.
     // "Default" names the built-in icon, which comes last.
-    QImage icon = (iconFile.empty() || iconFile == "Default") ? QImage()
-                                                               : platform_.ExtractIcon(ProgramOf(iconFile), iconIndex);
+    QImage icon =
+        (iconFile.empty() || iconFile == "Default") ? QImage() : platform_.ExtractIcon(ProgramOf(iconFile), iconIndex);
     if (icon.isNull() && !program.empty())
         icon = platform_.ExtractIcon(ProgramOf(program), 0);
     // What is learnt about the icon is stored in one write; a refused write (a

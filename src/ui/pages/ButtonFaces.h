@@ -40,7 +40,6 @@ public:
     void Show(TSpeedButton* button, const ButtonRecord& record);
     void Blank(TSpeedButton* button);
 
-
     // While loading no icon is asked for; the buttons found without one are collected.
     void BeginLoad() { loading_ = true; }
     std::vector<int> EndLoad();

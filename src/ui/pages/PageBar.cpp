@@ -28,8 +28,8 @@ namespace kex {
 
 PageBar::PageBar(BarContext& context, ButtonFaces& faces, ModifyGate& gate, const PageBarWidgets& widgets,
                  QObject* parent)
-    : QObject(parent), context_(context), store_(context.store), dialogs_(context.dialogs), faces_(faces),
-      gate_(gate), w_(widgets), colors_(context.store, context.dialogs, *widgets.tabs)
+    : QObject(parent), context_(context), store_(context.store), dialogs_(context.dialogs), faces_(faces), gate_(gate),
+      w_(widgets), colors_(context.store, context.dialogs, *widgets.tabs)
 {
     setObjectName("PageBar");
     // A page shown for the first time gets its buttons' pictures.
@@ -92,7 +92,8 @@ void PageBar::MakeButtons(int i) const
         auto* button = new TSpeedButton(n, page);
         button->setGeometry(ButtonLeft(SlotOfButton(n, buttonsPerPage_)), 0, kButtonSize, kButtonSize);
         button->setToolTip(hint_);
-        connect(button, &QToolButton::clicked, self, [self, button] { self->context_.guard.Guarded([&] { self->ButtonClicked(button); }); });
+        connect(button, &QToolButton::clicked, self,
+                [self, button] { self->context_.guard.Guarded([&] { self->ButtonClicked(button); }); });
         connect(button, &TSpeedButton::RightMouseDown, self, [self, button](Qt::MouseButton b, int x, int y) {
             self->context_.guard.Guarded([&] { self->ButtonRightMouseDown(button, b, x, y); });
         });
@@ -173,7 +174,8 @@ void PageBar::CreatePages(int buttonsPerPage, const QString& hint)
             auto* button = new TSpeedButton(n, page);
             button->setGeometry(ButtonLeft(SlotOfButton(n, buttonsPerPage)), 0, kButtonSize, kButtonSize);
             button->setToolTip(hint);
-            connect(button, &QToolButton::clicked, this, [this, button] { context_.guard.Guarded([&] { ButtonClicked(button); }); });
+            connect(button, &QToolButton::clicked, this,
+                    [this, button] { context_.guard.Guarded([&] { ButtonClicked(button); }); });
             connect(button, &TSpeedButton::RightMouseDown, this, [this, button](Qt::MouseButton b, int x, int y) {
                 context_.guard.Guarded([&] { ButtonRightMouseDown(button, b, x, y); });
             });
@@ -214,8 +216,8 @@ void PageBar::Load()
         const int page = PageOfButton(n, buttonsPerPage_);
         if (unmade_.count(page)) { // made later with what the record says
             if (!r.Program.empty())
-                facesDue_[page].push_back({n, r.Program, r.IconFile, r.Description, r.Parameters, r.IconIndex,
-                                           r.ShrinkChoice()});
+                facesDue_[page].push_back(
+                    {n, r.Program, r.IconFile, r.Description, r.Parameters, r.IconIndex, r.ShrinkChoice()});
             continue;
         }
         const auto found = buttons_.find(n);
@@ -244,7 +246,8 @@ void PageBar::Load()
     // The layout noted is the one loaded (a change written meanwhile is not taken
     // for shown), after the bar's own tidying.
     loadedLayout_ = contents.layout;
-    context_.guard.WriteReportedOnce([&] { loadedLayout_ = store_.Tidy(contents.strays, iconDefaults, contents.layout); });
+    context_.guard.WriteReportedOnce(
+        [&] { loadedLayout_ = store_.Tidy(contents.strays, iconDefaults, contents.layout); });
     // Pages made from an older count than the one loaded: no layout is noted as
     // shown, so that the next reload or freshness check rebuilds the pages.
     if (contents.pages != PageCount())
@@ -462,7 +465,8 @@ void PageBar::TakePage(bool move)
     // The user confirms the page by its name.
     const std::string pageName = w_.tabs->Tabs().value(s).toStdString();
     if (dialogs_.MessageDlg("Are you sure you want to " + verb + " the \"" + pageName + "\" Page?",
-                            TMsgDlgType::mtWarning, mbYes | mbNo, 0) != TModalResult::mrYes)
+                            TMsgDlgType::mtWarning, mbYes | mbNo, 0)
+        != TModalResult::mrYes)
         return;
     // The page asked about must still be the page at that place.
     if (!EnsureCurrent())
@@ -506,8 +510,9 @@ void PageBar::SwitchButtonsPerPage(int count)
         return;
     // The switch may take long: the user confirms it.
     if (dialogs_.MessageDlg("This may take several minutes or much longer!    Proceed?", TMsgDlgType::mtWarning,
-                            mbYes | mbNo | mbHelp, 39) != TModalResult::mrYes ||
-        !EnsureCurrent()) {
+                            mbYes | mbNo | mbHelp, 39)
+            != TModalResult::mrYes
+        || !EnsureCurrent()) {
         requestedButtons_ = buttonsPerPage_;
         return;
     }
@@ -563,9 +568,6 @@ bool PageBar::EnsureCurrent()
 
 bool PageBar::ModifyAllowed() { return gate_.ModifyAllowed(); }
 
-bool PageBar::ClicksLaunch() const
-{
-    return editorMode_ != EditorMode::PageName && !MovePending();
-}
+bool PageBar::ClicksLaunch() const { return editorMode_ != EditorMode::PageName && !MovePending(); }
 
 } // namespace kex

@@ -62,8 +62,7 @@ class PageBar : public QObject, public InlinePrompt, public LaunchPages, public 
 public:
     // gate: asked before the page menu or the button menu opens and before an empty
     // button is filled.
-    PageBar(BarContext& context, ButtonFaces& faces, ModifyGate& gate, const PageBarWidgets& widgets,
-            QObject* parent);
+    PageBar(BarContext& context, ButtonFaces& faces, ModifyGate& gate, const PageBarWidgets& widgets, QObject* parent);
 
     // ---- the start-up pass
     // The pages "Page" + i with their buttons, the stored page count bounded; hint:
@@ -184,7 +183,6 @@ Q_SIGNALS:
     void ButtonMenuAboutToShow(int n, const ButtonRecord& record);
 
 private:
-
     void ButtonClicked(TSpeedButton* button);
     // Takes the record of the button the menu is for (false when there is none to take).
     bool TakeButton(bool move);
@@ -231,7 +229,7 @@ private:
     int keySelection_ = 0;
     TabColors colors_;
     PageLayout loadedLayout_; // the layout of the file the bar shows
-    int menuButton_ = 0; // the button the open button menu is for
+    int menuButton_ = 0;      // the button the open button menu is for
     std::optional<PendingMove> pendingButton_;
     std::optional<PageMoveBuffer> pendingPage_;
     EditorMode editorMode_ = EditorMode::None;

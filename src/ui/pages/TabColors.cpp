@@ -35,8 +35,8 @@ void TabColors::Change(bool selected)
     for (std::size_t i = 0; i < stored.size(); ++i)
         customColors[i] = ColorFromValue(stored[i]);
     // The dialog, on the colour of the tab chosen.
-    std::optional<QColor> chosen = dialogs_.ChooseColor(ColorFromValue(selected ? selected_ : unselected_),
-                                                        customColors, 32);
+    std::optional<QColor> chosen =
+        dialogs_.ChooseColor(ColorFromValue(selected ? selected_ : unselected_), customColors, 32);
     if (!chosen)
         return;
     // The tab shows the colour; the colour and the custom colours are stored as one rewrite.

@@ -181,8 +181,7 @@ void Protection::Act(const CheckResult& result)
         });
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 

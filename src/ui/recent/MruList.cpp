@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <chrono>
 
-
 namespace kex {
 namespace {
 
@@ -23,8 +22,8 @@ constexpr const char* kInvalidAnchor = "Invalid Anchor!";
 qint64 CreationStamp()
 {
     static qint64 last = 0;
-    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
+    const auto now =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
     last = std::max<qint64>(now.count(), last + 1);
     return last;
 }
@@ -49,7 +48,6 @@ bool IsExistingFile(std::string_view entry)
     const QFileInfo info(QString::fromUtf8(entry.data(), qsizetype(entry.size())));
     return info.exists() && !info.isDir();
 }
-
 
 // A caption no wider than a menu should be: a longer text keeps its start and its end
 // (where the bar's entries carry their button number) around an ellipsis, and no

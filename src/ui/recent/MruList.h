@@ -66,9 +66,9 @@ class TMruList : public QObject {
     Q_OBJECT
 public:
     static constexpr int kDefaultMaxShowCount = 9;
-    static constexpr TMruOptions kDefaultOptions{
-        TMruOptionsType::mrLineBefore, TMruOptionsType::mrCheckFileExist, TMruOptionsType::mrShowNumber,
-        TMruOptionsType::mrTopSelected, TMruOptionsType::mrAutoSave,      TMruOptionsType::mrAutoLoad};
+    static constexpr TMruOptions kDefaultOptions{TMruOptionsType::mrLineBefore, TMruOptionsType::mrCheckFileExist,
+                                                 TMruOptionsType::mrShowNumber, TMruOptionsType::mrTopSelected,
+                                                 TMruOptionsType::mrAutoSave,   TMruOptionsType::mrAutoLoad};
 
     explicit TMruList(QObject* owner = nullptr);
     // With mrAutoSave, a change whose write was refused is tried once more (another

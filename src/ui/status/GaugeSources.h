@@ -42,7 +42,7 @@ struct RefreshMoment {
     QDateTime now;
     QDateTime programStart; // the program timer counts from here
     bool twelveHour = true;
-    std::string shortDate;  // today in the locale's short date form
+    std::string shortDate; // today in the locale's short date form
     PanelHints hints;
 };
 

@@ -40,7 +40,7 @@ SmallMode::SmallMode(BarContext& context, const SmallModeWidgets& widgets, const
         return [this, handler] { context_.guard.Guarded([&] { (this->*handler)(); }); };
     };
     const std::pair<QAction*, void (SmallMode::*)()> items[] = {
-        {menus_.staySmall, &SmallMode::StaySmallClick},     {menus_.shrinkOnLaunch, &SmallMode::ShrinkOnLaunchClick},
+        {menus_.staySmall, &SmallMode::StaySmallClick},       {menus_.shrinkOnLaunch, &SmallMode::ShrinkOnLaunchClick},
         {menus_.trayOnLaunch, &SmallMode::TrayOnLaunchClick}, {menus_.lockGraph, &SmallMode::LockGraphClick},
         {menus_.animateTray, &SmallMode::AnimateTrayClick},
     };
@@ -51,9 +51,8 @@ SmallMode::SmallMode(BarContext& context, const SmallModeWidgets& widgets, const
     connect(w_.gauge, &TGraphicControl::Click, this, guarded(&SmallMode::DisplayClick));
     connect(w_.eyes, &TGraphicControl::Click, this, guarded(&SmallMode::DisplayClick));
     connect(&tray_, &TRWTrayIcon95::OnClick, this, guarded(&SmallMode::TrayClick));
-    connect(&tray_, &TRWTrayIcon95::HostLost, this, [this] {
-        context_.guard.Guarded([this] { Apply(SmallModeCause::TrayLost); });
-    });
+    connect(&tray_, &TRWTrayIcon95::HostLost, this,
+            [this] { context_.guard.Guarded([this] { Apply(SmallModeCause::TrayLost); }); });
     w_.panel->installEventFilter(this);
 }
 
@@ -170,8 +169,7 @@ void SmallMode::SetShape(WindowShape shape)
     // has no taskbar entry where the desktop follows the window type.
     w_.scrollBar->setValue(0);
     w_.scrollBar->hide();
-    const Qt::WindowFlags flags =
-        Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool;
+    const Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool;
     if (w_.window->windowFlags() != flags)
         w_.window->setWindowFlags(flags);
     w_.window->setFixedSize(kPanelWidth, kPanelHeight);
@@ -188,8 +186,7 @@ bool SmallMode::eventFilter(QObject* watched, QEvent* event)
 {
     // The panel's own clicks (where neither the gauge nor the eyes cover it).
     if (watched == w_.panel) {
-        if (event->type() == QEvent::MouseButtonPress &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             return true; // the release comes here
         }
         if (event->type() == QEvent::MouseButtonRelease) {
@@ -287,8 +284,7 @@ void SetTaskbarEntry(QWidget& window, bool entry)
         message.data.data32[2] = skip[1];
         message.data.data32[3] = 1; // from an application
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-        xcb_send_event(connection, 0, root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char*>(&message));
     } else {
         // An unmapped one carries the state it is to be mapped with; Qt adds its own.

@@ -27,12 +27,9 @@ constexpr int kDriveItems = 'Z' - 'C' + 1;
 QColor ColorOf(GaugeColor color)
 {
     switch (color) {
-    case GaugeColor::Red:
-        return QColor(0xFF, 0, 0);
-    case GaugeColor::Yellow:
-        return QColor(0xFF, 0xFF, 0);
-    case GaugeColor::Lime:
-        break;
+    case GaugeColor::Red: return QColor(0xFF, 0, 0);
+    case GaugeColor::Yellow: return QColor(0xFF, 0xFF, 0);
+    case GaugeColor::Lime: break;
     }
     return QColor(0, 0xFF, 0);
 }
@@ -45,17 +42,17 @@ std::int64_t LocalSeconds(const QDateTime& t) { return t.toSecsSinceEpoch() + t.
 
 // The panel's menu items.
 struct StatusPanel::Items {
-    std::array<QAction*, kDriveItems> drives {}; // "CHardDrive" ... "ZHardDrive"
-    QAction* memory = nullptr;                   // "SystemMemory1"
-    QAction* programTimer = nullptr;             // "ProgTime1"
-    QAction* time = nullptr;                     // "ShowTime1"
-    QAction* eyes = nullptr;                     // "Eyes1"
-    QAction* clockOptions = nullptr;             // the sub-menu "ClockOptions1"
-    QAction* twelveHour = nullptr;               // "Clock1"
-    QAction* onHalfHour = nullptr;               // "OnHalfHour1"
-    QAction* onHour = nullptr;                   // "OnHour1"
-    QAction* hourSound = nullptr;                // "TimeSound1" (the button configuration serves it)
-    QAction* halfHourSound = nullptr;            // "TimeSound2"
+    std::array<QAction*, kDriveItems> drives{}; // "CHardDrive" ... "ZHardDrive"
+    QAction* memory = nullptr;                  // "SystemMemory1"
+    QAction* programTimer = nullptr;            // "ProgTime1"
+    QAction* time = nullptr;                    // "ShowTime1"
+    QAction* eyes = nullptr;                    // "Eyes1"
+    QAction* clockOptions = nullptr;            // the sub-menu "ClockOptions1"
+    QAction* twelveHour = nullptr;              // "Clock1"
+    QAction* onHalfHour = nullptr;              // "OnHalfHour1"
+    QAction* onHour = nullptr;                  // "OnHour1"
+    QAction* hourSound = nullptr;               // "TimeSound1" (the button configuration serves it)
+    QAction* halfHourSound = nullptr;           // "TimeSound2"
 
     explicit Items(const BarMenus& menus)
     {
@@ -83,8 +80,7 @@ struct StatusPanel::Items {
 StatusPanel::StatusPanel(BarContext& context, BarMenus& menus, StatusWidgets widgets, QObject* parent)
     : QObject(parent), context_(context), gauge_(*widgets.gauge), eyes_(*widgets.eyes), panel_(*widgets.panel),
       items_(std::make_unique<Items>(menus)),
-      sources_(context.platform.Drives(), context.platform.Memory(),
-               QLocale::system().groupSeparator().toStdString())
+      sources_(context.platform.Drives(), context.platform.Memory(), QLocale::system().groupSeparator().toStdString())
 {
     setObjectName("StatusPanel");
 
@@ -285,8 +281,7 @@ RefreshMoment StatusPanel::Moment() const
 void StatusPanel::Paint(const PanelShow& show)
 {
     switch (show.kind) {
-    case PanelShow::Kind::Unchanged:
-        return;
+    case PanelShow::Kind::Unchanged: return;
     case PanelShow::Kind::Gauge:
         caption_->clear();
         gauge_.SetProgress(show.reading.progress);
@@ -343,8 +338,7 @@ void StatusPanel::CheckChime(const RefreshMoment& moment)
             // A file that cannot be read now: the chime sounds the warning beep.
         }
     }
-    const std::optional<ChimeSound> sound =
-        ChimeSoundFor(*chime, hourSound, halfHourSound, files.hour, files.halfHour);
+    const std::optional<ChimeSound> sound = ChimeSoundFor(*chime, hourSound, halfHourSound, files.hour, files.halfHour);
     if (sound) {
         // Both play on the sound thread, never holding up the window.
         if (!sound->file.empty())
@@ -360,15 +354,12 @@ void StatusPanel::VolAdj(int device, VolumeDirection direction)
 {
     const VolumeStep step = AdjustVolume(context_.platform.Mixer(), device, direction);
     switch (step.outcome) {
-    case VolumeStep::Outcome::Changed:
-        SoundGraph(step.level);
-        break;
+    case VolumeStep::Outcome::Changed: SoundGraph(step.level); break;
     case VolumeStep::Outcome::AtFull:
     case VolumeStep::Outcome::AtMinimum:
         context_.dialogs.MessageDlg(step.message, TMsgDlgType::mtInformation, mbOK, 0);
         break;
-    case VolumeStep::Outcome::NoDevice:
-        break;
+    case VolumeStep::Outcome::NoDevice: break;
     }
 }
 

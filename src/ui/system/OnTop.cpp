@@ -20,7 +20,7 @@ xcb_atom_t Atom(xcb_connection_t* c, std::string_view name)
 {
     const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(c, 0, uint16_t(name.size()), name.data());
     std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(xcb_intern_atom_reply(c, cookie, nullptr),
-                                                                          &std::free);
+                                                                         &std::free);
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
@@ -60,8 +60,7 @@ void RestoreTopMost(QWidget& window)
     message.data.data32[0] = 1;
     message.data.data32[1] = above;
     message.data.data32[3] = 1;
-    xcb_send_event(c, 0, screen->root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+    xcb_send_event(c, 0, screen->root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&message));
     xcb_flush(c);
 }
@@ -74,8 +73,8 @@ TOnTop::TOnTop(QWidget& owner, Restore restore) : QObject(&owner), owner_(owner)
 
 bool TOnTop::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &owner_ && (event->type() == QEvent::WindowDeactivate || event->type() == QEvent::Paint) &&
-        owner_.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && restore_)
+    if (watched == &owner_ && (event->type() == QEvent::WindowDeactivate || event->type() == QEvent::Paint)
+        && owner_.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && restore_)
         restore_(owner_);
     return QObject::eventFilter(watched, event);
 }

@@ -27,8 +27,8 @@ SystemActions::SystemActions(BarContext& context, SystemMenuItems items, HintWid
     // A checkable item has taken its new check mark when it is triggered.
     connect(items.showHints, &QAction::triggered, this, guardedCheck(&SystemActions::ShowHint1Click));
     connect(items.confirmExit, &QAction::triggered, this, guardedCheck(&SystemActions::ConfirmExit1Click));
-    for (QAction* item : {items.cdTray, items.screenSaver, items.exitKexbar, items.exitWindows,
-                          items.restartWindows, items.showHints, items.confirmExit})
+    for (QAction* item : {items.cdTray, items.screenSaver, items.exitKexbar, items.exitWindows, items.restartWindows,
+                          items.showHints, items.confirmExit})
         item->setVisible(true);
 }
 
@@ -36,8 +36,8 @@ SystemActions::SystemActions(BarContext& context, SystemMenuItems items, HintWid
 
 void SystemActions::ToggleCdTray()
 {
-    // Without a drive the item was removed at start-up (it may be gone by now); F8 asks the service, which does nothing then.
-    // What the drive did is not shown, as for a drive that cannot be opened.
+    // Without a drive the item was removed at start-up (it may be gone by now); F8 asks the service, which does nothing
+    // then. What the drive did is not shown, as for a drive that cannot be opened.
     context_.platform.System().ToggleCdTray(this, nullptr);
 }
 

@@ -48,9 +48,8 @@ TRWTrayIcon95::TRWTrayIcon95(QWidget* owner)
     setObjectName("TrayIcon");
     tick_->SetManager(&timers_);
     icon95_ = new QSystemTrayIcon(this);
-    connect(icon95_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        Activated(static_cast<int>(reason));
-    });
+    connect(icon95_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { Activated(static_cast<int>(reason)); });
     hostWatch_ = new QTimer(this);
     hostWatch_->setInterval(kHostWatchMs);
     connect(hostWatch_, &QTimer::timeout, this, [this] { WatchHost(); });
@@ -132,17 +131,10 @@ QIcon TRWTrayIcon95::PictureIcon(const TrayPicture& picture) const
 {
     QIcon icon;
     switch (picture.source) {
-    case TrayPicture::Source::None:
-        break;
-    case TrayPicture::Source::Icon:
-        icon = icon_;
-        break;
-    case TrayPicture::Source::DisabledIcon:
-        icon = disabledIcon_;
-        break;
-    case TrayPicture::Source::Resource:
-        icon = QIcon(QPixmap::fromImage(BuiltinIcon(picture.name)));
-        break;
+    case TrayPicture::Source::None: break;
+    case TrayPicture::Source::Icon: icon = icon_; break;
+    case TrayPicture::Source::DisabledIcon: icon = disabledIcon_; break;
+    case TrayPicture::Source::Resource: icon = QIcon(QPixmap::fromImage(BuiltinIcon(picture.name))); break;
     case TrayPicture::Source::File: {
         // Only a regular file: a FIFO or a device would hang the read.
         const QString path = QString::fromStdString(picture.name);
@@ -186,8 +178,8 @@ void TRWTrayIcon95::UpdateListeners()
     TrayListeners listeners;
     listeners.dblClick = isSignalConnected(QMetaMethod::fromSignal(&TRWTrayIcon95::OnDblClick));
     listeners.mouseMove = isSignalConnected(QMetaMethod::fromSignal(&TRWTrayIcon95::OnMouseMove));
-    listeners.mouseEnterExit = isSignalConnected(QMetaMethod::fromSignal(&TRWTrayIcon95::OnMouseEnter)) ||
-                               isSignalConnected(QMetaMethod::fromSignal(&TRWTrayIcon95::OnMouseExit));
+    listeners.mouseEnterExit = isSignalConnected(QMetaMethod::fromSignal(&TRWTrayIcon95::OnMouseEnter))
+                               || isSignalConnected(QMetaMethod::fromSignal(&TRWTrayIcon95::OnMouseExit));
     // The desktop pops the menu up itself: a right press with a menu is no click.
     listeners.popup = false;
     mouse_.SetListeners(listeners);
@@ -197,22 +189,15 @@ void TRWTrayIcon95::Activated(int reason)
 {
     UpdateListeners();
     switch (static_cast<QSystemTrayIcon::ActivationReason>(reason)) {
-    case QSystemTrayIcon::Trigger:
-        mouse_.ButtonDown(TrayButton::Left);
-        break;
-    case QSystemTrayIcon::DoubleClick:
-        mouse_.DoubleClick(TrayButton::Left);
-        break;
-    case QSystemTrayIcon::MiddleClick:
-        mouse_.ButtonDown(TrayButton::Middle);
-        break;
+    case QSystemTrayIcon::Trigger: mouse_.ButtonDown(TrayButton::Left); break;
+    case QSystemTrayIcon::DoubleClick: mouse_.DoubleClick(TrayButton::Left); break;
+    case QSystemTrayIcon::MiddleClick: mouse_.ButtonDown(TrayButton::Middle); break;
     case QSystemTrayIcon::Context:
         // With AutoPopup and a menu the desktop has opened it: no click follows.
         if (!(autoPopup_ && popupMenu_))
             mouse_.ButtonDown(TrayButton::Right);
         break;
-    case QSystemTrayIcon::Unknown:
-        break;
+    case QSystemTrayIcon::Unknown: break;
     }
 }
 
@@ -220,21 +205,11 @@ void TRWTrayIcon95::Report(const TrayReport& report)
 {
     const QPoint pos(report.pos.X, report.pos.Y);
     switch (report.event) {
-    case TrayEvent::Click:
-        Q_EMIT OnClick();
-        break;
-    case TrayEvent::DblClick:
-        Q_EMIT OnDblClick();
-        break;
-    case TrayEvent::MouseMove:
-        Q_EMIT OnMouseMove(pos);
-        break;
-    case TrayEvent::MouseEnter:
-        Q_EMIT OnMouseEnter(pos);
-        break;
-    case TrayEvent::MouseExit:
-        Q_EMIT OnMouseExit(pos);
-        break;
+    case TrayEvent::Click: Q_EMIT OnClick(); break;
+    case TrayEvent::DblClick: Q_EMIT OnDblClick(); break;
+    case TrayEvent::MouseMove: Q_EMIT OnMouseMove(pos); break;
+    case TrayEvent::MouseEnter: Q_EMIT OnMouseEnter(pos); break;
+    case TrayEvent::MouseExit: Q_EMIT OnMouseExit(pos); break;
     case TrayEvent::Popup:
         if (autoPopup_ && popupMenu_)
             popupMenu_->popup(pos);

@@ -31,7 +31,8 @@ public:
     using TMotionWatchMaker = std::function<std::unique_ptr<TPointerWatch>(std::function<void()>)>;
     // 100 x 100, active, white eyes with black pupils. pointer answers the pointer's
     // screen position (QCursor::pos when none is given).
-    explicit TEyes(QWidget* parent = nullptr, TPointerSource pointer = nullptr, const TMotionWatchMaker& watch = nullptr);
+    explicit TEyes(QWidget* parent = nullptr, TPointerSource pointer = nullptr,
+                   const TMotionWatchMaker& watch = nullptr);
     ~TEyes() override;
 
     bool Active() const;

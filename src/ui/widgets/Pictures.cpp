@@ -127,7 +127,7 @@ void DrawRocket(QPainter& p, qreal flame, int puffPhase)
     if (puffPhase >= 0) {
         p.setPen(Qt::NoPen);
         for (int i = 0; i < 3; ++i) {
-            const qreal t = (puffPhase + i * 3) % 9 / 9.0;  // 0 .. 1 along the trail
+            const qreal t = (puffPhase + i * 3) % 9 / 9.0; // 0 .. 1 along the trail
             const qreal y = 9 + t * 11;
             const qreal x = (i % 2 ? 1.5 : -1.5) * (0.5 + t);
             p.setBrush(QColor(0xa0, 0xa0, 0xa8, int(200 - 120 * t)));
@@ -203,9 +203,10 @@ void DrawRunFrame(QPainter& p, int phase)
     for (const QPointF& s : stars) {
         const QPointF at = s - QPointF(phase * 2.0, -phase * 2.0);
         const qreal r = 0.9;
-        p.drawPolygon(QPolygonF({at + QPointF(0, -2 * r), at + QPointF(0.5 * r, -0.5 * r), at + QPointF(2 * r, 0),
-                                 at + QPointF(0.5 * r, 0.5 * r), at + QPointF(0, 2 * r), at + QPointF(-0.5 * r, 0.5 * r),
-                                 at + QPointF(-2 * r, 0), at + QPointF(-0.5 * r, -0.5 * r)}));
+        p.drawPolygon(
+            QPolygonF({at + QPointF(0, -2 * r), at + QPointF(0.5 * r, -0.5 * r), at + QPointF(2 * r, 0),
+                       at + QPointF(0.5 * r, 0.5 * r), at + QPointF(0, 2 * r), at + QPointF(-0.5 * r, 0.5 * r),
+                       at + QPointF(-2 * r, 0), at + QPointF(-0.5 * r, -0.5 * r)}));
     }
 
     const qreal flames[] = {5, 9, 7};
@@ -248,8 +249,8 @@ void DrawRunGlyph(QPainter& p)
     const QColor red(0xd0, 0x18, 0x18);
     const QPointF tail(5.6, 9.4);
     const QPointF tip(12.8, 2.2);
-    const QPointF a(0.7071, -0.7071);  // towards the nose
-    const QPointF n(0.7071, 0.7071);   // across the body
+    const QPointF a(0.7071, -0.7071); // towards the nose
+    const QPointF n(0.7071, 0.7071);  // across the body
 
     QPainterPath flame;
     flame.moveTo(tail - 0.6 * a + 1.7 * n);
@@ -283,8 +284,8 @@ void DrawRunGlyph(QPainter& p)
 void DrawArrow(QPainter& p)
 {
     // Aliased painting: integer coordinates are pixels, so the tip is pixel (1, 1).
-    const QPolygon arrow({QPoint(1, 1), QPoint(1, 17), QPoint(5, 13), QPoint(8, 19), QPoint(10, 18), QPoint(7, 12),
-                          QPoint(12, 12)});
+    const QPolygon arrow(
+        {QPoint(1, 1), QPoint(1, 17), QPoint(5, 13), QPoint(8, 19), QPoint(10, 18), QPoint(7, 12), QPoint(12, 12)});
     p.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     p.setBrush(Qt::white);
     p.drawPolygon(arrow);
@@ -314,7 +315,7 @@ QCursor MakeCursor(const TDraw& draw)
     return QCursor(QPixmap::fromImage(image), 1, 1);
 }
 
-}  // namespace
+} // namespace
 
 QIcon MainIcon()
 {
@@ -339,15 +340,9 @@ QImage BuiltinIcon(std::string_view name)
     return {};
 }
 
-QPixmap HelpGlyph()
-{
-    return RenderGlyph(kGlyphSize, DrawHelpGlyph);
-}
+QPixmap HelpGlyph() { return RenderGlyph(kGlyphSize, DrawHelpGlyph); }
 
-QPixmap RunGlyph()
-{
-    return RenderGlyph(kGlyphSize, DrawRunGlyph);
-}
+QPixmap RunGlyph() { return RenderGlyph(kGlyphSize, DrawRunGlyph); }
 
 QCursor MultiDragCursor()
 {
@@ -376,4 +371,4 @@ QImage IconGlyph(const QImage& icon, const QColor& face)
     return glyph;
 }
 
-}  // namespace kex
+} // namespace kex

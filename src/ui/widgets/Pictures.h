@@ -33,4 +33,4 @@ QImage IconGlyph(const QImage& icon, const QColor& face);
 QCursor MultiDragCursor();
 QCursor DragCursor();
 
-}  // namespace kex
+} // namespace kex

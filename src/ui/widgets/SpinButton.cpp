@@ -173,8 +173,7 @@ void TSpinButton::keyPressEvent(QKeyEvent* event)
         else
             Q_EMIT OnDownClick();
         break;
-    default:
-        QWidget::keyPressEvent(event);
+    default: QWidget::keyPressEvent(event);
     }
 }
 

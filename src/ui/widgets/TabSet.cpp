@@ -12,12 +12,12 @@ namespace kex {
 
 namespace {
 
-constexpr int kStartMargin = 4;  // space before the first tab
-constexpr int kEndMargin = 2;    // space after the last tab
-constexpr int kSlant = 5;        // horizontal run of a tab's slanted edge
-constexpr int kTextPad = 3;      // caption to slant
-constexpr int kArrowWidth = 13;  // one scroll arrow button
-constexpr int kArrowGap = 2;     // between the tabs and the arrows
+constexpr int kStartMargin = 4; // space before the first tab
+constexpr int kEndMargin = 2;   // space after the last tab
+constexpr int kSlant = 5;       // horizontal run of a tab's slanted edge
+constexpr int kTextPad = 3;     // caption to slant
+constexpr int kArrowWidth = 13; // one scroll arrow button
+constexpr int kArrowGap = 2;    // between the tabs and the arrows
 
 QFont DefaultTabFont()
 {
@@ -28,10 +28,9 @@ QFont DefaultTabFont()
     return font;
 }
 
-}  // namespace
+} // namespace
 
-TTabSet::TTabSet(QWidget* parent)
-    : QWidget(parent)
+TTabSet::TTabSet(QWidget* parent) : QWidget(parent)
 {
     setFont(DefaultTabFont());
     setFocusPolicy(Qt::NoFocus);
@@ -127,8 +126,8 @@ TTabSet::TLayout TTabSet::ComputeLayout() const
 
     layout.TabsRight = w - kEndMargin;
     place(layout.TabsRight);
-    const bool allFit = layout.LastVisible == Count() - 1
-                        && (Count() == 0 || layout.Rects[Count() - 1].right() < layout.TabsRight);
+    const bool allFit =
+        layout.LastVisible == Count() - 1 && (Count() == 0 || layout.Rects[Count() - 1].right() < layout.TabsRight);
     if (FirstIndex_ > 0 || !allFit) {
         layout.Arrows = true;
         layout.TabsRight = arrowsLeft - kArrowGap;
@@ -137,10 +136,7 @@ TTabSet::TLayout TTabSet::ComputeLayout() const
     return layout;
 }
 
-bool TTabSet::ScrollArrowsShown() const
-{
-    return ComputeLayout().Arrows;
-}
+bool TTabSet::ScrollArrowsShown() const { return ComputeLayout().Arrows; }
 
 QRect TTabSet::ScrollLeftRect() const
 {
@@ -169,7 +165,7 @@ int TTabSet::ItemAtPos(QPoint pos) const
         return -1;
     const TLayout layout = ComputeLayout();
     if (pos.x() >= layout.TabsRight)
-        return -1;  // the arrows or the margin
+        return -1; // the arrows or the margin
     // Neighbouring tabs overlap by one slant; the boundary between them lies in
     // the middle of that overlap.
     for (int i = FirstIndex_; i <= layout.LastVisible; ++i) {
@@ -182,15 +178,9 @@ int TTabSet::ItemAtPos(QPoint pos) const
     return -1;
 }
 
-QSize TTabSet::sizeHint() const
-{
-    return {575, 18};
-}
+QSize TTabSet::sizeHint() const { return {575, 18}; }
 
-QSize TTabSet::minimumSizeHint() const
-{
-    return {2 * kArrowWidth + 40, 12};
-}
+QSize TTabSet::minimumSizeHint() const { return {2 * kArrowWidth + 40, 12}; }
 
 void TTabSet::DrawTab(QPainter& painter, const QRect& r, const QString& caption, bool selected) const
 {
@@ -316,4 +306,4 @@ void TTabSet::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
-}  // namespace kex
+} // namespace kex

@@ -71,10 +71,10 @@ protected:
 
 private:
     struct TLayout {
-        std::vector<QRect> Rects;  // per tab; empty when not shown
-        int LastVisible = -1;      // last tab shown, -1 when none
+        std::vector<QRect> Rects; // per tab; empty when not shown
+        int LastVisible = -1;     // last tab shown, -1 when none
         bool Arrows = false;
-        int TabsRight = 0;         // tabs are clipped at this x
+        int TabsRight = 0; // tabs are clipped at this x
     };
     TLayout ComputeLayout() const;
     int TabWidth(int i) const;
@@ -84,8 +84,8 @@ private:
     QStringList Tabs_;
     int TabIndex_ = -1;
     int FirstIndex_ = 0;
-    QColor SelectedColor_{0xC0, 0xC0, 0xC0};    // silver
-    QColor UnselectedColor_{0x00, 0x80, 0x80};  // teal
+    QColor SelectedColor_{0xC0, 0xC0, 0xC0};   // silver
+    QColor UnselectedColor_{0x00, 0x80, 0x80}; // teal
 };
 
-}  // namespace kex
+} // namespace kex

@@ -49,17 +49,10 @@ void BarCursor::Show(int cursor)
         QGuiApplication::restoreOverrideCursor();
     shape_ = cursor;
     switch (cursor) {
-    case crHourGlass:
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        break;
-    case crDrag:
-        QGuiApplication::setOverrideCursor(DragCursor());
-        break;
-    case crMultiDrag:
-        QGuiApplication::setOverrideCursor(MultiDragCursor());
-        break;
-    default:
-        break;
+    case crHourGlass: QGuiApplication::setOverrideCursor(Qt::WaitCursor); break;
+    case crDrag: QGuiApplication::setOverrideCursor(DragCursor()); break;
+    case crMultiDrag: QGuiApplication::setOverrideCursor(MultiDragCursor()); break;
+    default: break;
     }
 }
 

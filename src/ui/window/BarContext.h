@@ -29,7 +29,7 @@ public:
 
 private:
     TDialogs& dialogs_;
-    std::string writeError_;        // the last error of the bar's own writes shown
+    std::string writeError_;         // the last error of the bar's own writes shown
     std::set<std::string> notified_; // the notices shown
 };
 

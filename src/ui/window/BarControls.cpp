@@ -70,8 +70,7 @@ QToolButton* SmallButton(QWidget* parent, const char* name, int left, const QIco
 }
 } // namespace
 
-BarControls BuildBarControls(QWidget& window, std::function<QPoint()> cursorPos,
-                             const TEyes::TMotionWatchMaker& motion)
+BarControls BuildBarControls(QWidget& window, std::function<QPoint()> cursorPos, const TEyes::TMotionWatchMaker& motion)
 {
     window.setWindowTitle("Start");
     window.setFont(BarFont(11, true));

@@ -99,8 +99,8 @@ void BarMenus::BuildGaugeMenu(QWidget& window)
     QMenu* graph = AddSubMenu(gauge_, "GraphDisplayMenu1", "&Graph Display Menu");
     graphDisplay_ = graph->menuAction();
     for (char letter = 'C'; letter <= 'Z'; ++letter) {
-        QAction* drive =
-            AddItem(graph, QString(QChar(letter)) + "HardDrive", QString("Graph %1: HardDrive").arg(QChar(letter)), true);
+        QAction* drive = AddItem(graph, QString(QChar(letter)) + "HardDrive",
+                                 QString("Graph %1: HardDrive").arg(QChar(letter)), true);
         drive->setData(int(letter)); // the tag: the letter's character code
         drive->setVisible(false);
         drives_[letter - 'C'] = drive;

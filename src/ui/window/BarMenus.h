@@ -50,19 +50,19 @@ public:
     QMenu* RunMenu() const { return run_; }       // "PopupMenu5": the recent entries follow its separator
 
     // ---- the button menu; an item the bar does not offer is null
-    QAction* MoveButton() const { return moveButton_; }           // "MoveButton1"
-    QAction* CopyButton() const { return copyButton_; }           // "CopyButton1"
-    QAction* RemoveButton() const { return removeButton_; }       // "RemoveButton1"
-    QAction* ConfigureButton() const { return configureButton_; } // the sub-menu "ConfigureButton1"
-    QAction* ChangeIcon() const { return changeIcon_; }           // "ChangeIcon1"
+    QAction* MoveButton() const { return moveButton_; }               // "MoveButton1"
+    QAction* CopyButton() const { return copyButton_; }               // "CopyButton1"
+    QAction* RemoveButton() const { return removeButton_; }           // "RemoveButton1"
+    QAction* ConfigureButton() const { return configureButton_; }     // the sub-menu "ConfigureButton1"
+    QAction* ChangeIcon() const { return changeIcon_; }               // "ChangeIcon1"
     QAction* ChangeDescription() const { return changeDescription_; } // "ChangeName1"
-    QAction* ChangeParameter() const { return changeParameter_; } // "Parameter1"
-    QAction* ButtonShrink() const { return buttonShrink_; }       // "ShrinkOnLaunch2"
-    QAction* WorkingDirectory() const { return workingDirectory_; } // "SelectWorkingDirectory1"
-    QAction* SelectFiles() const { return selectFiles_; }         // "SelectFiles1"
-    QAction* SoundOnLaunch() const { return soundOnLaunch_; }     // "SoundLaunch1"
-    QAction* SoundOnSelect() const { return soundOnSelect_; }     // "SoundSelect1"
-    QAction* PasswordProtect() const { return passwordProtect_; } // "PasswordProtect1"
+    QAction* ChangeParameter() const { return changeParameter_; }     // "Parameter1"
+    QAction* ButtonShrink() const { return buttonShrink_; }           // "ShrinkOnLaunch2"
+    QAction* WorkingDirectory() const { return workingDirectory_; }   // "SelectWorkingDirectory1"
+    QAction* SelectFiles() const { return selectFiles_; }             // "SelectFiles1"
+    QAction* SoundOnLaunch() const { return soundOnLaunch_; }         // "SoundLaunch1"
+    QAction* SoundOnSelect() const { return soundOnSelect_; }         // "SoundSelect1"
+    QAction* PasswordProtect() const { return passwordProtect_; }     // "PasswordProtect1"
 
     // ---- the page menu
     QAction* RenamePage() const { return renamePage_; }           // "RenamePage1"
@@ -110,14 +110,14 @@ public:
     QAction* LockoutModify() const { return lockoutModify_; }       // "LockoutModify1"
 
     // ---- the exit menu and the run menu
-    QAction* ExitBar() const { return exitBar_; }                 // "ExitKexbar1"
-    QAction* ExitSession() const { return exitSession_; }         // "ExitWin1"
-    QAction* RestartMachine() const { return restartMachine_; }   // "RestartWin1"
-    QAction* CdTray() const { return cdTray_; }                   // "CDTray1" (null without a CD drive)
-    QAction* ScreenSaver() const { return screenSaver_; }         // "ScreenSave1"
-    QAction* RecentAnchor() const { return recentAnchor_; }       // the separator "Pop5Bar"
+    QAction* ExitBar() const { return exitBar_; }               // "ExitKexbar1"
+    QAction* ExitSession() const { return exitSession_; }       // "ExitWin1"
+    QAction* RestartMachine() const { return restartMachine_; } // "RestartWin1"
+    QAction* CdTray() const { return cdTray_; }                 // "CDTray1" (null without a CD drive)
+    QAction* ScreenSaver() const { return screenSaver_; }       // "ScreenSave1"
+    QAction* RecentAnchor() const { return recentAnchor_; }     // the separator "Pop5Bar"
 
-    QAction* Autostart() const { return autostart_; }             // "Autostart1": the session starts the bar
+    QAction* Autostart() const { return autostart_; } // "Autostart1": the session starts the bar
     SystemMenuItems SystemItems() const;
 
     // An item by its designer name, for tests and help only (null when it is not
@@ -158,12 +158,11 @@ private:
         passwordProtect_;
     QPointer<QAction> renamePage_, deletePage_, movePage_, addPage_, unselectedColor_, selectedColor_, totalPages_,
         buttons16_, buttons21_;
-    QPointer<QAction> graphDisplay_, systemMemory_, userResources_, gdiResources_, programTimer_, showTime_,
-        showEyes_;
+    QPointer<QAction> graphDisplay_, systemMemory_, userResources_, gdiResources_, programTimer_, showTime_, showEyes_;
     std::array<QPointer<QAction>, 'Z' - 'C' + 1> drives_;
     QPointer<QAction> clockOptions_, twelveHour_, onHalfHour_, onHour_, hourSound_, halfHourSound_;
-    QPointer<QAction> modifyMenu_, stayOnTop_, staySmall_, barGraphOnLaunch_, trayOnLaunch_, animateTray_,
-        showHints_, exitOptions_, exitFromMenu_, lockGraph_, lockoutModify_;
+    QPointer<QAction> modifyMenu_, stayOnTop_, staySmall_, barGraphOnLaunch_, trayOnLaunch_, animateTray_, showHints_,
+        exitOptions_, exitFromMenu_, lockGraph_, lockoutModify_;
     QPointer<QAction> exitBar_, exitSession_, restartMachine_, cdTray_, screenSaver_, recentAnchor_;
 };
 

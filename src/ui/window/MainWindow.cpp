@@ -69,8 +69,9 @@ MainWindow::~MainWindow()
 
 void MainWindow::BuildControls()
 {
-    c_ = BuildBarControls(*this, [this] { return platform_.CursorPos(); },
-                          [this](std::function<void()> moved) { return platform_.WatchPointer(std::move(moved)); });
+    c_ = BuildBarControls(
+        *this, [this] { return platform_.CursorPos(); },
+        [this](std::function<void()> moved) { return platform_.WatchPointer(std::move(moved)); });
     connect(c_.helpButton, &QToolButton::clicked, this, [this] { Guarded([this] { ShowHelp(); }); });
     connect(c_.scrollBar, &QScrollBar::valueChanged, this, [this](int v) { c_.content->move(-v, 0); });
     c_.keys->installEventFilter(this);
@@ -144,12 +145,17 @@ void MainWindow::BuildSubsystems()
     });
 
     // The page bar.
-    pages_ = new PageBar(context, *faces_, *protection_,
-                         PageBarWidgets{c_.panel, c_.scrollBar, c_.notebook, c_.tabs, c_.pageName, menus_->ButtonMenu(),
-                                        menus_->PageMenu(),
-                                        {menus_->MoveButton(), menus_->CopyButton(), menus_->RemoveButton(),
-                                         menus_->ConfigureButton()}},
-                         this);
+    pages_ = new PageBar(
+        context, *faces_, *protection_,
+        PageBarWidgets{c_.panel,
+                       c_.scrollBar,
+                       c_.notebook,
+                       c_.tabs,
+                       c_.pageName,
+                       menus_->ButtonMenu(),
+                       menus_->PageMenu(),
+                       {menus_->MoveButton(), menus_->CopyButton(), menus_->RemoveButton(), menus_->ConfigureButton()}},
+        this);
     connect(protection_, &Protection::PromptRequested, pages_, &PageBar::OpenPrompt);
     connect(menus_->PasswordProtect(), &QAction::triggered, protection_,
             [this] { protection_->ProtectButton(pages_->MenuButton()); });
@@ -174,8 +180,8 @@ void MainWindow::BuildSubsystems()
     });
 
     // The button configuration.
-    configurator_ = new ButtonConfigurator(context, settings_, *menus_, *this, *pages_, *pages_, *faces_,
-                                           *iconChoice_, this);
+    configurator_ =
+        new ButtonConfigurator(context, settings_, *menus_, *this, *pages_, *pages_, *faces_, *iconChoice_, this);
     connect(pages_, &PageBar::ButtonMenuAboutToShow, configurator_, &ButtonConfigurator::MenuAboutToShow);
     connect(configurator_, &ButtonConfigurator::LaunchWithFilesRequested, launcher_, &Launcher::LaunchWithFiles);
     connect(configurator_, &ButtonConfigurator::DescriptionChanged, pages_, &PageBar::DescriptionChanged);
@@ -185,7 +191,8 @@ void MainWindow::BuildSubsystems()
     // changes; it opens with "PopupMenu5" on the Run button's right click.
     recent_ = new RecentList(guard_, *pages_, menus_->RecentAnchor(), this);
     recent_->Open(IniFileName());
-    connect(recent_, &RecentList::LaunchRequested, this, [this](int n) { Guarded([&] { launcher_->ClickButton(n); }); });
+    connect(recent_, &RecentList::LaunchRequested, this,
+            [this](int n) { Guarded([&] { launcher_->ClickButton(n); }); });
     connect(launcher_, &Launcher::ButtonLaunched, recent_, &RecentList::ButtonLaunched);
     connect(pages_, &PageBar::ButtonMoved, recent_, &RecentList::ButtonMoved);
     connect(pages_, &PageBar::ButtonRemoved, recent_, &RecentList::ButtonRemoved);
@@ -246,8 +253,8 @@ void MainWindow::BuildSubsystems()
     connect(pages_, &PageBar::ButtonMenuAboutToShow, keyboard_, [this](int n) { keyboard_->MenuButton(n); });
     // The system actions: the CD tray, the screen saver, the exit options, the exit
     // question and the general hints; and the keeper of an on-top bar.
-    system_ = new SystemActions(*context_, menus_->SystemItems(), HintWidgets{c_.helpButton, c_.tabs, c_.runButton},
-                                this);
+    system_ =
+        new SystemActions(*context_, menus_->SystemItems(), HintWidgets{c_.helpButton, c_.tabs, c_.runButton}, this);
     connect(system_, &SystemActions::HintsChanged, this, [this](const TGeneralHints& hints) {
         state_.ButtonHintText = hints.button;
         state_.GaugeMouseHint = hints.gaugeMouse;
@@ -319,7 +326,6 @@ void MainWindow::ShowHelp()
 
 void MainWindow::FocusKeys() { c_.keys->setFocus(); }
 
-
 // ------------------------------------------------------------------ start-up pass
 
 void MainWindow::ReadCommandLine()
@@ -370,7 +376,8 @@ void MainWindow::FormCreate()
             TImportPrompts prompts;
             prompts.askYes = [this] {
                 return dialogs_.MessageDlg(kImportQuestion, TMsgDlgType::mtConfirmation, mbYes | mbNo | mbHelp,
-                                           kImportHelpContext) == TModalResult::mrYes;
+                                           kImportHelpContext)
+                       == TModalResult::mrYes;
             };
             prompts.busy = [this](bool busy) { SetScreenCursor(busy ? crHourGlass : crDefault); };
             imported = ImportOnFirstStart(*store_, settings_.buttonsPerPage, platform_.ProgramGroups(), prompts);
@@ -516,8 +523,8 @@ void MainWindow::ApplyShape()
     if (onTop)
         flags |= Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
     else
-        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                 | Qt::WindowCloseButtonHint;
     if (windowFlags() != flags) {
         bool visible = isVisible();
         setWindowFlags(flags);
@@ -551,8 +558,8 @@ void MainWindow::ApplyShape()
 void MainWindow::FormCaption()
 {
     QString date = QLocale::system().toString(platform_.Now().date(), QLocale::ShortFormat);
-    setWindowTitle(QString::fromStdString(
-        CaptionText(state_.CaptionPrefix, state_.IniSuffix, date.toStdString(), c_.tabs->TabIndex() + 1, c_.tabs->Count())));
+    setWindowTitle(QString::fromStdString(CaptionText(state_.CaptionPrefix, state_.IniSuffix, date.toStdString(),
+                                                      c_.tabs->TabIndex() + 1, c_.tabs->Count())));
 }
 
 void MainWindow::SaveLocation()
@@ -585,7 +592,6 @@ void MainWindow::LocationSettled()
     });
 }
 
-
 void MainWindow::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
@@ -609,8 +615,8 @@ bool MainWindow::FormCloseQuery()
     if (!active)
         return true;
     if (menus_->ExitOptions()->isChecked()) {
-        if (dialogs_.MessageDlg("Are you sure you want to exit?", TMsgDlgType::mtConfirmation, mbYes | mbNo, 0) !=
-            TModalResult::mrYes)
+        if (dialogs_.MessageDlg("Are you sure you want to exit?", TMsgDlgType::mtConfirmation, mbYes | mbNo, 0)
+            != TModalResult::mrYes)
             return false;
         const QAction* chosen = nullptr;
         if (HasVisibleItems(menus_->ExitMenu()))
@@ -646,14 +652,9 @@ void MainWindow::AppMessage(const TBarMessage& message)
     if (destroyed_)
         return;
     switch (MessageAction(message, state_.IniSuffix, state_.ConfigurationId)) {
-    case TMessageAction::Rebuild:
-        pages_->PageUpdate();
-        break;
-    case TMessageAction::Reload:
-        pages_->Reload();
-        break;
-    case TMessageAction::None:
-        break;
+    case TMessageAction::Rebuild: pages_->PageUpdate(); break;
+    case TMessageAction::Reload: pages_->Reload(); break;
+    case TMessageAction::None: break;
     }
 }
 
@@ -667,9 +668,6 @@ void MainWindow::Guarded(const std::function<void()>& handler) { guard_.Guarded(
 
 void MainWindow::WriteReportedOnce(const std::function<void()>& write) { guard_.WriteReportedOnce(write); }
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    return QWidget::eventFilter(watched, event);
-}
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) { return QWidget::eventFilter(watched, event); }
 
 } // namespace kex

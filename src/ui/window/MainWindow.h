@@ -166,7 +166,7 @@ private:
     BarCursor cursor_;
     std::vector<std::string> args_;
     WindowState state_;
-    StartupSettings settings_; // as read at the start, changed by the menus since
+    StartupSettings settings_;     // as read at the start, changed by the menus since
     bool rememberedOnTop_ = false; // the stored on-top state before stay-small put the bar on top
     bool destroyed_ = false;
     bool locationStored_ = true;
@@ -178,20 +178,20 @@ private:
 
     // ---- subsystems
     std::unique_ptr<BarStore> store_;
-    std::unique_ptr<BarContext> context_; // what every subsystem is given
+    std::unique_ptr<BarContext> context_;    // what every subsystem is given
     std::unique_ptr<IconChoice> iconChoice_; // the icon picker's use
     std::unique_ptr<ButtonFaces> faces_;
-    PageBar* pages_ = nullptr;      // owned as a child object
-    Launcher* launcher_ = nullptr;  // owned as a child object
-    Protection* protection_ = nullptr; // owned as a child object
-    StatusPanel* status_ = nullptr;    // owned as a child object
-    TRWTrayIcon95* tray_ = nullptr;    // owned as a child object
-    SmallMode* small_ = nullptr;       // owned as a child object
+    PageBar* pages_ = nullptr;                   // owned as a child object
+    Launcher* launcher_ = nullptr;               // owned as a child object
+    Protection* protection_ = nullptr;           // owned as a child object
+    StatusPanel* status_ = nullptr;              // owned as a child object
+    TRWTrayIcon95* tray_ = nullptr;              // owned as a child object
+    SmallMode* small_ = nullptr;                 // owned as a child object
     ButtonConfigurator* configurator_ = nullptr; // owned as a child object
-    RecentList* recent_ = nullptr; // owned as a child object
-    KeyboardSelection* keyboard_ = nullptr; // owned as a child object
-    SystemActions* system_ = nullptr; // owned as a child object
-    ActivationService* activation_ = nullptr; // requests of another kexbar; not owned
+    RecentList* recent_ = nullptr;               // owned as a child object
+    KeyboardSelection* keyboard_ = nullptr;      // owned as a child object
+    SystemActions* system_ = nullptr;            // owned as a child object
+    ActivationService* activation_ = nullptr;    // requests of another kexbar; not owned
 };
 
 } // namespace kex
