@@ -104,8 +104,9 @@ TEST(AutostartTest, TheEntryStartsThisBarAndTheFileFollowsTheItem)
             EXPECT_EQ(read->type, "Application");
             EXPECT_FALSE(read->hidden);
         }
-        if (r.before == Before::LinkOutside)
+        if (r.before == Before::LinkOutside) {
             EXPECT_EQ(ReadAll(outside), precious);
+        }
         if (r.before == Before::Fifo) {
             struct stat st {};
             EXPECT_TRUE(::lstat(file.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));

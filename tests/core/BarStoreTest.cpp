@@ -52,8 +52,9 @@ TEST(BarStoreTest, TheLayoutNotedAfterALoadIsTheOneLoaded)
         const PageLayout noted = store.Tidy(contents.strays, {}, contents.layout);
         TNewIniFile after(file);
         EXPECT_EQ(after.ValueExists("Names", "SpeedButton2"), !c.strayErased);
-        if (c.meanwhile && !c.strayErased) // what the other writer put there stays
+        if (c.meanwhile && !c.strayErased) { // what the other writer put there stays
             EXPECT_EQ(after.Document().Serialize(), written);
+        }
         EXPECT_EQ(noted == store.Layout(), c.notedMatchesFile);
     }
 }

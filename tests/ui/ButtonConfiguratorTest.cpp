@@ -226,8 +226,9 @@ TEST_F(ButtonConfiguratorTest, APageNotShownYetBehavesAsAShownOne)
             else
                 EXPECT_EQ(b->toolTip(), QString::fromStdString(hint));
             filledHidden += !program.empty() && (n - 1) / perPage != 0;
-            if (program == "/opt/reader")
+            if (program == "/opt/reader") {
                 EXPECT_EQ(b->Tag, 0); // its stored "Shrink" value
+            }
             EXPECT_EQ(b->parentWidget(), Child<QStackedWidget>(f, "Notebook1")->widget((n - 1) / perPage));
         }
         EXPECT_EQ(filledHidden, c.filledHidden);

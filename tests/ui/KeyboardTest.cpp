@@ -160,8 +160,9 @@ TEST_F(KeyboardTest, FunctionKeysOpenWhatTheyName)
             EXPECT_EQ(bool(f.windowFlags() & Qt::WindowStaysOnTopHint), onTop);
             EXPECT_EQ(bool(f.windowFlags() & Qt::FramelessWindowHint), onTop);
         }
-        if (std::string(c.keys) == "F2 F2")
+        if (std::string(c.keys) == "F2 F2") {
             EXPECT_EQ(f.frameGeometry().size(), framed);
+        }
         form.reset();
     }
 }

@@ -64,8 +64,9 @@ TEST_F(SystemActionsTest, ExitOptionsCloseTheBarOnlyWhenTheComputerAgrees)
         ASSERT_EQ(dialogs.popups.size(), 1u);
         EXPECT_EQ(dialogs.popups[0].menu, "PopupMenu4");
         EXPECT_EQ(platform.system.powerRequests, row.asked);
-        if (!row.asked.empty())
+        if (!row.asked.empty()) {
             EXPECT_EQ(programAtRequest, "/bin/true") << "the pending move was settled before the request";
+        }
 
         Pump();
         EXPECT_EQ(f.isVisible(), !row.closes);

@@ -21,7 +21,7 @@ xcb_atom_t Atom(xcb_connection_t* c, std::string_view name)
     const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(c, 0, uint16_t(name.size()), name.data());
     std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(xcb_intern_atom_reply(c, cookie, nullptr),
                                                                           &std::free);
-    return reply ? reply->atom : XCB_ATOM_NONE;
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 } // namespace
