@@ -18,7 +18,10 @@ constexpr int kHelpContext = 14;
 
 QImage IconGlyph(const QImage& icon, const QColor& face)
 {
-    QImage glyph(icon.width(), icon.height() + 1, QImage::Format_ARGB32_Premultiplied);
+    // One logical row more than the icon, at the icon's pixel ratio.
+    const qreal ratio = icon.devicePixelRatio();
+    QImage glyph(icon.width(), icon.height() + qRound(ratio), QImage::Format_ARGB32_Premultiplied);
+    glyph.setDevicePixelRatio(ratio);
     glyph.fill(face);
     QPainter p(&glyph);
     p.drawImage(0, 0, icon);
