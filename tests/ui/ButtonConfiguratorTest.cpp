@@ -230,6 +230,7 @@ TEST_F(ButtonConfiguratorTest, APageNotShownYetBehavesAsAShownOne)
                 EXPECT_EQ(b->Tag, 0); // its stored "Shrink" value
             }
             EXPECT_EQ(b->parentWidget(), Child<QStackedWidget>(f, "Notebook1")->widget((n - 1) / perPage));
+            }
         }
         EXPECT_EQ(filledHidden, c.filledHidden);
         form.reset();
