@@ -228,7 +228,6 @@ TEST_F(ButtonConfiguratorTest, APageNotShownYetBehavesAsAShownOne)
             filledHidden += !program.empty() && (n - 1) / perPage != 0;
             if (program == "/opt/reader") {
                 EXPECT_EQ(b->Tag, 0); // its stored "Shrink" value
-            }
             EXPECT_EQ(b->parentWidget(), Child<QStackedWidget>(f, "Notebook1")->widget((n - 1) / perPage));
             }
         }
