@@ -227,9 +227,9 @@ TEST_F(ButtonConfiguratorTest, APageNotShownYetBehavesAsAShownOne)
                 EXPECT_EQ(b->toolTip(), QString::fromStdString(hint));
             filledHidden += !program.empty() && (n - 1) / perPage != 0;
             if (program == "/opt/reader") {
-                EXPECT_EQ(b->Tag, 0); // its stored "Shrink" value
-            EXPECT_EQ(b->parentWidget(), Child<QStackedWidget>(f, "Notebook1")->widget((n - 1) / perPage));
+                EXPECT_EQ(b->Shrink, std::optional<bool>(false)); // its stored "Shrink" value
             }
+            EXPECT_EQ(b->parentWidget(), Child<QStackedWidget>(f, "Notebook1")->widget((n - 1) / perPage));
         }
         EXPECT_EQ(filledHidden, c.filledHidden);
         form.reset();
@@ -490,7 +490,7 @@ TEST_F(ButtonConfiguratorTest, EachItemWritesItsKeyAndTheMenuShowsItNextTime)
         EXPECT_EQ(o.helpContext, 31);
     }
     // A launch after the shrink choice: "Yes" as written.
-    EXPECT_EQ(Pages(f).FindButton(3)->Tag, 1);
+    EXPECT_EQ(Pages(f).FindButton(3)->Shrink, std::optional<bool>(true));
 }
 
 TEST_F(ButtonConfiguratorTest, TheDirectoryDialogsOpenInTheProgramsDirectory)
@@ -579,7 +579,7 @@ TEST_F(ButtonConfiguratorTest, ChangeIconAsksForTheIconAmongSeveral)
         dialogs.files.push_back({c.file});
         bool pickerShown = false;
         QTimer::singleShot(0, [&] {
-            auto* picker = qobject_cast<TForm2*>(QApplication::activeModalWidget());
+            auto* picker = qobject_cast<IconPicker*>(QApplication::activeModalWidget());
             pickerShown = picker != nullptr;
             if (!picker)
                 return;

@@ -45,7 +45,7 @@ protected:
 
     FakePlatform platform;
     FakeDialogs dialogs;
-    TForm2 picker{platform, dialogs, [] { return std::string("/bar/Kexbar.HLP"); }};
+    IconPicker picker{platform, dialogs, [] { return std::string("/bar/Kexbar.HLP"); }};
 };
 
 TEST_F(IconPickerTest, StepsThroughTheIconsWithoutWrapping)

@@ -268,8 +268,8 @@ TEST_F(PageGridTest, TagFollowsTheShrinkChoice)
 {
     struct Case {
         std::string shrink;
-        int tag;
-    } cases[] = {{"No", 0}, {"Yes", 1}, {"", 100}, {"yes", 100}, {"Maybe", 100}};
+        std::optional<bool> choice;
+    } cases[] = {{"No", false}, {"Yes", true}, {"", std::nullopt}, {"yes", std::nullopt}, {"Maybe", std::nullopt}};
     std::vector<std::pair<int, ButtonRecord>> records;
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         ButtonRecord r = Program("/bin/prog" + std::to_string(i));
@@ -279,7 +279,7 @@ TEST_F(PageGridTest, TagFollowsTheShrinkChoice)
     WriteIni(WithRecords("[Location]\nTop=100\n", records));
     MainWindow& f = Start();
     for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(Pages(f).FindButton(int(i) + 1)->Tag, cases[i].tag) << "Shrink=" << cases[i].shrink;
+        EXPECT_EQ(Pages(f).FindButton(int(i) + 1)->Shrink, cases[i].choice) << "Shrink=" << cases[i].shrink;
 }
 
 TEST_F(PageGridTest, IconFromIconFileThenProgramThenBuiltIn)
@@ -448,7 +448,7 @@ TEST_F(PageGridTest, ReloadPicksUpAnotherInstancesChanges)
     EXPECT_FALSE(Pages(f).FindButton(2)->HasGlyph());
     EXPECT_EQ(Pages(f).FindButton(2)->toolTip(), "Mouse: Left=Load/Launch  Right=Options");
     EXPECT_TRUE(Pages(f).FindButton(150)->HasGlyph());
-    EXPECT_EQ(Pages(f).FindButton(150)->Tag, 0);
+    EXPECT_EQ(Pages(f).FindButton(150)->Shrink, std::optional<bool>(false));
     EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Tabs().value(1), "After");
     // The reload is over: the bar is not left showing the hourglass.
     EXPECT_EQ(f.ScreenCursor(), crDefault);

@@ -17,7 +17,10 @@
 #include <gtest/gtest.h>
 
 #include "FormFixture.h"
+#include "core/bar/BarStore.h"
 #include "fakes/FakeDialogs.h"
+#include "fakes/FakePlatform.h"
+#include "ui/window/BarContext.h"
 #include "ui/protect/Protection.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
@@ -54,11 +57,39 @@ struct ScriptedBar : InlinePrompt {
     }
 };
 
+// What the window wires to a protection: its prompt opens in the bar's editor, the
+// caption it borrows comes back as it was, and "Password Protect" acts on the button
+// whose menu opened last.
+void Wire(Protection& protection, QWidget& window, ScriptedBar& bar, QAction* protect, const int& menuButton)
+{
+    QObject::connect(&protection, &Protection::PromptRequested, &protection,
+                     [&bar](const InlinePrompt::Request& request) { bar.OpenPrompt(request); });
+    auto saved = std::make_shared<std::optional<QString>>();
+    QObject::connect(&protection, &Protection::CaptionLent, &protection, [&window, saved](const QString& caption) {
+        if (!*saved)
+            *saved = window.windowTitle();
+        window.setWindowTitle(caption);
+    });
+    QObject::connect(&protection, &Protection::CaptionReturned, &protection, [&window, saved] {
+        if (*saved)
+            window.setWindowTitle(**saved);
+        saved->reset();
+    });
+    QObject::connect(protect, &QAction::triggered, &protection,
+                     [&protection, &menuButton] { protection.ProtectButton(menuButton); });
+}
+
 class ProtectionTest : public testing::Test {
 protected:
     QTemporaryDir dir;
     std::string ini = dir.path().toStdString() + "/KX.INI";
     FakeDialogs dialogs;
+    FakePlatform platform;
+    BarStore store{ini};
+    BarGuard guard{dialogs};
+    BarCursor cursor;
+    BarContext context{store, platform, dialogs, guard, cursor, dir.path().toStdString()};
+    int menuButton = 0;
     QWidget window;
     QMenu* menu = new QMenu(&window);
     QAction* lockout = menu->addAction("Lockout");
@@ -81,10 +112,17 @@ protected:
     {
         protection.reset();
         protection = std::make_unique<Protection>(
-            window, dialogs, ProtectionMenus{lockout, modifyMenu->menuAction(), protect}, bar);
+            context, ProtectionMenus{lockout, modifyMenu->menuAction(), protect}, nullptr);
+        Wire(*protection, window, bar, protect, menuButton);
         protection->Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"), 16);
     }
     void Type(const char* text) { bar.Enter(text); }
+    // The button menu opens on button n (the page bar asks the gate first).
+    bool MenuOpens(int n)
+    {
+        menuButton = n;
+        return protection->ButtonProtected(n);
+    }
     bool Locked() const { return lockout->isChecked() && !modifyMenu->menuAction()->isEnabled(); }
     bool Unlocked() const { return !lockout->isChecked() && modifyMenu->menuAction()->isEnabled(); }
     std::vector<std::string> Messages()
@@ -149,7 +187,9 @@ TEST_F(ProtectionTest, ALockSetByAnotherBarHoldsAtOnce)
     ScriptedBar otherBar;
     QAction* otherLockout = menu->addAction("Other lockout");
     otherLockout->setCheckable(true);
-    Protection other(window, dialogs, ProtectionMenus{otherLockout, modifyMenu->menuAction(), protect}, otherBar);
+    QAction* otherProtect = menu->addAction("Other protect");
+    Protection other(context, ProtectionMenus{otherLockout, modifyMenu->menuAction(), otherProtect}, nullptr);
+    Wire(other, window, otherBar, otherProtect, menuButton);
     other.Start(ini, "", TNewIniFile(ini).ReadString("Location", "User", "UpdateMe"), 16);
     otherLockout->trigger();
     otherBar.Enter("secret");
@@ -183,18 +223,18 @@ TEST_F(ProtectionTest, ALockThatCannotBeStoredLeavesTheBarUnlocked)
 // right password comes once the prompt has closed.
 TEST_F(ProtectionTest, ButtonMenuAndLaunchGate)
 {
-    EXPECT_FALSE(protection->ButtonProtected(3));
+    EXPECT_FALSE(MenuOpens(3));
     protect->trigger();
     Type("pw");
-    EXPECT_TRUE(protection->ButtonProtected(3));
+    EXPECT_TRUE(MenuOpens(3));
     EXPECT_TRUE(protect->isChecked());
 
     // Escape after "Password Protect" stores nothing.
-    EXPECT_FALSE(protection->ButtonProtected(4));
+    EXPECT_FALSE(MenuOpens(4));
     protect->trigger();
     EXPECT_TRUE(protect->isChecked());
     bar.Escape();
-    EXPECT_FALSE(protection->ButtonProtected(4));
+    EXPECT_FALSE(MenuOpens(4));
     EXPECT_FALSE(protect->isChecked());
 
     // The repeated click passes the gate once; the permission does not outlive it.
@@ -214,10 +254,10 @@ TEST_F(ProtectionTest, ButtonMenuAndLaunchGate)
     EXPECT_FALSE(protection->MayLaunch(3));
 
     // Unprotecting with the right password.
-    EXPECT_TRUE(protection->ButtonProtected(3));
+    EXPECT_TRUE(MenuOpens(3));
     protect->trigger();
     Type("pw");
-    EXPECT_FALSE(protection->ButtonProtected(3));
+    EXPECT_FALSE(MenuOpens(3));
     EXPECT_TRUE(protection->MayLaunch(3));
 }
 

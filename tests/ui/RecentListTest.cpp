@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "core/IniTestUtil.h"
+#include "fakes/FakeDialogs.h"
 #include "ui/recent/RecentList.h"
+#include "ui/window/BarContext.h"
 
 namespace kex {
 namespace {
@@ -25,13 +27,12 @@ std::string Entry(const std::string& label, int button) { return label + "  |" +
 // A bar of buttons with descriptions; launching one tells the list, as the launch
 // engine does. A button with no description stays silent, as a launch that asked for
 // a password does.
-struct Bar {
+struct Bar : LaunchableButtons {
     explicit Bar(const std::string& file) : file(file)
     {
         pop5Bar = menu.addSeparator();
-        RecentList::Hooks hooks;
-        hooks.launchable = [this](int n) { return buttons.contains(n); };
-        hooks.launch = [this](int n) {
+        list = std::make_unique<RecentList>(guard, *this, pop5Bar);
+        QObject::connect(list.get(), &RecentList::LaunchRequested, [this](int n) {
             launched.push_back(n);
             if (rebuildOnLaunch) {
                 WriteBytes(this->file, "[MRU]\n"); // the rebuild's rewrite erases the section
@@ -39,16 +40,17 @@ struct Bar {
             }
             if (!buttons[n].empty())
                 Click(n);
-        };
-        hooks.write = [this](const std::function<void()>& write) {
-            try {
-                write();
-            } catch (const std::exception& e) {
-                refusals.push_back(e.what());
-            }
-        };
-        list = std::make_unique<RecentList>(pop5Bar, hooks);
+        });
         list->Open(file);
+    }
+    bool Launchable(int n) const override { return buttons.contains(n); }
+    // The refused writes the guard reported.
+    Texts Refusals() const
+    {
+        Texts shown;
+        for (const FakeDialogs::Message& m : dialogs.messages)
+            shown.push_back(m.text);
+        return shown;
     }
     void Click(int n) { list->ButtonLaunched(n, QString::fromStdString(Entry(buttons[n], n))); }
     // Chooses the shown entry with this caption.
@@ -74,7 +76,8 @@ struct Bar {
     std::map<int, std::string> buttons = {{1, "Editor"}, {2, "Mail"}};
     std::vector<int> launched;
     bool rebuildOnLaunch = false; // the click finds the pages changed
-    Texts refusals;
+    FakeDialogs dialogs;
+    BarGuard guard{dialogs};
     std::unique_ptr<RecentList> list;
 };
 
@@ -130,7 +133,7 @@ TEST(RecentListTest, ChosenEntriesWhoseLaunchDiffers)
         EXPECT_EQ(bar.launched, c.launched);
         EXPECT_EQ(bar.Shown(), c.entries);
         EXPECT_EQ(StoredList(file), c.entries);
-        EXPECT_EQ(bar.refusals, Texts{});
+        EXPECT_EQ(bar.Refusals(), Texts{});
     }
 }
 
@@ -143,8 +146,8 @@ TEST(RecentListTest, ARefusedWriteIsReportedAndTheListStillChanges)
     ::chmod(file.c_str(), 0444);
     bar.Click(1);
     ::chmod(file.c_str(), 0644);
-    ASSERT_EQ(bar.refusals.size(), 1u);
-    EXPECT_NE(bar.refusals[0].find("Unable to write to"), std::string::npos);
+    ASSERT_EQ(bar.Refusals().size(), 1u);
+    EXPECT_NE(bar.Refusals()[0].find("Unable to write to"), std::string::npos);
     EXPECT_EQ(bar.Shown(), Texts({Entry("Editor", 1), Entry("Mail", 2)}));
     EXPECT_EQ(StoredList(file), Texts{Entry("Mail", 2)});
 }

@@ -11,31 +11,29 @@
 namespace kex {
 namespace {
 
-struct FakeGate : ModifyGate, LaunchGate {
-    bool modify = true, protectedButtons = false, launch = true, run = true;
-    std::vector<int> held;
-    bool ModifyAllowed() override { return modify; }
-    bool ButtonProtected(int) override { return protectedButtons; }
-    bool MayLaunch(int) override { return launch; }
-    void Held(int n, TSpeedButton* button, std::function<void()>) override
-    {
-        held.push_back(n);
-        EXPECT_EQ(button->Number(), n);
-    }
-    bool RunAllowed() override { return run; }
-};
-
+// The gates are protection's: a lockout refuses modifying and the Run button, a
+// protected button's menu offers no move, copy, remove or configure, and its launch is
+// held for the password.
 class SubsystemHooksTest : public FormTest {
 protected:
-    FakeGate gate;
-
     MainWindow& StartBar(const std::string& ini)
     {
         WriteIni("[Location]\nTop=100\n[Pages]\nCount=2\n" + ini);
         MainWindow& f = Start();
-        Pages(f).SetModifyGate(&gate);
-        Launch(f).SetLaunchGate(&gate);
+        f.show(); // the prompts are typed into the editor as a user does
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&f));
         return f;
+    }
+    // "Password Protect" on button n's menu, with `password` typed in its prompt.
+    void Protect(MainWindow& f, int n, const std::string& password)
+    {
+        ChooseOnButton(f, n, "PasswordProtect1");
+        TypeAndEnter(f, password);
+    }
+    static bool PromptOpen(MainWindow& f)
+    {
+        auto* editor = Child<QLineEdit>(f, "PageName");
+        return editor->isVisible() && editor->echoMode() == QLineEdit::Password;
     }
 };
 
@@ -75,17 +73,9 @@ TEST_F(SubsystemHooksTest, MovesRemovalsAndRebuildsAreAnnounced)
 TEST_F(SubsystemHooksTest, ModifyGateGuardsTheMenusAndTheFillingOfEmptyButtons)
 {
     MainWindow& f = StartBar("[Programs]\nSpeedButton1=/bin/one\n");
-    gate.modify = false;
-    const QRect tab = Child<TTabSet>(f, "TabSet1")->ItemRect(0);
-    QTest::mousePress(Child<TTabSet>(f, "TabSet1"), Qt::RightButton, {}, tab.center());
-    Pages(f).OpenButtonMenu(1, QPoint());
-    EXPECT_TRUE(dialogs.popups.empty());
-    Pages(f).FindButton(2)->click(); // an empty button is not filled by browsing
-    EXPECT_TRUE(dialogs.openDialogs.empty());
-
     // A protected button's menu offers no move, copy, remove or configure.
-    gate.modify = true;
-    gate.protectedButtons = true;
+    Protect(f, 1, "pw");
+    dialogs.popups.clear();
     bool moveEnabled = true;
     int menuButton = 0;
     dialogs.duringPopup = [&] {
@@ -98,31 +88,48 @@ TEST_F(SubsystemHooksTest, ModifyGateGuardsTheMenusAndTheFillingOfEmptyButtons)
     EXPECT_EQ(menuButton, 1);
     EXPECT_EQ(Pages(f).MenuButton(), 0) << "no menu open any more";
     EXPECT_TRUE(f.MenuItem("MoveButton1")->isEnabled()) << "enabled again after the menu";
+
+    // Locked out: no page menu, no button menu, no empty button filled.
+    Lockout(f, "master");
+    ASSERT_TRUE(Locked(f));
+    dialogs.popups.clear();
+    const QRect tab = Child<TTabSet>(f, "TabSet1")->ItemRect(0);
+    QTest::mousePress(Child<TTabSet>(f, "TabSet1"), Qt::RightButton, {}, tab.center());
+    Pages(f).OpenButtonMenu(1, QPoint());
+    EXPECT_TRUE(dialogs.popups.empty());
+    Pages(f).FindButton(2)->click(); // an empty button is not filled by browsing
+    EXPECT_TRUE(dialogs.openDialogs.empty());
 }
 
 TEST_F(SubsystemHooksTest, LaunchGateHoldsAButtonUntilItIsClickedAgainAndAnnouncesLaunches)
 {
     MainWindow& f = StartBar("[Programs]\nSpeedButton3=/bin/three\n[Names]\nSpeedButton3=Three\n");
     QSignalSpy launched(&Launch(f), &Launcher::ButtonLaunched);
-    gate.launch = false;
+    Protect(f, 3, "pw");
     Pages(f).FindButton(3)->click();
     EXPECT_TRUE(platform.started.empty());
-    EXPECT_EQ(gate.held, std::vector<int>{3});
+    EXPECT_TRUE(PromptOpen(f)) << "held for the password";
     EXPECT_TRUE(launched.isEmpty());
 
-    // The gate lets it through and clicks again (as the recent list replays, too).
-    gate.launch = true;
-    Launch(f).ClickButton(3);
+    // The right password lets it through: the launch is repeated (as the recent list
+    // replays, too).
+    TypeAndEnter(f, "pw");
+    Pump();
     ASSERT_EQ(platform.started.size(), 1u);
     ASSERT_EQ(launched.size(), 1);
     EXPECT_EQ(launched[0][0].toInt(), 3);
     EXPECT_EQ(launched[0][1].toString().toStdString(), RecentEntryText("Three", "/bin/three ", 3));
     Launch(f).ClickButton(3);
+    EXPECT_EQ(platform.started.size(), 1u) << "the permission served one launch";
+    TypeAndEnter(f, "pw");
+    Pump();
     EXPECT_EQ(platform.started.size(), 2u);
     EXPECT_EQ(launched.size(), 2);
 
-    // The Run button: refused while the gate turns it off; its right click is announced.
-    gate.run = false;
+    // The Run button: refused while modifying is locked out; its right click is
+    // announced.
+    Lockout(f, "master");
+    dialogs.messages.clear();
     QTest::mouseClick(Child<QToolButton>(f, "RunButton"), Qt::LeftButton);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "The Run function has been turned off");

@@ -62,8 +62,6 @@ public:
     explicit BarStore(std::string fileName, PasswordTransactions passwords = nullptr);
 
     const std::string& FileName() const { return ini_.FileName(); }
-    // Where button passwords travel from now on when records change numbers.
-    void SetPasswordTransactions(PasswordTransactions passwords) { passwords_ = std::move(passwords); }
 
     // ---- settings
     StartupSettings ReadStartup(const StartupMachine& machine) const;
@@ -143,6 +141,8 @@ public:
     // ---- button configuration
     // One setting of button n, stored as it is (an empty value stays, empty).
     void SaveButtonSetting(int n, TButtonSetting setting, const std::string& value);
+    // Button n's shrink choice ("Yes" or "No").
+    void SaveButtonShrink(int n, bool shrink) { SaveButtonSetting(n, TButtonSetting::Shrink, shrink ? "Yes" : "No"); }
     // Fills button n from a dropped file, as one rewrite: the program, the parameters
     // when there are any, the icon file and index when a shortcut gave them; the
     // button starts unprotected (a password left behind for its number is erased).

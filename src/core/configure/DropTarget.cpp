@@ -18,13 +18,6 @@ bool IsShortcutName(std::string_view name)
     return name.ends_with("LNK") || name.ends_with("lnk") || name.ends_with(".desktop");
 }
 
-std::optional<bool> ShrinkChoiceFromTag(int tag)
-{
-    if (tag == 0 || tag == 1)
-        return tag == 1;
-    return std::nullopt;
-}
-
 std::string ParametersFromEntry(const std::string& text) { return text == "*" ? std::string() : text; }
 
 } // namespace kex

@@ -32,10 +32,6 @@ int DropButton(const TDropGrid& grid, int x);
 // two forms exactly; "x.Lnk" is a plain file), or in ".desktop".
 bool IsShortcutName(std::string_view name);
 
-// The shrink choice a launch from a drop goes by, from the button's tag: 1 shrinks, 0
-// does not, any other tag follows the bar's setting (none).
-std::optional<bool> ShrinkChoiceFromTag(int tag);
-
 // A parameter text typed into the editor: "*" stands for none.
 std::string ParametersFromEntry(const std::string& text);
 

@@ -4,11 +4,13 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/config/NewIniFile.h"
+#include "core/pages/PasswordCarrier.h"
 
 namespace kex {
 
@@ -18,7 +20,7 @@ struct ButtonRecord {
     std::string IconFile;    // "Icons": path or "Default"
     int IconIndex = 0;       // "IconSelection", written only when > 0
     std::string Description; // "Names", "~" separates hint lines
-    std::string Shrink;      // "Shrink": "Yes", "No" or empty
+    std::string Shrink;      // "Shrink" as stored: "Yes", "No" or empty (kept as it is)
     std::string Select;      // "Select": directory to choose files from at launch
     std::string Working;     // "Working": working directory
     std::string SoundSelect; // "SoundSelect"
@@ -32,6 +34,9 @@ struct ButtonRecord {
     // rules, 0 when it is none). Other k throw std::out_of_range.
     std::string Field(int k) const;
     void SetField(int k, const std::string& value);
+    // The button's shrink choice: "Yes" shrinks, "No" does not, anything else
+    // (nothing stored) follows the bar's setting.
+    std::optional<bool> ShrinkChoice() const;
 };
 
 // "SpeedButton" + n, the component name and record key of button n.
@@ -46,52 +51,6 @@ int NumberedKey(std::string_view key, std::string_view prefix);
 // The button number of a component name or record key "SpeedButton" + n (0 when it
 // is none).
 int NumberFromName(std::string_view name);
-
-// Where button passwords travel with records when records change numbers. The
-// password store plugs in here; without one, no button carries a password.
-class PasswordCarrier {
-public:
-    virtual ~PasswordCarrier() = default;
-    // The stored password of button n, empty when it has none.
-    virtual std::string PasswordOf(int n) = 0;
-    virtual void StorePassword(int n, const std::string& password) = 0;
-    // Erasing a record erases its password.
-    virtual void ErasePassword(int n) = 0;
-};
-
-// A carrier whose changes take effect together with one configuration rewrite:
-//   ini.Modify([&](IniDocument& d) { ...records changed through it...; t.Prepare(d); });
-//   t.Commit();                 // only once Modify has written the file
-// Prepare is the last step inside Modify, under the configuration's lock; a carrier
-// may record there what Commit is to finish (and what is to be finished after a
-// crash, once the configuration was written). If Modify throws, nothing takes effect.
-class PasswordTransaction : public PasswordCarrier {
-public:
-    virtual void Prepare(IniDocument& doc) = 0;
-    virtual void Commit() = 0;
-};
-
-// A carrier that collects the changes of one operation and hands them to the real
-// store only when Commit is called, so that a configuration write that fails (and
-// leaves the file as it was) leaves the passwords as they were too:
-//   PasswordBuffer buffer(store);
-//   ini.Modify([&](IniDocument& d) { DeletePageRecords(..., &buffer ...); });
-//   buffer.Commit();
-class PasswordBuffer : public PasswordTransaction {
-public:
-    explicit PasswordBuffer(PasswordCarrier* target) : target_(target) {}
-    std::string PasswordOf(int n) override;
-    void StorePassword(int n, const std::string& password) override;
-    void ErasePassword(int n) override;
-    void Prepare(IniDocument&) override {}
-    // Passes every changed button's final password on (empty: ErasePassword).
-    void Commit() override;
-    void Discard() { changes_.clear(); }
-
-private:
-    PasswordCarrier* target_;
-    std::map<int, std::string> changes_; // number -> final password, "" = erased
-};
 
 // The record operations, each on one in-memory document (one open of the file):
 // Read fills the record and, when it has a program, writes "No" to "Button"/"Blank";

@@ -3,5 +3,6 @@ target_sources(kexcore PRIVATE
   src/core/pages/Grid.cpp
   src/core/pages/PageCommands.cpp
   src/core/pages/PageShift.cpp
+  src/core/pages/PasswordCarrier.cpp
   src/core/pages/Renumber.cpp
 )

@@ -20,6 +20,9 @@
 #include "ui/dialogs/Dialogs.h"
 #include "ui/pages/ButtonFaces.h"
 #include "ui/widgets/SpeedButton.h"
+#include "core/window/StartupSettings.h"
+#include "ui/window/BarContext.h"
+#include "ui/widgets/MenuText.h"
 #include "ui/window/BarMenus.h"
 
 namespace kex {
@@ -38,19 +41,13 @@ constexpr const char* kIconFilter =
 constexpr const char* kSoundFilter = "Sound Files|*.WAV;*.OGG;*.OGA|All Files|*.*";
 constexpr const char* kProgramFilter = "Programs|*.EXE;*.COM;*.BAT;*.PIF";
 
-// The sound items: the caption without a file, and where the file is kept.
-struct SoundItem {
-    const char* name;
-    const char* caption;
-    enum { Button, HourChime, HalfHourChime } kind;
-    TButtonSetting setting;
-};
-constexpr SoundItem kSoundItems[] = {
-    {"SoundLaunch1", "Sound on &Launch", SoundItem::Button, TButtonSetting::SoundLaunch},
-    {"SoundSelect1", "Sound on &Keyboard Select", SoundItem::Button, TButtonSetting::SoundSelect},
-    {"TimeSound1", "Hour &Sound", SoundItem::HourChime, {}},
-    {"TimeSound2", "H&alf Hour Sound", SoundItem::HalfHourChime, {}},
-};
+constexpr ButtonConfigurator::SoundItem kLaunchSound{"Sound on &Launch", ButtonConfigurator::SoundItem::Button,
+                                                     TButtonSetting::SoundLaunch};
+constexpr ButtonConfigurator::SoundItem kSelectSound{"Sound on &Keyboard Select", ButtonConfigurator::SoundItem::Button,
+                                                     TButtonSetting::SoundSelect};
+constexpr ButtonConfigurator::SoundItem kHourSound{"Hour &Sound", ButtonConfigurator::SoundItem::HourChime, {}};
+constexpr ButtonConfigurator::SoundItem kHalfHourSound{"H&alf Hour Sound", ButtonConfigurator::SoundItem::HalfHourChime,
+                                                       {}};
 
 bool IsFile(const std::string& path)
 {
@@ -99,41 +96,44 @@ std::vector<std::string> DroppedFiles(const QMimeData* mime)
     return files;
 }
 
-ButtonConfigurator::ButtonConfigurator(BarStore& store, TPlatform& platform, TDialogs& dialogs, QWidget& window,
-                                       LaunchPages& pages, InlinePrompt& prompt, ButtonFaces& faces, Hooks hooks)
-    : QObject(&window), store_(store), platform_(platform), dialogs_(dialogs), window_(window), pages_(pages),
-      prompt_(prompt), faces_(faces), hooks_(std::move(hooks))
+ButtonConfigurator::ButtonConfigurator(BarContext& context, const StartupSettings& settings, const BarMenus& menus,
+                                       QWidget& dropArea, LaunchPages& pages, InlinePrompt& prompt,
+                                       ButtonFaces& faces, IconIndexPicker& picker, QObject* parent)
+    : QObject(parent), context_(context), store_(context.store), platform_(context.platform),
+      dialogs_(context.dialogs), settings_(settings), menus_(menus), dropArea_(dropArea), pages_(pages),
+      prompt_(prompt), faces_(faces), picker_(picker)
 {
     setObjectName("ButtonConfigurator");
-    Connect("ChangeIcon1", [this](QAction*) { ChangeIcon(); });
-    Connect("ChangeName1", [this](QAction*) { ChangeName(); });
-    Connect("Parameter1", [this](QAction*) { ChangeParameter(); });
-    Connect("ShrinkOnLaunch2", [this](QAction* a) { ShrinkOnLaunch(a); });
-    Connect("SelectWorkingDirectory1", [this](QAction* a) { SelectDirectory(a); });
-    Connect("SelectFiles1", [this](QAction* a) { SelectDirectory(a); });
-    for (const SoundItem& sound : kSoundItems)
-        Connect(sound.name, [this](QAction* a) { SoundSelect(a); });
+    Connect(menus_.ChangeIcon(), [this](QAction*) { ChangeIcon(); });
+    Connect(menus_.ChangeDescription(), [this](QAction*) { ChangeName(); });
+    Connect(menus_.ChangeParameter(), [this](QAction*) { ChangeParameter(); });
+    Connect(menus_.ButtonShrink(), [this](QAction* a) { ShrinkOnLaunch(a); });
+    Connect(menus_.WorkingDirectory(), [this](QAction* a) { SelectDirectory(a); });
+    Connect(menus_.SelectFiles(), [this](QAction* a) { SelectDirectory(a); });
+    const std::pair<QAction*, const SoundItem*> sounds[] = {{menus_.SoundOnLaunch(), &kLaunchSound},
+                                                            {menus_.SoundOnSelect(), &kSelectSound},
+                                                            {menus_.HourSound(), &kHourSound},
+                                                            {menus_.HalfHourSound(), &kHalfHourSound}};
+    for (const auto& [item, sound] : sounds)
+        Connect(item, [this, sound = sound](QAction* a) { SoundSelect(a, *sound); });
     // The submenu and its items show now that they work; the clock's sound items show
     // with the clock.
-    for (const char* name : {"ConfigureButton1", "ChangeIcon1", "ChangeName1", "Parameter1", "ShrinkOnLaunch2",
-                             "SelectWorkingDirectory1", "SelectFiles1", "SoundLaunch1", "SoundSelect1"})
-        if (QAction* item = Item(name))
+    for (QAction* item : {menus_.ConfigureButton(), menus_.ChangeIcon(), menus_.ChangeDescription(),
+                          menus_.ChangeParameter(), menus_.ButtonShrink(), menus_.WorkingDirectory(),
+                          menus_.SelectFiles(), menus_.SoundOnLaunch(), menus_.SoundOnSelect()})
+        if (item)
             item->setVisible(true);
-    faces_.SetIconPicker([this](const std::string& iconFile) { return PickIcon(iconFile); });
-    window_.installEventFilter(this);
-    window_.setAcceptDrops(true);
+    dropArea_.installEventFilter(this);
+    dropArea_.setAcceptDrops(true);
 }
 
 ButtonConfigurator::~ButtonConfigurator() = default;
 
-QAction* ButtonConfigurator::Item(const char* name) const { return window_.findChild<QAction*>(name); }
-
-void ButtonConfigurator::Connect(const char* name, std::function<void(QAction*)> handler)
+void ButtonConfigurator::Connect(QAction* item, std::function<void(QAction*)> handler)
 {
-    QAction* item = Item(name);
     if (!item)
         return;
-    connect(item, &QAction::triggered, this, [this, item, handler] { hooks_.guarded([&] { handler(item); }); });
+    connect(item, &QAction::triggered, this, [this, item, handler] { context_.guard.Guarded([&] { handler(item); }); });
 }
 
 void ButtonConfigurator::ShowSound(QAction* item, const char* caption, const std::string& file)
@@ -142,22 +142,19 @@ void ButtonConfigurator::ShowSound(QAction* item, const char* caption, const std
     item->setText(QString(caption) + (file.empty() ? QString() : " = " + MenuCaption(PathFileName(file))));
 }
 
-void ButtonConfigurator::MenuAboutToShow(int n, const ButtonRecord& record)
+void ButtonConfigurator::MenuAboutToShow(int, const ButtonRecord& record)
 {
-    menuButton_ = n;
-    Item("SelectFiles1")->setChecked(!record.Select.empty());
-    Item("SelectWorkingDirectory1")->setChecked(!record.Working.empty());
-    for (const SoundItem& sound : kSoundItems)
-        if (sound.kind == SoundItem::Button)
-            ShowSound(Item(sound.name), sound.caption,
-                      sound.setting == TButtonSetting::SoundLaunch ? record.SoundLaunch : record.SoundSelect);
-    Item("ShrinkOnLaunch2")
-        ->setChecked(record.Shrink == "Yes" || (record.Shrink.empty() && hooks_.shrinkSetting()));
+    menus_.SelectFiles()->setChecked(!record.Select.empty());
+    menus_.WorkingDirectory()->setChecked(!record.Working.empty());
+    ShowSound(menus_.SoundOnLaunch(), kLaunchSound.caption, record.SoundLaunch);
+    ShowSound(menus_.SoundOnSelect(), kSelectSound.caption, record.SoundSelect);
+    menus_.ButtonShrink()
+        ->setChecked(record.ShrinkChoice().value_or(record.Shrink.empty() && settings_.shrinkOnLaunch));
 }
 
 bool ButtonConfigurator::LoadedButton(int& n, ButtonRecord& record)
 {
-    n = menuButton_;
+    n = pages_.MenuButton();
     record = store_.Record(n);
     return !record.Program.empty();
 }
@@ -178,7 +175,7 @@ void ButtonConfigurator::ChangeIcon()
     ButtonRecord record;
     if (!LoadedButton(n, record))
         return;
-    dialogs_.SetHelpFile(hooks_.helpFile());
+    dialogs_.SetHelpFile(context_.HelpFile());
     TOpenDialogOptions options;
     options.title = "Please select an Icon";
     options.filter = kIconFilter;
@@ -191,27 +188,14 @@ void ButtonConfigurator::ChangeIcon()
         return;
     // A file with several icons asks which one; the first is stored as no index.
     const std::string iconFile = ShortPathOf(*chosen);
-    const int iconIndex = PickIcon(iconFile);
+    const int iconIndex = picker_.PickIconIndex(iconFile);
     if (!StillLoaded(n, record))
         return;
     record.IconFile = iconFile;
     record.IconIndex = iconIndex;
     store_.SaveIcon(n, iconFile, iconIndex);
     faces_.Show(pages_.FindButton(n), record);
-    hooks_.broadcast();
-}
-
-int ButtonConfigurator::PickIcon(const std::string& iconFile)
-{
-    const std::string file = ProgramOf(iconFile);
-    if (!NeedsIconPicker(platform_, file))
-        return 0;
-    if (!picker_)
-        picker_ = new TForm2(platform_, dialogs_, hooks_.helpFile, &window_);
-    // The choice is stored by the caller with the icon file, in one write.
-    int chosen = 0;
-    picker_->Execute(file, [&chosen](int index) { chosen = index; });
-    return chosen;
+    Q_EMIT FileChanged();
 }
 
 void ButtonConfigurator::ChangeName()
@@ -241,7 +225,7 @@ void ButtonConfigurator::DescriptionEntered(int n, const std::string& text)
     store_.SaveButtonSetting(n, TButtonSetting::Description, text);
     // The description as stored (the store trims blanks and flattens line breaks), so
     // that the renamed recent entry is the one the next launch makes.
-    hooks_.descriptionChanged(n, record, store_.Record(n));
+    Q_EMIT DescriptionChanged(n, record, store_.Record(n));
 }
 
 void ButtonConfigurator::ParameterEntered(int n, const std::string& text)
@@ -258,19 +242,19 @@ void ButtonConfigurator::ShrinkOnLaunch(QAction* item)
 {
     // The item has changed its check mark already: it shows the new choice.
     const bool on = item->isChecked();
-    const int n = menuButton_;
+    const int n = pages_.MenuButton();
     ButtonRecord record;
     if (!StillLoaded(n, record))
         return;
-    store_.SaveButtonSetting(n, TButtonSetting::Shrink, on ? "Yes" : "No");
+    store_.SaveButtonShrink(n, on);
     if (TSpeedButton* button = pages_.FindButton(n))
-        button->Tag = on ? 1 : 0;
-    hooks_.broadcast();
+        button->Shrink = on;
+    Q_EMIT FileChanged();
 }
 
 void ButtonConfigurator::SelectDirectory(QAction* item)
 {
-    const bool working = item == Item("SelectWorkingDirectory1");
+    const bool working = item == menus_.WorkingDirectory();
     const bool on = item->isChecked();
     int n;
     ButtonRecord record;
@@ -280,7 +264,7 @@ void ButtonConfigurator::SelectDirectory(QAction* item)
     // off: none.
     std::string directory;
     if (on) {
-        dialogs_.SetHelpFile(hooks_.helpFile());
+        dialogs_.SetHelpFile(context_.HelpFile());
         const std::string& stored = working ? record.Working : record.Select;
         const std::optional<std::string> chosen =
             dialogs_.SelectDirectory(working ? "Select Working Directory" : "Select Files on Launch",
@@ -293,21 +277,17 @@ void ButtonConfigurator::SelectDirectory(QAction* item)
     if (!StillLoaded(n, record))
         return;
     store_.SaveButtonSetting(n, working ? TButtonSetting::Working : TButtonSetting::Select, directory);
-    hooks_.broadcast();
+    Q_EMIT FileChanged();
 }
 
-void ButtonConfigurator::SoundSelect(QAction* item)
+void ButtonConfigurator::SoundSelect(QAction* item, const SoundItem& sound)
 {
-    const auto sound = std::find_if(std::begin(kSoundItems), std::end(kSoundItems),
-                                    [item](const SoundItem& s) { return item->objectName() == s.name; });
-    if (sound == std::end(kSoundItems))
-        return;
-    const int n = menuButton_;
+    const int n = pages_.MenuButton();
     // Switched on: the file chosen (none when the dialog was cancelled); switched off:
     // none. The check mark follows the stored file.
     std::string file;
     if (item->isChecked()) {
-        dialogs_.SetHelpFile(hooks_.helpFile());
+        dialogs_.SetHelpFile(context_.HelpFile());
         TOpenDialogOptions options;
         options.title = "Select Sound to Play";
         options.filter = kSoundFilter;
@@ -317,16 +297,16 @@ void ButtonConfigurator::SoundSelect(QAction* item)
             file.clear();
     }
     const bool on = !file.empty();
-    ShowSound(item, sound->caption, file);
-    if (sound->kind == SoundItem::Button) {
+    ShowSound(item, sound.caption, file);
+    if (sound.kind == SoundItem::Button) {
         ButtonRecord record;
         if (!StillLoaded(n, record))
             return;
-        store_.SaveButtonSetting(n, sound->setting, file);
+        store_.SaveButtonSetting(n, sound.setting, file);
     } else {
-        store_.SaveClockSound(sound->kind == SoundItem::HalfHourChime, on, file);
+        store_.SaveClockSound(sound.kind == SoundItem::HalfHourChime, on, file);
     }
-    hooks_.broadcast();
+    Q_EMIT FileChanged();
 }
 
 // ------------------------------------------------------------------ dropped files
@@ -335,19 +315,19 @@ bool ButtonConfigurator::Acceptable(const QMimeData* mime, const int* x) const
 {
     if (pages_.MovePending() || DroppedFiles(mime).empty())
         return false;
-    return !x || DropButton(hooks_.dropGrid(), *x) != 0;
+    return !x || DropButton(pages_.DropGrid(), *x) != 0;
 }
 
 bool ButtonConfigurator::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != &window_)
+    if (watched != &dropArea_)
         return false;
     switch (event->type()) {
     case QEvent::WinIdChange:
     case QEvent::Show:
         // A change of the window's shape may give it a new native window: drops are
         // taken again on it.
-        window_.setAcceptDrops(true);
+        dropArea_.setAcceptDrops(true);
         return false;
     case QEvent::DragEnter:
     case QEvent::DragMove:
@@ -372,7 +352,7 @@ bool ButtonConfigurator::eventFilter(QObject* watched, QEvent* event)
         // held while the bar asks questions.
         if (event->type() == QEvent::Drop) {
             auto take = [this, files = DroppedFiles(drop->mimeData()), x] {
-                hooks_.guarded([&] { DropFiles(files, x); });
+                context_.guard.Guarded([&] { DropFiles(files, x); });
             };
             QMetaObject::invokeMethod(this, take, Qt::QueuedConnection);
         }
@@ -385,7 +365,7 @@ bool ButtonConfigurator::eventFilter(QObject* watched, QEvent* event)
 
 void ButtonConfigurator::DropFiles(const std::vector<std::string>& files, int x)
 {
-    const int n = DropButton(hooks_.dropGrid(), x);
+    const int n = DropButton(pages_.DropGrid(), x);
     // Not on the panel or beyond the last button, not while a move or copy waits, not
     // on pages another bar changed meanwhile.
     if (n == 0 || files.empty() || pages_.MovePending() || !pages_.EnsureCurrent())
@@ -399,7 +379,7 @@ void ButtonConfigurator::DropFiles(const std::vector<std::string>& files, int x)
     }
     // A configured button starts its program with the files, in its working directory.
     const TSpeedButton* button = pages_.FindButton(n);
-    hooks_.launch(n, record, FilesParameterList(files), ShrinkChoiceFromTag(button ? button->Tag : 100));
+    Q_EMIT LaunchWithFilesRequested(n, record, FilesParameterList(files), button ? button->Shrink : std::nullopt);
 }
 
 bool ButtonConfigurator::RefusedName(const std::string& name)
@@ -444,7 +424,7 @@ void ButtonConfigurator::FillFromDrop(int n, const std::string& file)
     if (opener.empty()) {
         if (!IsFile(document))
             return;
-        dialogs_.SetHelpFile(hooks_.helpFile());
+        dialogs_.SetHelpFile(context_.HelpFile());
         TOpenDialogOptions options;
         options.title = "Find the Program to run this File";
         options.filter = kProgramFilter;
@@ -483,7 +463,7 @@ void ButtonConfigurator::FillFromDrop(int n, const std::string& file)
     record.IconFile = dropped.iconFile;
     record.IconIndex = dropped.iconIndex;
     faces_.Show(pages_.FindButton(n), record);
-    hooks_.broadcast();
+    Q_EMIT FileChanged();
 }
 
 } // namespace kex

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/bar/BarStore.h"
 #include "core/configure/DropTarget.h"
 #include "core/pages/ButtonRecord.h"
 #include "ui/pages/PageHooks.h"
@@ -24,44 +25,31 @@ class QWidget;
 
 namespace kex {
 
+class BarMenus;
 class BarStore;
 class ButtonFaces;
 class TDialogs;
-class TForm2;
+class IconIndexPicker;
+struct BarContext;
+struct StartupSettings;
 class TPlatform;
 
 class ButtonConfigurator : public QObject {
     Q_OBJECT
 public:
-    struct Hooks {
-        // The bar's "shrink on launch" setting.
-        std::function<bool()> shrinkSetting;
-        // Starts configured button n with the dropped files as its parameters, in its
-        // working directory, with the button's shrink choice (none: the setting's).
-        std::function<void(int n, const ButtonRecord& record, const std::string& files, std::optional<bool> shrink)>
-            launch;
-        // The reload message, in synchronised mode.
-        std::function<void()> broadcast;
-        // Button n's description changed: its face anew, its recent-list entry renamed.
-        std::function<void(int n, const ButtonRecord& before, const ButtonRecord& after)> descriptionChanged;
-        // Where the shown page's buttons lie.
-        std::function<TDropGrid()> dropGrid;
-        // The help file the dialogs' Help buttons open.
-        std::function<std::string()> helpFile;
-        // Runs a handler; an error escaping it is shown and the bar goes on.
-        std::function<void(const std::function<void()>&)> guarded;
-    };
-
-    // Serves the configure items found among `window`'s menus (by their object names)
-    // and shows them; takes the drops on `window`; gives `faces` its icon picker.
-    // `pages`: the freshness check, the pending move, the modify gate, the buttons;
-    // `prompt`: the editor for the description and the parameter.
-    ButtonConfigurator(BarStore& store, TPlatform& platform, TDialogs& dialogs, QWidget& window, LaunchPages& pages,
-                       InlinePrompt& prompt, ButtonFaces& faces, Hooks hooks);
+    // Serves the configure items of `menus` and shows them; takes the drops on
+    // `dropArea` (the window's client area, in its coordinates). `settings`: the bar's
+    // "shrink on launch"; `pages`: the freshness check, the pending move, the modify
+    // gate, the buttons, the button the menu is for and where the buttons lie;
+    // `prompt`: the editor for the description and the parameter; `picker`: the icon
+    // index of a file with several icons.
+    ButtonConfigurator(BarContext& context, const StartupSettings& settings, const BarMenus& menus,
+                       QWidget& dropArea, LaunchPages& pages, InlinePrompt& prompt, ButtonFaces& faces,
+                       IconIndexPicker& picker, QObject* parent);
     ~ButtonConfigurator() override;
 
-    // The button menu opens on button n with this record: the configure items are for
-    // it and show its settings.
+    // The button menu opens on button n with this record: the configure items show
+    // its settings.
     void MenuAboutToShow(int n, const ButtonRecord& record);
 
     // The configure commands, for the button the menu was opened on.
@@ -71,26 +59,37 @@ public:
     void ShrinkOnLaunch(QAction* item);
     // "Select &Working Directory" and "Select &Files on Launch".
     void SelectDirectory(QAction* item);
+    // A sound item: the caption without a file, and where the file is kept.
+    struct SoundItem {
+        const char* caption;
+        enum { Button, HourChime, HalfHourChime } kind;
+        TButtonSetting setting;
+    };
     // The two button sounds and the clock's hour and half-hour sounds.
-    void SoundSelect(QAction* item);
+    void SoundSelect(QAction* item, const SoundItem& sound);
     // Enter in the editor with a text, for button n.
     void DescriptionEntered(int n, const std::string& text);
     void ParameterEntered(int n, const std::string& text);
-    // The icon picker on a file with several icons: the chosen index (0 when the file
-    // holds one icon or the picker was closed without a choice).
-    int PickIcon(const std::string& iconFile);
-
     // Files dropped at x (client coordinates of the window).
     void DropFiles(const std::vector<std::string>& files, int x);
+
+Q_SIGNALS:
+    // Starts configured button n with the dropped files as its parameters, in its
+    // working directory, with the button's shrink choice (none: the setting's).
+    void LaunchWithFilesRequested(int n, const ButtonRecord& record, const std::string& files,
+                                  std::optional<bool> shrink);
+    // The configuration changed a button: the other bars of this file reload.
+    void FileChanged();
+    // Button n's description changed: its face anew, its recent-list entry renamed.
+    void DescriptionChanged(int n, const ButtonRecord& before, const ButtonRecord& after);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* Item(const char* name) const;
     // A sound item's check mark and caption for a sound file (none: empty).
     static void ShowSound(QAction* item, const char* caption, const std::string& file);
-    void Connect(const char* name, std::function<void(QAction*)> handler);
+    void Connect(QAction* item, std::function<void(QAction*)> handler);
     // The current button's record; nothing happens for a button without a program.
     bool LoadedButton(int& n, ButtonRecord& record);
     // Button n's record, when the button still has a program and the bar still shows
@@ -102,16 +101,17 @@ private:
     // Whether a drag may end here (x, when given, must lie on a button).
     bool Acceptable(const QMimeData* mime, const int* x) const;
 
+    BarContext& context_;
     BarStore& store_;
     TPlatform& platform_;
     TDialogs& dialogs_;
-    QWidget& window_;
+    const StartupSettings& settings_;
+    const BarMenus& menus_;
+    QWidget& dropArea_;
     LaunchPages& pages_;
     InlinePrompt& prompt_;
     ButtonFaces& faces_;
-    Hooks hooks_;
-    QPointer<TForm2> picker_;
-    int menuButton_ = 0; // the button the button menu was opened on
+    IconIndexPicker& picker_;
 };
 
 // The local files of a drop, in order: file: URLs of this machine only (no host, or

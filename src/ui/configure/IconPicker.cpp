@@ -6,8 +6,11 @@
 #include <QPainter>
 #include <QToolButton>
 
+#include "core/launch/CommandLine.h"
 #include "ui/dialogs/Dialogs.h"
+#include "ui/window/BarContext.h"
 #include "platform/TPlatform.h"
+#include "ui/widgets/Pictures.h"
 #include "ui/widgets/SpinButton.h"
 
 namespace kex {
@@ -16,24 +19,12 @@ namespace {
 constexpr int kHelpContext = 14;
 } // namespace
 
-QImage IconGlyph(const QImage& icon, const QColor& face)
-{
-    // One logical row more than the icon, at the icon's pixel ratio.
-    const qreal ratio = icon.devicePixelRatio();
-    QImage glyph(icon.width(), icon.height() + qRound(ratio), QImage::Format_ARGB32_Premultiplied);
-    glyph.setDevicePixelRatio(ratio);
-    glyph.fill(face);
-    QPainter p(&glyph);
-    p.drawImage(0, 0, icon);
-    return glyph;
-}
-
 bool NeedsIconPicker(TPlatform& platform, const std::string& iconFile)
 {
     return platform.IconCount(iconFile) > 1;
 }
 
-TForm2::TForm2(TPlatform& platform, TDialogs& dialogs, std::function<std::string()> helpFile, QWidget* parent)
+IconPicker::IconPicker(TPlatform& platform, TDialogs& dialogs, std::function<std::string()> helpFile, QWidget* parent)
     : QDialog(parent), platform_(platform), dialogs_(dialogs), caption_(new QLabel(this)),
       chooseButton_(new QToolButton(this)), helpButton_(new QToolButton(this)), spin_(new TSpinButton(this)),
       helpFile_(std::move(helpFile))
@@ -63,13 +54,13 @@ TForm2::TForm2(TPlatform& platform, TDialogs& dialogs, std::function<std::string
     caption_->setFrameShadow(QFrame::Raised);
     caption_->setGeometry(2, 41, 109, 16);
 
-    connect(spin_, &TSpinButton::OnUpClick, this, &TForm2::StepUp);
-    connect(spin_, &TSpinButton::OnDownClick, this, &TForm2::StepDown);
-    connect(chooseButton_, &QToolButton::clicked, this, &TForm2::Choose);
-    connect(helpButton_, &QToolButton::clicked, this, &TForm2::Help);
+    connect(spin_, &TSpinButton::OnUpClick, this, &IconPicker::StepUp);
+    connect(spin_, &TSpinButton::OnDownClick, this, &IconPicker::StepDown);
+    connect(chooseButton_, &QToolButton::clicked, this, &IconPicker::Choose);
+    connect(helpButton_, &QToolButton::clicked, this, &IconPicker::Help);
 }
 
-std::optional<int> TForm2::Execute(const std::string& iconFile, TIconSelectionWriter writeSelection)
+std::optional<int> IconPicker::Execute(const std::string& iconFile, TIconSelectionWriter writeSelection)
 {
     writeSelection_ = std::move(writeSelection);
     FormActivate(iconFile);
@@ -78,7 +69,7 @@ std::optional<int> TForm2::Execute(const std::string& iconFile, TIconSelectionWr
     return chosen_;
 }
 
-void TForm2::FormActivate(const std::string& iconFile)
+void IconPicker::FormActivate(const std::string& iconFile)
 {
     iconFile_ = iconFile;
     index_ = 0;
@@ -86,7 +77,7 @@ void TForm2::FormActivate(const std::string& iconFile)
     IconShow();
 }
 
-void TForm2::IconShow()
+void IconPicker::IconShow()
 {
     count_ = platform_.IconCount(iconFile_);
     caption_->setText(QString("Icon %1 of %2").arg(index_ + 1).arg(count_));
@@ -95,7 +86,7 @@ void TForm2::IconShow()
                                         : QIcon(QPixmap::fromImage(IconGlyph(icon, palette().color(QPalette::Button)))));
 }
 
-void TForm2::StepUp()
+void IconPicker::StepUp()
 {
     if (index_ + 1 < count_) {
         ++index_;
@@ -103,7 +94,7 @@ void TForm2::StepUp()
     }
 }
 
-void TForm2::StepDown()
+void IconPicker::StepDown()
 {
     if (index_ > 0) {
         --index_;
@@ -111,7 +102,7 @@ void TForm2::StepDown()
     }
 }
 
-void TForm2::Choose()
+void IconPicker::Choose()
 {
     chosen_ = index_;
     if (index_ > 0 && writeSelection_)
@@ -119,10 +110,24 @@ void TForm2::Choose()
     accept();
 }
 
-void TForm2::Help()
+void IconPicker::Help()
 {
     dialogs_.SetHelpFile(helpFile_());
     dialogs_.ShowHelp(kHelpContext);
+}
+
+int IconChoice::PickIconIndex(const std::string& iconFile)
+{
+    const std::string file = ProgramOf(iconFile);
+    if (!NeedsIconPicker(context_.platform, file))
+        return 0;
+    if (!picker_)
+        picker_ = new IconPicker(context_.platform, context_.dialogs, [this] { return context_.HelpFile(); },
+                                 dialogParent_);
+    // The choice is stored by the caller with the icon file, in one write.
+    int chosen = 0;
+    picker_->Execute(file, [&chosen](int index) { chosen = index; });
+    return chosen;
 }
 
 } // namespace kex

@@ -1,13 +1,17 @@
-// TForm2, the icon picker: shows the icons of a file one at a time ("Icon i of n"),
+// IconPicker (Qt object name "Form2"), the icon picker: shows the icons of a file one at a time ("Icon i of n"),
 // stepped with a spin button, and lets the user choose one for the current button.
 #pragma once
 
 #include <QDialog>
 #include <QImage>
 
+#include <QPointer>
+
 #include <functional>
 #include <optional>
 #include <string>
+
+#include "ui/pages/ButtonFaces.h"
 
 class QLabel;
 class QToolButton;
@@ -15,17 +19,14 @@ class QToolButton;
 namespace kex {
 
 class TDialogs;
+struct BarContext;
 class TPlatform;
 class TSpinButton;
-
-// A glyph for an icon: the icon at the top-left of a picture one pixel taller, filled
-// with the button face colour.
-QImage IconGlyph(const QImage& icon, const QColor& face);
 
 // Whether choosing an icon from this file needs the picker: it holds more than one.
 bool NeedsIconPicker(TPlatform& platform, const std::string& iconFile);
 
-class TForm2 : public QDialog {
+class IconPicker : public QDialog {
     Q_OBJECT
 public:
     // Writes "IconSelection" of the current button; called only for an index above 0
@@ -33,7 +34,7 @@ public:
     using TIconSelectionWriter = std::function<void(int index)>;
 
     // helpFile: the bar's help file, found as for every other Help.
-    TForm2(TPlatform& platform, TDialogs& dialogs, std::function<std::string()> helpFile, QWidget* parent = nullptr);
+    IconPicker(TPlatform& platform, TDialogs& dialogs, std::function<std::string()> helpFile, QWidget* parent = nullptr);
 
     // Shows the picker modally on the icons of iconFile, starting at the first. Answers
     // the chosen index; nothing when the window was closed without a choice.
@@ -65,6 +66,22 @@ private:
     int count_ = 0;
     std::optional<int> chosen_;
     TIconSelectionWriter writeSelection_;
+};
+
+// The icon picker as the bar uses it: the index chosen for a file with several icons,
+// the dialog made at its first use.
+class IconChoice : public IconIndexPicker {
+public:
+    // dialogParent: the window the picker shows over.
+    IconChoice(BarContext& context, QWidget* dialogParent) : context_(context), dialogParent_(dialogParent) {}
+    // The chosen index (0 when the file holds one icon or the picker was closed
+    // without a choice).
+    int PickIconIndex(const std::string& iconFile) override;
+
+private:
+    BarContext& context_;
+    QWidget* dialogParent_;
+    QPointer<IconPicker> picker_;
 };
 
 } // namespace kex

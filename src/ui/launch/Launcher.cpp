@@ -6,11 +6,13 @@
 #include <sys/stat.h>
 
 #include "core/bar/BarStore.h"
+#include "core/window/StartupSettings.h"
 #include "core/launch/CommandLine.h"
 #include "platform/TPlatform.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/pages/ButtonFaces.h"
 #include "ui/widgets/SpeedButton.h"
+#include "ui/window/BarContext.h"
 
 namespace kex {
 
@@ -25,18 +27,24 @@ bool IsDirectory(const std::string& path)
 
 } // namespace
 
-Launcher::Launcher(BarStore& store, TPlatform& platform, TDialogs& dialogs, LauncherHost& host, LaunchPages& pages,
-                   ButtonFaces& faces, QObject* parent)
-    : QObject(parent), store_(store), platform_(platform), dialogs_(dialogs), host_(host), pages_(pages),
-      faces_(faces)
+Launcher::Launcher(BarContext& context, const StartupSettings& settings, LaunchPages& pages, ButtonFaces& faces,
+                   LaunchGate& gate, QObject* parent)
+    : QObject(parent), context_(context), store_(context.store), platform_(context.platform),
+      dialogs_(context.dialogs), settings_(settings), pages_(pages), faces_(faces), gate_(gate)
 {
     setObjectName("Launcher");
     // The launched-program watch.
     watch_ = new QTimer(this);
     watch_->setObjectName("Timer2");
     watch_->setInterval(100);
-    connect(watch_, &QTimer::timeout, this, [this] { host_.Guarded([this] { Watch(); }); });
+    connect(watch_, &QTimer::timeout, this, [this] { context_.guard.Guarded([this] { Watch(); }); });
     programStart_ = platform_.Now();
+    // Programs that end after their watch was over (or that were never watched) are
+    // reaped once a second.
+    reaper_ = new QTimer(this);
+    reaper_->setInterval(1000);
+    connect(reaper_, &QTimer::timeout, this, [this] { platform_.ReapChildren(); });
+    reaper_->start();
 }
 
 bool Launcher::Watching() const { return watch_->isActive(); }
@@ -54,11 +62,10 @@ void Launcher::ClickButton(int n)
     if (!pages_.ClicksLaunch() || !pages_.EnsureCurrent())
         return;
     // The button's record, read once.
-    const ClickedButton clicked = store_.Clicked(n, host_.ShrinkOnLaunch());
+    const ClickedButton clicked = store_.Clicked(n, settings_.shrinkOnLaunch);
     const ButtonRecord& record = clicked.record;
     const std::string& programs = record.Program;
     std::string parameters = record.Parameters;
-    shrinkNow_ = clicked.shrink;
     std::string program = programs;
     // An empty button is filled by browsing.
     if (programs.empty() && pages_.ModifyAllowed())
@@ -72,15 +79,16 @@ void Launcher::ClickButton(int n)
                     parameters);
     }
     // The keyboard selection keeps the focus.
-    host_.FocusKeys();
+    Q_EMIT FocusKeysRequested();
     // Files chosen for this launch only; an empty button is configured by its first
     // click, not started.
     const bool dropped = !record.Select.empty() && !SelectFiles(ProgramOf(record.Select), parameters);
     if (!programs.empty() && !dropped) {
         if (!record.SoundLaunch.empty())
             platform_.PlaySoundSync(record.SoundLaunch);
-        source_ = TLaunchSource::Button;
-        Launch(n, programs + " ", parameters, record.Working, record.Description, [this, n] { ClickButton(n); });
+        Launch({TLaunchSource::Button, n, programs + " ", parameters, record.Working, record.Description,
+                clicked.shrink},
+               [this, n] { ClickButton(n); });
     } else {
         // No launch: the button's shrink value must not carry over to a later one.
         shrinkNow_ = false;
@@ -90,10 +98,9 @@ void Launcher::ClickButton(int n)
 void Launcher::LaunchWithFiles(int n, const ButtonRecord& record, const std::string& files,
                                std::optional<bool> shrink)
 {
-    shrinkNow_ = shrink;
-    source_ = TLaunchSource::Button;
     // Let go by the launch gate, the button starts with the same files, as it is then.
-    Launch(n, record.Program, files, record.Working, record.Description, [this, n, files, shrink] {
+    Launch({TLaunchSource::Button, n, record.Program, files, record.Working, record.Description, shrink},
+           [this, n, files, shrink] {
         const ButtonRecord now = store_.Record(n);
         if (pages_.EnsureCurrent() && !now.Program.empty())
             LaunchWithFiles(n, now, files, shrink);
@@ -102,7 +109,7 @@ void Launcher::LaunchWithFiles(int n, const ButtonRecord& record, const std::str
 
 bool Launcher::SelectFiles(const std::string& folder, std::string& parameters)
 {
-    dialogs_.SetHelpFile(host_.HelpFileName());
+    dialogs_.SetHelpFile(context_.HelpFile());
     TOpenDialogOptions options;
     options.title = "Select File(s)";
     options.filter = "All Files|*.*";
@@ -147,14 +154,17 @@ std::string Launcher::BrowseForProgram(int n, std::string& parameters)
     if (!program.empty())
         store_.SaveProgram(n, program);
     pages_.NoteLayout();
-    host_.BroadcastLoad();
+    Q_EMIT FileChanged();
     return program;
 }
 
-void Launcher::Launch(int n, const std::string& programText, const std::string& parameters,
-                      const std::string& workingDirectory, const std::string& description,
-                      std::function<void()> again)
+void Launcher::Launch(const LaunchRequest& request, std::function<void()> again)
 {
+    const int n = request.button;
+    const std::string& programText = request.program;
+    const std::string& parameters = request.parameters;
+    const std::string& workingDirectory = request.workingDirectory;
+    shrinkNow_ = request.shrink;
     // No length limit: the arguments are handed over as they are.
     const std::string commandLine = programText + parameters;
     // The working directory applies to the started program only; one that does not
@@ -163,17 +173,17 @@ void Launcher::Launch(int n, const std::string& programText, const std::string& 
     if (!IsDirectory(directory))
         directory.clear();
     // The launch gate (a Run-button launch belongs to no button).
-    bool permitted = source_ == TLaunchSource::RunButton || !gate_ || gate_->MayLaunch(n);
+    bool permitted = request.source == TLaunchSource::RunButton || gate_.MayLaunch(n);
     if (!permitted) {
         Q_EMIT SmallModeRequested(SmallModeCause::BringIntoView);
-        gate_->Held(n, pages_.FindButton(n), std::move(again));
+        gate_.Held(n, pages_.FindButton(n), std::move(again));
     }
     // The launch: the bar shrinks or hides behind its tray icon, the watch starts, then the program.
     if (permitted) {
         Q_EMIT SmallModeRequested(SmallModeCause::Launch);
         watch_->start();
-        if (source_ != TLaunchSource::RunButton)
-            Q_EMIT ButtonLaunched(n, QString::fromStdString(RecentEntryText(description, programText, n)));
+        if (request.source != TLaunchSource::RunButton)
+            Q_EMIT ButtonLaunched(n, QString::fromStdString(RecentEntryText(request.description, programText, n)));
         std::vector<std::string> argv = SplitCommandLine(commandLine);
         TStartResult started;
         if (argv.empty())
@@ -211,7 +221,7 @@ void Launcher::Watch()
 void Launcher::RunButtonClick()
 {
     // The lockout turns the Run button off.
-    if (gate_ && !gate_->RunAllowed()) {
+    if (!gate_.RunAllowed()) {
         dialogs_.MessageDlg("The Run function has been turned off", TMsgDlgType::mtInformation, mbOK, 0);
         return;
     }
@@ -225,8 +235,7 @@ void Launcher::RunButtonClick()
     std::optional<std::string> chosen = dialogs_.OpenFile(options);
     // A one-off launch: nothing is stored.
     if (chosen) {
-        source_ = TLaunchSource::RunButton;
-        Launch(0, ShortPathOf(*chosen), "", "", "", nullptr);
+        Launch({TLaunchSource::RunButton, 0, ShortPathOf(*chosen), "", "", "", false}, nullptr);
     }
 }
 

@@ -24,36 +24,30 @@ namespace kex {
 
 class BarStore;
 class ButtonFaces;
+struct BarContext;
+struct StartupSettings;
 class TDialogs;
 class TPlatform;
 
-// What the launcher asks of the window: its settings, the help file, the focus.
-class LauncherHost {
-public:
-    // The keyboard selection takes the focus back.
-    virtual void FocusKeys() = 0;
-    virtual std::string HelpFileName() = 0;
-    // "Bar Graph on Launch" as the menu says now.
-    virtual bool ShrinkOnLaunch() const = 0;
-    // The other bars of this file reload (in sync mode).
-    virtual void BroadcastLoad() = 0;
-    // Runs a handler; an error escaping it is shown and the bar goes on.
-    virtual void Guarded(const std::function<void()>& handler) = 0;
-
-protected:
-    ~LauncherHost() = default;
+// A launch, as a value: where it comes from, what starts, and the shrink value it
+// goes by (true or false as a button stores it, nothing to follow the bar's setting).
+struct LaunchRequest {
+    TLaunchSource source = TLaunchSource::RunButton;
+    int button = 0; // the page button (0: the Run button's)
+    std::string program;
+    std::string parameters;
+    std::string workingDirectory;
+    std::string description;
+    std::optional<bool> shrink;
 };
 
 class Launcher : public QObject, public ButtonLauncher {
     Q_OBJECT
 public:
-    Launcher(BarStore& store, TPlatform& platform, TDialogs& dialogs, LauncherHost& host, LaunchPages& pages,
-             ButtonFaces& faces, QObject* parent);
-
-    // ---- attaching subsystems
-    // Asked before a page button's program starts and before the Run button opens
-    // (null: every launch goes ahead).
-    void SetLaunchGate(LaunchGate* gate) { gate_ = gate; }
+    // settings: the bar's typed settings ("Bar Graph on Launch"); gate: asked before a
+    // page button's program starts and before the Run button opens.
+    Launcher(BarContext& context, const StartupSettings& settings, LaunchPages& pages, ButtonFaces& faces,
+             LaunchGate& gate, QObject* parent);
 
     // Launches button n as a click would (from the page bar, or replayed from the
     // recent list: the watch waits for its program alike). Nothing while a page name
@@ -63,6 +57,7 @@ public:
     // parameters (each after one blank), in its working directory, with the button's
     // shrink choice (none: the bar's setting).
     void LaunchWithFiles(int n, const ButtonRecord& record, const std::string& files, std::optional<bool> shrink);
+
     // The Run button: any program once, nothing stored.
     void RunButtonClick();
     // The Run button's right click (the recent list's menu opens there).
@@ -77,16 +72,19 @@ public:
     // The program the watch waits for (0: none).
     pid_t WatchedPid() const { return launchedPid_; }
     bool Watching() const;
-    // The shrink value the next launch goes by: true or false as a button stores it,
-    // nothing to follow the bar's setting.
+    // The shrink value of the launch under way: true or false as its button stores
+    // it, nothing to follow the bar's setting; false between launches.
     std::optional<bool> ShrinkNow() const { return shrinkNow_; }
-    void SetShrinkNow(std::optional<bool> shrink) { shrinkNow_ = shrink; }
 
 Q_SIGNALS:
     // A page button's program (from a click or the recent list) was started or its
     // start tried; entry: its text in the recent list.
     void ButtonLaunched(int n, const QString& entry);
     void RunMenuRequested(const QPoint& screenPos);
+    // The launcher stored a program: the other bars of this file reload.
+    void FileChanged();
+    // The keyboard selection takes the focus back.
+    void FocusKeysRequested();
     // The bar is to shrink, hide or come back for a launch (ShrinkNow holds the
     // launch's own decision while this is emitted), a start that failed, a held launch
     // or the watched program's end.
@@ -99,22 +97,22 @@ private:
     // Browses for the program of an empty button and stores it; answers the program.
     std::string BrowseForProgram(int n, std::string& parameters);
     // again: repeats this launch when the launch gate holds it and later lets it go.
-    void Launch(int n, const std::string& programText, const std::string& parameters,
-                const std::string& workingDirectory, const std::string& description, std::function<void()> again);
+    void Launch(const LaunchRequest& request, std::function<void()> again);
     // The files chosen for this launch only (false: the choice was cancelled).
     bool SelectFiles(const std::string& folder, std::string& parameters);
 
+    BarContext& context_;
     BarStore& store_;
     TPlatform& platform_;
     TDialogs& dialogs_;
-    LauncherHost& host_;
+    const StartupSettings& settings_;
     LaunchPages& pages_;
     ButtonFaces& faces_;
-    LaunchGate* gate_ = nullptr;
+    LaunchGate& gate_;
     QTimer* watch_ = nullptr;
+    QTimer* reaper_ = nullptr; // reaps programs that ended after their watch was over
 
     std::optional<bool> shrinkNow_ = false;
-    TLaunchSource source_ = TLaunchSource::RunButton;
     pid_t launchedPid_ = 0;
     QDateTime programStart_;
 };

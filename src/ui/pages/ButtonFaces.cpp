@@ -6,15 +6,16 @@
 #include "core/pages/ButtonRecord.h"
 #include "core/pages/Grid.h"
 #include "platform/TPlatform.h"
-#include "ui/configure/IconPicker.h"
+#include "ui/window/BarContext.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/widgets/Pictures.h"
 #include "ui/widgets/SpeedButton.h"
 
 namespace kex {
 
-ButtonFaces::ButtonFaces(BarStore& store, TPlatform& platform, TDialogs& dialogs, WriteReporter report)
-    : store_(store), platform_(platform), dialogs_(dialogs), report_(std::move(report))
+ButtonFaces::ButtonFaces(BarContext& context, IconIndexPicker& picker, const QColor& face)
+    : context_(context), store_(context.store), platform_(context.platform), dialogs_(context.dialogs),
+      picker_(picker), face_(face)
 {
 }
 
@@ -62,7 +63,7 @@ void ButtonFaces::Show(TSpeedButton* button, const std::string& program, int ico
             file = chosen ? ShortPathOf(*chosen) : std::string();
             index = 0;
             if (!file.empty() && platform_.IconCount(ProgramOf(file)) > 1)
-                index = picker_ ? picker_(file) : 0;
+                index = picker_.PickIconIndex(file);
             storeIcon = file;
         }
         if (!file.empty() && file != "Default")
@@ -77,7 +78,7 @@ void ButtonFaces::Show(TSpeedButton* button, const std::string& program, int ico
             }
         }
         if (storeIcon)
-            report_([&] { store_.SaveIcon(n, *storeIcon, index); });
+            context_.guard.WriteReportedOnce([&] { store_.SaveIcon(n, *storeIcon, index); });
     }
     // The picture on the button's face.
     button->SetGlyph(icon.isNull() ? QImage() : IconGlyph(icon, face_));

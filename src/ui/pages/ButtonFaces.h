@@ -13,16 +13,26 @@
 namespace kex {
 
 class BarStore;
+struct BarContext;
 class TDialogs;
 class TPlatform;
 class TSpeedButton;
 struct ButtonRecord;
 
+// The icon picker: the chosen index of a file with several icons.
+class IconIndexPicker {
+public:
+    virtual int PickIconIndex(const std::string& iconFile) = 0;
+
+protected:
+    ~IconIndexPicker() = default;
+};
+
 class ButtonFaces {
 public:
-    using WriteReporter = std::function<void(const std::function<void()>& write)>;
-    // report: runs a write of the bar's own, showing a refusal once.
-    ButtonFaces(BarStore& store, TPlatform& platform, TDialogs& dialogs, WriteReporter report);
+    // face: the button-face colour behind the icons. A write of the bar's own is run
+    // through the context's guard (a refusal is shown once).
+    ButtonFaces(BarContext& context, IconIndexPicker& picker, const QColor& face);
 
     // The face of button n with the given program and icon.
     void Show(TSpeedButton* button, const std::string& program, int iconIndex, const std::string& description,
@@ -30,10 +40,6 @@ public:
     void Show(TSpeedButton* button, const ButtonRecord& record);
     void Blank(TSpeedButton* button);
 
-    // The button-face colour behind the icons.
-    void SetFaceColor(const QColor& face) { face_ = face; }
-    // The icon picker: the chosen index of a file with several icons (without one: 0).
-    void SetIconPicker(std::function<int(const std::string& iconFile)> picker) { picker_ = std::move(picker); }
 
     // While loading no icon is asked for; the buttons found without one are collected.
     void BeginLoad() { loading_ = true; }
@@ -41,12 +47,12 @@ public:
     bool Loading() const { return loading_; }
 
 private:
+    BarContext& context_;
     BarStore& store_;
     TPlatform& platform_;
     TDialogs& dialogs_;
-    WriteReporter report_;
+    IconIndexPicker& picker_;
     QColor face_;
-    std::function<int(const std::string&)> picker_;
     bool loading_ = false;
     std::set<int> iconDefaults_; // buttons found without an icon while loading
 };

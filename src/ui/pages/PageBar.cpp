@@ -4,8 +4,10 @@
 #include "ui/pages/PageBar.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStackedWidget>
 
 #include <set>
@@ -18,15 +20,16 @@
 #include "ui/dialogs/Dialogs.h"
 #include "ui/pages/ButtonFaces.h"
 #include "ui/widgets/SpeedButton.h"
+#include "ui/window/BarContext.h"
 #include "ui/widgets/TabSet.h"
 #include "ui/widgets/Colors.h"
 
 namespace kex {
 
-PageBar::PageBar(BarStore& store, TDialogs& dialogs, ButtonFaces& faces, PageBarHost& host,
-                 const PageBarWidgets& widgets, QObject* parent)
-    : QObject(parent), store_(store), dialogs_(dialogs), faces_(faces), host_(host), w_(widgets),
-      colors_(store, dialogs, *widgets.tabs)
+PageBar::PageBar(BarContext& context, ButtonFaces& faces, ModifyGate& gate, const PageBarWidgets& widgets,
+                 QObject* parent)
+    : QObject(parent), context_(context), store_(context.store), dialogs_(context.dialogs), faces_(faces),
+      gate_(gate), w_(widgets), colors_(context.store, context.dialogs, *widgets.tabs)
 {
     setObjectName("PageBar");
     // A page shown for the first time gets its buttons' pictures.
@@ -34,14 +37,30 @@ PageBar::PageBar(BarStore& store, TDialogs& dialogs, ButtonFaces& faces, PageBar
         MakeButtons(i);
         ShowFacesOfPage(i);
     });
+    w_.editor->installEventFilter(this);
 }
 
-QAction* PageBar::Item(const char* name) const
+bool PageBar::eventFilter(QObject* watched, QEvent* event)
 {
-    for (QMenu* menu : {w_.buttonMenu, w_.pageMenu})
-        if (QAction* a = menu->findChild<QAction*>(name))
-            return a;
-    return nullptr;
+    if (watched == w_.editor && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_F1) {
+            context_.guard.Guarded([&] { EditorKey(key); });
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+TDropGrid PageBar::DropGrid() const
+{
+    return TDropGrid{w_.panel->width(), w_.scrollBar->value(), w_.tabs->TabIndex(), buttonsPerPage_};
+}
+
+void PageBar::ShowHelp()
+{
+    dialogs_.SetHelpFile(context_.HelpFile());
+    dialogs_.ShowHelp(0);
 }
 
 // ------------------------------------------------------------------ creating and loading
@@ -73,9 +92,9 @@ void PageBar::MakeButtons(int i) const
         auto* button = new TSpeedButton(n, page);
         button->setGeometry(ButtonLeft(SlotOfButton(n, buttonsPerPage_)), 0, kButtonSize, kButtonSize);
         button->setToolTip(hint_);
-        connect(button, &QToolButton::clicked, self, [self, button] { self->host_.Guarded([&] { self->ButtonClicked(button); }); });
+        connect(button, &QToolButton::clicked, self, [self, button] { self->context_.guard.Guarded([&] { self->ButtonClicked(button); }); });
         connect(button, &TSpeedButton::RightMouseDown, self, [self, button](Qt::MouseButton b, int x, int y) {
-            self->host_.Guarded([&] { self->ButtonRightMouseDown(button, b, x, y); });
+            self->context_.guard.Guarded([&] { self->ButtonRightMouseDown(button, b, x, y); });
         });
         button->show(); // also on a page that is shown already
         buttons_[n] = button;
@@ -84,7 +103,7 @@ void PageBar::MakeButtons(int i) const
     if (auto due = facesDue_.find(i); due != facesDue_.end())
         for (const DueFace& f : due->second)
             if (TSpeedButton* b = buttons_[f.n]) {
-                b->Tag = f.tag;
+                b->Shrink = f.shrink;
                 b->setToolTip(QString::fromStdString(ButtonHint(f.program, f.description, f.parameters)));
             }
 }
@@ -105,9 +124,11 @@ void PageBar::ShowFacesOfPage(int i) const
     const std::vector<int> iconDefaults = faces_.EndLoad();
     if (!iconDefaults.empty()) {
         auto* self = const_cast<PageBar*>(this);
-        host_.WriteReportedOnce([&] { self->loadedLayout_ = store_.Tidy({}, iconDefaults, loadedLayout_); });
+        context_.guard.WriteReportedOnce([&] { self->loadedLayout_ = store_.Tidy({}, iconDefaults, loadedLayout_); });
     }
 }
+
+bool PageBar::Launchable(int n) const { return FindButton(n) && !store_.Record(n).Program.empty(); }
 
 void PageBar::ClearPages()
 {
@@ -132,7 +153,7 @@ void PageBar::CreatePages(int buttonsPerPage, const QString& hint)
     // every rebuild); the old pages go (at start the design-time page).
     std::string notice;
     const int pages = store_.PageCount(&notice);
-    host_.NotifyOnce(notice);
+    context_.guard.NotifyOnce(notice);
     ClearPages();
     // Pages "Page" + i, each with its tab and its row of buttons (beyond the first
     // pages, the row is made when the page is first shown or asked for).
@@ -152,9 +173,9 @@ void PageBar::CreatePages(int buttonsPerPage, const QString& hint)
             auto* button = new TSpeedButton(n, page);
             button->setGeometry(ButtonLeft(SlotOfButton(n, buttonsPerPage)), 0, kButtonSize, kButtonSize);
             button->setToolTip(hint);
-            connect(button, &QToolButton::clicked, this, [this, button] { host_.Guarded([&] { ButtonClicked(button); }); });
+            connect(button, &QToolButton::clicked, this, [this, button] { context_.guard.Guarded([&] { ButtonClicked(button); }); });
             connect(button, &TSpeedButton::RightMouseDown, this, [this, button](Qt::MouseButton b, int x, int y) {
-                host_.Guarded([&] { ButtonRightMouseDown(button, b, x, y); });
+                context_.guard.Guarded([&] { ButtonRightMouseDown(button, b, x, y); });
             });
             buttons_[n] = button;
         }
@@ -174,8 +195,8 @@ void PageBar::Load()
     // found: a pending move or copy keeps its drag cursor, an idle bar the default
     // one. Within the start-up pass and a rebuild that is the hourglass, which their
     // end takes away.
-    const int cursorBefore = host_.ScreenCursor();
-    host_.SetScreenCursor(crHourGlass);
+    const int cursorBefore = context_.cursor.Shape();
+    context_.cursor.Show(crHourGlass);
     faces_.BeginLoad();
     // Every record and tab caption from one read of the file. The pictures of the
     // shown page are made now, the others' when their page is first shown or one of
@@ -194,7 +215,7 @@ void PageBar::Load()
         if (unmade_.count(page)) { // made later with what the record says
             if (!r.Program.empty())
                 facesDue_[page].push_back({n, r.Program, r.IconFile, r.Description, r.Parameters, r.IconIndex,
-                                           r.Shrink == "Yes" ? 1 : r.Shrink == "No" ? 0 : 100});
+                                           r.ShrinkChoice()});
             continue;
         }
         const auto found = buttons_.find(n);
@@ -206,12 +227,13 @@ void PageBar::Load()
                 faces_.Blank(button);
             continue;
         }
-        button->Tag = r.Shrink == "Yes" ? 1 : r.Shrink == "No" ? 0 : 100;
+        button->Shrink = r.ShrinkChoice();
         if (page == shown) {
             faces_.Show(button, r);
         } else {
             button->setToolTip(QString::fromStdString(ButtonHint(r.Program, r.Description, r.Parameters)));
-            facesDue_[page].push_back({n, r.Program, r.IconFile, r.Description, r.Parameters, r.IconIndex});
+            facesDue_[page].push_back(
+                {n, r.Program, r.IconFile, r.Description, r.Parameters, r.IconIndex, r.ShrinkChoice()});
         }
     }
     for (std::size_t p = 0; p < contents.captions.size() && int(p) < w_.tabs->Count(); ++p)
@@ -222,12 +244,12 @@ void PageBar::Load()
     // The layout noted is the one loaded (a change written meanwhile is not taken
     // for shown), after the bar's own tidying.
     loadedLayout_ = contents.layout;
-    host_.WriteReportedOnce([&] { loadedLayout_ = store_.Tidy(contents.strays, iconDefaults, contents.layout); });
+    context_.guard.WriteReportedOnce([&] { loadedLayout_ = store_.Tidy(contents.strays, iconDefaults, contents.layout); });
     // Pages made from an older count than the one loaded: no layout is noted as
     // shown, so that the next reload or freshness check rebuilds the pages.
     if (contents.pages != PageCount())
         loadedLayout_ = PageLayout();
-    host_.SetScreenCursor(cursorBefore);
+    context_.cursor.Show(cursorBefore);
 }
 
 // ------------------------------------------------------------------ selecting, the page menu
@@ -235,7 +257,7 @@ void PageBar::Load()
 void PageBar::SelectPage()
 {
     // The caption names the selected page, and the notebook shows it.
-    host_.RefreshCaption();
+    Q_EMIT CaptionChanged();
     const int p = w_.tabs->TabIndex() + 1;
     if (p >= 1 && p <= w_.notebook->count())
         w_.notebook->setCurrentIndex(p - 1);
@@ -250,7 +272,7 @@ void PageBar::SelectPage()
     if (keySelection_ == 0)
         keySelection_ = total;
     // The caption again, now that the selection moved.
-    host_.RefreshCaption();
+    Q_EMIT CaptionChanged();
 }
 
 int PageBar::ShownPage() const { return w_.tabs->TabIndex(); }
@@ -294,7 +316,7 @@ void PageBar::TabMouseDown(Qt::MouseButton button, int x, int y)
     if (pagePending)
         AddPage(); // a pending page move is dropped before this tab
     else if (!buttonPending)
-        dialogs_.Popup(w_.pageMenu, host_.PageMenuPoint(x, y));
+        dialogs_.Popup(w_.pageMenu, w_.tabs->window()->mapToGlobal(QPoint(x + w_.panel->width(), y)));
 }
 
 // ------------------------------------------------------------------ the inline editor
@@ -341,7 +363,7 @@ void PageBar::CloseEditor()
     w_.editor->hide();
     w_.editor->setEchoMode(QLineEdit::Normal);
     colors_.ShowRenaming(false);
-    host_.FocusKeys();
+    Q_EMIT FocusKeysRequested();
 }
 
 void PageBar::EditorKey(int key)
@@ -349,7 +371,7 @@ void PageBar::EditorKey(int key)
     const std::string text = w_.editor->text().toStdString();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         if (EditorEntered(text))
-            host_.BroadcastLoad();
+            Q_EMIT FileChanged();
         CloseEditor();
     } else if (key == Qt::Key_Escape) {
         const auto cancelled = editorMode_ == EditorMode::Prompt ? prompt_.cancelled : nullptr;
@@ -362,8 +384,8 @@ void PageBar::EditorKey(int key)
         if (editorMode_ == EditorMode::Prompt && prompt_.cancelled)
             std::exchange(prompt_, Request()).cancelled();
         editorMode_ = EditorMode::None;
-        host_.ShowHelp();
-        host_.FocusKeys();
+        ShowHelp();
+        Q_EMIT FocusKeysRequested();
     }
 }
 
@@ -407,7 +429,7 @@ void PageBar::AddPage()
     pendingPage_.reset();
     const std::string name = moved ? moved->Name : NewPageName(s);
     // The hourglass while the pages change.
-    host_.SetScreenCursor(crHourGlass);
+    context_.cursor.Show(crHourGlass);
     store_.Backup();
     // The pages from the selected one on move one place right, as one rewrite.
     try {
@@ -421,7 +443,7 @@ void PageBar::AddPage()
         w_.tabs->SetTabIndex(s);
         SelectPage();
     }
-    host_.BroadcastLoad();
+    Q_EMIT FileChanged();
 }
 
 void PageBar::TakePage(bool move)
@@ -446,7 +468,7 @@ void PageBar::TakePage(bool move)
     if (!EnsureCurrent())
         return;
     // The page goes from the file as one rewrite, under the hourglass, after the backup.
-    host_.SetScreenCursor(crHourGlass);
+    context_.cursor.Show(crHourGlass);
     store_.Backup();
     const PageMoveBuffer taken = store_.DeletePage(s, c, buttonsPerPage_, move);
     // The bar is rebuilt on the changed file.
@@ -456,7 +478,7 @@ void PageBar::TakePage(bool move)
         pendingPage_ = taken;
         ShowPendingCursor();
     }
-    host_.BroadcastLoad();
+    Q_EMIT FileChanged();
 }
 
 void PageBar::ResolvePendingPageMove()
@@ -471,7 +493,7 @@ void PageBar::ResolvePendingPageMove()
 
 void PageBar::ShowPendingCursor()
 {
-    host_.SetScreenCursor(pendingButton_ ? crDrag : pendingPage_ ? crMultiDrag : crDefault);
+    context_.cursor.Show(pendingButton_ ? crDrag : pendingPage_ ? crMultiDrag : crDefault);
 }
 
 // ------------------------------------------------------------------ rebuild
@@ -491,10 +513,10 @@ void PageBar::SwitchButtonsPerPage(int count)
     }
     // The new count is written by the renumbering, after the backup, so that the
     // backup holds the bar exactly as it was.
-    host_.SetScreenCursor(crHourGlass);
+    context_.cursor.Show(crHourGlass);
     keySelection_ = 1;
     PageUpdate();
-    host_.BroadcastLoad();
+    Q_EMIT FileChanged();
 }
 
 void PageBar::PageUpdate(bool backupMade)
@@ -514,7 +536,7 @@ void PageBar::Rebuild()
 {
     ResolvePendingMoves();
     ClearPages();
-    host_.RunStartupPass();
+    Q_EMIT RebuildRequested();
     Q_EMIT PagesRebuilt();
 }
 
@@ -539,7 +561,7 @@ bool PageBar::EnsureCurrent()
     return false;
 }
 
-bool PageBar::ModifyAllowed() { return !gate_ || gate_->ModifyAllowed(); }
+bool PageBar::ModifyAllowed() { return gate_.ModifyAllowed(); }
 
 bool PageBar::ClicksLaunch() const
 {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/config/Settings.h"
 #include "core/pages/ButtonRecord.h"
@@ -22,12 +23,14 @@
 class QAction;
 class QLineEdit;
 class QMenu;
+class QScrollBar;
 class QStackedWidget;
 
 namespace kex {
 
 class BarStore;
 class ButtonFaces;
+struct BarContext;
 class TDialogs;
 class TSpeedButton;
 class TTabSet;
@@ -40,50 +43,27 @@ struct PendingMove {
     bool isMove = false; // moved (the source is empty now), not copied
 };
 
-// What the page bar asks of the window.
-class PageBarHost {
-public:
-    virtual void RefreshCaption() = 0;
-    // The window's start-up pass again on the standing bar (it creates the pages anew).
-    virtual void RunStartupPass() = 0;
-    // The other bars of this file reload (in sync mode).
-    virtual void BroadcastLoad() = 0;
-    virtual void ShowHelp() = 0;
-    // The keyboard selection takes the focus back.
-    virtual void FocusKeys() = 0;
-    virtual int ScreenCursor() const = 0;
-    virtual void SetScreenCursor(int cursor) = 0;
-    // Runs a handler; an error escaping it is shown and the bar goes on.
-    virtual void Guarded(const std::function<void()>& handler) = 0;
-    // A write of the bar's own: a refusal is shown once.
-    virtual void WriteReportedOnce(const std::function<void()>& write) = 0;
-    // A notice about the configuration, shown once per text.
-    virtual void NotifyOnce(const std::string& text) = 0;
-    // The screen point of the page menu for a press at (x, y) on the tab strip.
-    virtual QPoint PageMenuPoint(int x, int y) const = 0;
-
-protected:
-    ~PageBarHost() = default;
-};
-
 // The controls the page bar works on (the window builds and places them).
 struct PageBarWidgets {
+    QWidget* panel = nullptr;        // the gauge panel left of the notebook
+    QScrollBar* scrollBar = nullptr; // the window's scroll bar (read only)
     QStackedWidget* notebook = nullptr;
     TTabSet* tabs = nullptr;
     QLineEdit* editor = nullptr; // the inline editor ("PageName")
     QMenu* buttonMenu = nullptr; // "PopupMenu1"
     QMenu* pageMenu = nullptr;   // "PopupMenu2"
+    // The button menu's items that a protected button does not offer: move, copy,
+    // remove and the configure sub-menu.
+    std::vector<QAction*> unprotectedItems;
 };
 
-class PageBar : public QObject, public InlinePrompt, public LaunchPages, public KeyPages {
+class PageBar : public QObject, public InlinePrompt, public LaunchPages, public LaunchableButtons, public KeyPages {
     Q_OBJECT
 public:
-    PageBar(BarStore& store, TDialogs& dialogs, ButtonFaces& faces, PageBarHost& host, const PageBarWidgets& widgets,
+    // gate: asked before the page menu or the button menu opens and before an empty
+    // button is filled.
+    PageBar(BarContext& context, ButtonFaces& faces, ModifyGate& gate, const PageBarWidgets& widgets,
             QObject* parent);
-
-    // ---- attaching subsystems (each may be null: then nothing is gated, clicks launch nothing)
-    void SetLauncher(ButtonLauncher* launcher) { launcher_ = launcher; }
-    void SetModifyGate(ModifyGate* gate) { gate_ = gate; }
 
     // ---- the start-up pass
     // The pages "Page" + i with their buttons, the stored page count bounded; hint:
@@ -102,6 +82,7 @@ public:
     // The count the 16/21 switch asks for (the count shown unless a switch runs).
     int RequestedButtons() const { return requestedButtons_; }
     TSpeedButton* FindButton(int n) const override;
+    bool Launchable(int n) const override;
     const std::optional<PendingMove>& PendingButton() const { return pendingButton_; }
     // The page taken for a move, waiting for the tab before which it goes.
     const std::optional<PageMoveBuffer>& PendingPage() const { return pendingPage_; }
@@ -134,7 +115,8 @@ public:
     void PutButton(int n) override;
     // The button the open button menu is for (0 while none is open): the configure
     // items act on it.
-    int MenuButton() const { return menuButton_; }
+    int MenuButton() const override { return menuButton_; }
+    TDropGrid DropGrid() const override;
     void MoveButton() { TakeButton(true); }
     void CopyButton() { TakeButton(false); }
     void RemoveButton();
@@ -155,7 +137,8 @@ public:
     // The rebuild; backupMade when the command that changed the pages already made the
     // backup before its change.
     void PageUpdate(bool backupMade = false);
-    // The start-up pass again on the standing bar, after pending moves are settled.
+    // The pages anew on the standing bar, after pending moves are settled: the window's
+    // appliers run again (RebuildRequested), then PagesRebuilt.
     void Rebuild();
     // Brings the bar in line with the file: a rebuild when its pages changed, else a
     // load of the buttons and page names.
@@ -173,9 +156,25 @@ public:
     // end of the program would lose them).
     void ResolvePendingMoves();
 
+protected:
+    // The editor's own keys: Return, Enter, Escape and F1.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 Q_SIGNALS:
+    // A button's click that neither put down a pending move nor was refused: the
+    // launcher starts its program.
+    void LaunchRequested(int n);
+    // The pages were cleared for a rebuild: the window applies the settings read again
+    // and creates and loads the pages (synchronously, before PagesRebuilt).
+    void RebuildRequested();
     // After every page rebuild.
     void PagesRebuilt();
+    // The caption names the shown page: it is written anew.
+    void CaptionChanged();
+    // The bar changed the file's pages or buttons: the other bars of this file reload.
+    void FileChanged();
+    // The keyboard selection takes the focus back.
+    void FocusKeysRequested();
     // Button `from` was moved onto button `to` (entries: the recent list's texts).
     void ButtonMoved(int from, int to, const QString& oldEntry, const QString& newEntry);
     void ButtonRemoved(int n, const QString& entry);
@@ -195,19 +194,18 @@ private:
     // Carries out what the editor holds; false when the pages changed meanwhile.
     bool EditorEntered(const std::string& text);
     void ShowPendingCursor();
-    QAction* Item(const char* name) const;
     // Gives the buttons of page index i the faces their loaded records call for, when
     // they wait for them (a page's pictures are made when it is first shown or when
     // one of its buttons is asked for).
     void ShowFacesOfPage(int i) const;
+    void ShowHelp();
 
+    BarContext& context_;
     BarStore& store_;
     TDialogs& dialogs_;
     ButtonFaces& faces_;
-    PageBarHost& host_;
+    ModifyGate& gate_;
     PageBarWidgets w_;
-    ButtonLauncher* launcher_ = nullptr;
-    ModifyGate* gate_ = nullptr;
 
     mutable std::map<int, TSpeedButton*> buttons_;
     // What a button's picture is made from, as loaded.
@@ -215,7 +213,7 @@ private:
         int n = 0;
         std::string program, iconFile, description, parameters;
         int iconIndex = 0;
-        int tag = 100; // the shrink value, for a button not made yet
+        std::optional<bool> shrink; // the shrink value, for a button not made yet
     };
     // Makes the buttons of page index i when they are not made yet, with the hints and
     // shrink values of their loaded records.

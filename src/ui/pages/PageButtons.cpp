@@ -10,6 +10,7 @@
 #include "ui/pages/ButtonFaces.h"
 #include "ui/pages/PageBar.h"
 #include "ui/widgets/SpeedButton.h"
+#include "ui/window/BarContext.h"
 
 namespace kex {
 
@@ -25,13 +26,13 @@ void PageBar::ButtonClicked(TSpeedButton* button)
     // The click lets the button up again; the caption shows the page.
     button->SetDown(false);
     if (!button->Down())
-        host_.RefreshCaption();
+        Q_EMIT CaptionChanged();
     // A pending move or copy is put down on this button; else the launcher takes the
     // click.
     if (pendingButton_)
         PutButton(button->Number());
-    else if (launcher_)
-        launcher_->ClickButton(button->Number());
+    else
+        Q_EMIT LaunchRequested(button->Number());
 }
 
 void PageBar::ButtonRightMouseDown(TSpeedButton* button, Qt::MouseButton mouse, int x, int y)
@@ -62,16 +63,15 @@ void PageBar::OpenButtonMenu(int n, const QPoint& screenPos)
     // move, copy, remove or configure.
     if (!ModifyAllowed())
         return;
-    const bool protectedButton = gate_ && gate_->ButtonProtected(n);
-    const char* guarded[] = {"MoveButton1", "CopyButton1", "RemoveButton1", "ConfigureButton1"};
-    for (const char* name : guarded)
-        if (QAction* a = Item(name))
+    const bool protectedButton = gate_.ButtonProtected(n);
+    for (QAction* a : w_.unprotectedItems)
+        if (a)
             a->setEnabled(!protectedButton);
     menuButton_ = n;
     dialogs_.Popup(w_.buttonMenu, screenPos);
     menuButton_ = 0;
-    for (const char* name : guarded)
-        if (QAction* a = Item(name))
+    for (QAction* a : w_.unprotectedItems)
+        if (a)
             a->setEnabled(true);
 }
 
@@ -95,7 +95,7 @@ bool PageBar::TakeButton(bool move)
     pendingButton_ = PendingMove{n, std::move(record), move};
     ShowPendingCursor();
     // The other bars of this file reload.
-    host_.BroadcastLoad();
+    Q_EMIT FileChanged();
     return true;
 }
 
@@ -116,7 +116,7 @@ void PageBar::PutButton(int n)
     pendingButton_.reset();
     if (put.isMove)
         Q_EMIT ButtonMoved(put.source, n, EntryText(put.record, put.source), EntryText(put.record, n));
-    host_.BroadcastLoad();
+    Q_EMIT FileChanged();
     ShowPendingCursor();
 }
 
@@ -132,7 +132,7 @@ void PageBar::RemoveButton()
     store_.EraseRecord(n);
     NoteLayout();
     Q_EMIT ButtonRemoved(n, EntryText(record, n));
-    host_.BroadcastLoad();
+    Q_EMIT FileChanged();
     ShowPendingCursor();
 }
 
@@ -154,8 +154,8 @@ void PageBar::ResolvePendingMoves()
         pendingButton_.reset();
     }
     ResolvePendingPageMove();
-    if (host_.ScreenCursor() == crDrag || host_.ScreenCursor() == crMultiDrag)
-        host_.SetScreenCursor(crDefault);
+    if (context_.cursor.Shape() == crDrag || context_.cursor.Shape() == crMultiDrag)
+        context_.cursor.Show(crDefault);
 }
 
 } // namespace kex

@@ -1,6 +1,6 @@
-// The narrow faces through which the page bar, the launcher and the subsystems that
-// attach to them (protection, the recent list, the button configuration) reach each
-// other and the window.
+// The narrow faces through which a subsystem calls the subsystems made before it
+// (see "How subsystems meet" in docs/architecture.md): the page bar's and
+// protection's.
 #pragma once
 
 #include <QPoint>
@@ -8,6 +8,8 @@
 
 #include <functional>
 #include <string>
+
+#include "core/configure/DropTarget.h"
 
 namespace kex {
 
@@ -77,14 +79,23 @@ protected:
     ~LaunchGate() = default;
 };
 
-// The launcher as the page bar sees it: a click that neither puts down a pending move
-// nor is refused starts the button's program.
+// The launcher as the keyboard sees it: button n launches as a click would.
 class ButtonLauncher {
 public:
     virtual void ClickButton(int n) = 0;
 
 protected:
     ~ButtonLauncher() = default;
+};
+
+// Whether button n stands on one of the bar's pages and its record has a program (the
+// recent list's entries launch only such buttons).
+class LaunchableButtons {
+public:
+    virtual bool Launchable(int n) const = 0;
+
+protected:
+    ~LaunchableButtons() = default;
 };
 
 // The page bar as the launcher sees it.
@@ -103,6 +114,11 @@ public:
     // Whether modifying is allowed now (an empty button is filled by browsing only
     // then).
     virtual bool ModifyAllowed() = 0;
+    // The button the open button menu is for (0 while none is open): the menu's
+    // commands act on it.
+    virtual int MenuButton() const = 0;
+    // Where the shown page's buttons lie in the window (for a drop).
+    virtual TDropGrid DropGrid() const = 0;
 
 protected:
     ~LaunchPages() = default;

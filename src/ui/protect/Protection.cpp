@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "ui/dialogs/Dialogs.h"
+#include "ui/window/BarContext.h"
 
 namespace kex {
 
@@ -23,13 +24,11 @@ void StarPasswordCharacter(QLineEdit& editor)
     editor.setStyleSheet("QLineEdit { lineedit-password-character: 42; }");
 }
 
-Protection::Protection(QWidget& window, TDialogs& dialogs, ProtectionMenus menus, InlinePrompt& prompt)
-    : QObject(&window), window_(window), dialogs_(dialogs), menus_(std::move(menus)), prompt_(prompt)
+Protection::Protection(BarContext& context, ProtectionMenus menus, QObject* parent)
+    : QObject(parent), context_(context), dialogs_(context.dialogs), menus_(std::move(menus))
 {
     setObjectName("Protection");
-    connect(menus_.lockoutModify, &QAction::triggered, this, [this] { Guarded([this] { LockoutModify1Click(); }); });
-    connect(menus_.passwordProtect, &QAction::triggered, this,
-            [this] { Guarded([this] { PasswordProtect1Click(); }); });
+    connect(menus_.lockoutModify, &QAction::triggered, this, [this] { Guarded([this] { ToggleLockout(); }); });
     for (QAction* item : {menus_.lockoutModify, menus_.passwordProtect}) {
         item->setVisible(true);
         item->setEnabled(true);
@@ -41,11 +40,7 @@ Protection::~Protection() = default;
 
 void Protection::Guarded(const std::function<void()>& handler)
 {
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
-    }
+    context_.guard.Guarded(handler);
     ShowState();
 }
 
@@ -82,7 +77,6 @@ bool Protection::ModifyAllowed()
 
 bool Protection::ButtonProtected(int n)
 {
-    menuButton_ = n;
     const bool isProtected = checks_ && checks_->MenuOpened(n);
     ShowState();
     return isProtected;
@@ -103,7 +97,7 @@ void Protection::Held(int, TSpeedButton*, std::function<void()> again)
     OpenPrompt();
 }
 
-void Protection::LockoutModify1Click()
+void Protection::ToggleLockout()
 {
     if (!checks_)
         return;
@@ -112,35 +106,34 @@ void Protection::LockoutModify1Click()
     OpenPrompt();
 }
 
-void Protection::PasswordProtect1Click()
+void Protection::ProtectButton(int n)
 {
-    if (!checks_ || menuButton_ <= 0)
-        return;
-    ForgetHeldLaunch();
-    checks_->PasswordProtect(menuButton_);
-    OpenPrompt();
+    Guarded([&] {
+        if (!checks_ || n <= 0)
+            return;
+        ForgetHeldLaunch();
+        checks_->PasswordProtect(n);
+        OpenPrompt();
+    });
 }
 
 void Protection::OpenPrompt()
 {
-    // The caption of the bar is lent to the prompt (once, when a second prompt
-    // replaces an open one).
-    if (!prompting_ || !prompt_.EditorOpen())
-        savedCaption_ = window_.windowTitle();
+    // The caption of the bar is lent to the prompt.
     prompting_ = true;
-    window_.setWindowTitle(kPromptCaption);
+    Q_EMIT CaptionLent(kPromptCaption);
     InlinePrompt::Request request;
     request.hint = kPromptHint;
     request.masked = true;
     request.entered = [this](const std::string& text) { Guarded([&] { PromptEntered(text); }); };
     request.cancelled = [this] { PromptEscaped(); };
-    prompt_.OpenPrompt(std::move(request));
+    Q_EMIT PromptRequested(request);
 }
 
 void Protection::RestoreCaption()
 {
     if (prompting_)
-        window_.setWindowTitle(savedCaption_);
+        Q_EMIT CaptionReturned();
     prompting_ = false;
 }
 

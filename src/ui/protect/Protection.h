@@ -22,6 +22,7 @@ class QWidget;
 namespace kex {
 
 class TDialogs;
+struct BarContext;
 
 // The menu items the protection sets and answers.
 struct ProtectionMenus {
@@ -38,11 +39,10 @@ void StarPasswordCharacter(QLineEdit& editor);
 class Protection : public QObject, public ModifyGate, public LaunchGate {
     Q_OBJECT
 public:
-    // window: whose caption the prompt borrows; prompt: the inline editor the password
-    // is typed in. Errors of the
-    // item handlers and the prompt go to `dialogs` as error boxes; the lock starts
-    // unlocked until Start.
-    Protection(QWidget& window, TDialogs& dialogs, ProtectionMenus menus, InlinePrompt& prompt);
+    // Errors of the item handlers and the prompt are shown through the context's
+    // guard; the lock starts unlocked until Start. The prompt opens in the page bar's
+    // editor (PromptRequested) and borrows the bar's caption (CaptionLent).
+    Protection(BarContext& context, ProtectionMenus menus, QObject* parent);
     ~Protection() override;
 
     // The start-up check of configuration `iniFile` ("KX" + suffix + ".INI") whose
@@ -71,15 +71,25 @@ public:
     // the password; the right one repeats the launch, and the gate lets it through.
     void Held(int n, TSpeedButton* button, std::function<void()> again) override;
 
+    // "Password Protect" on the menu of button n: the prompt asks for the button's
+    // password (for a new protection, the master password first).
+    void ProtectButton(int n);
+
     // A carrier for one change of the configuration: the passwords of button records
     // follow them to their new numbers in the same commit (nothing before Start).
     std::unique_ptr<PasswordTransaction> Transaction() const;
 
+Q_SIGNALS:
+    // The password prompt opens in the inline editor.
+    void PromptRequested(const InlinePrompt::Request& request);
+    // The bar's caption shows `caption` while the prompt is open; CaptionReturned gives
+    // the bar its own caption back.
+    void CaptionLent(const QString& caption);
+    void CaptionReturned();
+
 private:
     // "Lockout &Modify": the prompt asks for the master password.
-    void LockoutModify1Click();
-    // "Password Protect" on the menu of the button ButtonProtected named.
-    void PasswordProtect1Click();
+    void ToggleLockout();
     // Enter in the prompt with its text (the prompt closes after it); an empty text
     // checks nothing.
     void PromptEntered(const std::string& text);
@@ -95,16 +105,13 @@ private:
     // Runs an item's handler; an error that escapes it is shown.
     void Guarded(const std::function<void()>& handler);
 
-    QWidget& window_;
+    BarContext& context_;
     TDialogs& dialogs_;
     ProtectionMenus menus_;
-    InlinePrompt& prompt_;
     std::function<void()> heldLaunch_; // repeats the launch the prompt was opened for
     std::optional<PasswordChecks> checks_;
     std::string iniFile_;
-    int menuButton_ = 0; // the button whose menu shows
-    bool prompting_ = false;
-    QString savedCaption_;
+    bool prompting_ = false; // the caption is lent to the prompt
 };
 
 } // namespace kex

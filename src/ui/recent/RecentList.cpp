@@ -2,6 +2,8 @@
 // launches and button changes, and a chosen entry launched again.
 #include "ui/recent/RecentList.h"
 
+#include "ui/window/BarContext.h"
+
 #include <QAction>
 
 #include "core/config/Settings.h"
@@ -13,8 +15,8 @@ namespace {
 constexpr int kShownEntries = 15;
 } // namespace
 
-RecentList::RecentList(QAction* anchor, Hooks hooks, QObject* parent)
-    : QObject(parent), MruList1(this), hooks_(std::move(hooks))
+RecentList::RecentList(BarGuard& guard, const LaunchableButtons& buttons, QAction* anchor, QObject* parent)
+    : QObject(parent), MruList1(this), guard_(guard), buttons_(buttons)
 {
     using enum TMruOptionsType;
     MruList1.setObjectName("MruList1");
@@ -31,7 +33,7 @@ RecentList::RecentList(QAction* anchor, Hooks hooks, QObject* parent)
 
 void RecentList::Open(const std::string& iniFile)
 {
-    hooks_.write([&] {
+    guard_.WriteReportedOnce([&] {
         MruList1.SetIniFile(iniFile);
         if (MruList1.Configuring())
             MruList1.Loaded();
@@ -43,7 +45,7 @@ void RecentList::ButtonLaunched(int, const QString& entry)
     MruList1.Unmark(lastEntry_);
     lastEntry_ = entry.toStdString();
     ++launches_;
-    hooks_.write([&] { MruList1.Add(lastEntry_); });
+    guard_.WriteReportedOnce([&] { MruList1.Add(lastEntry_); });
 }
 
 void RecentList::ButtonMoved(int, int, const QString& oldEntry, const QString& newEntry)
@@ -67,7 +69,7 @@ void RecentList::PagesRebuilt()
 
 void RecentList::Replace(const std::string& oldEntry, const std::string& newEntry)
 {
-    hooks_.write([&] { MruList1.Replace(oldEntry, newEntry); });
+    guard_.WriteReportedOnce([&] { MruList1.Replace(oldEntry, newEntry); });
 }
 
 void RecentList::MruList1MruClick(const std::string& item)
@@ -76,12 +78,12 @@ void RecentList::MruList1MruClick(const std::string& item)
     // An entry whose button is gone (emptied, or beyond the last page) is dropped: a
     // click would browse for a program to put there, which the entry never asked for.
     const int n = NumberFromRecentEntry(item);
-    if (n <= 0 || !hooks_.launchable(n)) {
+    if (n <= 0 || !buttons_.Launchable(n)) {
         Replace(item, "");
         return;
     }
     const int launchesBefore = launches_, rebuildsBefore = rebuilds_;
-    hooks_.launch(n);
+    Q_EMIT LaunchRequested(n);
     if (rebuilds_ != rebuildsBefore) {
         // The click found the pages changed and rebuilt the bar: the entry's number
         // may name another button now.
@@ -90,7 +92,7 @@ void RecentList::MruList1MruClick(const std::string& item)
     if (launches_ == launchesBefore) {
         // Nothing started (a password asked for, the files to open not chosen): the
         // chosen entry still moves to the top.
-        hooks_.write([&] { MruList1.Add(item); });
+        guard_.WriteReportedOnce([&] { MruList1.Add(item); });
     } else if (MruList1.IndexOf(item) != MruList1.IndexOf(lastEntry_)) {
         // The launch put the button's entry with its label of now on top; the chosen
         // one, made under an older label, gives way to it.

@@ -10,28 +10,25 @@
 #include <functional>
 #include <string>
 
+#include "ui/pages/PageHooks.h"
 #include "ui/recent/MruList.h"
 
 class QAction;
+
+namespace kex {
+class BarGuard;
+}
 
 namespace kex {
 
 class RecentList : public QObject {
     Q_OBJECT
 public:
-    // What the list needs of the bar.
-    struct Hooks {
-        // Whether button n stands on one of the bar's pages and has a program.
-        std::function<bool(int n)> launchable;
-        // Launches button n again as a click on it would, the launch coming from the list.
-        std::function<void(int n)> launch;
-        // Runs a change of the list: a refused write of the file is reported (the list
-        // in memory has changed all the same) and the bar goes on.
-        std::function<void(const std::function<void()>&)> write;
-    };
-
-    // anchor: the menu item the entries follow (the separator Pop5Bar).
-    RecentList(QAction* anchor, Hooks hooks, QObject* parent = nullptr);
+    // guard: a change of the list whose write is refused is reported once (the list in
+    // memory has changed all the same) and the bar goes on; buttons: whether an
+    // entry's button may launch; anchor: the menu item the entries follow (the
+    // separator Pop5Bar).
+    RecentList(BarGuard& guard, const LaunchableButtons& buttons, QAction* anchor, QObject* parent = nullptr);
 
     // Points the list at the configuration file; the first call ends the list's
     // configuring and loads it, a new file is read.
@@ -57,12 +54,17 @@ public:
 
     const TMruList& List() const { return MruList1; }
 
+Q_SIGNALS:
+    // A chosen entry launches button n again as a click on it would.
+    void LaunchRequested(int n);
+
 private:
     void MruList1MruClick(const std::string& item);
     void Replace(const std::string& oldEntry, const std::string& newEntry);
 
     TMruList MruList1;
-    Hooks hooks_;
+    BarGuard& guard_;
+    const LaunchableButtons& buttons_;
     std::string lastEntry_; // the entry of the latest launch
     int launches_ = 0;      // launches from buttons so far
     int rebuilds_ = 0;      // page rebuilds so far

@@ -60,17 +60,17 @@ struct StatusPanel::Items {
     explicit Items(const BarMenus& menus)
     {
         for (char letter = 'C'; letter <= 'Z'; ++letter)
-            drives[std::size_t(letter - 'C')] = menus.Item(QString(QChar(letter)) + "HardDrive");
-        memory = menus.Item("SystemMemory1");
-        programTimer = menus.Item("ProgTime1");
-        time = menus.Item("ShowTime1");
-        eyes = menus.Item("Eyes1");
-        clockOptions = menus.Item("ClockOptions1");
-        twelveHour = menus.Item("Clock1");
-        onHalfHour = menus.Item("OnHalfHour1");
-        onHour = menus.Item("OnHour1");
-        hourSound = menus.Item("TimeSound1");
-        halfHourSound = menus.Item("TimeSound2");
+            drives[std::size_t(letter - 'C')] = menus.DriveGraph(letter);
+        memory = menus.SystemMemory();
+        programTimer = menus.ProgramTimer();
+        time = menus.ShowTime();
+        eyes = menus.ShowEyes();
+        clockOptions = menus.ClockOptions();
+        twelveHour = menus.TwelveHourClock();
+        onHalfHour = menus.OnHalfHour();
+        onHour = menus.OnHour();
+        hourSound = menus.HourSound();
+        halfHourSound = menus.HalfHourSound();
     }
     std::vector<QAction*> Sources() const
     {

@@ -383,4 +383,16 @@ QCursor DragCursor()
     });
 }
 
+QImage IconGlyph(const QImage& icon, const QColor& face)
+{
+    // One logical row more than the icon, at the icon's pixel ratio.
+    const qreal ratio = icon.devicePixelRatio();
+    QImage glyph(icon.width(), icon.height() + qRound(ratio), QImage::Format_ARGB32_Premultiplied);
+    glyph.setDevicePixelRatio(ratio);
+    glyph.fill(face);
+    QPainter p(&glyph);
+    p.drawImage(0, 0, icon);
+    return glyph;
+}
+
 }  // namespace kex

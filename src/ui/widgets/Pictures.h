@@ -24,6 +24,10 @@ QImage BuiltinIcon(std::string_view name);
 QPixmap HelpGlyph();
 QPixmap RunGlyph();
 
+// A page button's glyph for an icon: the icon at the top-left of a picture one pixel
+// taller, filled with the button face colour.
+QImage IconGlyph(const QImage& icon, const QColor& face);
+
 // The cursor of a pending page move (a stack of pages with an arrow) and of a
 // pending button move or copy (an arrow with one page).
 QCursor MultiDragCursor();

@@ -2,6 +2,8 @@
 // button's shrink choice, and a "down" state of which each page shows at most one.
 #pragma once
 
+#include <optional>
+
 #include <QPixmap>
 #include <QToolButton>
 
@@ -13,8 +15,9 @@ public:
     explicit TSpeedButton(int number, QWidget* parent = nullptr);
 
     int Number() const { return number_; }
-    // 0: "Shrink" is "No", 1: "Yes", 100: follow the bar's setting.
-    int Tag = 100;
+    // The button's shrink choice as its record stores it (none: follow the bar's
+    // setting).
+    std::optional<bool> Shrink;
 
     bool Down() const { return down_; }
     // Pressing one button of a page releases the others.

@@ -3,6 +3,8 @@ target_sources(kexui PRIVATE
   src/ui/widgets/PlainToolTips.h
   src/ui/widgets/PlainToolTips.cpp
   src/ui/widgets/Pictures.cpp
+  src/ui/widgets/MenuText.h
+  src/ui/widgets/MenuText.cpp
   src/ui/widgets/SpeedButton.h
   src/ui/widgets/SpeedButton.cpp
   src/ui/widgets/TabSet.h

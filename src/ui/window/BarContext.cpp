@@ -1,10 +1,14 @@
 #include "ui/window/BarContext.h"
 
+#include <QGuiApplication>
+
 #include <exception>
 
 #include "core/window/Startup.h"
 #include "platform/TPlatform.h"
 #include "ui/dialogs/Dialogs.h"
+#include "ui/pages/PageHooks.h"
+#include "ui/widgets/Pictures.h"
 
 namespace kex {
 
@@ -26,6 +30,36 @@ void BarGuard::WriteReportedOnce(const std::function<void()>& write)
             return;
         writeError_ = e.what();
         dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
+    }
+}
+
+void BarGuard::NotifyOnce(const std::string& text)
+{
+    if (!text.empty() && notified_.insert(text).second)
+        dialogs_.Notify(text);
+}
+
+BarCursor::~BarCursor() { Show(crDefault); }
+
+void BarCursor::Show(int cursor)
+{
+    if (cursor == shape_)
+        return;
+    if (shape_ != crDefault)
+        QGuiApplication::restoreOverrideCursor();
+    shape_ = cursor;
+    switch (cursor) {
+    case crHourGlass:
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        break;
+    case crDrag:
+        QGuiApplication::setOverrideCursor(DragCursor());
+        break;
+    case crMultiDrag:
+        QGuiApplication::setOverrideCursor(MultiDragCursor());
+        break;
+    default:
+        break;
     }
 }
 

@@ -22,6 +22,7 @@
 #include "core/window/Startup.h"
 #include "ui/autostart/AutostartItem.h"
 #include "ui/configure/ButtonConfigurator.h"
+#include "ui/configure/IconPicker.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/keys/KeyboardSelection.h"
 #include "ui/pages/ButtonFaces.h"
@@ -72,7 +73,6 @@ void MainWindow::BuildControls()
                           [this](std::function<void()> moved) { return platform_.WatchPointer(std::move(moved)); });
     connect(c_.helpButton, &QToolButton::clicked, this, [this] { Guarded([this] { ShowHelp(); }); });
     connect(c_.scrollBar, &QScrollBar::valueChanged, this, [this](int v) { c_.content->move(-v, 0); });
-    c_.pageName->installEventFilter(this);
     c_.keys->installEventFilter(this);
     for (TGraphicControl* control : std::initializer_list<TGraphicControl*>{c_.gauge, c_.eyes})
         connect(control, &TGraphicControl::PopupRequested, this,
@@ -92,24 +92,24 @@ void MainWindow::BuildTimers()
 void MainWindow::BuildMenus()
 {
     menus_ = std::make_unique<BarMenus>(*this, [this](const std::function<void()>& handler) { Guarded(handler); });
-    const std::pair<const char*, std::function<void()>> handlers[] = {
-        {"MoveButton1", [this] { pages_->MoveButton(); }},
-        {"CopyButton1", [this] { pages_->CopyButton(); }},
-        {"RemoveButton1", [this] { pages_->RemoveButton(); }},
-        {"RenamePage1", [this] { pages_->RenamePage(); }},
-        {"DeletePage1", [this] { pages_->DeletePage(); }},
-        {"MovePage1", [this] { pages_->MovePage(); }},
-        {"AddPage1", [this] { pages_->AddPage(); }},
-        {"UnselectedColor1", [this] { pages_->Colors().Change(false); }},
-        {"SelectedColor1", [this] { pages_->Colors().Change(true); }},
-        {"TotalPages1", [this] { pages_->EditPageCount(); }},
-        {"PButton16", [this] { pages_->SwitchButtonsPerPage(16); }},
-        {"PButton21", [this] { pages_->SwitchButtonsPerPage(21); }},
-        {"Eyes1", [this] { status_->Eyes1Click(); }},
-        {"Exit1", [this] { close(); }},
+    const std::pair<QAction*, std::function<void()>> handlers[] = {
+        {menus_->MoveButton(), [this] { pages_->MoveButton(); }},
+        {menus_->CopyButton(), [this] { pages_->CopyButton(); }},
+        {menus_->RemoveButton(), [this] { pages_->RemoveButton(); }},
+        {menus_->RenamePage(), [this] { pages_->RenamePage(); }},
+        {menus_->DeletePage(), [this] { pages_->DeletePage(); }},
+        {menus_->MovePage(), [this] { pages_->MovePage(); }},
+        {menus_->AddPage(), [this] { pages_->AddPage(); }},
+        {menus_->UnselectedColor(), [this] { pages_->Colors().Change(false); }},
+        {menus_->SelectedColor(), [this] { pages_->Colors().Change(true); }},
+        {menus_->TotalPages(), [this] { pages_->EditPageCount(); }},
+        {menus_->Buttons16(), [this] { pages_->SwitchButtonsPerPage(16); }},
+        {menus_->Buttons21(), [this] { pages_->SwitchButtonsPerPage(21); }},
+        {menus_->ShowEyes(), [this] { status_->Eyes1Click(); }},
+        {menus_->ExitFromMenu(), [this] { close(); }},
     };
-    for (const auto& [name, handler] : handlers)
-        menus_->Connect(name, handler);
+    for (const auto& [item, handler] : handlers)
+        menus_->Connect(item, handler);
     menus_->HideUnconnected();
     c_.gauge->SetPopupMenu(menus_->GaugeMenu());
     c_.eyes->SetPopupMenu(menus_->GaugeMenu());
@@ -119,53 +119,78 @@ void MainWindow::BuildMenus()
 
 void MainWindow::BuildSubsystems()
 {
-    context_ = std::make_unique<BarContext>(BarContext{*store_, platform_, dialogs_, guard_, state_.AppDir});
-    status_ = new StatusPanel(*context_, *menus_, StatusWidgets{c_.panel, c_.gauge, c_.eyes}, this);
-    // Each tick of the gauge's refresh also reaps programs that ended after their
-    // watch was over.
-    connect(status_, &StatusPanel::Ticked, this, [this] { platform_.ReapChildren(); });
-    faces_ = std::make_unique<ButtonFaces>(*store_, platform_, dialogs_,
-                                           [this](const std::function<void()>& write) { WriteReportedOnce(write); });
-    faces_->SetFaceColor(palette().color(QPalette::Button));
-    pages_ = new PageBar(*store_, dialogs_, *faces_, *this,
-                         PageBarWidgets{c_.notebook, c_.tabs, c_.pageName, menus_->ButtonMenu(), menus_->PageMenu()}, this);
-    launcher_ = new Launcher(*store_, platform_, dialogs_, *this, *pages_, *faces_, this);
-    connect(launcher_, &Launcher::ProgramTimerRestarted, status_, &StatusPanel::SetProgramStart);
-    pages_->SetLauncher(launcher_);
-    protection_ = new Protection(*this, dialogs_,
-                                 ProtectionMenus{MenuItem("LockoutModify1"), MenuItem("ModifyMenu1"),
-                                                 MenuItem("PasswordProtect1")},
-                                 *pages_);
-    StarPasswordCharacter(*c_.pageName);
-    pages_->SetModifyGate(protection_);
-    launcher_->SetLaunchGate(protection_);
-    store_->SetPasswordTransactions([this] { return protection_->Transaction(); });
+    // Each subsystem is given the context, its widgets and menu items, and the faces
+    // of those made before it; everything else is a signal connected here.
+    context_ = std::make_unique<BarContext>(BarContext{*store_, platform_, dialogs_, guard_, cursor_, state_.AppDir});
+    BarContext& context = *context_;
+    status_ = new StatusPanel(context, *menus_, StatusWidgets{c_.panel, c_.gauge, c_.eyes}, this);
+    iconChoice_ = std::make_unique<IconChoice>(context, this);
+    faces_ = std::make_unique<ButtonFaces>(context, *iconChoice_, palette().color(QPalette::Button));
 
+    // Protection: the gates of the page bar and the launcher; its prompt opens in the
+    // page bar's editor and borrows the caption.
+    protection_ = new Protection(
+        context, ProtectionMenus{menus_->LockoutModify(), menus_->ModifyMenu(), menus_->PasswordProtect()}, this);
+    StarPasswordCharacter(*c_.pageName);
+    connect(protection_, &Protection::CaptionLent, this, [this](const QString& caption) {
+        if (!lentCaption_) // once, when a second prompt replaces an open one
+            lentCaption_ = windowTitle();
+        setWindowTitle(caption);
+    });
+    connect(protection_, &Protection::CaptionReturned, this, [this] {
+        if (lentCaption_)
+            setWindowTitle(*lentCaption_);
+        lentCaption_.reset();
+    });
+
+    // The page bar.
+    pages_ = new PageBar(context, *faces_, *protection_,
+                         PageBarWidgets{c_.panel, c_.scrollBar, c_.notebook, c_.tabs, c_.pageName, menus_->ButtonMenu(),
+                                        menus_->PageMenu(),
+                                        {menus_->MoveButton(), menus_->CopyButton(), menus_->RemoveButton(),
+                                         menus_->ConfigureButton()}},
+                         this);
+    connect(protection_, &Protection::PromptRequested, pages_, &PageBar::OpenPrompt);
+    connect(menus_->PasswordProtect(), &QAction::triggered, protection_,
+            [this] { protection_->ProtectButton(pages_->MenuButton()); });
+    connect(pages_, &PageBar::CaptionChanged, this, [this] { FormCaption(); });
+    connect(pages_, &PageBar::FileChanged, this, &MainWindow::BroadcastLoad);
+    connect(pages_, &PageBar::FocusKeysRequested, this, &MainWindow::FocusKeys);
+    connect(pages_, &PageBar::RebuildRequested, this, &MainWindow::RebuildPass);
     connect(c_.tabs, &TTabSet::Click, this, [this] { Guarded([this] { pages_->SelectPage(); }); });
     connect(c_.tabs, &TTabSet::MouseDown, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers, int x, int y) {
         Guarded([&] { pages_->TabMouseDown(b, x, y); });
     });
-    ButtonConfigurator::Hooks configure;
-    configure.shrinkSetting = [this] { return small_->ShrinkSetting(); };
-    configure.launch = [this](int n, const ButtonRecord& record, const std::string& files, std::optional<bool> shrink) {
-        launcher_->LaunchWithFiles(n, record, files, shrink);
-    };
-    configure.broadcast = [this] { BroadcastLoad(); };
-    configure.descriptionChanged = [this](int n, const ButtonRecord& before, const ButtonRecord& after) {
-        pages_->DescriptionChanged(n, before, after);
-    };
-    configure.dropGrid = [this] {
-        return TDropGrid{c_.panel->width(), c_.scrollBar->value(), c_.tabs->TabIndex(), pages_->ButtonsPerPage()};
-    };
-    configure.helpFile = [this] { return HelpFileName(); };
-    configure.guarded = [this](const std::function<void()>& handler) { Guarded(handler); };
-    configurator_ = new ButtonConfigurator(*store_, platform_, dialogs_, *this, *pages_, *pages_, *faces_,
-                                           std::move(configure));
-    connect(pages_, &PageBar::ButtonMenuAboutToShow, configurator_, &ButtonConfigurator::MenuAboutToShow);
+
+    // The launcher.
+    launcher_ = new Launcher(context, settings_, *pages_, *faces_, *protection_, this);
+    connect(pages_, &PageBar::LaunchRequested, launcher_, &Launcher::ClickButton);
+    connect(launcher_, &Launcher::FileChanged, this, &MainWindow::BroadcastLoad);
+    connect(launcher_, &Launcher::FocusKeysRequested, this, &MainWindow::FocusKeys);
+    connect(launcher_, &Launcher::ProgramTimerRestarted, status_, &StatusPanel::SetProgramStart);
     connect(c_.runButton, &QToolButton::clicked, this, [this] { Guarded([this] { launcher_->RunButtonClick(); }); });
     connect(c_.runButton, &QToolButton::customContextMenuRequested, this, [this](const QPoint& pos) {
         Guarded([&] { launcher_->RunButtonRightClick(c_.runButton->mapToGlobal(pos)); });
     });
+
+    // The button configuration.
+    configurator_ = new ButtonConfigurator(context, settings_, *menus_, *this, *pages_, *pages_, *faces_,
+                                           *iconChoice_, this);
+    connect(pages_, &PageBar::ButtonMenuAboutToShow, configurator_, &ButtonConfigurator::MenuAboutToShow);
+    connect(configurator_, &ButtonConfigurator::LaunchWithFilesRequested, launcher_, &Launcher::LaunchWithFiles);
+    connect(configurator_, &ButtonConfigurator::DescriptionChanged, pages_, &PageBar::DescriptionChanged);
+    connect(configurator_, &ButtonConfigurator::FileChanged, this, &MainWindow::BroadcastLoad);
+
+    // The recent list after the Run menu's separator, told of launches and button
+    // changes; it opens with "PopupMenu5" on the Run button's right click.
+    recent_ = new RecentList(guard_, *pages_, menus_->RecentAnchor(), this);
+    recent_->Open(IniFileName());
+    connect(recent_, &RecentList::LaunchRequested, this, [this](int n) { Guarded([&] { launcher_->ClickButton(n); }); });
+    connect(launcher_, &Launcher::ButtonLaunched, recent_, &RecentList::ButtonLaunched);
+    connect(pages_, &PageBar::ButtonMoved, recent_, &RecentList::ButtonMoved);
+    connect(pages_, &PageBar::ButtonRemoved, recent_, &RecentList::ButtonRemoved);
+    connect(pages_, &PageBar::ButtonDescriptionChanged, recent_, &RecentList::DescriptionChanged);
+    connect(pages_, &PageBar::PagesRebuilt, recent_, &RecentList::PagesRebuilt);
     connect(launcher_, &Launcher::RunMenuRequested, this, [this](const QPoint& pos) {
         // Another bar on this file may have launched meanwhile: the list is taken
         // from the file before the menu is known to be empty.
@@ -173,10 +198,11 @@ void MainWindow::BuildSubsystems()
         if (HasVisibleItems(menus_->RunMenu()))
             dialogs_.Popup(menus_->RunMenu(), pos);
     });
-    BuildRecentList();
 
     // The tray icon and small mode: a launch shrinks the bar or hides it behind the
-    // icon, the program's end brings it back; the icon's menu is the tray menu.
+    // icon, the program's end brings it back; the icon's menu is the tray menu. The
+    // options small mode owns keep the window's typed settings, which the launcher
+    // and the button configuration read.
     tray_ = new TRWTrayIcon95(this);
     tray_->SetIcon(MainIcon());
     tray_->SetDisabledIcon(MainIcon());
@@ -187,17 +213,21 @@ void MainWindow::BuildSubsystems()
     tray_->SetPopupMenu(menus_->RunMenu());
     tray_->SetAutoPopup(true);
     connect(menus_->RunMenu(), &QMenu::aboutToShow, recent_, &RecentList::RefreshFromFile);
-    small_ = new SmallMode(*context_, SmallModeWidgets{this, c_.panel, c_.gauge, c_.eyes, c_.scrollBar},
-                           SmallModeMenus{MenuItem("StaySmall"), MenuItem("ShrinkOnLaunch1"), MenuItem("HideGraph1"),
-                                          MenuItem("LockGraphLocation1"), MenuItem("IconState1"),
-                                          MenuItem("StayonTop1"), menus_->GaugeMenu(), menus_->RunMenu()},
+    small_ = new SmallMode(context, SmallModeWidgets{this, c_.panel, c_.gauge, c_.eyes, c_.scrollBar},
+                           SmallModeMenus{menus_->StaySmall(), menus_->BarGraphOnLaunch(), menus_->TrayOnLaunch(),
+                                          menus_->LockGraphLocation(), menus_->AnimateTray(), menus_->StayOnTop(),
+                                          menus_->GaugeMenu(), menus_->RunMenu()},
                            state_, *launcher_, *tray_, this);
     connect(launcher_, &Launcher::SmallModeRequested, small_, &SmallMode::Apply);
     connect(small_, &SmallMode::FullShapeRequested, this, [this] { ApplyShape(); });
     connect(small_, &SmallMode::PlaceHeld, saveLocationTimer_, qOverload<>(&QTimer::start));
+    connect(menus_->BarGraphOnLaunch(), &QAction::toggled, this, [this](bool on) { settings_.shrinkOnLaunch = on; });
+    connect(menus_->TrayOnLaunch(), &QAction::toggled, this, [this](bool on) { settings_.trayOnLaunch = on; });
+    connect(menus_->StaySmall(), &QAction::toggled, this, [this](bool on) { settings_.staySmall = on; });
+
     // The keyboard: the keys' own edit, the function keys routed to the other
     // subsystems, the caption's tail, the stay-on-top switch.
-    keyboard_ = new KeyboardSelection(*context_, state_, *c_.keys, *pages_, *launcher_, *small_,
+    keyboard_ = new KeyboardSelection(context, state_, *c_.keys, *pages_, *launcher_, *small_,
                                       KeyboardMenus{*menus_->GaugeMenu(), *menus_->StayOnTop()}, this);
     connect(keyboard_, &KeyboardSelection::SmallSizeRequested, small_, &SmallMode::SmallSize);
     connect(keyboard_, &KeyboardSelection::VolumeRequested, status_, &StatusPanel::VolAdj);
@@ -281,21 +311,6 @@ void MainWindow::BuildSubsystems()
     new AutostartItem(*context_, *menus_->Autostart(), *menus_->GaugeMenu(), args_, this);
 }
 
-void MainWindow::BuildRecentList()
-{
-    RecentList::Hooks hooks;
-    hooks.launchable = [this](int n) { return pages_->FindButton(n) && !store_->Record(n).Program.empty(); };
-    hooks.launch = [this](int n) { Guarded([&] { launcher_->ClickButton(n); }); };
-    hooks.write = [this](const std::function<void()>& write) { WriteReportedOnce(write); };
-    recent_ = new RecentList(menus_->Item("Pop5Bar"), std::move(hooks), this);
-    recent_->Open(IniFileName());
-    connect(launcher_, &Launcher::ButtonLaunched, recent_, &RecentList::ButtonLaunched);
-    connect(pages_, &PageBar::ButtonMoved, recent_, &RecentList::ButtonMoved);
-    connect(pages_, &PageBar::ButtonRemoved, recent_, &RecentList::ButtonRemoved);
-    connect(pages_, &PageBar::ButtonDescriptionChanged, recent_, &RecentList::DescriptionChanged);
-    connect(pages_, &PageBar::PagesRebuilt, recent_, &RecentList::PagesRebuilt);
-}
-
 void MainWindow::ShowHelp()
 {
     dialogs_.SetHelpFile(HelpFileName());
@@ -304,9 +319,6 @@ void MainWindow::ShowHelp()
 
 void MainWindow::FocusKeys() { c_.keys->setFocus(); }
 
-QPoint MainWindow::PageMenuPoint(int x, int y) const { return mapToGlobal(QPoint(x + c_.panel->width(), y)); }
-
-bool MainWindow::ShrinkOnLaunch() const { return small_->ShrinkSetting(); }
 
 // ------------------------------------------------------------------ start-up pass
 
@@ -324,24 +336,21 @@ void MainWindow::ReadCommandLine()
     state_.LoadMsg = LoadMessageName(state_.IniSuffix);
     state_.PageUpdateMsg = PageUpdateMessageName(state_.IniSuffix);
     state_.ConfigurationId = ConfigurationIdentity(IniFileName());
-    store_ = std::make_unique<BarStore>(IniFileName());
+    // Each record change of the store carries the passwords along (protection's
+    // carrier, from its start-up check on).
+    store_ = std::make_unique<BarStore>(IniFileName(), [this]() -> std::unique_ptr<PasswordTransaction> {
+        return protection_ ? protection_->Transaction() : nullptr;
+    });
 }
 
 void MainWindow::FormCreate()
 {
-    // The machine.
     launcher_->RestartProgramTimer();
-    QSize screen = platform_.ScreenSize();
-    state_.ScreenWidth = screen.width();
-    state_.ScreenHeight = screen.height();
-    state_.ScreenButtons = ScreenButtonsFor(state_.ScreenWidth);
-    state_.DefaultTop = DefaultTopFor(state_.ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
     state_.StartingUp = true;
     dialogs_.SetHelpFile(HelpFileName());
     status_->GasGage();
     state_.CaptionPrefix = "Zivar32 ";
-    PrepareMenus();
-    FormCaption();
+    ReadMachine();
 
     // Every start-up setting from one read of the file; the start is noted in it (a
     // file that cannot be written leaves the bar read-only).
@@ -353,15 +362,9 @@ void MainWindow::FormCreate()
     state_.FirstStart = settings_.firstStart;
     state_.BarTop = settings_.barTop;
     state_.BarLeft = settings_.barLeft;
-    if (rebuilding_) {
-        // A rebuild keeps the bar where it stands (another bar on this file may have
-        // stored its own place meanwhile).
-        state_.BarTop = y();
-        state_.BarLeft = x();
-    }
     // A first start offers to fill the bar from the desktop's program groups, before
     // the pages are built from the file.
-    if (settings_.firstStart && !rebuilding_) {
+    if (settings_.firstStart) {
         TFirstStartImport imported;
         WriteReportedOnce([&] {
             TImportPrompts prompts;
@@ -375,6 +378,40 @@ void MainWindow::FormCreate()
         if (!imported.message.empty())
             dialogs_.ShowMessage(imported.message);
     }
+    ApplySettings();
+    // A first start stores the bar's place once it stands, so that the next start is
+    // not taken for a first one.
+    locationStored_ = !state_.FirstStart;
+    if (state_.FirstStart)
+        saveLocationTimer_->start();
+}
+
+void MainWindow::RebuildPass()
+{
+    state_.StartingUp = true;
+    ReadMachine();
+    settings_ = store_->ReadStartup(Machine());
+    NotifyOnce(settings_.notice);
+    // A rebuild keeps the bar where it stands (another bar on this file may have
+    // stored its own place meanwhile).
+    state_.BarTop = y();
+    state_.BarLeft = x();
+    ApplySettings();
+}
+
+void MainWindow::ReadMachine()
+{
+    QSize screen = platform_.ScreenSize();
+    state_.ScreenWidth = screen.width();
+    state_.ScreenHeight = screen.height();
+    state_.ScreenButtons = ScreenButtonsFor(state_.ScreenWidth);
+    state_.DefaultTop = DefaultTopFor(state_.ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
+    PrepareMenus();
+    FormCaption();
+}
+
+void MainWindow::ApplySettings()
+{
     menus_->ApplyClockSettings(settings_);
     ApplyMenuSettings();
 
@@ -391,31 +428,13 @@ void MainWindow::FormCreate()
     if (settings_.staySmall) {
         if (!rememberedOnTop_ && !settings_.trayOnLaunch) {
             settings_.onTop = false;
-            MenuItem("StayonTop1")->setChecked(false);
+            menus_->StayOnTop()->setChecked(false);
             state_.FullHeight = state_.FramedHeight;
         }
-        launcher_->SetShrinkNow(false);
         small_->Apply(SmallModeCause::StartUp);
     }
     SetScreenCursor(crDefault);
     FormCaption();
-    // A first start stores the bar's place once it stands, so that the next start is
-    // not taken for a first one.
-    locationStored_ = !state_.FirstStart;
-    if (state_.FirstStart)
-        saveLocationTimer_->start();
-}
-
-void MainWindow::RunStartupPass()
-{
-    rebuilding_ = true;
-    try {
-        FormCreate();
-    } catch (...) {
-        rebuilding_ = false;
-        throw;
-    }
-    rebuilding_ = false;
 }
 
 StartupMachine MainWindow::Machine() const
@@ -432,7 +451,7 @@ void MainWindow::ApplyMenuSettings()
 {
     system_->ApplyHintSetting(settings_.showHints);
     status_->ShowSource(settings_.gaugeType);
-    MenuItem("ConfirmExit1")->setChecked(settings_.checkExit);
+    menus_->ExitOptions()->setChecked(settings_.checkExit);
     state_.TrayHint = "Kexbar32 " + state_.IniSuffix + state_.TrayHintTail;
     tray_->SetHint(QString::fromStdString(state_.TrayHint));
     small_->ApplySettings(settings_);
@@ -444,7 +463,6 @@ void MainWindow::ApplyPlace()
     // while small or hidden brings the full bar back first.
     if (small_->State() != SmallModeState::Full)
         small_->Apply(SmallModeCause::BringIntoView);
-    launcher_->SetShrinkNow(settings_.shrinkOnLaunch);
     rememberedOnTop_ = settings_.onTop;
     if (settings_.staySmall && !settings_.trayOnLaunch)
         settings_.onTop = true;
@@ -464,12 +482,6 @@ void MainWindow::ApplyPlace()
     state_.BarLeft = place.Left;
     state_.BarTop = place.Top;
     move(state_.BarLeft, state_.BarTop);
-}
-
-void MainWindow::NotifyOnce(const std::string& text)
-{
-    if (!text.empty() && notified_.insert(text).second)
-        dialogs_.Notify(text);
 }
 
 std::string MainWindow::IniFileName() const { return ConfigFileName(state_.AppDir, state_.IniSuffix); }
@@ -499,7 +511,7 @@ void MainWindow::ApplyShape()
 
     bool onTop = in.OnTop;
     state_.OnTop = onTop;
-    MenuItem("StayonTop1")->setChecked(onTop);
+    menus_->StayOnTop()->setChecked(onTop);
     Qt::WindowFlags flags = Qt::Window;
     if (onTop)
         flags |= Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
@@ -596,7 +608,7 @@ bool MainWindow::FormCloseQuery()
     bool active = QGuiApplication::applicationState() == Qt::ApplicationActive || isActiveWindow();
     if (!active)
         return true;
-    if (MenuItem("ConfirmExit1")->isChecked()) {
+    if (menus_->ExitOptions()->isChecked()) {
         if (dialogs_.MessageDlg("Are you sure you want to exit?", TMsgDlgType::mtConfirmation, mbYes | mbNo, 0) !=
             TModalResult::mrYes)
             return false;
@@ -651,41 +663,12 @@ void MainWindow::BroadcastLoad()
         platform_.BroadcastMessage({state_.LoadMsg, 1, state_.ConfigurationId});
 }
 
-void MainWindow::SetScreenCursor(int cursor)
-{
-    if (cursor == screenCursor_)
-        return;
-    if (screenCursor_ != crDefault)
-        QGuiApplication::restoreOverrideCursor();
-    screenCursor_ = cursor;
-    switch (cursor) {
-    case crHourGlass:
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        break;
-    case crDrag:
-        QGuiApplication::setOverrideCursor(DragCursor());
-        break;
-    case crMultiDrag:
-        QGuiApplication::setOverrideCursor(MultiDragCursor());
-        break;
-    default:
-        break;
-    }
-}
-
 void MainWindow::Guarded(const std::function<void()>& handler) { guard_.Guarded(handler); }
 
 void MainWindow::WriteReportedOnce(const std::function<void()>& write) { guard_.WriteReportedOnce(write); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == c_.pageName && event->type() == QEvent::KeyPress) {
-        int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_F1) {
-            Guarded([&] { pages_->EditorKey(key); });
-            return true;
-        }
-    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,6 +41,7 @@ class ActivationService;
 class BarStore;
 class ButtonConfigurator;
 class ButtonFaces;
+class IconChoice;
 class KeyboardSelection;
 class Protection;
 class RecentList;
@@ -76,7 +78,7 @@ struct WindowState {
     std::string ButtonHintText, GaugeMouseHint, GaugeHintSuffix, TrayHintTail;
 };
 
-class MainWindow : public QWidget, private PageBarHost, private LauncherHost {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
     // args: the command-line arguments after the program name. activation: the
@@ -90,19 +92,20 @@ public:
     // only with a tray icon showing to bring it back.
     bool StartsHidden() const { return InTray(small_->State()); }
     const WindowState& State() const { return state_; }
-    // A menu item by its designer name.
+    // A menu item by its designer name, for tests and help; the bar's code uses the
+    // typed items of BarMenus.
     QAction* MenuItem(const QString& name) const { return menus_->Item(name); }
-    int ScreenCursor() const override { return screenCursor_; }
+    int ScreenCursor() const { return cursor_.Shape(); }
     std::string IniFileName() const;
     // The help file: in AppDir, else beside the program, else in the data directory.
-    std::string HelpFileName() override;
+    std::string HelpFileName();
     // Runs a handler; an error that escapes it is shown in an error box and the bar
     // goes on.
-    void Guarded(const std::function<void()>& handler) override;
+    void Guarded(const std::function<void()>& handler);
     // A write the bar makes on its own (the start-up pass, a load, storing its place):
     // when it fails (a read-only configuration, an AppDir that cannot be written) the
     // error is shown once, not at every try, and the bar goes on, read-only.
-    void WriteReportedOnce(const std::function<void()>& write) override;
+    void WriteReportedOnce(const std::function<void()>& write);
     // The gauge panel: its sources and refresh.
     StatusPanel& Status() const { return *status_; }
     // Small mode: the full bar, the small bar, or hidden behind the tray icon.
@@ -122,11 +125,19 @@ private:
     void BuildMenus();
     // The subsystem objects, constructed in one place and connected to each other.
     void BuildSubsystems();
-    // The recent list after the Run menu's separator, told of launches and button changes.
-    void BuildRecentList();
 
     // ---- the start-up pass and its appliers
+    // Once, at the start: the machine, the settings, the start noted in the file,
+    // protection's start-up check, then the appliers.
     void FormCreate();
+    // A page rebuild on the standing bar: the settings read again and the appliers,
+    // the bar kept where it stands; nothing is noted in the file, protection is not
+    // started again.
+    void RebuildPass();
+    // What the start and a rebuild both run: the machine's screen, the menus, the
+    // settings applied, the pages created and loaded, small mode.
+    void ReadMachine();
+    void ApplySettings();
     void ReadCommandLine();
     StartupMachine Machine() const;
     void PrepareMenus();
@@ -141,30 +152,25 @@ private:
     bool FormCloseQuery();
     void FormDestroy();
     void AppMessage(const TBarMessage& message);
-    void SetScreenCursor(int cursor) override;
+    void SetScreenCursor(int cursor) { cursor_.Show(cursor); }
+    void NotifyOnce(const std::string& text) { guard_.NotifyOnce(text); }
 
-    // ---- PageBarHost and LauncherHost
-    void RefreshCaption() override { FormCaption(); }
-    void RunStartupPass() override;
-    void BroadcastLoad() override;
-    void ShowHelp() override;
-    void FocusKeys() override;
-    void NotifyOnce(const std::string& text) override;
-    QPoint PageMenuPoint(int x, int y) const override;
-    bool ShrinkOnLaunch() const override;
+    // ---- what the subsystems' signals ask of the window
+    void BroadcastLoad();
+    void ShowHelp();
+    void FocusKeys();
 
     TPlatform& platform_;
     TDialogs& dialogs_;
     BarGuard guard_;
+    BarCursor cursor_;
     std::vector<std::string> args_;
     WindowState state_;
     StartupSettings settings_; // as read at the start, changed by the menus since
     bool rememberedOnTop_ = false; // the stored on-top state before stay-small put the bar on top
-    int screenCursor_ = crDefault;
     bool destroyed_ = false;
-    bool rebuilding_ = false; // the start-up pass runs again on a bar that stands
     bool locationStored_ = true;
-    std::set<std::string> notified_;
+    std::optional<QString> lentCaption_; // the caption while the password prompt borrows it
 
     BarControls c_;
     QTimer* saveLocationTimer_ = nullptr;
@@ -173,6 +179,7 @@ private:
     // ---- subsystems
     std::unique_ptr<BarStore> store_;
     std::unique_ptr<BarContext> context_; // what every subsystem is given
+    std::unique_ptr<IconChoice> iconChoice_; // the icon picker's use
     std::unique_ptr<ButtonFaces> faces_;
     PageBar* pages_ = nullptr;      // owned as a child object
     Launcher* launcher_ = nullptr;  // owned as a child object
