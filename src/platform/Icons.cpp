@@ -1,7 +1,9 @@
 // Icons from files: Windows icon files and programs (through the readers of
 // launch/IconReaders), images Qt can read, desktop entries, icon theme names and
 // Linux programs through the desktop entry that starts them. Every result is a
-// 32 × 32 ARGB image, the standard icon size of the bar's buttons.
+// 32 × 32 ARGB image, the standard icon size of the bar's buttons, drawn at the
+// screen's device pixel ratio: on a high-density screen it holds 32 × ratio pixels
+// from the largest source there is, with the ratio set on the image.
 //
 // The bar asks for the icons of up to 210 buttons at start-up, so results are kept
 // per process: decoded images by (file, index, modification time, size), theme icons
@@ -17,6 +19,7 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -31,7 +34,7 @@ namespace kex {
 
 namespace {
 
-constexpr int kIconSize = 32;
+constexpr int kIconSize = kStandardIconSize;
 // Image files larger than this are not read as icons.
 constexpr long long kMaxImageFileBytes = 32LL << 20;
 // Desktop files visited when the program index is built.
@@ -131,30 +134,58 @@ std::string FindOnPath(const std::string& name)
     return {};
 }
 
-// Any image as a 32 × 32 ARGB icon: larger or non-square images are scaled to fit
-// and centred, smaller ones scaled up, as Windows shows every icon at that size.
-QImage ToIconSize(const QImage& image)
+// The pixel scale icons are made at: the largest device pixel ratio of the screens
+// (1 without a GUI application), and the icon's side in pixels at that ratio.
+struct IconScale {
+    qreal ratio = 1.0;
+    int pixels = kIconSize;
+};
+
+IconScale CurrentIconScale()
+{
+    IconScale scale;
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        const qreal ratio = qGuiApp->devicePixelRatio();
+        // A broken or absurd ratio falls back to 1; 8 is beyond any real screen.
+        if (ratio > 1.0 && ratio <= 8.0) {
+            scale.ratio = ratio;
+            scale.pixels = qRound(kIconSize * ratio);
+        }
+    }
+    return scale;
+}
+
+// Any image as a 32 × 32 ARGB icon at the scale's pixels: larger or non-square images
+// are scaled to fit and centred, smaller ones scaled up, as Windows shows every icon
+// at that size.
+QImage ToIconSize(const QImage& image, const IconScale& scale)
 {
     if (image.isNull())
         return {};
-    if (image.size() == QSize(kIconSize, kIconSize))
-        return image.convertToFormat(QImage::Format_ARGB32);
-    const QImage scaled = image.scaled(kIconSize, kIconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    QImage canvas(kIconSize, kIconSize, QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
-    {
-        QPainter painter(&canvas);
-        painter.drawImage((kIconSize - scaled.width()) / 2, (kIconSize - scaled.height()) / 2, scaled);
+    const int px = scale.pixels;
+    QImage icon;
+    if (image.size() == QSize(px, px)) {
+        icon = image.convertToFormat(QImage::Format_ARGB32);
+    } else {
+        const QImage scaled = image.scaled(px, px, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QImage canvas(px, px, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        {
+            QPainter painter(&canvas);
+            painter.drawImage((px - scaled.width()) / 2, (px - scaled.height()) / 2, scaled);
+        }
+        icon = canvas.convertToFormat(QImage::Format_ARGB32);
     }
-    return canvas.convertToFormat(QImage::Format_ARGB32);
+    icon.setDevicePixelRatio(scale.ratio);
+    return icon;
 }
 
-QImage FromIconImage(const std::optional<IconImage>& icon)
+QImage FromIconImage(const std::optional<IconImage>& icon, const IconScale& scale)
 {
     if (!icon)
         return {};
     if (icon->IsPng())
-        return ToIconSize(QImage::fromData(icon->png.data(), int(icon->png.size()), "PNG"));
+        return ToIconSize(QImage::fromData(icon->png.data(), int(icon->png.size()), "PNG"), scale);
     const IconPixels& px = icon->pixels;
     QImage image(px.width, px.height, QImage::Format_ARGB32);
     if (image.isNull())
@@ -162,11 +193,11 @@ QImage FromIconImage(const std::optional<IconImage>& icon)
     for (int y = 0; y < px.height; ++y)
         std::memcpy(image.scanLine(y), px.argb.data() + std::size_t(y) * std::size_t(px.width),
                     std::size_t(px.width) * 4);
-    return ToIconSize(image);
+    return ToIconSize(image, scale);
 }
 
 // An image file Qt can read (PNG, SVG with the svg plugin, XPM, BMP, ...).
-QImage ReadImageFile(const std::string& path)
+QImage ReadImageFile(const std::string& path, const IconScale& scale)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxImageFileBytes)
@@ -176,14 +207,14 @@ QImage ReadImageFile(const std::string& path)
         return {};
     const QByteArray format = reader.format();
     if (format == "svg" || format == "svgz") {
-        // Vector images are rendered at the icon size, not at their nominal one.
+        // Vector images are rendered at the icon's pixels, not at their nominal size.
         QSize size = reader.size();
         if (size.isValid() && !size.isEmpty())
-            reader.setScaledSize(size.scaled(kIconSize, kIconSize, Qt::KeepAspectRatio));
+            reader.setScaledSize(size.scaled(scale.pixels, scale.pixels, Qt::KeepAspectRatio));
         else
-            reader.setScaledSize(QSize(kIconSize, kIconSize));
+            reader.setScaledSize(QSize(scale.pixels, scale.pixels));
     }
-    return ToIconSize(reader.read());
+    return ToIconSize(reader.read(), scale);
 }
 
 bool IsImageSuffix(const std::string& suffix)
@@ -325,8 +356,10 @@ private:
     // Everything cached depends on where desktop entries and themes are looked up.
     void CheckWorld()
     {
-        std::string world =
-            Env("HOME") + '\n' + Env("PATH") + '\n' + Env("XDG_DATA_HOME") + '\n' + Env("XDG_DATA_DIRS");
+        // A change of the screens' pixel ratio changes every image.
+        scale_ = CurrentIconScale();
+        std::string world = Env("HOME") + '\n' + Env("PATH") + '\n' + Env("XDG_DATA_HOME") + '\n' + Env("XDG_DATA_DIRS")
+                            + '\n' + std::to_string(scale_.pixels);
         if (world == world_)
             return;
         world_ = std::move(world);
@@ -362,9 +395,9 @@ private:
         if (!src)
             return {};
         if (LooksLikeIco(*src))
-            return index == 0 ? FromIconImage(ReadIcoIcon(*src)) : QImage();
+            return index == 0 ? FromIconImage(ReadIcoIcon(*src, scale_.pixels), scale_) : QImage();
         if (LooksLikePe(*src))
-            return FromIconImage(ReadPeIcon(*src, index));
+            return FromIconImage(ReadPeIcon(*src, index, scale_.pixels), scale_);
         src.reset();
         if (index != 0)
             return {};
@@ -374,10 +407,10 @@ private:
             return entry ? IconValue(entry->icon, depth + 1) : QImage();
         }
         if (IsImageSuffix(suffix))
-            return ReadImageFile(file);
+            return ReadImageFile(file, scale_);
         if ((st.st_mode & 0111) && ::access(file.c_str(), X_OK) == 0)
             return ProgramIcon(file, depth);
-        return ReadImageFile(file);
+        return ReadImageFile(file, scale_);
     }
 
     // A desktop entry's Icon value: an absolute path, or a theme name.
@@ -438,7 +471,7 @@ private:
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
             const QIcon icon = QIcon::fromTheme(QString::fromStdString(name));
             if (!icon.isNull()) {
-                QImage image = ToIconSize(icon.pixmap(kIconSize, kIconSize).toImage());
+                QImage image = ToIconSize(icon.pixmap(QSize(kIconSize, kIconSize), scale_.ratio).toImage(), scale_);
                 if (!image.isNull())
                     return image;
             }
@@ -452,15 +485,27 @@ private:
             bases.push_back(xdg_.dataHome + "/icons");
         for (const std::string& dir : xdg_.dataDirs)
             bases.push_back(dir + "/icons");
-        static const char* const kSizes[] = {"32x32",   "scalable", "48x48", "64x64", "96x96", "128x128",
-                                             "256x256", "512x512",  "24x24", "22x22", "16x16"};
+        // The size of the icon's pixels first, then the scalable one, then larger
+        // sizes rising, then smaller ones falling (at 1 × : 32, scalable, 48 … 512, 24 … 16).
+        static const int kSizes[] = {16, 22, 24, 32, 48, 64, 96, 128, 256, 512};
+        std::vector<std::string> sizes;
+        const int px = scale_.pixels;
+        if (std::find(std::begin(kSizes), std::end(kSizes), px) != std::end(kSizes))
+            sizes.push_back(std::to_string(px) + "x" + std::to_string(px));
+        sizes.push_back("scalable");
+        for (int n : kSizes)
+            if (n > px)
+                sizes.push_back(std::to_string(n) + "x" + std::to_string(n));
+        for (auto it = std::rbegin(kSizes); it != std::rend(kSizes); ++it)
+            if (*it < px)
+                sizes.push_back(std::to_string(*it) + "x" + std::to_string(*it));
         static const char* const kExtensions[] = {".png", ".svg", ".xpm"};
         for (const std::string& base : bases)
-            for (const char* size : kSizes)
+            for (const std::string& size : sizes)
                 for (const char* ext : kExtensions) {
                     const std::string path = base + "/hicolor/" + size + "/apps/" + name + ext;
                     if (IsRegularFile(path))
-                        if (QImage image = ReadImageFile(path); !image.isNull())
+                        if (QImage image = ReadImageFile(path, scale_); !image.isNull())
                             return image;
                 }
         std::vector<std::string> pixmaps;
@@ -473,7 +518,7 @@ private:
             for (const char* ext : kExtensions) {
                 const std::string path = dir + "/" + name + ext;
                 if (IsRegularFile(path))
-                    if (QImage image = ReadImageFile(path); !image.isNull())
+                    if (QImage image = ReadImageFile(path, scale_); !image.isNull())
                         return image;
             }
         return {};
@@ -481,6 +526,7 @@ private:
 
     std::recursive_mutex mutex_;
     std::string world_;
+    IconScale scale_;
     XdgDirs xdg_;
     std::optional<ProgramIndex> programIndex_;
     std::map<Key, QImage> images_;

@@ -149,20 +149,28 @@ TEST(IconChoice, PrefersExact32ThenNearestThenDeeper)
     struct Case {
         const char* name;
         std::vector<IconDirEntry> entries;
+        int size;
         int want;
     };
     const Case cases[] = {
-        {"exact 32 among others", {e(16, 16, 32), e(48, 48, 32), e(32, 32, 8), e(256, 256, 32)}, 2},
-        {"deeper 32", {e(32, 32, 4), e(32, 32, 32), e(32, 32, 8)}, 1},
-        {"nearest", {e(16, 16, 32), e(24, 24, 32), e(256, 256, 32)}, 1},
-        {"equally near: deeper", {e(48, 48, 8), e(16, 16, 32)}, 1},
-        {"equally near and deep: larger", {e(16, 16, 8), e(48, 48, 8)}, 1},
-        {"depth from colours", {e(32, 32, 0), e(32, 32, 4)}, 0},
-        {"only one", {e(256, 256, 32)}, 0},
-        {"none", {}, -1},
+        {"exact 32 among others", {e(16, 16, 32), e(48, 48, 32), e(32, 32, 8), e(256, 256, 32)}, 32, 2},
+        {"deeper 32", {e(32, 32, 4), e(32, 32, 32), e(32, 32, 8)}, 32, 1},
+        {"nearest", {e(16, 16, 32), e(24, 24, 32), e(256, 256, 32)}, 32, 1},
+        {"equally near: deeper", {e(48, 48, 8), e(16, 16, 32)}, 32, 1},
+        {"equally near and deep: larger", {e(16, 16, 8), e(48, 48, 8)}, 32, 1},
+        {"depth from colours", {e(32, 32, 0), e(32, 32, 4)}, 32, 0},
+        {"only one", {e(256, 256, 32)}, 32, 0},
+        {"none", {}, 32, -1},
+        // A high-density screen asks for more pixels: the smallest image at least that
+        // large wins over a nearer smaller one, and the largest when none is.
+        {"64: exact", {e(32, 32, 32), e(64, 64, 32), e(256, 256, 32)}, 64, 1},
+        {"64: smallest larger over nearer smaller", {e(48, 48, 32), e(256, 256, 32), e(128, 128, 32)}, 64, 2},
+        {"64: none large enough, the largest", {e(16, 16, 32), e(48, 48, 32), e(32, 32, 32)}, 64, 1},
+        {"64: same size, deeper", {e(64, 64, 8), e(64, 64, 32)}, 64, 1},
+        {"64: none", {}, 64, -1},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ChooseIconEntry(c.entries), c.want) << c.name;
+        EXPECT_EQ(ChooseIconEntry(c.entries, c.size), c.want) << c.name;
 }
 
 // ---- .ico

@@ -113,15 +113,23 @@ bool FileByteSource::Read(std::uint64_t offset, void* out, std::size_t n) const
 
 // ---- choosing and decoding images
 
-int ChooseIconEntry(std::span<const IconDirEntry> entries)
+int ChooseIconEntry(std::span<const IconDirEntry> entries, int size)
 {
     int best = -1;
-    // Smaller is better: distance from 32 × 32, then deeper colour, then larger size.
+    // Smaller is better. At the standard size: distance from size × size, then deeper
+    // colour, then larger size. Above it (a high-density screen): the smallest image
+    // that is at least that large, else the largest, then deeper colour.
     std::tuple<int, int, int> bestKey;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const IconDirEntry& e = entries[i];
-        std::tuple<int, int, int> key(std::abs(e.width - 32) + std::abs(e.height - 32), -EffectiveDepth(e),
-                                      -(e.width * e.height));
+        const int area = e.width * e.height;
+        std::tuple<int, int, int> key;
+        if (size <= kStandardIconSize) {
+            key = {std::abs(e.width - size) + std::abs(e.height - size), -EffectiveDepth(e), -area};
+        } else {
+            const bool large = e.width >= size && e.height >= size;
+            key = {large ? 0 : 1, large ? area : -area, -EffectiveDepth(e)};
+        }
         if (best < 0 || key < bestKey) {
             best = int(i);
             bestKey = key;
@@ -308,12 +316,12 @@ std::optional<std::vector<IconDirEntry>> ReadIcoDirectory(const ByteSource& src)
     return entries;
 }
 
-std::optional<IconImage> ReadIcoIcon(const ByteSource& src)
+std::optional<IconImage> ReadIcoIcon(const ByteSource& src, int size)
 {
     auto entries = ReadIcoDirectory(src);
     if (!entries)
         return std::nullopt;
-    const IconDirEntry& e = (*entries)[std::size_t(ChooseIconEntry(*entries))];
+    const IconDirEntry& e = (*entries)[std::size_t(ChooseIconEntry(*entries, size))];
     auto data = ReadBytes(src, e.offset, e.bytes);
     if (!data)
         return std::nullopt;
@@ -488,7 +496,7 @@ int PeIconCount(const ByteSource& src)
     return groups ? int(groups->size()) : 0;
 }
 
-std::optional<IconImage> ReadPeIcon(const ByteSource& src, int index)
+std::optional<IconImage> ReadPeIcon(const ByteSource& src, int index, int size)
 {
     PeResources pe(src);
     if (index < 0 || !pe.Load() || !pe.HasResources())
@@ -509,7 +517,7 @@ std::optional<IconImage> ReadPeIcon(const ByteSource& src, int index)
         e.id = U16(p + 12);
         entries.push_back(e);
     }
-    const IconDirEntry& chosen = entries[std::size_t(ChooseIconEntry(entries))];
+    const IconDirEntry& chosen = entries[std::size_t(ChooseIconEntry(entries, size))];
 
     auto icons = pe.TypeDirectory(kRtIcon);
     if (!icons)

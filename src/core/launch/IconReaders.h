@@ -91,10 +91,15 @@ inline constexpr int kMaxPngIconDimension = 1024;             // PNG images
 inline constexpr std::uint32_t kMaxIconImageBytes = 4u << 20; // one image's data
 inline constexpr int kMaxIconDirEntries = 512;                // entries of one directory
 
-// The entry to show at the standard icon size of 32 × 32: an exact 32 × 32 first,
-// then the nearest size (the larger of two equally near), then the higher colour
-// depth. Index into `entries`; -1 when empty.
-int ChooseIconEntry(std::span<const IconDirEntry> entries);
+// The standard icon size of the bar's buttons, in logical pixels.
+inline constexpr int kStandardIconSize = 32;
+
+// The entry to show at `size` × `size` pixels. At the standard size (or below): an
+// exact match first, then the nearest size (the larger of two equally near), then the
+// higher colour depth. Above it, as a high-density screen needs: the smallest image at
+// least that large, else the largest, then the higher colour depth. Index into
+// `entries`; -1 when empty.
+int ChooseIconEntry(std::span<const IconDirEntry> entries, int size = kStandardIconSize);
 
 // Whether the bytes begin with the PNG signature.
 bool IsPngData(std::span<const std::uint8_t> bytes);
@@ -118,8 +123,8 @@ bool LooksLikeIco(const ByteSource& src);
 // The directory of an icon file; nothing when it is broken (an entry reaching past the
 // end of the file, no entries, too many).
 std::optional<std::vector<IconDirEntry>> ReadIcoDirectory(const ByteSource& src);
-// The image of the icon file nearest 32 × 32.
-std::optional<IconImage> ReadIcoIcon(const ByteSource& src);
+// The image of the icon file chosen for `size` (see ChooseIconEntry).
+std::optional<IconImage> ReadIcoIcon(const ByteSource& src, int size = kStandardIconSize);
 
 // ---- Windows programs and libraries (PE32 and PE32+)
 // Whether the source starts with "MZ" and names a "PE\0\0" header.
@@ -128,7 +133,7 @@ bool LooksLikePe(const ByteSource& src);
 // 0 when it is no PE file, has no resources or is broken.
 int PeIconCount(const ByteSource& src);
 // Icon `index` (0-based, in the order of the resource directory: named groups first,
-// then numbered groups by rising id): its image nearest 32 × 32.
-std::optional<IconImage> ReadPeIcon(const ByteSource& src, int index);
+// then numbered groups by rising id): its image chosen for `size`.
+std::optional<IconImage> ReadPeIcon(const ByteSource& src, int index, int size = kStandardIconSize);
 
 } // namespace kex

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QtMath>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kex {
@@ -103,9 +104,13 @@ void TEnhancedGauge::SetColor(const QColor& color)
 QImage TEnhancedGauge::Frame() const
 {
     const int w = width(), h = height();
-    QImage image(w, h, QImage::Format_RGB32);
+    // Drawn in logical pixels at the screen's pixel ratio, so that the text stays sharp.
+    const qreal ratio = std::clamp<qreal>(devicePixelRatioF(), 1.0, 8.0);
+    const QSize pixels = (QSizeF(w, h) * ratio).toSize();
+    QImage image(pixels, QImage::Format_RGB32);
     if (image.isNull())
         return image;
+    image.setDevicePixelRatio(ratio);
     // The frame starts black, and the kind is drawn on it: an exclusive or of the
     // overlay onto black is the overlay itself.
     image.fill(Qt::black);
@@ -154,7 +159,8 @@ QImage TEnhancedGauge::Frame() const
     textFont.setStyleStrategy(QFont::NoAntialias);
     const QFontMetrics metrics(textFont);
     const TPoint at = GaugeTextOrigin(l.R, w, metrics.horizontalAdvance(text), metrics.height(), label, alignment_);
-    QImage layer(w, h, QImage::Format_RGB32);
+    QImage layer(pixels, QImage::Format_RGB32);
+    layer.setDevicePixelRatio(ratio);
     layer.fill(Qt::black);
     {
         QPainter p(&layer);

@@ -29,10 +29,17 @@ QImage RenderSquare(int pixels, qreal logical, const TDraw& draw)
     return image;
 }
 
+// The screens' largest pixel ratio; 1 without a GUI application.
+qreal ScreenRatio()
+{
+    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    return ratio > 1.0 && ratio <= 8.0 ? ratio : 1.0;
+}
+
 // Renders a drawing of `size` logical pixels at the screen's pixel ratio.
 QPixmap RenderGlyph(QSize size, const TDraw& draw)
 {
-    const qreal ratio = qGuiApp ? std::max<qreal>(1.0, qGuiApp->devicePixelRatio()) : 1.0;
+    const qreal ratio = ScreenRatio();
     QImage image((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(ratio);
     image.fill(Qt::transparent);
@@ -325,18 +332,27 @@ QIcon MainIcon()
     return icon;
 }
 
+// A 32 × 32 built-in icon drawn at the screen's pixel ratio.
+QImage RenderIcon(const TDraw& draw)
+{
+    const qreal ratio = ScreenRatio();
+    QImage image = RenderSquare(qRound(32 * ratio), 32, draw);
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
 QImage BuiltinIcon(std::string_view name)
 {
     std::string upper(name);
     std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return char(std::toupper(c)); });
     if (upper == "ICON_2")
-        return RenderSquare(32, 32, DrawProgramIcon);
+        return RenderIcon(DrawProgramIcon);
     if (upper == "RUN3")
-        return RenderSquare(32, 32, [](QPainter& p) { DrawRunFrame(p, 0); });
+        return RenderIcon([](QPainter& p) { DrawRunFrame(p, 0); });
     if (upper == "RUN2")
-        return RenderSquare(32, 32, [](QPainter& p) { DrawRunFrame(p, 1); });
+        return RenderIcon([](QPainter& p) { DrawRunFrame(p, 1); });
     if (upper == "RUN1")
-        return RenderSquare(32, 32, [](QPainter& p) { DrawRunFrame(p, 2); });
+        return RenderIcon([](QPainter& p) { DrawRunFrame(p, 2); });
     return {};
 }
 
@@ -364,7 +380,10 @@ QCursor DragCursor()
 
 QImage IconGlyph(const QImage& icon, const QColor& face)
 {
-    QImage glyph(icon.width(), icon.height() + 1, QImage::Format_ARGB32_Premultiplied);
+    // One logical row more than the icon, at the icon's pixel ratio.
+    const qreal ratio = icon.devicePixelRatio();
+    QImage glyph(icon.width(), icon.height() + qRound(ratio), QImage::Format_ARGB32_Premultiplied);
+    glyph.setDevicePixelRatio(ratio);
     glyph.fill(face);
     QPainter p(&glyph);
     p.drawImage(0, 0, icon);

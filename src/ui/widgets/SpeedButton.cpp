@@ -37,7 +37,7 @@ void TSpeedButton::SetGlyph(const QImage& glyph)
     glyph_ = hasGlyph_ ? QPixmap::fromImage(glyph) : QPixmap();
     setIcon(hasGlyph_ ? QIcon(glyph_) : QIcon()); // what the button shows, for those who ask
     if (hasGlyph_)
-        setIconSize(glyph.size());
+        setIconSize(glyph.deviceIndependentSize().toSize());
 }
 
 void TSpeedButton::mousePressEvent(QMouseEvent* event)
@@ -62,7 +62,7 @@ void TSpeedButton::paintEvent(QPaintEvent*)
     if (glyph_.isNull())
         return;
     // The glyph in the middle, shifted as the style shifts a pressed button's content.
-    QRect at(QPoint(), glyph_.size());
+    QRect at(QPoint(), glyph_.deviceIndependentSize().toSize());
     at.moveCenter(rect().center());
     if (opt.state & (QStyle::State_Sunken | QStyle::State_On))
         at.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &opt, this),
