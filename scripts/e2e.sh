@@ -29,6 +29,8 @@ finish() {
 trap finish EXIT
 fail() {
   echo "e2e: $*" >&2
+  xdotool search --name . 2>/dev/null | while read -r w; do xwininfo -id "$w" | grep -E "xwininfo|Map State|Absolute" >&2; done
+  [ -s "$work/openbox.log" ] && sed "s/^/e2e: openbox: /" "$work/openbox.log" >&2
   [ -s "$work/bar.log" ] && sed 's/^/e2e: bar: /' "$work/bar.log" >&2
   [ -n "${DISPLAY:-}" ] && import -window root "$shot" 2>/dev/null && echo "e2e: screen at $shot" >&2
   exit 1
@@ -55,8 +57,10 @@ export DISPLAY=":$number"
 unset WAYLAND_DISPLAY
 eval "$(dbus-launch --sh-syntax)"
 pids+=("$DBUS_SESSION_BUS_PID")
-openbox >/dev/null 2>&1 &
+openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+within 20 wm_ready || fail "openbox did not start"
 
 # The bar's directory: button 1 runs for three seconds, button 2 leaves a mark.
 export KEXBAR_DIR="$work/bar"

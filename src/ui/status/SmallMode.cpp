@@ -111,6 +111,10 @@ void SmallMode::Carry(const SmallModePlan& plan)
     // The launched-program watch runs from each launch on; with no program to wait
     // for its rounds do nothing, so the launcher keeps it (plan.watch is not needed).
     const SmallModeState before = state_;
+    // What the window manager's frame adds above and left of the full bar, kept for
+    // the way back: a re-created window's frame is not known until it is managed.
+    if (before == SmallModeState::Full && plan.next != SmallModeState::Full && window.isVisible())
+        frameOffset_ = window.geometry().topLeft() - window.frameGeometry().topLeft();
     state_ = plan.next; // the moves the new shape makes see the new state
     if (plan.shape)
         SetShape(*plan.shape);
@@ -144,8 +148,12 @@ void SmallMode::Carry(const SmallModePlan& plan)
             place = PlaceOnScreens({window_.BarLeft, window_.BarTop, window_.FullWidth, window_.FullHeight}, screens);
         }
         // Through the native window: the widget's own idea of its frame may still be
-        // the old shape's.
-        if (QWindow* native = window.windowHandle())
+        // the old shape's. The full bar's window goes inside the frame it had, so that
+        // the frame stands where it stood.
+        QWindow* native = window.windowHandle();
+        if (native && state_ == SmallModeState::Full && !frameOffset_.isNull())
+            native->setPosition(QPoint(place.Left, place.Top) + frameOffset_);
+        else if (native)
             native->setFramePosition(QPoint(place.Left, place.Top));
         else
             window.move(place.Left, place.Top);

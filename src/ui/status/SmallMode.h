@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 
 #include <optional>
 
@@ -110,6 +111,7 @@ private:
     const Launcher& launcher_;
     TRWTrayIcon95& tray_;
     SmallModeState state_ = SmallModeState::Full;
+    QPoint frameOffset_; // the full bar's window within its frame, as last seen
     PlaceKeeper keeper_;
     int lockedLeft_ = 0, lockedTop_ = 0; // ShrinkX, ShrinkY
     QMenu* currentMenu_ = nullptr;
