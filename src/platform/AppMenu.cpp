@@ -251,12 +251,7 @@ std::vector<std::string> AppMenuSource::InTerminal(const std::vector<std::string
     // emulator's program resolved through PATH when it is found there.
     auto inPath = [](const std::string& name) { return Taken(g_find_program_in_path(name.c_str())); };
     const char* terminal = std::getenv("TERMINAL");
-    std::vector<std::string> command =
-        kex::InTerminal(argv, terminal ? terminal : "", [&](const std::string& name) { return !inPath(name).empty(); });
-    if (!command.empty())
-        if (const std::string emulator = inPath(command[0]); !emulator.empty())
-            command[0] = emulator;
-    return command;
+    return InTerminalResolved(argv, terminal ? terminal : "", inPath);
 }
 
 } // namespace kex

@@ -58,12 +58,7 @@ std::string InPath(const std::string& program)
 std::vector<std::string> RunInTerminal(const std::vector<std::string>& argv)
 {
     const char* terminal = std::getenv("TERMINAL");
-    std::vector<std::string> command =
-        InTerminal(argv, terminal ? terminal : "", [](const std::string& name) { return !InPath(name).empty(); });
-    if (!command.empty())
-        if (const std::string emulator = InPath(command[0]); !emulator.empty())
-            command[0] = emulator;
-    return command;
+    return InTerminalResolved(argv, terminal ? terminal : "", [](const std::string& name) { return InPath(name); });
 }
 
 // The default application's command for a content type (see OpenCommand); empty when

@@ -63,7 +63,7 @@ TEST_F(GaugeSourcesTest, SelectedSourcesReadingReachesTheGaugeOrThePanel)
             EXPECT_EQ(Value("Gauge", "Type"), c.item);
         }
         platform.now = start.addSecs(c.laterSeconds);
-        f.Status().GasGage();
+        f.Status().RefreshGauge();
         EXPECT_EQ(!Gauge(f).isHidden(), c.gaugeShown);
         if (c.gaugeShown) {
             EXPECT_EQ(Gauge(f).Progress(), c.progress);
@@ -84,10 +84,10 @@ TEST_F(GaugeSourcesTest, SelectedSourcesReadingReachesTheGaugeOrThePanel)
     WriteIni("[Location]\nTop=100\n[Gauge]\nType=CHardDrive\n[Time]\nSound=Yes\n");
     platform.now = QDateTime(QDate(2026, 12, 7), QTime(10, 59, 59));
     MainWindow& f = Start();
-    f.Status().GasGage();
+    f.Status().RefreshGauge();
     EXPECT_EQ(platform.beeps, 0);
     platform.now = platform.now.addSecs(2);
-    f.Status().GasGage();
+    f.Status().RefreshGauge();
     EXPECT_EQ(platform.beeps, 1);
     EXPECT_EQ(Caption(f), "11:00 A");
     EXPECT_TRUE(Gauge(f).isHidden());
@@ -97,7 +97,7 @@ TEST_F(GaugeSourcesTest, SelectedSourcesReadingReachesTheGaugeOrThePanel)
         QTest::qWait(100);
     EXPECT_TRUE(Refresh(f).isActive());
     EXPECT_FALSE(Pause(f).isActive());
-    f.Status().GasGage(); // the drive again, and no second chime for the same hour
+    f.Status().RefreshGauge(); // the drive again, and no second chime for the same hour
     EXPECT_FALSE(Gauge(f).isHidden());
     EXPECT_EQ(Gauge(f).ProgressText(), "C");
     EXPECT_EQ(platform.beeps, 1);
@@ -114,7 +114,7 @@ TEST_F(GaugeSourcesTest, SelectedSourcesReadingReachesTheGaugeOrThePanel)
     EXPECT_TRUE(Gauge(f).ProgressText().isEmpty());
     EXPECT_FALSE(Refresh(f).isActive());
     EXPECT_TRUE(Pause(f).isActive());
-    f.Status().GasGage();
+    f.Status().RefreshGauge();
     EXPECT_EQ(Gauge(f).MaxValue(), 100);
     EXPECT_EQ(Gauge(f).MinValue(), 0);
     EXPECT_EQ(Gauge(f).Progress(), 25);
@@ -183,7 +183,7 @@ TEST_F(GaugeSourcesTest, AVolumeWhoseStatvfsNeverReturnsLeavesTheBarAnswering)
     EXPECT_FALSE(f.MenuItem("CHardDrive")->isVisible()); // a volume of unknown size is not offered
     Gauge(f).SetProgress(70);
     for (int i = 0; i < 3; ++i)
-        f.Status().GasGage();
+        f.Status().RefreshGauge();
     // The refreshes came back, the reading unknown: the gauge keeps what it showed.
     EXPECT_EQ(Gauge(f).Progress(), 70);
     EXPECT_TRUE(Gauge(f).ProgressText().isEmpty());

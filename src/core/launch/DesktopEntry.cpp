@@ -272,6 +272,17 @@ std::vector<std::string> InTerminal(const std::vector<std::string>& argv, const 
     return command;
 }
 
+std::vector<std::string> InTerminalResolved(const std::vector<std::string>& argv, const std::string& terminalEnv,
+                                            const std::function<std::string(const std::string&)>& findInPath)
+{
+    std::vector<std::string> command =
+        InTerminal(argv, terminalEnv, [&](const std::string& name) { return !findInPath(name).empty(); });
+    if (!command.empty())
+        if (const std::string emulator = findInPath(command[0]); !emulator.empty())
+            command[0] = emulator;
+    return command;
+}
+
 std::size_t TerminalWrapperWords(const std::vector<std::string>& words)
 {
     if (words.empty())

@@ -45,6 +45,10 @@ struct DesktopEntry {
 // needs a terminal never runs without one. Empty argv stays empty.
 std::vector<std::string> InTerminal(const std::vector<std::string>& argv, const std::string& terminalEnv,
                                     const std::function<bool(const std::string&)>& installed);
+// InTerminal with the emulator's program resolved: `findInPath` answers a name's full
+// path (empty when it is not found, and the name is kept as it is).
+std::vector<std::string> InTerminalResolved(const std::vector<std::string>& argv, const std::string& terminalEnv,
+                                            const std::function<std::string(const std::string&)>& findInPath);
 
 // How many of the words are a known terminal emulator and its option for running a
 // program ("x-terminal-emulator -e", "gnome-terminal --", "kitty"), when a program

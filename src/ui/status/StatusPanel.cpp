@@ -117,7 +117,7 @@ StatusPanel::StatusPanel(BarContext& context, BarMenus& menus, StatusWidgets wid
     connect(refresh_, &QTimer::timeout, this, [this] {
         context_.guard.Guarded([this] {
             Q_EMIT Ticked();
-            GasGage();
+            RefreshGauge();
         });
     });
     pause_ = new QTimer(this);
@@ -152,9 +152,9 @@ void StatusPanel::ConnectItems()
     connectItem(items_->memory, [this] { GaugeSourceClick(items_->memory, "SystemMemory1"); });
     connectItem(items_->time, [this] { CaptionSourceClick(items_->time, "ShowTime1"); });
     connectItem(items_->programTimer, [this] { CaptionSourceClick(items_->programTimer, "ProgTime1"); });
-    connectItem(items_->twelveHour, [this] { Clock1Click(); });
-    connectItem(items_->onHour, [this] { OnHour1Click(); });
-    connectItem(items_->onHalfHour, [this] { OnHalfHour1Click(); });
+    connectItem(items_->twelveHour, [this] { ToggleTwelveHour(); });
+    connectItem(items_->onHour, [this] { ToggleHourChime(); });
+    connectItem(items_->onHalfHour, [this] { ToggleHalfHourChime(); });
     // The chimes' sound items are the button configuration's; they show with the clock.
     for (QAction* item : {items_->clockOptions, items_->hourSound, items_->halfHourSound})
         if (item)
@@ -186,7 +186,7 @@ void StatusPanel::ShowSource(const std::string& gaugeType)
     if (QAction* item = SourceItem(gaugeType_))
         item->setChecked(true);
     if (items_->eyes->isChecked())
-        ShowEyes();
+        StartEyes();
     if (items_->time->isChecked() || items_->programTimer->isChecked()) {
         gauge_.SetProgress(0);
         gauge_.hide();
@@ -204,7 +204,7 @@ void StatusPanel::UnCheck()
     eyes_.hide();
 }
 
-void StatusPanel::ShowEyes()
+void StatusPanel::StartEyes()
 {
     gauge_.SetProgress(0);
     gauge_.hide();
@@ -221,11 +221,11 @@ void StatusPanel::SelectSource(QAction* item, const std::string& gaugeType)
     source_ = sources_.For(gaugeType_);
 }
 
-void StatusPanel::Eyes1Click()
+void StatusPanel::ShowEyes()
 {
     SelectSource(items_->eyes, "Eyes1");
     // The eyes show what the menu says even when the choice cannot be stored.
-    ShowEyes();
+    StartEyes();
     context_.store.SaveGaugeType(gaugeType_);
 }
 
@@ -250,17 +250,17 @@ void StatusPanel::CaptionSourceClick(QAction* item, const std::string& gaugeType
     context_.store.SaveGaugeType(gaugeType_);
 }
 
-void StatusPanel::Clock1Click() { context_.store.SaveTwelveHour(items_->twelveHour->isChecked()); }
+void StatusPanel::ToggleTwelveHour() { context_.store.SaveTwelveHour(items_->twelveHour->isChecked()); }
 
 // The item's check mark has turned when its handler runs.
-void StatusPanel::OnHour1Click()
+void StatusPanel::ToggleHourChime()
 {
     if (items_->onHour->isChecked())
         items_->onHalfHour->setChecked(false);
     context_.store.SaveClockDisplay(items_->onHour->isChecked() ? ClockDisplay::Hour : ClockDisplay::Other);
 }
 
-void StatusPanel::OnHalfHour1Click()
+void StatusPanel::ToggleHalfHourChime()
 {
     if (items_->onHalfHour->isChecked())
         items_->onHour->setChecked(false);
@@ -305,7 +305,7 @@ void StatusPanel::Paint(const PanelShow& show)
     }
 }
 
-void StatusPanel::GasGage()
+void StatusPanel::RefreshGauge()
 {
     // The range the volume display took is undone, the maximum first so that the
     // range never turns round.

@@ -50,10 +50,10 @@ public:
     // the eyes stop and hide.
     void UnCheck();
     // "Show Eyes": the eyes replace the gauge, and the choice is stored.
-    void Eyes1Click();
+    void ShowEyes();
 
     // The panel's refresh every second: the source shown anew, then the chimes.
-    void GasGage();
+    void RefreshGauge();
     // The gauge panel's mouse hint while general hints are on (empty: off).
     void SetMouseHint(const std::string& hint) { hints_.mouse = hint; }
 
@@ -75,14 +75,14 @@ private:
     QAction* SourceItem(const std::string& gaugeType) const;
     // A source item chosen: the check marks, the source, then the choice stored.
     void SelectSource(QAction* item, const std::string& gaugeType);
-    void ShowEyes();
+    void StartEyes();
     // A drive or the memory chosen: the gauge shows its first reading at once.
     void GaugeSourceClick(QAction* item, const std::string& gaugeType);
     // The clock or the program timer chosen: the gauge gives way to the panel's text.
     void CaptionSourceClick(QAction* item, const std::string& gaugeType);
-    void Clock1Click();
-    void OnHour1Click();
-    void OnHalfHour1Click();
+    void ToggleTwelveHour();
+    void ToggleHourChime();
+    void ToggleHalfHourChime();
 
     RefreshMoment Moment() const;
     void Paint(const PanelShow& show);

@@ -25,8 +25,8 @@ SystemActions::SystemActions(BarContext& context, SystemMenuItems items, HintWid
     connect(items.exitWindows, &QAction::triggered, this, guarded([this] { RequestPower(TPowerAction::PowerOff); }));
     connect(items.restartWindows, &QAction::triggered, this, guarded([this] { RequestPower(TPowerAction::Reboot); }));
     // A checkable item has taken its new check mark when it is triggered.
-    connect(items.showHints, &QAction::triggered, this, guardedCheck(&SystemActions::ShowHint1Click));
-    connect(items.confirmExit, &QAction::triggered, this, guardedCheck(&SystemActions::ConfirmExit1Click));
+    connect(items.showHints, &QAction::triggered, this, guardedCheck(&SystemActions::ToggleHints));
+    connect(items.confirmExit, &QAction::triggered, this, guardedCheck(&SystemActions::ToggleExitOptions));
     for (QAction* item : {items.cdTray, items.screenSaver, items.exitKexbar, items.exitWindows, items.restartWindows,
                           items.showHints, items.confirmExit})
         item->setVisible(true);
@@ -77,7 +77,7 @@ bool SystemActions::HoldsClose(const QAction* chosen) const
     return chosen && !ending_ && (chosen == exitWindows_ || chosen == restartWindows_);
 }
 
-void SystemActions::ConfirmExit1Click(bool on) { context_.store.SaveCheckExit(on); }
+void SystemActions::ToggleExitOptions(bool on) { context_.store.SaveCheckExit(on); }
 
 // ------------------------------------------------------------------ the general hints
 
@@ -89,7 +89,7 @@ void SystemActions::ApplyHintSetting(std::optional<bool> on)
     SetHints(*on);
 }
 
-void SystemActions::ShowHint1Click(bool on)
+void SystemActions::ToggleHints(bool on)
 {
     SetHints(on);
     context_.store.SaveShowHint(on);

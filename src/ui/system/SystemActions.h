@@ -66,8 +66,8 @@ Q_SIGNALS:
     void HintsChanged(const TGeneralHints& hints);
 
 private:
-    void ShowHint1Click(bool on);
-    void ConfirmExit1Click(bool on);
+    void ToggleHints(bool on);
+    void ToggleExitOptions(bool on);
     void RequestPower(TPowerAction action);
     void PowerAnswered(TPowerAction action, const TSystemResult& result);
     void SetHints(bool on);

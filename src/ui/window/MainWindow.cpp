@@ -106,7 +106,7 @@ void MainWindow::BuildMenus()
         {menus_->TotalPages(), [this] { pages_->EditPageCount(); }},
         {menus_->Buttons16(), [this] { pages_->SwitchButtonsPerPage(16); }},
         {menus_->Buttons21(), [this] { pages_->SwitchButtonsPerPage(21); }},
-        {menus_->ShowEyes(), [this] { status_->Eyes1Click(); }},
+        {menus_->ShowEyes(), [this] { status_->ShowEyes(); }},
         {menus_->ExitFromMenu(), [this] { close(); }},
     };
     for (const auto& [item, handler] : handlers)
@@ -354,7 +354,7 @@ void MainWindow::FormCreate()
     launcher_->RestartProgramTimer();
     state_.StartingUp = true;
     dialogs_.SetHelpFile(HelpFileName());
-    status_->GasGage();
+    status_->RefreshGauge();
     state_.CaptionPrefix = "Zivar32 ";
     ReadMachine();
 
