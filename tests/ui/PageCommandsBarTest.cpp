@@ -6,7 +6,6 @@
 namespace kex {
 namespace {
 
-
 // ---- a bar whose file was changed by someone else
 
 // kexbar-config run on the bar's file, as another user of it would.

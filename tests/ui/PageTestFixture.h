@@ -19,9 +19,7 @@
 #include "ui/widgets/SpeedButton.h"
 #include "ui/widgets/TabSet.h"
 
-
 namespace kex {
-
 
 // A bar of `pages` pages; every number in `buttons` gets a full record that tells
 // where it was first stored.
