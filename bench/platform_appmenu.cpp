@@ -43,9 +43,7 @@ struct World {
     {
         char pattern[] = "/tmp/kexmenu-XXXXXX";
         root = ::mkdtemp(pattern);
-        std::string menu = "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
-                           " \"http://www.freedesktop.org/standards/menu-spec/1.0/menu.dtd\">\n"
-                           "<Menu><Name>Applications</Name><DefaultAppDirs/><DefaultDirectoryDirs/>\n";
+        std::string menu = "<Menu><Name>Applications</Name><DefaultAppDirs/><DefaultDirectoryDirs/>\n";
         for (int c = 0; c < 10; ++c) {
             const std::string name = kCategories[c];
             // Two submenus hold a nested one for the entries marked "Extra".

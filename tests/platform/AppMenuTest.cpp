@@ -33,9 +33,7 @@ void MakeWorld(const fs::path& w)
     for (const char* program :
          {"kexwriter", "kexsheet", "kexview", "kexchess", "kextop", "kexmail", "flatpak", "kexany", "kexterm"})
         Write(w / "bin" / program, "#!/bin/sh\nexit 0\n", 0755);
-    std::string menu = "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
-                       " \"http://www.freedesktop.org/standards/menu-spec/1.0/menu.dtd\">\n"
-                       "<Menu><Name>Applications</Name><DefaultAppDirs/><DefaultDirectoryDirs/>\n";
+    std::string menu = "<Menu><Name>Applications</Name><DefaultAppDirs/><DefaultDirectoryDirs/>\n";
     const char* const submenus[][3] = {{"Office", "Office", "Name=Office\nName[de]=Büro"},
                                        {"Games", "Game", "Name=Games"},
                                        {"Tools", "Utility", "Name=Accessories"},
