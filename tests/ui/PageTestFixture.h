@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "FormFixture.h"
+#include "Pixels.h"
 #include "core/config/ConfigTool.h"
 #include "core/config/Settings.h"
 #include "ui/widgets/SpeedButton.h"
@@ -53,16 +54,6 @@ struct TBar {
 };
 
 inline QImage Painted(QWidget* w) { return w->grab().toImage(); }
-
-inline int CountColour(const QImage& image, const QRect& rect, const QColor& colour)
-{
-    int count = 0;
-    const QRect area = rect.intersected(image.rect());
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += QColor(image.pixel(x, y)) == colour;
-    return count;
-}
 
 class PageTest : public FormTest {
 protected:

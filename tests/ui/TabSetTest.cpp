@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "Pixels.h"
+
 using kex::TTabSet;
 
 namespace {
@@ -31,16 +33,6 @@ struct TStrip {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&Tabs));
     }
 };
-
-int CountColour(const QImage& image, const QRect& rect, const QColor& colour)
-{
-    int count = 0;
-    const QRect area = rect.intersected(image.rect());
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += QColor(image.pixel(x, y)) == colour;
-    return count;
-}
 
 } // namespace
 
@@ -173,26 +165,26 @@ TEST(TabSet, SelectedAndUnselectedTabsArePaintedInTheirColours)
     tabs.SetUnselectedColor(unselected);
     QImage image = tabs.grab().toImage();
     const int area = tabs.ItemRect(2).width() * tabs.height();
-    EXPECT_GT(CountColour(image, tabs.ItemRect(2), selected), area / 3);
-    EXPECT_EQ(CountColour(image, tabs.ItemRect(0), selected), 0);
-    EXPECT_EQ(CountColour(image, tabs.ItemRect(5), selected), 0);
-    EXPECT_GT(CountColour(image, tabs.ItemRect(0), unselected), area / 3);
-    EXPECT_GT(CountColour(image, tabs.ItemRect(5), unselected), area / 3);
+    EXPECT_GT(kex::CountColour(image, tabs.ItemRect(2), selected), area / 3);
+    EXPECT_EQ(kex::CountColour(image, tabs.ItemRect(0), selected), 0);
+    EXPECT_EQ(kex::CountColour(image, tabs.ItemRect(5), selected), 0);
+    EXPECT_GT(kex::CountColour(image, tabs.ItemRect(0), unselected), area / 3);
+    EXPECT_GT(kex::CountColour(image, tabs.ItemRect(5), unselected), area / 3);
     // Only the slant a neighbour shares may show the other colour.
-    EXPECT_LT(CountColour(image, tabs.ItemRect(2), unselected), area / 8);
+    EXPECT_LT(kex::CountColour(image, tabs.ItemRect(2), unselected), area / 8);
 
     // The rename highlight: the selected tab in pure red, and back.
     tabs.SetSelectedColor(QColor(255, 0, 0));
     image = tabs.grab().toImage();
-    EXPECT_GT(CountColour(image, tabs.ItemRect(2), QColor(255, 0, 0)), area / 3);
-    EXPECT_EQ(CountColour(image, tabs.ItemRect(2), selected), 0);
+    EXPECT_GT(kex::CountColour(image, tabs.ItemRect(2), QColor(255, 0, 0)), area / 3);
+    EXPECT_EQ(kex::CountColour(image, tabs.ItemRect(2), selected), 0);
 
     // Moving the selection moves the colour.
     tabs.SetSelectedColor(selected);
     tabs.SetTabIndex(4);
     image = tabs.grab().toImage();
-    EXPECT_GT(CountColour(image, tabs.ItemRect(4), selected), area / 3);
-    EXPECT_GT(CountColour(image, tabs.ItemRect(2), unselected), area / 3);
+    EXPECT_GT(kex::CountColour(image, tabs.ItemRect(4), selected), area / 3);
+    EXPECT_GT(kex::CountColour(image, tabs.ItemRect(2), unselected), area / 3);
 }
 
 TEST(TabSet, LeftPressSelectsAndClicksOnlyOnChangeEveryPressReportsMouseDown)
