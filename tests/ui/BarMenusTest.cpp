@@ -16,70 +16,12 @@ BarMenus::Guard Plain()
     return [](const std::function<void()>& handler) { handler(); };
 }
 
-// Tests and help find the items by their designer names; the bar's code by the typed
-// members. Both must name the same item.
-TEST(BarMenusTest, EachTypedItemIsTheItemOfItsDesignerName)
+// A drive letter's item is the one of its designer name ("CHardDrive" ...); letters
+// outside C to Z have none.
+TEST(BarMenusTest, EachDriveLetterHasItsItem)
 {
     QWidget window;
     BarMenus menus(window, Plain());
-    const std::pair<QAction* (BarMenus::*)() const, const char*> items[] = {
-        {&BarMenus::MoveButton, "MoveButton1"},
-        {&BarMenus::CopyButton, "CopyButton1"},
-        {&BarMenus::RemoveButton, "RemoveButton1"},
-        {&BarMenus::ConfigureButton, "ConfigureButton1"},
-        {&BarMenus::ChangeIcon, "ChangeIcon1"},
-        {&BarMenus::ChangeDescription, "ChangeName1"},
-        {&BarMenus::ChangeParameter, "Parameter1"},
-        {&BarMenus::ButtonShrink, "ShrinkOnLaunch2"},
-        {&BarMenus::WorkingDirectory, "SelectWorkingDirectory1"},
-        {&BarMenus::SelectFiles, "SelectFiles1"},
-        {&BarMenus::SoundOnLaunch, "SoundLaunch1"},
-        {&BarMenus::SoundOnSelect, "SoundSelect1"},
-        {&BarMenus::PasswordProtect, "PasswordProtect1"},
-        {&BarMenus::RenamePage, "RenamePage1"},
-        {&BarMenus::DeletePage, "DeletePage1"},
-        {&BarMenus::MovePage, "MovePage1"},
-        {&BarMenus::AddPage, "AddPage1"},
-        {&BarMenus::UnselectedColor, "UnselectedColor1"},
-        {&BarMenus::SelectedColor, "SelectedColor1"},
-        {&BarMenus::TotalPages, "TotalPages1"},
-        {&BarMenus::Buttons16, "PButton16"},
-        {&BarMenus::Buttons21, "PButton21"},
-        {&BarMenus::GraphDisplay, "GraphDisplayMenu1"},
-        {&BarMenus::SystemMemory, "SystemMemory1"},
-        {&BarMenus::ProgramTimer, "ProgTime1"},
-        {&BarMenus::ShowTime, "ShowTime1"},
-        {&BarMenus::ShowEyes, "Eyes1"},
-        {&BarMenus::ClockOptions, "ClockOptions1"},
-        {&BarMenus::TwelveHourClock, "Clock1"},
-        {&BarMenus::OnHalfHour, "OnHalfHour1"},
-        {&BarMenus::OnHour, "OnHour1"},
-        {&BarMenus::HourSound, "TimeSound1"},
-        {&BarMenus::HalfHourSound, "TimeSound2"},
-        {&BarMenus::ModifyMenu, "ModifyMenu1"},
-        {&BarMenus::StayOnTop, "StayonTop1"},
-        {&BarMenus::StaySmall, "StaySmall"},
-        {&BarMenus::BarGraphOnLaunch, "ShrinkOnLaunch1"},
-        {&BarMenus::TrayOnLaunch, "HideGraph1"},
-        {&BarMenus::AnimateTray, "IconState1"},
-        {&BarMenus::ShowHints, "ShowHint1"},
-        {&BarMenus::ExitOptions, "ConfirmExit1"},
-        {&BarMenus::ExitFromMenu, "Exit1"},
-        {&BarMenus::LockGraphLocation, "LockGraphLocation1"},
-        {&BarMenus::LockoutModify, "LockoutModify1"},
-        {&BarMenus::ExitBar, "ExitKexbar1"},
-        {&BarMenus::ExitSession, "ExitWin1"},
-        {&BarMenus::RestartMachine, "RestartWin1"},
-        {&BarMenus::CdTray, "CDTray1"},
-        {&BarMenus::ScreenSaver, "ScreenSave1"},
-        {&BarMenus::RecentAnchor, "Pop5Bar"},
-    };
-    for (const auto& [member, name] : items) {
-        SCOPED_TRACE(name);
-        QAction* item = (menus.*member)();
-        ASSERT_NE(item, nullptr);
-        EXPECT_EQ(item, menus.Item(name));
-    }
     for (char letter = 'C'; letter <= 'Z'; ++letter)
         EXPECT_EQ(menus.DriveGraph(letter), menus.Item(QString(QChar(letter)) + "HardDrive")) << letter;
     for (char outside : {'A', 'B', '['})
