@@ -97,8 +97,8 @@ int ImportOnce(benchmark::State& state, const std::string& file)
     ::unlink(file.c_str());
     BarStore store(file);
     AppMenuSource source;
-    const TFirstStartImport done = ImportOnFirstStart(store, 16, source, {[] { return true; }, {}});
-    if (done.outcome != TImportOutcome::Imported || done.summary.buttons == 0)
+    const FirstStartImport done = ImportOnFirstStart(store, 16, source, {[] { return true; }, {}});
+    if (done.outcome != ImportOutcome::Imported || done.summary.buttons == 0)
         state.SkipWithError("nothing was imported");
     return done.summary.buttons;
 }

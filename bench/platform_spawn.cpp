@@ -35,7 +35,7 @@ void ReportMedian(benchmark::State& state, std::vector<double>& seconds)
 
 void WaitForEnd(LinuxPlatform& platform, pid_t pid)
 {
-    while (platform.PollProcess(pid) == TProcessState::Running)
+    while (platform.PollProcess(pid) == ProcessState::Running)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
 }
 
@@ -45,7 +45,7 @@ void StartProcess_True(benchmark::State& state)
     std::vector<double> times;
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
-        TStartResult started = platform.StartProcess({"/bin/true"}, "/tmp");
+        StartResult started = platform.StartProcess({"/bin/true"}, "/tmp");
         const auto t1 = std::chrono::steady_clock::now();
         if (started.pid == 0) {
             state.SkipWithError(started.error.c_str());
@@ -73,7 +73,7 @@ void StartProcess_UntilOutput(benchmark::State& state)
         // The child inherits the launcher's stdout: point it at the pipe for this start.
         const auto t0 = std::chrono::steady_clock::now();
         ::dup2(fds[1], STDOUT_FILENO);
-        TStartResult started = platform.StartProcess({"/bin/echo", "x"}, "/tmp");
+        StartResult started = platform.StartProcess({"/bin/echo", "x"}, "/tmp");
         ::dup2(savedStdout, STDOUT_FILENO);
         if (started.pid == 0) {
             state.SkipWithError(started.error.c_str());

@@ -40,14 +40,14 @@ using Clock = std::chrono::steady_clock;
 class ScriptedDialogs : public TDialogs {
 public:
     int asked = 0;
-    TModalResult MessageDlg(const std::string&, TMsgDlgType, unsigned, int) override
+    ModalResult MessageDlg(const std::string&, MessageType, unsigned, int) override
     {
         ++asked;
-        return TModalResult::mrCancel;
+        return ModalResult::mrCancel;
     }
     void ShowMessage(const std::string&) override { ++asked; }
     void Notify(const std::string&) override { ++asked; }
-    std::vector<std::string> OpenFiles(const TOpenDialogOptions&) override
+    std::vector<std::string> OpenFiles(const OpenDialogOptions&) override
     {
         ++asked;
         return {};

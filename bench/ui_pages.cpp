@@ -40,14 +40,14 @@ constexpr int kPerPage = 21;
 class TYesDialogs : public TDialogs {
 public:
     int questions = 0;
-    TModalResult MessageDlg(const std::string&, TMsgDlgType, unsigned, int) override
+    ModalResult MessageDlg(const std::string&, MessageType, unsigned, int) override
     {
         ++questions;
-        return TModalResult::mrYes;
+        return ModalResult::mrYes;
     }
     void ShowMessage(const std::string&) override {}
     void Notify(const std::string&) override {}
-    std::vector<std::string> OpenFiles(const TOpenDialogOptions&) override { return {}; }
+    std::vector<std::string> OpenFiles(const OpenDialogOptions&) override { return {}; }
     std::optional<std::string> SelectDirectory(const std::string&, const std::string&, int) override
     {
         return std::nullopt;

@@ -32,10 +32,10 @@ using namespace kex;
 
 class TNoDialogs : public TDialogs {
 public:
-    TModalResult MessageDlg(const std::string&, TMsgDlgType, unsigned, int) override { return TModalResult::mrYes; }
+    ModalResult MessageDlg(const std::string&, MessageType, unsigned, int) override { return ModalResult::mrYes; }
     void ShowMessage(const std::string&) override {}
     void Notify(const std::string&) override {}
-    std::vector<std::string> OpenFiles(const TOpenDialogOptions&) override { return {}; }
+    std::vector<std::string> OpenFiles(const OpenDialogOptions&) override { return {}; }
     std::optional<std::string> SelectDirectory(const std::string&, const std::string&, int) override
     {
         return std::nullopt;

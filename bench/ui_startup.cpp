@@ -94,7 +94,7 @@ struct TBarFiles {
 
 struct TStartedBar {
     std::unique_ptr<LinuxPlatform> platform;
-    std::unique_ptr<TQtDialogs> dialogs;
+    std::unique_ptr<QtDialogs> dialogs;
     std::unique_ptr<MainWindow> form;
 
     ~TStartedBar()
@@ -110,7 +110,7 @@ std::unique_ptr<TStartedBar> StartBar()
 {
     auto bar = std::make_unique<TStartedBar>();
     bar->platform = std::make_unique<LinuxPlatform>();
-    bar->dialogs = std::make_unique<TQtDialogs>();
+    bar->dialogs = std::make_unique<QtDialogs>();
     bar->form = std::make_unique<MainWindow>(*bar->platform, *bar->dialogs, std::vector<std::string>{});
     bar->dialogs->SetOwner(bar->form.get());
     bar->form->show();

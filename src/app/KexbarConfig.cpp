@@ -32,7 +32,7 @@ std::optional<std::string> BarSuffixOf(const std::string& file)
 }
 
 // Sends the reload message to every bar on the session bus; nothing without a bus.
-void TellBarsToReload(int argc, char** argv, const kex::TBarMessage& message)
+void TellBarsToReload(int argc, char** argv, const kex::BarMessage& message)
 {
     QCoreApplication app(argc, argv);
     QDBusConnection bus = QDBusConnection::sessionBus();

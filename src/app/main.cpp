@@ -22,7 +22,7 @@ namespace {
 kex::TDialogs* errorReporter = nullptr;
 
 // An error that escapes a handler is shown in an error box; the bar goes on.
-class TKexApplication : public QApplication {
+class KexApplication : public QApplication {
 public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override
@@ -31,7 +31,7 @@ public:
             return QApplication::notify(receiver, event);
         } catch (const std::exception& e) {
             if (errorReporter)
-                errorReporter->MessageDlg(e.what(), kex::TMsgDlgType::mtError, kex::mbOK, 0);
+                errorReporter->MessageDlg(e.what(), kex::MessageType::mtError, kex::mbOK, 0);
         }
         return false;
     }
@@ -55,7 +55,8 @@ int main(int argc, char** argv)
     // application object exists. Qt's own options (-platform, -style, ...) are written
     // with one dash, which this reading passes over.
     {
-        const kex::TCommandLine given = kex::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), "");
+        const kex::CommandLineRequests given =
+            kex::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), "");
         if (given.Help) {
             std::cout << kex::CommandLineUsage();
             return EXIT_SUCCESS;
@@ -70,7 +71,7 @@ int main(int argc, char** argv)
     // through XWayland unless the user chose a platform.
     if (!std::getenv("QT_QPA_PLATFORM") && std::getenv("WAYLAND_DISPLAY") && std::getenv("DISPLAY"))
         setenv("QT_QPA_PLATFORM", "xcb", 1);
-    TKexApplication app(argc, argv);
+    KexApplication app(argc, argv);
     // The application name is the windows' WM_CLASS and the desktop file name their
     // Wayland app id, so that docks and task bars group the bar under its entry.
     app.setApplicationName("kexbar");
@@ -78,11 +79,11 @@ int main(int argc, char** argv)
     app.setWindowIcon(ApplicationIcon());
 
     kex::LinuxPlatform platform;
-    kex::TQtDialogs dialogs;
+    kex::QtDialogs dialogs;
     errorReporter = &dialogs;
     // The application object has taken its own options out of argv.
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const kex::TCommandLine commandLine =
+    const kex::CommandLineRequests commandLine =
         kex::ParseCommandLine(args, [&platform] { return platform.NetworkUserName(); });
 
     // The configuration's service on the session bus. With a request, the bar that
@@ -91,12 +92,12 @@ int main(int argc, char** argv)
     // the name's queue and answers once the first ends).
     kex::ActivationService activation(commandLine.IniSuffix, platform.AppDir());
     if (commandLine.Request) {
-        const kex::TForwardResult sent = activation.HandToRunningBar(*commandLine.Request);
+        const kex::ForwardResult sent = activation.HandToRunningBar(*commandLine.Request);
         switch (sent.Outcome) {
-        case kex::TForwardOutcome::Delivered: return EXIT_SUCCESS;
-        case kex::TForwardOutcome::Refused:
-        case kex::TForwardOutcome::NoAnswer: std::cerr << "kexbar: " << sent.Message << "\n"; return EXIT_FAILURE;
-        case kex::TForwardOutcome::NoBar: break;
+        case kex::ForwardOutcome::Delivered: return EXIT_SUCCESS;
+        case kex::ForwardOutcome::Refused:
+        case kex::ForwardOutcome::NoAnswer: std::cerr << "kexbar: " << sent.Message << "\n"; return EXIT_FAILURE;
+        case kex::ForwardOutcome::NoBar: break;
         }
     }
 
@@ -122,7 +123,7 @@ int main(int argc, char** argv)
         // The start-up pass goes on past the errors it expects; anything else is shown
         // and ends the program in order.
         dialogs.SetOwner(nullptr);
-        dialogs.MessageDlg(e.what(), kex::TMsgDlgType::mtError, kex::mbOK, 0);
+        dialogs.MessageDlg(e.what(), kex::MessageType::mtError, kex::mbOK, 0);
     }
     errorReporter = nullptr;
     return result;

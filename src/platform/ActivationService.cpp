@@ -20,13 +20,13 @@ public:
     explicit ActivationAdaptor(ActivationService* service) : QObject(service), service_(service) {}
 
 public Q_SLOTS:
-    Q_SCRIPTABLE void Activate(int n) { Answer({TActivationKind::Activate, n}); }
-    Q_SCRIPTABLE void ShowPage(int p) { Answer({TActivationKind::ShowPage, p}); }
-    Q_SCRIPTABLE void Toggle() { Answer({TActivationKind::Toggle, 0}); }
-    Q_SCRIPTABLE void Show() { Answer({TActivationKind::Show, 0}); }
+    Q_SCRIPTABLE void Activate(int n) { Answer({ActivationKind::Activate, n}); }
+    Q_SCRIPTABLE void ShowPage(int p) { Answer({ActivationKind::ShowPage, p}); }
+    Q_SCRIPTABLE void Toggle() { Answer({ActivationKind::Toggle, 0}); }
+    Q_SCRIPTABLE void Show() { Answer({ActivationKind::Show, 0}); }
 
 private:
-    void Answer(const TActivationRequest& request)
+    void Answer(const ActivationRequest& request)
     {
         const char* errorName = nullptr;
         const std::string refusal = service_->Take(request, &errorName);
@@ -47,21 +47,21 @@ std::string CanonicalDirectory(const std::string& dir)
     return canonical.isEmpty() ? dir : QFile::encodeName(canonical).toStdString();
 }
 
-QDBusMessage RequestCall(const QString& destination, const TActivationRequest& request)
+QDBusMessage RequestCall(const QString& destination, const ActivationRequest& request)
 {
     const char* method = "Show";
     switch (request.Kind) {
-    case TActivationKind::Activate: method = "Activate"; break;
-    case TActivationKind::ShowPage: method = "ShowPage"; break;
-    case TActivationKind::Toggle: method = "Toggle"; break;
-    case TActivationKind::Show: break;
+    case ActivationKind::Activate: method = "Activate"; break;
+    case ActivationKind::ShowPage: method = "ShowPage"; break;
+    case ActivationKind::Toggle: method = "Toggle"; break;
+    case ActivationKind::Show: break;
     }
     QDBusMessage call =
         QDBusMessage::createMethodCall(destination, QString::fromLatin1(kActivationPath),
                                        QString::fromLatin1(kActivationInterface), QString::fromLatin1(method));
     // Bars are not started by the bus: a name nobody holds means no bar runs.
     call.setAutoStartService(false);
-    if (request.Kind == TActivationKind::Activate || request.Kind == TActivationKind::ShowPage)
+    if (request.Kind == ActivationKind::Activate || request.Kind == ActivationKind::ShowPage)
         call << request.Number;
     return call;
 }
@@ -109,10 +109,10 @@ bool ActivationService::Serving() const
     return NameOwner(bus, name_) == bus.baseService();
 }
 
-TForwardResult ActivationService::HandToRunningBar(const TActivationRequest& request, int timeoutMs)
+ForwardResult ActivationService::HandToRunningBar(const ActivationRequest& request, int timeoutMs)
 {
     if (!onBus_)
-        return {TForwardOutcome::NoBar, {}};
+        return {ForwardOutcome::NoBar, {}};
     QDBusConnection bus = QDBusConnection::sessionBus();
     // The call goes to the answering bar's own connection, not to the name: if that
     // bar ends meanwhile the name may pass to this process, which must not wait for
@@ -120,10 +120,10 @@ TForwardResult ActivationService::HandToRunningBar(const TActivationRequest& req
     for (int attempt = 0; attempt < 3; ++attempt) {
         const QString owner = NameOwner(bus, name_);
         if (owner.isEmpty() || owner == bus.baseService())
-            return {TForwardOutcome::NoBar, {}};
+            return {ForwardOutcome::NoBar, {}};
         const QDBusMessage reply = bus.call(RequestCall(owner, request), QDBus::Block, timeoutMs);
         if (reply.type() == QDBusMessage::ReplyMessage)
-            return {TForwardOutcome::Delivered, {}};
+            return {ForwardOutcome::Delivered, {}};
         const QDBusError error(reply);
         switch (error.type()) {
         case QDBusError::ServiceUnknown: continue;
@@ -133,12 +133,12 @@ TForwardResult ActivationService::HandToRunningBar(const TActivationRequest& req
             // No answer, or the bar ended before it answered.
             if (NameOwner(bus, name_) != owner)
                 continue;
-            return {TForwardOutcome::NoAnswer, "the bar running on this configuration does not answer"};
-        case QDBusError::Disconnected: return {TForwardOutcome::NoBar, {}};
-        default: return {TForwardOutcome::Refused, error.message().toStdString()};
+            return {ForwardOutcome::NoAnswer, "the bar running on this configuration does not answer"};
+        case QDBusError::Disconnected: return {ForwardOutcome::NoBar, {}};
+        default: return {ForwardOutcome::Refused, error.message().toStdString()};
         }
     }
-    return {TForwardOutcome::NoBar, {}};
+    return {ForwardOutcome::NoBar, {}};
 }
 
 void ActivationService::SetLimits(int buttons, int pages)
@@ -147,23 +147,23 @@ void ActivationService::SetLimits(int buttons, int pages)
     maxPage_ = pages;
 }
 
-std::string ActivationService::Request(const TActivationRequest& request) { return Take(request); }
+std::string ActivationService::Request(const ActivationRequest& request) { return Take(request); }
 
 void ActivationService::Open()
 {
     open_ = true;
-    for (const TActivationRequest& request : waiting_)
+    for (const ActivationRequest& request : waiting_)
         Signal(request);
     waiting_.clear();
 }
 
-std::string ActivationService::Take(const TActivationRequest& request, const char** errorName)
+std::string ActivationService::Take(const ActivationRequest& request, const char** errorName)
 {
     std::string refusal;
-    if (request.Kind == TActivationKind::Activate && (request.Number < 1 || request.Number > maxButton_))
+    if (request.Kind == ActivationKind::Activate && (request.Number < 1 || request.Number > maxButton_))
         refusal = "there is no button " + std::to_string(request.Number) + ": this bar holds buttons 1 to "
                   + std::to_string(maxButton_);
-    else if (request.Kind == TActivationKind::ShowPage && (request.Number < 1 || request.Number > maxPage_))
+    else if (request.Kind == ActivationKind::ShowPage && (request.Number < 1 || request.Number > maxPage_))
         refusal = "there is no page " + std::to_string(request.Number) + ": this bar has pages 1 to "
                   + std::to_string(maxPage_);
     if (!refusal.empty()) {
@@ -183,16 +183,16 @@ std::string ActivationService::Take(const TActivationRequest& request, const cha
     return {};
 }
 
-void ActivationService::Signal(const TActivationRequest& request)
+void ActivationService::Signal(const ActivationRequest& request)
 {
     QMetaObject::invokeMethod(
         this,
         [this, request] {
             switch (request.Kind) {
-            case TActivationKind::Activate: Q_EMIT ActivateRequested(request.Number); break;
-            case TActivationKind::ShowPage: Q_EMIT ShowPageRequested(request.Number); break;
-            case TActivationKind::Toggle: Q_EMIT ToggleRequested(); break;
-            case TActivationKind::Show: Q_EMIT ShowRequested(); break;
+            case ActivationKind::Activate: Q_EMIT ActivateRequested(request.Number); break;
+            case ActivationKind::ShowPage: Q_EMIT ShowPageRequested(request.Number); break;
+            case ActivationKind::Toggle: Q_EMIT ToggleRequested(); break;
+            case ActivationKind::Show: Q_EMIT ShowRequested(); break;
             }
         },
         Qt::QueuedConnection);

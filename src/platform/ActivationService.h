@@ -17,15 +17,15 @@ namespace kex {
 
 class ActivationAdaptor;
 
-enum class TForwardOutcome {
+enum class ForwardOutcome {
     Delivered, // a running bar took the request
     NoBar,     // no bar answers for this configuration (or no session bus): start one
     Refused,   // the running bar refused the request (message says why)
     NoAnswer,  // a bar holds the name but did not answer in time
 };
 
-struct TForwardResult {
-    TForwardOutcome Outcome = TForwardOutcome::NoBar;
+struct ForwardResult {
+    ForwardOutcome Outcome = ForwardOutcome::NoBar;
     std::string Message;
 };
 
@@ -52,7 +52,7 @@ public:
 
     // The client side: hands the request to the bar that answers the name, waiting at
     // most timeoutMs for its answer. NoBar when none does, this process included.
-    TForwardResult HandToRunningBar(const TActivationRequest& request, int timeoutMs = kDefaultTimeoutMs);
+    ForwardResult HandToRunningBar(const ActivationRequest& request, int timeoutMs = kDefaultTimeoutMs);
 
     // The buttons and pages the bar holds; requests beyond them are refused. Until
     // set, the largest bar's (MaxActivationButton, MaxActivationPage).
@@ -60,7 +60,7 @@ public:
 
     // A request of this bar's own (from its command line), taken as one from the bus
     // would be; empty when taken, else why it was refused.
-    std::string Request(const TActivationRequest& request);
+    std::string Request(const ActivationRequest& request);
 
     // From now on the requests are signalled, those that waited first, in the order
     // they came. Each signal comes from the event loop after the caller has had its
@@ -77,15 +77,15 @@ private:
     friend class ActivationAdaptor;
     // Checks the request against the limits and takes it: empty, or why not (with
     // the D-Bus error name in errorName).
-    std::string Take(const TActivationRequest& request, const char** errorName = nullptr);
-    void Signal(const TActivationRequest& request);
+    std::string Take(const ActivationRequest& request, const char** errorName = nullptr);
+    void Signal(const ActivationRequest& request);
 
     QString name_;
     bool onBus_ = false;
     int maxButton_;
     int maxPage_;
     bool open_ = false;
-    std::vector<TActivationRequest> waiting_;
+    std::vector<ActivationRequest> waiting_;
 };
 
 } // namespace kex

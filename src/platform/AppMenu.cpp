@@ -46,9 +46,9 @@ std::string CommandLineOf(const std::string& exec)
     return JoinCommandLine(argv);
 }
 
-TProgramItem ItemOf(GDesktopAppInfo* info)
+ProgramItem ItemOf(GDesktopAppInfo* info)
 {
-    TProgramItem item;
+    ProgramItem item;
     item.title = Text(g_app_info_get_name(G_APP_INFO(info)));
     item.commandLine = CommandLineOf(Taken(g_desktop_app_info_get_string(info, "Exec")));
     item.iconFile = Taken(g_desktop_app_info_get_string(info, "Icon"));
@@ -58,7 +58,7 @@ TProgramItem ItemOf(GDesktopAppInfo* info)
 
 // The items of one group, each desktop entry once.
 struct GroupItems {
-    std::vector<TProgramItem> items;
+    std::vector<ProgramItem> items;
     std::set<std::string> ids;
 
     void Add(GMenuTreeEntry* entry)
@@ -118,7 +118,7 @@ void CollectEntries(GMenuTreeDirectory* directory, GroupItems& group, int depth)
 }
 
 // The groups of the application menu; nothing when it cannot be loaded.
-std::optional<std::vector<TProgramGroup>> MenuGroups()
+std::optional<std::vector<ProgramGroup>> MenuGroups()
 {
     GMenuTree* tree = gmenu_tree_new("applications.menu", GMENU_TREE_FLAGS_NONE);
     GError* error = nullptr;
@@ -130,7 +130,7 @@ std::optional<std::vector<TProgramGroup>> MenuGroups()
         g_object_unref(tree);
         return std::nullopt;
     }
-    std::vector<TProgramGroup> groups;
+    std::vector<ProgramGroup> groups;
     GroupItems loose;
     GMenuTreeIter* it = gmenu_tree_directory_iter(root);
     for (GMenuTreeItemType type; (type = gmenu_tree_iter_next(it)) != GMENU_TREE_ITEM_INVALID;) {
@@ -151,7 +151,7 @@ std::optional<std::vector<TProgramGroup>> MenuGroups()
 
     if (!loose.items.empty()) {
         auto other =
-            std::find_if(groups.begin(), groups.end(), [](const TProgramGroup& g) { return g.name == kOtherGroup; });
+            std::find_if(groups.begin(), groups.end(), [](const ProgramGroup& g) { return g.name == kOtherGroup; });
         if (other == groups.end())
             other = groups.insert(groups.end(), {kOtherGroup, {}});
         other->items.insert(other->items.end(), loose.items.begin(), loose.items.end());
@@ -181,7 +181,7 @@ const char* CategoryGroup(const char* categories)
 
 // The visible desktop entries grouped by main category; nothing when no applications
 // directory can be read.
-std::optional<std::vector<TProgramGroup>> CategoryGroups()
+std::optional<std::vector<ProgramGroup>> CategoryGroups()
 {
     std::vector<std::string> roots = {Text(g_get_user_data_dir())};
     for (const char* const* d = g_get_system_data_dirs(); *d; ++d)
@@ -189,7 +189,7 @@ std::optional<std::vector<TProgramGroup>> CategoryGroups()
 
     bool readable = false;
     std::set<std::string> seen; // desktop-file ids: the first directory's entry hides the others
-    std::map<std::string, std::vector<TProgramItem>> byGroup;
+    std::map<std::string, std::vector<ProgramItem>> byGroup;
     for (const std::string& root : roots) {
         const fs::path applications = fs::path(root) / "applications";
         std::error_code ec;
@@ -221,9 +221,9 @@ std::optional<std::vector<TProgramGroup>> CategoryGroups()
     if (!readable)
         return std::nullopt;
 
-    std::vector<TProgramGroup> groups;
+    std::vector<ProgramGroup> groups;
     for (auto& [name, items] : byGroup) {
-        std::stable_sort(items.begin(), items.end(), [](const TProgramItem& a, const TProgramItem& b) {
+        std::stable_sort(items.begin(), items.end(), [](const ProgramItem& a, const ProgramItem& b) {
             gchar* x = g_utf8_casefold(a.title.c_str(), -1);
             gchar* y = g_utf8_casefold(b.title.c_str(), -1);
             const bool before = g_utf8_collate(x, y) < 0;
@@ -238,9 +238,9 @@ std::optional<std::vector<TProgramGroup>> CategoryGroups()
 
 } // namespace
 
-std::optional<std::vector<TProgramGroup>> AppMenuSource::ReadGroups()
+std::optional<std::vector<ProgramGroup>> AppMenuSource::ReadGroups()
 {
-    if (std::optional<std::vector<TProgramGroup>> groups = MenuGroups())
+    if (std::optional<std::vector<ProgramGroup>> groups = MenuGroups())
         return groups;
     return CategoryGroups();
 }

@@ -16,13 +16,13 @@
 
 namespace kex {
 
-class AppMenuSource : public TGroupSource {
+class AppMenuSource : public GroupSource {
 public:
     // Each item: the entry's localised Name; its Exec without field codes in the bar's
     // command-line form (an empty file-forwarding list "@@u @@" dropped, so that a
     // Flatpak export is `flatpak run ... app-id`); its Icon as written; icon index 0;
     // its Terminal flag.
-    std::optional<std::vector<TProgramGroup>> ReadGroups() override;
+    std::optional<std::vector<ProgramGroup>> ReadGroups() override;
     // $TERMINAL, else the first installed of the known emulators (see kex::InTerminal),
     // its program resolved through PATH.
     std::vector<std::string> InTerminal(const std::vector<std::string>& argv) override;

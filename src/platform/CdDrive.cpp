@@ -85,11 +85,11 @@ std::string ErrorText(const QDBusMessage& reply)
 }
 
 // Called on the press's own thread: QtDBus blocking calls are safe there.
-TCdAnswer UnmountAndEjectThroughUDisks(const std::string& name)
+CdAnswer UnmountAndEjectThroughUDisks(const std::string& name)
 {
     const QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected())
-        return {TCdAnswer::Failed, "the system bus cannot be reached"};
+        return {CdAnswer::Failed, "the system bus cannot be reached"};
     const QString block = UDisksBlockPath(name);
     auto call = [&](const QString& path, const QString& interface, const QString& method, const QVariantList& args) {
         QDBusMessage message = QDBusMessage::createMethodCall(QLatin1String(kUDisks), path, interface, method);
@@ -105,29 +105,29 @@ TCdAnswer UnmountAndEjectThroughUDisks(const std::string& name)
         && reply.errorName() != QLatin1String("org.freedesktop.UDisks2.Error.NotMounted")
         && reply.errorName() != QLatin1String("org.freedesktop.DBus.Error.UnknownMethod")
         && reply.errorName() != QLatin1String("org.freedesktop.DBus.Error.UnknownInterface"))
-        return {TCdAnswer::Failed, ErrorText(reply)};
+        return {CdAnswer::Failed, ErrorText(reply)};
 
     reply = call(block, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
                  {QStringLiteral("org.freedesktop.UDisks2.Block"), QStringLiteral("Drive")});
     if (reply.type() == QDBusMessage::ErrorMessage)
-        return {TCdAnswer::Failed, ErrorText(reply)};
+        return {CdAnswer::Failed, ErrorText(reply)};
     const QDBusObjectPath drive =
         reply.arguments().isEmpty()
             ? QDBusObjectPath()
             : qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().value<QDBusObjectPath>();
     if (drive.path().isEmpty() || drive.path() == QLatin1String("/"))
-        return {TCdAnswer::Failed, "the disk service knows no drive for " + name};
+        return {CdAnswer::Failed, "the disk service knows no drive for " + name};
 
     reply =
         call(drive.path(), QStringLiteral("org.freedesktop.UDisks2.Drive"), QStringLiteral("Eject"), {QVariantMap()});
     if (reply.type() == QDBusMessage::ErrorMessage)
-        return {TCdAnswer::Failed, ErrorText(reply)};
+        return {CdAnswer::Failed, ErrorText(reply)};
     return {};
 }
 
-class LinuxCdDrive : public TCdDrive {
+class LinuxCdDrive : public CdDrive {
 public:
-    explicit LinuxCdDrive(TOpticalDrive drive) : drive_(std::move(drive)) {}
+    explicit LinuxCdDrive(OpticalDrive drive) : drive_(std::move(drive)) {}
     ~LinuxCdDrive() override { Release(); }
     LinuxCdDrive(const LinuxCdDrive&) = delete;
     LinuxCdDrive& operator=(const LinuxCdDrive&) = delete;
@@ -147,15 +147,15 @@ public:
         return true;
     }
 
-    TCdStatus Status() override
+    CdStatus Status() override
     {
         switch (::ioctl(fd_, CDROM_DRIVE_STATUS, CDSL_CURRENT)) {
-        case CDS_DISC_OK: return TCdStatus::DiscOk;
-        case CDS_TRAY_OPEN: return TCdStatus::TrayOpen;
-        case CDS_NO_DISC: return TCdStatus::NoDisc;
-        case CDS_DRIVE_NOT_READY: return TCdStatus::NotReady;
-        case CDS_NO_INFO: return TCdStatus::NoInfo;
-        default: return TCdStatus::Failed;
+        case CDS_DISC_OK: return CdStatus::DiscOk;
+        case CDS_TRAY_OPEN: return CdStatus::TrayOpen;
+        case CDS_NO_DISC: return CdStatus::NoDisc;
+        case CDS_DRIVE_NOT_READY: return CdStatus::NotReady;
+        case CDS_NO_INFO: return CdStatus::NoInfo;
+        default: return CdStatus::Failed;
         }
     }
 
@@ -174,10 +174,10 @@ public:
         return false;
     }
 
-    TCdAnswer Eject() override { return Ioctl(CDROMEJECT); }
-    TCdAnswer CloseTray() override { return Ioctl(CDROMCLOSETRAY); }
+    CdAnswer Eject() override { return Ioctl(CDROMEJECT); }
+    CdAnswer CloseTray() override { return Ioctl(CDROMCLOSETRAY); }
 
-    TCdAnswer UnmountAndEject() override
+    CdAnswer UnmountAndEject() override
     {
         // The kernel refuses to eject while anyone else holds the drive open, the
         // disk service's own eject included.
@@ -186,14 +186,14 @@ public:
     }
 
 private:
-    TCdAnswer Ioctl(unsigned long request)
+    CdAnswer Ioctl(unsigned long request)
     {
         if (fd_ < 0)
-            return {TCdAnswer::Failed, "the drive is not open"};
+            return {CdAnswer::Failed, "the drive is not open"};
         if (::ioctl(fd_, request, 0) == 0)
             return {};
         const int error = errno;
-        return {error == EBUSY ? TCdAnswer::Busy : TCdAnswer::Failed, std::strerror(error)};
+        return {error == EBUSY ? CdAnswer::Busy : CdAnswer::Failed, std::strerror(error)};
     }
 
     void Release()
@@ -203,16 +203,16 @@ private:
         fd_ = -1;
     }
 
-    TOpticalDrive drive_;
+    OpticalDrive drive_;
     int fd_ = -1;
 };
 
 } // namespace
 
-std::optional<TOpticalDrive> FirstOpticalDrive(const std::string& sysBlock)
+std::optional<OpticalDrive> FirstOpticalDrive(const std::string& sysBlock)
 {
     namespace fs = std::filesystem;
-    std::optional<TOpticalDrive> first;
+    std::optional<OpticalDrive> first;
     std::pair<int, std::string> firstKey;
     std::error_code ec;
     for (fs::directory_iterator it(sysBlock, ec), end; !ec && it != end; it.increment(ec)) {
@@ -220,7 +220,7 @@ std::optional<TOpticalDrive> FirstOpticalDrive(const std::string& sysBlock)
         const int number = SrNumber(name);
         if (number < 0 && FirstLine(it->path() / "device" / "type") != "5")
             continue;
-        TOpticalDrive drive{name};
+        OpticalDrive drive{name};
         if (!ParseDevice(FirstLine(it->path() / "dev"), drive.major, drive.minor))
             continue;
         const std::pair<int, std::string> key{number < 0 ? INT_MAX : number, name};
@@ -234,22 +234,22 @@ std::optional<TOpticalDrive> FirstOpticalDrive(const std::string& sysBlock)
 
 bool LinuxSystemServices::CdTrayPresent() { return FirstOpticalDrive().has_value(); }
 
-void LinuxSystemServices::ToggleCdTray(QObject* context, std::function<void(const TCdTrayOutcome&)> done)
+void LinuxSystemServices::ToggleCdTray(QObject* context, std::function<void(const CdTrayOutcome&)> done)
 {
-    auto answer = [context = QPointer<QObject>(context), done = std::move(done)](const TCdTrayOutcome& outcome) {
+    auto answer = [context = QPointer<QObject>(context), done = std::move(done)](const CdTrayOutcome& outcome) {
         if (context && done)
             done(outcome);
     };
     if (cdBusy_->exchange(true)) {
-        TCdTrayOutcome busy;
+        CdTrayOutcome busy;
         busy.error = "the drive is still answering the previous command";
         QMetaObject::invokeMethod(
             home_.get(), [answer = std::move(answer), busy] { answer(busy); }, Qt::QueuedConnection);
         return;
     }
     std::thread([mailbox = mailbox_, cdBusy = cdBusy_, answer = std::move(answer)]() mutable {
-        TCdTrayOutcome outcome;
-        if (std::optional<TOpticalDrive> found = FirstOpticalDrive()) {
+        CdTrayOutcome outcome;
+        if (std::optional<OpticalDrive> found = FirstOpticalDrive()) {
             LinuxCdDrive drive(*found);
             outcome = kex::ToggleCdTray(&drive);
         }

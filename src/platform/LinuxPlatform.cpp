@@ -131,11 +131,11 @@ std::vector<QRect> LinuxPlatform::ScreenGeometries()
     return geometries;
 }
 
-int LinuxPlatform::SystemMetric(TSystemMetric metric)
+int LinuxPlatform::SystemMetric(MetricId metric)
 {
     switch (metric) {
-    case TSystemMetric::SM_CYMENU: return 19;
-    case TSystemMetric::SM_CYMENUSIZE: return 18;
+    case MetricId::SM_CYMENU: return 19;
+    case MetricId::SM_CYMENUSIZE: return 18;
     }
     return 0;
 }
@@ -151,14 +151,14 @@ QDateTime LinuxPlatform::Now() { return QDateTime::currentDateTime(); }
 
 QPoint LinuxPlatform::CursorPos() { return QCursor::pos(); }
 
-std::unique_ptr<TPointerWatch> LinuxPlatform::WatchPointer(std::function<void()> moved)
+std::unique_ptr<PointerWatch> LinuxPlatform::WatchPointer(std::function<void()> moved)
 {
     return MakeX11PointerWatch(std::move(moved));
 }
 
-void LinuxPlatform::BroadcastMessage(const TBarMessage& message) { bus_->Post(message); }
+void LinuxPlatform::BroadcastMessage(const BarMessage& message) { bus_->Post(message); }
 
-void LinuxPlatform::SetMessageHandler(std::function<void(const TBarMessage&)> handler)
+void LinuxPlatform::SetMessageHandler(std::function<void(const BarMessage&)> handler)
 {
     bus_->SetHandler(std::move(handler));
 }
@@ -167,7 +167,7 @@ void LinuxPlatform::SetMessageHandler(std::function<void(const TBarMessage&)> ha
 // the command has a drive to act on.
 bool LinuxPlatform::CdRomFound() { return System().CdTrayPresent(); }
 
-TSystemServices& LinuxPlatform::System()
+SystemServices& LinuxPlatform::System()
 {
     if (!system_)
         system_ = std::make_unique<LinuxSystemServices>();
@@ -195,7 +195,7 @@ MixerService& LinuxPlatform::Mixer()
     return *mixer_;
 }
 
-TGroupSource& LinuxPlatform::ProgramGroups()
+GroupSource& LinuxPlatform::ProgramGroups()
 {
     if (!menu_)
         menu_ = std::make_unique<AppMenuSource>();

@@ -16,7 +16,7 @@ class DBusMessageBus;
 class LinuxDrives;
 class LinuxMemory;
 class SoundPlayer;
-class TSystemServices;
+class SystemServices;
 
 class LinuxPlatform : public TPlatform {
 public:
@@ -28,14 +28,14 @@ public:
     std::string DataDirectory() override;
     QSize ScreenSize() override;
     std::vector<QRect> ScreenGeometries() override;
-    int SystemMetric(TSystemMetric metric) override;
+    int SystemMetric(MetricId metric) override;
     std::string NetworkUserName() override;
     QDateTime Now() override;
     QPoint CursorPos() override;
-    std::unique_ptr<TPointerWatch> WatchPointer(std::function<void()> moved) override;
+    std::unique_ptr<PointerWatch> WatchPointer(std::function<void()> moved) override;
 
-    void BroadcastMessage(const TBarMessage& message) override;
-    void SetMessageHandler(std::function<void(const TBarMessage& message)> handler) override;
+    void BroadcastMessage(const BarMessage& message) override;
+    void SetMessageHandler(std::function<void(const BarMessage& message)> handler) override;
 
     QImage ExtractIcon(const std::string& file, int index) override;
     int IconCount(const std::string& file) override;
@@ -43,8 +43,8 @@ public:
     int FindExecutable(const std::string& file, std::string& program) override;
     std::vector<std::string> OpenCommand(const std::string& file) override;
     std::vector<std::string> TerminalCommand(const std::vector<std::string>& argv) override;
-    TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override;
-    TProcessState PollProcess(pid_t pid) override;
+    StartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override;
+    ProcessState PollProcess(pid_t pid) override;
     void ReapChildren() override;
 
     void PlaySoundSync(const std::string& file) override;
@@ -53,12 +53,12 @@ public:
 
     bool CdRomFound() override;
 
-    TSystemServices& System() override;
+    SystemServices& System() override;
     VolumeService& Drives() override;
     MemoryService& Memory() override;
     MixerService& Mixer() override;
     // The application menu (AppMenu.h).
-    TGroupSource& ProgramGroups() override;
+    GroupSource& ProgramGroups() override;
 
 private:
     std::unique_ptr<DBusMessageBus> bus_;
@@ -68,7 +68,7 @@ private:
     // Created on first use by the sound services (Sound.cpp).
     std::shared_ptr<SoundPlayer> sound_;
     // Created on first use (LinuxSystemServices).
-    std::unique_ptr<TSystemServices> system_;
+    std::unique_ptr<SystemServices> system_;
     std::unique_ptr<AppMenuSource> menu_;
 };
 

@@ -13,15 +13,15 @@
 
 namespace kex {
 
-class LinuxSystemServices : public TSystemServices {
+class LinuxSystemServices : public SystemServices {
 public:
     LinuxSystemServices();
     ~LinuxSystemServices() override;
 
     bool CdTrayPresent() override;
-    void ToggleCdTray(QObject* context, std::function<void(const TCdTrayOutcome&)> done) override;
-    void ActivateScreenSaver(QObject* context, std::function<void(const TSystemResult&)> done) override;
-    void RequestPower(TPowerAction action, QObject* context, std::function<void(const TSystemResult&)> done) override;
+    void ToggleCdTray(QObject* context, std::function<void(const CdTrayOutcome&)> done) override;
+    void ActivateScreenSaver(QObject* context, std::function<void(const SystemResult&)> done) override;
+    void RequestPower(PowerAction action, QObject* context, std::function<void(const SystemResult&)> done) override;
 
     // Reaches the services' home object from another thread; drops what is posted
     // once the services are gone.
@@ -44,13 +44,13 @@ private:
 };
 
 // An optical drive as the kernel lists it under /sys/block.
-struct TOpticalDrive {
+struct OpticalDrive {
     std::string name; // "sr0"
     unsigned major = 0, minor = 0;
 };
 
 // The first optical drive under `sysBlock`: the lowest-numbered "srN", else the first
 // by name of the other devices whose SCSI type is 5 (CD/DVD). Nothing when none.
-std::optional<TOpticalDrive> FirstOpticalDrive(const std::string& sysBlock = "/sys/block");
+std::optional<OpticalDrive> FirstOpticalDrive(const std::string& sysBlock = "/sys/block");
 
 } // namespace kex

@@ -13,7 +13,7 @@ DBusMessageBus::DBusMessageBus()
         onBus_ = bus.connect(QString(), kPath, kInterface, kSignal, this, SLOT(Received(QDBusMessage)));
 }
 
-void DBusMessageBus::Post(const TBarMessage& message)
+void DBusMessageBus::Post(const BarMessage& message)
 {
     if (onBus_ && QDBusConnection::sessionBus().send(Signal(message)))
         return;
@@ -29,13 +29,13 @@ void DBusMessageBus::Received(const QDBusMessage& signal)
     const auto is = [&](int i, QMetaType::Type type) { return args.size() > i && args[i].metaType().id() == type; };
     if (!is(0, QMetaType::QString) || !is(1, QMetaType::Int) || (args.size() > 2 && !is(2, QMetaType::QString)))
         return;
-    TBarMessage message{args[0].toString().toStdString(), args[1].toInt(), {}};
+    BarMessage message{args[0].toString().toStdString(), args[1].toInt(), {}};
     if (args.size() > 2)
         message.configuration = args[2].toString().toStdString();
     Deliver(message);
 }
 
-void DBusMessageBus::Deliver(const TBarMessage& message)
+void DBusMessageBus::Deliver(const BarMessage& message)
 {
     if (handler_)
         handler_(message);

@@ -27,12 +27,12 @@ public:
 
     DBusMessageBus();
     bool OnBus() const { return onBus_; }
-    void Post(const TBarMessage& message);
-    void SetHandler(std::function<void(const TBarMessage&)> handler) { handler_ = std::move(handler); }
+    void Post(const BarMessage& message);
+    void SetHandler(std::function<void(const BarMessage&)> handler) { handler_ = std::move(handler); }
 
     // The signal that carries a message (kexbar-config sends it too, without a bus
     // object of its own).
-    static QDBusMessage Signal(const TBarMessage& message)
+    static QDBusMessage Signal(const BarMessage& message)
     {
         QDBusMessage signal = QDBusMessage::createSignal(kPath, kInterface, kSignal);
         signal << QString::fromStdString(message.name) << message.wParam
@@ -44,10 +44,10 @@ private Q_SLOTS:
     void Received(const QDBusMessage& message);
 
 private:
-    void Deliver(const TBarMessage& message);
+    void Deliver(const BarMessage& message);
 
     bool onBus_ = false;
-    std::function<void(const TBarMessage&)> handler_;
+    std::function<void(const BarMessage&)> handler_;
 };
 
 } // namespace kex

@@ -11,7 +11,7 @@ namespace kex {
 
 namespace {
 
-class X11PointerWatch : public TPointerWatch {
+class X11PointerWatch : public PointerWatch {
 public:
     X11PointerWatch(xcb_connection_t* connection, xcb_window_t root, std::uint8_t opcode, std::function<void()> moved)
         : c_(connection), root_(root), opcode_(opcode), moved_(std::move(moved)),
@@ -82,7 +82,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<TPointerWatch> MakeX11PointerWatch(std::function<void()> moved)
+std::unique_ptr<PointerWatch> MakeX11PointerWatch(std::function<void()> moved)
 {
     if (QGuiApplication::platformName() != "xcb")
         return nullptr;

@@ -11,6 +11,6 @@ namespace kex {
 
 // A watch on the display the application runs on; none when it is no X display or
 // the server offers no XInput 2.
-std::unique_ptr<TPointerWatch> MakeX11PointerWatch(std::function<void()> moved);
+std::unique_ptr<PointerWatch> MakeX11PointerWatch(std::function<void()> moved);
 
 } // namespace kex

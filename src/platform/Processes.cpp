@@ -47,26 +47,26 @@ public:
         std::erase(ended_, pid);
     }
 
-    TProcessState Poll(pid_t pid)
+    ProcessState Poll(pid_t pid)
     {
         if (pid <= 0)
-            return TProcessState::Unknown;
+            return ProcessState::Unknown;
         std::lock_guard lock(mutex_);
         if (auto it = std::find(ended_.begin(), ended_.end(), pid); it != ended_.end()) {
             ended_.erase(it);
-            return TProcessState::Ended;
+            return ProcessState::Ended;
         }
         if (!running_.contains(pid))
-            return TProcessState::Unknown; // not started here, or its end was reported
+            return ProcessState::Unknown; // not started here, or its end was reported
         int status = 0;
         pid_t r;
         do
             r = ::waitpid(pid, &status, WNOHANG);
         while (r < 0 && errno == EINTR);
         if (r == 0)
-            return TProcessState::Running;
+            return ProcessState::Running;
         running_.erase(pid);
-        return r == pid ? TProcessState::Ended : TProcessState::Unknown;
+        return r == pid ? ProcessState::Ended : ProcessState::Unknown;
     }
 
     void ReapAll()
@@ -165,9 +165,9 @@ private:
 
 } // namespace
 
-TStartResult LinuxPlatform::StartProcess(const std::vector<std::string>& argv, const std::string& workingDir)
+StartResult LinuxPlatform::StartProcess(const std::vector<std::string>& argv, const std::string& workingDir)
 {
-    TStartResult result;
+    StartResult result;
     if (argv.empty() || argv[0].empty()) {
         result.error = "No program to start";
         return result;
@@ -204,7 +204,7 @@ TStartResult LinuxPlatform::StartProcess(const std::vector<std::string>& argv, c
     return result;
 }
 
-TProcessState LinuxPlatform::PollProcess(pid_t pid) { return Children().Poll(pid); }
+ProcessState LinuxPlatform::PollProcess(pid_t pid) { return Children().Poll(pid); }
 
 void LinuxPlatform::ReapChildren() { Children().ReapAll(); }
 

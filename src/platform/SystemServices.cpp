@@ -98,7 +98,7 @@ public:
         QStringList fallback; // a program and its arguments, run when no service took it
     };
 
-    ServiceChain(QObject* home, Request request, QObject* context, std::function<void(const TSystemResult&)> done)
+    ServiceChain(QObject* home, Request request, QObject* context, std::function<void(const SystemResult&)> done)
         : QObject(home), request_(std::move(request)), context_(context), done_(std::move(done))
     {
         // The first answer may be known at once (no bus): it still comes later.
@@ -215,7 +215,7 @@ private:
         process->start(program, request_.fallback.mid(1));
     }
 
-    void Finish(const TSystemResult& result)
+    void Finish(const SystemResult& result)
     {
         if (finished_)
             return;
@@ -227,7 +227,7 @@ private:
 
     Request request_;
     QPointer<QObject> context_;
-    std::function<void(const TSystemResult&)> done_;
+    std::function<void(const SystemResult&)> done_;
     std::string reason_; // the last refusal of a service passed over
     bool finished_ = false;
 };
@@ -250,7 +250,7 @@ LinuxSystemServices::~LinuxSystemServices()
     home_.reset(); // with it the running requests and the answers posted to it
 }
 
-void LinuxSystemServices::ActivateScreenSaver(QObject* context, std::function<void(const TSystemResult&)> done)
+void LinuxSystemServices::ActivateScreenSaver(QObject* context, std::function<void(const SystemResult&)> done)
 {
     constexpr auto session = QDBusConnection::SessionBus;
     ServiceChain::Request request;
@@ -264,11 +264,11 @@ void LinuxSystemServices::ActivateScreenSaver(QObject* context, std::function<vo
     new ServiceChain(home_.get(), std::move(request), context, std::move(done));
 }
 
-void LinuxSystemServices::RequestPower(TPowerAction action, QObject* context,
-                                       std::function<void(const TSystemResult&)> done)
+void LinuxSystemServices::RequestPower(PowerAction action, QObject* context,
+                                       std::function<void(const SystemResult&)> done)
 {
     constexpr auto session = QDBusConnection::SessionBus;
-    const bool off = action == TPowerAction::PowerOff;
+    const bool off = action == PowerAction::PowerOff;
     ServiceCall gnome = Call(session, "the GNOME session manager", "org.gnome.SessionManager",
                              "/org/gnome/SessionManager", "org.gnome.SessionManager", off ? "Shutdown" : "Reboot");
     ServiceCall kde = Call(session, "the KDE session manager", "org.kde.Shutdown", "/Shutdown", "org.kde.Shutdown",

@@ -23,18 +23,18 @@
 namespace kex {
 
 // GetSystemMetrics indices the geometry uses.
-enum class TSystemMetric { SM_CYMENU, SM_CYMENUSIZE };
+enum class MetricId { SM_CYMENU, SM_CYMENUSIZE };
 
 // FindExecutable results: above 32 success; these are the failures.
 inline constexpr int kFindFileNotFound = 2;
 inline constexpr int kFindNoAssociation = 31;
 inline constexpr int kFindOk = 42;
 
-enum class TProcessState { Running, Ended, Unknown };
+enum class ProcessState { Running, Ended, Unknown };
 
-class TSystemServices; // platform/SystemServices.h
+class SystemServices; // platform/SystemServices.h
 
-struct TStartResult {
+struct StartResult {
     pid_t pid = 0;     // 0 when nothing was started
     std::string error; // why nothing was started
 };
@@ -42,9 +42,9 @@ struct TStartResult {
 // Tells of the pointer's motion without asking the display where it is (nothing
 // passes while the pointer rests). `moved` runs on the GUI thread at the first motion
 // after Arm(); the watch then rests until it is armed again.
-class TPointerWatch {
+class PointerWatch {
 public:
-    virtual ~TPointerWatch() = default;
+    virtual ~PointerWatch() = default;
     virtual void Arm() = 0;
 };
 
@@ -65,14 +65,14 @@ public:
     // docks), the primary first.
     virtual std::vector<QRect> ScreenGeometries() = 0;
     // SM_CYMENU 19 and SM_CYMENUSIZE 18, so that the bar's geometry holds.
-    virtual int SystemMetric(TSystemMetric metric) = 0;
+    virtual int SystemMetric(MetricId metric) = 0;
     // The login name, else $USER, else empty.
     virtual std::string NetworkUserName() = 0;
     virtual QDateTime Now() = 0;
     virtual QPoint CursorPos() = 0;
     // A watch of the pointer's motion; none where the display offers none (the caller
     // asks for the pointer's place at intervals instead).
-    virtual std::unique_ptr<TPointerWatch> WatchPointer(std::function<void()> moved)
+    virtual std::unique_ptr<PointerWatch> WatchPointer(std::function<void()> moved)
     {
         (void)moved;
         return nullptr;
@@ -81,10 +81,10 @@ public:
     // ---- cross-instance messages ("UKexbar" + suffix, "UKXForm" + suffix)
     // Posts to every running instance and kexbar-config's listeners, the sender
     // included; delivery is asynchronous (never inside this call).
-    virtual void BroadcastMessage(const TBarMessage& message) = 0;
+    virtual void BroadcastMessage(const BarMessage& message) = 0;
     // Receives every broadcast message, also those of the older form without a
     // configuration; each instance acts on those for it (MessageAction).
-    virtual void SetMessageHandler(std::function<void(const TBarMessage& message)> handler) = 0;
+    virtual void SetMessageHandler(std::function<void(const BarMessage& message)> handler) = 0;
 
     // ---- icons
     // Icon `index` of a file (.ico, Windows .exe/.dll, .png/.svg/.xpm/.bmp, .desktop,
@@ -108,9 +108,9 @@ public:
     virtual std::vector<std::string> TerminalCommand(const std::vector<std::string>& argv) = 0;
     // Starts argv[0] with argv in `workingDir` (the child's only; empty: inherit),
     // never through a shell.
-    virtual TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) = 0;
+    virtual StartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) = 0;
     // Whether a started process still runs; reaps it when it has ended.
-    virtual TProcessState PollProcess(pid_t pid) = 0;
+    virtual ProcessState PollProcess(pid_t pid) = 0;
     // Reaps every ended child, watched or not, so no zombie remains.
     virtual void ReapChildren() = 0;
 
@@ -126,7 +126,7 @@ public:
     virtual bool CdRomFound() = 0;
 
     // ---- the CD tray, the screen saver, shutting down and restarting
-    virtual TSystemServices& System() = 0;
+    virtual SystemServices& System() = 0;
     // ---- the gauge panel's meters; each service lives as long as the platform
     // The mounted volumes and their space (statvfs never blocks the caller for long).
     virtual VolumeService& Drives() = 0;
@@ -135,7 +135,7 @@ public:
     // The playback volume of the mixer devices 5, 0 and 2.
     virtual MixerService& Mixer() = 0;
     // ---- the desktop's program groups (the first start's import)
-    virtual TGroupSource& ProgramGroups() = 0;
+    virtual GroupSource& ProgramGroups() = 0;
 };
 
 } // namespace kex

@@ -10,7 +10,7 @@
 namespace kex {
 namespace {
 
-using K = TActivationKind;
+using K = ActivationKind;
 
 std::string Joined(const std::vector<std::string>& args)
 {
@@ -26,28 +26,28 @@ TEST(CommandLineRequest, OptionsMixWithTheSuffixForms)
         std::vector<std::string> args;
         std::string suffix;
         bool sync;
-        std::optional<TActivationRequest> request;
+        std::optional<ActivationRequest> request;
     } cases[] = {
-        {{"--activate", "3"}, "", false, TActivationRequest{K::Activate, 3}},
-        {{"desk", "--activate", "3"}, "desk", false, TActivationRequest{K::Activate, 3}},
-        {{"--activate", "3", "desk"}, "desk", false, TActivationRequest{K::Activate, 3}},
-        {{"--activate=21000"}, "", false, TActivationRequest{K::Activate, 21000}},
-        {{"--activate", "007"}, "", false, TActivationRequest{K::Activate, 7}},
-        {{"/m", "desk", "--toggle"}, "desk", true, TActivationRequest{K::Toggle, 0}},
-        {{"/m", "--toggle", "desk"}, "desk", true, TActivationRequest{K::Toggle, 0}},
-        {{"--show", "/M"}, "", true, TActivationRequest{K::Show, 0}},
-        {{"/n", "--page", "2"}, "tester", false, TActivationRequest{K::ShowPage, 2}},
-        {{"--page=1000", "/n"}, "tester", false, TActivationRequest{K::ShowPage, 1000}},
+        {{"--activate", "3"}, "", false, ActivationRequest{K::Activate, 3}},
+        {{"desk", "--activate", "3"}, "desk", false, ActivationRequest{K::Activate, 3}},
+        {{"--activate", "3", "desk"}, "desk", false, ActivationRequest{K::Activate, 3}},
+        {{"--activate=21000"}, "", false, ActivationRequest{K::Activate, 21000}},
+        {{"--activate", "007"}, "", false, ActivationRequest{K::Activate, 7}},
+        {{"/m", "desk", "--toggle"}, "desk", true, ActivationRequest{K::Toggle, 0}},
+        {{"/m", "--toggle", "desk"}, "desk", true, ActivationRequest{K::Toggle, 0}},
+        {{"--show", "/M"}, "", true, ActivationRequest{K::Show, 0}},
+        {{"/n", "--page", "2"}, "tester", false, ActivationRequest{K::ShowPage, 2}},
+        {{"--page=1000", "/n"}, "tester", false, ActivationRequest{K::ShowPage, 1000}},
         // "--" ends the options: what follows is the suffix as written.
         {{"--", "--show"}, "--show", false, std::nullopt},
-        {{"--toggle", "--", "-h"}, "-h", false, TActivationRequest{K::Toggle, 0}},
+        {{"--toggle", "--", "-h"}, "-h", false, ActivationRequest{K::Toggle, 0}},
         {{"/m", "--", "--activate"}, "--activate", true, std::nullopt},
         // A word of one dash stays a suffix, as before.
-        {{"-desk", "--show"}, "-desk", false, TActivationRequest{K::Show, 0}},
-        {{"desk", "extra", "--show"}, "desk", false, TActivationRequest{K::Show, 0}},
+        {{"-desk", "--show"}, "-desk", false, ActivationRequest{K::Show, 0}},
+        {{"desk", "extra", "--show"}, "desk", false, ActivationRequest{K::Show, 0}},
     };
     for (const Case& c : cases) {
-        const TCommandLine cl = ParseCommandLine(c.args, "tester");
+        const CommandLineRequests cl = ParseCommandLine(c.args, "tester");
         SCOPED_TRACE(Joined(c.args));
         EXPECT_EQ(cl.Error, "");
         EXPECT_FALSE(cl.Help);
@@ -81,7 +81,7 @@ TEST(CommandLineRequest, MalformedRequestsAreNamed)
         {{"--bogus", "--page", "0"}, "unknown option \"--bogus\""},
     };
     for (const Case& c : cases) {
-        const TCommandLine cl = ParseCommandLine(c.args, "tester");
+        const CommandLineRequests cl = ParseCommandLine(c.args, "tester");
         EXPECT_EQ(cl.Error, c.error) << Joined(c.args);
     }
 }
@@ -116,11 +116,11 @@ TEST(CommandLineRequest, WindowArgumentsGiveTheSameConfiguration)
         {"/m"}, {"--", "--odd"}, {"--", "/m", "x"}, {"/m", "--", "-h"},    {"--activate", "3", "desk"},
     };
     for (const std::vector<std::string>& args : given) {
-        const TCommandLine cl = ParseCommandLine(args, "alice");
+        const CommandLineRequests cl = ParseCommandLine(args, "alice");
         const std::vector<std::string> window = WindowArguments(cl);
         SCOPED_TRACE(Joined(args) + " -> " + Joined(window));
         ASSERT_TRUE(window.empty() || (window[0] != "/n" && window[0] != "/N"));
-        const TCommandLine again = ParseCommandLine(window, "");
+        const CommandLineRequests again = ParseCommandLine(window, "");
         EXPECT_EQ(again.IniSuffix, cl.IniSuffix);
         EXPECT_EQ(again.SyncMode, cl.SyncMode);
         EXPECT_EQ(again.Error, "");

@@ -11,19 +11,19 @@ namespace kex {
 namespace {
 
 // A drive that answers as told and writes down what it was asked, in order.
-struct FakeDrive : TCdDrive {
+struct FakeDrive : CdDrive {
     bool opens = true;
-    TCdStatus status = TCdStatus::DiscOk;
+    CdStatus status = CdStatus::DiscOk;
     bool mounted = false;
-    TCdAnswer eject, unmountAndEject, closeTray;
+    CdAnswer eject, unmountAndEject, closeTray;
     std::string trace;
 
     bool Open() override { return Note("open", opens); }
-    TCdStatus Status() override { return Note("status", status); }
+    CdStatus Status() override { return Note("status", status); }
     bool Mounted() override { return Note("mounted", mounted); }
-    TCdAnswer Eject() override { return Note("eject", eject); }
-    TCdAnswer UnmountAndEject() override { return Note("unmount+eject", unmountAndEject); }
-    TCdAnswer CloseTray() override { return Note("close", closeTray); }
+    CdAnswer Eject() override { return Note("eject", eject); }
+    CdAnswer UnmountAndEject() override { return Note("unmount+eject", unmountAndEject); }
+    CdAnswer CloseTray() override { return Note("close", closeTray); }
 
     template <typename T> T Note(const char* what, T answer)
     {
@@ -34,11 +34,11 @@ struct FakeDrive : TCdDrive {
 
 TEST(CdTray, OnePressAsksTheDriveAfreshAndActsOnWhatItSays)
 {
-    const TCdStatus ok = TCdStatus::DiscOk, open = TCdStatus::TrayOpen;
-    const TCdAnswer done{}, busy{TCdAnswer::Busy, "Device or resource busy"},
-        failed{TCdAnswer::Failed, "Input/output error"}, refused{TCdAnswer::Failed, "Not authorized"};
-    auto drive = [](TCdStatus status, bool mounted = false, TCdAnswer eject = {}, TCdAnswer unmount = {},
-                    TCdAnswer close = {}, bool opens = true) {
+    const CdStatus ok = CdStatus::DiscOk, open = CdStatus::TrayOpen;
+    const CdAnswer done{}, busy{CdAnswer::Busy, "Device or resource busy"},
+        failed{CdAnswer::Failed, "Input/output error"}, refused{CdAnswer::Failed, "Not authorized"};
+    auto drive = [](CdStatus status, bool mounted = false, CdAnswer eject = {}, CdAnswer unmount = {},
+                    CdAnswer close = {}, bool opens = true) {
         FakeDrive d;
         d.opens = opens;
         d.status = status;
@@ -50,11 +50,11 @@ TEST(CdTray, OnePressAsksTheDriveAfreshAndActsOnWhatItSays)
     };
     const std::string ejected = "open status mounted eject", unmounted = "open status mounted unmount+eject",
                       closed = "open status close";
-    using A = TCdTrayAction;
+    using A = CdTrayMove;
     struct Row {
         const char* name;
         std::optional<FakeDrive> drive;
-        TCdTrayAction action;
+        CdTrayMove action;
         std::string trace, error;
     } rows[] = {
         {"no drive", std::nullopt, A::None, "", ""},
@@ -67,16 +67,16 @@ TEST(CdTray, OnePressAsksTheDriveAfreshAndActsOnWhatItSays)
         {"eject fails", drive(ok, false, failed), A::Eject, ejected, "Input/output error"},
         {"open tray", drive(open), A::CloseTray, closed, ""},
         {"open tray, disc still listed as mounted", drive(open, true), A::CloseTray, closed, ""},
-        {"closed, empty tray", drive(TCdStatus::NoDisc), A::CloseTray, closed, ""},
-        {"disc still being read", drive(TCdStatus::NotReady), A::CloseTray, closed, ""},
-        {"drive that cannot tell", drive(TCdStatus::NoInfo), A::CloseTray, closed, ""},
-        {"status question fails", drive(TCdStatus::Failed), A::CloseTray, closed, ""},
-        {"close fails without a word", drive(open, false, done, done, {TCdAnswer::Failed, ""}), A::CloseTray, closed,
+        {"closed, empty tray", drive(CdStatus::NoDisc), A::CloseTray, closed, ""},
+        {"disc still being read", drive(CdStatus::NotReady), A::CloseTray, closed, ""},
+        {"drive that cannot tell", drive(CdStatus::NoInfo), A::CloseTray, closed, ""},
+        {"status question fails", drive(CdStatus::Failed), A::CloseTray, closed, ""},
+        {"close fails without a word", drive(open, false, done, done, {CdAnswer::Failed, ""}), A::CloseTray, closed,
          "the drive did not answer"},
     };
     for (Row& r : rows) {
         SCOPED_TRACE(r.name);
-        const TCdTrayOutcome outcome = ToggleCdTray(r.drive ? &*r.drive : nullptr);
+        const CdTrayOutcome outcome = ToggleCdTray(r.drive ? &*r.drive : nullptr);
         EXPECT_EQ(outcome.action, r.action);
         EXPECT_EQ(r.drive ? r.drive->trace : "", r.trace);
         EXPECT_EQ(outcome.error, r.error);

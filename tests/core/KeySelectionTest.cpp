@@ -14,14 +14,14 @@
 namespace kex {
 namespace {
 
-using Kind = TKeyAction::Kind;
+using Kind = KeyAction::Kind;
 using kex::testing::TempDir;
 
 // A bar as the window keeps it, its first page just shown (S parked at the last
 // button of all). Every fifth button is empty and carries the hint a page button
 // gets when it is made; button 3's description runs over two lines.
 struct Bar {
-    TKeySnapshot snap;
+    KeySnapshot snap;
     int down = 0; // the button shown pressed
 
     // flags: small, tray (F3 hides the bar in the tray), move, pagemove, editor,
@@ -40,7 +40,7 @@ struct Bar {
             snap.Renaming |= f == "rename";
             snap.ModifyLocked |= f == "locked";
             if (f == "move" || f == "pagemove")
-                snap.Pending = f == "move" ? TKeyPending::ButtonMove : TKeyPending::PageMove;
+                snap.Pending = f == "move" ? KeyPending::ButtonMove : KeyPending::PageMove;
             if (f == "stale")
                 snap.Page = 1, snap.Selection = 3;
             if (f == "beyond")
@@ -50,24 +50,24 @@ struct Bar {
 
     // One key, its answer carried out as the window does (a page shown parks S and
     // lets the old selection up, as selecting a tab does); the answer as words.
-    std::string Press(TKey key, TKeyModifiers modifiers = {})
+    std::string Press(SelectionKey key, KeyModifiers modifiers = {})
     {
         const int total = snap.ButtonsPerPage * snap.Pages;
-        snap.Button = [this, total](int k) -> std::optional<TKeyButton> {
+        snap.Button = [this, total](int k) -> std::optional<KeyButton> {
             if (k < 1 || k > total)
                 return std::nullopt;
             const bool empty = k % 5 == 0;
-            return TKeyButton{k == down, empty,
-                              empty    ? "Mouse: LEFT=Load/Launch  RIGHT=Options\nKeyboard:[<-- = Scroll Left]"
-                              : k == 3 ? "three\nlines"
-                                       : "b" + std::to_string(k)};
+            return KeyButton{k == down, empty,
+                             empty    ? "Mouse: LEFT=Load/Launch  RIGHT=Options\nKeyboard:[<-- = Scroll Left]"
+                             : k == 3 ? "three\nlines"
+                                      : "b" + std::to_string(k)};
         };
         static const char* const names[] = {
             "help", "ontop", "small", "gaugemenu", "buttonmenu:", "error",   "pagemenu", "runmenu", "cd",  "saver",
             "vol:", "up:",   "page:", "tabs0",     "sel:",        "launch:", "put:",     "cap",     "snd:"};
-        const TKeyPlan plan = HandleKey(snap, key, modifiers);
+        const KeyPlan plan = HandleKey(snap, key, modifiers);
         std::ostringstream out;
-        for (const TKeyAction& a : plan.Actions) {
+        for (const KeyAction& a : plan.Actions) {
             out << names[int(a.What)];
             switch (a.What) {
             case Kind::SmallSize: snap.SmallActive = !snap.SmallActive && !snap.ShrinksToTray; break;
@@ -100,14 +100,17 @@ struct Bar {
 
     // Keys as words (R L U D PU PD H E Ent Esc x F1..F9; "R*16" repeats); the answer
     // to the last one, pressed with `last`.
-    std::string Type(const std::string& keys, TKeyModifiers last = {})
+    std::string Type(const std::string& keys, KeyModifiers last = {})
     {
-        static const std::map<std::string, TKey> names = {
-            {"R", TKey::Right},     {"L", TKey::Left}, {"U", TKey::Up},  {"D", TKey::Down},    {"PU", TKey::PageUp},
-            {"PD", TKey::PageDown}, {"H", TKey::Home}, {"E", TKey::End}, {"Ent", TKey::Enter}, {"Esc", TKey::Escape},
-            {"x", TKey::Other},     {"F1", TKey::F1},  {"F2", TKey::F2}, {"F3", TKey::F3},     {"F4", TKey::F4},
-            {"F5", TKey::F5},       {"F6", TKey::F6},  {"F7", TKey::F7}, {"F8", TKey::F8},     {"F9", TKey::F9}};
-        std::vector<TKey> sequence;
+        static const std::map<std::string, SelectionKey> names = {
+            {"R", SelectionKey::Right},    {"L", SelectionKey::Left},    {"U", SelectionKey::Up},
+            {"D", SelectionKey::Down},     {"PU", SelectionKey::PageUp}, {"PD", SelectionKey::PageDown},
+            {"H", SelectionKey::Home},     {"E", SelectionKey::End},     {"Ent", SelectionKey::Enter},
+            {"Esc", SelectionKey::Escape}, {"x", SelectionKey::Other},   {"F1", SelectionKey::F1},
+            {"F2", SelectionKey::F2},      {"F3", SelectionKey::F3},     {"F4", SelectionKey::F4},
+            {"F5", SelectionKey::F5},      {"F6", SelectionKey::F6},     {"F7", SelectionKey::F7},
+            {"F8", SelectionKey::F8},      {"F9", SelectionKey::F9}};
+        std::vector<SelectionKey> sequence;
         std::istringstream words(keys);
         for (std::string word; words >> word;) {
             const auto star = word.find('*');
@@ -116,7 +119,7 @@ struct Bar {
         }
         std::string answer;
         for (std::size_t i = 0; i < sequence.size(); ++i)
-            answer = Press(sequence[i], i + 1 == sequence.size() ? last : TKeyModifiers{});
+            answer = Press(sequence[i], i + 1 == sequence.size() ? last : KeyModifiers{});
         return answer;
     }
 };
@@ -126,7 +129,7 @@ struct KeyCase {
     const char* flags;
     std::string keys;
     std::string answer; // to the last key
-    TKeyModifiers modifiers = {};
+    KeyModifiers modifiers = {};
 };
 
 void RunCases(int n, int pages, const std::vector<KeyCase>& cases)
@@ -142,12 +145,13 @@ void RunCases(int n, int pages, const std::vector<KeyCase>& cases)
 void ExpectWalk(int n, int pages)
 {
     const int total = n * pages;
-    for (TKey key : {TKey::Right, TKey::Left}) {
+    for (SelectionKey key : {SelectionKey::Right, SelectionKey::Left}) {
         Bar bar(n, pages);
         for (int step = 1; step <= total + 1; ++step) {
             bar.Press(key);
-            const int wanted = key == TKey::Right ? (step - 1) % total + 1 : (2 * total - step) % total + 1;
-            ASSERT_EQ(bar.snap.Selection, wanted) << (key == TKey::Right ? "Right" : "Left") << " step " << step;
+            const int wanted = key == SelectionKey::Right ? (step - 1) % total + 1 : (2 * total - step) % total + 1;
+            ASSERT_EQ(bar.snap.Selection, wanted)
+                << (key == SelectionKey::Right ? "Right" : "Left") << " step " << step;
             ASSERT_EQ(bar.down, wanted);
             ASSERT_EQ(bar.snap.Page, (wanted - 1) / n);
         }
@@ -156,7 +160,7 @@ void ExpectWalk(int n, int pages)
 
 TEST(KeySelection, TwoPagesOfSixteen)
 {
-    const TKeyModifiers shift{true, false, false}, ctrl{false, true, false}, alt{false, false, true},
+    const KeyModifiers shift{true, false, false}, ctrl{false, true, false}, alt{false, false, true},
         shiftCtrl{true, true, false};
     RunCases(
         16, 2,
@@ -273,13 +277,13 @@ TEST(StayOnTop, SwitchesBetweenFramedAndOnTop)
         {16, 16, 609, false, 609, 54, 576, 0},
     };
     for (const Case& c : cases) {
-        TBarGeometryInput bar;
+        BarGeometryInput bar;
         bar.ButtonsPerPage = c.buttons;
         bar.ScreenButtons = c.screenButtons;
         bar.ScreenWidth = c.screenWidth;
         bar.BarTop = 700;
         bar.OnTop = c.onTopBefore;
-        const TStayOnTop s = TopButtonKey(bar);
+        const OnTopSwitch s = TopButtonKey(bar);
         SCOPED_TRACE(::testing::Message() << c.buttons << " buttons, screen " << c.screenWidth
                                           << (c.onTopBefore ? ", on top before" : ", framed before"));
         EXPECT_EQ(s.OnTop, !c.onTopBefore);
@@ -288,9 +292,9 @@ TEST(StayOnTop, SwitchesBetweenFramedAndOnTop)
         EXPECT_EQ(s.NotebookWidth, c.notebook);
         EXPECT_EQ(s.HorzScrollRange, c.scroll);
         // Switched twice, the bar has the shape it started with.
-        const TBarGeometry start = ComputeGeometry(bar);
+        const BarGeometry start = ComputeGeometry(bar);
         bar.OnTop = s.OnTop;
-        const TStayOnTop back = TopButtonKey(bar);
+        const OnTopSwitch back = TopButtonKey(bar);
         EXPECT_EQ(back.OnTop, c.onTopBefore);
         EXPECT_EQ(back.WindowWidth, start.WindowWidth);
         EXPECT_EQ(back.WindowHeight, start.WindowHeight);

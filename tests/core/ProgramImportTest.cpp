@@ -30,9 +30,9 @@ Stored Read(const std::string& file)
 
 // A group of `count` items, item i titled "<group> <i>" with the command "run<i>";
 // those numbered in `gaps` have no command.
-TProgramGroup Group(const std::string& name, int count, std::vector<int> gaps = {})
+ProgramGroup Group(const std::string& name, int count, std::vector<int> gaps = {})
 {
-    TProgramGroup g{name, {}};
+    ProgramGroup g{name, {}};
     for (int i = 1; i <= count; ++i) {
         const bool gap = std::find(gaps.begin(), gaps.end(), i) != gaps.end();
         g.items.push_back({name + " " + std::to_string(i), gap ? "" : "run" + std::to_string(i), "", 0, false});
@@ -81,9 +81,9 @@ std::string Numbered(int i)
 struct Case {
     const char* what;
     int buttonsPerPage;
-    std::optional<std::vector<TProgramGroup>> groups; // nothing: they cannot be read
+    std::optional<std::vector<ProgramGroup>> groups; // nothing: they cannot be read
     bool yes;
-    TImportOutcome outcome;
+    ImportOutcome outcome;
     Stored stored;
     std::string message = {};
     int groupsLeftOut = 0;
@@ -93,12 +93,12 @@ struct Case {
 TEST(ProgramImportTest, FirstStartFillsTheFileByTheGroupRules)
 {
     // Icons, a terminal program, and a title and command with commas and quotes.
-    const TProgramGroup icons{"Icons",
-                              {{"Paint", "paint", "/icons/paint.png", 0, false},
-                               {"Self", "/usr/bin/self", "/usr/bin/self", 0, false},
-                               {"Themed, \"quoted\"", "echo 'a, b'", "kex-theme", 2, false},
-                               {"Spaced", "spaced", "/my icons/s.png", 0, false},
-                               {"Top", "top -d 1", "", 0, true}}};
+    const ProgramGroup icons{"Icons",
+                             {{"Paint", "paint", "/icons/paint.png", 0, false},
+                              {"Self", "/usr/bin/self", "/usr/bin/self", 0, false},
+                              {"Themed, \"quoted\"", "echo 'a, b'", "kex-theme", 2, false},
+                              {"Spaced", "spaced", "/my icons/s.png", 0, false},
+                              {"Top", "top -d 1", "", 0, true}}};
     Stored iconsStored = Expected(16, "1", {{1, "Icons"}}, {});
     const char* const made[][2] = {{"Paint", "paint"},
                                    {"Self", "/usr/bin/self"},
@@ -115,7 +115,7 @@ TEST(ProgramImportTest, FirstStartFillsTheFileByTheGroupRules)
     iconsStored["Icons/SpeedButton4"] = "'/my icons/s.png'";
 
     // 1001 groups of one item, given in reverse order: the first 1000 fill the bar.
-    std::vector<TProgramGroup> many;
+    std::vector<ProgramGroup> many;
     std::map<int, std::string> manyTabs;
     std::vector<Span> manyRuns;
     for (int i = 1001; i >= 1; --i)
@@ -127,8 +127,8 @@ TEST(ProgramImportTest, FirstStartFillsTheFileByTheGroupRules)
 
     const std::string filled = "[Location]\nButtonCount=16\n[Programs]\nSpeedButton40=/usr/bin/xterm\n";
     const Stored filledStored = {{"Location/ButtonCount", "16"}, {"Programs/SpeedButton40", "/usr/bin/xterm"}};
-    using Groups = std::vector<TProgramGroup>;
-    using enum TImportOutcome;
+    using Groups = std::vector<ProgramGroup>;
+    using enum ImportOutcome;
     const Case cases[] = {
         {"20 items at 16 a page fill two pages of one name; the next group follows; case-insensitive order", 16,
          Groups{Group("Zoo", 2), Group("accessories", 20)}, true, Imported,
@@ -163,7 +163,7 @@ TEST(ProgramImportTest, FirstStartFillsTheFileByTheGroupRules)
         FakeGroupSource source;
         source.groups = c.groups;
         int asked = 0, busy = 0;
-        const TFirstStartImport result = ImportOnFirstStart(
+        const FirstStartImport result = ImportOnFirstStart(
             store, c.buttonsPerPage, source, {[&] { return ++asked, c.yes; }, [&](bool on) { busy += on ? 1 : -1; }});
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(result.message, c.message);

@@ -13,7 +13,7 @@
 
 namespace kex {
 
-void PrintTo(const TShellLinkData& d, std::ostream* os)
+void PrintTo(const ShellLinkData& d, std::ostream* os)
 {
     *os << "{Target=" << d.Target << " WorkingDir=" << d.WorkingDir << " Description=" << d.Description
         << " Arguments=" << d.Arguments << " IconLocation=" << d.IconLocation << " IconNumber=" << d.IconNumber
@@ -30,14 +30,14 @@ std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
 struct LinkCase {
     const char* label;
     LinkParts parts;
-    TShellLinkData expected;
+    ShellLinkData expected;
 };
 
 void PrintTo(const LinkCase& c, std::ostream* os) { *os << c.label; }
 
-TShellLinkData Target(std::string target)
+ShellLinkData Target(std::string target)
 {
-    TShellLinkData d;
+    ShellLinkData d;
     d.Target = std::move(target);
     d.ShowCmd = 1;
     return d;
@@ -189,7 +189,7 @@ TEST(ShellLink, ReadsTheDocumentedSample)
     std::ifstream in(KEX_TEST_DATA "/links/documented-sample.lnk", std::ios::binary);
     Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     ASSERT_EQ(bytes.size(), 459u);
-    TShellLinkData expected = Target("C:\\test\\a.txt");
+    ShellLinkData expected = Target("C:\\test\\a.txt");
     expected.WorkingDir = "C:\\test";
     std::string why;
     auto link = ParseShellLink(bytes, &why);
@@ -262,14 +262,14 @@ TEST(ShellLink, MalformedStructuresAreRefused)
 struct DesktopCase {
     const char* label;
     std::string text;
-    TShellLinkData expected;
+    ShellLinkData expected;
 };
 
 TEST(ShellLink, DesktopEntriesByTheirOwnQuotingRules)
 {
     using namespace std::string_literals;
     auto data = [](std::string target, std::string args, std::string dir, std::string description, std::string icon) {
-        TShellLinkData d;
+        ShellLinkData d;
         d.Target = std::move(target);
         d.Arguments = std::move(args);
         d.WorkingDir = std::move(dir);
@@ -329,7 +329,7 @@ TEST(ShellLink, AnUnreadableFileLeavesNothingOfTheLastShortcut)
         link.SetPath(unreadable);
         EXPECT_FALSE(link.Resolved()) << unreadable;
         EXPECT_FALSE(link.Error().empty()) << unreadable;
-        EXPECT_EQ(link.Data(), TShellLinkData{}) << unreadable;
+        EXPECT_EQ(link.Data(), ShellLinkData{}) << unreadable;
         EXPECT_EQ(link.Path(), unreadable);
     }
 

@@ -140,31 +140,37 @@ TEST(SmallMode, TransitionTable)
 
 TEST(SmallMode, PlacesOffEveryScreenComeBackOntoOne)
 {
-    const std::vector<TScreenRect> one = {{0, 0, 1280, 800}};
-    const std::vector<TScreenRect> two = {{0, 0, 1280, 800}, {1280, 0, 1920, 1080}};
-    const std::vector<TScreenRect> belowPanel = {{0, 24, 1280, 776}}; // a panel along the top
+    const std::vector<ScreenRect> one = {{0, 0, 1280, 800}};
+    const std::vector<ScreenRect> two = {{0, 0, 1280, 800}, {1280, 0, 1920, 1080}};
+    const std::vector<ScreenRect> belowPanel = {{0, 24, 1280, 776}}; // a panel along the top
     struct PlaceRow {
         const char* name;
         C cause;
         S state;
-        std::optional<TPoint> locked; // the small bar's locked place
-        TScreenRect full;             // the stored full bar
-        std::vector<TScreenRect> screens;
-        TScreenRect expected;
+        std::optional<GaugePoint> locked; // the small bar's locked place
+        ScreenRect full;                  // the stored full bar
+        std::vector<ScreenRect> screens;
+        ScreenRect expected;
     };
     const PlaceRow rows[] = {
         {"a locked place beyond the right and bottom edges",
          C::DisplayClick,
          S::Full,
-         TPoint{5000, 5000},
+         GaugePoint{5000, 5000},
          {},
          one,
          {1236, 781, 44, 19}},
-        {"a locked place left of both screens", C::DisplayClick, S::Full, TPoint{-300, 10}, {}, two, {0, 10, 44, 19}},
+        {"a locked place left of both screens",
+         C::DisplayClick,
+         S::Full,
+         GaugePoint{-300, 10},
+         {},
+         two,
+         {0, 10, 44, 19}},
         {"a locked place under the top panel comes below it",
          C::DisplayClick,
          S::Full,
-         TPoint{0, 0},
+         GaugePoint{0, 0},
          {},
          belowPanel,
          {0, 24, 44, 19}},
@@ -188,10 +194,10 @@ TEST(SmallMode, PlacesOffEveryScreenComeBackOntoOne)
         SmallModeInputs in;
         in.state = r.state;
         in.graphLocked = r.locked.has_value();
-        in.locked = r.locked.value_or(TPoint{});
+        in.locked = r.locked.value_or(GaugePoint{});
         in.full = r.full;
         in.screens = r.screens;
-        EXPECT_EQ(PlanSmallMode(r.cause, in).place, std::optional<TScreenRect>(r.expected));
+        EXPECT_EQ(PlanSmallMode(r.cause, in).place, std::optional<ScreenRect>(r.expected));
     }
 }
 

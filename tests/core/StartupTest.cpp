@@ -4,7 +4,7 @@
 
 namespace kex {
 
-void PrintTo(const TScreenRect& r, std::ostream* os)
+void PrintTo(const ScreenRect& r, std::ostream* os)
 {
     *os << "{" << r.Left << ", " << r.Top << ", " << r.Width << ", " << r.Height << "}";
 }
@@ -28,7 +28,7 @@ TEST(CommandLine, ArgumentsGiveSuffixAndSyncMode)
         {{"Desk", "other"}, "Desk", false},
     };
     for (const Case& c : cases) {
-        TCommandLine cl = ParseCommandLine(c.args, "tester");
+        CommandLineRequests cl = ParseCommandLine(c.args, "tester");
         EXPECT_EQ(cl.IniSuffix, c.suffix) << (c.args.empty() ? "(none)" : c.args[0]);
         EXPECT_EQ(cl.SyncMode, c.sync) << (c.args.empty() ? "(none)" : c.args[0]);
     }
@@ -51,8 +51,8 @@ TEST(CommandLine, FileAndMessageNames)
 TEST(CommandLine, MessagesABarActsOn)
 {
     const std::string mine = "/home/u/KXdesk.INI";
-    using A = TMessageAction;
-    const std::pair<TBarMessage, A> cases[] = {
+    using A = BarMessageAction;
+    const std::pair<BarMessage, A> cases[] = {
         {{"UKexbardesk", 1, mine}, A::Reload},
         {{"UKexbardesk", 1, ""}, A::Reload},
         {{"UKXFormdesk", 1, mine}, A::Rebuild},
@@ -98,14 +98,14 @@ TEST(Geometry, FramedAndOnTopShapes)
         {16, 16, 618, false, 576, 54, 627, 79, 583, 0},
     };
     for (const Case& c : cases) {
-        TBarGeometryInput in;
+        BarGeometryInput in;
         in.ButtonsPerPage = c.buttons;
         in.ScreenButtons = c.screenButtons;
         in.ScreenWidth = c.screenWidth;
         in.ScreenHeight = 768;
         in.BarTop = 100;
         in.OnTop = c.onTop;
-        TBarGeometry g = ComputeGeometry(in);
+        BarGeometry g = ComputeGeometry(in);
         SCOPED_TRACE(testing::Message() << c.buttons << " buttons, screen " << c.screenWidth
                                         << (c.onTop ? " on top" : " framed"));
         EXPECT_EQ(g.PageWidth, c.pageWidth);
@@ -122,7 +122,7 @@ TEST(Geometry, FramedAndOnTopShapes)
 TEST(Geometry, TopCorrection)
 {
     // Default top on a 768-pixel screen: 768 - 18 - 85 = 665.
-    TBarGeometryInput in;
+    BarGeometryInput in;
     in.ScreenHeight = 768;
     in.ScreenButtons = 21;
     in.ButtonsPerPage = 16;
@@ -145,7 +145,7 @@ TEST(Geometry, TopCorrection)
 
 TEST(Geometry, TheBarIsBroughtOntoTheScreens)
 {
-    using R = TScreenRect;
+    using R = ScreenRect;
     const R primary{0, 0, 1280, 800};
     const R right{1280, 0, 1920, 1080}; // taller, to the right: a gap below the primary
     struct Case {

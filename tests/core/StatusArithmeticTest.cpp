@@ -48,7 +48,7 @@ TEST(GaugeRange, SettersClampRepaintOnlyOnPercentChangesAndRejectReversedRanges)
         // MaxValue - 1 of the lowest integer is still written out right.
         {Op::Min, 0, false, INT_MIN, INT_MIN, INT_MIN, 0, "Value must be between -2147483647 and -2147483649"},
     };
-    TGaugeRange g;
+    GaugeRange g;
     int i = 0;
     for (const Step& s : steps) {
         SCOPED_TRACE("step " + std::to_string(i++));
@@ -75,21 +75,21 @@ TEST(GaugeLayout, BarsPieAndNeedleFollowTheDrawingRules)
     using K = TGaugeKind;
     using B = TBorderStyle;
     // The main window's gauge: 39 x 15, no border.
-    TGaugeLayout h = GaugeLayout(K::gkHorizontalBar, B::bsNone, 39, 15, 45);
-    EXPECT_EQ(h.R, (TRect{0, 0, 39, 15}));
-    EXPECT_EQ(h.fill, (TRect{0, 0, 18, 16})); // 45 % of 40
+    GaugeDrawing h = GaugeLayout(K::gkHorizontalBar, B::bsNone, 39, 15, 45);
+    EXPECT_EQ(h.R, (GaugeRect{0, 0, 39, 15}));
+    EXPECT_EQ(h.fill, (GaugeRect{0, 0, 18, 16})); // 45 % of 40
     EXPECT_TRUE(GaugeLayout(K::gkHorizontalBar, B::bsNone, 39, 15, 0).fill.Empty());
     // A single border: the lengths are right and bottom coordinates, so the bar starts
     // at 1 and ends at its length.
-    TGaugeLayout hb = GaugeLayout(K::gkHorizontalBar, B::bsSingle, 100, 100, 45);
-    EXPECT_EQ(hb.R, (TRect{1, 1, 99, 99}));
-    EXPECT_EQ(hb.fill, (TRect{1, 1, 44, 99}));
-    EXPECT_EQ(GaugeLayout(K::gkHorizontalBar, B::bsSingle, 100, 100, 100).fill, (TRect{1, 1, 99, 99}));
+    GaugeDrawing hb = GaugeLayout(K::gkHorizontalBar, B::bsSingle, 100, 100, 45);
+    EXPECT_EQ(hb.R, (GaugeRect{1, 1, 99, 99}));
+    EXPECT_EQ(hb.fill, (GaugeRect{1, 1, 44, 99}));
+    EXPECT_EQ(GaugeLayout(K::gkHorizontalBar, B::bsSingle, 100, 100, 100).fill, (GaugeRect{1, 1, 99, 99}));
     // 100 x 0.29 in floating point is 28.999...: the length is computed exactly.
-    EXPECT_EQ(GaugeLayout(K::gkHorizontalBar, B::bsNone, 99, 10, 29).fill, (TRect{0, 0, 29, 11}));
+    EXPECT_EQ(GaugeLayout(K::gkHorizontalBar, B::bsNone, 99, 10, 29).fill, (GaugeRect{0, 0, 29, 11}));
     // A full vertical bar leaves its top row.
-    EXPECT_EQ(GaugeLayout(K::gkVerticalBar, B::bsNone, 39, 15, 100).fill, (TRect{0, 1, 40, 16}));
-    EXPECT_EQ(GaugeLayout(K::gkVerticalBar, B::bsSingle, 100, 100, 45).fill, (TRect{1, 55, 99, 99}));
+    EXPECT_EQ(GaugeLayout(K::gkVerticalBar, B::bsNone, 39, 15, 100).fill, (GaugeRect{0, 1, 40, 16}));
+    EXPECT_EQ(GaugeLayout(K::gkVerticalBar, B::bsSingle, 100, 100, 45).fill, (GaugeRect{1, 55, 99, 99}));
     EXPECT_TRUE(GaugeLayout(K::gkVerticalBar, B::bsNone, 39, 15, 0).fill.Empty());
 
     // The pie starts at twelve o'clock and grows clockwise.
@@ -100,28 +100,28 @@ TEST(GaugeLayout, BarsPieAndNeedleFollowTheDrawingRules)
     } pies[] = {{25, 0, 90}, {50, 270, 180}, {75, 180, 270}, {100, 90, 360}};
     for (const PieCase& c : pies) {
         SCOPED_TRACE(c.percent);
-        TGaugeLayout p = GaugeLayout(K::gkPie, B::bsSingle, 101, 101, c.percent);
-        EXPECT_EQ(p.ellipse, (TRect{1, 1, 100, 100}));
+        GaugeDrawing p = GaugeLayout(K::gkPie, B::bsSingle, 101, 101, c.percent);
+        EXPECT_EQ(p.ellipse, (GaugeRect{1, 1, 100, 100}));
         ASSERT_TRUE(p.sector);
-        TArc arc = SectorArc(p.ellipse, p.radial1, p.radial2);
+        GaugeArc arc = SectorArc(p.ellipse, p.radial1, p.radial2);
         EXPECT_NEAR(arc.start16 / 16.0, c.start, 1.0);
         EXPECT_NEAR(arc.span16 / 16.0, c.span, 1.0);
     }
 
     // The needle's dial is the upper half of an ellipse twice its height.
-    TGaugeLayout n0 = GaugeLayout(K::gkNeedle, B::bsNone, 39, 15, 0);
-    EXPECT_EQ(n0.ellipse, (TRect{0, 0, 39, 29}));
-    EXPECT_EQ(SectorArc(n0.ellipse, n0.radial1, n0.radial2), (TArc{0, 180 * 16}));
+    GaugeDrawing n0 = GaugeLayout(K::gkNeedle, B::bsNone, 39, 15, 0);
+    EXPECT_EQ(n0.ellipse, (GaugeRect{0, 0, 39, 29}));
+    EXPECT_EQ(SectorArc(n0.ellipse, n0.radial1, n0.radial2), (GaugeArc{0, 180 * 16}));
     EXPECT_FALSE(n0.needle);
     struct NeedleCase {
         int percent;
-        TPoint tip;
+        GaugePoint tip;
     } needles[] = {{1, {0, 14}}, {50, {19, 0}}, {100, {38, 14}}};
     for (const NeedleCase& c : needles) {
         SCOPED_TRACE(c.percent);
-        TGaugeLayout n = GaugeLayout(K::gkNeedle, B::bsNone, 39, 15, c.percent);
+        GaugeDrawing n = GaugeLayout(K::gkNeedle, B::bsNone, 39, 15, c.percent);
         ASSERT_TRUE(n.needle);
-        EXPECT_EQ(n.needleFrom, (TPoint{19, 14}));
+        EXPECT_EQ(n.needleFrom, (GaugePoint{19, 14}));
         EXPECT_EQ(n.needleTo, c.tip);
     }
 }
@@ -129,7 +129,7 @@ TEST(GaugeLayout, BarsPieAndNeedleFollowTheDrawingRules)
 TEST(GaugeText, WordingAndPlacePerAlignment)
 {
     using A = TAlignment;
-    const TRect R{1, 1, 99, 19};
+    const GaugeRect R{1, 1, 99, 19};
     struct Case {
         std::string label;
         A alignment;
@@ -143,19 +143,19 @@ TEST(GaugeText, WordingAndPlacePerAlignment)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(GaugeText(45, c.label, c.alignment), c.text);
-        EXPECT_EQ(GaugeTextOrigin(R, 100, 30, 12, c.label, c.alignment), (TPoint{c.x, (19 - 12) / 2}));
+        EXPECT_EQ(GaugeTextOrigin(R, 100, 30, 12, c.label, c.alignment), (GaugePoint{c.x, (19 - 12) / 2}));
     }
     // A text wider than the gauge starts left of it, truncated toward zero.
-    EXPECT_EQ(GaugeTextOrigin({0, 0, 39, 15}, 39, 45, 14, "", A::taCenter), (TPoint{-2, 1}));
+    EXPECT_EQ(GaugeTextOrigin({0, 0, 39, 15}, 39, 45, 14, "", A::taCenter), (GaugePoint{-2, 1}));
 }
 
 TEST(Eyes, GeometryOfTheBarsEyesAndSmallSizes)
 {
-    TEyesGeometry g = EyesGeometry(40, 16);
+    EyesLayout g = EyesGeometry(40, 16);
     EXPECT_EQ(g.PupilRadius, 2);
     EXPECT_EQ(g.Margin, 2);
-    EXPECT_EQ(g.Eye[0], (TRect{0, 0, 19, 16}));
-    EXPECT_EQ(g.Eye[1], (TRect{21, 0, 40, 16}));
+    EXPECT_EQ(g.Eye[0], (GaugeRect{0, 0, 19, 16}));
+    EXPECT_EQ(g.Eye[1], (GaugeRect{21, 0, 40, 16}));
     EXPECT_EQ(g.CentreX[0], 10);
     EXPECT_EQ(g.CentreX[1], 31);
     EXPECT_EQ(g.CentreY, 8);
@@ -169,12 +169,12 @@ TEST(Eyes, GeometryOfTheBarsEyesAndSmallSizes)
 
 TEST(Eyes, PupilsFollowThePointerWithinTheirEllipses)
 {
-    const TEyesGeometry g = EyesGeometry(40, 16);
-    const TPoint origin{100, 50}; // left centre (110, 58), right centre (131, 58)
+    const EyesLayout g = EyesGeometry(40, 16);
+    const GaugePoint origin{100, 50}; // left centre (110, 58), right centre (131, 58)
     struct Case {
         const char* what;
         int eye;
-        TPoint pointer, pupil;
+        GaugePoint pointer, pupil;
     } cases[] = {
         {"level and far right", 0, {900, 58}, {117, 58}}, // cx + rx = 117.5
         {"level and far left", 1, {0, 58}, {123, 58}},    // 131 - 7.5
@@ -196,10 +196,10 @@ TEST(Eyes, TooSmallForPupilsToMoveTheyRestAtTheCentres)
     // 4 x 4: the movement ellipse's width is negative; 2 x 2 and 0 x 0 even more so.
     for (int size : {4, 2, 0}) {
         SCOPED_TRACE(size);
-        const TEyesGeometry g = EyesGeometry(size, size);
+        const EyesLayout g = EyesGeometry(size, size);
         for (int eye : {0, 1})
-            for (TPoint pointer : {TPoint{500, 3}, TPoint{-7, -9}, TPoint{0, 0}})
-                EXPECT_EQ(PupilPosition(g, eye, {0, 0}, pointer), (TPoint{g.CentreX[eye], int(g.CentreY)}));
+            for (GaugePoint pointer : {GaugePoint{500, 3}, GaugePoint{-7, -9}, GaugePoint{0, 0}})
+                EXPECT_EQ(PupilPosition(g, eye, {0, 0}, pointer), (GaugePoint{g.CentreX[eye], int(g.CentreY)}));
     }
 }
 

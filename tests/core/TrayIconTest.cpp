@@ -42,7 +42,7 @@ public:
         case Step::Press: mouse.ButtonDown(TrayButton(s.a)); break;
         case Step::Double: mouse.DoubleClick(TrayButton(s.a)); break;
         case Step::Move: mouse.MouseMove({s.a, s.b}); break;
-        case Step::Cursor: cursor_ = TPoint{s.a, s.b}; break;
+        case Step::Cursor: cursor_ = GaugePoint{s.a, s.b}; break;
         case Step::CursorFails: cursor_.reset(); break;
         case Step::Run: ticks.RunUntil(std::uint64_t(s.a), manager); break;
         case Step::Activate: model.SetActive(true); break;
@@ -65,9 +65,9 @@ private:
     void Add(const TrayPicture& p, const std::string& tip) override { Log("add " + Name(p) + " '" + tip + "'"); }
     void Modify(const TrayPicture& p, const std::string& tip) override { Log(Name(p) + " '" + tip + "'"); }
     void Delete() override { Log("delete"); }
-    std::optional<TPoint> CursorPos() const override { return cursor_; }
+    std::optional<GaugePoint> CursorPos() const override { return cursor_; }
 
-    std::optional<TPoint> cursor_;
+    std::optional<GaugePoint> cursor_;
 };
 
 TEST(TrayIcon, EventSequences)

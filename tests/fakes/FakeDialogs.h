@@ -18,15 +18,15 @@ class FakeDialogs : public TDialogs {
 public:
     struct Message {
         std::string text;
-        TMsgDlgType type;
+        MessageType type;
         unsigned buttons;
         int helpContext;
     };
     std::vector<Message> messages;
-    std::deque<TModalResult> answers; // for MessageDlg; none queued answers mrNone
+    std::deque<ModalResult> answers; // for MessageDlg; none queued answers mrNone
     std::vector<std::string> plainMessages, notices;
 
-    std::vector<TOpenDialogOptions> openDialogs;
+    std::vector<OpenDialogOptions> openDialogs;
     std::deque<std::vector<std::string>> files; // answers of OpenFiles; none queued: cancelled
 
     std::deque<std::optional<std::string>> directories;
@@ -53,18 +53,18 @@ public:
     std::string helpFile;
     std::vector<int> helpShown;
 
-    TModalResult MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, int helpContext) override
+    ModalResult MessageDlg(const std::string& text, MessageType type, unsigned buttons, int helpContext) override
     {
         messages.push_back({text, type, buttons, helpContext});
         if (answers.empty())
-            return TModalResult::mrNone;
-        TModalResult r = answers.front();
+            return ModalResult::mrNone;
+        ModalResult r = answers.front();
         answers.pop_front();
         return r;
     }
     void ShowMessage(const std::string& text) override { plainMessages.push_back(text); }
     void Notify(const std::string& text) override { notices.push_back(text); }
-    std::vector<std::string> OpenFiles(const TOpenDialogOptions& options) override
+    std::vector<std::string> OpenFiles(const OpenDialogOptions& options) override
     {
         openDialogs.push_back(options);
         if (files.empty())

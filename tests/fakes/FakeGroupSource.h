@@ -1,4 +1,4 @@
-// A TGroupSource for tests: the groups it answers (nothing: they cannot be read), a
+// A GroupSource for tests: the groups it answers (nothing: they cannot be read), a
 // count of the reads, and "xterm -e" as the terminal emulator.
 #pragma once
 
@@ -6,12 +6,12 @@
 
 namespace kex {
 
-class FakeGroupSource : public TGroupSource {
+class FakeGroupSource : public GroupSource {
 public:
-    std::optional<std::vector<TProgramGroup>> groups = std::vector<TProgramGroup>();
+    std::optional<std::vector<ProgramGroup>> groups = std::vector<ProgramGroup>();
     int reads = 0;
 
-    std::optional<std::vector<TProgramGroup>> ReadGroups() override
+    std::optional<std::vector<ProgramGroup>> ReadGroups() override
     {
         ++reads;
         return groups;

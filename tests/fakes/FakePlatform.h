@@ -36,7 +36,7 @@ public:
         pid_t pid;
     };
     std::vector<Started> started;
-    std::map<pid_t, TProcessState> processes;
+    std::map<pid_t, ProcessState> processes;
     std::string startError; // when set, StartProcess fails with it
     int reaps = 0;
     std::vector<std::string> soundsSync, soundsAsync;
@@ -57,12 +57,12 @@ public:
     {
         return screens.empty() ? std::vector<QRect>{QRect(QPoint(0, 0), screen)} : screens;
     }
-    int SystemMetric(TSystemMetric m) override { return m == TSystemMetric::SM_CYMENU ? 19 : 18; }
+    int SystemMetric(MetricId m) override { return m == MetricId::SM_CYMENU ? 19 : 18; }
     std::string NetworkUserName() override { return userName; }
     QDateTime Now() override { return now; }
     QPoint CursorPos() override { return cursor; }
 
-    void BroadcastMessage(const TBarMessage& message) override
+    void BroadcastMessage(const BarMessage& message) override
     {
         broadcasts.emplace_back(message.name, message.wParam);
         broadcastConfigurations.push_back(message.configuration);
@@ -71,7 +71,7 @@ public:
                 handler(message);
         });
     }
-    void SetMessageHandler(std::function<void(const TBarMessage&)> h) override { handler = std::move(h); }
+    void SetMessageHandler(std::function<void(const BarMessage&)> h) override { handler = std::move(h); }
 
     QImage ExtractIcon(const std::string& file, int index) override
     {
@@ -111,22 +111,22 @@ public:
         command.insert(command.end(), argv.begin(), argv.end());
         return command;
     }
-    TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override
+    StartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override
     {
-        TStartResult r;
+        StartResult r;
         if (!startError.empty()) {
             r.error = startError;
             return r;
         }
         r.pid = nextPid++;
         started.push_back({argv, workingDir, r.pid});
-        processes[r.pid] = TProcessState::Running;
+        processes[r.pid] = ProcessState::Running;
         return r;
     }
-    TProcessState PollProcess(pid_t pid) override
+    ProcessState PollProcess(pid_t pid) override
     {
         auto it = processes.find(pid);
-        return it == processes.end() ? TProcessState::Unknown : it->second;
+        return it == processes.end() ? ProcessState::Unknown : it->second;
     }
     void ReapChildren() override { ++reaps; }
 
@@ -134,7 +134,7 @@ public:
     void PlaySoundAsync(const std::string& file) override { soundsAsync.push_back(file); }
     void Beep() override { ++beeps; }
     bool CdRomFound() override { return cdRom; }
-    TSystemServices& System() override { return system; }
+    SystemServices& System() override { return system; }
 
     FakeDrives drives;
     FakeMemory memory;
@@ -145,9 +145,9 @@ public:
     MixerService& Mixer() override { return mixer; }
 
     FakeGroupSource programGroups;
-    TGroupSource& ProgramGroups() override { return programGroups; }
+    GroupSource& ProgramGroups() override { return programGroups; }
 
-    std::function<void(const TBarMessage&)> handler;
+    std::function<void(const BarMessage&)> handler;
     // Runs once, at the next icon read (a load of the buttons is under way).
     std::function<void()> duringIconRead;
     QObject context; // pending deliveries die with the fake

@@ -1,4 +1,4 @@
-// A TSystemServices for tests: a settable drive and answers, a record of what was
+// A SystemServices for tests: a settable drive and answers, a record of what was
 // asked. Answers come later, from the event loop, as the real services' do.
 #pragma once
 
@@ -11,30 +11,30 @@
 
 namespace kex {
 
-class FakeSystemServices : public TSystemServices {
+class FakeSystemServices : public SystemServices {
 public:
     bool cdDrive = false;
-    TCdTrayOutcome cdOutcome; // what a press answers (with a drive)
-    TSystemResult screenSaverResult{true, "org.freedesktop.ScreenSaver", {}};
-    TSystemResult powerResult{true, "org.freedesktop.login1", {}};
+    CdTrayOutcome cdOutcome; // what a press answers (with a drive)
+    SystemResult screenSaverResult{true, "org.freedesktop.ScreenSaver", {}};
+    SystemResult powerResult{true, "org.freedesktop.login1", {}};
 
     int cdPresses = 0;
     int screenSaverRequests = 0;
-    std::vector<TPowerAction> powerRequests;
+    std::vector<PowerAction> powerRequests;
     std::function<void()> duringPowerRequest; // runs inside each power request, before it answers
 
     bool CdTrayPresent() override { return cdDrive; }
-    void ToggleCdTray(QObject* context, std::function<void(const TCdTrayOutcome&)> done) override
+    void ToggleCdTray(QObject* context, std::function<void(const CdTrayOutcome&)> done) override
     {
         ++cdPresses;
-        Answer(context, std::move(done), cdDrive ? cdOutcome : TCdTrayOutcome{});
+        Answer(context, std::move(done), cdDrive ? cdOutcome : CdTrayOutcome{});
     }
-    void ActivateScreenSaver(QObject* context, std::function<void(const TSystemResult&)> done) override
+    void ActivateScreenSaver(QObject* context, std::function<void(const SystemResult&)> done) override
     {
         ++screenSaverRequests;
         Answer(context, std::move(done), screenSaverResult);
     }
-    void RequestPower(TPowerAction action, QObject* context, std::function<void(const TSystemResult&)> done) override
+    void RequestPower(PowerAction action, QObject* context, std::function<void(const SystemResult&)> done) override
     {
         powerRequests.push_back(action);
         if (duringPowerRequest)

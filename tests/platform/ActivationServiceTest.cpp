@@ -31,11 +31,11 @@ namespace {
 
 constexpr int kHangLimitMs = 30000; // bounds a hang only
 
-using K = TActivationKind;
+using K = ActivationKind;
 
 // Every request the service signals, in order.
 struct Recorder {
-    std::vector<TActivationRequest> got;
+    std::vector<ActivationRequest> got;
     explicit Recorder(ActivationService& service)
     {
         QObject::connect(&service, &ActivationService::ActivateRequested, [this](int n) {
@@ -54,10 +54,10 @@ struct Recorder {
     }
 };
 
-std::string Describe(const std::vector<TActivationRequest>& requests)
+std::string Describe(const std::vector<ActivationRequest>& requests)
 {
     std::string out;
-    for (const TActivationRequest& r : requests)
+    for (const ActivationRequest& r : requests)
         out += std::to_string(int(r.Kind)) + ":" + std::to_string(r.Number) + " ";
     return out;
 }
@@ -166,19 +166,19 @@ TEST(ActivationServiceTest, DISABLED_ServesRequestsInChild)
     EXPECT_TRUE(recorder.got.empty()) << Describe(recorder.got);
     service.Open();
     ASSERT_TRUE(recorder.Await(2));
-    EXPECT_EQ(recorder.got, (std::vector<TActivationRequest>{{K::Activate, 5}, {K::Show, 0}}));
+    EXPECT_EQ(recorder.got, (std::vector<ActivationRequest>{{K::Activate, 5}, {K::Show, 0}}));
 
     struct Row {
         const char* method;
         QVariantList args;
-        std::optional<TActivationRequest> signalled; // none: refused
-        const char* error;                           // the refusal's error name, or its text
+        std::optional<ActivationRequest> signalled; // none: refused
+        const char* error;                          // the refusal's error name, or its text
     } rows[] = {
-        {"Activate", {3}, TActivationRequest{K::Activate, 3}, nullptr},
-        {"ShowPage", {2}, TActivationRequest{K::ShowPage, 2}, nullptr},
-        {"Toggle", {}, TActivationRequest{K::Toggle, 0}, nullptr},
-        {"Show", {}, TActivationRequest{K::Show, 0}, nullptr},
-        {"Activate", {21000}, TActivationRequest{K::Activate, 21000}, nullptr},
+        {"Activate", {3}, ActivationRequest{K::Activate, 3}, nullptr},
+        {"ShowPage", {2}, ActivationRequest{K::ShowPage, 2}, nullptr},
+        {"Toggle", {}, ActivationRequest{K::Toggle, 0}, nullptr},
+        {"Show", {}, ActivationRequest{K::Show, 0}, nullptr},
+        {"Activate", {21000}, ActivationRequest{K::Activate, 21000}, nullptr},
         {"Activate", {0}, std::nullopt, ActivationService::kOutOfRangeError},
         {"Activate", {-7}, std::nullopt, ActivationService::kOutOfRangeError},
         {"ShowPage", {1001}, std::nullopt, ActivationService::kOutOfRangeError},
@@ -192,7 +192,7 @@ TEST(ActivationServiceTest, DISABLED_ServesRequestsInChild)
         if (r.signalled) {
             EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
             ASSERT_TRUE(recorder.Await(1));
-            EXPECT_EQ(recorder.got, std::vector<TActivationRequest>{*r.signalled});
+            EXPECT_EQ(recorder.got, std::vector<ActivationRequest>{*r.signalled});
         } else {
             EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage);
             EXPECT_EQ(reply.errorName().toStdString(), r.error);
@@ -206,9 +206,9 @@ TEST(ActivationServiceTest, DISABLED_ServesRequestsInChild)
     // A bar of 2 pages of 16 buttons refuses what it does not hold, and says so.
     service.SetLimits(32, 2);
     const Row limited[] = {
-        {"Activate", {32}, TActivationRequest{K::Activate, 32}, nullptr},
+        {"Activate", {32}, ActivationRequest{K::Activate, 32}, nullptr},
         {"Activate", {33}, std::nullopt, ActivationService::kOutOfRangeError},
-        {"ShowPage", {2}, TActivationRequest{K::ShowPage, 2}, nullptr},
+        {"ShowPage", {2}, ActivationRequest{K::ShowPage, 2}, nullptr},
         {"ShowPage", {3}, std::nullopt, ActivationService::kOutOfRangeError},
     };
     for (const Row& r : limited)
@@ -233,11 +233,11 @@ TEST(ActivationServiceTest, DISABLED_ServesRequestsInChild)
     struct Second {
         std::vector<std::string> args;
         int status;
-        std::optional<TActivationRequest> signalled;
+        std::optional<ActivationRequest> signalled;
     } seconds[] = {
-        {{"desk", "--activate", "3"}, 0, TActivationRequest{K::Activate, 3}},
-        {{"/m", "desk", "--toggle"}, 0, TActivationRequest{K::Toggle, 0}},
-        {{"--page", "2", "desk"}, 0, TActivationRequest{K::ShowPage, 2}},
+        {{"desk", "--activate", "3"}, 0, ActivationRequest{K::Activate, 3}},
+        {{"/m", "desk", "--toggle"}, 0, ActivationRequest{K::Toggle, 0}},
+        {{"--page", "2", "desk"}, 0, ActivationRequest{K::ShowPage, 2}},
         {{"desk", "--page", "5"}, 1, std::nullopt},
         {{"desk", "--activate", "x"}, 1, std::nullopt},
     };
@@ -250,7 +250,7 @@ TEST(ActivationServiceTest, DISABLED_ServesRequestsInChild)
         EXPECT_EQ(AwaitExit(StartKexbar(s.args)), s.status);
         if (s.signalled) {
             ASSERT_TRUE(recorder.Await(1));
-            EXPECT_EQ(recorder.got, std::vector<TActivationRequest>{*s.signalled});
+            EXPECT_EQ(recorder.got, std::vector<ActivationRequest>{*s.signalled});
         } else {
             QTest::qWait(50);
             EXPECT_TRUE(recorder.got.empty()) << Describe(recorder.got);
@@ -282,14 +282,14 @@ TEST(ActivationServiceTest, DISABLED_NoBarInChild)
         ActivationService service("alone", dir);
         EXPECT_EQ(service.OnBus(), busExpected);
         EXPECT_EQ(service.Serving(), busExpected);
-        const TForwardResult sent = service.HandToRunningBar({K::Activate, 1});
-        EXPECT_EQ(sent.Outcome, TForwardOutcome::NoBar) << sent.Message;
+        const ForwardResult sent = service.HandToRunningBar({K::Activate, 1});
+        EXPECT_EQ(sent.Outcome, ForwardOutcome::NoBar) << sent.Message;
         // Its own request is still carried out once it opens.
         Recorder recorder(service);
         EXPECT_EQ(service.Request({K::Activate, 1}), "");
         service.Open();
         ASSERT_TRUE(recorder.Await(1));
-        EXPECT_EQ(recorder.got, (std::vector<TActivationRequest>{{K::Activate, 1}}));
+        EXPECT_EQ(recorder.got, (std::vector<ActivationRequest>{{K::Activate, 1}}));
     }
     if (!busExpected)
         return;

@@ -18,10 +18,10 @@ using namespace kex;
 namespace fs = std::filesystem;
 
 namespace kex {
-void PrintTo(const TProgramGroup& g, std::ostream* os)
+void PrintTo(const ProgramGroup& g, std::ostream* os)
 {
     *os << "\n[" << g.name << "]";
-    for (const TProgramItem& i : g.items)
+    for (const ProgramItem& i : g.items)
         *os << "\n  " << i.title << " | " << i.commandLine << " | " << i.iconFile << (i.terminal ? " | terminal" : "");
 }
 } // namespace kex
@@ -92,7 +92,7 @@ std::map<std::string, std::string> WorldEnv(const fs::path& w, const std::string
             {"KEX_MENU_CASE", what}};
 }
 
-std::vector<TProgramGroup> Sorted(std::vector<TProgramGroup> groups)
+std::vector<ProgramGroup> Sorted(std::vector<ProgramGroup> groups)
 {
     std::sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
     return groups;
@@ -104,7 +104,7 @@ TEST(AppMenuTest, DISABLED_GroupsInChild)
         GTEST_SKIP() << "runs only in the child of GroupsOfAPrivateWorld";
     const fs::path w = Env("KEX_WORLD");
     const std::string flatpak = (w / "bin/flatpak").string();
-    const TProgramItem writer{"Schreiber", "kexwriter", (w / "icons/w.png").string(), 0, false},
+    const ProgramItem writer{"Schreiber", "kexwriter", (w / "icons/w.png").string(), 0, false},
         sheet{"Sheet", "kexsheet --new-window", "kex-sheet", 0, false}, viewer{"Doc Viewer", "kexview", "", 0, false},
         chess{"Chess, Checkers and Go", "kexchess --board '8 x 8'", "kex-chess", 0, false},
         here{"Only Here", "kexany --here", "", 0, false}, top{"Top", "kextop -d 1", "", 0, true},
@@ -112,7 +112,7 @@ TEST(AppMenuTest, DISABLED_GroupsInChild)
         paint{"Paint",
               flatpak + " run --branch=stable --arch=x86_64 --command=paint --file-forwarding org.example.Paint",
               "org.example.Paint", 0, false};
-    const std::optional<std::vector<TProgramGroup>> groups = AppMenuSource().ReadGroups();
+    const std::optional<std::vector<ProgramGroup>> groups = AppMenuSource().ReadGroups();
     if (Env("KEX_MENU_CASE") == "nothing") {
         EXPECT_FALSE(groups);
     } else if (Env("KEX_MENU_CASE") == "menu") {

@@ -43,7 +43,7 @@ bool WaitForEnd(LinuxPlatform& platform, pid_t pid)
 {
     const auto deadline = std::chrono::steady_clock::now() + 30s;
     while (std::chrono::steady_clock::now() < deadline) {
-        if (platform.PollProcess(pid) == TProcessState::Ended)
+        if (platform.PollProcess(pid) == ProcessState::Ended)
             return true;
         std::this_thread::sleep_for(10ms);
     }
@@ -87,7 +87,7 @@ TEST(ProcessesTest, ArgumentsAndWorkingDirectoryArriveExactly)
                                            "$HOME",         "",      "back\\slash", "*"};
     const fs::path before = fs::current_path();
     LinuxPlatform platform;
-    TStartResult started = platform.StartProcess(argv, work.string());
+    StartResult started = platform.StartProcess(argv, work.string());
     ASSERT_GT(started.pid, 0) << started.error;
     EXPECT_EQ(started.error, "");
     EXPECT_EQ(fs::current_path(), before);
@@ -118,7 +118,7 @@ TEST(ProcessesTest, ProgramFromPathAndUnusableWorkingDirectory)
     LinuxPlatform platform;
     // No "/" in the program: found through PATH. A working directory that does not
     // exist is ignored: the child starts in the bar's own directory.
-    TStartResult started =
+    StartResult started =
         platform.StartProcess({"sh", "-c", "pwd > \"$0\"", marker.string()}, (tmp.path() / "missing").string());
     ASSERT_GT(started.pid, 0) << started.error;
     ASSERT_TRUE(WaitForEnd(platform, started.pid));
@@ -128,20 +128,20 @@ TEST(ProcessesTest, ProgramFromPathAndUnusableWorkingDirectory)
 TEST(ProcessesTest, PollSeesRunningThenEndedThenUnknown)
 {
     LinuxPlatform platform;
-    TStartResult started = platform.StartProcess({"/bin/sleep", "0.3"}, "");
+    StartResult started = platform.StartProcess({"/bin/sleep", "0.3"}, "");
     ASSERT_GT(started.pid, 0) << started.error;
-    EXPECT_EQ(platform.PollProcess(started.pid), TProcessState::Running);
+    EXPECT_EQ(platform.PollProcess(started.pid), ProcessState::Running);
     ASSERT_TRUE(WaitForEnd(platform, started.pid));
     EXPECT_EQ(ProcState(started.pid), 0) << "reaped, not a zombie";
-    EXPECT_EQ(platform.PollProcess(started.pid), TProcessState::Unknown);
-    EXPECT_EQ(platform.PollProcess(0), TProcessState::Unknown);
-    EXPECT_EQ(platform.PollProcess(::getpid()), TProcessState::Unknown);
+    EXPECT_EQ(platform.PollProcess(started.pid), ProcessState::Unknown);
+    EXPECT_EQ(platform.PollProcess(0), ProcessState::Unknown);
+    EXPECT_EQ(platform.PollProcess(::getpid()), ProcessState::Unknown);
 }
 
 TEST(ProcessesTest, ShortLivedProcessEndIsSeen)
 {
     LinuxPlatform platform;
-    TStartResult started = platform.StartProcess({"/bin/true"}, "");
+    StartResult started = platform.StartProcess({"/bin/true"}, "");
     ASSERT_GT(started.pid, 0) << started.error;
     ASSERT_TRUE(WaitForEnd(platform, started.pid));
     EXPECT_EQ(ProcState(started.pid), 0) << "reaped, not a zombie";
@@ -152,7 +152,7 @@ TEST(ProcessesTest, ReapChildrenLeavesNoZombieAndKeepsTheWatchedEnd)
     LinuxPlatform platform;
     std::vector<pid_t> pids;
     for (int i = 0; i < 50; ++i) {
-        TStartResult started = platform.StartProcess({"/bin/true"}, "");
+        StartResult started = platform.StartProcess({"/bin/true"}, "");
         ASSERT_GT(started.pid, 0) << started.error;
         pids.push_back(started.pid);
     }
@@ -175,8 +175,8 @@ TEST(ProcessesTest, ReapChildrenLeavesNoZombieAndKeepsTheWatchedEnd)
         EXPECT_EQ(errno, ECHILD);
     }
     // The watch asking afterwards still learns that its process ended, once.
-    EXPECT_EQ(platform.PollProcess(pids.back()), TProcessState::Ended);
-    EXPECT_EQ(platform.PollProcess(pids.back()), TProcessState::Unknown);
+    EXPECT_EQ(platform.PollProcess(pids.back()), ProcessState::Ended);
+    EXPECT_EQ(platform.PollProcess(pids.back()), ProcessState::Unknown);
 }
 
 TEST(ProcessesTest, MissingAndNonExecutableProgramsAreReported)
@@ -198,7 +198,7 @@ TEST(ProcessesTest, MissingAndNonExecutableProgramsAreReported)
     };
     LinuxPlatform platform;
     for (const Case& c : cases) {
-        TStartResult result = platform.StartProcess(c.argv, tmp.path().string());
+        StartResult result = platform.StartProcess(c.argv, tmp.path().string());
         EXPECT_EQ(result.pid, 0);
         EXPECT_NE(result.error.find(c.mentions), std::string::npos) << result.error;
         // The reason alone: the bar names the program when it tells the user.

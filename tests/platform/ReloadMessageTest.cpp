@@ -60,8 +60,8 @@ TEST(ReloadMessageTest, DISABLED_ToolTellsTheBarsInChild)
     ASSERT_EQ(mine, ConfigurationIdentity(dir + "/link/KXdesk.INI"));
     DBusMessageBus bus;
     ASSERT_TRUE(bus.OnBus());
-    std::vector<TBarMessage> received;
-    bus.SetHandler([&](const TBarMessage& m) { received.push_back(m); });
+    std::vector<BarMessage> received;
+    bus.SetHandler([&](const BarMessage& m) { received.push_back(m); });
     OlderListener older;
     ASSERT_TRUE(QDBusConnection::sessionBus().connect(QString(), DBusMessageBus::kPath, DBusMessageBus::kInterface,
                                                       DBusMessageBus::kSignal, &older, SLOT(Received(QString, int))));
@@ -103,7 +103,7 @@ TEST(ReloadMessageTest, DISABLED_ToolTellsTheBarsInChild)
         EXPECT_EQ(received[0].configuration, ConfigurationIdentity(s.file));
         // A bar of this file reloads; one of the other directory's "desk" does not.
         const bool ours = s.file != other;
-        EXPECT_EQ(MessageAction(received[0], "desk", mine), ours ? TMessageAction::Reload : TMessageAction::None);
+        EXPECT_EQ(MessageAction(received[0], "desk", mine), ours ? BarMessageAction::Reload : BarMessageAction::None);
         // Bars of the older form still hear it, by its name alone.
         EXPECT_EQ(older.received, (std::vector<std::pair<std::string, int>>{{"UKexbardesk", 1}}));
     }
@@ -116,7 +116,7 @@ TEST(ReloadMessageTest, DISABLED_ToolTellsTheBarsInChild)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !received.empty(); }, kHangLimitMs));
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].configuration, "");
-    EXPECT_EQ(MessageAction(received[0], "desk", mine), TMessageAction::Reload);
+    EXPECT_EQ(MessageAction(received[0], "desk", mine), BarMessageAction::Reload);
 }
 
 TEST(ReloadMessageTest, KexbarConfigTellsRunningBarsToReload)

@@ -109,11 +109,11 @@ private:
 };
 
 // Runs one request and waits for its answer.
-template <typename Start> std::optional<TSystemResult> Await(Start start)
+template <typename Start> std::optional<SystemResult> Await(Start start)
 {
-    std::optional<TSystemResult> result;
+    std::optional<SystemResult> result;
     QObject context;
-    start(&context, [&](const TSystemResult& r) { result = r; });
+    start(&context, [&](const SystemResult& r) { result = r; });
     static_cast<void>(QTest::qWaitFor([&] { return result.has_value(); }, kHangLimitMs));
     return result;
 }
@@ -170,7 +170,7 @@ TEST(SystemServicesTest, DISABLED_ScreenSaverInChild)
             ASSERT_TRUE(gnomeMock.emplace(gnome, dir / "gnome.log").Ready());
         }
         ::setenv("PATH", (r.program ? bin : empty).c_str(), 1);
-        const std::optional<TSystemResult> result =
+        const std::optional<SystemResult> result =
             Await([&](QObject* context, auto done) { services.ActivateScreenSaver(context, done); });
         ::setenv("PATH", path.c_str(), 1);
         ASSERT_TRUE(result.has_value());
@@ -227,11 +227,11 @@ TEST(SystemServicesTest, DISABLED_PowerInChild)
                                 {{"PowerOff", "b", "", authRequired}, {"Reboot", "b", "", authRequired}},
                                 true};
 
-    const TPowerAction off = TPowerAction::PowerOff, reboot = TPowerAction::Reboot;
+    const PowerAction off = PowerAction::PowerOff, reboot = PowerAction::Reboot;
     struct Row {
         const char* name;
         const StandIn *manager, *logind;
-        TPowerAction action;
+        PowerAction action;
         bool ok;
         std::string service;
         std::string managerCall, logindCall; // what each was asked; empty: nothing
@@ -274,7 +274,7 @@ TEST(SystemServicesTest, DISABLED_PowerInChild)
             ASSERT_TRUE(manager.emplace(*r.manager, dir / "manager.log").Ready());
         }
 
-        const std::optional<TSystemResult> result =
+        const std::optional<SystemResult> result =
             Await([&](QObject* context, auto done) { services.RequestPower(r.action, context, done); });
         ASSERT_TRUE(result.has_value());
         EXPECT_EQ(result->ok, r.ok);

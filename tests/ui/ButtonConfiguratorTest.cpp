@@ -190,7 +190,7 @@ TEST_F(ButtonConfiguratorTest, APageNotShownYetBehavesAsAShownOne)
          4},
         {"the switch to 21 buttons",
          [this](MainWindow& f) {
-             dialogs.answers.push_back(TModalResult::mrYes);
+             dialogs.answers.push_back(ModalResult::mrYes);
              f.MenuItem("PButton21")->trigger();
          },
          3},
@@ -485,7 +485,7 @@ TEST_F(ButtonConfiguratorTest, EachItemWritesItsKeyAndTheMenuShowsItNextTime)
                                                                  "Select Files on Launch"}));
     EXPECT_EQ(dialogs.directoryContexts, (std::vector<int>{28, 24, 24}));
     ASSERT_EQ(dialogs.openDialogs.size(), 3u);
-    for (const TOpenDialogOptions& o : dialogs.openDialogs) {
+    for (const OpenDialogOptions& o : dialogs.openDialogs) {
         EXPECT_EQ(o.title, "Select Sound to Play");
         EXPECT_EQ(o.helpContext, 31);
     }

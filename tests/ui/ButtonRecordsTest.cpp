@@ -273,7 +273,7 @@ TEST_F(ButtonRecordsTest, RightPressOnAnEmptyButtonOnlyExplains)
     EXPECT_TRUE(dialogs.popups.empty());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Options can only be set on loaded buttons");
-    EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtError);
+    EXPECT_EQ(dialogs.messages[0].type, MessageType::mtError);
     EXPECT_EQ(dialogs.messages[0].buttons, unsigned(mbOK | mbHelp));
     EXPECT_EQ(dialogs.messages[0].helpContext, 26);
     EXPECT_EQ(f.ScreenCursor(), crDefault);
@@ -352,7 +352,7 @@ TEST_F(ButtonRecordsTest, PendingMoveIsNeverLost)
     };
     auto endProgram = [this](MainWindow&) { form.reset(); };
     auto switchTo21 = [this](MainWindow& f) {
-        dialogs.answers = {TModalResult::mrYes};
+        dialogs.answers = {ModalResult::mrYes};
         f.MenuItem("PButton21")->trigger();
     };
     auto pageCountElsewhere = [this](MainWindow&) {

@@ -21,7 +21,7 @@ namespace kex {
 namespace {
 
 // The real dialogs; the help topic shown is recorded instead of opening the help window.
-class RecordingDialogs : public TQtDialogs {
+class RecordingDialogs : public QtDialogs {
 public:
     std::vector<int> shown;
     void ShowHelp(int context) override { shown.push_back(context); }
@@ -42,7 +42,7 @@ TEST(DialogsTest, FileDirectoryAndColourDialogsHaveAHelpButtonForTheirTopic)
 {
     RecordingDialogs dialogs;
     auto openFiles = [&](const std::string& filter, int context) {
-        TOpenDialogOptions o;
+        OpenDialogOptions o;
         o.filter = filter;
         o.helpContext = context;
         o.multiSelect = true;
@@ -116,7 +116,7 @@ TEST(DialogsTest, ProgramsFilterShowsExecutablesAndAllFilesEveryFile)
         EXPECT_EQ(combo->currentIndex(), 1);
         all = Listed(dialog, 2);
     });
-    TOpenDialogOptions o;
+    OpenDialogOptions o;
     o.filter = "Programs|*.EXE;*.COM;*.BAT;*.PIF|All Files|*.*";
     o.initialDir = dir.path().toStdString();
     dialogs.OpenFile(o);

@@ -14,7 +14,7 @@ using FirstStartImportTest = FormTest;
 
 TEST_F(FirstStartImportTest, TheAnswerDecidesWhetherTheBarIsFilled)
 {
-    const std::vector<TProgramGroup> groups = {
+    const std::vector<ProgramGroup> groups = {
         {"office", {{"Writer, the word processor", "lowriter", "", 0, false}}},
         {"Games",
          {{"Mines", "gnome-mines", "gnome-mines", 0, false},
@@ -23,21 +23,21 @@ TEST_F(FirstStartImportTest, TheAnswerDecidesWhetherTheBarIsFilled)
     };
     struct Row {
         const char* name;
-        TModalResult answer;
+        ModalResult answer;
         bool readable;                       // whether the groups can be read
         std::vector<std::string> tabs;       // the first tabs the bar shows
         std::map<int, std::string> programs; // buttons with a program
         std::vector<std::string> shown;      // plain messages shown
     } rows[] = {
         {"Yes",
-         TModalResult::mrYes,
+         ModalResult::mrYes,
          true,
          {"Games", "office"},
          {{1, "gnome-mines"}, {2, "sol --deal \"1, 2\""}, {22, "lowriter"}},
          {}},
-        {"No", TModalResult::mrNo, true, {"Page1", "Page2", "Page3"}, {}, {}},
-        {"closed", TModalResult::mrNone, true, {"Page1", "Page2", "Page3"}, {}, {}},
-        {"unreadable", TModalResult::mrYes, false, {"Page1", "Page2", "Page3"}, {}, {kNoProgramGroups}},
+        {"No", ModalResult::mrNo, true, {"Page1", "Page2", "Page3"}, {}, {}},
+        {"closed", ModalResult::mrNone, true, {"Page1", "Page2", "Page3"}, {}, {}},
+        {"unreadable", ModalResult::mrYes, false, {"Page1", "Page2", "Page3"}, {}, {kNoProgramGroups}},
     };
     platform.screen = QSize(1280, 1024);
     for (const Row& r : rows) {
@@ -53,7 +53,7 @@ TEST_F(FirstStartImportTest, TheAnswerDecidesWhetherTheBarIsFilled)
         EXPECT_EQ(dialogs.messages[0].text, kImportQuestion);
         EXPECT_EQ(dialogs.messages[0].buttons, unsigned(mbYes | mbNo | mbHelp));
         EXPECT_EQ(dialogs.messages[0].helpContext, kImportHelpContext);
-        EXPECT_EQ(platform.programGroups.reads, r.answer == TModalResult::mrYes ? 1 : 0);
+        EXPECT_EQ(platform.programGroups.reads, r.answer == ModalResult::mrYes ? 1 : 0);
         EXPECT_EQ(dialogs.plainMessages, r.shown);
         EXPECT_EQ(f.ScreenCursor(), crDefault);
 

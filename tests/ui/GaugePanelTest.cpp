@@ -80,7 +80,7 @@ TEST_F(GaugePanelTest, RangeErrorOfTheGaugeIsShownInTheErrorBox)
     f.Guarded([&] { Child<TEnhancedGauge>(f, "Gauge1")->SetMinValue(200); });
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Value must be between -2147483647 and 99");
-    EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtError);
+    EXPECT_EQ(dialogs.messages[0].type, MessageType::mtError);
     EXPECT_EQ(Child<TEnhancedGauge>(f, "Gauge1")->MinValue(), 0);
 }
 

@@ -225,7 +225,7 @@ TEST(EyesControl, PupilsFollowThePointerRepaintingOnlyTheirPlaces)
 }
 
 // A watch of the pointer's motion as the display would give it.
-class FakeMotionWatch : public TPointerWatch {
+class FakeMotionWatch : public PointerWatch {
 public:
     int* arms;
     explicit FakeMotionWatch(int* a) : arms(a) {}

@@ -12,14 +12,14 @@
 
 #include <gtest/gtest.h>
 
-using kex::THelpWindow;
+using kex::HelpWindow;
 
 namespace {
 
 const QString kHelpFile = QStringLiteral(KEX_SOURCE_DIR "/data/Kexbar.HLP");
 
 // The text of the paragraph shown at the top of the help text.
-std::string TopLine(const THelpWindow& help)
+std::string TopLine(const HelpWindow& help)
 {
     QTest::qWait(20); // whatever the browser does later must not move the topic
     return help.Browser()->cursorForPosition(QPoint(4, 4)).block().text().trimmed().toStdString();
@@ -35,7 +35,7 @@ bool WriteFile(const QString& path, const QByteArray& data)
 
 TEST(HelpWindow, TheHelpFileHasATopicForEveryContextTheBarPasses)
 {
-    THelpWindow help;
+    HelpWindow help;
     help.SetHelpFile(kHelpFile);
     help.ShowContents();
     ASSERT_TRUE(help.Loaded()) << kHelpFile.toStdString();
@@ -62,7 +62,7 @@ TEST(HelpWindow, TheHelpFileHasATopicForEveryContextTheBarPasses)
 
 TEST(HelpWindow, AContextScrollsToItsTopicAndUnknownOnesShowTheContents)
 {
-    THelpWindow help;
+    HelpWindow help;
     help.SetHelpFile(kHelpFile);
     help.ShowContents();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&help));
@@ -105,7 +105,7 @@ TEST(HelpWindow, AMissingFileOrADirectoryShowsWhyInsteadOfTopics)
         {QString(), QStringLiteral("No help file has been named.")},
     };
     for (const auto& [path, message] : cases) {
-        THelpWindow help;
+        HelpWindow help;
         help.SetHelpFile(path);
         help.ShowContext(39);
         EXPECT_FALSE(help.Loaded());
@@ -121,7 +121,7 @@ TEST(HelpWindow, TheFileIsReadAgainWhenItAppearsOrChanges)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("Kexbar.HLP");
-    THelpWindow help;
+    HelpWindow help;
     help.SetHelpFile(path);
     help.ShowContents();
     EXPECT_FALSE(help.Loaded());

@@ -35,7 +35,7 @@ public:
     std::vector<std::string> order; // "sound <file>" and "start <argv[0]>"
     std::function<void()> duringStart;
 
-    TStartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override
+    StartResult StartProcess(const std::vector<std::string>& argv, const std::string& workingDir) override
     {
         order.push_back("start " + (argv.empty() ? std::string() : argv.front()));
         if (duringStart)
@@ -235,7 +235,7 @@ TEST_F(LaunchTest, FirstClickOnAnEmptyButtonBrowsesAndStoresSecondClickStarts)
         dialogs.files = {{c.chosen}};
         Click(3);
         ASSERT_EQ(dialogs.openDialogs.size(), 1u);
-        const TOpenDialogOptions& o = dialogs.openDialogs[0];
+        const OpenDialogOptions& o = dialogs.openDialogs[0];
         EXPECT_EQ(o.title, "Select Program to Run");
         EXPECT_EQ(o.helpContext, 29);
         EXPECT_EQ(o.filter.rfind("Programs|", 0), 0u) << o.filter;
@@ -286,7 +286,7 @@ TEST_F(LaunchTest, ABrowsedFileThatIsNotThereOrWhoseNameTheFileCannotKeepFillsNo
         dialogs.files = {{chosen}};
         Click(5);
         ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtError);
+        EXPECT_EQ(dialogs.messages[0].type, MessageType::mtError);
         EXPECT_NE(dialogs.messages[0].text.find(why), std::string::npos) << dialogs.messages[0].text;
         EXPECT_EQ(IniText(), before);
         EXPECT_FALSE(Pages(f).FindButton(5)->HasGlyph());
@@ -343,7 +343,7 @@ TEST_F(LaunchTest, FilesChosenAtTheLaunchBecomeItsParametersAfterTheSound)
     // Cancelled: nothing starts, nothing sounds.
     Click(1);
     ASSERT_EQ(dialogs.openDialogs.size(), 1u);
-    const TOpenDialogOptions& o = dialogs.openDialogs[0];
+    const OpenDialogOptions& o = dialogs.openDialogs[0];
     EXPECT_EQ(o.title, "Select File(s)");
     EXPECT_EQ(o.filter, "All Files|*.*");
     EXPECT_EQ(o.helpContext, 24);
@@ -482,11 +482,11 @@ TEST_F(LaunchTest, WatchWaitsForTheProgramAndClearsTheRecordWhenItEnds)
 
         // Ended, and the button replayed from the recent list: the watch waits for the
         // replayed program as for a click's and restarts the timer at its end.
-        platform.processes[pid] = TProcessState::Ended;
+        platform.processes[pid] = ProcessState::Ended;
         Launch(f).Watch();
         ASSERT_EQ(Launch(f).WatchedPid(), 0);
         Click(1);
-        platform.processes[platform.started[1].pid] = TProcessState::Ended;
+        platform.processes[platform.started[1].pid] = ProcessState::Ended;
         Launch(f).Watch();
         ASSERT_EQ(Launch(f).WatchedPid(), 0);
         const QDateTime replayEnd(QDate(2026, 12, 7), QTime(11, 0, 0));
@@ -496,7 +496,7 @@ TEST_F(LaunchTest, WatchWaitsForTheProgramAndClearsTheRecordWhenItEnds)
         const pid_t replayed = platform.started[2].pid;
         EXPECT_EQ(Launch(f).WatchedPid(), replayed);
         platform.now = replayEnd.addSecs(30);
-        platform.processes[replayed] = TProcessState::Ended;
+        platform.processes[replayed] = ProcessState::Ended;
         Launch(f).Watch();
         EXPECT_EQ(Launch(f).WatchedPid(), 0);
         EXPECT_EQ(Launch(f).ProgramTimerStart(), replayEnd.addSecs(30));
@@ -504,7 +504,7 @@ TEST_F(LaunchTest, WatchWaitsForTheProgramAndClearsTheRecordWhenItEnds)
         // A click on the bar: the watch waits for its program again and sees its end.
         Click(1);
         ASSERT_EQ(platform.started.size(), 4u);
-        platform.processes[platform.started[3].pid] = TProcessState::Ended;
+        platform.processes[platform.started[3].pid] = ProcessState::Ended;
         const QDateTime endTime(QDate(2026, 12, 7), QTime(12, 0, 0));
         platform.now = endTime;
         EXPECT_TRUE(QTest::qWaitFor([&] { return Launch(f).WatchedPid() == 0; }, 30000));
@@ -547,7 +547,7 @@ TEST_F(LaunchTest, RunButtonIsRefusedWhileModifyIsLockedOut)
     QTest::mouseClick(Child<QToolButton>(f, "RunButton"), Qt::LeftButton);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "The Run function has been turned off");
-    EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtInformation);
+    EXPECT_EQ(dialogs.messages[0].type, MessageType::mtInformation);
     EXPECT_EQ(dialogs.messages[0].buttons, unsigned(mbOK));
     EXPECT_TRUE(dialogs.openDialogs.empty());
     EXPECT_TRUE(platform.started.empty());
@@ -568,7 +568,7 @@ TEST_F(LaunchTest, RunButtonStartsTheChosenProgramOnceAndStoresNothing)
     // A Run launch belongs to no button: no password is asked.
     QTest::mouseClick(Child<QToolButton>(f, "RunButton"), Qt::LeftButton);
     ASSERT_EQ(dialogs.openDialogs.size(), 2u);
-    const TOpenDialogOptions& o = dialogs.openDialogs[1];
+    const OpenDialogOptions& o = dialogs.openDialogs[1];
     EXPECT_EQ(o.title, "Select Program to Run");
     EXPECT_EQ(o.helpContext, 29);
     EXPECT_EQ(o.filter.rfind("Programs|", 0), 0u);

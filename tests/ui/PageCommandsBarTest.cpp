@@ -29,13 +29,13 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
     } cases[] = {
         {"delete from the page menu",
          [this](MainWindow&) {
-             dialogs.answers.push_back(TModalResult::mrYes);
+             dialogs.answers.push_back(ModalResult::mrYes);
              Menu(2, "DeletePage1");
          }},
         {"delete asked before the change",
          [this](MainWindow& f) {
              // The question is open while the other program adds its page.
-             dialogs.answers.push_back(TModalResult::mrYes);
+             dialogs.answers.push_back(ModalResult::mrYes);
              dialogs.popupChoices.push_back("DeletePage1");
              Child<TTabSet>(f, "TabSet1")->SetTabIndex(2);
              Pages(f).SelectPage();
@@ -52,7 +52,7 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
         {"16/21 switch",
          [this](MainWindow& f) {
              Tool({Ini(), "add-page", "1", "New"});
-             dialogs.answers.push_back(TModalResult::mrYes);
+             dialogs.answers.push_back(ModalResult::mrYes);
              f.MenuItem("PButton21")->trigger();
          }},
         {"button menu",
@@ -103,7 +103,7 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
         EXPECT_EQ(Pages(f).PageCount(), 4);
         EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Tabs(), QStringList({"New", "Main", "Scripts", "Misc"}));
         EXPECT_EQ(f.ScreenCursor(), crDefault);
-        const bool told = !dialogs.messages.empty() && dialogs.messages.back().type == TMsgDlgType::mtInformation
+        const bool told = !dialogs.messages.empty() && dialogs.messages.back().type == MessageType::mtInformation
                           && dialogs.messages.back().text.find("reloaded") != std::string::npos;
         EXPECT_TRUE(told);
         form.reset();
@@ -116,7 +116,7 @@ TEST_F(PageTest, CommandsOnPagesChangedMeanwhileReloadTheBarAndChangeNothing)
     dialogs.popupChoices.clear();
     RightPress(2); // refused: the bar reloads
     EXPECT_EQ(Pages(f).PageCount(), 4);
-    dialogs.answers.push_back(TModalResult::mrYes);
+    dialogs.answers.push_back(ModalResult::mrYes);
     Menu(3, "DeletePage1");
     EXPECT_EQ(dialogs.messages.back().text, "Are you sure you want to Delete the \"Misc\" Page?");
     EXPECT_EQ(Child<TTabSet>(f, "TabSet1")->Tabs(), QStringList({"New", "Main", "Scripts"}));
@@ -176,7 +176,7 @@ TEST_F(PageTest, BackupHoldsTheBarAsItWasBeforeEveryRebuildingCommand)
         {"add", [this](MainWindow&) { Menu(0, "AddPage1"); }},
         {"delete",
          [this](MainWindow&) {
-             dialogs.answers.push_back(TModalResult::mrYes);
+             dialogs.answers.push_back(ModalResult::mrYes);
              Menu(1, "DeletePage1");
          }},
         {"page count",

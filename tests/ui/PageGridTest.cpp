@@ -480,7 +480,7 @@ protected:
     {
         ASSERT_EQ(dialogs.messages.size(), 1u);
         EXPECT_EQ(dialogs.messages[0].text, "This may take several minutes or much longer!    Proceed?");
-        EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtWarning);
+        EXPECT_EQ(dialogs.messages[0].type, MessageType::mtWarning);
         EXPECT_EQ(dialogs.messages[0].buttons, unsigned(mbYes | mbNo | mbHelp));
         EXPECT_EQ(dialogs.messages[0].helpContext, 39);
     }
@@ -514,7 +514,7 @@ std::vector<int> Range(int first, int last)
 
 TEST_F(ButtonsPerPageTest, DeclinedSwitchChangesNothing)
 {
-    for (TModalResult answer : {TModalResult::mrNo, TModalResult::mrNone, TModalResult::mrCancel}) {
+    for (ModalResult answer : {ModalResult::mrNo, ModalResult::mrNone, ModalResult::mrCancel}) {
         dialogs.messages.clear();
         dialogs.popups.clear();
         WriteIni(NumberedBar(16, {"Tools", "Tools"}, Range(1, 19)));
@@ -577,7 +577,7 @@ TEST_F(ButtonsPerPageTest, SwitchRenumbersAndRebuildsTheBar)
         f.show(); // the rebuild happens on a bar the user sees
         // The backup is the file exactly as it was before the switch.
         const std::string expectedBak = IniText();
-        dialogs.answers = {TModalResult::mrYes};
+        dialogs.answers = {ModalResult::mrYes};
         PageMenu(f, c.to == 21 ? "PButton21" : "PButton16");
         ExpectTheQuestion();
 
@@ -638,7 +638,7 @@ TEST_F(ButtonsPerPageTest, RebuildWithoutConfigurationFileStopsWithAnError)
     Pump();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Cannot open file " + Ini());
-    EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtError);
+    EXPECT_EQ(dialogs.messages[0].type, MessageType::mtError);
     EXPECT_EQ(Bak(), "<absent>");
     EXPECT_EQ(IniText(), "") << "no file is made up";
     // The bar stands as it was.

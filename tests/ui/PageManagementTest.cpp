@@ -242,11 +242,11 @@ TEST_F(PageTest, DeletingOrMovingAsksFirstAndNoChangesNothing)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.question);
-        dialogs.answers.push_back(TModalResult::mrNo);
+        dialogs.answers.push_back(ModalResult::mrNo);
         Menu(c.tab, c.item);
         ASSERT_FALSE(dialogs.messages.empty());
         EXPECT_EQ(dialogs.messages.back().text, c.question);
-        EXPECT_EQ(dialogs.messages.back().type, TMsgDlgType::mtWarning);
+        EXPECT_EQ(dialogs.messages.back().type, MessageType::mtWarning);
         EXPECT_EQ(dialogs.messages.back().buttons, unsigned(mbYes | mbNo));
         EXPECT_EQ(dialogs.messages.back().helpContext, 0);
         EXPECT_EQ(IniText(), before);
@@ -318,7 +318,7 @@ TEST_F(PageTest, DeletingAndAddingShiftPagesWithTheirNamesAndButtons)
         bar.names = c.names;
         bar.buttons = c.buttons;
         MainWindow& f = Open(bar);
-        dialogs.answers.push_back(TModalResult::mrYes);
+        dialogs.answers.push_back(ModalResult::mrYes);
         Menu(c.tab, c.item);
 
         const int count = int(c.tabs.size());
@@ -345,7 +345,7 @@ TEST_F(PageTest, AMovedPageIsInsertedBeforeTheTabRightPressedNext)
     bar.names = {{1, "Alpha"}, {2, "Beta"}, {3, "Gamma"}};
     bar.buttons = {1, 5, 16, 17, 33};
     MainWindow& f = Open(bar);
-    dialogs.answers.push_back(TModalResult::mrYes);
+    dialogs.answers.push_back(ModalResult::mrYes);
     Menu(0, "MovePage1");
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Are you sure you want to Move the \"Alpha\" Page?");
@@ -390,12 +390,12 @@ TEST_F(PageTest, TheOnlyPageCanNeitherBeDeletedNorMoved)
     for (const char* item : {"DeletePage1", "MovePage1"}) {
         SCOPED_TRACE(item);
         dialogs.messages.clear();
-        dialogs.answers.push_back(TModalResult::mrYes);
+        dialogs.answers.push_back(ModalResult::mrYes);
         Menu(0, item);
         ASSERT_EQ(dialogs.messages.size(), 1u) << "a warning and no question";
         const std::string verb = std::string(item) == "MovePage1" ? "moved" : "deleted";
         EXPECT_EQ(dialogs.messages[0].text, "The only page of the bar cannot be " + verb + ".");
-        EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtWarning);
+        EXPECT_EQ(dialogs.messages[0].type, MessageType::mtWarning);
         EXPECT_EQ(dialogs.messages[0].buttons, unsigned(mbOK));
         dialogs.answers.clear();
         EXPECT_EQ(IniText(), before);
@@ -424,7 +424,7 @@ TEST_F(PageTest, APendingMoveGoesBackToItsPlaceOnARebuildOrTheEndOfTheProgram)
         bar.names = {{1, "Alpha"}, {2, "Beta"}, {3, "Gamma"}};
         bar.buttons = {1, 5, 16, 17, 33};
         MainWindow& f = Open(bar);
-        dialogs.answers.push_back(TModalResult::mrYes);
+        dialogs.answers.push_back(ModalResult::mrYes);
         Menu(0, "MovePage1");
         ASSERT_EQ(f.ScreenCursor(), crMultiDrag);
         ASSERT_EQ(Value("Pages", "Count"), "2");

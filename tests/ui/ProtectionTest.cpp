@@ -136,7 +136,7 @@ protected:
     }
     static std::string Incorrect(int help)
     {
-        return "Incorrect Password/" + std::to_string(int(TMsgDlgType::mtWarning)) + "/" + std::to_string(mbOK | mbHelp)
+        return "Incorrect Password/" + std::to_string(int(MessageType::mtWarning)) + "/" + std::to_string(mbOK | mbHelp)
                + "/" + std::to_string(help);
     }
 };
@@ -213,7 +213,7 @@ TEST_F(ProtectionTest, ALockThatCannotBeStoredLeavesTheBarUnlocked)
     Type("secret");
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + d + "/KX.DAT");
-    EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtError);
+    EXPECT_EQ(dialogs.messages[0].type, MessageType::mtError);
     EXPECT_TRUE(Unlocked());
     EXPECT_EQ(window.windowTitle(), "Zivar32  Page 1 of 10");
     ::chmod(d.c_str(), 0755);
@@ -465,7 +465,7 @@ TEST_F(ProtectedBarTest, PasswordsFollowTheirRecordsWhenAPageIsDeletedOrMoved)
         MainWindow& f = StartBar("ButtonCount=16\n[Pages]\nCount=3\n[Programs]\nSpeedButton4=/bin/one\n"
                                  "SpeedButton20=/bin/twenty\nSpeedButton36=/bin/thirtysix\n");
         dialogs.popupChoices = {row.item};
-        dialogs.answers = {TModalResult::mrYes};
+        dialogs.answers = {ModalResult::mrYes};
         auto* tabs = f.findChild<TTabSet*>("TabSet1");
         QTest::mousePress(tabs, Qt::RightButton, {}, tabs->ItemRect(0).center());
         if (std::string(row.item) == "MovePage1")

@@ -167,7 +167,7 @@ TEST_F(RecentMenuTest, APageRebuildLeavesNoEntryOfTheOldNumbering)
     Click(1);
     Click(2);
     // A page added before page 1: every button number changes.
-    dialogs.answers.push_back(TModalResult::mrYes);
+    dialogs.answers.push_back(ModalResult::mrYes);
     dialogs.popupChoices.push_back("AddPage1");
     TTabSet* tabs = Child<TTabSet>(*form, "TabSet1");
     QTest::mousePress(tabs, Qt::RightButton, {}, tabs->ItemRect(0).center());

@@ -39,7 +39,7 @@ protected:
     void EndProgram(MainWindow& f)
     {
         ASSERT_FALSE(platform.started.empty());
-        platform.processes[platform.started.back().pid] = TProcessState::Ended;
+        platform.processes[platform.started.back().pid] = ProcessState::Ended;
         Launch(f).Watch();
     }
     // Lets the window's moves settle (and a place be stored, were it to be).

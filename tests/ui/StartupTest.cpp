@@ -242,18 +242,18 @@ TEST_F(StartupTest, CloseQuestionAnsweredNoKeepsTheBarAndWritesNothing)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     Pump();
     const std::string before = IniText();
-    dialogs.answers = {TModalResult::mrNo};
+    dialogs.answers = {ModalResult::mrNo};
     EXPECT_FALSE(f.close());
     EXPECT_TRUE(f.isVisible());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Are you sure you want to exit?");
-    EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtConfirmation);
+    EXPECT_EQ(dialogs.messages[0].type, MessageType::mtConfirmation);
     EXPECT_EQ(dialogs.messages[0].buttons, unsigned(mbYes | mbNo));
     EXPECT_TRUE(dialogs.popups.empty());
     EXPECT_EQ(IniText(), before);
 
     // Yes shows the exit options beside the bar; with none chosen the bar closes.
-    dialogs.answers = {TModalResult::mrYes};
+    dialogs.answers = {ModalResult::mrYes};
     dialogs.popupChoices = {""};
     const QPoint options(f.x() + 250, f.y());
     EXPECT_TRUE(f.close());
@@ -301,7 +301,7 @@ TEST_F(StartupTest, RefusedWriteIsShownAndTheBarGoesOn)
     Pump();
     ASSERT_FALSE(dialogs.messages.empty());
     EXPECT_EQ(dialogs.messages.back().text, "Unable to write to " + Ini());
-    EXPECT_EQ(dialogs.messages.back().type, TMsgDlgType::mtError);
+    EXPECT_EQ(dialogs.messages.back().type, MessageType::mtError);
     EXPECT_EQ(Value("Location", "Top"), "100");
     EXPECT_TRUE(f.isVisible());
     ::chmod(Ini().c_str(), 0644);
@@ -392,7 +392,7 @@ TEST_F(StartupTest, ReadOnlyConfigurationStartsABarThatWorksReadOnly)
         // The error is shown once, and the bar is there.
         ASSERT_EQ(dialogs.messages.size(), 1u);
         EXPECT_EQ(dialogs.messages[0].text, "Unable to write to " + Ini());
-        EXPECT_EQ(dialogs.messages[0].type, TMsgDlgType::mtError);
+        EXPECT_EQ(dialogs.messages[0].type, MessageType::mtError);
         EXPECT_GE(Pages(*f).PageCount(), 1);
         if (!c.ini.empty()) {
             // Launching works; a change is refused with the store's message and loses nothing.

@@ -25,12 +25,12 @@ protected:
 
 TEST_F(SystemActionsTest, ExitOptionsCloseTheBarOnlyWhenTheComputerAgrees)
 {
-    using P = TPowerAction;
+    using P = PowerAction;
     struct Row {
         const char* item;
         bool ok;
         std::string reason;
-        std::vector<TPowerAction> asked;
+        std::vector<PowerAction> asked;
         bool closes;
     } rows[] = {
         {"ExitWin1", true, "", {P::PowerOff}, true},
@@ -57,7 +57,7 @@ TEST_F(SystemActionsTest, ExitOptionsCloseTheBarOnlyWhenTheComputerAgrees)
         std::string programAtRequest;
         platform.system.duringPowerRequest = [&] { programAtRequest = Value("Programs", "SpeedButton1"); };
         dialogs = FakeDialogs();
-        dialogs.answers = {TModalResult::mrYes};
+        dialogs.answers = {ModalResult::mrYes};
         dialogs.popupChoices = {row.item};
         const bool closedAtOnce = f.close();
         EXPECT_EQ(closedAtOnce, row.asked.empty()) << "a shutdown or restart waits for the computer's answer";
@@ -75,10 +75,10 @@ TEST_F(SystemActionsTest, ExitOptionsCloseTheBarOnlyWhenTheComputerAgrees)
         } else {
             ASSERT_EQ(dialogs.messages.size(), 2u);
             EXPECT_EQ(dialogs.messages[1].text, PowerRefusalMessage(row.asked[0], row.reason));
-            EXPECT_EQ(dialogs.messages[1].type, TMsgDlgType::mtError);
+            EXPECT_EQ(dialogs.messages[1].type, MessageType::mtError);
             EXPECT_NE(dialogs.messages[1].text.find(row.reason), std::string::npos);
             // The bar goes on: it can be closed later as ever.
-            dialogs.answers = {TModalResult::mrYes};
+            dialogs.answers = {ModalResult::mrYes};
             dialogs.popupChoices = {"ExitKexbar1"};
             EXPECT_TRUE(f.close());
         }
@@ -92,14 +92,15 @@ TEST_F(SystemActionsTest, HintsOffAndOnRestoreTheTextsOfAStart)
 {
     struct Shown {
         QString help, tabs, run;
-        TGeneralHints state;
+        GeneralHintTexts state;
         bool operator==(const Shown&) const = default;
     };
     auto shown = [](MainWindow& f) {
         const WindowState& s = f.State();
-        return Shown{Child<QToolButton>(f, "HelpButton")->toolTip(), Child<TTabSet>(f, "TabSet1")->toolTip(),
-                     Child<QToolButton>(f, "RunButton")->toolTip(),
-                     TGeneralHints{"", "", "", s.GaugeMouseHint, s.GaugeHintSuffix, s.TrayHintTail, s.ButtonHintText}};
+        return Shown{
+            Child<QToolButton>(f, "HelpButton")->toolTip(), Child<TTabSet>(f, "TabSet1")->toolTip(),
+            Child<QToolButton>(f, "RunButton")->toolTip(),
+            GeneralHintTexts{"", "", "", s.GaugeMouseHint, s.GaugeHintSuffix, s.TrayHintTail, s.ButtonHintText}};
     };
     // What a start with the hints on shows.
     Shown atStart = shown(StartActive("[Location]\nTop=100\nShowHint=Yes\n"));

@@ -295,7 +295,7 @@ void BarStore::Renumber(int oldButtonsPerPage, int newButtonsPerPage, int tabs)
 
 // ------------------------------------------------------------------ button configuration
 
-void BarStore::SaveButtonSetting(int n, TButtonSetting setting, const std::string& value)
+void BarStore::SaveButtonSetting(int n, ButtonSetting setting, const std::string& value)
 {
     ini_.WriteString(RecordSections[std::size_t(setting)], ButtonKey(n), value);
 }
@@ -353,9 +353,9 @@ bool BarStore::HasButtons() const { return kex::HasButtons(ini_.Document()); }
 
 void BarStore::SaveButtonsPerPage(int buttonsPerPage) { WriteSetting(ini_, settings::ButtonCount, buttonsPerPage); }
 
-std::optional<TImportSummary> BarStore::ImportGroups(const std::vector<TProgramGroup>& groups, int buttonsPerPage)
+std::optional<ImportSummary> BarStore::ImportGroups(const std::vector<ProgramGroup>& groups, int buttonsPerPage)
 {
-    std::optional<TImportSummary> summary;
+    std::optional<ImportSummary> summary;
     ModifyRecords([&](RecordStore& store) {
         IniDocument& d = store.Document();
         d.WriteInteger(settings::ButtonCount.section, settings::ButtonCount.key, buttonsPerPage);

@@ -33,7 +33,7 @@ struct ClickedButton {
 // Every record of the bar's buttons and the captions of its tabs, read in one pass.
 // The settings of a button that the configure submenu writes one at a time, by their
 // place in the record.
-enum class TButtonSetting { Description = 4, Shrink = 5, Select = 6, Working = 7, SoundSelect = 8, SoundLaunch = 9 };
+enum class ButtonSetting { Description = 4, Shrink = 5, Select = 6, Working = 7, SoundSelect = 8, SoundLaunch = 9 };
 
 // What a dropped file gives an empty button.
 struct DroppedButton {
@@ -140,9 +140,9 @@ public:
 
     // ---- button configuration
     // One setting of button n, stored as it is (an empty value stays, empty).
-    void SaveButtonSetting(int n, TButtonSetting setting, const std::string& value);
+    void SaveButtonSetting(int n, ButtonSetting setting, const std::string& value);
     // Button n's shrink choice ("Yes" or "No").
-    void SaveButtonShrink(int n, bool shrink) { SaveButtonSetting(n, TButtonSetting::Shrink, shrink ? "Yes" : "No"); }
+    void SaveButtonShrink(int n, bool shrink) { SaveButtonSetting(n, ButtonSetting::Shrink, shrink ? "Yes" : "No"); }
     // Fills button n from a dropped file, as one rewrite: the program, the parameters
     // when there are any, the icon file and index when a shortcut gave them; the
     // button starts unprotected (a password left behind for its number is erased).
@@ -169,7 +169,7 @@ public:
     // Stores "ButtonCount" and fills the pages from the first with the groups, as one
     // rewrite. Nothing but "ButtonCount" is written, and the answer is nothing, when
     // the file has buttons by now (another bar filled it).
-    std::optional<TImportSummary> ImportGroups(const std::vector<TProgramGroup>& groups, int buttonsPerPage);
+    std::optional<ImportSummary> ImportGroups(const std::vector<ProgramGroup>& groups, int buttonsPerPage);
 
 private:
     // One rewrite of records with their passwords carried along.

@@ -2,7 +2,7 @@
 
 namespace kex {
 
-int DropButton(const TDropGrid& grid, int x)
+int DropButton(const DropGeometry& grid, int x)
 {
     const long offset = long(x) + grid.scrollOffset - grid.panelWidth;
     if (offset <= 0 || grid.buttonsPerPage <= 0 || grid.tabIndex < 0)

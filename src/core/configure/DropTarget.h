@@ -13,7 +13,7 @@ namespace kex {
 inline constexpr int kDropColumnWidth = 36;
 
 // Where the shown page's buttons lie for a drop.
-struct TDropGrid {
+struct DropGeometry {
     int panelWidth = 0;   // the gauge panel's width: the first column's left edge
     int scrollOffset = 0; // how far the bar's contents are scrolled to the left
     int tabIndex = 0;     // the shown page (from 0)
@@ -26,7 +26,7 @@ struct TDropGrid {
 // c covers [edge + (c - 1) * 36, edge + c * 36): the pixel on a boundary belongs to the
 // column starting there, whose 37-pixel button is drawn over its neighbour's last
 // pixel. The same columns serve 16 and 21 buttons, which lie on one row alike.
-int DropButton(const TDropGrid& grid, int x);
+int DropButton(const DropGeometry& grid, int x);
 
 // Whether a dropped file is read as a shortcut: its name ends in "LNK" or "lnk" (these
 // two forms exactly; "x.Lnk" is a plain file), or in ".desktop".

@@ -10,30 +10,30 @@
 namespace kex {
 
 // One program of a group, whole: titles and commands may hold commas and quotes.
-struct TProgramItem {
+struct ProgramItem {
     std::string title;       // the button's description
     std::string commandLine; // in the bar's command-line form; empty: nothing to start
     std::string iconFile;    // an icon file's path or an icon theme name, as written; empty: none
     int iconIndex = 0;
     bool terminal = false; // the program runs in a terminal window
 
-    bool operator==(const TProgramItem&) const = default;
+    bool operator==(const ProgramItem&) const = default;
 };
 
-struct TProgramGroup {
+struct ProgramGroup {
     std::string name;
-    std::vector<TProgramItem> items; // in the order the group shows them
+    std::vector<ProgramItem> items; // in the order the group shows them
 
-    bool operator==(const TProgramGroup&) const = default;
+    bool operator==(const ProgramGroup&) const = default;
 };
 
-class TGroupSource {
+class GroupSource {
 public:
-    virtual ~TGroupSource() = default;
+    virtual ~GroupSource() = default;
 
     // Every group with its items; nothing when the groups cannot be read at all. An
     // empty list is a desktop without groups.
-    virtual std::optional<std::vector<TProgramGroup>> ReadGroups() = 0;
+    virtual std::optional<std::vector<ProgramGroup>> ReadGroups() = 0;
 
     // The words that start argv in the user's terminal emulator (argv itself when the
     // desktop has none).

@@ -65,18 +65,18 @@ ConfigCommand ImportMenuCommand()
                     err << r.what() << "\n";
                     return kConfigUsage;
                 }
-                std::unique_ptr<TGroupSource> source = Opener() ? Opener()() : nullptr;
+                std::unique_ptr<GroupSource> source = Opener() ? Opener()() : nullptr;
                 if (!source)
                     throw std::runtime_error("No program groups can be read here");
                 if (!yes && !AskedYes(out))
                     return kConfigOk;
-                const std::optional<std::vector<TProgramGroup>> groups = ReadImportGroups(*source);
+                const std::optional<std::vector<ProgramGroup>> groups = ReadImportGroups(*source);
                 if (!groups) {
                     err << kNoProgramGroups << "\n";
                     return kConfigRefused;
                 }
 
-                TImportSummary summary;
+                ImportSummary summary;
                 PageChange change;
                 change.backup = std::filesystem::exists(ini.FileName());
                 change.check = [&](const IniDocument& d) { RefuseFilled(d, append, ini.FileName()); };

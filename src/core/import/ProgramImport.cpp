@@ -15,7 +15,7 @@ namespace {
 
 // Group names in the order of a sorted list that ignores letter case (ASCII letters;
 // the bytes of other characters in their order).
-bool NameBefore(const TProgramGroup& a, const TProgramGroup& b)
+bool NameBefore(const ProgramGroup& a, const ProgramGroup& b)
 {
     auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : int(c); };
     return std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
@@ -26,7 +26,7 @@ bool NameBefore(const TProgramGroup& a, const TProgramGroup& b)
 // below 90 (item numbers from 1).
 constexpr int kItemBounds[] = {30, 60, 90};
 
-ButtonRecord RecordOf(const TProgramItem& item)
+ButtonRecord RecordOf(const ProgramItem& item)
 {
     ButtonRecord record;
     record.Program = item.commandLine;
@@ -41,7 +41,7 @@ ButtonRecord RecordOf(const TProgramItem& item)
 }
 
 // Fills the pages of one group from page p on; answers the group's last page.
-int ImportGroup(RecordStore& store, const TProgramGroup& group, int B, int p, TImportSummary& summary)
+int ImportGroup(RecordStore& store, const ProgramGroup& group, int B, int p, ImportSummary& summary)
 {
     const int count = int(std::min<std::size_t>(group.items.size(), kItemBounds[2]));
     auto hasCommand = [&](int j) { return j <= count && !group.items[std::size_t(j - 1)].commandLine.empty(); };
@@ -70,23 +70,23 @@ int ImportGroup(RecordStore& store, const TProgramGroup& group, int B, int p, TI
 
 } // namespace
 
-std::optional<std::vector<TProgramGroup>> ReadImportGroups(TGroupSource& source)
+std::optional<std::vector<ProgramGroup>> ReadImportGroups(GroupSource& source)
 {
-    std::optional<std::vector<TProgramGroup>> groups = source.ReadGroups();
+    std::optional<std::vector<ProgramGroup>> groups = source.ReadGroups();
     if (groups)
-        for (TProgramGroup& group : *groups)
-            for (TProgramItem& item : group.items)
+        for (ProgramGroup& group : *groups)
+            for (ProgramItem& item : group.items)
                 if (item.terminal && !item.commandLine.empty())
                     item.commandLine = JoinCommandLine(source.InTerminal(SplitCommandLine(item.commandLine)));
     return groups;
 }
 
-TImportSummary ImportGroups(RecordStore& store, std::vector<TProgramGroup> groups, int buttonsPerPage, int firstPage)
+ImportSummary ImportGroups(RecordStore& store, std::vector<ProgramGroup> groups, int buttonsPerPage, int firstPage)
 {
     if (buttonsPerPage < 1 || firstPage < 1)
         throw std::invalid_argument("No page to import into");
     std::stable_sort(groups.begin(), groups.end(), NameBefore);
-    TImportSummary summary;
+    ImportSummary summary;
     RecordBatch batch(store);
     int p = firstPage;
     std::size_t g = 0;
@@ -117,16 +117,16 @@ int LastUsedPage(RecordStore& store, int buttonsPerPage)
     return std::max(pages, highest == 0 ? 0 : PageOfButton(highest, buttonsPerPage) + 1);
 }
 
-TFirstStartImport ImportOnFirstStart(BarStore& store, int buttonsPerPage, TGroupSource& source,
-                                     const TImportPrompts& prompts)
+FirstStartImport ImportOnFirstStart(BarStore& store, int buttonsPerPage, GroupSource& source,
+                                    const ImportPrompts& prompts)
 {
-    TFirstStartImport result;
+    FirstStartImport result;
     // A bar that has buttons (prepared by an administrator, or whose first start ended
     // before its place was stored) keeps them: nothing is asked.
     if (store.HasButtons())
         return result;
     store.SaveButtonsPerPage(buttonsPerPage);
-    result.outcome = TImportOutcome::Declined;
+    result.outcome = ImportOutcome::Declined;
     if (!prompts.askYes || !prompts.askYes())
         return result;
 
@@ -143,16 +143,16 @@ TFirstStartImport ImportOnFirstStart(BarStore& store, int buttonsPerPage, TGroup
                 show(false);
         }
     } busy(prompts.busy);
-    const std::optional<std::vector<TProgramGroup>> groups = ReadImportGroups(source);
+    const std::optional<std::vector<ProgramGroup>> groups = ReadImportGroups(source);
     if (!groups) {
-        result.outcome = TImportOutcome::NoAccess;
+        result.outcome = ImportOutcome::NoAccess;
         result.message = kNoProgramGroups;
         return result;
     }
-    const std::optional<TImportSummary> summary = store.ImportGroups(*groups, buttonsPerPage);
+    const std::optional<ImportSummary> summary = store.ImportGroups(*groups, buttonsPerPage);
     // Another bar on the file filled it meanwhile: its buttons stay.
-    result.outcome = summary ? TImportOutcome::Imported : TImportOutcome::NotAsked;
-    result.summary = summary.value_or(TImportSummary());
+    result.outcome = summary ? ImportOutcome::Imported : ImportOutcome::NotAsked;
+    result.summary = summary.value_or(ImportSummary());
     return result;
 }
 

@@ -35,7 +35,7 @@ inline constexpr int kImportHelpContext = 19;
 inline constexpr const char* kNoProgramGroups = "Can not access Program Manager";
 
 // What an import made.
-struct TImportSummary {
+struct ImportSummary {
     int firstPage = 0;     // the first page filled (0: none)
     int lastPage = 0;      // the last page filled, now the page count (0: none)
     int buttons = 0;       // buttons made
@@ -44,13 +44,13 @@ struct TImportSummary {
 
 // The groups of a source as the import stores them: nothing when the source cannot read
 // them; a terminal program's command runs it in the source's terminal emulator.
-std::optional<std::vector<TProgramGroup>> ReadImportGroups(TGroupSource& source);
+std::optional<std::vector<ProgramGroup>> ReadImportGroups(GroupSource& source);
 
 // Fills pages from `firstPage` on with the groups through `store` (its document and
 // its password carrier: each button made is first cleared of any keys and password
 // left on it). Throws std::invalid_argument for buttonsPerPage below 1 or firstPage
 // below 1.
-TImportSummary ImportGroups(RecordStore& store, std::vector<TProgramGroup> groups, int buttonsPerPage, int firstPage);
+ImportSummary ImportGroups(RecordStore& store, std::vector<ProgramGroup> groups, int buttonsPerPage, int firstPage);
 
 // Whether a configuration has any button with a program (on its pages or beyond).
 bool HasButtons(const IniDocument& doc);
@@ -61,23 +61,23 @@ int LastUsedPage(RecordStore& store, int buttonsPerPage);
 
 // ---- the first start
 
-enum class TImportOutcome {
+enum class ImportOutcome {
     NotAsked, // the configuration has buttons already: nothing is asked or changed
     Declined, // the question was answered other than Yes: only "ButtonCount" is stored
     NoAccess, // the groups could not be read: only "ButtonCount" is stored
     Imported,
 };
 
-struct TFirstStartImport {
-    TImportOutcome outcome = TImportOutcome::NotAsked;
-    TImportSummary summary;
+struct FirstStartImport {
+    ImportOutcome outcome = ImportOutcome::NotAsked;
+    ImportSummary summary;
     std::string message; // what to show the user afterwards; empty: nothing
 };
 
 // What the window gives the import: the question (kImportQuestion with Yes, No and
 // Help, help topic kImportHelpContext), answering true for Yes, and the busy cursor
 // for the time the groups are read and stored (may be empty).
-struct TImportPrompts {
+struct ImportPrompts {
     std::function<bool()> askYes;
     std::function<void(bool busy)> busy;
 };
@@ -85,13 +85,13 @@ struct TImportPrompts {
 // The import of a first start, before the pages are built: stores ButtonsPerPage as
 // "ButtonCount", asks, reads the groups and fills the pages in one rewrite. A write
 // the file refuses throws EIniWriteError as every store operation does.
-TFirstStartImport ImportOnFirstStart(BarStore& store, int buttonsPerPage, TGroupSource& source,
-                                     const TImportPrompts& prompts);
+FirstStartImport ImportOnFirstStart(BarStore& store, int buttonsPerPage, GroupSource& source,
+                                    const ImportPrompts& prompts);
 
 // ---- kexbar-config import-menu
 
 // The group source the tool reads (set by the tool's main; tests give their own).
-using GroupSourceOpener = std::function<std::unique_ptr<TGroupSource>()>;
+using GroupSourceOpener = std::function<std::unique_ptr<GroupSource>()>;
 void SetConfigGroupSource(GroupSourceOpener opener);
 
 } // namespace kex

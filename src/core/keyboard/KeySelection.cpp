@@ -7,7 +7,7 @@
 
 namespace kex {
 
-std::string SelectionCaption(const TKeyButton& button)
+std::string SelectionCaption(const KeyButton& button)
 {
     // A button's hint may hold several lines (a description's "~"): the caption has
     // one, so each line break becomes a blank.
@@ -31,12 +31,12 @@ std::string SelectionCaption(const TKeyButton& button)
 
 namespace {
 
-using Kind = TKeyAction::Kind;
+using Kind = KeyAction::Kind;
 
 // One key worked through against the snapshot; the answer gathers in `plan_`.
 class KeyWalk {
 public:
-    KeyWalk(const TKeySnapshot& bar, TKey key, TKeyModifiers modifiers)
+    KeyWalk(const KeySnapshot& bar, SelectionKey key, KeyModifiers modifiers)
         : bar_(bar), key_(key), modifiers_(modifiers), n_(bar.ButtonsPerPage), pages_(bar.Pages),
           total_(bar.ButtonsPerPage * bar.Pages), page_(std::clamp(bar.Page, 0, bar.Pages - 1)), small_(bar.SmallActive)
     {
@@ -48,12 +48,12 @@ public:
             s_ = Parked(page_);
     }
 
-    TKeyPlan Run()
+    KeyPlan Run()
     {
         LookUpSelection();
         FunctionKey();
         VolumeKey();
-        if (small_ && (key_ == TKey::Left || key_ == TKey::Right)) {
+        if (small_ && (key_ == SelectionKey::Left || key_ == SelectionKey::Right)) {
             Do(Kind::SmallSize);
             small_ = false;
         }
@@ -62,7 +62,7 @@ public:
             if (s_ > 0)
                 refresh_ = true;
             if (refresh_) {
-                TKeyAction& caption = Do(Kind::Caption);
+                KeyAction& caption = Do(Kind::Caption);
                 if (s_ > 0 && lookedDown_)
                     caption.Text = SelectionCaption(*lookedButton_);
             }
@@ -80,16 +80,16 @@ private:
     int First() const { return page_ * n_ + 1; }
     int Last() const { return (page_ + 1) * n_; }
 
-    std::optional<TKeyButton> Button(int n) const
+    std::optional<KeyButton> Button(int n) const
     {
         if (n < 1 || n > total_ || !bar_.Button)
             return std::nullopt;
         return bar_.Button(n);
     }
 
-    TKeyAction& Do(Kind what, int button = 0)
+    KeyAction& Do(Kind what, int button = 0)
     {
-        TKeyAction& a = plan_.Actions.emplace_back();
+        KeyAction& a = plan_.Actions.emplace_back();
         a.What = what;
         a.Button = button;
         return a;
@@ -136,8 +136,8 @@ private:
     void FunctionKey()
     {
         switch (key_) {
-        case TKey::F1: Do(Kind::HelpContents); break;
-        case TKey::F2:
+        case SelectionKey::F1: Do(Kind::HelpContents); break;
+        case SelectionKey::F2:
             // The switch gives the bar its full size: a small bar first comes back
             // whole, so that the launch watch and the gauge's menu are as the full
             // bar has them.
@@ -146,12 +146,12 @@ private:
             Do(Kind::StayOnTop);
             small_ = false;
             break;
-        case TKey::F3:
+        case SelectionKey::F3:
             Do(Kind::SmallSize);
             small_ = small_ ? false : !bar_.ShrinksToTray;
             break;
-        case TKey::F4: Do(Kind::GaugeMenu); break;
-        case TKey::F5:
+        case SelectionKey::F4: Do(Kind::GaugeMenu); break;
+        case SelectionKey::F5:
             if (s_ > 0) {
                 if (selectionDown_ && !bar_.EditorOpen)
                     Do(Kind::ButtonMenu, s_);
@@ -159,13 +159,13 @@ private:
                     Do(Kind::SelectionError).Text = std::string(kNoKeyboardSelectionMessage);
             }
             break;
-        case TKey::F6:
+        case SelectionKey::F6:
             if (!bar_.Renaming && !bar_.EditorOpen && !bar_.ModifyLocked)
                 Do(Kind::PageMenu);
             break;
-        case TKey::F7: Do(Kind::RunMenu); break;
-        case TKey::F8: Do(Kind::CdTray); break;
-        case TKey::F9: Do(Kind::ScreenSaver); break;
+        case SelectionKey::F7: Do(Kind::RunMenu); break;
+        case SelectionKey::F8: Do(Kind::CdTray); break;
+        case SelectionKey::F9: Do(Kind::ScreenSaver); break;
         default: break;
         }
     }
@@ -174,9 +174,9 @@ private:
     // alone the line; any other combination does nothing.
     void VolumeKey()
     {
-        if (key_ != TKey::Up && key_ != TKey::Down)
+        if (key_ != SelectionKey::Up && key_ != SelectionKey::Down)
             return;
-        const TKeyModifiers m = modifiers_;
+        const KeyModifiers m = modifiers_;
         int device = -1;
         if (!m.Shift && !m.Ctrl && !m.Alt)
             device = kVolumeMaster;
@@ -186,9 +186,9 @@ private:
             device = kVolumeLine;
         if (device < 0)
             return;
-        TKeyAction& a = Do(Kind::Volume);
+        KeyAction& a = Do(Kind::Volume);
         a.Device = device;
-        a.Direction = key_ == TKey::Up ? VolumeDirection::Up : VolumeDirection::Down;
+        a.Direction = key_ == SelectionKey::Up ? VolumeDirection::Up : VolumeDirection::Down;
     }
 
     void PageAndSelectionKeys()
@@ -196,34 +196,34 @@ private:
         const int first = First();
         const int last = Last();
         switch (key_) {
-        case TKey::PageDown:
+        case SelectionKey::PageDown:
             // The previous page, from the first to the last.
             refresh_ = true;
             ReleaseSelection();
             GoToPage(page_ == 0 ? pages_ - 1 : page_ - 1);
             s_ = page_ * n_;
             break;
-        case TKey::PageUp:
+        case SelectionKey::PageUp:
             // The next page, from the last to the first.
             refresh_ = true;
             ReleaseSelection();
             GoToPage(page_ == pages_ - 1 ? 0 : page_ + 1);
             s_ = Parked(page_);
             break;
-        case TKey::Home:
+        case SelectionKey::Home:
             ReleaseSelection();
             refresh_ = true;
             GoToPage(0);
             s_ = 0;
             Do(Kind::TabsToStart);
             break;
-        case TKey::End:
+        case SelectionKey::End:
             ReleaseSelection();
             refresh_ = true;
             GoToPage(pages_ - 1);
             s_ = (pages_ - 1) * n_;
             break;
-        case TKey::Right:
+        case SelectionKey::Right:
             if (s_ < last) {
                 SelectButton(s_ + 1);
             } else if (s_ == total_) {
@@ -234,7 +234,7 @@ private:
                 SelectButton(last + 1);
             }
             break;
-        case TKey::Left:
+        case SelectionKey::Left:
             // Parked on the first page means "before button 1": back round to the
             // last button of all. On a bar of one page the same number is also its
             // last button, which moves on to the left when it is the one selected.
@@ -254,18 +254,18 @@ private:
                 }
             }
             break;
-        case TKey::Enter:
+        case SelectionKey::Enter:
             if (s_ > 0) {
                 if (s_ >= first && s_ <= last && selectionDown_) {
-                    if (bar_.Pending == TKeyPending::None)
+                    if (bar_.Pending == KeyPending::None)
                         Do(Kind::Launch, s_);
-                    else if (bar_.Pending == TKeyPending::ButtonMove)
+                    else if (bar_.Pending == KeyPending::ButtonMove)
                         Do(Kind::PutButton, s_);
                 }
                 ReleaseSelection();
             }
             break;
-        case TKey::Escape:
+        case SelectionKey::Escape:
             if (s_ > 0) {
                 ReleaseSelection();
                 s_ = page_ * n_;
@@ -276,9 +276,9 @@ private:
         }
     }
 
-    const TKeySnapshot& bar_;
-    TKey key_;
-    TKeyModifiers modifiers_;
+    const KeySnapshot& bar_;
+    SelectionKey key_;
+    KeyModifiers modifiers_;
     int n_;
     int pages_;
     int total_;
@@ -288,19 +288,19 @@ private:
     int selection_ = 0;          // B: the selection's button when the key came
     bool selectionDown_ = false; // B is pressed
     int looked_ = 0;             // the button looked up last
-    std::optional<TKeyButton> lookedButton_;
+    std::optional<KeyButton> lookedButton_;
     bool lookedDown_ = false; // ... and whether it is pressed now
     bool refresh_ = false;    // the caption is rebuilt
-    TKeyPlan plan_;
+    KeyPlan plan_;
 };
 
 } // namespace
 
-TKeyPlan HandleKey(const TKeySnapshot& bar, TKey key, TKeyModifiers modifiers)
+KeyPlan HandleKey(const KeySnapshot& bar, SelectionKey key, KeyModifiers modifiers)
 {
     // A bar without buttons (or beyond any the store allows) has nothing to select.
     if (bar.ButtonsPerPage < 1 || bar.Pages < 1 || bar.Pages > std::numeric_limits<int>::max() / bar.ButtonsPerPage) {
-        TKeyPlan none;
+        KeyPlan none;
         none.Selection = bar.Selection;
         return none;
     }

@@ -16,7 +16,7 @@
 namespace kex {
 
 // The keys the selection knows; every other key is Other.
-enum class TKey {
+enum class SelectionKey {
     Other,
     Left,
     Right,
@@ -39,24 +39,24 @@ enum class TKey {
     F9
 };
 
-struct TKeyModifiers {
+struct KeyModifiers {
     bool Shift = false;
     bool Ctrl = false;
     bool Alt = false;
 };
 
 // One page button as the keyboard sees it.
-struct TKeyButton {
+struct KeyButton {
     bool Down = false; // shown pressed (selected)
     bool Empty = true; // holds no program
     std::string Hint;  // its hint as shown
 };
 
 // What, if anything, waits to be put down; Enter on a selection acts by it.
-enum class TKeyPending { None, ButtonMove, PageMove };
+enum class KeyPending { None, ButtonMove, PageMove };
 
 // The bar when the key arrives.
-struct TKeySnapshot {
+struct KeySnapshot {
     int ButtonsPerPage = 16;
     int Pages = 1;
     int Page = 0;               // the selected tab, from 0
@@ -68,14 +68,14 @@ struct TKeySnapshot {
     bool EditorOpen = false;    // the editor below the tabs is open
     bool Renaming = false;      // a page name is being typed
     bool ModifyLocked = false;  // modifying is locked out (asked only for F6)
-    TKeyPending Pending = TKeyPending::None;
+    KeyPending Pending = KeyPending::None;
     // Button n of the bar; nothing when the bar has no such button. Asked for the
     // selection as it stands and for a newly selected button.
-    std::function<std::optional<TKeyButton>(int n)> Button;
+    std::function<std::optional<KeyButton>(int n)> Button;
 };
 
 // One thing the window does, in the order of the plan.
-struct TKeyAction {
+struct KeyAction {
     enum class Kind {
         HelpContents,   // the help file's contents
         StayOnTop,      // the stay-on-top switch (TopButtonKey)
@@ -103,24 +103,24 @@ struct TKeyAction {
     int Device = 0;
     VolumeDirection Direction = VolumeDirection::Up;
     std::string Text{};
-    bool operator==(const TKeyAction&) const = default;
+    bool operator==(const KeyAction&) const = default;
 };
 
 // A key's answer: the actions in order, then S. Menus open without waiting for the
 // choice (a choice may change the bar, and the rest of the plan is for the bar as it
 // was seen); a button no longer there is passed over.
-struct TKeyPlan {
-    std::vector<TKeyAction> Actions;
+struct KeyPlan {
+    std::vector<KeyAction> Actions;
     int Selection = 0; // S after the key; never 0 on a bar with buttons
 };
 
 inline constexpr std::string_view kNoKeyboardSelectionMessage =
     "A Button must be selected with the keyboard arrows, before this option will work";
 
-TKeyPlan HandleKey(const TKeySnapshot& bar, TKey key, TKeyModifiers modifiers);
+KeyPlan HandleKey(const KeySnapshot& bar, SelectionKey key, KeyModifiers modifiers);
 
 // The caption's tail for a selected button: seven blanks and its hint on one line,
 // or "Empty" for a button without a program (or without a hint).
-std::string SelectionCaption(const TKeyButton& button);
+std::string SelectionCaption(const KeyButton& button);
 
 } // namespace kex

@@ -2,12 +2,12 @@
 
 namespace kex {
 
-TStayOnTop TopButtonKey(const TBarGeometryInput& bar)
+OnTopSwitch TopButtonKey(const BarGeometryInput& bar)
 {
-    TBarGeometryInput switched = bar;
+    BarGeometryInput switched = bar;
     switched.OnTop = !bar.OnTop;
-    const TBarGeometry g = ComputeGeometry(switched);
-    TStayOnTop result;
+    const BarGeometry g = ComputeGeometry(switched);
+    OnTopSwitch result;
     result.OnTop = switched.OnTop;
     result.WindowWidth = g.WindowWidth;
     result.WindowHeight = g.WindowHeight;

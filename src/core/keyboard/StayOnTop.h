@@ -6,7 +6,7 @@
 
 namespace kex {
 
-struct TStayOnTop {
+struct OnTopSwitch {
     bool OnTop = false;  // the new state: stored as the "OnTop" setting, and the
                          // check mark of "Stay on &Top" follows it
     int WindowWidth = 0; // the new full size (outer), cut to the screen
@@ -18,6 +18,6 @@ struct TStayOnTop {
 // `bar` describes the bar as it stands, its OnTop the state before the switch; its
 // BarTop plays no part (the bar stays where it is). The switch gives the bar its full
 // size, so small mode is over after it (SmallActive off).
-TStayOnTop TopButtonKey(const TBarGeometryInput& bar);
+OnTopSwitch TopButtonKey(const BarGeometryInput& bar);
 
 } // namespace kex

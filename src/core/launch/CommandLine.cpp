@@ -242,9 +242,9 @@ std::optional<std::string> UnstorableName(std::string_view name)
 
 std::string FileNotFoundText(std::string_view name) { return QuotedName(name) + " cannot be found."; }
 
-TFileOpening OpeningOf(const std::vector<std::string>& opener, std::string_view file)
+FileOpening OpeningOf(const std::vector<std::string>& opener, std::string_view file)
 {
-    TFileOpening opening{JoinCommandLine(opener), ShortPathOf(file)};
+    FileOpening opening{JoinCommandLine(opener), ShortPathOf(file)};
     if (opener.size() == 1 && opening.program == opening.document)
         opening.document.clear();
     return opening;

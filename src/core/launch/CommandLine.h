@@ -84,10 +84,10 @@ std::string FileNotFoundText(std::string_view name);
 // What a button stores to open a file: the program (the words of the command that opens
 // it, `opener`, in command-line form) and the document (the file in command-line form),
 // which is empty when the file opens itself, being the program.
-struct TFileOpening {
+struct FileOpening {
     std::string program;
     std::string document;
 };
-TFileOpening OpeningOf(const std::vector<std::string>& opener, std::string_view file);
+FileOpening OpeningOf(const std::vector<std::string>& opener, std::string_view file);
 
 } // namespace kex

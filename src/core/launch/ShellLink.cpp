@@ -315,7 +315,7 @@ std::string UpToNul(std::string s)
     return s;
 }
 
-std::optional<TShellLinkData> Failed(std::string* why, std::string reason)
+std::optional<ShellLinkData> Failed(std::string* why, std::string reason)
 {
     if (why)
         *why = std::move(reason);
@@ -386,7 +386,7 @@ bool ReadExtraData(const Bytes& bytes, std::size_t at, std::optional<std::string
 
 } // namespace
 
-std::optional<TShellLinkData> ParseShellLink(std::span<const std::uint8_t> data, std::string* why)
+std::optional<ShellLinkData> ParseShellLink(std::span<const std::uint8_t> data, std::string* why)
 {
     std::string reason;
     auto fail = [&](std::string r) { return Failed(why, std::move(r)); };
@@ -396,7 +396,7 @@ std::optional<TShellLinkData> ParseShellLink(std::span<const std::uint8_t> data,
     if (*bytes.U32(0) != kHeaderSize || !std::equal(kLinkClsid.begin(), kLinkClsid.end(), data.begin() + 4))
         return fail("not a shell link");
 
-    TShellLinkData link;
+    ShellLinkData link;
     const std::uint32_t flags = *bytes.U32(0x14);
     link.IconNumber = int(std::int32_t(*bytes.U32(0x38)));
     link.ShowCmd = *bytes.U32(0x3C);
@@ -455,9 +455,9 @@ std::optional<TShellLinkData> ParseShellLink(std::span<const std::uint8_t> data,
     return link;
 }
 
-TShellLinkData ShellLinkFromDesktopEntry(const DesktopEntry& entry)
+ShellLinkData ShellLinkFromDesktopEntry(const DesktopEntry& entry)
 {
-    TShellLinkData link;
+    ShellLinkData link;
     const std::vector<std::string> argv = entry.Argv();
     if (!argv.empty()) {
         link.Target = argv.front();
@@ -473,7 +473,7 @@ TShellLinkData ShellLinkFromDesktopEntry(const DesktopEntry& entry)
     return link;
 }
 
-std::optional<TShellLinkData> ReadShortcutFile(const std::string& path, std::string* why)
+std::optional<ShellLinkData> ReadShortcutFile(const std::string& path, std::string* why)
 {
     auto fail = [&](std::string r) { return Failed(why, std::move(r)); };
     if (path.empty())
@@ -516,7 +516,7 @@ void TShellLink::Read()
     error_.clear();
     auto data = ReadShortcutFile(path_, &error_);
     resolved_ = data.has_value();
-    data_ = data.value_or(TShellLinkData{});
+    data_ = data.value_or(ShellLinkData{});
 }
 
 } // namespace kex

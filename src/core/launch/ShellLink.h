@@ -15,7 +15,7 @@ struct DesktopEntry;
 // The values of one shortcut. Strings are UTF-8; a Windows link's paths stay Windows
 // paths ("C:\\...", "\\\\server\\share\\...") as the link holds them.
 // A string ends at its first NUL (some writers count the terminator in its length).
-struct TShellLinkData {
+struct ShellLinkData {
     std::string Target; // the object the shortcut points to
     std::string WorkingDir;
     std::string Description;
@@ -26,7 +26,7 @@ struct TShellLinkData {
     std::uint32_t ShowCmd = 0; // the show command as stored (0 for a desktop entry)
     bool Terminal = false;     // a desktop entry's program runs in a terminal
 
-    bool operator==(const TShellLinkData&) const = default;
+    bool operator==(const ShellLinkData&) const = default;
 };
 
 // Parses the bytes of a .lnk file. Nothing, with the reason in `why`, when they are not
@@ -36,18 +36,18 @@ struct TShellLinkData {
 // base path, each with the common path suffix); without link info the file-system
 // items of the target ID list; failing both, the environment-variable block's target.
 // ANSI strings are Windows-1252.
-std::optional<TShellLinkData> ParseShellLink(std::span<const std::uint8_t> bytes, std::string* why = nullptr);
+std::optional<ShellLinkData> ParseShellLink(std::span<const std::uint8_t> bytes, std::string* why = nullptr);
 
 // A desktop entry as a shortcut: Target = the Exec program, Arguments = the rest of
 // Exec without field codes, each argument in the bar's command-line form (quoted only
 // when it holds a blank, quote or backslash), WorkingDir = Path, Description = Comment
 // or else Name, IconLocation = Icon, Terminal = Terminal.
-TShellLinkData ShellLinkFromDesktopEntry(const DesktopEntry& entry);
+ShellLinkData ShellLinkFromDesktopEntry(const DesktopEntry& entry);
 
 // Reads a shortcut file: a shell link when the bytes begin like one, otherwise a
 // desktop entry. Nothing, with the reason in `why`, when the file cannot be read
 // (missing, not a regular file, larger than 1 MiB) or is neither kind.
-std::optional<TShellLinkData> ReadShortcutFile(const std::string& path, std::string* why = nullptr);
+std::optional<ShellLinkData> ReadShortcutFile(const std::string& path, std::string* why = nullptr);
 
 // The shortcut component: setting Path reads the shortcut. A file that cannot be read
 // leaves the component unresolved with every value cleared (never the values of an
@@ -72,7 +72,7 @@ public:
     std::uint32_t ShowCmd() const { return data_.ShowCmd; }
     int IconNumber() const { return data_.IconNumber; }
     bool Terminal() const { return data_.Terminal; }
-    const TShellLinkData& Data() const { return data_; }
+    const ShellLinkData& Data() const { return data_; }
 
 private:
     void Read();
@@ -81,7 +81,7 @@ private:
     bool update_ = false;
     bool resolved_ = false;
     std::string error_;
-    TShellLinkData data_;
+    ShellLinkData data_;
 };
 
 } // namespace kex

@@ -6,9 +6,9 @@
 
 namespace kex {
 
-TEyesGeometry EyesGeometry(int width, int height)
+EyesLayout EyesGeometry(int width, int height)
 {
-    TEyesGeometry g;
+    EyesLayout g;
     g.PupilRadius = width > 10 && height > 10 ? (height + width) / 20 : 1;
     g.Margin = int(g.PupilRadius * 1.175);
     const int half = width / 2;
@@ -22,7 +22,7 @@ TEyesGeometry EyesGeometry(int width, int height)
     return g;
 }
 
-TPoint PupilPosition(const TEyesGeometry& g, int eye, TPoint origin, TPoint pointer)
+GaugePoint PupilPosition(const EyesLayout& g, int eye, GaugePoint origin, GaugePoint pointer)
 {
     const double cx = origin.X + g.CentreX[eye];
     const double cy = origin.Y + g.CentreY;

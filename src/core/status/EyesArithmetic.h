@@ -7,15 +7,15 @@
 
 namespace kex {
 
-struct TEyesGeometry {
+struct EyesLayout {
     int PupilRadius = 1;
     int Margin = 1;
-    TRect Eye[2];        // the left and the right eye's ellipse bounds
+    GaugeRect Eye[2];    // the left and the right eye's ellipse bounds
     int CentreX[2] = {}; // horizontal centres in client coordinates
     double CentreY = 0;
     double Rx = 0, Ry = 0; // semi-axes of the ellipse within which a pupil's centre moves
 };
-TEyesGeometry EyesGeometry(int width, int height);
+EyesLayout EyesGeometry(int width, int height);
 
 // The eyes are never taller than wide.
 inline int EyesHeightFor(int width, int height) { return height > width ? width : height; }
@@ -24,6 +24,6 @@ inline int EyesHeightFor(int width, int height) { return height > width ? width 
 // control whose client origin lies at `origin` on the screen: the pointer itself when
 // it lies within the movement ellipse, else the point of the ellipse in its direction.
 // A control too small for the pupils to move keeps them at the centres.
-TPoint PupilPosition(const TEyesGeometry& g, int eye, TPoint origin, TPoint pointer);
+GaugePoint PupilPosition(const EyesLayout& g, int eye, GaugePoint origin, GaugePoint pointer);
 
 } // namespace kex

@@ -28,7 +28,7 @@ namespace {
 
 } // namespace
 
-bool TGaugeRange::SetMinValue(int value)
+bool GaugeRange::SetMinValue(int value)
 {
     if (value == min_)
         return false;
@@ -40,7 +40,7 @@ bool TGaugeRange::SetMinValue(int value)
     return true;
 }
 
-bool TGaugeRange::SetMaxValue(int value)
+bool GaugeRange::SetMaxValue(int value)
 {
     if (value == max_)
         return false;
@@ -52,7 +52,7 @@ bool TGaugeRange::SetMaxValue(int value)
     return true;
 }
 
-bool TGaugeRange::SetProgress(int value)
+bool GaugeRange::SetProgress(int value)
 {
     const int before = Percent();
     if (value < min_)
@@ -65,13 +65,13 @@ bool TGaugeRange::SetProgress(int value)
     return Percent() != before;
 }
 
-TGaugeLayout GaugeLayout(TGaugeKind kind, TBorderStyle border, int width, int height, int percent)
+GaugeDrawing GaugeLayout(TGaugeKind kind, TBorderStyle border, int width, int height, int percent)
 {
-    TGaugeLayout l;
+    GaugeDrawing l;
     const int inset = border == TBorderStyle::bsSingle ? 1 : 0;
     l.R = {inset, inset, width - inset, height - inset};
     l.background = l.R;
-    const TRect& R = l.R;
+    const GaugeRect& R = l.R;
     const double pi = std::numbers::pi;
     switch (kind) {
     case TGaugeKind::gkText: break;
@@ -132,14 +132,14 @@ TGaugeLayout GaugeLayout(TGaugeKind kind, TBorderStyle border, int width, int he
     return l;
 }
 
-TArc SectorArc(const TRect& e, TPoint radial1, TPoint radial2)
+GaugeArc SectorArc(const GaugeRect& e, GaugePoint radial1, GaugePoint radial2)
 {
     // The ellipse covers the pixels Left..Right-1 and Top..Bottom-1.
     const double cx = (e.Left + e.Right - 1) / 2.0, cy = (e.Top + e.Bottom - 1) / 2.0;
     const double rx = (e.Right - e.Left - 1) / 2.0, ry = (e.Bottom - e.Top - 1) / 2.0;
     // A direction's angle on the ellipse (x = rx cos t, y = -ry sin t); the screen's
     // y grows downward.
-    auto angle16 = [&](TPoint p) {
+    auto angle16 = [&](GaugePoint p) {
         const double t = std::atan2(-(p.Y - cy) * rx, (p.X - cx) * ry);
         return int(std::lround(t * 180.0 / std::numbers::pi * 16));
     };
@@ -161,8 +161,8 @@ std::string GaugeText(int percent, const std::string& progressText, TAlignment a
     return progressText + " : " + p;
 }
 
-TPoint GaugeTextOrigin(const TRect& R, int controlWidth, int textWidth, int textHeight, const std::string& progressText,
-                       TAlignment alignment)
+GaugePoint GaugeTextOrigin(const GaugeRect& R, int controlWidth, int textWidth, int textHeight,
+                           const std::string& progressText, TAlignment alignment)
 {
     int x = (R.Right - R.Left + 1 - textWidth) / 2;
     if (!progressText.empty() && alignment == TAlignment::taLeftJustify)

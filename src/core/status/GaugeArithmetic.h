@@ -14,14 +14,14 @@ enum class TGaugeKind : std::uint8_t { gkText, gkHorizontalBar, gkVerticalBar, g
 enum class TBorderStyle : std::uint8_t { bsNone, bsSingle };
 enum class TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
 
-struct TPoint {
+struct GaugePoint {
     int X = 0, Y = 0;
-    bool operator==(const TPoint&) const = default;
+    bool operator==(const GaugePoint&) const = default;
 };
 
-struct TRect {
+struct GaugeRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
-    bool operator==(const TRect&) const = default;
+    bool operator==(const GaugeRect&) const = default;
     bool Empty() const { return Right <= Left || Bottom <= Top; }
 };
 
@@ -31,7 +31,7 @@ int GaugePercent(int minValue, int maxValue, int progress);
 int ScaleToLength(int length, int percent);
 
 // MinValue <= Progress <= MaxValue always holds.
-class TGaugeRange {
+class GaugeRange {
 public:
     int MinValue() const { return min_; }
     int MaxValue() const { return max_; }
@@ -53,33 +53,33 @@ private:
 };
 
 // Where one frame of a gauge of width x height draws at `percent`.
-struct TGaugeLayout {
-    TRect R;                 // the drawing rectangle; a single border leaves a black margin of one pixel
-    TRect background;        // filled with BackColor (text and bars) or the control's Color (pie, needle)
-    TRect fill;              // bars: the ForeColor part (empty when none)
-    TRect ellipse;           // pie: the ellipse; needle: the bounds of the dial's ellipse
-    TPoint radial1, radial2; // pie and needle: the sector runs counter-clockwise from radial1 to radial2
-    bool sector = false;     // pie: the ForeColor sector is drawn (P > 0)
-    TPoint baseFrom, baseTo; // needle: the dial's base line
-    bool needle = false;     // needle: P > 0
-    TPoint needleFrom, needleTo;
+struct GaugeDrawing {
+    GaugeRect R;                 // the drawing rectangle; a single border leaves a black margin of one pixel
+    GaugeRect background;        // filled with BackColor (text and bars) or the control's Color (pie, needle)
+    GaugeRect fill;              // bars: the ForeColor part (empty when none)
+    GaugeRect ellipse;           // pie: the ellipse; needle: the bounds of the dial's ellipse
+    GaugePoint radial1, radial2; // pie and needle: the sector runs counter-clockwise from radial1 to radial2
+    bool sector = false;         // pie: the ForeColor sector is drawn (P > 0)
+    GaugePoint baseFrom, baseTo; // needle: the dial's base line
+    bool needle = false;         // needle: P > 0
+    GaugePoint needleFrom, needleTo;
 };
-TGaugeLayout GaugeLayout(TGaugeKind kind, TBorderStyle border, int width, int height, int percent);
+GaugeDrawing GaugeLayout(TGaugeKind kind, TBorderStyle border, int width, int height, int percent);
 
 // An elliptic arc in sixteenths of a degree, 0 at three o'clock, counter-clockwise
 // positive: the sector of `ellipse` from the direction of radial1 to that of radial2
 // (both seen from the centre). Equal directions give the whole ellipse.
-struct TArc {
+struct GaugeArc {
     int start16 = 0, span16 = 0;
-    bool operator==(const TArc&) const = default;
+    bool operator==(const GaugeArc&) const = default;
 };
-TArc SectorArc(const TRect& ellipse, TPoint radial1, TPoint radial2);
+GaugeArc SectorArc(const GaugeRect& ellipse, GaugePoint radial1, GaugePoint radial2);
 
 // The text: "45%" alone when progressText is empty, otherwise joined to the label by
 // " : " on the side the alignment says.
 std::string GaugeText(int percent, const std::string& progressText, TAlignment alignment);
 // The text's top-left corner for a text of textWidth x textHeight.
-TPoint GaugeTextOrigin(const TRect& R, int controlWidth, int textWidth, int textHeight, const std::string& progressText,
-                       TAlignment alignment);
+GaugePoint GaugeTextOrigin(const GaugeRect& R, int controlWidth, int textWidth, int textHeight,
+                           const std::string& progressText, TAlignment alignment);
 
 } // namespace kex

@@ -57,7 +57,7 @@ public:
         if (InTray(state_))
             plan_.trayIcon = false;
         state_ = SmallModeState::Small;
-        const TPoint at = in_.graphLocked ? in_.locked : in_.windowPos;
+        const GaugePoint at = in_.graphLocked ? in_.locked : in_.windowPos;
         plan_.windowShown = true;
         plan_.shape = WindowShape::Small;
         plan_.menu = PanelMenu::Tray;

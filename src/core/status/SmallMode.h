@@ -51,10 +51,10 @@ struct SmallModeInputs {
     bool trayAvailable = false;
     bool onTop = false; // the full bar's shape: borderless on top, or framed
     bool graphLocked = false;
-    TPoint locked;                    // LockedLeft, LockedTop
-    TPoint windowPos;                 // where the window stands now
-    TScreenRect full;                 // BarLeft, BarTop, FullWidth, FullHeight
-    std::vector<TScreenRect> screens; // the screens' available areas, the primary first
+    GaugePoint locked;               // LockedLeft, LockedTop
+    GaugePoint windowPos;            // where the window stands now
+    ScreenRect full;                 // BarLeft, BarTop, FullWidth, FullHeight
+    std::vector<ScreenRect> screens; // the screens' available areas, the primary first
 };
 
 enum class WindowShape : std::uint8_t { Small, FullOnTop, FullFramed };
@@ -74,7 +74,7 @@ struct SmallModePlan {
     std::optional<bool> trayIcon;     // the icon in the tray
     std::optional<bool> watch;        // the launched-program watch
     std::optional<WindowShape> shape;
-    std::optional<TScreenRect> place; // outer place and size, on the screens
+    std::optional<ScreenRect> place; // outer place and size, on the screens
     std::optional<PanelMenu> menu;
     bool acceptDrops = false; // take dropped files again
     bool holdPlace = false;   // the moves this change makes are not the bar's place

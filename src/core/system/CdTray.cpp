@@ -2,38 +2,38 @@
 
 namespace kex {
 
-TCdTrayAction CdTrayAction(TCdStatus status, bool mounted)
+CdTrayMove CdTrayAction(CdStatus status, bool mounted)
 {
-    if (status != TCdStatus::DiscOk)
-        return TCdTrayAction::CloseTray;
-    return mounted ? TCdTrayAction::UnmountAndEject : TCdTrayAction::Eject;
+    if (status != CdStatus::DiscOk)
+        return CdTrayMove::CloseTray;
+    return mounted ? CdTrayMove::UnmountAndEject : CdTrayMove::Eject;
 }
 
-TCdTrayOutcome ToggleCdTray(TCdDrive* drive)
+CdTrayOutcome ToggleCdTray(CdDrive* drive)
 {
-    TCdTrayOutcome outcome;
+    CdTrayOutcome outcome;
     if (!drive || !drive->Open())
         return outcome;
-    const TCdStatus status = drive->Status();
-    outcome.action = CdTrayAction(status, status == TCdStatus::DiscOk && drive->Mounted());
-    TCdAnswer answer;
+    const CdStatus status = drive->Status();
+    outcome.action = CdTrayAction(status, status == CdStatus::DiscOk && drive->Mounted());
+    CdAnswer answer;
     switch (outcome.action) {
-    case TCdTrayAction::None: return outcome;
-    case TCdTrayAction::Eject:
+    case CdTrayMove::None: return outcome;
+    case CdTrayMove::Eject:
         answer = drive->Eject();
-        if (answer.kind == TCdAnswer::Busy) {
+        if (answer.kind == CdAnswer::Busy) {
             // Mounted after all (between the look and the eject), or held by a player.
-            outcome.action = TCdTrayAction::UnmountAndEject;
+            outcome.action = CdTrayMove::UnmountAndEject;
             answer = drive->UnmountAndEject();
         }
         break;
-    case TCdTrayAction::UnmountAndEject: answer = drive->UnmountAndEject(); break;
-    case TCdTrayAction::CloseTray: answer = drive->CloseTray(); break;
+    case CdTrayMove::UnmountAndEject: answer = drive->UnmountAndEject(); break;
+    case CdTrayMove::CloseTray: answer = drive->CloseTray(); break;
     }
-    if (answer.kind != TCdAnswer::Done)
-        outcome.error = !answer.error.empty()            ? answer.error
-                        : answer.kind == TCdAnswer::Busy ? "the drive is in use"
-                                                         : "the drive did not answer";
+    if (answer.kind != CdAnswer::Done)
+        outcome.error = !answer.error.empty()           ? answer.error
+                        : answer.kind == CdAnswer::Busy ? "the drive is in use"
+                                                        : "the drive did not answer";
     return outcome;
 }
 

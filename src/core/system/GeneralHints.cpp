@@ -2,9 +2,9 @@
 
 namespace kex {
 
-TGeneralHints GeneralHints(bool on)
+GeneralHintTexts GeneralHints(bool on)
 {
-    TGeneralHints h;
+    GeneralHintTexts h;
     if (!on)
         return h;
     h.help = "Mouse: LEFT=Help\n"

@@ -7,7 +7,7 @@
 
 namespace kex {
 
-struct TGeneralHints {
+struct GeneralHintTexts {
     std::string help;        // the help button
     std::string tabs;        // the tab strip
     std::string run;         // the Run button
@@ -16,10 +16,10 @@ struct TGeneralHints {
     std::string trayTail;    // TrayHintTail: after the tray icon's hint
     std::string button;      // ButtonHintText: every page button when it is made
 
-    bool operator==(const TGeneralHints&) const = default;
+    bool operator==(const GeneralHintTexts&) const = default;
 };
 
 // The hints while general hints are on; every text is empty while they are off.
-TGeneralHints GeneralHints(bool on);
+GeneralHintTexts GeneralHints(bool on);
 
 } // namespace kex

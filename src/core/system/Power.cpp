@@ -2,10 +2,10 @@
 
 namespace kex {
 
-std::string PowerRefusalMessage(TPowerAction action, const std::string& reason)
+std::string PowerRefusalMessage(PowerAction action, const std::string& reason)
 {
-    std::string text = action == TPowerAction::PowerOff ? "The computer could not be shut down"
-                                                        : "The computer could not be restarted";
+    std::string text =
+        action == PowerAction::PowerOff ? "The computer could not be shut down" : "The computer could not be restarted";
     return reason.empty() ? text + "." : text + ": " + reason;
 }
 

@@ -6,11 +6,11 @@
 
 namespace kex {
 
-enum class TPowerAction { PowerOff, Reboot };
+enum class PowerAction { PowerOff, Reboot };
 
 // The message shown when the computer was not shut down or restarted:
 // "The computer could not be shut down: <reason>" and
 // "The computer could not be restarted: <reason>".
-std::string PowerRefusalMessage(TPowerAction action, const std::string& reason);
+std::string PowerRefusalMessage(PowerAction action, const std::string& reason);
 
 } // namespace kex

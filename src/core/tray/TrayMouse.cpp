@@ -12,7 +12,7 @@ TrayMouse::TrayMouse(TRWTimerManager& timers, const PointerQuery& pointer,
 {
 }
 
-void TrayMouse::MouseMove(TPoint screenPos)
+void TrayMouse::MouseMove(GaugePoint screenPos)
 {
     pos_ = screenPos;
     if (listeners_.mouseEnterExit && !inside_) {
@@ -52,7 +52,7 @@ void TrayMouse::Resolve()
 
 void TrayMouse::PollLeave()
 {
-    const std::optional<TPoint> now = pointer_.CursorPos();
+    const std::optional<GaugePoint> now = pointer_.CursorPos();
     if (!now)
         return;
     const auto near = [](int a, int b) { return std::llabs(static_cast<long long>(a) - b) <= kLeaveSlack; };

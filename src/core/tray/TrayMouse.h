@@ -22,7 +22,7 @@ enum class TrayEvent : std::uint8_t { Click, DblClick, MouseMove, MouseEnter, Mo
 // reported (for Popup: where the menu opens).
 struct TrayReport {
     TrayEvent event = TrayEvent::Click;
-    TPoint pos;
+    GaugePoint pos;
     bool operator==(const TrayReport&) const = default;
 };
 
@@ -39,7 +39,7 @@ struct TrayListeners {
 class PointerQuery {
 public:
     virtual ~PointerQuery() = default;
-    virtual std::optional<TPoint> CursorPos() const = 0;
+    virtual std::optional<GaugePoint> CursorPos() const = 0;
 };
 
 class TrayMouse {
@@ -55,7 +55,7 @@ public:
     // The component's listeners as they are now (they may change at any time).
     void SetListeners(const TrayListeners& listeners) { listeners_ = listeners; }
 
-    void MouseMove(TPoint screenPos);
+    void MouseMove(GaugePoint screenPos);
     void ButtonDown(TrayButton button);
     // Button releases decide nothing.
     void ButtonUp(TrayButton) {}
@@ -73,7 +73,7 @@ private:
     const PointerQuery& pointer_;
     std::function<void(const TrayReport&)> report_;
     TrayListeners listeners_;
-    TPoint pos_;
+    GaugePoint pos_;
     bool inside_ = false;
     bool doubleClick_ = false;
     TRWTimerItem clickTimer_;

@@ -8,14 +8,14 @@
 
 namespace kex {
 
-enum class TActivationKind { Activate, ShowPage, Toggle, Show };
+enum class ActivationKind { Activate, ShowPage, Toggle, Show };
 
-struct TActivationRequest {
-    TActivationKind Kind = TActivationKind::Show;
+struct ActivationRequest {
+    ActivationKind Kind = ActivationKind::Show;
     // The button (Activate, numbered from 1 across the pages) or the page (ShowPage,
     // from 1); 0 for the others.
     int Number = 0;
-    bool operator==(const TActivationRequest&) const = default;
+    bool operator==(const ActivationRequest&) const = default;
 };
 
 // The largest button and page numbers a request may name: a bar of the most pages,

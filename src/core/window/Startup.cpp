@@ -21,16 +21,16 @@ namespace {
 // A request option and its value: the next word, or what follows "=".
 struct RequestOption {
     const char* name;
-    TActivationKind kind;
+    ActivationKind kind;
     const char* what; // what its number names; null when it takes none
     int (*max)();
 };
 
 constexpr RequestOption kRequestOptions[] = {
-    {"--activate", TActivationKind::Activate, "a button number", MaxActivationButton},
-    {"--page", TActivationKind::ShowPage, "a page number", MaxActivationPage},
-    {"--toggle", TActivationKind::Toggle, nullptr, nullptr},
-    {"--show", TActivationKind::Show, nullptr, nullptr},
+    {"--activate", ActivationKind::Activate, "a button number", MaxActivationButton},
+    {"--page", ActivationKind::ShowPage, "a page number", MaxActivationPage},
+    {"--toggle", ActivationKind::Toggle, nullptr, nullptr},
+    {"--show", ActivationKind::Show, nullptr, nullptr},
 };
 
 // A whole number of 1 to max written in decimal digits only; 0 otherwise.
@@ -44,7 +44,7 @@ int PositiveNumber(const std::string& text, int max)
 
 // Reads the option at args[i] (advancing i past its value) into cl; false with
 // cl.Error set when it cannot be used.
-bool ReadOption(const std::vector<std::string>& args, std::size_t& i, TCommandLine& cl)
+bool ReadOption(const std::vector<std::string>& args, std::size_t& i, CommandLineRequests& cl)
 {
     const std::string& word = args[i];
     const std::size_t equals = word.find('=');
@@ -61,7 +61,7 @@ bool ReadOption(const std::vector<std::string>& args, std::size_t& i, TCommandLi
         cl.Error = "give only one of --activate, --page, --toggle and --show";
         return false;
     }
-    TActivationRequest request{option->kind, 0};
+    ActivationRequest request{option->kind, 0};
     if (!option->what) {
         if (equals != std::string::npos) {
             cl.Error = name + " takes no value";
@@ -90,9 +90,10 @@ bool ReadOption(const std::vector<std::string>& args, std::size_t& i, TCommandLi
 
 } // namespace
 
-TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::function<std::string()>& networkUser)
+CommandLineRequests ParseCommandLine(const std::vector<std::string>& args,
+                                     const std::function<std::string()>& networkUser)
 {
-    TCommandLine cl;
+    CommandLineRequests cl;
     std::vector<std::string> words;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -123,12 +124,12 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::f
     return cl;
 }
 
-TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& networkUser)
+CommandLineRequests ParseCommandLine(const std::vector<std::string>& args, const std::string& networkUser)
 {
     return ParseCommandLine(args, [&networkUser] { return networkUser; });
 }
 
-std::vector<std::string> WindowArguments(const TCommandLine& commandLine)
+std::vector<std::string> WindowArguments(const CommandLineRequests& commandLine)
 {
     std::vector<std::string> args;
     if (commandLine.SyncMode)
@@ -172,15 +173,15 @@ std::string ConfigFileName(const std::string& appDir, const std::string& suffix,
 std::string LoadMessageName(const std::string& suffix) { return "UKexbar" + suffix; }
 std::string PageUpdateMessageName(const std::string& suffix) { return "UKXForm" + suffix; }
 
-TMessageAction MessageAction(const TBarMessage& message, const std::string& suffix, const std::string& configuration)
+BarMessageAction MessageAction(const BarMessage& message, const std::string& suffix, const std::string& configuration)
 {
     if (message.wParam != 1 || (!message.configuration.empty() && message.configuration != configuration))
-        return TMessageAction::None;
+        return BarMessageAction::None;
     if (message.name == PageUpdateMessageName(suffix))
-        return TMessageAction::Rebuild;
+        return BarMessageAction::Rebuild;
     if (message.name == LoadMessageName(suffix))
-        return TMessageAction::Reload;
-    return TMessageAction::None;
+        return BarMessageAction::Reload;
+    return BarMessageAction::None;
 }
 
 int ScreenButtonsFor(int screenWidth)
@@ -195,9 +196,9 @@ int ScreenButtonsFor(int screenWidth)
 
 int DefaultTopFor(int screenHeight, int cyMenuSize) { return screenHeight - cyMenuSize - 85; }
 
-TBarGeometry ComputeGeometry(const TBarGeometryInput& in)
+BarGeometry ComputeGeometry(const BarGeometryInput& in)
 {
-    TBarGeometry g;
+    BarGeometry g;
     g.DefaultTop = DefaultTopFor(in.ScreenHeight, in.CyMenuSize);
     g.PageWidth = in.ButtonsPerPage * 40 - (in.ButtonsPerPage * 40) / 10;
     bool tooWide = in.ScreenButtons < in.ButtonsPerPage;
@@ -227,10 +228,10 @@ TBarGeometry ComputeGeometry(const TBarGeometryInput& in)
 namespace {
 
 // Edges in 64 bits, so that no stored place overflows them.
-long long RightOf(const TScreenRect& r) { return static_cast<long long>(r.Left) + r.Width; }
-long long BottomOf(const TScreenRect& r) { return static_cast<long long>(r.Top) + r.Height; }
+long long RightOf(const ScreenRect& r) { return static_cast<long long>(r.Left) + r.Width; }
+long long BottomOf(const ScreenRect& r) { return static_cast<long long>(r.Top) + r.Height; }
 
-long long Overlap(const TScreenRect& a, const TScreenRect& b)
+long long Overlap(const ScreenRect& a, const ScreenRect& b)
 {
     const long long w = std::min(RightOf(a), RightOf(b)) - std::max(a.Left, b.Left);
     const long long h = std::min(BottomOf(a), BottomOf(b)) - std::max(a.Top, b.Top);
@@ -240,11 +241,11 @@ long long Overlap(const TScreenRect& a, const TScreenRect& b)
 // Whether the screens together show every pixel of `bar`: the bar is cut along every
 // screen edge that crosses it, and each piece must lie on some screen. Screens may
 // overlap (mirrored ones) or leave gaps (screens of different sizes side by side).
-bool Covered(const TScreenRect& bar, const std::vector<TScreenRect>& screens)
+bool Covered(const ScreenRect& bar, const std::vector<ScreenRect>& screens)
 {
     std::vector<long long> xs = {bar.Left, RightOf(bar)};
     std::vector<long long> ys = {bar.Top, BottomOf(bar)};
-    for (const TScreenRect& s : screens) {
+    for (const ScreenRect& s : screens) {
         for (long long x : {static_cast<long long>(s.Left), RightOf(s)})
             if (x > bar.Left && x < RightOf(bar))
                 xs.push_back(x);
@@ -258,7 +259,7 @@ bool Covered(const TScreenRect& bar, const std::vector<TScreenRect>& screens)
         for (std::size_t j = 0; j + 1 < ys.size(); ++j) {
             if (xs[i] == xs[i + 1] || ys[j] == ys[j + 1])
                 continue;
-            const bool shown = std::any_of(screens.begin(), screens.end(), [&](const TScreenRect& s) {
+            const bool shown = std::any_of(screens.begin(), screens.end(), [&](const ScreenRect& s) {
                 return s.Left <= xs[i] && xs[i + 1] <= RightOf(s) && s.Top <= ys[j] && ys[j + 1] <= BottomOf(s);
             });
             if (!shown)
@@ -278,18 +279,18 @@ int Clamp(int start, int size, int low, int room)
 
 } // namespace
 
-TScreenRect PlaceOnScreens(const TScreenRect& bar, const std::vector<TScreenRect>& screens)
+ScreenRect PlaceOnScreens(const ScreenRect& bar, const std::vector<ScreenRect>& screens)
 {
     if (screens.empty() || Covered(bar, screens))
         return bar;
-    const TScreenRect* best = &screens.front();
+    const ScreenRect* best = &screens.front();
     long long most = Overlap(bar, *best);
-    for (const TScreenRect& s : screens)
+    for (const ScreenRect& s : screens)
         if (const long long o = Overlap(bar, s); o > most) {
             best = &s;
             most = o;
         }
-    TScreenRect placed = bar;
+    ScreenRect placed = bar;
     placed.Left = Clamp(bar.Left, bar.Width, best->Left, best->Width);
     placed.Top = Clamp(bar.Top, bar.Height, best->Top, best->Height);
     return placed;

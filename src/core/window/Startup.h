@@ -11,12 +11,12 @@
 
 namespace kex {
 
-struct TCommandLine {
+struct CommandLineRequests {
     std::string IniSuffix;
     bool SyncMode = false;
     // A request for the bar running on this configuration (--activate N, --page P,
     // --toggle, --show), or for this bar once it stands when none runs.
-    std::optional<TActivationRequest> Request;
+    std::optional<ActivationRequest> Request;
     bool Help = false; // --help or -h
     std::string Error; // why the arguments cannot be used; empty when they can
 };
@@ -27,13 +27,14 @@ struct TCommandLine {
 // suffix; any other first word is the suffix itself; words after those are ignored.
 // Options may stand before, between or after them; after "--" every word is taken as
 // written. networkUser is asked only for "/n".
-TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::function<std::string()>& networkUser);
-TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& networkUser);
+CommandLineRequests ParseCommandLine(const std::vector<std::string>& args,
+                                     const std::function<std::string()>& networkUser);
+CommandLineRequests ParseCommandLine(const std::vector<std::string>& args, const std::string& networkUser);
 
 // The arguments that give the same suffix and mode without asking for the user name
 // again: "/m" when synchronised, then "--" and the suffix. The request is not among
 // them: the bar takes its own request through its activation service.
-std::vector<std::string> WindowArguments(const TCommandLine& commandLine);
+std::vector<std::string> WindowArguments(const CommandLineRequests& commandLine);
 
 // What `kexbar --help` prints.
 std::string CommandLineUsage();
@@ -52,7 +53,7 @@ std::string PageUpdateMessageName(const std::string& suffix); // "UKXForm" + suf
 // A cross-instance message: its registered name, its wParam, and the configuration
 // file it is about (ConfigurationIdentity of the file). The older form names no file:
 // it is about every configuration of the name's suffix.
-struct TBarMessage {
+struct BarMessage {
     std::string name;
     int wParam = 0;
     std::string configuration{}; // initialised, so {name, wParam} is the older form in full
@@ -62,15 +63,15 @@ struct TBarMessage {
 // does with a message: reload its buttons ("UKexbar" + suffix), rebuild its pages
 // ("UKXForm" + suffix), each only with wParam 1 and only when the message is about
 // its own file or about none; anything else is not for it.
-enum class TMessageAction { None, Reload, Rebuild };
-TMessageAction MessageAction(const TBarMessage& message, const std::string& suffix, const std::string& configuration);
+enum class BarMessageAction { None, Reload, Rebuild };
+BarMessageAction MessageAction(const BarMessage& message, const std::string& suffix, const std::string& configuration);
 
 // 0, 16 or 21: what a screen of this width allows.
 int ScreenButtonsFor(int screenWidth);
 
 // The bar's size and place. Widths and heights of the window are the outer ones (the
 // frame included), as the settings and the small mode keep them.
-struct TBarGeometryInput {
+struct BarGeometryInput {
     int ButtonsPerPage = 16;
     int ScreenButtons = 16;
     int ScreenWidth = 1024;
@@ -81,7 +82,7 @@ struct TBarGeometryInput {
     bool OnTop = false;
 };
 
-struct TBarGeometry {
+struct BarGeometry {
     int DefaultTop = 0;
     int PageWidth = 0;
     int BareHeight = 0;
@@ -100,15 +101,15 @@ inline constexpr int kPanelWidth = 44;
 inline constexpr int kPanelHeight = 19;
 
 int DefaultTopFor(int screenHeight, int cyMenuSize);
-TBarGeometry ComputeGeometry(const TBarGeometryInput& in);
+BarGeometry ComputeGeometry(const BarGeometryInput& in);
 
 // A rectangle on the desktop: a screen, or the bar with its frame.
-struct TScreenRect {
+struct ScreenRect {
     int Left = 0;
     int Top = 0;
     int Width = 0;
     int Height = 0;
-    bool operator==(const TScreenRect&) const = default;
+    bool operator==(const ScreenRect&) const = default;
 };
 
 // Where the bar is shown, given its place and outer size and the screens (the primary
@@ -116,7 +117,7 @@ struct TScreenRect {
 // onto the screen it overlaps most (the primary when it overlaps none, the earlier one
 // of two it overlaps alike), with its top-left corner on that screen when it is
 // larger. No screens: where it stands.
-TScreenRect PlaceOnScreens(const TScreenRect& bar, const std::vector<TScreenRect>& screens);
+ScreenRect PlaceOnScreens(const ScreenRect& bar, const std::vector<ScreenRect>& screens);
 
 // Older gauge names: "C:..." (or "c:...") becomes "CHardDrive"; "SysResource",
 // "UserResource", "GDIResource" and the memory items "UserResource1",

@@ -42,9 +42,9 @@ constexpr const char* kSoundFilter = "Sound Files|*.WAV;*.OGG;*.OGA|All Files|*.
 constexpr const char* kProgramFilter = "Programs|*.EXE;*.COM;*.BAT;*.PIF";
 
 constexpr ButtonConfigurator::SoundItem kLaunchSound{"Sound on &Launch", ButtonConfigurator::SoundItem::Button,
-                                                     TButtonSetting::SoundLaunch};
+                                                     ButtonSetting::SoundLaunch};
 constexpr ButtonConfigurator::SoundItem kSelectSound{"Sound on &Keyboard Select", ButtonConfigurator::SoundItem::Button,
-                                                     TButtonSetting::SoundSelect};
+                                                     ButtonSetting::SoundSelect};
 constexpr ButtonConfigurator::SoundItem kHourSound{"Hour &Sound", ButtonConfigurator::SoundItem::HourChime, {}};
 constexpr ButtonConfigurator::SoundItem kHalfHourSound{
     "H&alf Hour Sound", ButtonConfigurator::SoundItem::HalfHourChime, {}};
@@ -176,7 +176,7 @@ void ButtonConfigurator::ChangeIcon()
     if (!LoadedButton(n, record))
         return;
     dialogs_.SetHelpFile(context_.HelpFile());
-    TOpenDialogOptions options;
+    OpenDialogOptions options;
     options.title = "Please select an Icon";
     options.filter = kIconFilter;
     options.initialDir = DirectoryPart(record.IconFile);
@@ -222,7 +222,7 @@ void ButtonConfigurator::DescriptionEntered(int n, const std::string& text)
     ButtonRecord record;
     if (text.empty() || !StillLoaded(n, record))
         return;
-    store_.SaveButtonSetting(n, TButtonSetting::Description, text);
+    store_.SaveButtonSetting(n, ButtonSetting::Description, text);
     // The description as stored (the store trims blanks and flattens line breaks), so
     // that the renamed recent entry is the one the next launch makes.
     Q_EMIT DescriptionChanged(n, record, store_.Record(n));
@@ -275,7 +275,7 @@ void ButtonConfigurator::SelectDirectory(QAction* item)
     item->setChecked(!directory.empty());
     if (!StillLoaded(n, record))
         return;
-    store_.SaveButtonSetting(n, working ? TButtonSetting::Working : TButtonSetting::Select, directory);
+    store_.SaveButtonSetting(n, working ? ButtonSetting::Working : ButtonSetting::Select, directory);
     Q_EMIT FileChanged();
 }
 
@@ -287,7 +287,7 @@ void ButtonConfigurator::SoundSelect(QAction* item, const SoundItem& sound)
     std::string file;
     if (item->isChecked()) {
         dialogs_.SetHelpFile(context_.HelpFile());
-        TOpenDialogOptions options;
+        OpenDialogOptions options;
         options.title = "Select Sound to Play";
         options.filter = kSoundFilter;
         options.helpContext = kSoundHelp;
@@ -384,7 +384,7 @@ bool ButtonConfigurator::RefusedName(const std::string& name)
 {
     const std::optional<std::string> why = UnstorableName(name);
     if (why)
-        dialogs_.MessageDlg(*why, TMsgDlgType::mtError, mbOK, 0);
+        dialogs_.MessageDlg(*why, MessageType::mtError, mbOK, 0);
     return why.has_value();
 }
 
@@ -393,7 +393,7 @@ void ButtonConfigurator::FillFromDrop(int n, const std::string& file)
     // A file that is gone, or whose name the configuration cannot keep, fills nothing,
     // and the user learns why.
     if (!Exists(file)) {
-        dialogs_.MessageDlg(FileNotFoundText(file), TMsgDlgType::mtError, mbOK, 0);
+        dialogs_.MessageDlg(FileNotFoundText(file), MessageType::mtError, mbOK, 0);
         return;
     }
     if (RefusedName(file))
@@ -423,7 +423,7 @@ void ButtonConfigurator::FillFromDrop(int n, const std::string& file)
         if (!IsFile(document))
             return;
         dialogs_.SetHelpFile(context_.HelpFile());
-        TOpenDialogOptions options;
+        OpenDialogOptions options;
         options.title = "Find the Program to run this File";
         options.filter = kProgramFilter;
         options.helpContext = kFilesHelp;
@@ -434,7 +434,7 @@ void ButtonConfigurator::FillFromDrop(int n, const std::string& file)
         if (opener.empty())
             return;
     }
-    TFileOpening opening = OpeningOf(opener, document);
+    FileOpening opening = OpeningOf(opener, document);
     // A launcher of a program that runs in a terminal starts it in the user's
     // terminal, as a document of such a program does.
     if (terminal && opening.document.empty())

@@ -63,7 +63,7 @@ public:
     struct SoundItem {
         const char* caption;
         enum { Button, HourChime, HalfHourChime } kind;
-        TButtonSetting setting;
+        ButtonSetting setting;
     };
     // The two button sounds and the clock's hour and half-hour sounds.
     void SoundSelect(QAction* item, const SoundItem& sound);

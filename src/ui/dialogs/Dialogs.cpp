@@ -14,14 +14,14 @@
 
 namespace kex {
 
-const char* MessageCaption(TMsgDlgType type)
+const char* MessageCaption(MessageType type)
 {
     switch (type) {
-    case TMsgDlgType::mtWarning: return "Warning";
-    case TMsgDlgType::mtError: return "Error";
-    case TMsgDlgType::mtInformation: return "Information";
-    case TMsgDlgType::mtConfirmation: return "Confirm";
-    case TMsgDlgType::mtCustom: break;
+    case MessageType::mtWarning: return "Warning";
+    case MessageType::mtError: return "Error";
+    case MessageType::mtInformation: return "Information";
+    case MessageType::mtConfirmation: return "Confirm";
+    case MessageType::mtCustom: break;
     }
     return "Zivar32";
 }
@@ -46,7 +46,7 @@ namespace {
 // executable files, with "All Files" everything. (QDir::Executable would hold for
 // every name filter of the dialog, and its model hides files whose details it has
 // not read yet.)
-class TProgramsOnly : public QSortFilterProxyModel {
+class ProgramsOnlyFilter : public QSortFilterProxyModel {
 public:
     void SetActive(bool active)
     {
@@ -70,21 +70,21 @@ private:
 
 } // namespace
 
-TQtDialogs::TQtDialogs(QWidget* owner) : owner_(owner) {}
+QtDialogs::QtDialogs(QWidget* owner) : owner_(owner) {}
 
-TQtDialogs::~TQtDialogs() = default;
+QtDialogs::~QtDialogs() = default;
 
-TModalResult TQtDialogs::MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, int helpContext)
+ModalResult QtDialogs::MessageDlg(const std::string& text, MessageType type, unsigned buttons, int helpContext)
 {
     QMessageBox box(owner_);
     box.setWindowTitle(MessageCaption(type));
     box.setText(QString::fromStdString(text));
     switch (type) {
-    case TMsgDlgType::mtWarning: box.setIcon(QMessageBox::Warning); break;
-    case TMsgDlgType::mtError: box.setIcon(QMessageBox::Critical); break;
-    case TMsgDlgType::mtInformation: box.setIcon(QMessageBox::Information); break;
-    case TMsgDlgType::mtConfirmation: box.setIcon(QMessageBox::Question); break;
-    case TMsgDlgType::mtCustom: break;
+    case MessageType::mtWarning: box.setIcon(QMessageBox::Warning); break;
+    case MessageType::mtError: box.setIcon(QMessageBox::Critical); break;
+    case MessageType::mtInformation: box.setIcon(QMessageBox::Information); break;
+    case MessageType::mtConfirmation: box.setIcon(QMessageBox::Question); break;
+    case MessageType::mtCustom: break;
     }
     QMessageBox::StandardButtons standard;
     if (buttons & mbYes)
@@ -105,15 +105,15 @@ TModalResult TQtDialogs::MessageDlg(const std::string& text, TMsgDlgType type, u
         QObject::connect(help, &QPushButton::clicked, [this, helpContext] { ShowHelp(helpContext); });
     }
     switch (box.exec()) {
-    case QMessageBox::Yes: return TModalResult::mrYes;
-    case QMessageBox::No: return TModalResult::mrNo;
-    case QMessageBox::Ok: return TModalResult::mrOk;
-    case QMessageBox::Cancel: return TModalResult::mrCancel;
-    default: return TModalResult::mrNone;
+    case QMessageBox::Yes: return ModalResult::mrYes;
+    case QMessageBox::No: return ModalResult::mrNo;
+    case QMessageBox::Ok: return ModalResult::mrOk;
+    case QMessageBox::Cancel: return ModalResult::mrCancel;
+    default: return ModalResult::mrNone;
     }
 }
 
-void TQtDialogs::ShowMessage(const std::string& text)
+void QtDialogs::ShowMessage(const std::string& text)
 {
     QMessageBox box(owner_);
     box.setWindowTitle("Zivar32");
@@ -122,7 +122,7 @@ void TQtDialogs::ShowMessage(const std::string& text)
     box.exec();
 }
 
-void TQtDialogs::Notify(const std::string& text)
+void QtDialogs::Notify(const std::string& text)
 {
     auto* box = new QMessageBox(QMessageBox::Warning, "Zivar32", QString::fromStdString(text), QMessageBox::Ok, owner_);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -130,7 +130,7 @@ void TQtDialogs::Notify(const std::string& text)
     box->show();
 }
 
-void TQtDialogs::AddHelpButton(QDialog& dialog, int helpContext)
+void QtDialogs::AddHelpButton(QDialog& dialog, int helpContext)
 {
     if (helpContext == 0)
         return;
@@ -142,7 +142,7 @@ void TQtDialogs::AddHelpButton(QDialog& dialog, int helpContext)
     QObject::connect(box, &QDialogButtonBox::helpRequested, &dialog, [this, helpContext] { ShowHelp(helpContext); });
 }
 
-std::vector<std::string> TQtDialogs::OpenFiles(const TOpenDialogOptions& options)
+std::vector<std::string> QtDialogs::OpenFiles(const OpenDialogOptions& options)
 {
     QFileDialog dialog(owner_, QString::fromStdString(options.title), QString::fromStdString(options.initialDir),
                        QtFileFilter(options.filter));
@@ -155,7 +155,7 @@ std::vector<std::string> TQtDialogs::OpenFiles(const TOpenDialogOptions& options
     if (options.filter.rfind("Programs|", 0) == 0) {
         const QString programs = "Programs (*)";
         dialog.setNameFilters(QStringList() << programs << "All Files (*)");
-        auto* view = new TProgramsOnly;
+        auto* view = new ProgramsOnlyFilter;
         dialog.setProxyModel(view); // the dialog takes it over
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                          [view, programs](const QString& nameFilter) { view->SetActive(nameFilter == programs); });
@@ -168,8 +168,8 @@ std::vector<std::string> TQtDialogs::OpenFiles(const TOpenDialogOptions& options
     return files;
 }
 
-std::optional<std::string> TQtDialogs::SelectDirectory(const std::string& title, const std::string& initialDir,
-                                                       int helpContext)
+std::optional<std::string> QtDialogs::SelectDirectory(const std::string& title, const std::string& initialDir,
+                                                      int helpContext)
 {
     QFileDialog dialog(owner_, QString::fromStdString(title), QString::fromStdString(initialDir));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -181,8 +181,8 @@ std::optional<std::string> TQtDialogs::SelectDirectory(const std::string& title,
     return dialog.selectedFiles().front().toStdString();
 }
 
-std::optional<QColor> TQtDialogs::ChooseColor(const QColor& initial, std::array<QColor, 16>& customColors,
-                                              int helpContext)
+std::optional<QColor> QtDialogs::ChooseColor(const QColor& initial, std::array<QColor, 16>& customColors,
+                                             int helpContext)
 {
     for (int i = 0; i < 16; ++i)
         QColorDialog::setCustomColor(i, customColors[std::size_t(i)]);
@@ -197,14 +197,14 @@ std::optional<QColor> TQtDialogs::ChooseColor(const QColor& initial, std::array<
     return dialog.selectedColor();
 }
 
-QAction* TQtDialogs::Popup(QMenu* menu, const QPoint& screenPos) { return menu->exec(screenPos); }
+QAction* QtDialogs::Popup(QMenu* menu, const QPoint& screenPos) { return menu->exec(screenPos); }
 
-void TQtDialogs::SetHelpFile(const std::string& path) { helpFile_ = path; }
+void QtDialogs::SetHelpFile(const std::string& path) { helpFile_ = path; }
 
-void TQtDialogs::ShowHelp(int context)
+void QtDialogs::ShowHelp(int context)
 {
     if (!help_)
-        help_ = std::make_unique<THelpWindow>();
+        help_ = std::make_unique<HelpWindow>();
     help_->SetHelpFile(QString::fromStdString(helpFile_));
     if (context == 0)
         help_->ShowContents();

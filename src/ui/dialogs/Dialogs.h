@@ -1,5 +1,5 @@
 // TDialogs: every modal interaction of the bar — message dialogs, file, directory and
-// colour dialogs, popup menus and help. The Qt implementation is TQtDialogs; tests
+// colour dialogs, popup menus and help. The Qt implementation is QtDialogs; tests
 // use a scripted FakeDialogs.
 #pragma once
 
@@ -20,16 +20,16 @@ class QWidget;
 
 namespace kex {
 
-class THelpWindow;
+class HelpWindow;
 
-enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum class MessageType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 
 // Button set of a message dialog.
 enum TMsgDlgBtn : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8, mbHelp = 16 };
 
-enum class TModalResult { mrNone, mrOk, mrCancel, mrYes, mrNo };
+enum class ModalResult { mrNone, mrOk, mrCancel, mrYes, mrNo };
 
-struct TOpenDialogOptions {
+struct OpenDialogOptions {
     std::string title;
     // Filter in the "Description|*.A;*.B|All Files|*.*" form.
     std::string filter;
@@ -39,19 +39,19 @@ struct TOpenDialogOptions {
 };
 
 // The captions of the message kinds: "Warning", "Error", "Information", "Confirm".
-const char* MessageCaption(TMsgDlgType type);
+const char* MessageCaption(MessageType type);
 
 class TDialogs {
 public:
     virtual ~TDialogs() = default;
 
-    virtual TModalResult MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, int helpContext) = 0;
+    virtual ModalResult MessageDlg(const std::string& text, MessageType type, unsigned buttons, int helpContext) = 0;
     // A plain message box with an OK button.
     virtual void ShowMessage(const std::string& text) = 0;
     // A notice that does not wait for the user (the bar goes on at once).
     virtual void Notify(const std::string& text) = 0;
     // The chosen files in order; empty when cancelled.
-    virtual std::vector<std::string> OpenFiles(const TOpenDialogOptions& options) = 0;
+    virtual std::vector<std::string> OpenFiles(const OpenDialogOptions& options) = 0;
     virtual std::optional<std::string> SelectDirectory(const std::string& title, const std::string& initialDir,
                                                        int helpContext) = 0;
     // The colour dialog with its 16 custom colours (read and written back).
@@ -64,7 +64,7 @@ public:
     virtual void SetHelpFile(const std::string& path) = 0;
     virtual void ShowHelp(int context) = 0;
 
-    std::optional<std::string> OpenFile(TOpenDialogOptions options)
+    std::optional<std::string> OpenFile(OpenDialogOptions options)
     {
         options.multiSelect = false;
         auto files = OpenFiles(options);
@@ -74,17 +74,17 @@ public:
     }
 };
 
-class TQtDialogs : public TDialogs {
+class QtDialogs : public TDialogs {
 public:
-    explicit TQtDialogs(QWidget* owner = nullptr);
-    ~TQtDialogs() override;
+    explicit QtDialogs(QWidget* owner = nullptr);
+    ~QtDialogs() override;
 
     void SetOwner(QWidget* owner) { owner_ = owner; }
 
-    TModalResult MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, int helpContext) override;
+    ModalResult MessageDlg(const std::string& text, MessageType type, unsigned buttons, int helpContext) override;
     void ShowMessage(const std::string& text) override;
     void Notify(const std::string& text) override;
-    std::vector<std::string> OpenFiles(const TOpenDialogOptions& options) override;
+    std::vector<std::string> OpenFiles(const OpenDialogOptions& options) override;
     std::optional<std::string> SelectDirectory(const std::string& title, const std::string& initialDir,
                                                int helpContext) override;
     std::optional<QColor> ChooseColor(const QColor& initial, std::array<QColor, 16>& customColors,
@@ -99,7 +99,7 @@ private:
 
     QWidget* owner_;
     std::string helpFile_;
-    std::unique_ptr<THelpWindow> help_;
+    std::unique_ptr<HelpWindow> help_;
 };
 
 // "Programs|*.EXE|All Files|*.*" → Qt's "Programs (*.EXE);;All Files (*)".

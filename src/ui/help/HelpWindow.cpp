@@ -34,7 +34,7 @@ int AnchorPosition(const QTextDocument* document, const QString& name)
 
 } // namespace
 
-THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setWindowTitle(QStringLiteral("Kexbar Help"));
     setWindowIcon(MainIcon());
@@ -60,7 +60,7 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     layout->addLayout(buttons);
     layout->addWidget(Browser_, 1);
 
-    connect(contents, &QPushButton::clicked, this, &THelpWindow::ShowContents);
+    connect(contents, &QPushButton::clicked, this, &HelpWindow::ShowContents);
     connect(BackButton_, &QPushButton::clicked, Browser_, &QTextBrowser::backward);
     connect(Browser_, &QTextBrowser::backwardAvailable, BackButton_, &QPushButton::setEnabled);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
@@ -68,9 +68,9 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
-void THelpWindow::SetHelpFile(const QString& path) { Path_ = path; }
+void HelpWindow::SetHelpFile(const QString& path) { Path_ = path; }
 
-bool THelpWindow::Load()
+bool HelpWindow::Load()
 {
     const QFileInfo info(Path_);
     if (Loaded_ && LoadedPath_ == Path_ && info.exists() && info.lastModified() == LoadedStamp_)
@@ -104,12 +104,12 @@ bool THelpWindow::Load()
     return true;
 }
 
-bool THelpWindow::HasAnchor(const QString& name) const
+bool HelpWindow::HasAnchor(const QString& name) const
 {
     return Loaded_ && AnchorPosition(Browser_->document(), name) >= 0;
 }
 
-void THelpWindow::Present()
+void HelpWindow::Present()
 {
     if (isMinimized())
         showNormal();
@@ -119,7 +119,7 @@ void THelpWindow::Present()
     activateWindow();
 }
 
-void THelpWindow::ShowContents()
+void HelpWindow::ShowContents()
 {
     Load();
     Present();
@@ -129,7 +129,7 @@ void THelpWindow::ShowContents()
     Browser_->verticalScrollBar()->setValue(0);
 }
 
-void THelpWindow::ShowContext(int context)
+void HelpWindow::ShowContext(int context)
 {
     const QString name = QStringLiteral("ctx%1").arg(context);
     if (!Load() || !HasAnchor(name)) {

@@ -1,4 +1,4 @@
-// THelpWindow: the bar's help viewer. Shows the help file Kexbar.HLP (HTML whose
+// HelpWindow: the bar's help viewer. Shows the help file Kexbar.HLP (HTML whose
 // topics carry anchors "ctx" + help context number) in a small top-level window.
 #pragma once
 
@@ -11,11 +11,11 @@ class QPushButton;
 
 namespace kex {
 
-class THelpWindow : public QWidget {
+class HelpWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit THelpWindow(QWidget* parent = nullptr);
+    explicit HelpWindow(QWidget* parent = nullptr);
 
     // The help file to show; it is read when the window is next shown, and read
     // again whenever it has changed on disk.

@@ -21,32 +21,32 @@ namespace kex {
 
 namespace {
 
-using Kind = TKeyAction::Kind;
+using Kind = KeyAction::Kind;
 
-TKey KeyOf(int key)
+SelectionKey KeyOf(int key)
 {
     switch (key) {
-    case Qt::Key_Left: return TKey::Left;
-    case Qt::Key_Right: return TKey::Right;
-    case Qt::Key_Up: return TKey::Up;
-    case Qt::Key_Down: return TKey::Down;
-    case Qt::Key_PageUp: return TKey::PageUp;
-    case Qt::Key_PageDown: return TKey::PageDown;
-    case Qt::Key_Home: return TKey::Home;
-    case Qt::Key_End: return TKey::End;
+    case Qt::Key_Left: return SelectionKey::Left;
+    case Qt::Key_Right: return SelectionKey::Right;
+    case Qt::Key_Up: return SelectionKey::Up;
+    case Qt::Key_Down: return SelectionKey::Down;
+    case Qt::Key_PageUp: return SelectionKey::PageUp;
+    case Qt::Key_PageDown: return SelectionKey::PageDown;
+    case Qt::Key_Home: return SelectionKey::Home;
+    case Qt::Key_End: return SelectionKey::End;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return TKey::Enter;
-    case Qt::Key_Escape: return TKey::Escape;
-    case Qt::Key_F1: return TKey::F1;
-    case Qt::Key_F2: return TKey::F2;
-    case Qt::Key_F3: return TKey::F3;
-    case Qt::Key_F4: return TKey::F4;
-    case Qt::Key_F5: return TKey::F5;
-    case Qt::Key_F6: return TKey::F6;
-    case Qt::Key_F7: return TKey::F7;
-    case Qt::Key_F8: return TKey::F8;
-    case Qt::Key_F9: return TKey::F9;
-    default: return TKey::Other;
+    case Qt::Key_Enter: return SelectionKey::Enter;
+    case Qt::Key_Escape: return SelectionKey::Escape;
+    case Qt::Key_F1: return SelectionKey::F1;
+    case Qt::Key_F2: return SelectionKey::F2;
+    case Qt::Key_F3: return SelectionKey::F3;
+    case Qt::Key_F4: return SelectionKey::F4;
+    case Qt::Key_F5: return SelectionKey::F5;
+    case Qt::Key_F6: return SelectionKey::F6;
+    case Qt::Key_F7: return SelectionKey::F7;
+    case Qt::Key_F8: return SelectionKey::F8;
+    case Qt::Key_F9: return SelectionKey::F9;
+    default: return SelectionKey::Other;
     }
 }
 
@@ -99,9 +99,9 @@ bool KeyboardSelection::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-TKeySnapshot KeyboardSelection::Snapshot(TKey key)
+KeySnapshot KeyboardSelection::Snapshot(SelectionKey key)
 {
-    TKeySnapshot bar;
+    KeySnapshot bar;
     bar.ButtonsPerPage = pages_.ButtonsPerPage();
     bar.Pages = pages_.PageCount();
     bar.Page = pages_.ShownPage();
@@ -110,31 +110,31 @@ TKeySnapshot KeyboardSelection::Snapshot(TKey key)
     bar.EditorOpen = pages_.EditorOpen();
     bar.Renaming = pages_.RenamingPage();
     // The lockout is looked up (in the file) only for the key that asks for it.
-    bar.ModifyLocked = key == TKey::F6 && !pages_.ModifyAllowed();
-    bar.Pending = pages_.ButtonMovePending() ? TKeyPending::ButtonMove
-                  : pages_.PageMovePending() ? TKeyPending::PageMove
-                                             : TKeyPending::None;
-    bar.Button = [this](int n) -> std::optional<TKeyButton> {
+    bar.ModifyLocked = key == SelectionKey::F6 && !pages_.ModifyAllowed();
+    bar.Pending = pages_.ButtonMovePending() ? KeyPending::ButtonMove
+                  : pages_.PageMovePending() ? KeyPending::PageMove
+                                             : KeyPending::None;
+    bar.Button = [this](int n) -> std::optional<KeyButton> {
         const TSpeedButton* b = pages_.FindButton(n);
         if (!b)
             return std::nullopt;
-        return TKeyButton{b->Down(), !b->HasGlyph(), b->toolTip().toStdString()};
+        return KeyButton{b->Down(), !b->HasGlyph(), b->toolTip().toStdString()};
     };
     return bar;
 }
 
 void KeyboardSelection::KeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
-    const TKey k = KeyOf(key);
-    const TKeyModifiers m{modifiers.testFlag(Qt::ShiftModifier), modifiers.testFlag(Qt::ControlModifier),
-                          modifiers.testFlag(Qt::AltModifier)};
+    const SelectionKey k = KeyOf(key);
+    const KeyModifiers m{modifiers.testFlag(Qt::ShiftModifier), modifiers.testFlag(Qt::ControlModifier),
+                         modifiers.testFlag(Qt::AltModifier)};
     Carry(HandleKey(Snapshot(k), k, m));
 }
 
-void KeyboardSelection::Carry(const TKeyPlan& plan)
+void KeyboardSelection::Carry(const KeyPlan& plan)
 {
-    std::vector<TKeyAction> waiting;
-    for (const TKeyAction& a : plan.Actions) {
+    std::vector<KeyAction> waiting;
+    for (const KeyAction& a : plan.Actions) {
         if (Waits(a.What)) {
             waiting.push_back(a);
             continue;
@@ -167,17 +167,17 @@ void KeyboardSelection::Carry(const TKeyPlan& plan)
         }
     }
     pages_.SetKeySelection(plan.Selection);
-    for (const TKeyAction& a : waiting)
+    for (const KeyAction& a : waiting)
         Modal(a);
     FocusKeys();
 }
 
-void KeyboardSelection::Modal(const TKeyAction& action)
+void KeyboardSelection::Modal(const KeyAction& action)
 {
     switch (action.What) {
     case Kind::GaugeMenu: context_.dialogs.Popup(&menus_.gauge, PopupPoint()); break;
     case Kind::ButtonMenu: pages_.OpenButtonMenu(action.Button, PopupPoint()); break;
-    case Kind::SelectionError: context_.dialogs.MessageDlg(action.Text, TMsgDlgType::mtError, mbOK, 0); break;
+    case Kind::SelectionError: context_.dialogs.MessageDlg(action.Text, MessageType::mtError, mbOK, 0); break;
     case Kind::PageMenu: pages_.OpenPageMenu(PopupPoint()); break;
     case Kind::RunMenu: Q_EMIT RunMenuRequested(PopupPoint()); break;
     case Kind::Launch:
@@ -199,16 +199,16 @@ void KeyboardSelection::TopButtonKey()
 
 void KeyboardSelection::SwitchOnTop()
 {
-    TBarGeometryInput bar;
+    BarGeometryInput bar;
     bar.ButtonsPerPage = pages_.ButtonsPerPage();
     bar.ScreenButtons = window_.ScreenButtons;
     bar.ScreenWidth = window_.ScreenWidth;
     bar.ScreenHeight = window_.ScreenHeight;
-    bar.CyMenu = context_.platform.SystemMetric(TSystemMetric::SM_CYMENU);
-    bar.CyMenuSize = context_.platform.SystemMetric(TSystemMetric::SM_CYMENUSIZE);
+    bar.CyMenu = context_.platform.SystemMetric(MetricId::SM_CYMENU);
+    bar.CyMenuSize = context_.platform.SystemMetric(MetricId::SM_CYMENUSIZE);
     bar.BarTop = window_.BarTop;
     bar.OnTop = window_.OnTop;
-    const TStayOnTop shape = kex::TopButtonKey(bar);
+    const OnTopSwitch shape = kex::TopButtonKey(bar);
     // The window takes the shape (and with the new native window takes drops again);
     // the next start reads the state. A refused write is shown once; the bar keeps
     // the shape.
@@ -233,7 +233,7 @@ void KeyboardSelection::MenuButton(int n)
     button->SetDown(true);
     pages_.SetKeySelection(n);
     Q_EMIT CaptionRequested(QString::fromStdString(
-        SelectionCaption(TKeyButton{true, !button->HasGlyph(), button->toolTip().toStdString()})));
+        SelectionCaption(KeyButton{true, !button->HasGlyph(), button->toolTip().toStdString()})));
 }
 
 void KeyboardSelection::FocusKeys()

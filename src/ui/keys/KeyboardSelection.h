@@ -64,15 +64,15 @@ Q_SIGNALS:
     void CaptionRequested(const QString& tail);
     // The stay-on-top switch: the window takes this shape (frame, on top, sizes,
     // the check mark); emitted before the state is stored.
-    void ShapeSwitched(const kex::TStayOnTop& shape);
+    void ShapeSwitched(const kex::OnTopSwitch& shape);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TKeySnapshot Snapshot(TKey key);
-    void Carry(const TKeyPlan& plan);
-    void Modal(const TKeyAction& action);
+    KeySnapshot Snapshot(SelectionKey key);
+    void Carry(const KeyPlan& plan);
+    void Modal(const KeyAction& action);
     void SwitchOnTop();
     void PlaySelectSound(int n);
     QPoint PopupPoint() const;

@@ -86,7 +86,7 @@ void Launcher::ClickButton(int n)
         if (!record.SoundLaunch.empty())
             platform_.PlaySoundSync(record.SoundLaunch);
         Launch(
-            {TLaunchSource::Button, n, programs + " ", parameters, record.Working, record.Description, clicked.shrink},
+            {LaunchSource::Button, n, programs + " ", parameters, record.Working, record.Description, clicked.shrink},
             [this, n] { ClickButton(n); });
     } else {
         // No launch: the button's shrink value must not carry over to a later one.
@@ -97,7 +97,7 @@ void Launcher::ClickButton(int n)
 void Launcher::LaunchWithFiles(int n, const ButtonRecord& record, const std::string& files, std::optional<bool> shrink)
 {
     // Let go by the launch gate, the button starts with the same files, as it is then.
-    Launch({TLaunchSource::Button, n, record.Program, files, record.Working, record.Description, shrink},
+    Launch({LaunchSource::Button, n, record.Program, files, record.Working, record.Description, shrink},
            [this, n, files, shrink] {
                const ButtonRecord now = store_.Record(n);
                if (pages_.EnsureCurrent() && !now.Program.empty())
@@ -108,7 +108,7 @@ void Launcher::LaunchWithFiles(int n, const ButtonRecord& record, const std::str
 bool Launcher::SelectFiles(const std::string& folder, std::string& parameters)
 {
     dialogs_.SetHelpFile(context_.HelpFile());
-    TOpenDialogOptions options;
+    OpenDialogOptions options;
     options.title = "Select File(s)";
     options.filter = "All Files|*.*";
     options.initialDir = folder;
@@ -124,7 +124,7 @@ bool Launcher::SelectFiles(const std::string& folder, std::string& parameters)
 std::string Launcher::BrowseForProgram(int n, std::string& parameters)
 {
     // Browsing starts in the user's home folder.
-    TOpenDialogOptions options;
+    OpenDialogOptions options;
     options.title = "Select Program to Run";
     options.filter = kProgramsFilter;
     options.helpContext = 29;
@@ -139,13 +139,13 @@ std::string Launcher::BrowseForProgram(int n, std::string& parameters)
     if (::stat(chosen->c_str(), &st) != 0)
         refusal = FileNotFoundText(*chosen);
     if (refusal) {
-        dialogs_.MessageDlg(*refusal, TMsgDlgType::mtError, mbOK, 0);
+        dialogs_.MessageDlg(*refusal, MessageType::mtError, mbOK, 0);
         return {};
     }
     // The command that opens the chosen file (the file itself for a program),
     // with what its desktop entry needs, both in command-line form; a program stores
     // no parameters.
-    const TFileOpening opening = OpeningOf(platform_.OpenCommand(*chosen), *chosen);
+    const FileOpening opening = OpeningOf(platform_.OpenCommand(*chosen), *chosen);
     const std::string& program = opening.program;
     parameters = opening.document;
     // The program is stored; the other bars of this file reload.
@@ -171,7 +171,7 @@ void Launcher::Launch(const LaunchRequest& request, std::function<void()> again)
     if (!IsDirectory(directory))
         directory.clear();
     // The launch gate (a Run-button launch belongs to no button).
-    bool permitted = request.source == TLaunchSource::RunButton || gate_.MayLaunch(n);
+    bool permitted = request.source == LaunchSource::RunButton || gate_.MayLaunch(n);
     if (!permitted) {
         Q_EMIT SmallModeRequested(SmallModeCause::BringIntoView);
         gate_.Held(n, pages_.FindButton(n), std::move(again));
@@ -180,10 +180,10 @@ void Launcher::Launch(const LaunchRequest& request, std::function<void()> again)
     if (permitted) {
         Q_EMIT SmallModeRequested(SmallModeCause::Launch);
         watch_->start();
-        if (request.source != TLaunchSource::RunButton)
+        if (request.source != LaunchSource::RunButton)
             Q_EMIT ButtonLaunched(n, QString::fromStdString(RecentEntryText(request.description, programText, n)));
         std::vector<std::string> argv = SplitCommandLine(commandLine);
-        TStartResult started;
+        StartResult started;
         if (argv.empty())
             started.error = "there is no program to start";
         else
@@ -206,7 +206,7 @@ void Launcher::Watch()
 {
     platform_.ReapChildren();
     // Nothing to do while the watched program runs.
-    if (launchedPid_ == 0 || platform_.PollProcess(launchedPid_) == TProcessState::Running)
+    if (launchedPid_ == 0 || platform_.PollProcess(launchedPid_) == ProcessState::Running)
         return;
     // The watched program has ended.
     // The bar comes back unless it stays small.
@@ -220,20 +220,20 @@ void Launcher::RunButtonClick()
 {
     // The lockout turns the Run button off.
     if (!gate_.RunAllowed()) {
-        dialogs_.MessageDlg("The Run function has been turned off", TMsgDlgType::mtInformation, mbOK, 0);
+        dialogs_.MessageDlg("The Run function has been turned off", MessageType::mtInformation, mbOK, 0);
         return;
     }
     // Not while a move or copy is pending.
     if (pages_.MovePending())
         return;
-    TOpenDialogOptions options;
+    OpenDialogOptions options;
     options.title = "Select Program to Run";
     options.filter = kProgramsFilter;
     options.helpContext = 29;
     std::optional<std::string> chosen = dialogs_.OpenFile(options);
     // A one-off launch: nothing is stored.
     if (chosen) {
-        Launch({TLaunchSource::RunButton, 0, ShortPathOf(*chosen), "", "", "", false}, nullptr);
+        Launch({LaunchSource::RunButton, 0, ShortPathOf(*chosen), "", "", "", false}, nullptr);
     }
 }
 

@@ -32,7 +32,7 @@ class TPlatform;
 // A launch, as a value: where it comes from, what starts, and the shrink value it
 // goes by (true or false as a button stores it, nothing to follow the bar's setting).
 struct LaunchRequest {
-    TLaunchSource source = TLaunchSource::RunButton;
+    LaunchSource source = LaunchSource::RunButton;
     int button = 0; // the page button (0: the Run button's)
     std::string program;
     std::string parameters;

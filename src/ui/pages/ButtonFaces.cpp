@@ -56,7 +56,7 @@ void ButtonFaces::Show(TSpeedButton* button, const std::string& program, int ico
         int index = iconIndex;
         std::optional<std::string> storeIcon;
         if (stored.empty() && !loading_) {
-            TOpenDialogOptions options;
+            OpenDialogOptions options;
             options.title = name + " has no Icon. Select a seperate Icon OR Cancel for default";
             options.filter = "Icon File Types|*.ico;*.exe;*.dll;*.png;*.svg;*.xpm;*.bmp;*.desktop|All Files|*.*";
             auto chosen = dialogs_.OpenFile(options);

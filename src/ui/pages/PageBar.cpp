@@ -52,9 +52,9 @@ bool PageBar::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-TDropGrid PageBar::DropGrid() const
+DropGeometry PageBar::DropGrid() const
 {
-    return TDropGrid{w_.panel->width(), w_.scrollBar->value(), w_.tabs->TabIndex(), buttonsPerPage_};
+    return DropGeometry{w_.panel->width(), w_.scrollBar->value(), w_.tabs->TabIndex(), buttonsPerPage_};
 }
 
 void PageBar::ShowHelp()
@@ -459,14 +459,14 @@ void PageBar::TakePage(bool move)
     const std::string verb = move ? "Move" : "Delete";
     if (!CanDeletePage(c)) {
         dialogs_.MessageDlg("The only page of the bar cannot be " + std::string(move ? "moved" : "deleted") + ".",
-                            TMsgDlgType::mtWarning, mbOK, 0);
+                            MessageType::mtWarning, mbOK, 0);
         return;
     }
     // The user confirms the page by its name.
     const std::string pageName = w_.tabs->Tabs().value(s).toStdString();
     if (dialogs_.MessageDlg("Are you sure you want to " + verb + " the \"" + pageName + "\" Page?",
-                            TMsgDlgType::mtWarning, mbYes | mbNo, 0)
-        != TModalResult::mrYes)
+                            MessageType::mtWarning, mbYes | mbNo, 0)
+        != ModalResult::mrYes)
         return;
     // The page asked about must still be the page at that place.
     if (!EnsureCurrent())
@@ -509,9 +509,9 @@ void PageBar::SwitchButtonsPerPage(int count)
     if (requestedButtons_ == buttonsPerPage_)
         return;
     // The switch may take long: the user confirms it.
-    if (dialogs_.MessageDlg("This may take several minutes or much longer!    Proceed?", TMsgDlgType::mtWarning,
+    if (dialogs_.MessageDlg("This may take several minutes or much longer!    Proceed?", MessageType::mtWarning,
                             mbYes | mbNo | mbHelp, 39)
-            != TModalResult::mrYes
+            != ModalResult::mrYes
         || !EnsureCurrent()) {
         requestedButtons_ = buttonsPerPage_;
         return;
@@ -562,7 +562,7 @@ bool PageBar::EnsureCurrent()
     Reload();
     dialogs_.MessageDlg("The pages or buttons were changed by another bar or program. The bar has been reloaded: "
                         "nothing was changed, please choose again.",
-                        TMsgDlgType::mtInformation, mbOK, 0);
+                        MessageType::mtInformation, mbOK, 0);
     return false;
 }
 

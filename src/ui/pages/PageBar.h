@@ -115,7 +115,7 @@ public:
     // The button the open button menu is for (0 while none is open): the configure
     // items act on it.
     int MenuButton() const override { return menuButton_; }
-    TDropGrid DropGrid() const override;
+    DropGeometry DropGrid() const override;
     void MoveButton() { TakeButton(true); }
     void CopyButton() { TakeButton(false); }
     void RemoveButton();

@@ -56,7 +56,7 @@ void PageBar::OpenButtonMenu(int n, const QPoint& screenPos)
     Q_EMIT ButtonMenuAboutToShow(n, record);
     // An empty button has no options.
     if (record.Program.empty()) {
-        dialogs_.MessageDlg("Options can only be set on loaded buttons", TMsgDlgType::mtError, mbOK | mbHelp, 26);
+        dialogs_.MessageDlg("Options can only be set on loaded buttons", MessageType::mtError, mbOK | mbHelp, 26);
         return;
     }
     // The menu only while modifying is not locked out; a protected button offers no

@@ -18,7 +18,7 @@ class TSpeedButton;
 // Where a launch comes from: the Run button (no button, only the lockout governs it)
 // or a page button (clicked, replayed from the recent list or the keyboard, or given
 // dropped files).
-enum class TLaunchSource { RunButton, Button };
+enum class LaunchSource { RunButton, Button };
 
 // The screen cursor; it only shows what the bar is doing (a pending move is a value
 // of the page bar, not a cursor).
@@ -118,7 +118,7 @@ public:
     // commands act on it.
     virtual int MenuButton() const = 0;
     // Where the shown page's buttons lie in the window (for a drop).
-    virtual TDropGrid DropGrid() const = 0;
+    virtual DropGeometry DropGrid() const = 0;
 
 protected:
     ~LaunchPages() = default;

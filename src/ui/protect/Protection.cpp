@@ -163,7 +163,7 @@ void Protection::Act(const CheckResult& result)
     ShowState();
     switch (result.verdict) {
     case Verdict::IncorrectPassword:
-        dialogs_.MessageDlg("Incorrect Password", TMsgDlgType::mtWarning, mbOK | mbHelp, result.helpContext);
+        dialogs_.MessageDlg("Incorrect Password", MessageType::mtWarning, mbOK | mbHelp, result.helpContext);
         break;
     case Verdict::Launch: {
         // The right password at launch: the launch is repeated once the prompt has

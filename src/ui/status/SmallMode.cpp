@@ -139,10 +139,10 @@ void SmallMode::Carry(const SmallModePlan& plan)
     // Placed once shown: a new shape may have re-created the native window, and the
     // window manager places a new window where it likes.
     if (plan.place) {
-        TScreenRect place = *plan.place;
+        ScreenRect place = *plan.place;
         if (state_ == SmallModeState::Full) {
             // The full shape was laid out just now: its place and size as they stand.
-            std::vector<TScreenRect> screens;
+            std::vector<ScreenRect> screens;
             for (const QRect& r : context_.platform.ScreenGeometries())
                 screens.push_back({r.x(), r.y(), r.width(), r.height()});
             place = PlaceOnScreens({window_.BarLeft, window_.BarTop, window_.FullWidth, window_.FullHeight}, screens);

@@ -357,7 +357,7 @@ void StatusPanel::VolAdj(int device, VolumeDirection direction)
     case VolumeStep::Outcome::Changed: SoundGraph(step.level); break;
     case VolumeStep::Outcome::AtFull:
     case VolumeStep::Outcome::AtMinimum:
-        context_.dialogs.MessageDlg(step.message, TMsgDlgType::mtInformation, mbOK, 0);
+        context_.dialogs.MessageDlg(step.message, MessageType::mtInformation, mbOK, 0);
         break;
     case VolumeStep::Outcome::NoDevice: break;
     }

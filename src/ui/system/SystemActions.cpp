@@ -22,8 +22,8 @@ SystemActions::SystemActions(BarContext& context, SystemMenuItems items, HintWid
     };
     connect(items.cdTray, &QAction::triggered, this, guarded([this] { ToggleCdTray(); }));
     connect(items.screenSaver, &QAction::triggered, this, guarded([this] { ActivateScreenSaver(); }));
-    connect(items.exitWindows, &QAction::triggered, this, guarded([this] { RequestPower(TPowerAction::PowerOff); }));
-    connect(items.restartWindows, &QAction::triggered, this, guarded([this] { RequestPower(TPowerAction::Reboot); }));
+    connect(items.exitWindows, &QAction::triggered, this, guarded([this] { RequestPower(PowerAction::PowerOff); }));
+    connect(items.restartWindows, &QAction::triggered, this, guarded([this] { RequestPower(PowerAction::Reboot); }));
     // A checkable item has taken its new check mark when it is triggered.
     connect(items.showHints, &QAction::triggered, this, guardedCheck(&SystemActions::ToggleHints));
     connect(items.confirmExit, &QAction::triggered, this, guardedCheck(&SystemActions::ToggleExitOptions));
@@ -45,7 +45,7 @@ void SystemActions::ActivateScreenSaver() { context_.platform.System().ActivateS
 
 // ------------------------------------------------------------------ shutting down, restarting
 
-void SystemActions::RequestPower(TPowerAction action)
+void SystemActions::RequestPower(PowerAction action)
 {
     // One request at a time: the first one's answer decides.
     if (pendingPower_ || ending_)
@@ -55,12 +55,12 @@ void SystemActions::RequestPower(TPowerAction action)
     if (!settled)
         return;
     pendingPower_ = action;
-    context_.platform.System().RequestPower(action, this, [this, action](const TSystemResult& result) {
+    context_.platform.System().RequestPower(action, this, [this, action](const SystemResult& result) {
         context_.guard.Guarded([&] { PowerAnswered(action, result); });
     });
 }
 
-void SystemActions::PowerAnswered(TPowerAction action, const TSystemResult& result)
+void SystemActions::PowerAnswered(PowerAction action, const SystemResult& result)
 {
     pendingPower_.reset();
     if (result.ok) {
@@ -69,7 +69,7 @@ void SystemActions::PowerAnswered(TPowerAction action, const TSystemResult& resu
         return;
     }
     // A refusal is said: the bar goes on, and the user knows the computer stays up.
-    context_.dialogs.MessageDlg(PowerRefusalMessage(action, result.reason), TMsgDlgType::mtError, mbOK, 0);
+    context_.dialogs.MessageDlg(PowerRefusalMessage(action, result.reason), MessageType::mtError, mbOK, 0);
 }
 
 bool SystemActions::HoldsClose(const QAction* chosen) const

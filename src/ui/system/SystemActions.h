@@ -18,7 +18,7 @@ class QWidget;
 namespace kex {
 
 struct BarContext;
-struct TSystemResult;
+struct SystemResult;
 
 // The controls whose hints the general hints switch sets at once.
 struct HintWidgets {
@@ -37,7 +37,7 @@ public:
     // The start-up pass: the stored "ShowHint" (on, off, or any other value, which
     // leaves the hints and the check mark as they are).
     void ApplyHintSetting(std::optional<bool> on);
-    const TGeneralHints& Hints() const { return hints_; }
+    const GeneralHintTexts& Hints() const { return hints_; }
 
     // The close question showed the exit options and `chosen` was taken (null: none):
     // whether the bar stays open because a shutdown or restart chosen there waits for
@@ -63,13 +63,13 @@ Q_SIGNALS:
     void CloseRequested();
     // The general hints were switched on or off. The page buttons take the button
     // hint when they are made again, the tray icon its tail at the next start.
-    void HintsChanged(const TGeneralHints& hints);
+    void HintsChanged(const GeneralHintTexts& hints);
 
 private:
     void ToggleHints(bool on);
     void ToggleExitOptions(bool on);
-    void RequestPower(TPowerAction action);
-    void PowerAnswered(TPowerAction action, const TSystemResult& result);
+    void RequestPower(PowerAction action);
+    void PowerAnswered(PowerAction action, const SystemResult& result);
     void SetHints(bool on);
 
     BarContext& context_;
@@ -77,8 +77,8 @@ private:
     QAction* restartWindows_;
     QAction* showHints_;
     HintWidgets widgets_;
-    TGeneralHints hints_;
-    std::optional<TPowerAction> pendingPower_; // asked for, not answered yet
+    GeneralHintTexts hints_;
+    std::optional<PowerAction> pendingPower_; // asked for, not answered yet
     bool ending_ = false;
 };
 

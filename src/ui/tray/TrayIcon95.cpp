@@ -167,10 +167,10 @@ void TRWTrayIcon95::Modify(const TrayPicture& picture, const std::string& tip)
 
 void TRWTrayIcon95::Delete() { icon95_->hide(); }
 
-std::optional<TPoint> TRWTrayIcon95::CursorPos() const
+std::optional<GaugePoint> TRWTrayIcon95::CursorPos() const
 {
     const QPoint p = QCursor::pos();
-    return TPoint{p.x(), p.y()};
+    return GaugePoint{p.x(), p.y()};
 }
 
 void TRWTrayIcon95::UpdateListeners()

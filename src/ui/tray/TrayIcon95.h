@@ -117,7 +117,7 @@ private:
     void StateChanging(TRWTrayIconState& next) override { Q_EMIT OnStateChanging(next); }
     void Animation() override { Q_EMIT OnAnimation(); }
     // PointerQuery
-    std::optional<TPoint> CursorPos() const override;
+    std::optional<GaugePoint> CursorPos() const override;
 
     QIcon PictureIcon(const TrayPicture& picture) const;
     void Activated(int reason);

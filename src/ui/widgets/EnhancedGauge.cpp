@@ -13,13 +13,13 @@ namespace kex {
 
 namespace {
 
-QPoint ToQPoint(TPoint p) { return QPoint(p.X, p.Y); }
+QPoint ToQPoint(GaugePoint p) { return QPoint(p.X, p.Y); }
 
 // The sector of the ellipse just drawn in bounds, filled and outlined in the pen's
 // colour: the same ellipse again, clipped to the wedge between the two radii, so that
 // its curved edge covers exactly the ellipse's pixels (Qt's own pie follows a slightly
 // different curve and leaves specks of the first fill at the rim).
-void DrawSector(QPainter& p, const QRect& bounds, const TArc& arc)
+void DrawSector(QPainter& p, const QRect& bounds, const GaugeArc& arc)
 {
     const QPointF centre = QRectF(bounds).center();
     const double rx = bounds.width() / 2.0, ry = bounds.height() / 2.0;
@@ -115,7 +115,7 @@ QImage TEnhancedGauge::Frame() const
     // overlay onto black is the overlay itself.
     image.fill(Qt::black);
     const int percent = Percent();
-    const TGaugeLayout l = GaugeLayout(kind_, borderStyle_, w, h, percent);
+    const GaugeDrawing l = GaugeLayout(kind_, borderStyle_, w, h, percent);
     {
         QPainter p(&image);
         switch (kind_) {
@@ -137,7 +137,7 @@ QImage TEnhancedGauge::Frame() const
                 if (l.sector)
                     DrawSector(p, bounds, SectorArc(l.ellipse, l.radial1, l.radial2));
             } else {
-                const TArc arc = SectorArc(l.ellipse, l.radial1, l.radial2);
+                const GaugeArc arc = SectorArc(l.ellipse, l.radial1, l.radial2);
                 p.drawPie(bounds, arc.start16, arc.span16);
                 p.drawLine(ToQPoint(l.baseFrom), ToQPoint(l.baseTo));
                 if (l.needle)
@@ -158,7 +158,7 @@ QImage TEnhancedGauge::Frame() const
     QFont textFont = font();
     textFont.setStyleStrategy(QFont::NoAntialias);
     const QFontMetrics metrics(textFont);
-    const TPoint at = GaugeTextOrigin(l.R, w, metrics.horizontalAdvance(text), metrics.height(), label, alignment_);
+    const GaugePoint at = GaugeTextOrigin(l.R, w, metrics.horizontalAdvance(text), metrics.height(), label, alignment_);
     QImage layer(pixels, QImage::Format_RGB32);
     layer.setDevicePixelRatio(ratio);
     layer.fill(Qt::black);

@@ -59,7 +59,7 @@ protected:
 private:
     template <typename T> void Change(T& field, const T& value);
 
-    TGaugeRange range_;
+    GaugeRange range_;
     TGaugeKind kind_ = TGaugeKind::gkHorizontalBar;
     bool showText_ = true;
     TBorderStyle borderStyle_ = TBorderStyle::bsSingle;

@@ -97,7 +97,7 @@ void TEyes::resizeEvent(QResizeEvent* event)
     Invalidate();
 }
 
-TRect TEyes::PupilBounds(const QPoint& centre) const
+GaugeRect TEyes::PupilBounds(const QPoint& centre) const
 {
     const int r = geometry_.PupilRadius;
     return {centre.x() - r, centre.y() - r, centre.x() + r, centre.y() + r};
@@ -125,7 +125,7 @@ void TEyes::Track()
         timer_->setInterval(kFollowInterval);
     std::array<QPoint, 2> moved;
     for (int eye = 0; eye < 2; ++eye) {
-        const TPoint p = PupilPosition(geometry_, eye, {origin.x(), origin.y()}, {pointer.x(), pointer.y()});
+        const GaugePoint p = PupilPosition(geometry_, eye, {origin.x(), origin.y()}, {pointer.x(), pointer.y()});
         moved[eye] = QPoint(p.X, p.Y) - origin;
     }
     if (pupils_ == moved)
@@ -144,7 +144,7 @@ void TEyes::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setPen(QPen(eyeColor_, 1));
     p.setBrush(eyeColor_);
-    for (const TRect& e : geometry_.Eye)
+    for (const GaugeRect& e : geometry_.Eye)
         if (!e.Empty()) // a control two pixels wide has no room for its left eye
             p.drawEllipse(OutlineBounds(e));
     if (!pupils_)

@@ -28,7 +28,7 @@ public:
     using TPointerSource = std::function<QPoint()>;
     // Makes a watch that calls the given function at the pointer's next motion (none:
     // no watch, the poll runs throughout).
-    using TMotionWatchMaker = std::function<std::unique_ptr<TPointerWatch>(std::function<void()>)>;
+    using TMotionWatchMaker = std::function<std::unique_ptr<PointerWatch>(std::function<void()>)>;
     // 100 x 100, active, white eyes with black pupils. pointer answers the pointer's
     // screen position (QCursor::pos when none is given).
     explicit TEyes(QWidget* parent = nullptr, TPointerSource pointer = nullptr,
@@ -64,16 +64,16 @@ private:
     void Wake();
     void ChangeColor(QColor& field, const QColor& color);
     // The pupil ellipse's bounds around its centre.
-    TRect PupilBounds(const QPoint& centre) const;
+    GaugeRect PupilBounds(const QPoint& centre) const;
 
     QTimer* timer_ = nullptr;
     bool active_ = true;
     TPointerSource pointer_;
-    std::unique_ptr<TPointerWatch> watch_;
+    std::unique_ptr<PointerWatch> watch_;
     QObject* watchedWindow_ = nullptr;
     QColor eyeColor_ = Qt::white;
     QColor pupilColor_ = Qt::black;
-    TEyesGeometry geometry_;
+    EyesLayout geometry_;
     std::optional<QPoint> lastPointer_, lastOrigin_;
     std::optional<std::array<QPoint, 2>> pupils_;
 };

@@ -12,10 +12,13 @@
 namespace kex {
 
 // The pixels of a rectangle whose right and bottom edges are excluded.
-inline QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
+inline QRect ToQRect(const GaugeRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top); }
 // The bounds to give QPainter for an outlined shape (a 1-pixel pen) that covers the
 // same pixels: Qt's outline reaches one pixel further right and down.
-inline QRect OutlineBounds(const TRect& r) { return QRect(r.Left, r.Top, r.Right - r.Left - 1, r.Bottom - r.Top - 1); }
+inline QRect OutlineBounds(const GaugeRect& r)
+{
+    return QRect(r.Left, r.Top, r.Right - r.Left - 1, r.Bottom - r.Top - 1);
+}
 
 class TGraphicControl : public QWidget {
     Q_OBJECT

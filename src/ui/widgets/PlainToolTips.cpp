@@ -10,18 +10,18 @@
 
 namespace kex {
 
-TPlainToolTips::TPlainToolTips(QWidget& window) : QObject(&window), window_(&window)
+PlainToolTips::PlainToolTips(QWidget& window) : QObject(&window), window_(&window)
 {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
-TPlainToolTips::~TPlainToolTips()
+PlainToolTips::~PlainToolTips()
 {
     if (QCoreApplication* app = QCoreApplication::instance())
         app->removeEventFilter(this);
 }
 
-bool TPlainToolTips::eventFilter(QObject* watched, QEvent* event)
+bool PlainToolTips::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::ToolTip || !watched->isWidgetType() || !window_)
         return false;

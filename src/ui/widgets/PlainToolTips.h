@@ -11,10 +11,10 @@ namespace kex {
 
 // Watches the application's tooltip events for `window` and its children (it is an
 // event filter of the application, owned by the window).
-class TPlainToolTips : public QObject {
+class PlainToolTips : public QObject {
 public:
-    explicit TPlainToolTips(QWidget& window);
-    ~TPlainToolTips() override;
+    explicit PlainToolTips(QWidget& window);
+    ~PlainToolTips() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

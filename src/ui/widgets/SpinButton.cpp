@@ -133,11 +133,11 @@ TSpinButton::TSpinButton(QWidget* parent)
 
     connect(up_, &TTimerSpeedButton::Pressed, this, [this] {
         TakeFocus();
-        SetFocusedHalf(THalf::Up);
+        SetFocusedHalf(Half::Up);
     });
     connect(down_, &TTimerSpeedButton::Pressed, this, [this] {
         TakeFocus();
-        SetFocusedHalf(THalf::Down);
+        SetFocusedHalf(Half::Down);
     });
     connect(up_, &TTimerSpeedButton::Click, this, &TSpinButton::OnUpClick);
     connect(down_, &TTimerSpeedButton::Click, this, &TSpinButton::OnDownClick);
@@ -160,15 +160,15 @@ void TSpinButton::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Up:
-        SetFocusedHalf(THalf::Up);
+        SetFocusedHalf(Half::Up);
         Q_EMIT OnUpClick();
         break;
     case Qt::Key_Down:
-        SetFocusedHalf(THalf::Down);
+        SetFocusedHalf(Half::Down);
         Q_EMIT OnDownClick();
         break;
     case Qt::Key_Space:
-        if (focusedHalf_ == THalf::Up)
+        if (focusedHalf_ == Half::Up)
             Q_EMIT OnUpClick();
         else
             Q_EMIT OnDownClick();
@@ -189,7 +189,7 @@ void TSpinButton::focusOutEvent(QFocusEvent* event)
     QWidget::focusOutEvent(event);
 }
 
-void TSpinButton::SetFocusedHalf(THalf half)
+void TSpinButton::SetFocusedHalf(Half half)
 {
     focusedHalf_ = half;
     ShowFocus();
@@ -197,8 +197,8 @@ void TSpinButton::SetFocusedHalf(THalf half)
 
 void TSpinButton::ShowFocus()
 {
-    up_->SetFocused(hasFocus() && focusedHalf_ == THalf::Up);
-    down_->SetFocused(hasFocus() && focusedHalf_ == THalf::Down);
+    up_->SetFocused(hasFocus() && focusedHalf_ == Half::Up);
+    down_->SetFocused(hasFocus() && focusedHalf_ == Half::Down);
 }
 
 void TSpinButton::TakeFocus()

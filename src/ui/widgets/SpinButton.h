@@ -55,7 +55,7 @@ private:
 class TSpinButton : public QWidget {
     Q_OBJECT
 public:
-    enum class THalf { Up, Down };
+    enum class Half { Up, Down };
 
     // 20 x 25 with the drawn arrow glyphs.
     explicit TSpinButton(QWidget* parent = nullptr);
@@ -69,7 +69,7 @@ public:
     QWidget* FocusControl() const { return focusControl_; }
     void SetFocusControl(QWidget* control) { focusControl_ = control; }
 
-    THalf FocusedHalf() const { return focusedHalf_; }
+    Half FocusedHalf() const { return focusedHalf_; }
     TTimerSpeedButton* UpButton() const { return up_; }
     TTimerSpeedButton* DownButton() const { return down_; }
 
@@ -86,13 +86,13 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    void SetFocusedHalf(THalf half);
+    void SetFocusedHalf(Half half);
     void TakeFocus();
     void ShowFocus();
 
     TTimerSpeedButton* up_;
     TTimerSpeedButton* down_;
-    THalf focusedHalf_ = THalf::Up;
+    Half focusedHalf_ = Half::Up;
     QPointer<QWidget> focusControl_;
 };
 

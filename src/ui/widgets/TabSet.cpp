@@ -99,9 +99,9 @@ int TTabSet::TabWidth(int i) const
     return QFontMetrics(font()).horizontalAdvance(Tabs_[i]) + 2 * (kSlant + kTextPad);
 }
 
-TTabSet::TLayout TTabSet::ComputeLayout() const
+TTabSet::TabLayout TTabSet::ComputeLayout() const
 {
-    TLayout layout;
+    TabLayout layout;
     layout.Rects.assign(Tabs_.size(), QRect());
     const int w = width();
     const int h = height();
@@ -163,7 +163,7 @@ int TTabSet::ItemAtPos(QPoint pos) const
 {
     if (!rect().contains(pos))
         return -1;
-    const TLayout layout = ComputeLayout();
+    const TabLayout layout = ComputeLayout();
     if (pos.x() >= layout.TabsRight)
         return -1; // the arrows or the margin
     // Neighbouring tabs overlap by one slant; the boundary between them lies in
@@ -247,7 +247,7 @@ void TTabSet::paintEvent(QPaintEvent*)
     painter.setFont(font());
     painter.fillRect(rect(), palette().color(backgroundRole()));
 
-    const TLayout layout = ComputeLayout();
+    const TabLayout layout = ComputeLayout();
 
     // The notebook's lower edge runs along the top of the strip.
     painter.setPen(QPen(Qt::black, 1));
@@ -274,7 +274,7 @@ void TTabSet::paintEvent(QPaintEvent*)
 void TTabSet::mousePressEvent(QMouseEvent* event)
 {
     const QPoint pos = event->position().toPoint();
-    const TLayout layout = ComputeLayout();
+    const TabLayout layout = ComputeLayout();
     if (layout.Arrows) {
         // The arrows scroll the strip and nothing else.
         if (ScrollLeftRect().contains(pos)) {

@@ -70,13 +70,13 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    struct TLayout {
+    struct TabLayout {
         std::vector<QRect> Rects; // per tab; empty when not shown
         int LastVisible = -1;     // last tab shown, -1 when none
         bool Arrows = false;
         int TabsRight = 0; // tabs are clipped at this x
     };
-    TLayout ComputeLayout() const;
+    TabLayout ComputeLayout() const;
     int TabWidth(int i) const;
     void DrawTab(QPainter& painter, const QRect& rect, const QString& caption, bool selected) const;
     void DrawArrow(QPainter& painter, const QRect& rect, bool pointsLeft, bool enabled) const;

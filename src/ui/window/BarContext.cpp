@@ -17,7 +17,7 @@ void BarGuard::Guarded(const std::function<void()>& handler)
     try {
         handler();
     } catch (const std::exception& e) {
-        dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
+        dialogs_.MessageDlg(e.what(), MessageType::mtError, mbOK, 0);
     }
 }
 
@@ -29,7 +29,7 @@ void BarGuard::WriteReportedOnce(const std::function<void()>& write)
         if (writeError_ == e.what())
             return;
         writeError_ = e.what();
-        dialogs_.MessageDlg(e.what(), TMsgDlgType::mtError, mbOK, 0);
+        dialogs_.MessageDlg(e.what(), MessageType::mtError, mbOK, 0);
     }
 }
 

@@ -50,12 +50,12 @@ MainWindow::MainWindow(TPlatform& platform, TDialogs& dialogs, std::vector<std::
 {
     setObjectName("Form1");
     // Hints are plain text: a description is never read as markup.
-    new TPlainToolTips(*this);
+    new PlainToolTips(*this);
     BuildControls();
     BuildMenus();
     ReadCommandLine();
     BuildSubsystems();
-    platform_.SetMessageHandler([this](const TBarMessage& message) { Guarded([&] { AppMessage(message); }); });
+    platform_.SetMessageHandler([this](const BarMessage& message) { Guarded([&] { AppMessage(message); }); });
     FormCreate();
 }
 
@@ -244,7 +244,7 @@ void MainWindow::BuildSubsystems()
         if (!tail.isEmpty())
             setWindowTitle(windowTitle() + tail);
     });
-    connect(keyboard_, &KeyboardSelection::ShapeSwitched, this, [this](const TStayOnTop& shape) {
+    connect(keyboard_, &KeyboardSelection::ShapeSwitched, this, [this](const OnTopSwitch& shape) {
         settings_.onTop = shape.OnTop;
         rememberedOnTop_ = shape.OnTop;
         ApplyShape();
@@ -255,7 +255,7 @@ void MainWindow::BuildSubsystems()
     // question and the general hints; and the keeper of an on-top bar.
     system_ =
         new SystemActions(*context_, menus_->SystemItems(), HintWidgets{c_.helpButton, c_.tabs, c_.runButton}, this);
-    connect(system_, &SystemActions::HintsChanged, this, [this](const TGeneralHints& hints) {
+    connect(system_, &SystemActions::HintsChanged, this, [this](const GeneralHintTexts& hints) {
         state_.ButtonHintText = hints.button;
         state_.GaugeMouseHint = hints.gaugeMouse;
         state_.GaugeHintSuffix = hints.gaugeSuffix;
@@ -336,7 +336,7 @@ void MainWindow::ReadCommandLine()
     std::string user;
     if (!args_.empty() && (args_[0] == "/n" || args_[0] == "/N"))
         user = platform_.NetworkUserName();
-    const TCommandLine cl = ParseCommandLine(args_, user);
+    const CommandLineRequests cl = ParseCommandLine(args_, user);
     state_.IniSuffix = cl.IniSuffix;
     state_.SyncMode = cl.SyncMode;
     state_.LoadMsg = LoadMessageName(state_.IniSuffix);
@@ -371,13 +371,13 @@ void MainWindow::FormCreate()
     // A first start offers to fill the bar from the desktop's program groups, before
     // the pages are built from the file.
     if (settings_.firstStart) {
-        TFirstStartImport imported;
+        FirstStartImport imported;
         WriteReportedOnce([&] {
-            TImportPrompts prompts;
+            ImportPrompts prompts;
             prompts.askYes = [this] {
-                return dialogs_.MessageDlg(kImportQuestion, TMsgDlgType::mtConfirmation, mbYes | mbNo | mbHelp,
+                return dialogs_.MessageDlg(kImportQuestion, MessageType::mtConfirmation, mbYes | mbNo | mbHelp,
                                            kImportHelpContext)
-                       == TModalResult::mrYes;
+                       == ModalResult::mrYes;
             };
             prompts.busy = [this](bool busy) { SetScreenCursor(busy ? crHourGlass : crDefault); };
             imported = ImportOnFirstStart(*store_, settings_.buttonsPerPage, platform_.ProgramGroups(), prompts);
@@ -412,7 +412,7 @@ void MainWindow::ReadMachine()
     state_.ScreenWidth = screen.width();
     state_.ScreenHeight = screen.height();
     state_.ScreenButtons = ScreenButtonsFor(state_.ScreenWidth);
-    state_.DefaultTop = DefaultTopFor(state_.ScreenHeight, platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE));
+    state_.DefaultTop = DefaultTopFor(state_.ScreenHeight, platform_.SystemMetric(MetricId::SM_CYMENUSIZE));
     PrepareMenus();
     FormCaption();
 }
@@ -481,10 +481,10 @@ void MainWindow::ApplyPlace()
     setAcceptDrops(true);
     // A bar stored (partly) off the screens comes back whole onto the one it overlaps
     // most.
-    std::vector<TScreenRect> screens;
+    std::vector<ScreenRect> screens;
     for (const QRect& r : platform_.ScreenGeometries())
         screens.push_back({r.x(), r.y(), r.width(), r.height()});
-    const TScreenRect place =
+    const ScreenRect place =
         PlaceOnScreens({state_.BarLeft, state_.BarTop, state_.FullWidth, state_.FullHeight}, screens);
     state_.BarLeft = place.Left;
     state_.BarTop = place.Top;
@@ -497,16 +497,16 @@ std::string MainWindow::HelpFileName() { return context_->HelpFile(); }
 
 void MainWindow::ApplyShape()
 {
-    TBarGeometryInput in;
+    BarGeometryInput in;
     in.ButtonsPerPage = pages_->ButtonsPerPage();
     in.ScreenButtons = state_.ScreenButtons;
     in.ScreenWidth = state_.ScreenWidth;
     in.ScreenHeight = state_.ScreenHeight;
-    in.CyMenu = platform_.SystemMetric(TSystemMetric::SM_CYMENU);
-    in.CyMenuSize = platform_.SystemMetric(TSystemMetric::SM_CYMENUSIZE);
+    in.CyMenu = platform_.SystemMetric(MetricId::SM_CYMENU);
+    in.CyMenuSize = platform_.SystemMetric(MetricId::SM_CYMENUSIZE);
     in.BarTop = state_.BarTop;
     in.OnTop = settings_.onTop;
-    TBarGeometry g = ComputeGeometry(in);
+    BarGeometry g = ComputeGeometry(in);
     state_.PageWidth = g.PageWidth;
     state_.BareHeight = g.BareHeight;
     state_.FramedHeight = g.FramedHeight;
@@ -615,8 +615,8 @@ bool MainWindow::FormCloseQuery()
     if (!active)
         return true;
     if (menus_->ExitOptions()->isChecked()) {
-        if (dialogs_.MessageDlg("Are you sure you want to exit?", TMsgDlgType::mtConfirmation, mbYes | mbNo, 0)
-            != TModalResult::mrYes)
+        if (dialogs_.MessageDlg("Are you sure you want to exit?", MessageType::mtConfirmation, mbYes | mbNo, 0)
+            != ModalResult::mrYes)
             return false;
         const QAction* chosen = nullptr;
         if (HasVisibleItems(menus_->ExitMenu()))
@@ -647,14 +647,14 @@ void MainWindow::FormDestroy()
     SetScreenCursor(crDefault);
 }
 
-void MainWindow::AppMessage(const TBarMessage& message)
+void MainWindow::AppMessage(const BarMessage& message)
 {
     if (destroyed_)
         return;
     switch (MessageAction(message, state_.IniSuffix, state_.ConfigurationId)) {
-    case TMessageAction::Rebuild: pages_->PageUpdate(); break;
-    case TMessageAction::Reload: pages_->Reload(); break;
-    case TMessageAction::None: break;
+    case BarMessageAction::Rebuild: pages_->PageUpdate(); break;
+    case BarMessageAction::Reload: pages_->Reload(); break;
+    case BarMessageAction::None: break;
     }
 }
 

@@ -151,7 +151,7 @@ private:
     void LocationSettled();
     bool FormCloseQuery();
     void FormDestroy();
-    void AppMessage(const TBarMessage& message);
+    void AppMessage(const BarMessage& message);
     void SetScreenCursor(int cursor) { cursor_.Show(cursor); }
     void NotifyOnce(const std::string& text) { guard_.NotifyOnce(text); }
 
