@@ -15,7 +15,7 @@
 #include "ui/status/SmallMode.h"
 #include "ui/widgets/SpeedButton.h"
 #include "ui/window/BarContext.h"
-#include "ui/window/MainWindow.h"
+#include "ui/window/WindowState.h"
 
 namespace kex {
 

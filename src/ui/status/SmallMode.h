@@ -2,7 +2,8 @@
 // borderless, on top, without a taskbar entry), or hidden behind its tray icon. Core's
 // PlanSmallMode decides what each cause (a click on the panel or the tray icon, a
 // launch, the launched program's end, the keys, the start) does; this object carries
-// the plan out on the window and owns the state and the small-mode options' items.
+// the plan out on the window, through the face SmallModeWindow, and owns the state and
+// the small-mode options' items.
 #pragma once
 
 #include <QObject>
@@ -11,12 +12,12 @@
 #include <optional>
 
 #include "core/status/SmallMode.h"
+#include "ui/status/SmallModeWindow.h"
 
 class QAction;
 class QFrame;
 class QMenu;
 class QScrollBar;
-class QWidget;
 
 namespace kex {
 
@@ -28,11 +29,10 @@ struct BarContext;
 struct StartupSettings;
 struct WindowState;
 
-// The widgets small mode changes: the bar's window (its shape, place and visibility),
-// the gauge panel "Panel1" with the gauge and the eyes on it (their clicks and their
-// right-click menu), and the horizontal scroll bar (none while small).
+// The widgets small mode changes: the gauge panel "Panel1" with the gauge and the eyes
+// on it (their clicks and their right-click menu), and the horizontal scroll bar (none
+// while small). The window itself it changes through SmallModeWindow.
 struct SmallModeWidgets {
-    QWidget* window = nullptr;
     QFrame* panel = nullptr;
     TEnhancedGauge* gauge = nullptr;
     TEyes* eyes = nullptr;
@@ -54,11 +54,13 @@ struct SmallModeMenus {
 class SmallMode : public QObject {
     Q_OBJECT
 public:
-    // window: the window's state, read for the full bar's place and size. launcher:
-    // the launch's own shrink decision (ShrinkNow). The tray icon is configured by
-    // its maker; small mode shows and removes it and follows its clicks.
-    SmallMode(BarContext& context, const SmallModeWidgets& widgets, const SmallModeMenus& menus,
-              const WindowState& window, const Launcher& launcher, TRWTrayIcon95& tray, QObject* parent);
+    // window: the bar's window, shaped, shown, hidden and placed. bar: the window's
+    // state, read for the full bar's place and size. launcher: the launch's own
+    // shrink decision (ShrinkNow). The tray icon is configured by its maker; small mode
+    // shows and removes it and follows its clicks.
+    SmallMode(BarContext& context, SmallModeWindow& window, const SmallModeWidgets& widgets,
+              const SmallModeMenus& menus, const WindowState& bar, const Launcher& launcher, TRWTrayIcon95& tray,
+              QObject* parent);
 
     SmallModeState State() const { return state_; }
     bool SmallActive() const { return kex::SmallActive(state_); }
@@ -105,9 +107,10 @@ private:
     void AnimateTrayClick();
 
     BarContext& context_;
+    SmallModeWindow& window_;
     SmallModeWidgets w_;
     SmallModeMenus menus_;
-    const WindowState& window_;
+    const WindowState& bar_;
     const Launcher& launcher_;
     TRWTrayIcon95& tray_;
     SmallModeState state_ = SmallModeState::Full;
@@ -116,9 +119,5 @@ private:
     int lockedLeft_ = 0, lockedTop_ = 0; // ShrinkX, ShrinkY
     QMenu* currentMenu_ = nullptr;
 };
-
-// Whether the window has an entry in the desktop's taskbar and pager (X11; elsewhere
-// nothing). Works on a shown window and on one about to be shown.
-void SetTaskbarEntry(QWidget& window, bool entry);
 
 } // namespace kex

@@ -13,6 +13,7 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -31,6 +32,7 @@
 #include "ui/system/SystemActions.h"
 #include "ui/window/BarControls.h"
 #include "ui/window/BarMenus.h"
+#include "ui/window/TaskbarEntry.h"
 #include "ui/widgets/Pictures.h"
 #include "ui/widgets/PlainToolTips.h"
 #include "ui/widgets/SpeedButton.h"
@@ -220,7 +222,8 @@ void MainWindow::BuildSubsystems()
     tray_->SetPopupMenu(menus_->RunMenu());
     tray_->SetAutoPopup(true);
     connect(menus_->RunMenu(), &QMenu::aboutToShow, recent_, &RecentList::RefreshFromFile);
-    small_ = new SmallMode(context, SmallModeWidgets{this, c_.panel, c_.gauge, c_.eyes, c_.scrollBar},
+    small_ = new SmallMode(context, static_cast<SmallModeWindow&>(*this),
+                           SmallModeWidgets{c_.panel, c_.gauge, c_.eyes, c_.scrollBar},
                            SmallModeMenus{menus_->StaySmall(), menus_->BarGraphOnLaunch(), menus_->TrayOnLaunch(),
                                           menus_->LockGraphLocation(), menus_->AnimateTray(), menus_->StayOnTop(),
                                           menus_->GaugeMenu(), menus_->RunMenu()},
@@ -552,6 +555,37 @@ void MainWindow::ApplyShape()
     }
     setFixedSize(clientW, clientH);
 }
+
+// ------------------------------------------------------------------ small mode's face
+
+void MainWindow::ShowRaised()
+{
+    show();
+    raise();
+}
+
+void MainWindow::PlaceAt(QPoint frame, std::optional<QPoint> clientOffset)
+{
+    // Through the native window: the widget's own idea of its frame may still be the
+    // old shape's.
+    QWindow* native = windowHandle();
+    if (!native)
+        move(frame);
+    else if (clientOffset)
+        native->setPosition(frame + *clientOffset);
+    else
+        native->setFramePosition(frame);
+}
+
+void MainWindow::SetSmallShape()
+{
+    const Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool;
+    if (windowFlags() != flags)
+        setWindowFlags(flags);
+    setFixedSize(kPanelWidth, kPanelHeight);
+}
+
+void MainWindow::SetTaskbarEntry(bool entry) { kex::SetTaskbarEntry(*this, entry); }
 
 // ------------------------------------------------------------------ caption, location
 

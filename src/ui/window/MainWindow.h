@@ -19,11 +19,13 @@
 #include "ui/pages/PageBar.h"
 #include "ui/pages/PageHooks.h"
 #include "ui/status/SmallMode.h"
+#include "ui/status/SmallModeWindow.h"
 #include "ui/status/StatusPanel.h"
 #include "ui/tray/TrayIcon95.h"
 #include "ui/window/BarContext.h"
 #include "ui/window/BarControls.h"
 #include "ui/window/BarMenus.h"
+#include "ui/window/WindowState.h"
 #include "ui/widgets/Colors.h"
 
 class QAction;
@@ -54,31 +56,9 @@ class TSpeedButton;
 class TTabSet;
 struct StartupMachine;
 
-// The window's own state: the command line, the screen, the bar's shape and place,
-// the hints. Read-only outside the window.
-struct WindowState {
-    std::string AppDir;
-    std::string IniSuffix;
-    bool SyncMode = false;
-    bool StartingUp = true;
-    std::string CaptionPrefix = "Zivar32 ";
-    std::string LoadMsg, PageUpdateMsg; // registered message names
-    std::string ConfigurationId;        // the configuration's identity, which messages about it carry
-    int ScreenButtons = 0;
-    int ScreenWidth = 0;
-    int ScreenHeight = 0;
-    int PageWidth = 0, FramedWidth = 0, BareHeight = 0, FramedHeight = 0;
-    int DefaultTop = 0;
-    int BarTop = 0, BarLeft = 0;
-    int FullWidth = 0, FullHeight = 0;
-    int HorzScrollRange = 0;
-    bool OnTop = false; // the borderless on-top shape, not the framed one
-    bool FirstStart = false;
-    std::string TrayHint;
-    std::string ButtonHintText, GaugeMouseHint, GaugeHintSuffix, TrayHintTail;
-};
-
-class MainWindow : public QWidget {
+// The window is small mode's SmallModeWindow: small mode shapes, shows, hides and
+// places it only through that face.
+class MainWindow : public QWidget, private SmallModeWindow {
     Q_OBJECT
 public:
     // args: the command-line arguments after the program name. activation: the
@@ -154,6 +134,17 @@ private:
     void AppMessage(const BarMessage& message);
     void SetScreenCursor(int cursor) { cursor_.Show(cursor); }
     void NotifyOnce(const std::string& text) { guard_.NotifyOnce(text); }
+
+    // ---- small mode's face
+    bool Shown() const override { return isVisible(); }
+    void ShowRaised() override;
+    void Hide() override { hide(); }
+    QPoint Position() const override { return pos(); }
+    QPoint FrameOffset() const override { return geometry().topLeft() - frameGeometry().topLeft(); }
+    void PlaceAt(QPoint frame, std::optional<QPoint> clientOffset) override;
+    void SetSmallShape() override;
+    void SetTaskbarEntry(bool entry) override;
+    void TakeDrops() override { setAcceptDrops(true); }
 
     // ---- what the subsystems' signals ask of the window
     void BroadcastLoad();

@@ -7,4 +7,7 @@ target_sources(kexui PRIVATE
   src/ui/window/BarMenus.cpp
   src/ui/window/BarContext.h
   src/ui/window/BarContext.cpp
+  src/ui/window/TaskbarEntry.h
+  src/ui/window/TaskbarEntry.cpp
+  src/ui/window/WindowState.h
 )
