@@ -6,7 +6,6 @@
 #include <QMimeData>
 #include <QStandardPaths>
 #include <QUrl>
-#include <QWidget>
 
 #include <algorithm>
 
@@ -97,11 +96,10 @@ std::vector<std::string> DroppedFiles(const QMimeData* mime)
 }
 
 ButtonConfigurator::ButtonConfigurator(BarContext& context, const StartupSettings& settings, const BarMenus& menus,
-                                       QWidget& dropArea, LaunchPages& pages, InlinePrompt& prompt, ButtonFaces& faces,
+                                       LaunchPages& pages, InlinePrompt& prompt, ButtonFaces& faces,
                                        IconIndexPicker& picker, QObject* parent)
     : QObject(parent), context_(context), store_(context.store), platform_(context.platform), dialogs_(context.dialogs),
-      settings_(settings), menus_(menus), dropArea_(dropArea), pages_(pages), prompt_(prompt), faces_(faces),
-      picker_(picker)
+      settings_(settings), menus_(menus), pages_(pages), prompt_(prompt), faces_(faces), picker_(picker)
 {
     setObjectName("ButtonConfigurator");
     Connect(menus_.ChangeIcon(), [this](QAction*) { ChangeIcon(); });
@@ -123,8 +121,6 @@ ButtonConfigurator::ButtonConfigurator(BarContext& context, const StartupSetting
                           menus_.SelectFiles(), menus_.SoundOnLaunch(), menus_.SoundOnSelect()})
         if (item)
             item->setVisible(true);
-    dropArea_.installEventFilter(this);
-    dropArea_.setAcceptDrops(true);
 }
 
 ButtonConfigurator::~ButtonConfigurator() = default;
@@ -317,47 +313,30 @@ bool ButtonConfigurator::Acceptable(const QMimeData* mime, const int* x) const
     return !x || DropButton(pages_.DropGrid(), *x) != 0;
 }
 
-bool ButtonConfigurator::eventFilter(QObject* watched, QEvent* event)
+void ButtonConfigurator::TakeDrag(QDropEvent& drop)
 {
-    if (watched != &dropArea_)
-        return false;
-    switch (event->type()) {
-    case QEvent::WinIdChange:
-    case QEvent::Show:
-        // A change of the window's shape may give it a new native window: drops are
-        // taken again on it.
-        dropArea_.setAcceptDrops(true);
-        return false;
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        const int x = int(drop->position().x());
-        // Entering anywhere is allowed (the pointer may enter over the panel); a move
-        // and the drop must lie on a button. The files are copied, never moved: the
-        // source must not delete them.
-        const bool enter = event->type() == QEvent::DragEnter;
-        const Qt::DropActions actions = drop->possibleActions();
-        const Qt::DropAction action = actions & Qt::CopyAction   ? Qt::CopyAction
-                                      : actions & Qt::LinkAction ? Qt::LinkAction
-                                                                 : Qt::IgnoreAction;
-        if (action == Qt::IgnoreAction || !Acceptable(drop->mimeData(), enter ? nullptr : &x)) {
-            drop->ignore();
-            return true;
-        }
-        drop->setDropAction(action);
-        drop->accept();
-        // The files are taken once the drop is over, so that the drag source is not
-        // held while the bar asks questions.
-        if (event->type() == QEvent::Drop) {
-            auto take = [this, files = DroppedFiles(drop->mimeData()), x] {
-                context_.guard.Guarded([&] { DropFiles(files, x); });
-            };
-            QMetaObject::invokeMethod(this, take, Qt::QueuedConnection);
-        }
-        return true;
+    const int x = int(drop.position().x());
+    // Entering anywhere is allowed (the pointer may enter over the panel); a move and
+    // the drop must lie on a button. The files are copied, never moved: the source
+    // must not delete them.
+    const bool enter = drop.type() == QEvent::DragEnter;
+    const Qt::DropActions actions = drop.possibleActions();
+    const Qt::DropAction action = actions & Qt::CopyAction   ? Qt::CopyAction
+                                  : actions & Qt::LinkAction ? Qt::LinkAction
+                                                             : Qt::IgnoreAction;
+    if (action == Qt::IgnoreAction || !Acceptable(drop.mimeData(), enter ? nullptr : &x)) {
+        drop.ignore();
+        return;
     }
-    default: return false;
+    drop.setDropAction(action);
+    drop.accept();
+    // The files are taken once the drop is over, so that the drag source is not held
+    // while the bar asks questions.
+    if (drop.type() == QEvent::Drop) {
+        auto take = [this, files = DroppedFiles(drop.mimeData()), x] {
+            context_.guard.Guarded([&] { DropFiles(files, x); });
+        };
+        QMetaObject::invokeMethod(this, take, Qt::QueuedConnection);
     }
 }
 

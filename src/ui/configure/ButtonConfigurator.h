@@ -20,8 +20,8 @@
 #include "ui/pages/PageHooks.h"
 
 class QAction;
+class QDropEvent;
 class QMimeData;
-class QWidget;
 
 namespace kex {
 
@@ -37,15 +37,13 @@ class TPlatform;
 class ButtonConfigurator : public QObject {
     Q_OBJECT
 public:
-    // Serves the configure items of `menus` and shows them; takes the drops on
-    // `dropArea` (the window's client area, in its coordinates). `settings`: the bar's
+    // Serves the configure items of `menus` and shows them. `settings`: the bar's
     // "shrink on launch"; `pages`: the freshness check, the pending move, the modify
     // gate, the buttons, the button the menu is for and where the buttons lie;
     // `prompt`: the editor for the description and the parameter; `picker`: the icon
     // index of a file with several icons.
-    ButtonConfigurator(BarContext& context, const StartupSettings& settings, const BarMenus& menus, QWidget& dropArea,
-                       LaunchPages& pages, InlinePrompt& prompt, ButtonFaces& faces, IconIndexPicker& picker,
-                       QObject* parent);
+    ButtonConfigurator(BarContext& context, const StartupSettings& settings, const BarMenus& menus, LaunchPages& pages,
+                       InlinePrompt& prompt, ButtonFaces& faces, IconIndexPicker& picker, QObject* parent);
     ~ButtonConfigurator() override;
 
     // The button menu opens on button n with this record: the configure items show
@@ -70,6 +68,10 @@ public:
     // Enter in the editor with a text, for button n.
     void DescriptionEntered(int n, const std::string& text);
     void ParameterEntered(int n, const std::string& text);
+    // A drag entering the bar, moving over it or dropped on it, as the window receives
+    // it (its position in the window's client coordinates): accepted or ignored here;
+    // the files of an accepted drop are taken once the drop is over.
+    void TakeDrag(QDropEvent& event);
     // Files dropped at x (client coordinates of the window).
     void DropFiles(const std::vector<std::string>& files, int x);
 
@@ -82,9 +84,6 @@ Q_SIGNALS:
     void FileChanged();
     // Button n's description changed: its face anew, its recent-list entry renamed.
     void DescriptionChanged(int n, const ButtonRecord& before, const ButtonRecord& after);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // A sound item's check mark and caption for a sound file (none: empty).
@@ -107,7 +106,6 @@ private:
     TDialogs& dialogs_;
     const StartupSettings& settings_;
     const BarMenus& menus_;
-    QWidget& dropArea_;
     LaunchPages& pages_;
     InlinePrompt& prompt_;
     ButtonFaces& faces_;

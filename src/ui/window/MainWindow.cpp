@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMoveEvent>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -182,8 +183,9 @@ void MainWindow::BuildSubsystems()
     });
 
     // The button configuration.
-    configurator_ =
-        new ButtonConfigurator(context, settings_, *menus_, *this, *pages_, *pages_, *faces_, *iconChoice_, this);
+    // Files dropped anywhere on the window go to it (dragEnterEvent, dropEvent).
+    configurator_ = new ButtonConfigurator(context, settings_, *menus_, *pages_, *pages_, *faces_, *iconChoice_, this);
+    setAcceptDrops(true);
     connect(pages_, &PageBar::ButtonMenuAboutToShow, configurator_, &ButtonConfigurator::MenuAboutToShow);
     connect(configurator_, &ButtonConfigurator::LaunchWithFilesRequested, launcher_, &Launcher::LaunchWithFiles);
     connect(configurator_, &ButtonConfigurator::DescriptionChanged, pages_, &PageBar::DescriptionChanged);
@@ -703,5 +705,20 @@ void MainWindow::Guarded(const std::function<void()>& handler) { guard_.Guarded(
 void MainWindow::WriteReportedOnce(const std::function<void()>& write) { guard_.WriteReportedOnce(write); }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) { return QWidget::eventFilter(watched, event); }
+
+bool MainWindow::event(QEvent* event)
+{
+    // A change of shape may give the window a new native window: drops are taken
+    // again on it.
+    if (event->type() == QEvent::WinIdChange || event->type() == QEvent::Show)
+        setAcceptDrops(true);
+    return QWidget::event(event);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) { configurator_->TakeDrag(*event); }
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) { configurator_->TakeDrag(*event); }
+
+void MainWindow::dropEvent(QDropEvent* event) { configurator_->TakeDrag(*event); }
 
 } // namespace kex
