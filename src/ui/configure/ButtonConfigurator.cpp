@@ -102,18 +102,18 @@ ButtonConfigurator::ButtonConfigurator(BarContext& context, const StartupSetting
       settings_(settings), menus_(menus), pages_(pages), prompt_(prompt), faces_(faces), picker_(picker)
 {
     setObjectName("ButtonConfigurator");
-    Connect(menus_.ChangeIcon(), [this](QAction*) { ChangeIcon(); });
-    Connect(menus_.ChangeDescription(), [this](QAction*) { ChangeName(); });
-    Connect(menus_.ChangeParameter(), [this](QAction*) { ChangeParameter(); });
-    Connect(menus_.ButtonShrink(), [this](QAction* a) { ShrinkOnLaunch(a); });
-    Connect(menus_.WorkingDirectory(), [this](QAction* a) { SelectDirectory(a); });
-    Connect(menus_.SelectFiles(), [this](QAction* a) { SelectDirectory(a); });
+    Connect(menus_.ChangeIcon(), [this](QAction*, bool) { ChangeIcon(); });
+    Connect(menus_.ChangeDescription(), [this](QAction*, bool) { ChangeName(); });
+    Connect(menus_.ChangeParameter(), [this](QAction*, bool) { ChangeParameter(); });
+    Connect(menus_.ButtonShrink(), [this](QAction*, bool on) { ShrinkOnLaunch(on); });
+    Connect(menus_.WorkingDirectory(), [this](QAction* a, bool on) { SelectDirectory(a, on); });
+    Connect(menus_.SelectFiles(), [this](QAction* a, bool on) { SelectDirectory(a, on); });
     const std::pair<QAction*, const SoundItem*> sounds[] = {{menus_.SoundOnLaunch(), &kLaunchSound},
                                                             {menus_.SoundOnSelect(), &kSelectSound},
                                                             {menus_.HourSound(), &kHourSound},
                                                             {menus_.HalfHourSound(), &kHalfHourSound}};
     for (const auto& [item, sound] : sounds)
-        Connect(item, [this, sound = sound](QAction* a) { SoundSelect(a, *sound); });
+        Connect(item, [this, sound = sound](QAction* a, bool on) { SoundSelect(a, on, *sound); });
     // The submenu and its items show now that they work; the clock's sound items show
     // with the clock.
     for (QAction* item : {menus_.ConfigureButton(), menus_.ChangeIcon(), menus_.ChangeDescription(),
@@ -125,11 +125,13 @@ ButtonConfigurator::ButtonConfigurator(BarContext& context, const StartupSetting
 
 ButtonConfigurator::~ButtonConfigurator() = default;
 
-void ButtonConfigurator::Connect(QAction* item, std::function<void(QAction*)> handler)
+void ButtonConfigurator::Connect(QAction* item, std::function<void(QAction*, bool)> handler)
 {
     if (!item)
         return;
-    connect(item, &QAction::triggered, this, [this, item, handler] { context_.guard.Guarded([&] { handler(item); }); });
+    // A checkable item has taken its new check mark when it is triggered.
+    connect(item, &QAction::triggered, this,
+            [this, item, handler](bool on) { context_.guard.Guarded([&] { handler(item, on); }); });
 }
 
 void ButtonConfigurator::ShowSound(QAction* item, const char* caption, const std::string& file)
@@ -234,10 +236,8 @@ void ButtonConfigurator::ParameterEntered(int n, const std::string& text)
     faces_.Show(pages_.FindButton(n), record);
 }
 
-void ButtonConfigurator::ShrinkOnLaunch(QAction* item)
+void ButtonConfigurator::ShrinkOnLaunch(bool on)
 {
-    // The item has changed its check mark already: it shows the new choice.
-    const bool on = item->isChecked();
     const int n = pages_.MenuButton();
     ButtonRecord record;
     if (!StillLoaded(n, record))
@@ -248,10 +248,9 @@ void ButtonConfigurator::ShrinkOnLaunch(QAction* item)
     Q_EMIT FileChanged();
 }
 
-void ButtonConfigurator::SelectDirectory(QAction* item)
+void ButtonConfigurator::SelectDirectory(QAction* item, bool on)
 {
     const bool working = item == menus_.WorkingDirectory();
-    const bool on = item->isChecked();
     int n;
     ButtonRecord record;
     if (!LoadedButton(n, record))
@@ -275,13 +274,13 @@ void ButtonConfigurator::SelectDirectory(QAction* item)
     Q_EMIT FileChanged();
 }
 
-void ButtonConfigurator::SoundSelect(QAction* item, const SoundItem& sound)
+void ButtonConfigurator::SoundSelect(QAction* item, bool on, const SoundItem& sound)
 {
     const int n = pages_.MenuButton();
     // Switched on: the file chosen (none when the dialog was cancelled); switched off:
     // none. The check mark follows the stored file.
     std::string file;
-    if (item->isChecked()) {
+    if (on) {
         dialogs_.SetHelpFile(context_.HelpFile());
         OpenDialogOptions options;
         options.title = "Select Sound to Play";
@@ -291,7 +290,6 @@ void ButtonConfigurator::SoundSelect(QAction* item, const SoundItem& sound)
         if (RefusedName(file))
             file.clear();
     }
-    const bool on = !file.empty();
     ShowSound(item, sound.caption, file);
     if (sound.kind == SoundItem::Button) {
         ButtonRecord record;
@@ -299,7 +297,9 @@ void ButtonConfigurator::SoundSelect(QAction* item, const SoundItem& sound)
             return;
         store_.SaveButtonSetting(n, sound.setting, file);
     } else {
-        store_.SaveClockSound(sound.kind == SoundItem::HalfHourChime, on, file);
+        const bool halfHour = sound.kind == SoundItem::HalfHourChime;
+        Q_EMIT ChimeSoundChanged(halfHour, !file.empty());
+        store_.SaveClockSound(halfHour, !file.empty(), file);
     }
     Q_EMIT FileChanged();
 }

@@ -54,9 +54,10 @@ public:
     void ChangeIcon();
     void ChangeName();
     void ChangeParameter();
-    void ShrinkOnLaunch(QAction* item);
+    // Each checkable item's command is given the check mark the click gave it.
+    void ShrinkOnLaunch(bool on);
     // "Select &Working Directory" and "Select &Files on Launch".
-    void SelectDirectory(QAction* item);
+    void SelectDirectory(QAction* item, bool on);
     // A sound item: the caption without a file, and where the file is kept.
     struct SoundItem {
         const char* caption;
@@ -64,7 +65,7 @@ public:
         ButtonSetting setting;
     };
     // The two button sounds and the clock's hour and half-hour sounds.
-    void SoundSelect(QAction* item, const SoundItem& sound);
+    void SoundSelect(QAction* item, bool on, const SoundItem& sound);
     // Enter in the editor with a text, for button n.
     void DescriptionEntered(int n, const std::string& text);
     void ParameterEntered(int n, const std::string& text);
@@ -84,11 +85,13 @@ Q_SIGNALS:
     void FileChanged();
     // Button n's description changed: its face anew, its recent-list entry renamed.
     void DescriptionChanged(int n, const ButtonRecord& before, const ButtonRecord& after);
+    // The clock's hour or half-hour sound was switched on or off.
+    void ChimeSoundChanged(bool halfHour, bool on);
 
 private:
     // A sound item's check mark and caption for a sound file (none: empty).
     static void ShowSound(QAction* item, const char* caption, const std::string& file);
-    void Connect(QAction* item, std::function<void(QAction*)> handler);
+    void Connect(QAction* item, std::function<void(QAction*, bool)> handler);
     // The current button's record; nothing happens for a button without a program.
     bool LoadedButton(int& n, ButtonRecord& record);
     // Button n's record, when the button still has a program and the bar still shows

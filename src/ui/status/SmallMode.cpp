@@ -34,15 +34,20 @@ SmallMode::SmallMode(BarContext& context, SmallModeWindow& window, const SmallMo
     auto guarded = [this](void (SmallMode::*handler)()) {
         return [this, handler] { context_.guard.Guarded([&] { (this->*handler)(); }); };
     };
-    const std::pair<QAction*, void (SmallMode::*)()> items[] = {
+    // An item has taken its new check mark when it is triggered.
+    auto guardedCheck = [this](void (SmallMode::*handler)(bool)) {
+        return [this, handler](bool on) { context_.guard.Guarded([&] { (this->*handler)(on); }); };
+    };
+    const std::pair<QAction*, void (SmallMode::*)(bool)> items[] = {
         {menus_.staySmall, &SmallMode::StaySmallClick},       {menus_.shrinkOnLaunch, &SmallMode::ShrinkOnLaunchClick},
         {menus_.trayOnLaunch, &SmallMode::TrayOnLaunchClick}, {menus_.lockGraph, &SmallMode::LockGraphClick},
         {menus_.animateTray, &SmallMode::AnimateTrayClick},
     };
     for (const auto& [item, handler] : items) {
-        connect(item, &QAction::triggered, this, guarded(handler));
+        connect(item, &QAction::triggered, this, guardedCheck(handler));
         item->setVisible(true);
     }
+    ShowOptions();
     connect(w_.gauge, &TGraphicControl::Click, this, guarded(&SmallMode::DisplayClick));
     connect(w_.eyes, &TGraphicControl::Click, this, guarded(&SmallMode::DisplayClick));
     connect(&tray_, &TRWTrayIcon95::OnClick, this, guarded(&SmallMode::TrayClick));
@@ -51,16 +56,16 @@ SmallMode::SmallMode(BarContext& context, SmallModeWindow& window, const SmallMo
     w_.panel->installEventFilter(this);
 }
 
-bool SmallMode::ShrinkSetting() const { return menus_.shrinkOnLaunch->isChecked(); }
-
 void SmallMode::ApplySettings(const StartupSettings& settings)
 {
-    menus_.trayOnLaunch->setChecked(settings.trayOnLaunch);
-    menus_.animateTray->setChecked(settings.animateTray);
+    options_.trayOnLaunch = settings.trayOnLaunch;
+    options_.animateTray = settings.animateTray;
+    // A locked place locks; an unlocked one leaves the lock as it is.
     if (settings.graphLocked)
-        menus_.lockGraph->setChecked(true);
-    menus_.shrinkOnLaunch->setChecked(settings.shrinkOnLaunch);
-    menus_.staySmall->setChecked(settings.staySmall);
+        options_.graphLocked = true;
+    options_.shrinkOnLaunch = settings.shrinkOnLaunch;
+    options_.staySmall = settings.staySmall;
+    ShowOptions();
     lockedLeft_ = settings.lockedLeft;
     lockedTop_ = settings.lockedTop;
     tray_.SetState(settings.animateTray ? TRWTrayIconState::tsAnimated : TRWTrayIconState::tsEnabled);
@@ -72,13 +77,13 @@ SmallModeInputs SmallMode::Inputs() const
     in.state = state_;
     // The bar shows another cursor while a move is pending or work is under way.
     in.defaultCursor = QGuiApplication::overrideCursor() == nullptr;
-    in.shrinkOnLaunch = menus_.shrinkOnLaunch->isChecked();
-    in.trayOnLaunch = menus_.trayOnLaunch->isChecked();
+    in.shrinkOnLaunch = options_.shrinkOnLaunch;
+    in.trayOnLaunch = options_.trayOnLaunch;
     in.shrinkNow = launcher_.ShrinkNow();
-    in.staySmall = menus_.staySmall->isChecked();
+    in.staySmall = options_.staySmall;
     in.trayAvailable = TRWTrayIcon95::TrayAvailable();
-    in.onTop = menus_.onTop->isChecked();
-    in.graphLocked = menus_.lockGraph->isChecked();
+    in.onTop = bar_.OnTop;
+    in.graphLocked = options_.graphLocked;
     in.locked = {lockedLeft_, lockedTop_};
     const QPoint at = window_.Position();
     in.windowPos = {at.x(), at.y()};
@@ -196,40 +201,63 @@ bool SmallMode::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-// ---- the options' items; each item has toggled its check mark before its handler
+// ---- the options' items
 
-void SmallMode::StaySmallClick() { context_.store.SaveStaySmall(menus_.staySmall->isChecked()); }
+void SmallMode::ShowOptions()
+{
+    menus_.staySmall->setChecked(options_.staySmall);
+    menus_.shrinkOnLaunch->setChecked(options_.shrinkOnLaunch);
+    menus_.trayOnLaunch->setChecked(options_.trayOnLaunch);
+    menus_.lockGraph->setChecked(options_.graphLocked);
+    menus_.animateTray->setChecked(options_.animateTray);
+}
 
-void SmallMode::ShrinkOnLaunchClick()
+void SmallMode::StaySmallClick(bool on)
+{
+    options_.staySmall = on;
+    Q_EMIT OptionsChanged(options_);
+    context_.store.SaveStaySmall(on);
+}
+
+void SmallMode::ShrinkOnLaunchClick(bool on)
 {
     // The two launch choices exclude each other; both may be off.
-    if (menus_.shrinkOnLaunch->isChecked())
-        menus_.trayOnLaunch->setChecked(false);
-    context_.store.SaveLaunchChoice(menus_.shrinkOnLaunch->isChecked(), menus_.trayOnLaunch->isChecked());
+    options_.shrinkOnLaunch = on;
+    if (on)
+        options_.trayOnLaunch = false;
+    ShowOptions();
+    Q_EMIT OptionsChanged(options_);
+    context_.store.SaveLaunchChoice(options_.shrinkOnLaunch, options_.trayOnLaunch);
 }
 
-void SmallMode::TrayOnLaunchClick()
+void SmallMode::TrayOnLaunchClick(bool on)
 {
-    if (menus_.trayOnLaunch->isChecked())
-        menus_.shrinkOnLaunch->setChecked(false);
-    context_.store.SaveLaunchChoice(menus_.shrinkOnLaunch->isChecked(), menus_.trayOnLaunch->isChecked());
+    options_.trayOnLaunch = on;
+    if (on)
+        options_.shrinkOnLaunch = false;
+    ShowOptions();
+    Q_EMIT OptionsChanged(options_);
+    context_.store.SaveLaunchChoice(options_.shrinkOnLaunch, options_.trayOnLaunch);
 }
 
-void SmallMode::LockGraphClick()
+void SmallMode::LockGraphClick(bool on)
 {
     // Locking takes the place where the window stands; unlocking keeps the stored one.
-    if (menus_.lockGraph->isChecked()) {
+    options_.graphLocked = on;
+    if (on) {
         lockedLeft_ = window_.Position().x();
         lockedTop_ = window_.Position().y();
     }
-    context_.store.SaveGraphLock(menus_.lockGraph->isChecked(), lockedLeft_, lockedTop_);
+    Q_EMIT OptionsChanged(options_);
+    context_.store.SaveGraphLock(on, lockedLeft_, lockedTop_);
 }
 
-void SmallMode::AnimateTrayClick()
+void SmallMode::AnimateTrayClick(bool on)
 {
-    const bool animate = menus_.animateTray->isChecked();
-    tray_.SetState(animate ? TRWTrayIconState::tsAnimated : TRWTrayIconState::tsEnabled);
-    context_.store.SaveAnimateTray(animate);
+    options_.animateTray = on;
+    Q_EMIT OptionsChanged(options_);
+    tray_.SetState(on ? TRWTrayIconState::tsAnimated : TRWTrayIconState::tsEnabled);
+    context_.store.SaveAnimateTray(on);
 }
 
 } // namespace kex

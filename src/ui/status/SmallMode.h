@@ -46,16 +46,25 @@ struct SmallModeMenus {
     QAction* trayOnLaunch = nullptr;   // "Tray &Icon on Launch"
     QAction* lockGraph = nullptr;      // "Lock Graph &Location"
     QAction* animateTray = nullptr;    // "&Animate Tray Icon"
-    QAction* onTop = nullptr;          // "Stay on &Top": the full bar's shape (read only here)
     QMenu* panelMenu = nullptr;        // "PopupMenu3": the panel's menu at full size
     QMenu* trayMenu = nullptr;         // "PopupMenu5": the tray menu
+};
+
+// The small-mode options as chosen: the start-up settings, then the items' clicks. The
+// items show them.
+struct SmallModeOptions {
+    bool staySmall = false;
+    bool shrinkOnLaunch = true;
+    bool trayOnLaunch = false;
+    bool graphLocked = false;
+    bool animateTray = false;
 };
 
 class SmallMode : public QObject {
     Q_OBJECT
 public:
     // window: the bar's window, shaped, shown, hidden and placed. bar: the window's
-    // state, read for the full bar's place and size. launcher: the launch's own
+    // state, read for the full bar's place, size and shape. launcher: the launch's own
     // shrink decision (ShrinkNow). The tray icon is configured by its maker; small mode
     // shows and removes it and follows its clicks.
     SmallMode(BarContext& context, SmallModeWindow& window, const SmallModeWidgets& widgets,
@@ -64,11 +73,10 @@ public:
 
     SmallModeState State() const { return state_; }
     bool SmallActive() const { return kex::SmallActive(state_); }
-    // "Bar Graph on Launch" as the menu says now.
-    bool ShrinkSetting() const;
+    const SmallModeOptions& Options() const { return options_; }
 
-    // The start-up settings: the options' check marks, the locked place and the tray
-    // icon's state ("IconState").
+    // The start-up settings: the options, the locked place and the tray icon's state
+    // ("IconState").
     void ApplySettings(const StartupSettings& settings);
     // The window's moves have settled: whether to store where it stands as the bar's
     // place (not while small or hidden, starting up, or moved by a change of shape).
@@ -91,6 +99,8 @@ Q_SIGNALS:
     // A change of shape is under way: the window waits for its moves to settle again.
     void PlaceHeld();
     void StateChanged(SmallModeState state);
+    // An option's item was clicked: the options as they are now.
+    void OptionsChanged(const SmallModeOptions& options);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -100,11 +110,13 @@ private:
     void Carry(const SmallModePlan& plan);
     void SetShape(WindowShape shape);
     void SetMenu(PanelMenu menu);
-    void StaySmallClick();
-    void ShrinkOnLaunchClick();
-    void TrayOnLaunchClick();
-    void LockGraphClick();
-    void AnimateTrayClick();
+    // The options' check marks, from the options.
+    void ShowOptions();
+    void StaySmallClick(bool on);
+    void ShrinkOnLaunchClick(bool on);
+    void TrayOnLaunchClick(bool on);
+    void LockGraphClick(bool on);
+    void AnimateTrayClick(bool on);
 
     BarContext& context_;
     SmallModeWindow& window_;
@@ -114,6 +126,7 @@ private:
     const Launcher& launcher_;
     TRWTrayIcon95& tray_;
     SmallModeState state_ = SmallModeState::Full;
+    SmallModeOptions options_;
     QPoint frameOffset_; // the full bar's window within its frame, as last seen
     PlaceKeeper keeper_;
     int lockedLeft_ = 0, lockedTop_ = 0; // ShrinkX, ShrinkY

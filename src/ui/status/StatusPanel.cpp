@@ -11,10 +11,13 @@
 #include <optional>
 
 #include "core/bar/BarStore.h"
+#include "core/launch/CommandLine.h"
+#include "core/window/StartupSettings.h"
 #include "platform/TPlatform.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/widgets/EnhancedGauge.h"
 #include "ui/widgets/Eyes.h"
+#include "ui/widgets/MenuText.h"
 #include "ui/window/BarContext.h"
 #include "ui/window/BarMenus.h"
 
@@ -110,6 +113,7 @@ StatusPanel::StatusPanel(BarContext& context, BarMenus& menus, StatusWidgets wid
 
     ConnectItems();
     CountDrives();
+    ShowClockOptions();
 
     refresh_ = new QTimer(this);
     refresh_->setObjectName("Timer1");
@@ -152,9 +156,17 @@ void StatusPanel::ConnectItems()
     connectItem(items_->memory, [this] { GaugeSourceClick(items_->memory, "SystemMemory1"); });
     connectItem(items_->time, [this] { CaptionSourceClick(items_->time, "ShowTime1"); });
     connectItem(items_->programTimer, [this] { CaptionSourceClick(items_->programTimer, "ProgTime1"); });
-    connectItem(items_->twelveHour, [this] { ToggleTwelveHour(); });
-    connectItem(items_->onHour, [this] { ToggleHourChime(); });
-    connectItem(items_->onHalfHour, [this] { ToggleHalfHourChime(); });
+    // A clock option's item has taken its new check mark when it is triggered.
+    const std::pair<QAction*, void (StatusPanel::*)(bool)> options[] = {
+        {items_->twelveHour, &StatusPanel::ToggleTwelveHour},
+        {items_->onHour, &StatusPanel::ToggleHourChime},
+        {items_->onHalfHour, &StatusPanel::ToggleHalfHourChime},
+    };
+    for (const auto& [item, handler] : options) {
+        connect(item, &QAction::triggered, this,
+                [this, handler = handler](bool on) { context_.guard.Guarded([&] { (this->*handler)(on); }); });
+        item->setVisible(true);
+    }
     // The chimes' sound items are the button configuration's; they show with the clock.
     for (QAction* item : {items_->clockOptions, items_->hourSound, items_->halfHourSound})
         if (item)
@@ -183,11 +195,12 @@ void StatusPanel::ShowSource(const std::string& gaugeType)
 {
     gaugeType_ = gaugeType;
     source_ = sources_.For(gaugeType_);
-    if (QAction* item = SourceItem(gaugeType_))
-        item->setChecked(true);
-    if (items_->eyes->isChecked())
+    QAction* shown = SourceItem(gaugeType_);
+    if (shown)
+        shown->setChecked(true);
+    if (shown == items_->eyes)
         StartEyes();
-    if (items_->time->isChecked() || items_->programTimer->isChecked()) {
+    if (shown == items_->time || shown == items_->programTimer) {
         gauge_.SetProgress(0);
         gauge_.hide();
         eyes_.SetActive(false);
@@ -250,21 +263,62 @@ void StatusPanel::CaptionSourceClick(QAction* item, const std::string& gaugeType
     context_.store.SaveGaugeType(gaugeType_);
 }
 
-void StatusPanel::ToggleTwelveHour() { context_.store.SaveTwelveHour(items_->twelveHour->isChecked()); }
+// ------------------------------------------------------------------ the clock's options
 
-// The item's check mark has turned when its handler runs.
-void StatusPanel::ToggleHourChime()
+void StatusPanel::ApplyClockSettings(const StartupSettings& settings)
 {
-    if (items_->onHour->isChecked())
-        items_->onHalfHour->setChecked(false);
-    context_.store.SaveClockDisplay(items_->onHour->isChecked() ? ClockDisplay::Hour : ClockDisplay::Other);
+    if (!settings.twelveHour)
+        clock_.twelveHour = false;
+    clock_.onHour = settings.display == ClockDisplay::Hour;
+    if (settings.display == ClockDisplay::HalfHour)
+        clock_.onHalfHour = true;
+    clock_.hourSound = settings.hourSound.value_or(clock_.hourSound);
+    clock_.halfHourSound = settings.halfHourSound.value_or(clock_.halfHourSound);
+    ShowClockOptions();
+    // A sound switched on shows its file in its caption.
+    auto caption = [](QAction* item, const char* text, const std::string& file) {
+        item->setText(QString(text) + " = " + MenuCaption(PathFileName(file)));
+    };
+    if (settings.hourSound == true)
+        caption(items_->hourSound, "Hour &Sound", settings.hourSoundFile);
+    if (settings.halfHourSound == true)
+        caption(items_->halfHourSound, "H&alf Hour Sound", settings.halfHourSoundFile);
 }
 
-void StatusPanel::ToggleHalfHourChime()
+void StatusPanel::ShowClockOptions()
 {
-    if (items_->onHalfHour->isChecked())
-        items_->onHour->setChecked(false);
-    context_.store.SaveClockDisplay(items_->onHalfHour->isChecked() ? ClockDisplay::HalfHour : ClockDisplay::Other);
+    items_->twelveHour->setChecked(clock_.twelveHour);
+    items_->onHour->setChecked(clock_.onHour);
+    items_->onHalfHour->setChecked(clock_.onHalfHour);
+    items_->hourSound->setChecked(clock_.hourSound);
+    items_->halfHourSound->setChecked(clock_.halfHourSound);
+}
+
+void StatusPanel::SetChimeSound(bool halfHour, bool on) { (halfHour ? clock_.halfHourSound : clock_.hourSound) = on; }
+
+void StatusPanel::ToggleTwelveHour(bool on)
+{
+    clock_.twelveHour = on;
+    context_.store.SaveTwelveHour(on);
+}
+
+// The two chimes exclude each other; both may be off.
+void StatusPanel::ToggleHourChime(bool on)
+{
+    clock_.onHour = on;
+    if (on)
+        clock_.onHalfHour = false;
+    ShowClockOptions();
+    context_.store.SaveClockDisplay(on ? ClockDisplay::Hour : ClockDisplay::Other);
+}
+
+void StatusPanel::ToggleHalfHourChime(bool on)
+{
+    clock_.onHalfHour = on;
+    if (on)
+        clock_.onHour = false;
+    ShowClockOptions();
+    context_.store.SaveClockDisplay(on ? ClockDisplay::HalfHour : ClockDisplay::Other);
 }
 
 RefreshMoment StatusPanel::Moment() const
@@ -272,7 +326,7 @@ RefreshMoment StatusPanel::Moment() const
     RefreshMoment moment;
     moment.now = context_.platform.Now();
     moment.programStart = programStart_;
-    moment.twelveHour = items_->twelveHour->isChecked();
+    moment.twelveHour = clock_.twelveHour;
     moment.shortDate = QLocale::system().toString(moment.now.date(), QLocale::ShortFormat).toStdString();
     moment.hints = hints_;
     return moment;
@@ -319,17 +373,17 @@ void StatusPanel::RefreshGauge()
 
 void StatusPanel::CheckChime(const RefreshMoment& moment)
 {
-    const ClockDisplay display = items_->onHalfHour->isChecked() ? ClockDisplay::HalfHour
-                                 : items_->onHour->isChecked()   ? ClockDisplay::Hour
-                                                                 : ClockDisplay::Other;
+    const ClockDisplay display = clock_.onHalfHour ? ClockDisplay::HalfHour
+                                 : clock_.onHour   ? ClockDisplay::Hour
+                                                   : ClockDisplay::Other;
     const std::optional<ChimeKind> chime = chimes_.Tick(LocalSeconds(moment.now), display);
     if (!chime)
         return;
     refresh_->stop();
     eyes_.hide();
     eyes_.SetActive(false);
-    const bool hourSound = items_->hourSound->isChecked();
-    const bool halfHourSound = items_->halfHourSound->isChecked();
+    const bool hourSound = clock_.hourSound;
+    const bool halfHourSound = clock_.halfHourSound;
     BarStore::ClockSoundFiles files;
     if (hourSound || halfHourSound) {
         try {

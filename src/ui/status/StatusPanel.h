@@ -22,6 +22,7 @@ class BarMenus;
 struct BarContext;
 class TEnhancedGauge;
 class TEyes;
+struct StartupSettings;
 
 // The gauge panel's controls: "Panel1" with the gauge and the eyes on it.
 struct StatusWidgets {
@@ -42,8 +43,11 @@ public:
     StatusPanel(BarContext& context, BarMenus& menus, StatusWidgets widgets, QObject* parent);
     ~StatusPanel() override;
 
-    // The source the start-up settings name ("Gauge"/"Type"): its item is checked, and
-    // the eyes start when their item is; the clock and the timer hide the gauge.
+    // The clock's start-up settings: the 12-hour clock, when it chimes and with which
+    // sounds (each item's check mark from them; what a value leaves alone stays).
+    void ApplyClockSettings(const StartupSettings& settings);
+    // The source the start-up settings name ("Gauge"/"Type"): its item is checked, the
+    // eyes start when it is theirs; the clock and the timer hide the gauge.
     void ShowSource(const std::string& gaugeType);
     const std::string& GaugeType() const { return gaugeType_; }
     // The clearing of every source's check mark that each source item begins with;
@@ -63,6 +67,9 @@ public:
 public Q_SLOTS:
     // The program timer counts from `start` (the start, a launch, a program's end).
     void SetProgramStart(const QDateTime& start) { programStart_ = start; }
+    // The hour's or the half hour's chime sound switched on or off (its item is the
+    // button configuration's).
+    void SetChimeSound(bool halfHour, bool on);
 
 Q_SIGNALS:
     // Every tick of the refresh, before the panel is refreshed.
@@ -70,6 +77,17 @@ Q_SIGNALS:
 
 private:
     struct Items;
+    // The clock's options as chosen: the start-up settings, then the items' clicks.
+    // The items show them; as built: the 12-hour clock, only on the hour, its sound.
+    struct ClockOptions {
+        bool twelveHour = true;
+        bool onHour = true;
+        bool onHalfHour = false;
+        bool hourSound = true;
+        bool halfHourSound = false;
+    };
+    // The clock options' check marks, from the options.
+    void ShowClockOptions();
     void ConnectItems();
     void CountDrives();
     QAction* SourceItem(const std::string& gaugeType) const;
@@ -80,9 +98,9 @@ private:
     void GaugeSourceClick(QAction* item, const std::string& gaugeType);
     // The clock or the program timer chosen: the gauge gives way to the panel's text.
     void CaptionSourceClick(QAction* item, const std::string& gaugeType);
-    void ToggleTwelveHour();
-    void ToggleHourChime();
-    void ToggleHalfHourChime();
+    void ToggleTwelveHour(bool on);
+    void ToggleHourChime(bool on);
+    void ToggleHalfHourChime(bool on);
 
     RefreshMoment Moment() const;
     void Paint(const PanelShow& show);
@@ -101,6 +119,7 @@ private:
     GaugeSources sources_;
     std::unique_ptr<GaugeSource> source_;
     std::string gaugeType_;
+    ClockOptions clock_;
     PanelHints hints_;
     QDateTime programStart_;
     ChimeDetector chimes_;

@@ -13,7 +13,7 @@ namespace kex {
 
 SystemActions::SystemActions(BarContext& context, SystemMenuItems items, HintWidgets widgets, QObject* parent)
     : QObject(parent), context_(context), exitWindows_(items.exitWindows), restartWindows_(items.restartWindows),
-      showHints_(items.showHints), widgets_(widgets)
+      showHints_(items.showHints), confirmExit_(items.confirmExit), widgets_(widgets)
 {
     setObjectName("SystemActions");
     auto guarded = [this](auto handler) { return [this, handler] { context_.guard.Guarded(handler); }; };
@@ -30,6 +30,7 @@ SystemActions::SystemActions(BarContext& context, SystemMenuItems items, HintWid
     for (QAction* item : {items.cdTray, items.screenSaver, items.exitKexbar, items.exitWindows, items.restartWindows,
                           items.showHints, items.confirmExit})
         item->setVisible(true);
+    confirmExit_->setChecked(askBeforeExit_);
 }
 
 // ------------------------------------------------------------------ the CD tray, the screen saver
@@ -77,7 +78,17 @@ bool SystemActions::HoldsClose(const QAction* chosen) const
     return chosen && !ending_ && (chosen == exitWindows_ || chosen == restartWindows_);
 }
 
-void SystemActions::ToggleExitOptions(bool on) { context_.store.SaveCheckExit(on); }
+void SystemActions::ApplyExitSetting(bool ask)
+{
+    askBeforeExit_ = ask;
+    confirmExit_->setChecked(ask);
+}
+
+void SystemActions::ToggleExitOptions(bool on)
+{
+    askBeforeExit_ = on;
+    context_.store.SaveCheckExit(on);
+}
 
 // ------------------------------------------------------------------ the general hints
 

@@ -30,14 +30,18 @@ struct HintWidgets {
 class SystemActions : public QObject {
     Q_OBJECT
 public:
-    // Connects and shows the items; "Show General &Hints" and "Show Exit &Options"
-    // keep the check marks the start-up pass gives them.
+    // Connects and shows the items; "Show General &Hints" keeps the check mark the
+    // start-up pass gives it, "Show Exit &Options" shows the exit question's setting.
     SystemActions(BarContext& context, SystemMenuItems items, HintWidgets widgets, QObject* parent);
 
     // The start-up pass: the stored "ShowHint" (on, off, or any other value, which
     // leaves the hints and the check mark as they are).
     void ApplyHintSetting(std::optional<bool> on);
     const GeneralHintTexts& Hints() const { return hints_; }
+    // The start-up pass: the stored "CheckExit".
+    void ApplyExitSetting(bool ask);
+    // Whether closing the bar asks first and then offers the exit options.
+    bool AsksBeforeExit() const { return askBeforeExit_; }
 
     // The close question showed the exit options and `chosen` was taken (null: none):
     // whether the bar stays open because a shutdown or restart chosen there waits for
@@ -76,6 +80,8 @@ private:
     QAction* exitWindows_;
     QAction* restartWindows_;
     QAction* showHints_;
+    QAction* confirmExit_;
+    bool askBeforeExit_ = false;
     HintWidgets widgets_;
     GeneralHintTexts hints_;
     std::optional<PowerAction> pendingPower_; // asked for, not answered yet

@@ -9,7 +9,6 @@
 
 #include "core/launch/CommandLine.h"
 #include "core/pages/ButtonRecord.h"
-#include "core/window/StartupSettings.h"
 
 namespace kex {
 
@@ -212,25 +211,6 @@ void BarMenus::Prepare(bool cdRom, bool sixteenOnly)
         delete buttons16_.data();
         delete buttons21_.data();
     }
-}
-
-void BarMenus::ApplyClockSettings(const StartupSettings& settings)
-{
-    if (!settings.twelveHour)
-        twelveHour_->setChecked(false);
-    onHour_->setChecked(settings.display == ClockDisplay::Hour);
-    if (settings.display == ClockDisplay::HalfHour)
-        onHalfHour_->setChecked(true);
-    auto soundItem = [&](QAction* a, const QString& caption, std::optional<bool> on, const std::string& file) {
-        if (on == true) {
-            a->setChecked(true);
-            a->setText(caption + " = " + MenuCaption(PathFileName(file)));
-        } else if (on == false) {
-            a->setChecked(false);
-        }
-    };
-    soundItem(hourSound_, "Hour &Sound", settings.hourSound, settings.hourSoundFile);
-    soundItem(halfHourSound_, "H&alf Hour Sound", settings.halfHourSound, settings.halfHourSoundFile);
 }
 
 } // namespace kex

@@ -23,8 +23,6 @@ class QWidget;
 
 namespace kex {
 
-struct StartupSettings;
-
 // The items of the system actions.
 struct SystemMenuItems {
     QAction* cdTray = nullptr;         // "Open/Close CD Tray" ("PopupMenu5"); removed at start-up without a drive
@@ -133,7 +131,6 @@ public:
     // Items this system does not offer, captions of its own, and the items enabled
     // once the bar stands; a screen that allows only 16 buttons offers no switch.
     void Prepare(bool cdRom, bool sixteenOnly);
-    void ApplyClockSettings(const StartupSettings& settings);
 
 private:
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, bool checkable = false,

@@ -190,6 +190,7 @@ void MainWindow::BuildSubsystems()
     connect(configurator_, &ButtonConfigurator::LaunchWithFilesRequested, launcher_, &Launcher::LaunchWithFiles);
     connect(configurator_, &ButtonConfigurator::DescriptionChanged, pages_, &PageBar::DescriptionChanged);
     connect(configurator_, &ButtonConfigurator::FileChanged, this, &MainWindow::BroadcastLoad);
+    connect(configurator_, &ButtonConfigurator::ChimeSoundChanged, status_, &StatusPanel::SetChimeSound);
 
     // The recent list after the Run menu's separator, told of launches and button
     // changes; it opens with "PopupMenu5" on the Run button's right click.
@@ -212,8 +213,8 @@ void MainWindow::BuildSubsystems()
 
     // The tray icon and small mode: a launch shrinks the bar or hides it behind the
     // icon, the program's end brings it back; the icon's menu is the tray menu. The
-    // options small mode owns keep the window's typed settings, which the launcher
-    // and the button configuration read.
+    // options small mode owns are told to the window's typed settings, which the
+    // launcher and the button configuration read.
     tray_ = new TRWTrayIcon95(this);
     tray_->SetIcon(MainIcon());
     tray_->SetDisabledIcon(MainIcon());
@@ -224,18 +225,19 @@ void MainWindow::BuildSubsystems()
     tray_->SetPopupMenu(menus_->RunMenu());
     tray_->SetAutoPopup(true);
     connect(menus_->RunMenu(), &QMenu::aboutToShow, recent_, &RecentList::RefreshFromFile);
-    small_ = new SmallMode(context, static_cast<SmallModeWindow&>(*this),
-                           SmallModeWidgets{c_.panel, c_.gauge, c_.eyes, c_.scrollBar},
-                           SmallModeMenus{menus_->StaySmall(), menus_->BarGraphOnLaunch(), menus_->TrayOnLaunch(),
-                                          menus_->LockGraphLocation(), menus_->AnimateTray(), menus_->StayOnTop(),
-                                          menus_->GaugeMenu(), menus_->RunMenu()},
-                           state_, *launcher_, *tray_, this);
+    small_ = new SmallMode(
+        context, static_cast<SmallModeWindow&>(*this), SmallModeWidgets{c_.panel, c_.gauge, c_.eyes, c_.scrollBar},
+        SmallModeMenus{menus_->StaySmall(), menus_->BarGraphOnLaunch(), menus_->TrayOnLaunch(),
+                       menus_->LockGraphLocation(), menus_->AnimateTray(), menus_->GaugeMenu(), menus_->RunMenu()},
+        state_, *launcher_, *tray_, this);
     connect(launcher_, &Launcher::SmallModeRequested, small_, &SmallMode::Apply);
     connect(small_, &SmallMode::FullShapeRequested, this, [this] { ApplyShape(); });
     connect(small_, &SmallMode::PlaceHeld, saveLocationTimer_, qOverload<>(&QTimer::start));
-    connect(menus_->BarGraphOnLaunch(), &QAction::toggled, this, [this](bool on) { settings_.shrinkOnLaunch = on; });
-    connect(menus_->TrayOnLaunch(), &QAction::toggled, this, [this](bool on) { settings_.trayOnLaunch = on; });
-    connect(menus_->StaySmall(), &QAction::toggled, this, [this](bool on) { settings_.staySmall = on; });
+    connect(small_, &SmallMode::OptionsChanged, this, [this](const SmallModeOptions& options) {
+        settings_.shrinkOnLaunch = options.shrinkOnLaunch;
+        settings_.trayOnLaunch = options.trayOnLaunch;
+        settings_.staySmall = options.staySmall;
+    });
 
     // The keyboard: the keys' own edit, the function keys routed to the other
     // subsystems, the caption's tail, the stay-on-top switch.
@@ -424,7 +426,7 @@ void MainWindow::ReadMachine()
 
 void MainWindow::ApplySettings()
 {
-    menus_->ApplyClockSettings(settings_);
+    status_->ApplyClockSettings(settings_);
     ApplyMenuSettings();
 
     pages_->CreatePages(settings_.buttonsPerPage, QString::fromStdString(state_.ButtonHintText));
@@ -463,7 +465,7 @@ void MainWindow::ApplyMenuSettings()
 {
     system_->ApplyHintSetting(settings_.showHints);
     status_->ShowSource(settings_.gaugeType);
-    menus_->ExitOptions()->setChecked(settings_.checkExit);
+    system_->ApplyExitSetting(settings_.checkExit);
     state_.TrayHint = "Kexbar32 " + state_.IniSuffix + state_.TrayHintTail;
     tray_->SetHint(QString::fromStdString(state_.TrayHint));
     small_->ApplySettings(settings_);
@@ -650,7 +652,7 @@ bool MainWindow::FormCloseQuery()
     bool active = QGuiApplication::applicationState() == Qt::ApplicationActive || isActiveWindow();
     if (!active)
         return true;
-    if (menus_->ExitOptions()->isChecked()) {
+    if (system_->AsksBeforeExit()) {
         if (dialogs_.MessageDlg("Are you sure you want to exit?", MessageType::mtConfirmation, mbYes | mbNo, 0)
             != ModalResult::mrYes)
             return false;
