@@ -639,5 +639,27 @@ TEST_F(ButtonConfiguratorTest, TheClockSoundsWriteTheTimeKeys)
     }
 }
 
+// What the user ticks reaches the subsystems that read it later: the hour's sound
+// chosen here is the one the hour chimes with, and "Bar Graph on Launch" is the shrink
+// choice a button without its own shows.
+TEST_F(ButtonConfiguratorTest, TickedOptionsReachTheChimeAndTheButtonMenu)
+{
+    platform.now = QDateTime(QDate(2026, 12, 7), QTime(10, 59, 59));
+    MainWindow& f = StartBar(std::string(kBar) + "[Time]\nSound=No\n");
+    dialogs.files.push_back({"/snd/hour.wav"});
+    f.MenuItem("TimeSound1")->trigger();
+    f.Status().RefreshGauge();
+    platform.now = platform.now.addSecs(2);
+    f.Status().RefreshGauge();
+    EXPECT_EQ(platform.soundsAsync, std::vector<std::string>{"/snd/hour.wav"});
+
+    for (const bool shrink : {false, true}) { // each click turns the option over
+        SCOPED_TRACE(shrink);
+        f.MenuItem("ShrinkOnLaunch1")->trigger();
+        Menu(f, 5, "");
+        EXPECT_EQ(f.MenuItem("ShrinkOnLaunch2")->isChecked(), shrink);
+    }
+}
+
 } // namespace
 } // namespace kex
