@@ -18,6 +18,7 @@
 #include <memory>
 #include <sys/stat.h>
 
+#include "BenchMain.h"
 #include "WindowAccess.h"
 #include "core/config/NewIniFile.h"
 #include "core/config/Settings.h"
@@ -115,16 +116,4 @@ BENCHMARK(BM_RebuildHeap)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::k
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return kex::RunBenchmarks<QApplication>(argc, argv); }
