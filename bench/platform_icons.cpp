@@ -2,6 +2,7 @@
 // programs, images and Linux programs found through 300 installed desktop entries.
 // "Cold" drops every cache before each round (as a fresh process would start),
 // "Warm" is a reload of the same buttons within one process.
+#include "BenchMain.h"
 #include "../tests/core/IconFileBuilder.h"
 #include "platform/LinuxPlatform.h"
 
@@ -121,12 +122,5 @@ BENCHMARK(BM_BarIconsWarm)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    TheWorld();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return kex::RunBenchmarks<QGuiApplication>(argc, argv, [] { TheWorld(); });
 }

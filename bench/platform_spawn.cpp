@@ -4,6 +4,7 @@
 //   StartProcess_UntilOutput: until a tiny child (/bin/echo) has written a byte to a
 //                            pipe, i.e. the program is loaded and running.
 // Target: median under 5 ms for both.
+#include "BenchMain.h"
 #include "platform/LinuxPlatform.h"
 
 #include <QCoreApplication>
@@ -100,13 +101,4 @@ BENCHMARK(StartProcess_UntilOutput)->UseManualTime()->Unit(benchmark::kMicroseco
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return kex::RunBenchmarks<QCoreApplication>(argc, argv); }

@@ -24,6 +24,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BenchMain.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/window/MainWindow.h"
 #include "WindowAccess.h"
@@ -189,17 +190,4 @@ BENCHMARK(ButtonClick_SleepingChild)->UseManualTime()->Unit(benchmark::kMicrosec
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // No session bus: broadcasts stay inside the process.
-    ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return kex::RunBenchmarks<QApplication>(argc, argv); }

@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "BenchMain.h"
 #include "ui/dialogs/Dialogs.h"
 #include "core/config/NewIniFile.h"
 #include "core/config/Settings.h"
@@ -284,16 +285,5 @@ BENCHMARK(BM_RebuildMemory)->Unit(benchmark::kSecond)->Iterations(1);
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // No session bus: messages stay inside the process.
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    gBench.reset();
-    benchmark::Shutdown();
-    return 0;
+    return kex::RunBenchmarks<QApplication>(argc, argv, {}, [] { gBench.reset(); });
 }

@@ -37,16 +37,6 @@ public:
     }
 };
 
-// The application icon the desktop entry names, drawn from the program's own copy of
-// the SVG; without Qt's SVG support the same picture painted by the program.
-QIcon ApplicationIcon()
-{
-    QIcon icon(QStringLiteral(":/icons/kexbar.svg"));
-    if (icon.pixmap(QSize(32, 32)).isNull())
-        return kex::MainIcon();
-    return icon;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -76,7 +66,9 @@ int main(int argc, char** argv)
     // Wayland app id, so that docks and task bars group the bar under its entry.
     app.setApplicationName("kexbar");
     app.setDesktopFileName(QStringLiteral(KEXBAR_APP_ID));
-    app.setWindowIcon(ApplicationIcon());
+    // The picture of the installed SVG (the desktop entry's icon), painted by the program:
+    // no SVG library is loaded for it.
+    app.setWindowIcon(kex::MainIcon());
 
     kex::LinuxPlatform platform;
     kex::QtDialogs dialogs;

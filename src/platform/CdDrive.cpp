@@ -12,10 +12,8 @@
 #include <QPointer>
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
 #include <linux/cdrom.h>
 #include <mutex>
@@ -33,37 +31,6 @@ namespace {
 constexpr const char* kUDisks = "org.freedesktop.UDisks2";
 // Unmounting and ejecting may wait for the user's authorisation.
 constexpr int kUDisksTimeoutMs = 2 * 60 * 1000;
-
-std::string FirstLine(const std::filesystem::path& file)
-{
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    while (!line.empty() && (line.back() == ' ' || line.back() == '\r'))
-        line.pop_back();
-    return line;
-}
-
-// "srN" gives N; other names give -1.
-int SrNumber(const std::string& name)
-{
-    if (name.size() < 3 || name.size() > 9 || name.compare(0, 2, "sr") != 0)
-        return -1;
-    int n = 0;
-    for (std::size_t i = 2; i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9')
-            return -1;
-        n = n * 10 + (name[i] - '0');
-    }
-    return n;
-}
-
-bool ParseDevice(const std::string& text, unsigned& major, unsigned& minor)
-{
-    char colon = 0;
-    std::istringstream in(text);
-    return bool(in >> major >> colon >> minor) && colon == ':';
-}
 
 // udisks2 names a block device's object after the kernel name, every character other
 // than a letter or digit written as "_" and two hex digits.
@@ -209,27 +176,12 @@ private:
 
 } // namespace
 
-std::optional<OpticalDrive> FirstOpticalDrive(const std::string& sysBlock)
+std::optional<OpticalDrive> FirstOpticalDrive()
 {
-    namespace fs = std::filesystem;
-    std::optional<OpticalDrive> first;
-    std::pair<int, std::string> firstKey;
-    std::error_code ec;
-    for (fs::directory_iterator it(sysBlock, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        const int number = SrNumber(name);
-        if (number < 0 && FirstLine(it->path() / "device" / "type") != "5")
-            continue;
-        OpticalDrive drive{name};
-        if (!ParseDevice(FirstLine(it->path() / "dev"), drive.major, drive.minor))
-            continue;
-        const std::pair<int, std::string> key{number < 0 ? INT_MAX : number, name};
-        if (!first || key < firstKey) {
-            first = drive;
-            firstKey = key;
-        }
-    }
-    return first;
+    for (OpticalDrive& drive : ListOpticalDrives())
+        if (drive.HasDevice())
+            return std::move(drive);
+    return std::nullopt;
 }
 
 bool LinuxSystemServices::CdTrayPresent() { return FirstOpticalDrive().has_value(); }

@@ -2,11 +2,11 @@
 #include "platform/Drives.h"
 
 #include "platform/Memory.h"
+#include "platform/OpticalDrives.h"
 
 #include <algorithm>
 #include <climits>
 #include <condition_variable>
-#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
@@ -179,18 +179,9 @@ BlockDeviceFacts LinuxDrives::DeviceFacts(unsigned major, unsigned minor)
 
 std::vector<std::string> LinuxDrives::OpticalDrives()
 {
-    // The SCSI CD-ROM devices "srN", and any other whose SCSI type is 5 (CD/DVD).
     std::vector<std::string> drives;
-    if (DIR* dir = ::opendir("/sys/block")) {
-        while (const dirent* e = ::readdir(dir)) {
-            const std::string name = e->d_name;
-            if (name.starts_with("sr")
-                || (name[0] != '.' && ReadKernelFile("/sys/block/" + name + "/device/type", 16) == "5\n"))
-                drives.push_back("/dev/" + name);
-        }
-        ::closedir(dir);
-    }
-    std::sort(drives.begin(), drives.end());
+    for (const OpticalDrive& drive : ListOpticalDrives())
+        drives.push_back("/dev/" + drive.name);
     return drives;
 }
 

@@ -15,6 +15,7 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
@@ -197,12 +198,20 @@ QImage FromIconImage(const std::optional<IconImage>& icon, const IconScale& scal
 }
 
 // An image file Qt can read (PNG, SVG with the svg plugin, XPM, BMP, ...).
+const QByteArray kPngSignature("\x89PNG\r\n\x1a\n", 8);
+
 QImage ReadImageFile(const std::string& path, const IconScale& scale)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxImageFileBytes)
         return {};
     QImageReader reader(QString::fromStdString(path));
+    // A PNG file (most icons) is handed to Qt's own reader at once: left to guess, Qt
+    // asks every image plugin first, loading the SVG, JPEG, GIF and ICO libraries.
+    if (QFile file(QString::fromStdString(path)); file.open(QIODevice::ReadOnly) && file.read(8) == kPngSignature) {
+        reader.setFormat("png");
+        reader.setAutoDetectImageFormat(false);
+    }
     if (!reader.canRead())
         return {};
     const QByteArray format = reader.format();

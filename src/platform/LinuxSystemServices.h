@@ -3,6 +3,7 @@
 // are defined in SystemServices.cpp (D-Bus) and CdDrive.cpp (the drive).
 #pragma once
 
+#include "platform/OpticalDrives.h"
 #include "platform/SystemServices.h"
 
 #include <atomic>
@@ -43,14 +44,8 @@ private:
     std::shared_ptr<std::atomic<bool>> cdBusy_;
 };
 
-// An optical drive as the kernel lists it under /sys/block.
-struct OpticalDrive {
-    std::string name; // "sr0"
-    unsigned major = 0, minor = 0;
-};
-
-// The first optical drive under `sysBlock`: the lowest-numbered "srN", else the first
-// by name of the other devices whose SCSI type is 5 (CD/DVD). Nothing when none.
-std::optional<OpticalDrive> FirstOpticalDrive(const std::string& sysBlock = "/sys/block");
+// The first optical drive whose device number can be read (see ListOpticalDrives).
+// Nothing when none.
+std::optional<OpticalDrive> FirstOpticalDrive();
 
 } // namespace kex

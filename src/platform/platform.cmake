@@ -15,6 +15,8 @@ target_sources(kexplatform PRIVATE
   src/platform/LinuxSystemServices.h
   src/platform/SystemServices.cpp
   src/platform/CdDrive.cpp
+  src/platform/OpticalDrives.h
+  src/platform/OpticalDrives.cpp
   src/platform/Drives.h
   src/platform/Drives.cpp
   src/platform/Memory.h

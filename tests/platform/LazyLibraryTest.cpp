@@ -1,5 +1,6 @@
-// GIO, libcanberra and ALSA are mapped only once a feature first needs them, and a
-// missing library leaves its feature out without harm.
+// GIO, libcanberra and ALSA are mapped only once a feature first needs them (and Qt's
+// image plugins not for a PNG icon), and a missing library leaves its feature out
+// without harm.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -37,6 +38,11 @@ TEST(LazyLibraryTest, DISABLED_MappedAtTheFirstUseInChild)
          }},
         {"libgnome-menu-3.so.0", [&] { (void)platform.ProgramGroups().ReadGroups(); }},
     };
+    // A PNG icon is read by Qt's own reader, without the image plugins and their
+    // libraries (the SVG one among them).
+    const std::string png = KEX_TEST_DATA "/gauge/pie-40x16-100.png"; // not written here: Qt's writer loads them
+    EXPECT_FALSE(platform.ExtractIcon(png, 0).isNull());
+    EXPECT_FALSE(LibraryMapped("libQt6Svg.so.6")) << "reading a PNG icon loaded the image plugins";
     for (const Case& c : cases)
         EXPECT_FALSE(LibraryMapped(c.library)) << c.library << " mapped before its first use";
     for (const Case& c : cases) {

@@ -54,4 +54,11 @@ TEST(Pictures, GlyphsFitTheirButtonsAndCursorsPointWithTheArrowTip)
     EXPECT_FALSE(icon.isNull());
     EXPECT_EQ(icon.pixmap(16, 16).size(), QSize(16, 16));
     EXPECT_EQ(icon.pixmap(48, 48).size(), QSize(48, 48));
+    // Painted at any size asked, not only the offered ones, and up to the largest.
+    const QImage odd = icon.pixmap(40, 40).toImage();
+    EXPECT_EQ(odd.size(), QSize(40, 40));
+    EXPECT_GT(OpaquePixels(odd), 40 * 40 / 4);
+    EXPECT_EQ(icon.pixmap(1024, 1024).size(), icon.availableSizes().last());
+    // A disabled icon is the style's greyed picture, as for an icon made of pixmaps.
+    EXPECT_NE(icon.pixmap(32, 32, QIcon::Disabled).toImage(), icon.pixmap(32, 32).toImage());
 }

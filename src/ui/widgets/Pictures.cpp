@@ -1,9 +1,13 @@
 #include "ui/widgets/Pictures.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOption>
 
 #include <algorithm>
 #include <cctype>
@@ -324,13 +328,56 @@ QCursor MakeCursor(const TDraw& draw)
 
 } // namespace
 
-QIcon MainIcon()
-{
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(QPixmap::fromImage(RenderSquare(size, 32, DrawMainIcon)));
-    return icon;
-}
+namespace {
+
+// An icon painted at whatever size is asked, when it is asked: nothing is kept, so
+// an icon that offers sizes up to 256 pixels costs no memory while it is not drawn.
+// A disabled or selected picture is the style's variant of the normal one, as Qt
+// makes it for an icon of pixmaps.
+class PaintedIconEngine : public QIconEngine {
+public:
+    explicit PaintedIconEngine(TDraw draw) : draw_(std::move(draw)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size() * painter->device()->devicePixelRatio(), mode, state));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        const QSize side = actualSize(size, mode, state);
+        if (side.isEmpty())
+            return {};
+        QPixmap normal = QPixmap::fromImage(RenderSquare(side.width(), 32, draw_));
+        if (mode == QIcon::Normal || mode == QIcon::Active || !qApp)
+            return normal;
+        QStyleOption option;
+        option.palette = QApplication::palette();
+        const QPixmap styled = QApplication::style()->generatedIconPixmap(mode, normal, &option);
+        return styled.isNull() ? normal : styled;
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::clamp(std::min(size.width(), size.height()), 0, kLargest);
+        return {side, side};
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (int side : {16, 22, 24, 32, 48, 64, 128, kLargest})
+            sizes.append(QSize(side, side));
+        return sizes;
+    }
+    QIconEngine* clone() const override { return new PaintedIconEngine(draw_); }
+    QString key() const override { return QStringLiteral("KexPainted"); }
+
+private:
+    static constexpr int kLargest = 256;
+    TDraw draw_;
+};
+
+} // namespace
+
+QIcon MainIcon() { return QIcon(new PaintedIconEngine(DrawMainIcon)); }
 
 // A 32 × 32 built-in icon drawn at the screen's pixel ratio.
 QImage RenderIcon(const TDraw& draw)

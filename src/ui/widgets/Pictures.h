@@ -12,7 +12,7 @@
 
 namespace kex {
 
-// The window icon of the bar (several sizes).
+// The window icon of the bar, painted at the size asked (16 to 256 pixels offered).
 QIcon MainIcon();
 
 // A built-in icon resource by name, 32 x 32: "ICON_2" (the default program icon)
