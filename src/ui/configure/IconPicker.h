@@ -71,7 +71,7 @@ private:
 
 // The icon picker as the bar uses it: the index chosen for a file with several icons,
 // the dialog made at its first use.
-class IconChoice : public IconIndexPicker {
+class IconChoice final : public IconIndexPicker {
 public:
     // dialogParent: the window the picker shows over.
     IconChoice(BarContext& context, QWidget* dialogParent) : context_(context), dialogParent_(dialogParent) {}
