@@ -41,7 +41,7 @@ ButtonRecord RecordOf(const ProgramItem& item)
 }
 
 // Fills the pages of one group from page p on; answers the group's last page.
-int ImportGroup(RecordStore& store, const ProgramGroup& group, int B, int p, ImportSummary& summary)
+int ImportGroup(RecordStore& store, const ProgramGroup& group, int b, int p, ImportSummary& summary)
 {
     const int count = int(std::min<std::size_t>(group.items.size(), kItemBounds[2]));
     auto hasCommand = [&](int j) { return j <= count && !group.items[std::size_t(j - 1)].commandLine.empty(); };
@@ -51,15 +51,15 @@ int ImportGroup(RecordStore& store, const ProgramGroup& group, int B, int p, Imp
         if (bound != kItemBounds[0]) {
             // The next page only when this one is full, the next item has a command and
             // the bar can have one more page.
-            if (s <= B || !hasCommand(j) || p >= kMaxPageCount)
+            if (s <= b || !hasCommand(j) || p >= kMaxPageCount)
                 break;
             RenamePage(store.Document(), ++p, group.name);
             s = 1;
         }
-        for (; s <= B && j < bound && j <= count; ++j) {
+        for (; s <= b && j < bound && j <= count; ++j) {
             if (!hasCommand(j))
                 continue;
-            const int n = (p - 1) * B + s++;
+            const int n = (p - 1) * b + s++;
             store.Erase(n); // nothing left on the button mixes in
             store.Write(n, RecordOf(group.items[std::size_t(j - 1)]));
             ++summary.buttons;

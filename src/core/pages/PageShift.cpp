@@ -61,21 +61,21 @@ PageMoveBuffer DeletePageRecords(RecordStore& store, int s, int c, int buttonsPe
         throw std::runtime_error("Cannot delete the only page");
     if (s < 0 || s >= c)
         throw std::invalid_argument("There is no page " + std::to_string(s + 1) + " of " + std::to_string(c));
-    const int B = buttonsPerPage;
+    const int b = buttonsPerPage;
     RecordBatch batch(store);
     IniDocument& doc = store.Document();
     TabNames names(doc);
     PageMoveBuffer buffer;
     buffer.Name = names.Caption(s + 1);
     buffer.OldIndex = s;
-    buffer.ButtonsPerPage = B;
-    const int last = ShiftRange(store, names, B, c);
+    buffer.ButtonsPerPage = b;
+    const int last = ShiftRange(store, names, b, c);
     for (int q = s + 1; q <= last; ++q) {
         // The last page's name goes: the page after it has none to give.
         CarryName(names, q + 1, q, q + 1 <= c, q);
-        for (int i = 0; i < B; ++i) {
-            const int d = (q - 1) * B + 1 + i;
-            const int e = q * B + 1 + i;
+        for (int i = 0; i < b; ++i) {
+            const int d = (q - 1) * b + 1 + i;
+            const int e = q * b + 1 + i;
             if (forMove && q == s + 1) {
                 ButtonRecord r = store.Read(d);
                 for (int k = 0; k < 10; ++k)
@@ -99,24 +99,24 @@ void InsertPageRecords(RecordStore& store, int s, int c, int buttonsPerPage, con
                        const PageMoveBuffer* fill)
 {
     RequirePageSize(buttonsPerPage);
-    const int B = buttonsPerPage;
+    const int b = buttonsPerPage;
     if (s < 0 || s > c)
         throw std::invalid_argument("Cannot insert a page at place " + std::to_string(s + 1) + " of "
                                     + std::to_string(c + 1));
     if (fill
-        && (fill->Fields.size() % 10 != 0 || fill->Fields.size() > std::size_t(10 * B)
+        && (fill->Fields.size() % 10 != 0 || fill->Fields.size() > 10 * std::size_t(b)
             || fill->Passwords.size() > fill->Fields.size() / 10))
-        throw std::invalid_argument("The moved page does not fit a page of " + std::to_string(B) + " buttons");
+        throw std::invalid_argument("The moved page does not fit a page of " + std::to_string(b) + " buttons");
     RecordBatch batch(store);
     IniDocument& doc = store.Document();
     TabNames names(doc);
-    const int last = ShiftRange(store, names, B, c);
+    const int last = ShiftRange(store, names, b, c);
     // From the last page towards the new one, so that no record is overwritten
     // before it has moved.
     for (int q = last; q >= s + 1; --q) {
         CarryName(names, q, q + 1, q <= c, q);
-        for (int i = 0; i < B; ++i)
-            MoveRecord(store, (q - 1) * B + 1 + i, q * B + 1 + i);
+        for (int i = 0; i < b; ++i)
+            MoveRecord(store, (q - 1) * b + 1 + i, q * b + 1 + i);
     }
     doc.WriteInteger(settings::PageCount.section, settings::PageCount.key, c + 1);
     if (fill) {
@@ -124,8 +124,8 @@ void InsertPageRecords(RecordStore& store, int s, int c, int buttonsPerPage, con
         for (int i = 0; i < slots; ++i) {
             ButtonRecord r;
             for (int k = 0; k < 10; ++k)
-                r.SetField(k, fill->Fields[std::size_t(10 * i + k)]);
-            const int n = s * B + 1 + i;
+                r.SetField(k, fill->Fields[10 * std::size_t(i) + std::size_t(k)]);
+            const int n = s * b + 1 + i;
             store.Erase(n);
             // The slot's own password, never one left behind by another record.
             store.HeldPassword = std::size_t(i) < fill->Passwords.size() ? fill->Passwords[std::size_t(i)] : "";

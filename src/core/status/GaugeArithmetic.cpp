@@ -71,7 +71,7 @@ GaugeDrawing GaugeLayout(TGaugeKind kind, TBorderStyle border, int width, int he
     const int inset = border == TBorderStyle::bsSingle ? 1 : 0;
     l.R = {inset, inset, width - inset, height - inset};
     l.background = l.R;
-    const GaugeRect& R = l.R;
+    const GaugeRect& r = l.R;
     const double pi = std::numbers::pi;
     switch (kind) {
     case TGaugeKind::gkText: break;
@@ -79,51 +79,51 @@ GaugeDrawing GaugeLayout(TGaugeKind kind, TBorderStyle border, int width, int he
     case TGaugeKind::gkVerticalBar: {
         // The lengths serve as the right and bottom coordinates of the fill, so with
         // a single border the bar ends one pixel short of a full-length offset.
-        const int W = R.Right - R.Left + 1;
-        const int H = R.Bottom - R.Top + 1;
+        const int w = r.Right - r.Left + 1;
+        const int h = r.Bottom - r.Top + 1;
         if (kind == TGaugeKind::gkHorizontalBar) {
-            int F = std::min(ScaleToLength(W, percent), W);
-            if (F > 0)
-                l.fill = {R.Left, R.Top, F, H};
+            int f = std::min(ScaleToLength(w, percent), w);
+            if (f > 0)
+                l.fill = {r.Left, r.Top, f, h};
         } else {
-            int F = ScaleToLength(H, percent);
-            if (F >= H)
-                F = H - 1; // a full bar leaves its top row empty
-            if (F > 0)
-                l.fill = {R.Left, H - F, W, H};
+            int f = ScaleToLength(h, percent);
+            if (f >= h)
+                f = h - 1; // a full bar leaves its top row empty
+            if (f > 0)
+                l.fill = {r.Left, h - f, w, h};
         }
         break;
     }
     case TGaugeKind::gkPie:
     case TGaugeKind::gkNeedle: {
-        const int W = R.Right - R.Left + inset;
-        const int H = R.Bottom - R.Top + inset;
+        const int w = r.Right - r.Left + inset;
+        const int h = r.Bottom - r.Top + inset;
         if (kind == TGaugeKind::gkPie) {
-            l.ellipse = {R.Left, R.Top, W, H};
+            l.ellipse = {r.Left, r.Top, w, h};
             if (percent > 0) {
                 // From twelve o'clock clockwise: the sector runs counter-clockwise from
                 // the value's radial to the upright one.
                 l.sector = true;
-                const int MX = W / 2, MY = H / 2;
-                const double A = (percent * 0.02 + 0.5) * pi;
-                l.radial1 = {int(std::lround(MX * (1 - std::cos(A)))), int(std::lround(MY * (1 - std::sin(A))))};
-                l.radial2 = {MX, 0};
+                const int mx = w / 2, my = h / 2;
+                const double a = (percent * 0.02 + 0.5) * pi;
+                l.radial1 = {int(std::lround(mx * (1 - std::cos(a)))), int(std::lround(my * (1 - std::sin(a))))};
+                l.radial2 = {mx, 0};
             }
         } else {
             // The upper half of an ellipse twice the height: a semicircular dial.
-            const int X = R.Left, Y = R.Top;
-            l.ellipse = {X, Y, W, 2 * H - 1};
-            l.radial1 = {X + W, R.Bottom - 1};
-            l.radial2 = {X, R.Bottom - 1};
-            l.baseFrom = {X, R.Bottom};
-            l.baseTo = {X + W, R.Bottom};
+            const int x = r.Left, y = r.Top;
+            l.ellipse = {x, y, w, 2 * h - 1};
+            l.radial1 = {x + w, r.Bottom - 1};
+            l.radial2 = {x, r.Bottom - 1};
+            l.baseFrom = {x, r.Bottom};
+            l.baseTo = {x + w, r.Bottom};
             if (percent > 0) {
                 l.needle = true;
-                const int MX = width / 2;
-                const double A = percent * 0.01 * pi;
-                l.needleFrom = {MX, R.Bottom - 1};
-                l.needleTo = {int(std::lround(MX * (1 - std::cos(A)))),
-                              int(std::lround((R.Bottom - 1) * (1 - std::sin(A))))};
+                const int mx = width / 2;
+                const double a = percent * 0.01 * pi;
+                l.needleFrom = {mx, r.Bottom - 1};
+                l.needleTo = {int(std::lround(mx * (1 - std::cos(a)))),
+                              int(std::lround((r.Bottom - 1) * (1 - std::sin(a))))};
             }
         }
         break;
@@ -161,15 +161,15 @@ std::string GaugeText(int percent, const std::string& progressText, TAlignment a
     return progressText + " : " + p;
 }
 
-GaugePoint GaugeTextOrigin(const GaugeRect& R, int controlWidth, int textWidth, int textHeight,
+GaugePoint GaugeTextOrigin(const GaugeRect& r, int controlWidth, int textWidth, int textHeight,
                            const std::string& progressText, TAlignment alignment)
 {
-    int x = (R.Right - R.Left + 1 - textWidth) / 2;
+    int x = (r.Right - r.Left + 1 - textWidth) / 2;
     if (!progressText.empty() && alignment == TAlignment::taLeftJustify)
-        x = R.Left + 2;
+        x = r.Left + 2;
     else if (!progressText.empty() && alignment == TAlignment::taRightJustify)
         x = controlWidth - (textWidth + 2);
-    return {x, (R.Bottom - R.Top + 1 - textHeight) / 2};
+    return {x, (r.Bottom - r.Top + 1 - textHeight) / 2};
 }
 
 } // namespace kex

@@ -79,7 +79,7 @@ GaugeArc SectorArc(const GaugeRect& ellipse, GaugePoint radial1, GaugePoint radi
 // " : " on the side the alignment says.
 std::string GaugeText(int percent, const std::string& progressText, TAlignment alignment);
 // The text's top-left corner for a text of textWidth x textHeight.
-GaugePoint GaugeTextOrigin(const GaugeRect& R, int controlWidth, int textWidth, int textHeight,
+GaugePoint GaugeTextOrigin(const GaugeRect& r, int controlWidth, int textWidth, int textHeight,
                            const std::string& progressText, TAlignment alignment);
 
 } // namespace kex

@@ -41,52 +41,52 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     resize(520, 440);
 
     auto* contents = new QPushButton(QStringLiteral("&Contents"), this);
-    BackButton_ = new QPushButton(QStringLiteral("&Back"), this);
+    backButton_ = new QPushButton(QStringLiteral("&Back"), this);
     auto* close = new QPushButton(QStringLiteral("Close"), this);
-    for (QPushButton* button : {contents, BackButton_, close})
+    for (QPushButton* button : {contents, backButton_, close})
         button->setAutoDefault(false);
-    BackButton_->setEnabled(false);
+    backButton_->setEnabled(false);
 
-    Browser_ = new QTextBrowser(this);
-    Browser_->setOpenExternalLinks(true);
+    browser_ = new QTextBrowser(this);
+    browser_->setOpenExternalLinks(true);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(contents);
-    buttons->addWidget(BackButton_);
+    buttons->addWidget(backButton_);
     buttons->addStretch(1);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addLayout(buttons);
-    layout->addWidget(Browser_, 1);
+    layout->addWidget(browser_, 1);
 
     connect(contents, &QPushButton::clicked, this, &HelpWindow::ShowContents);
-    connect(BackButton_, &QPushButton::clicked, Browser_, &QTextBrowser::backward);
-    connect(Browser_, &QTextBrowser::backwardAvailable, BackButton_, &QPushButton::setEnabled);
+    connect(backButton_, &QPushButton::clicked, browser_, &QTextBrowser::backward);
+    connect(browser_, &QTextBrowser::backwardAvailable, backButton_, &QPushButton::setEnabled);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
-void HelpWindow::SetHelpFile(const QString& path) { Path_ = path; }
+void HelpWindow::SetHelpFile(const QString& path) { path_ = path; }
 
 bool HelpWindow::Load()
 {
-    const QFileInfo info(Path_);
-    if (Loaded_ && LoadedPath_ == Path_ && info.exists() && info.lastModified() == LoadedStamp_)
+    const QFileInfo info(path_);
+    if (loaded_ && loadedPath_ == path_ && info.exists() && info.lastModified() == loadedStamp_)
         return true;
 
-    Loaded_ = false;
-    LoadedPath_.clear();
-    Browser_->clearHistory();
+    loaded_ = false;
+    loadedPath_.clear();
+    browser_->clearHistory();
 
-    if (Path_.isEmpty()) {
-        Browser_->setHtml(QStringLiteral("<p>No help file has been named.</p>"));
+    if (path_.isEmpty()) {
+        browser_->setHtml(QStringLiteral("<p>No help file has been named.</p>"));
         return false;
     }
-    QFile file(Path_);
+    QFile file(path_);
     if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
-        Browser_->setHtml(QStringLiteral("<p>The help file %1 could not be opened.</p>").arg(Path_.toHtmlEscaped()));
+        browser_->setHtml(QStringLiteral("<p>The help file %1 could not be opened.</p>").arg(path_.toHtmlEscaped()));
         return false;
     }
     const QByteArray data = file.readAll();
@@ -94,19 +94,19 @@ bool HelpWindow::Load()
     const QString html = decode(data);
 
     // Pictures a topic may name are looked up beside the help file.
-    Browser_->setSearchPaths({info.absolutePath()});
-    Browser_->setHtml(html);
-    Browser_->clearHistory();
+    browser_->setSearchPaths({info.absolutePath()});
+    browser_->setHtml(html);
+    browser_->clearHistory();
 
-    Loaded_ = true;
-    LoadedPath_ = Path_;
-    LoadedStamp_ = info.lastModified();
+    loaded_ = true;
+    loadedPath_ = path_;
+    loadedStamp_ = info.lastModified();
     return true;
 }
 
 bool HelpWindow::HasAnchor(const QString& name) const
 {
-    return Loaded_ && AnchorPosition(Browser_->document(), name) >= 0;
+    return loaded_ && AnchorPosition(browser_->document(), name) >= 0;
 }
 
 void HelpWindow::Present()
@@ -123,10 +123,10 @@ void HelpWindow::ShowContents()
 {
     Load();
     Present();
-    QTextCursor cursor(Browser_->document());
+    QTextCursor cursor(browser_->document());
     cursor.movePosition(QTextCursor::Start);
-    Browser_->setTextCursor(cursor);
-    Browser_->verticalScrollBar()->setValue(0);
+    browser_->setTextCursor(cursor);
+    browser_->verticalScrollBar()->setValue(0);
 }
 
 void HelpWindow::ShowContext(int context)
@@ -137,7 +137,7 @@ void HelpWindow::ShowContext(int context)
         return;
     }
     Present();
-    Browser_->scrollToAnchor(name);
+    browser_->scrollToAnchor(name);
 }
 
 } // namespace kex

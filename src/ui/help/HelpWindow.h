@@ -20,7 +20,7 @@ public:
     // The help file to show; it is read when the window is next shown, and read
     // again whenever it has changed on disk.
     void SetHelpFile(const QString& path);
-    QString HelpFile() const { return Path_; }
+    QString HelpFile() const { return path_; }
 
     // Shows the window at the contents (help command 3: the top of the file).
     void ShowContents();
@@ -31,20 +31,20 @@ public:
     // Whether the loaded help file holds an anchor of this name.
     bool HasAnchor(const QString& name) const;
     // Whether the help file could be read (false: the window shows why not).
-    bool Loaded() const { return Loaded_; }
+    bool Loaded() const { return loaded_; }
 
-    QTextBrowser* Browser() const { return Browser_; }
+    QTextBrowser* Browser() const { return browser_; }
 
 private:
     bool Load();
     void Present();
 
-    QTextBrowser* Browser_ = nullptr;
-    QPushButton* BackButton_ = nullptr;
-    QString Path_;
-    bool Loaded_ = false;
-    QString LoadedPath_;
-    QDateTime LoadedStamp_;
+    QTextBrowser* browser_ = nullptr;
+    QPushButton* backButton_ = nullptr;
+    QString path_;
+    bool loaded_ = false;
+    QString loadedPath_;
+    QDateTime loadedStamp_;
 };
 
 } // namespace kex

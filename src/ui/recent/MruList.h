@@ -127,8 +127,8 @@ public:
     std::string FileName() const;
 
 Q_SIGNALS:
-    // An item was chosen; Item is its entry.
-    void OnMruClick(kex::TMruList* Sender, const std::string& Item);
+    // An item was chosen; item is its entry.
+    void OnMruClick(kex::TMruList* sender, const std::string& item);
 
 private:
     void RequireConfiguring() const;

@@ -16,36 +16,36 @@ constexpr int kShownEntries = 15;
 } // namespace
 
 RecentList::RecentList(BarGuard& guard, const LaunchableButtons& buttons, QAction* anchor, QObject* parent)
-    : QObject(parent), MruList1(this), guard_(guard), buttons_(buttons)
+    : QObject(parent), mruList_(this), guard_(guard), buttons_(buttons)
 {
     using enum TMruOptionsType;
-    MruList1.setObjectName("MruList1");
-    MruList1.SetMaxSaveCount(kBarRecentSaveCount);
-    MruList1.SetMaxShowCount(kShownEntries);
-    MruList1.SetIniSection(std::string(settings::MruSection));
-    MruList1.SetAnchor(anchor);
-    MruList1.SetOptions({mrTopSelected, mrAutoSave, mrAutoLoad});
-    MruList1.SetStyle(TMruStyle::msNormal);
-    MruList1.SetPosition(TMruPosition::mpAfter);
-    connect(&MruList1, &TMruList::OnMruClick, this,
+    mruList_.setObjectName("MruList1");
+    mruList_.SetMaxSaveCount(kBarRecentSaveCount);
+    mruList_.SetMaxShowCount(kShownEntries);
+    mruList_.SetIniSection(std::string(settings::MruSection));
+    mruList_.SetAnchor(anchor);
+    mruList_.SetOptions({mrTopSelected, mrAutoSave, mrAutoLoad});
+    mruList_.SetStyle(TMruStyle::msNormal);
+    mruList_.SetPosition(TMruPosition::mpAfter);
+    connect(&mruList_, &TMruList::OnMruClick, this,
             [this](TMruList*, const std::string& item) { MruList1MruClick(item); });
 }
 
 void RecentList::Open(const std::string& iniFile)
 {
     guard_.WriteReportedOnce([&] {
-        MruList1.SetIniFile(iniFile);
-        if (MruList1.Configuring())
-            MruList1.Loaded();
+        mruList_.SetIniFile(iniFile);
+        if (mruList_.Configuring())
+            mruList_.Loaded();
     });
 }
 
 void RecentList::ButtonLaunched(int, const QString& entry)
 {
-    MruList1.Unmark(lastEntry_);
+    mruList_.Unmark(lastEntry_);
     lastEntry_ = entry.toStdString();
     ++launches_;
-    guard_.WriteReportedOnce([&] { MruList1.Add(lastEntry_); });
+    guard_.WriteReportedOnce([&] { mruList_.Add(lastEntry_); });
 }
 
 void RecentList::ButtonMoved(int, int, const QString& oldEntry, const QString& newEntry)
@@ -62,19 +62,19 @@ void RecentList::ButtonRemoved(int, const QString& entry) { Replace(entry.toStdS
 
 void RecentList::PagesRebuilt()
 {
-    MruList1.Clear();
+    mruList_.Clear();
     lastEntry_.clear();
     ++rebuilds_;
 }
 
 void RecentList::Replace(const std::string& oldEntry, const std::string& newEntry)
 {
-    guard_.WriteReportedOnce([&] { MruList1.Replace(oldEntry, newEntry); });
+    guard_.WriteReportedOnce([&] { mruList_.Replace(oldEntry, newEntry); });
 }
 
 void RecentList::MruList1MruClick(const std::string& item)
 {
-    MruList1.Unmark(lastEntry_);
+    mruList_.Unmark(lastEntry_);
     // An entry whose button is gone (emptied, or beyond the last page) is dropped: a
     // click would browse for a program to put there, which the entry never asked for.
     const int n = NumberFromRecentEntry(item);
@@ -92,8 +92,8 @@ void RecentList::MruList1MruClick(const std::string& item)
     if (launches_ == launchesBefore) {
         // Nothing started (a password asked for, the files to open not chosen): the
         // chosen entry still moves to the top.
-        guard_.WriteReportedOnce([&] { MruList1.Add(item); });
-    } else if (MruList1.IndexOf(item) != MruList1.IndexOf(lastEntry_)) {
+        guard_.WriteReportedOnce([&] { mruList_.Add(item); });
+    } else if (mruList_.IndexOf(item) != mruList_.IndexOf(lastEntry_)) {
         // The launch put the button's entry with its label of now on top; the chosen
         // one, made under an older label, gives way to it.
         Replace(item, lastEntry_);

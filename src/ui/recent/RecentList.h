@@ -50,9 +50,9 @@ public:
 
     // Takes the file's list when another bar changed it, so that whoever asks whether
     // the menu has entries before showing it gets the answer of the file.
-    void RefreshFromFile() { MruList1.RefreshFromFile(); }
+    void RefreshFromFile() { mruList_.RefreshFromFile(); }
 
-    const TMruList& List() const { return MruList1; }
+    const TMruList& List() const { return mruList_; }
 
 Q_SIGNALS:
     // A chosen entry launches button n again as a click on it would.
@@ -62,7 +62,7 @@ private:
     void MruList1MruClick(const std::string& item);
     void Replace(const std::string& oldEntry, const std::string& newEntry);
 
-    TMruList MruList1;
+    TMruList mruList_;
     BarGuard& guard_;
     const LaunchableButtons& buttons_;
     std::string lastEntry_; // the entry of the latest launch

@@ -39,18 +39,18 @@ TTabSet::TTabSet(QWidget* parent) : QWidget(parent)
 
 void TTabSet::SetTabs(const QStringList& tabs)
 {
-    Tabs_ = tabs;
-    if (TabIndex_ >= Count())
-        TabIndex_ = Count() - 1;
-    FirstIndex_ = std::clamp(FirstIndex_, 0, std::max(0, Count() - 1));
+    tabs_ = tabs;
+    if (tabIndex_ >= Count())
+        tabIndex_ = Count() - 1;
+    firstIndex_ = std::clamp(firstIndex_, 0, std::max(0, Count() - 1));
     update();
 }
 
 void TTabSet::SetTabCaption(int i, const QString& caption)
 {
-    if (i < 0 || i >= Count() || Tabs_[i] == caption)
+    if (i < 0 || i >= Count() || tabs_[i] == caption)
         return;
-    Tabs_[i] = caption;
+    tabs_[i] = caption;
     update();
 }
 
@@ -58,13 +58,13 @@ void TTabSet::SetTabIndex(int index)
 {
     if (index < -1 || index >= Count())
         return;
-    TabIndex_ = index;
+    tabIndex_ = index;
     if (index >= 0) {
         // Scroll just far enough that the tab is shown.
-        if (index < FirstIndex_)
-            FirstIndex_ = index;
-        while (FirstIndex_ < index && ComputeLayout().LastVisible < index)
-            ++FirstIndex_;
+        if (index < firstIndex_)
+            firstIndex_ = index;
+        while (firstIndex_ < index && ComputeLayout().LastVisible < index)
+            ++firstIndex_;
     }
     update();
 }
@@ -72,37 +72,37 @@ void TTabSet::SetTabIndex(int index)
 void TTabSet::SetFirstIndex(int index)
 {
     index = std::clamp(index, 0, std::max(0, Count() - 1));
-    if (index == FirstIndex_)
+    if (index == firstIndex_)
         return;
-    FirstIndex_ = index;
+    firstIndex_ = index;
     update();
 }
 
 void TTabSet::SetSelectedColor(const QColor& colour)
 {
-    if (colour == SelectedColor_)
+    if (colour == selectedColor_)
         return;
-    SelectedColor_ = colour;
+    selectedColor_ = colour;
     update();
 }
 
 void TTabSet::SetUnselectedColor(const QColor& colour)
 {
-    if (colour == UnselectedColor_)
+    if (colour == unselectedColor_)
         return;
-    UnselectedColor_ = colour;
+    unselectedColor_ = colour;
     update();
 }
 
 int TTabSet::TabWidth(int i) const
 {
-    return QFontMetrics(font()).horizontalAdvance(Tabs_[i]) + 2 * (kSlant + kTextPad);
+    return QFontMetrics(font()).horizontalAdvance(tabs_[i]) + 2 * (kSlant + kTextPad);
 }
 
 TTabSet::TabLayout TTabSet::ComputeLayout() const
 {
     TabLayout layout;
-    layout.Rects.assign(Tabs_.size(), QRect());
+    layout.Rects.assign(tabs_.size(), QRect());
     const int w = width();
     const int h = height();
     const int arrowsLeft = w - 2 * kArrowWidth - 1;
@@ -114,9 +114,9 @@ TTabSet::TabLayout TTabSet::ComputeLayout() const
         std::fill(layout.Rects.begin(), layout.Rects.end(), QRect());
         layout.LastVisible = -1;
         int x = kStartMargin;
-        for (int i = FirstIndex_; i < Count(); ++i) {
+        for (int i = firstIndex_; i < Count(); ++i) {
             const int tw = TabWidth(i);
-            if (i > FirstIndex_ && x + tw > right)
+            if (i > firstIndex_ && x + tw > right)
                 break;
             layout.Rects[i] = QRect(x, 0, tw, h);
             layout.LastVisible = i;
@@ -128,7 +128,7 @@ TTabSet::TabLayout TTabSet::ComputeLayout() const
     place(layout.TabsRight);
     const bool allFit =
         layout.LastVisible == Count() - 1 && (Count() == 0 || layout.Rects[Count() - 1].right() < layout.TabsRight);
-    if (FirstIndex_ > 0 || !allFit) {
+    if (firstIndex_ > 0 || !allFit) {
         layout.Arrows = true;
         layout.TabsRight = arrowsLeft - kArrowGap;
         place(layout.TabsRight);
@@ -168,9 +168,9 @@ int TTabSet::ItemAtPos(QPoint pos) const
         return -1; // the arrows or the margin
     // Neighbouring tabs overlap by one slant; the boundary between them lies in
     // the middle of that overlap.
-    for (int i = FirstIndex_; i <= layout.LastVisible; ++i) {
+    for (int i = firstIndex_; i <= layout.LastVisible; ++i) {
         const QRect& r = layout.Rects[i];
-        const int left = i == FirstIndex_ ? r.left() : r.left() + kSlant / 2;
+        const int left = i == firstIndex_ ? r.left() : r.left() + kSlant / 2;
         const int right = i == layout.LastVisible ? r.right() : r.right() - kSlant + kSlant / 2;
         if (pos.x() >= left && pos.x() <= right)
             return i;
@@ -190,7 +190,7 @@ void TTabSet::DrawTab(QPainter& painter, const QRect& r, const QString& caption,
     const QPolygon shape({QPoint(x0, 0), QPoint(x0 + kSlant, bottom), QPoint(x1 - kSlant, bottom), QPoint(x1, 0)});
 
     painter.setPen(Qt::NoPen);
-    painter.setBrush(selected ? SelectedColor_ : UnselectedColor_);
+    painter.setBrush(selected ? selectedColor_ : unselectedColor_);
     painter.drawPolygon(shape);
 
     // Edges: dark outline on the sides and bottom, a light line inside the left
@@ -203,7 +203,7 @@ void TTabSet::DrawTab(QPainter& painter, const QRect& r, const QString& caption,
     if (selected) {
         painter.setPen(QPen(Qt::white, 1));
         painter.drawLine(QPoint(x0 + 1, 0), QPoint(x0 + 1 + kSlant, bottom - 1));
-        painter.setPen(QPen(SelectedColor_.darker(150), 1));
+        painter.setPen(QPen(selectedColor_.darker(150), 1));
         painter.drawLine(QPoint(x0 + kSlant + 1, bottom - 1), QPoint(x1 - kSlant - 1, bottom - 1));
     } else {
         painter.drawLine(QPoint(x0, 0), QPoint(x1, 0));
@@ -257,16 +257,16 @@ void TTabSet::paintEvent(QPaintEvent*)
     painter.setClipRect(QRect(0, 0, layout.TabsRight, height()));
     // Right to left so that each tab's left edge lies over its right neighbour;
     // the selected tab is drawn last, above both neighbours.
-    for (int i = layout.LastVisible; i >= FirstIndex_ && i >= 0; --i) {
-        if (i != TabIndex_)
-            DrawTab(painter, layout.Rects[i], Tabs_[i], false);
+    for (int i = layout.LastVisible; i >= firstIndex_ && i >= 0; --i) {
+        if (i != tabIndex_)
+            DrawTab(painter, layout.Rects[i], tabs_[i], false);
     }
-    if (TabIndex_ >= FirstIndex_ && TabIndex_ <= layout.LastVisible)
-        DrawTab(painter, layout.Rects[TabIndex_], Tabs_[TabIndex_], true);
+    if (tabIndex_ >= firstIndex_ && tabIndex_ <= layout.LastVisible)
+        DrawTab(painter, layout.Rects[tabIndex_], tabs_[tabIndex_], true);
     painter.restore();
 
     if (layout.Arrows) {
-        DrawArrow(painter, ScrollLeftRect(), true, FirstIndex_ > 0);
+        DrawArrow(painter, ScrollLeftRect(), true, firstIndex_ > 0);
         DrawArrow(painter, ScrollRightRect(), false, layout.LastVisible < Count() - 1);
     }
 }
@@ -278,20 +278,20 @@ void TTabSet::mousePressEvent(QMouseEvent* event)
     if (layout.Arrows) {
         // The arrows scroll the strip and nothing else.
         if (ScrollLeftRect().contains(pos)) {
-            if (event->button() == Qt::LeftButton && FirstIndex_ > 0)
-                SetFirstIndex(FirstIndex_ - 1);
+            if (event->button() == Qt::LeftButton && firstIndex_ > 0)
+                SetFirstIndex(firstIndex_ - 1);
             return;
         }
         if (ScrollRightRect().contains(pos)) {
             if (event->button() == Qt::LeftButton && layout.LastVisible < Count() - 1)
-                SetFirstIndex(FirstIndex_ + 1);
+                SetFirstIndex(firstIndex_ + 1);
             return;
         }
     }
     if (event->button() == Qt::LeftButton) {
         const int index = ItemAtPos(pos);
-        if (index >= 0 && index != TabIndex_) {
-            TabIndex_ = index;
+        if (index >= 0 && index != tabIndex_) {
+            tabIndex_ = index;
             update();
             Q_EMIT Click();
         }

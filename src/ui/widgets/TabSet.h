@@ -23,17 +23,17 @@ public:
     // The tab captions, one per page. The selection is kept when it still names a
     // tab, else it moves to the last tab (-1 for no tabs).
     void SetTabs(const QStringList& tabs);
-    QStringList Tabs() const { return Tabs_; }
-    int Count() const { return int(Tabs_.size()); }
+    QStringList Tabs() const { return tabs_; }
+    int Count() const { return int(tabs_.size()); }
     void SetTabCaption(int i, const QString& caption);
 
     // Selected tab, -1 for none. Setting it emits nothing and scrolls the strip so
     // that the tab is visible; values outside -1 .. Count() - 1 are ignored.
-    int TabIndex() const { return TabIndex_; }
+    int TabIndex() const { return tabIndex_; }
     void SetTabIndex(int index);
 
     // The first visible tab (the strip's scroll position), 0 .. Count() - 1.
-    int FirstIndex() const { return FirstIndex_; }
+    int FirstIndex() const { return firstIndex_; }
     void SetFirstIndex(int index);
 
     // Hit test in widget coordinates: the index of the tab under the point (the
@@ -44,9 +44,9 @@ public:
     QRect ItemRect(int i) const;
 
     void SetSelectedColor(const QColor& colour);
-    QColor SelectedColor() const { return SelectedColor_; }
+    QColor SelectedColor() const { return selectedColor_; }
     void SetUnselectedColor(const QColor& colour);
-    QColor UnselectedColor() const { return UnselectedColor_; }
+    QColor UnselectedColor() const { return unselectedColor_; }
 
     // The scroll arrows: shown when the tabs do not all fit or the strip is
     // scrolled; their rectangles are empty while hidden.
@@ -81,11 +81,11 @@ private:
     void DrawTab(QPainter& painter, const QRect& rect, const QString& caption, bool selected) const;
     void DrawArrow(QPainter& painter, const QRect& rect, bool pointsLeft, bool enabled) const;
 
-    QStringList Tabs_;
-    int TabIndex_ = -1;
-    int FirstIndex_ = 0;
-    QColor SelectedColor_{0xC0, 0xC0, 0xC0};   // silver
-    QColor UnselectedColor_{0x00, 0x80, 0x80}; // teal
+    QStringList tabs_;
+    int tabIndex_ = -1;
+    int firstIndex_ = 0;
+    QColor selectedColor_{0xC0, 0xC0, 0xC0};   // silver
+    QColor unselectedColor_{0x00, 0x80, 0x80}; // teal
 };
 
 } // namespace kex
