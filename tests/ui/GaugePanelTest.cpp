@@ -73,6 +73,20 @@ TEST_F(GaugePanelTest, ShowEyesFromTheGaugesMenuIsStoredAndAnotherSourceStopsThe
     EXPECT_FALSE(f.MenuItem("Eyes1")->isChecked());
 }
 
+TEST_F(GaugePanelTest, ARebuildTakesTheSourceAnotherBarChose)
+{
+    WriteIni("[Location]\nTop=100\n[Gauge]\nType=Eyes1\n");
+    MainWindow& f = Start();
+    ASSERT_TRUE(Child<TEyes>(f, "Eyes")->Active());
+    WriteIni("[Location]\nTop=100\n[Gauge]\nType=SystemMemory1\n"); // another bar's choice
+    Pages(f).Rebuild();
+    EXPECT_EQ(f.Status().GaugeType(), "SystemMemory1");
+    EXPECT_TRUE(f.MenuItem("SystemMemory1")->isChecked());
+    EXPECT_FALSE(f.MenuItem("Eyes1")->isChecked()) << "two sources ticked";
+    EXPECT_FALSE(Child<TEyes>(f, "Eyes")->Active());
+    EXPECT_TRUE(Child<TEyes>(f, "Eyes")->isHidden());
+}
+
 TEST_F(GaugePanelTest, RangeErrorOfTheGaugeIsShownInTheErrorBox)
 {
     WriteIni("[Location]\nTop=100\n");

@@ -195,11 +195,18 @@ void StatusPanel::ShowSource(const std::string& gaugeType)
 {
     gaugeType_ = gaugeType;
     source_ = sources_.For(gaugeType_);
+    // One source is ticked; a rebuild after another bar chose a new source takes the
+    // mark and the eyes away from the old one.
     QAction* shown = SourceItem(gaugeType_);
-    if (shown)
-        shown->setChecked(true);
-    if (shown == items_->eyes)
+    for (QAction* item : items_->Sources())
+        if (item)
+            item->setChecked(item == shown);
+    if (shown == items_->eyes) {
         StartEyes();
+    } else {
+        eyes_.SetActive(false);
+        eyes_.hide();
+    }
     if (shown == items_->time || shown == items_->programTimer) {
         gauge_.SetProgress(0);
         gauge_.hide();
