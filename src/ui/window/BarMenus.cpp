@@ -32,14 +32,11 @@ BarMenus::BarMenus(QWidget& window, Guard guard) : guard_(std::move(guard))
     recentAnchor_->setObjectName("Pop5Bar");
 }
 
-QAction* BarMenus::AddItem(QMenu* menu, const QString& name, const QString& caption, bool checkable, bool checked)
+QAction* BarMenus::AddItem(QMenu* menu, const QString& name, const QString& caption, bool checkable)
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
-    if (checkable) {
-        action->setCheckable(true);
-        action->setChecked(checked);
-    }
+    action->setCheckable(checkable); // ticked or not by the subsystem that owns the option
     items_.emplace_back(action);
     return action;
 }
@@ -115,16 +112,16 @@ void BarMenus::BuildGaugeMenu(QWidget& window)
         item->setVisible(false);
     QMenu* clock = AddSubMenu(gauge_, "ClockOptions1", "&Clock Options Menu");
     clockOptions_ = clock->menuAction();
-    twelveHour_ = AddItem(clock, "Clock1", "12 Hour &Clock", true, true);
+    twelveHour_ = AddItem(clock, "Clock1", "12 Hour &Clock", true);
     onHalfHour_ = AddItem(clock, "OnHalfHour1", "Show on the Hour && &Half Hour", true);
-    onHour_ = AddItem(clock, "OnHour1", "Show &Only on the Hour", true, true);
-    hourSound_ = AddItem(clock, "TimeSound1", "Hour &Sound", true, true);
+    onHour_ = AddItem(clock, "OnHour1", "Show &Only on the Hour", true);
+    hourSound_ = AddItem(clock, "TimeSound1", "Hour &Sound", true);
     halfHourSound_ = AddItem(clock, "TimeSound2", "H&alf Hour Sound", true);
     QMenu* modify = AddSubMenu(gauge_, "ModifyMenu1", "&Modify Kexbar Menu");
     modifyMenu_ = modify->menuAction();
     stayOnTop_ = AddItem(modify, "StayonTop1", "Stay on &Top", true);
     staySmall_ = AddItem(modify, "StaySmall", "Stay &Small", true);
-    barGraphOnLaunch_ = AddItem(modify, "ShrinkOnLaunch1", "Bar &Graph on Launch", true, true);
+    barGraphOnLaunch_ = AddItem(modify, "ShrinkOnLaunch1", "Bar &Graph on Launch", true);
     trayOnLaunch_ = AddItem(modify, "HideGraph1", "", true);
     animateTray_ = AddItem(modify, "IconState1", "", true);
     showHints_ = AddItem(modify, "ShowHint1", "Show General &Hints", true);

@@ -133,8 +133,8 @@ public:
     void Prepare(bool cdRom, bool sixteenOnly);
 
 private:
-    QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, bool checkable = false,
-                     bool checked = false);
+    // An item; a checkable one starts unticked, its owner ticks it from its settings.
+    QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, bool checkable = false);
     QMenu* AddSubMenu(QMenu* menu, const QString& name, const QString& caption);
     void BuildButtonAndPageMenus(QWidget& window);
     void BuildGaugeMenu(QWidget& window);
