@@ -522,6 +522,25 @@ TEST(IniFile, ReadsSeeChangesMadeBehindTheObjectsBack)
     EXPECT_EQ(reader.ReadString("A", "k", "gone"), "gone");
 }
 
+TEST(IniFile, ReadersOfOneFileShareOneParsedCopyWhileItIsUnchanged)
+{
+    TempDir dir;
+    const std::string name = dir.File("KX.INI");
+    WriteBytes(name, "[A]\nk=1\n");
+    TNewIniFile store(name), recent(name);
+    const std::shared_ptr<const IniDocument> first = store.Snapshot();
+    EXPECT_EQ(recent.Snapshot().get(), first.get()) << "the file was parsed twice";
+    // A write through one reaches the other, and the copy taken before stays as it was.
+    store.WriteString("A", "k", "2");
+    EXPECT_EQ(recent.ReadString("A", "k", ""), "2");
+    EXPECT_EQ(first->ReadString("A", "k", ""), "1");
+    // So does a change by another program, and a new reader takes the file as it is.
+    WriteBytes(name, "[A]\nk=three\n");
+    EXPECT_EQ(store.ReadString("A", "k", ""), "three");
+    EXPECT_EQ(recent.ReadString("A", "k", ""), "three");
+    EXPECT_EQ(TNewIniFile(name).ReadString("A", "k", ""), "three");
+}
+
 // UTF-16 text would be corrupted by the first write (an ASCII line appended to it):
 // it is refused for reading and writing with the reason, and nothing is changed, not
 // even a lock file made. Text that only looks odd is still read.

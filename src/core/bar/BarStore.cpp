@@ -36,6 +36,11 @@ StartupSettings BarStore::ReadStartup(const StartupMachine& machine) const
 
 void BarStore::NoteStart(const StartupSettings& started)
 {
+    // Most starts find the start noted already: then nothing is written, and the
+    // file is not read and compared a second time for a change that changes nothing.
+    const IniDocument& now = ini_.Document();
+    if (ReadSetting(now, settings::Run) == "Yes" && !(started.firstStart && ReadButtonsPerPage(now, FileName()) == 0))
+        return;
     ini_.Modify([&](IniDocument& d) {
         d.WriteString(settings::Run.section, settings::Run.key, "Yes");
         if (started.firstStart && ReadButtonsPerPage(d, FileName()) == 0)

@@ -13,6 +13,8 @@
 #include <dirent.h>
 #include <filesystem>
 #include <fcntl.h>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <random>
@@ -465,8 +467,33 @@ const IniDocument& TNewIniFile::Document() const { return *Snapshot(); }
 
 std::shared_ptr<const IniDocument> TNewIniFile::Snapshot() const
 {
-    if (cached_ && cachedStamp_ && *cachedStamp_ == CurrentStamp())
+    const Stamp now = CurrentStamp();
+    if (cached_ && cachedStamp_ && *cachedStamp_ == now)
         return cached_;
+    // The copies parsed in this process, by file name: the bar's store, its recent
+    // list and its other readers each open the file at start, and one parse serves
+    // them all while the file is unchanged. Held weakly, so a copy lives only as long
+    // as a reader keeps it.
+    struct SharedCopy {
+        Stamp stamp;
+        std::weak_ptr<const IniDocument> document;
+        std::weak_ptr<const int> file;
+    };
+    static std::mutex sharedLock;
+    static std::map<std::string, SharedCopy> shared;
+    if (now.exists) {
+        std::lock_guard<std::mutex> lock(sharedLock);
+        if (auto it = shared.find(fileName_); it != shared.end() && it->second.stamp == now) {
+            std::shared_ptr<const IniDocument> document = it->second.document.lock();
+            std::shared_ptr<const int> file = it->second.file.lock();
+            if (document && file) {
+                cached_ = std::move(document);
+                cachedFile_ = std::move(file);
+                cachedStamp_ = now;
+                return cached_;
+            }
+        }
+    }
     // The stamp is taken from the file that is read, so that it describes exactly
     // the text that is kept.
     std::string text;
@@ -479,6 +506,8 @@ std::shared_ptr<const IniDocument> TNewIniFile::Snapshot() const
         FillStamp(st, stamp.exists, stamp.dev, stamp.ino, stamp.size, stamp.mtimeNs);
         cached_ = std::make_shared<const IniDocument>(IniDocument::Adopt(std::move(text)));
         cachedFile_ = std::move(file);
+        std::lock_guard<std::mutex> lock(sharedLock);
+        shared[fileName_] = {stamp, cached_, cachedFile_};
     } else {
         stamp = CurrentStamp();
         cached_ = std::make_shared<const IniDocument>();

@@ -83,7 +83,8 @@ public:
     const IniDocument& Document() const;
     // The same content, shared: it stays as it is while the holder keeps it, and the
     // next Snapshot gives the very same object while the file is unchanged (a changed
-    // file, or one this object wrote, gives a new one).
+    // file, or one this object wrote, gives a new one). Objects of one process that
+    // read the same file name share the copy too, while one of them keeps it.
     std::shared_ptr<const IniDocument> Snapshot() const;
 
 private:
