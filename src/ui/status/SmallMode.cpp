@@ -219,25 +219,18 @@ void SmallMode::StaySmallClick(bool on)
     context_.store.SaveStaySmall(on);
 }
 
-void SmallMode::ShrinkOnLaunchClick(bool on)
-{
-    // The two launch choices exclude each other; both may be off.
-    options_.shrinkOnLaunch = on;
-    if (on)
-        options_.trayOnLaunch = false;
-    ShowOptions();
-    Q_EMIT OptionsChanged(options_);
-    context_.store.SaveLaunchChoice(options_.shrinkOnLaunch, options_.trayOnLaunch);
-}
+// The two launch choices exclude each other; both may be off.
+void SmallMode::ShrinkOnLaunchClick(bool on) { SetLaunchChoice(on, on ? false : options_.trayOnLaunch); }
 
-void SmallMode::TrayOnLaunchClick(bool on)
+void SmallMode::TrayOnLaunchClick(bool on) { SetLaunchChoice(on ? false : options_.shrinkOnLaunch, on); }
+
+void SmallMode::SetLaunchChoice(bool shrink, bool tray)
 {
-    options_.trayOnLaunch = on;
-    if (on)
-        options_.shrinkOnLaunch = false;
+    options_.shrinkOnLaunch = shrink;
+    options_.trayOnLaunch = tray;
     ShowOptions();
     Q_EMIT OptionsChanged(options_);
-    context_.store.SaveLaunchChoice(options_.shrinkOnLaunch, options_.trayOnLaunch);
+    context_.store.SaveLaunchChoice(shrink, tray);
 }
 
 void SmallMode::LockGraphClick(bool on)

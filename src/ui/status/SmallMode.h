@@ -115,6 +115,7 @@ private:
     void StaySmallClick(bool on);
     void ShrinkOnLaunchClick(bool on);
     void TrayOnLaunchClick(bool on);
+    void SetLaunchChoice(bool shrink, bool tray);
     void LockGraphClick(bool on);
     void AnimateTrayClick(bool on);
 
