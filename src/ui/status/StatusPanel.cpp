@@ -210,8 +210,6 @@ void StatusPanel::ShowSource(const std::string& gaugeType)
     if (shown == items_->time || shown == items_->programTimer) {
         gauge_.SetProgress(0);
         gauge_.hide();
-        eyes_.SetActive(false);
-        eyes_.hide();
     }
 }
 
@@ -310,22 +308,18 @@ void StatusPanel::ToggleTwelveHour(bool on)
 }
 
 // The two chimes exclude each other; both may be off.
-void StatusPanel::ToggleHourChime(bool on)
-{
-    clock_.onHour = on;
-    if (on)
-        clock_.onHalfHour = false;
-    ShowClockOptions();
-    context_.store.SaveClockDisplay(on ? ClockDisplay::Hour : ClockDisplay::Other);
-}
+void StatusPanel::ToggleHourChime(bool on) { SetChimeDisplay(on, on ? false : clock_.onHalfHour); }
 
-void StatusPanel::ToggleHalfHourChime(bool on)
+void StatusPanel::ToggleHalfHourChime(bool on) { SetChimeDisplay(on ? false : clock_.onHour, on); }
+
+void StatusPanel::SetChimeDisplay(bool onHour, bool onHalfHour)
 {
-    clock_.onHalfHour = on;
-    if (on)
-        clock_.onHour = false;
+    clock_.onHour = onHour;
+    clock_.onHalfHour = onHalfHour;
     ShowClockOptions();
-    context_.store.SaveClockDisplay(on ? ClockDisplay::HalfHour : ClockDisplay::Other);
+    context_.store.SaveClockDisplay(onHour       ? ClockDisplay::Hour
+                                    : onHalfHour ? ClockDisplay::HalfHour
+                                                 : ClockDisplay::Other);
 }
 
 RefreshMoment StatusPanel::Moment() const

@@ -101,6 +101,7 @@ private:
     void ToggleTwelveHour(bool on);
     void ToggleHourChime(bool on);
     void ToggleHalfHourChime(bool on);
+    void SetChimeDisplay(bool onHour, bool onHalfHour);
 
     RefreshMoment Moment() const;
     void Paint(const PanelShow& show);
