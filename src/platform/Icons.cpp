@@ -197,18 +197,24 @@ QImage FromIconImage(const std::optional<IconImage>& icon, const IconScale& scal
     return ToIconSize(image, scale);
 }
 
-// An image file Qt can read (PNG, SVG with the svg plugin, XPM, BMP, ...).
 const QByteArray kPngSignature("\x89PNG\r\n\x1a\n", 8);
 
+// An image file Qt can read (PNG, SVG with the svg plugin, XPM, BMP, ...).
 QImage ReadImageFile(const std::string& path, const IconScale& scale)
 {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxImageFileBytes)
         return {};
-    QImageReader reader(QString::fromStdString(path));
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
     // A PNG file (most icons) is handed to Qt's own reader at once: left to guess, Qt
     // asks every image plugin first, loading the SVG, JPEG, GIF and ICO libraries.
-    if (QFile file(QString::fromStdString(path)); file.open(QIODevice::ReadOnly) && file.read(8) == kPngSignature) {
+    const bool png = file.read(kPngSignature.size()) == kPngSignature;
+    if (!file.seek(0))
+        return {};
+    QImageReader reader(&file);
+    if (png) {
         reader.setFormat("png");
         reader.setAutoDetectImageFormat(false);
     }
